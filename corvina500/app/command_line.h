@@ -1,0 +1,30 @@
+// The player's command line: automation flags for tests, benchmarks and
+// users. Pure; arguments arrive already converted to UTF-8.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cor {
+
+struct t_command_line {
+    std::optional<std::string> profile;
+    std::optional<std::string> eval;
+    std::optional<std::string> console_file;
+    std::optional<std::string> screenshot;
+    std::optional<std::string> format;
+    std::optional<long long> exit_after_ms;
+    std::vector<std::string> add;
+    bool no_component = false;
+};
+
+// Returns an error text on a bad flag, a missing value or a bad number.
+std::optional<std::string> parse_command_line(const std::vector<std::string>& args,
+                                              t_command_line& out);
+
+inline constexpr const char* usage_text =
+    "usage: corvina500 [--profile DIR] [--eval SCRIPT] [--exit-after MS] [--console FILE] "
+    "[--screenshot FILE.png] [--format SCRIPT] [--no-component] [--add PATH...]";
+
+}  // namespace cor

@@ -1,0 +1,133 @@
+#include "app/player_app.h"
+
+#include <shlobj.h>
+#include <windows.h>
+
+#include <string>
+
+#include "app/console_impl.h"
+#include "app/host_api_impl.h"
+#include "test_bench.h"
+#include "titleformat/tf_service.h"
+#include "utf8.h"
+
+namespace cor {
+namespace {
+
+void write_handle(DWORD which, std::string_view bytes) {
+    HANDLE h = GetStdHandle(which);
+    if (!h || h == INVALID_HANDLE_VALUE) return;
+    while (!bytes.empty()) {
+        DWORD written = 0;
+        if (!WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+            !written)
+            return;
+        bytes.remove_prefix(written);
+    }
+}
+
+std::string module_folder() {
+    wchar_t buf[MAX_PATH * 4];
+    const DWORD n = GetModuleFileNameW(nullptr, buf, static_cast<DWORD>(std::size(buf)));
+    std::wstring path(buf, n);
+    const size_t slash = path.find_last_of(L"\\/");
+    return to_utf8(slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash));
+}
+
+// An absolute platform path with backslashes, created if missing.
+std::string prepare_profile_folder(const std::optional<std::string>& given) {
+    std::wstring folder;
+    if (given) {
+        folder = to_wide(*given);
+    } else {
+        wchar_t* appdata = nullptr;
+        if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &appdata))) {
+            folder = std::wstring(appdata) + L"\\corvina500";
+            CoTaskMemFree(appdata);
+        } else {
+            folder = to_wide(module_folder()) + L"\\profile";
+        }
+    }
+    for (auto& ch : folder)
+        if (ch == L'/') ch = L'\\';
+    wchar_t full[MAX_PATH * 4];
+    const DWORD n =
+        GetFullPathNameW(folder.c_str(), static_cast<DWORD>(std::size(full)), full, nullptr);
+    if (n > 0 && n < std::size(full)) folder.assign(full, n);
+    while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
+    SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+    return to_utf8(folder);
+}
+
+struct string_out final : string_sink {
+    std::string text;
+    void write(const char* p, size_t n) override { text.append(p, n); }
+};
+
+// Runs the message loop until WM_QUIT, or until `exit_after_ms` passes.
+void message_loop(const std::optional<long long>& exit_after_ms) {
+    UINT_PTR timer = 0;
+    if (exit_after_ms) timer = SetTimer(nullptr, 0, static_cast<UINT>(*exit_after_ms), nullptr);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (timer && msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == timer) {
+            KillTimer(nullptr, timer);
+            PostQuitMessage(0);
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+}  // namespace
+
+int run_player(const t_command_line& cl) {
+    host_console console;
+    if (cl.console_file && !console.open_file(*cl.console_file)) {
+        write_handle(STD_ERROR_HANDLE,
+                     "corvina500: cannot open console file " + *cl.console_file + "\n");
+        return 2;
+    }
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+
+    host_api_impl api(prepare_profile_folder(cl.profile));
+    auto compiler = make_titleformat_compiler();
+    api.add_service(titleformat_compiler::class_guid, compiler.get());
+    auto console_service = make_console_service(console);
+    api.add_service(console_service::class_guid, console_service.get());
+
+    int exit_code = 0;
+    {
+        loaded_component component;
+        if (!cl.no_component) {
+            std::string error;
+            if (!component.load(module_folder() + "\\cor_ui_vesk.dll", api, error))
+                console.print("corvina500: " + error);
+            for (auto& r : component.services<console_receiver>()) console.add_receiver(r);
+        }
+
+        if (cl.eval) {
+            string_out out;
+            if (auto bench = component.service<script_test_bench>()) {
+                bench->run_script(cl.eval->data(), cl.eval->size(), out);
+            } else {
+                titleformat_object* obj = nullptr;
+                if (compiler->compile(&obj, cl.eval->data(), cl.eval->size()) && obj) {
+                    obj->run(nullptr, out);
+                    obj->service_release();
+                } else {
+                    out.text = "[COMPILATION ERROR]";
+                }
+            }
+            write_handle(STD_OUTPUT_HANDLE, out.text);
+        } else {
+            message_loop(cl.exit_after_ms);
+        }
+        console.clear_receivers();
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return exit_code;
+}
+
+}  // namespace cor

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what building and testing need on a Debian machine, and nothing
+# when it is all there already.
+set -euo pipefail
+
+packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth
+          fonts-wine fonts-liberation fonts-dejavu-core fonts-ipafont-gothic googletest python3)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "setup: installing ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -q
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Runs a command with one virtual display and one persistent wineserver for
+# its whole duration, so each Windows program it starts starts fast.
+set -euo pipefail
+prefix=${WINEPREFIX:?set WINEPREFIX}
+export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+if [ -z "${COR_INNER:-}" ]; then
+  export COR_INNER=1
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+wineserver -p
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+status=0
+"$@" || status=$?
+exit $status

@@ -1,0 +1,43 @@
+#include "host/host_services.h"
+
+namespace vesk::host {
+namespace {
+cor::host_api* g_api = nullptr;
+void* g_module = nullptr;
+cor::service_ptr_t<cor::console_service> g_console;
+cor::service_ptr_t<cor::titleformat_compiler> g_compiler;
+
+struct string_out final : cor::string_sink {
+    std::string text;
+    void write(const char* p, size_t n) override { text.append(p, n); }
+};
+}  // namespace
+
+void attach(cor::host_api* api, void* module_handle) {
+    g_api = api;
+    g_module = module_handle;
+    g_console.reset();
+    g_compiler.reset();
+    if (api) {
+        g_console = api->get<cor::console_service>();
+        g_compiler = api->get<cor::titleformat_compiler>();
+    }
+}
+
+cor::host_api* api() { return g_api; }
+void* module_handle() { return g_module; }
+
+void console_print(std::string_view line) {
+    if (g_console) g_console->print(line.data(), line.size());
+}
+
+cor::service_ptr_t<cor::titleformat_compiler> compiler() { return g_compiler; }
+
+std::string profile_path() {
+    if (!g_api) return {};
+    string_out out;
+    g_api->get_profile_path(out);
+    return std::move(out.text);
+}
+
+}  // namespace vesk::host

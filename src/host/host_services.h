@@ -1,0 +1,27 @@
+// The component's view of the Host: the API handed to the entry point and
+// the services looked up through it. Set once by the entry point; tests
+// that run the component in-process set it the same way.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "component.h"
+#include "console.h"
+#include "titleformat.h"
+
+namespace vesk::host {
+
+void attach(cor::host_api* api, void* module_handle);
+cor::host_api* api();
+void* module_handle();
+
+// One console line (UTF-8). Silently dropped when no Host is attached.
+void console_print(std::string_view line);
+
+cor::service_ptr_t<cor::titleformat_compiler> compiler();
+
+// The Host's profile location (a path inside the profile folder).
+std::string profile_path();
+
+}  // namespace vesk::host

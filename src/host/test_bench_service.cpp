@@ -1,0 +1,24 @@
+// The test bench as a service, so the Host's --eval runs scripts the way
+// the palette does: no window, no variables, a break flag of its own.
+#include "host/service_factory.h"
+#include "script/script_run.h"
+#include "test_bench.h"
+
+namespace vesk {
+namespace {
+
+class test_bench_impl : public cor::script_test_bench {
+public:
+    void run_script(const char* text, size_t length, cor::string_sink& out) override {
+        t_script_context context;
+        bool break_flag = false;
+        vesk_tf_hook hook(context, nullptr, &break_flag, nullptr);
+        const std::string result = vesk::run_script(std::string_view(text, length), hook);
+        out.write(result.data(), result.size());
+    }
+};
+
+host::service_factory_t<cor::script_test_bench, test_bench_impl> g_test_bench_factory;
+
+}  // namespace
+}  // namespace vesk

@@ -1,0 +1,33 @@
+#include "script/function_table.h"
+
+#include <string>
+#include <unordered_map>
+
+namespace vesk {
+namespace {
+
+using table_t = std::unordered_map<std::string_view, handler_fn>;
+
+table_t build_table() {
+    table_t table;
+    for (const auto list : {engine_functions()})
+        for (const auto& e : list) table.emplace(e.name, e.handler);
+    return table;
+}
+
+const table_t& table() {
+    static const table_t t = build_table();
+    return t;
+}
+
+}  // namespace
+
+handler_fn find_function(std::string_view folded_name) {
+    const auto& t = table();
+    const auto it = t.find(folded_name);
+    return it == t.end() ? nullptr : it->second;
+}
+
+size_t function_count() { return table().size(); }
+
+}  // namespace vesk

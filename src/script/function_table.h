@@ -1,0 +1,26 @@
+// Component function names (folded to lower case) and their handlers. Only
+// implemented functions enter the table; each subsystem adds its own.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+#include "script/tf_hook.h"
+
+namespace vesk {
+
+struct t_function_entry {
+    const char* name;
+    handler_fn handler;
+};
+
+// Null when the name is not a component function. Average O(1).
+handler_fn find_function(std::string_view folded_name);
+
+// Number of names in the table (aliases count separately).
+size_t function_count();
+
+// Each subsystem's list of functions.
+std::span<const t_function_entry> engine_functions();
+
+}  // namespace vesk

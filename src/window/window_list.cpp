@@ -1,0 +1,10 @@
+#include "window/window_list.h"
+
+namespace vesk {
+
+std::vector<t_window_info>& open_windows() {
+    static std::vector<t_window_info> list;
+    return list;
+}
+
+}  // namespace vesk

@@ -1,0 +1,66 @@
+// corvina500.exe started as a user or a reviewer starts it.
+#include <gtest/gtest.h>
+
+#include "e2e/process.h"
+
+namespace {
+
+using cor_test::run_player;
+
+class PlayerProcess : public ::testing::Test {
+protected:
+    std::wstring profile = cor_test::make_temp_folder(L"profile");
+};
+
+TEST_F(PlayerProcess, EvalPrintsTheResultAndNothingElse) {
+    const auto r =
+        run_player({L"--profile", profile, L"--eval", L"[%artist% - ]$upper(abc)$add(1,2)"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.out, "ABC3");
+}
+
+TEST_F(PlayerProcess, EvalOutputIsByteForByte) {
+    const auto r = run_player({L"--profile", profile, L"--eval", L"a$crlf()b$char(10)c"});
+    EXPECT_EQ(r.out, "a\r\nb\nc");
+}
+
+TEST_F(PlayerProcess, NonAsciiScriptsSurviveTheCommandLine) {
+    const auto r =
+        run_player({L"--profile", profile, L"--eval", L"$len(\u660e\u5f8c\u65e5)|\u00e9t\u00e9"});
+    EXPECT_EQ(r.out, "3|\xc3\xa9t\xc3\xa9");
+}
+
+TEST_F(PlayerProcess, CompilationErrorIsShownAsSuch) {
+    const auto r = run_player({L"--profile", profile, L"--eval", L"$add(1,2"});
+    EXPECT_EQ(r.out, "[COMPILATION ERROR]");
+}
+
+TEST_F(PlayerProcess, ConsoleLinesGoToTheConsoleFile) {
+    const std::wstring file = profile + L"\\console.txt";
+    const auto r = run_player(
+        {L"--profile", profile, L"--console", file, L"--eval", L"$errorlevel(debug)$console(x)"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.out, "");
+    const std::string console = cor_test::read_file(file);
+    EXPECT_NE(console.find("$console\nx\n"), std::string::npos) << console;
+}
+
+TEST_F(PlayerProcess, ConsoleLinesGoToStandardErrorByDefault) {
+    const auto r =
+        run_player({L"--profile", profile, L"--eval", L"$errorlevel(low)$console(hello)"});
+    EXPECT_NE(r.err.find("hello\n"), std::string::npos) << r.err;
+}
+
+TEST_F(PlayerProcess, BadFlagPrintsUsageAndExitsWithTwo) {
+    const auto r = run_player({L"--frobnicate"});
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_NE(r.err.find("usage: corvina500"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+}
+
+TEST_F(PlayerProcess, ExitAfterEndsTheMessageLoop) {
+    const auto r = run_player({L"--profile", profile, L"--exit-after", L"200"}, 30000);
+    EXPECT_EQ(r.exit_code, 0);
+}
+
+}  // namespace

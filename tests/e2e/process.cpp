@@ -1,0 +1,103 @@
+#include "e2e/process.h"
+
+#include <windows.h>
+
+#include <thread>
+
+namespace cor_test {
+namespace {
+std::wstring quote(const std::wstring& arg) {
+    std::wstring out = L"\"";
+    size_t backslashes = 0;
+    for (wchar_t c : arg) {
+        if (c == L'\\') {
+            ++backslashes;
+        } else if (c == L'"') {
+            out.append(backslashes * 2 + 1, L'\\');
+            backslashes = 0;
+        } else {
+            out.append(backslashes, L'\\');
+            backslashes = 0;
+        }
+        if (c != L'\\') out += c;
+    }
+    out.append(backslashes * 2, L'\\');
+    return out + L"\"";
+}
+
+void drain(HANDLE pipe, std::string& into) {
+    char buf[4096];
+    DWORD n = 0;
+    while (ReadFile(pipe, buf, sizeof buf, &n, nullptr) && n) into.append(buf, n);
+}
+}  // namespace
+
+std::wstring build_folder() {
+    wchar_t buf[MAX_PATH * 4];
+    const DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH * 4);
+    std::wstring path(buf, n);
+    return path.substr(0, path.find_last_of(L"\\/"));
+}
+
+t_process_result run_player(const std::vector<std::wstring>& args, unsigned timeout_ms) {
+    t_process_result r;
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE out_read, out_write, err_read, err_write;
+    CreatePipe(&out_read, &out_write, &sa, 0);
+    CreatePipe(&err_read, &err_write, &sa, 0);
+    SetHandleInformation(out_read, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(err_read, HANDLE_FLAG_INHERIT, 0);
+
+    const std::wstring exe = build_folder() + L"\\corvina500.exe";
+    std::wstring cmd = quote(exe);
+    for (const auto& a : args) cmd += L" " + quote(a);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = out_write;
+    si.hStdError = err_write;
+    PROCESS_INFORMATION pi{};
+    const BOOL ok = CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                   nullptr, &si, &pi);
+    CloseHandle(out_write);
+    CloseHandle(err_write);
+    if (ok) {
+        std::thread t_out(drain, out_read, std::ref(r.out));
+        std::thread t_err(drain, err_read, std::ref(r.err));
+        if (WaitForSingleObject(pi.hProcess, timeout_ms) != WAIT_OBJECT_0)
+            TerminateProcess(pi.hProcess, 99);
+        t_out.join();
+        t_err.join();
+        DWORD code = 0;
+        GetExitCodeProcess(pi.hProcess, &code);
+        r.exit_code = static_cast<int>(code);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+    CloseHandle(out_read);
+    CloseHandle(err_read);
+    return r;
+}
+
+std::wstring make_temp_folder(const std::wstring& tag) {
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    static int counter = 0;
+    std::wstring path = std::wstring(tmp) + L"cor_" + tag + L"_" +
+                        std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
+    CreateDirectoryW(path.c_str(), nullptr);
+    return path;
+}
+
+std::string read_file(const std::wstring& path) {
+    std::string data;
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return data;
+    drain(h, data);
+    CloseHandle(h);
+    return data;
+}
+
+}  // namespace cor_test

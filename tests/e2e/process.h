@@ -1,0 +1,23 @@
+// Starts corvina500.exe from the build folder with arguments and collects
+// what it writes, for end-to-end tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace cor_test {
+
+struct t_process_result {
+    int exit_code = -1;
+    std::string out;
+    std::string err;
+};
+
+// The build folder: where the test program and corvina500.exe live.
+std::wstring build_folder();
+t_process_result run_player(const std::vector<std::wstring>& args, unsigned timeout_ms = 60000);
+// A new empty folder under the temporary folder.
+std::wstring make_temp_folder(const std::wstring& tag);
+std::string read_file(const std::wstring& path);
+
+}  // namespace cor_test

@@ -1,0 +1,204 @@
+// The component's hook seen through the Host's evaluator: dispatch, user
+// functions, the break flag, option reading and error thresholds.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <thread>
+
+#include "script/error_report.h"
+#include "script/options.h"
+#include "script/script_run.h"
+#include "script/tf_hook.h"
+#include "script/user_functions.h"
+#include "support/component_host.h"
+
+using cor_test::component_host;
+using lines = std::vector<std::string>;
+
+namespace {
+
+class HookTest : public ::testing::Test {
+protected:
+    component_host host;
+    void TearDown() override { vesk::set_user_functions({}); }
+
+    std::string run(const std::string& script, vesk::field_list* vars = nullptr,
+                    bool* break_flag = nullptr) {
+        vesk::t_script_context ctx;
+        vesk::vesk_tf_hook hook(ctx, vars, break_flag);
+        return vesk::run_script(script, hook);
+    }
+};
+
+TEST_F(HookTest, NamesAreMatchedAfterFoldingToLowerCase) {
+    EXPECT_EQ(host.eval("$CONSOLE(a)$Console(b)$console(c)"), "");
+    EXPECT_EQ(host.take_lines(), (lines{"a", "b", "c"}));
+    EXPECT_EQ(host.eval("$consol(x)"), "[UNKNOWN FUNCTION]");
+    EXPECT_EQ(host.eval("$consolex(x)"), "[UNKNOWN FUNCTION]");
+    EXPECT_TRUE(host.take_lines().empty());
+}
+
+TEST_F(HookTest, HostFunctionsAndFieldsAreResolvedBeforeTheHook) {
+    EXPECT_EQ(host.eval("[%artist% - ]$upper(abc)$add(1,2)"), "ABC3");
+    EXPECT_EQ(host.eval("%nothing here%"), "?");
+}
+
+TEST_F(HookTest, ConsoleWithoutParametersPrintsNothingAndIsFound) {
+    EXPECT_EQ(host.eval("$if($console(),yes,no)"), "yes");
+    EXPECT_TRUE(host.take_lines().empty());
+}
+
+TEST_F(HookTest, UserFunctionsReceiveTheirParameters) {
+    vesk::set_user_functions({{"show", "%_param_count%|%_param1%|%_param3%|%_param4%"}});
+    EXPECT_EQ(host.eval("$SHOW(a,b,c)"), "3|a|c|?");
+    EXPECT_EQ(host.eval("$if($show(),yes,no)"), "yes");
+    EXPECT_EQ(host.eval("$show()"), "0|?|?|?");
+}
+
+TEST_F(HookTest, UserFunctionNamedLikeABuiltInIsNeverCalled) {
+    vesk::set_user_functions({{"console", "USER"}, {"upper", "USER"}});
+    EXPECT_EQ(host.eval("$console(x)$upper(y)"), "Y");
+    EXPECT_EQ(host.take_lines(), (lines{"x"}));
+}
+
+TEST_F(HookTest, NestedUserFunctionSeesOuterVariablesButNotItsParameters) {
+    vesk::set_user_functions({{"outer", "<$inner(z)>%_param1%"},
+                              {"inner", "%loop%|%_param1%|%_param_count%|%_param2%"}});
+    vesk::field_list vars{{"loop", "7", true, false}};
+    EXPECT_EQ(run("$outer(a,b)", &vars), "<7|z|1|?>a");
+}
+
+TEST_F(HookTest, UserFunctionBodyThatDoesNotCompileSaysSo) {
+    vesk::set_user_functions({{"broken", "$add(1"}});
+    EXPECT_EQ(host.eval("$broken()"), "[COMPILATION ERROR]");
+}
+
+TEST_F(HookTest, LocalVariablesAreSearchedFromLastToFirst) {
+    vesk::field_list vars{{"v", "first", true, false}, {"V", "second", false, false}};
+    EXPECT_EQ(run("%v%|$if(%V%,found,not found)", &vars), "second|not found");
+}
+
+TEST_F(HookTest, BreakFlagSwallowsComponentFunctionsOnly) {
+    bool stop = true;
+    EXPECT_EQ(run("$console(x)$add(1,2)$if($console(y),yes,no)", nullptr, &stop), "3yes");
+    EXPECT_TRUE(host.take_lines().empty());
+    stop = false;
+    EXPECT_EQ(run("$console(x)", nullptr, &stop), "");
+    EXPECT_EQ(host.take_lines(), (lines{"x"}));
+}
+
+TEST_F(HookTest, ErrorLevelWordsInAnyCase) {
+    EXPECT_EQ(host.eval("$errorlevel(DEBUG)"), "");
+    EXPECT_EQ(vesk::error_level(), vesk::err_debug);
+    host.take_lines();
+    EXPECT_EQ(host.eval("$errorlevel(High)"), "");
+    EXPECT_EQ(host.take_lines(), (lines{"$errorlevel"}));
+    EXPECT_EQ(vesk::error_level(), vesk::err_high);
+    host.eval("$errorlevel(off)");
+    EXPECT_EQ(vesk::error_level(), vesk::err_off);
+}
+
+TEST_F(HookTest, UnknownLevelIsJudgedByTheLevelInForce) {
+    host.eval("$errorlevel(off)");
+    host.eval("$errorlevel(loud)");
+    EXPECT_TRUE(host.take_lines().empty());
+    EXPECT_EQ(vesk::error_level(), vesk::err_off);
+    host.eval("$errorlevel(low)");
+    EXPECT_EQ(host.eval("$if($errorlevel(loud),yes,no)"), "no");
+    EXPECT_EQ(host.take_lines(), (lines{"$errorlevel: unknown level"}));
+    EXPECT_EQ(vesk::error_level(), vesk::err_low);
+    EXPECT_EQ(host.eval("$errorlevel(a,b)"), "");
+    EXPECT_EQ(host.take_lines(), (lines{"$errorlevel: invalid syntax"}));
+}
+
+TEST_F(HookTest, DebugLevelNamesEveryCallBeforeItsOwnMessages) {
+    host.eval("$errorlevel(debug)");
+    host.take_lines();
+    host.eval("$console(x)$msgbox(a,b)");
+    EXPECT_EQ(host.take_lines(), (lines{"$console", "x", "$msgbox", "$msgbox: invalid syntax"}));
+}
+
+TEST_F(HookTest, InvalidSyntaxIsReportedFromLevelLow) {
+    host.eval("$errorlevel(off)");
+    EXPECT_EQ(host.eval("$msgbox(a,b)"), "");
+    EXPECT_TRUE(host.take_lines().empty());
+    host.eval("$errorlevel(low)");
+    EXPECT_EQ(host.eval("$msgbox(a,b)"), "");
+    EXPECT_EQ(host.take_lines(), (lines{"$msgbox: invalid syntax"}));
+}
+
+TEST_F(HookTest, MessageBoxAnswersWithTheButtonPressed) {
+    std::atomic<bool> done{false};
+    std::thread closer([&] {
+        for (int i = 0; i < 1000 && !done; ++i) {
+            if (HWND box = FindWindowW(L"#32770", L"Question caption")) {
+                PostMessageW(box, WM_COMMAND, IDNO, 0);
+                return;
+            }
+            Sleep(10);
+        }
+    });
+    const std::string result = host.eval("$msgbox(Do it?,Question caption,4)");
+    done = true;
+    closer.join();
+    EXPECT_EQ(result, std::to_string(IDNO));
+}
+
+TEST_F(HookTest, SystemInfoCountsOpenWindows) {
+    EXPECT_EQ(host.eval("$if($systeminfo(ignored),yes,no)"), "yes");
+    EXPECT_EQ(host.take_lines(), (lines{"Active window count: 0"}));
+}
+
+TEST(Options, KeywordIsComparedOverItsOwnLengthIgnoringCase) {
+    EXPECT_EQ(vesk::option_value("ESCAPE:on", "escape").value_or("-"), "on");
+    EXPECT_EQ(vesk::option_value("font:Arial:bold", "font").value_or("-"), "Arial:bold");
+    EXPECT_EQ(vesk::option_value("font:", "font").value_or("-"), "");
+    EXPECT_FALSE(vesk::option_value("fontx:1", "font").has_value());
+    EXPECT_FALSE(vesk::option_value("fon", "font").has_value());
+    EXPECT_FALSE(vesk::option_value("font", "font").has_value());
+    EXPECT_TRUE(vesk::is_keyword("LOAD", "load"));
+    EXPECT_FALSE(vesk::is_keyword("loads", "load"));
+}
+
+TEST(Options, BooleanValues) {
+    struct {
+        const char* text;
+        bool value;
+    } cases[] = {{"on", true},
+                 {"TRUE", true},
+                 {"Off", false},
+                 {"false", false},
+                 {"yes", false},
+                 {"2", true},
+                 {"0", false},
+                 {"-3", true},
+                 {"12abc", true},
+                 {"", false},
+                 {"0000000000001", false},
+                 {"000000001", true},
+                 {" 1", false}};
+    for (const auto& c : cases) EXPECT_EQ(vesk::read_bool(c.text), c.value) << c.text;
+}
+
+TEST(Options, IntegerAndCountReaders) {
+    EXPECT_EQ(vesk::read_int("  -12ab"), -12);
+    EXPECT_EQ(vesk::read_int("+5"), 5);
+    EXPECT_EQ(vesk::read_int("abc"), 0);
+    EXPECT_EQ(vesk::read_int(""), 0);
+    EXPECT_EQ(vesk::read_unsigned("12x"), 12u);
+    EXPECT_EQ(vesk::read_unsigned(" 12"), 0u);
+    EXPECT_EQ(vesk::read_unsigned("-1"), 0u);
+    EXPECT_EQ(vesk::read_unsigned("4294967297"), 4294967297u);
+}
+
+TEST(Options, EscapeRewritingInOrder) {
+    EXPECT_EQ(vesk::unescape_script("\\dadd\\{1,\\P_param1\\p\\}"), "$add(1,%_param1%)");
+    EXPECT_EQ(vesk::unescape_script("a\\\\b"), "a\\b");
+    EXPECT_EQ(vesk::unescape_script("\\\"quoted\\\""), "'quoted'");
+    // Earlier replacements win: backslash-d is taken before the doubled backslash.
+    EXPECT_EQ(vesk::unescape_script("\\\\d"), "\\$");
+    EXPECT_EQ(vesk::unescape_script("plain"), "plain");
+}
+
+}  // namespace

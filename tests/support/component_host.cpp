@@ -1,0 +1,58 @@
+#include "support/component_host.h"
+
+#include <windows.h>
+
+#include "component.h"
+#include "host/service_factory.h"
+#include "script/error_report.h"
+#include "test_bench.h"
+#include "titleformat/tf_service.h"
+
+extern "C" cor::component_client* COR_CALL corvina500_get_interface(cor::host_api*, void*);
+
+namespace cor_test {
+namespace {
+struct capture : cor::console_receiver {
+    std::vector<std::string>* lines = nullptr;
+    void print(const char* text, size_t length) override { lines->emplace_back(text, length); }
+};
+struct string_out final : cor::string_sink {
+    std::string text;
+    void write(const char* p, size_t n) override { text.append(p, n); }
+};
+}  // namespace
+
+component_host::component_host() : api_("C:\\profile") {
+    // Keep the suite's own output readable: lines are checked, not shown.
+    (void)console_.open_file("NUL");
+    auto compiler = cor::make_titleformat_compiler();
+    api_.add_service(cor::titleformat_compiler::class_guid, compiler.get());
+    auto console = cor::make_console_service(console_);
+    api_.add_service(cor::console_service::class_guid, console.get());
+    auto* receiver = new cor::service_impl_t<capture>();
+    receiver->lines = &lines_;
+    console_.add_receiver(cor::service_ptr_t<cor::console_receiver>(receiver));
+    corvina500_get_interface(&api_, GetModuleHandleW(nullptr));
+    vesk::set_error_level(vesk::err_middle);
+}
+
+component_host::~component_host() {
+    corvina500_get_interface(nullptr, nullptr);
+    vesk::set_error_level(vesk::err_off);
+}
+
+std::string component_host::eval(const std::string& script) {
+    for (auto* f : vesk::host::factory_list()) {
+        if (f->get_class_guid() != cor::script_test_bench::class_guid) continue;
+        auto bench = cor::service_ptr_t<cor::script_test_bench>::adopt(
+            static_cast<cor::script_test_bench*>(f->create_instance()));
+        string_out out;
+        bench->run_script(script.data(), script.size(), out);
+        return out.text;
+    }
+    return "<no test bench>";
+}
+
+std::vector<std::string> component_host::take_lines() { return std::exchange(lines_, {}); }
+
+}  // namespace cor_test

@@ -1,0 +1,31 @@
+// Starts the Host's services and the component in this process, the way
+// corvina500 does, and captures console lines for the tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/console_impl.h"
+#include "app/host_api_impl.h"
+
+namespace cor_test {
+
+class component_host {
+public:
+    component_host();
+    ~component_host();
+
+    // Runs a script as the component's test bench does.
+    std::string eval(const std::string& script);
+    // Console lines printed since the last call.
+    std::vector<std::string> take_lines();
+
+    cor::host_api_impl& api() { return api_; }
+
+private:
+    cor::host_console console_;
+    cor::host_api_impl api_;
+    std::vector<std::string> lines_;
+};
+
+}  // namespace cor_test
