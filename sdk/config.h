@@ -1,0 +1,59 @@
+// The configuration store contract. The Host keeps every persisted setting
+// as raw bytes under a 16-byte identifier; it loads them before any component
+// starts, hands each component the bytes of the variables it declares, and
+// collects them again whenever it saves (at exit and on request). Bytes pass
+// as pointer and length, output goes through a string_sink, so nothing of
+// either module's heap crosses the boundary.
+#pragma once
+
+#include <cstddef>
+
+#include "service.h"
+#include "titleformat.h"
+
+namespace cor {
+
+// Offered by a component through a factory: its configuration variables, by
+// index. Indices are stable between calls as long as the component declares
+// no new variable, which it does only at load.
+class config_io : public service_base {
+public:
+    // {7657DA1B-3286-4BEF-B60B-6B135C76C18C}
+    static constexpr guid class_guid{
+        0x7657da1b, 0x3286, 0x4bef, {0xb6, 0x0b, 0x6b, 0x13, 0x5c, 0x76, 0xc1, 0x8c}};
+
+    virtual size_t get_var_count() = 0;
+    // False when `index` is out of range.
+    virtual bool get_var_guid(size_t index, guid& out) = 0;
+    // Writes the variable's current raw bytes; false when `index` is out of range.
+    virtual bool get_var_raw(size_t index, string_sink& out) = 0;
+    // Replaces the variable's value from raw bytes. False when the bytes were
+    // not a well-formed value (the variable then keeps its previous value or,
+    // for lists, the good prefix) or `index` is out of range.
+    virtual bool set_var_raw(size_t index, const void* data, size_t length) = 0;
+    // Called before every save, before any get_var_raw of that save, so the
+    // component can bring derived variables up to date.
+    virtual void on_before_save() = 0;
+
+protected:
+    ~config_io() = default;
+};
+
+// The Host's store, for components that need a save at a moment of their
+// own choosing.
+class config_store : public service_base {
+public:
+    // {BAB1273E-4AB9-459C-A806-53A86C6BFDA5}
+    static constexpr guid class_guid{
+        0xbab1273e, 0x4ab9, 0x459c, {0xa8, 0x06, 0x53, 0xa8, 0x6c, 0x6b, 0xfd, 0xa5}};
+
+    // Asks every component to update its variables, then writes the store.
+    // False when the file could not be written (the previous file is kept)
+    // or a save is already running.
+    [[nodiscard]] virtual bool save_now() = 0;
+
+protected:
+    ~config_store() = default;
+};
+
+}  // namespace cor
