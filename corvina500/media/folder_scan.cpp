@@ -1,0 +1,120 @@
+#include "media/folder_scan.h"
+
+#include <algorithm>
+
+#include "utf8.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <filesystem>
+#include <system_error>
+#endif
+
+namespace cor {
+namespace {
+
+#ifdef _WIN32
+constexpr char k_separator = '\\';
+#else
+constexpr char k_separator = '/';
+#endif
+constexpr int k_max_depth = 128;
+
+struct t_entry {
+    std::string name;
+    bool folder;
+};
+
+std::string join(std::string_view folder, std::string_view name) {
+    std::string out(folder);
+    if (!out.empty() && out.back() != '\\' && out.back() != '/') out += k_separator;
+    out += name;
+    return out;
+}
+
+std::vector<t_entry> read_folder(const std::string& folder) {
+    std::vector<t_entry> entries;
+#ifdef _WIN32
+    WIN32_FIND_DATAW data;
+    const HANDLE find = FindFirstFileW(to_wide(join(folder, "*")).c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return entries;
+    do {
+        const std::wstring_view name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const bool folder_entry = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        // Junctions and folder links may point back up the tree.
+        if (folder_entry && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+        entries.push_back({to_utf8(name), folder_entry});
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+#else
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    for (fs::directory_iterator it(fs::path(folder), ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code type_ec;
+        const bool link = it->is_symlink(type_ec);
+        const bool folder_entry = it->is_directory(type_ec);
+        if (folder_entry && link) continue;
+        entries.push_back({it->path().filename().string(), folder_entry});
+    }
+#endif
+    std::sort(entries.begin(), entries.end(), [](const t_entry& a, const t_entry& b) {
+        const int c = stricmp_utf8(a.name, b.name);
+        return c != 0 ? c < 0 : a.name < b.name;
+    });
+    return entries;
+}
+
+void walk(const std::string& folder, int depth, std::vector<std::string>& out) {
+    if (depth > k_max_depth) return;
+    for (const t_entry& e : read_folder(folder)) {
+        if (e.folder)
+            walk(join(folder, e.name), depth + 1, out);
+        else if (is_media_file_name(e.name))
+            out.push_back(join(folder, e.name));
+    }
+}
+
+}  // namespace
+
+t_path_kind get_path_kind(std::string_view path) {
+    if (path.empty()) return t_path_kind::missing;
+#ifdef _WIN32
+    const DWORD attributes = GetFileAttributesW(to_wide(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return t_path_kind::missing;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? t_path_kind::folder : t_path_kind::file;
+#else
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_status status = fs::status(fs::path(std::string(path)), ec);
+    if (!fs::exists(status)) return t_path_kind::missing;
+    return fs::is_directory(status) ? t_path_kind::folder : t_path_kind::file;
+#endif
+}
+
+bool is_media_file_name(std::string_view name) {
+    const size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos) return false;
+    const std::string_view ext = name.substr(dot);
+    for (std::string_view known : {".mp3", ".flac", ".ogg", ".wav"})
+        if (stricmp_utf8(ext, known) == 0) return true;
+    return false;
+}
+
+std::vector<std::string> list_media_files(std::string_view folder_or_file) {
+    std::vector<std::string> out;
+    switch (get_path_kind(folder_or_file)) {
+        case t_path_kind::missing:
+            break;
+        case t_path_kind::file:
+            out.emplace_back(folder_or_file);
+            break;
+        case t_path_kind::folder:
+            walk(std::string(folder_or_file), 0, out);
+            break;
+    }
+    return out;
+}
+
+}  // namespace cor

@@ -1,0 +1,89 @@
+#include "media/media_library.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+#include "media/file_reader.h"
+#include "media/folder_scan.h"
+#include "utf8.h"
+
+namespace cor {
+namespace {
+
+// Paths that name the same file on a case-blind file system give one key.
+std::string path_key(std::string_view path) {
+    std::string key;
+    key.reserve(path.size());
+    size_t pos = 0;
+    while (pos < path.size()) {
+        char32_t c = lower_char(utf8_next(path, pos));
+#ifdef _WIN32
+        if (c == '/') c = '\\';
+#endif
+        utf8_append(key, c);
+    }
+    return key;
+}
+
+}  // namespace
+
+bool media_library::add_folder(std::string_view folder) {
+    const auto same = [&](const std::string& f) { return path_key(f) == path_key(folder); };
+    if (std::any_of(folders_.begin(), folders_.end(), same)) return false;
+    folders_.emplace_back(folder);
+    return true;
+}
+
+bool media_library::remove_folder(std::string_view folder) {
+    const auto it = std::find_if(folders_.begin(), folders_.end(), [&](const std::string& f) {
+        return path_key(f) == path_key(folder);
+    });
+    if (it == folders_.end()) return false;
+    folders_.erase(it);
+    return true;
+}
+
+void media_library::set_enabled(bool enabled) {
+    enabled_ = enabled;
+    if (!enabled_) clear();
+}
+
+void media_library::clear() {
+    items_.clear();
+    by_path_.clear();
+}
+
+size_t media_library::scan(const t_report& report) {
+    clear();
+    if (!enabled_) return 0;
+    const auto say = [&](std::string_view path, std::string_view message) {
+        if (report) report(std::string(path) + ": " + std::string(message));
+    };
+    std::unordered_set<std::string> seen;  // broken files too: one report each
+    for (const std::string& folder : folders_) {
+        if (get_path_kind(folder) == t_path_kind::missing) {
+            say(folder, "folder not found");
+            continue;
+        }
+        for (std::string& path : list_media_files(folder)) {
+            std::string key = path_key(path);
+            if (!seen.insert(key).second) continue;
+            auto info = std::make_shared<t_track_info>();
+            std::string error;
+            if (!read_track_file(path, *info, error)) {
+                say(path, error);
+                continue;
+            }
+            by_path_.emplace(std::move(key), items_.size());
+            items_.push_back(std::move(info));
+        }
+    }
+    return items_.size();
+}
+
+media_library::t_item media_library::find(std::string_view path) const {
+    const auto it = by_path_.find(path_key(path));
+    return it == by_path_.end() ? nullptr : items_[it->second];
+}
+
+}  // namespace cor

@@ -1,0 +1,53 @@
+// The Host's media library: the tracks found in a list of folders. A scan
+// reads every media file below them; files that cannot be read are left
+// out and reported, one line each. A disabled library holds nothing.
+// Paths are looked up ignoring case, as the Windows file system does.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "core/track_info.h"
+
+namespace cor {
+
+class media_library {
+public:
+    using t_item = std::shared_ptr<const t_track_info>;
+    // Receives "<path>: <error>" for every file or folder that cannot be read.
+    using t_report = std::function<void(std::string_view line)>;
+
+    void set_folders(std::vector<std::string> folders) { folders_ = std::move(folders); }
+    [[nodiscard]] const std::vector<std::string>& folders() const { return folders_; }
+    // False when the folder is already listed (ignoring case).
+    bool add_folder(std::string_view folder);
+    // False when the folder is not listed.
+    bool remove_folder(std::string_view folder);
+
+    // Disabling empties the library; enabling does not scan.
+    void set_enabled(bool enabled);
+    [[nodiscard]] bool enabled() const { return enabled_; }
+
+    // Replaces the items with what the folders hold now and returns their
+    // count. A file below two listed folders is read once.
+    size_t scan(const t_report& report = {});
+    void clear();
+
+    [[nodiscard]] size_t item_count() const { return items_.size(); }
+    [[nodiscard]] const std::vector<t_item>& items() const { return items_; }
+    // Null when no item has this path.
+    [[nodiscard]] t_item find(std::string_view path) const;
+
+private:
+    std::vector<std::string> folders_;
+    bool enabled_ = true;
+    std::vector<t_item> items_;
+    std::unordered_map<std::string, size_t> by_path_;  // path key -> index in items_
+};
+
+}  // namespace cor

@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+
+#include "media/file_reader.h"
+#include "media/folder_scan.h"
+#include "media/media_library.h"
+#include "media_samples.h"
+#include "utf8.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+
+#include <fstream>
+#endif
+
+namespace cor {
+namespace {
+
+using namespace media_test;
+
+#ifdef _WIN32
+constexpr char k_sep = '\\';
+#else
+constexpr char k_sep = '/';
+#endif
+
+// A fresh folder under the system's temporary folder, removed afterwards.
+// Files are made through the platform's wide-character API on Windows.
+class t_temp_folder {
+public:
+    t_temp_folder() {
+        static std::atomic<int> counter{0};
+#ifdef _WIN32
+        wchar_t temp[MAX_PATH + 1];
+        GetTempPathW(MAX_PATH + 1, temp);
+        root_ = to_utf8(temp) + "corvina-media-" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(counter++);
+        CreateDirectoryW(to_wide(root_).c_str(), nullptr);
+#else
+        root_ = (std::filesystem::temp_directory_path() /
+                 ("corvina-media-" + std::to_string(getpid()) + "-" + std::to_string(counter++)))
+                    .string();
+        std::filesystem::create_directory(root_);
+#endif
+    }
+    ~t_temp_folder() {
+        std::error_code ec;
+#ifdef _WIN32
+        std::filesystem::remove_all(std::filesystem::path(to_wide(root_)), ec);
+#else
+        std::filesystem::remove_all(root_, ec);
+#endif
+    }
+    t_temp_folder(const t_temp_folder&) = delete;
+    t_temp_folder& operator=(const t_temp_folder&) = delete;
+
+    // `relative` uses '/' between names.
+    [[nodiscard]] std::string path(std::string_view relative) const {
+        std::string out = root_;
+        out += k_sep;
+        for (char c : relative) out += c == '/' ? k_sep : c;
+        return out;
+    }
+    void make_folder(std::string_view relative) const {
+#ifdef _WIN32
+        ASSERT_TRUE(CreateDirectoryW(to_wide(path(relative)).c_str(), nullptr));
+#else
+        ASSERT_TRUE(std::filesystem::create_directory(path(relative)));
+#endif
+    }
+    void write(std::string_view relative, const t_bytes& data) const {
+#ifdef _WIN32
+        const HANDLE f = CreateFileW(to_wide(path(relative)).c_str(), GENERIC_WRITE, 0, nullptr,
+                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(f, INVALID_HANDLE_VALUE) << relative;
+        DWORD written = 0;
+        const BOOL ok = WriteFile(f, data.data(), DWORD(data.size()), &written, nullptr);
+        CloseHandle(f);
+        ASSERT_TRUE(ok && written == data.size());
+#else
+        std::ofstream f(path(relative), std::ios::binary);
+        f.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
+        ASSERT_TRUE(f.good()) << relative;
+#endif
+    }
+    [[nodiscard]] const std::string& root() const { return root_; }
+
+private:
+    std::string root_;
+};
+
+t_bytes tagged_mp3(std::string_view title, size_t frames) {
+    return id3_tag(3, id3_text(3, "TIT2", 3, latin1(title))) + mp3_frames(frames);
+}
+
+TEST(FileReader, NonAsciiNamesAndWholeFiles) {
+    t_temp_folder dir;
+    dir.make_folder("Müsik ☃");
+    const std::string name = "Müsik ☃/Ünïcödé ♫ 日本.mp3";
+    // More than one read window of the frame search, and an ID3v1 tag at the end.
+    const t_bytes file = tagged_mp3("Grüße", 200) + t_builder().str("TAG").fill(125).b;
+    dir.write(name, file);
+
+    std::vector<uint8_t> bytes;
+    std::string error;
+    ASSERT_TRUE(read_whole_file(dir.path(name), bytes, error)) << error;
+    EXPECT_EQ(bytes, file);
+
+    t_track_info from_file;
+    ASSERT_TRUE(read_track_file(dir.path(name), from_file, error)) << error;
+    const t_track_info from_memory = read_ok(file, dir.path(name));
+    EXPECT_EQ(from_file.path, dir.path(name));
+    EXPECT_EQ(value(from_file, "title"), "Grüße");
+    EXPECT_EQ(from_file.file_size, file.size());
+    EXPECT_EQ(from_file.length_samples, from_memory.length_samples);
+    EXPECT_EQ(from_file.info, from_memory.info);
+    EXPECT_NEAR(from_file.length(), 200 * 417 * 8 / 128000.0, 1e-4);
+}
+
+TEST(FileReader, MissingFilesAndFolders) {
+    t_temp_folder dir;
+    t_track_info info;
+    std::string error;
+    EXPECT_FALSE(read_track_file(dir.path("nothing.mp3"), info, error));
+    EXPECT_EQ(error, "file not found");
+    EXPECT_EQ(info.path, dir.path("nothing.mp3"));
+    std::vector<uint8_t> bytes;
+    error.clear();
+    EXPECT_FALSE(read_whole_file(dir.root(), bytes, error));
+    EXPECT_FALSE(error.empty());
+
+    dir.write("broken.flac", latin1("fLaC"));
+    EXPECT_FALSE(read_track_file(dir.path("broken.flac"), info, error));
+    EXPECT_EQ(error, "truncated FLAC metadata");
+}
+
+TEST(FolderScan, NameOrderFoldersAmongFilesAndExtensionFilter) {
+    t_temp_folder dir;
+    dir.make_folder("B sub");
+    dir.make_folder("B sub/deeper");
+    dir.make_folder("empty");
+    for (const char* f : {"a.flac", "b.MP3", "c.txt", "C.Wav", "Ω.flac", "noext", "B sub/x.ogg",
+                          "B sub/notes.txt", "B sub/deeper/y.WAV", "mp3"})
+        dir.write(f, {});
+    const std::vector<std::string> expected = {
+        dir.path("a.flac"),      dir.path("B sub/deeper/y.WAV"),
+        dir.path("B sub/x.ogg"), dir.path("b.MP3"),
+        dir.path("C.Wav"),       dir.path("Ω.flac")};
+    EXPECT_EQ(list_media_files(dir.root()), expected);
+    EXPECT_EQ(list_media_files(dir.root() + k_sep), expected);  // trailing separator
+    EXPECT_EQ(list_media_files(dir.path("c.txt")), std::vector<std::string>{dir.path("c.txt")});
+    EXPECT_TRUE(list_media_files(dir.path("missing")).empty());
+    EXPECT_TRUE(list_media_files(dir.path("empty")).empty());
+}
+
+TEST(MediaLibrary, ScanReportsBrokenFilesAndFindsIgnoringCase) {
+    t_temp_folder dir;
+    dir.make_folder("sub");
+    dir.write("one.mp3", tagged_mp3("One", 3));
+    dir.write("sub/two.mp3", tagged_mp3("Twö", 3));
+    dir.write("sub/broken.mp3", t_bytes(1000, 0x20));
+    dir.write("sub/readme.txt", latin1("not media"));
+
+    media_library lib;
+    EXPECT_TRUE(lib.add_folder(dir.root()));
+    EXPECT_TRUE(lib.add_folder(dir.path("sub")));  // overlaps: files are read once
+    EXPECT_TRUE(lib.add_folder(dir.path("gone")));
+    EXPECT_FALSE(lib.add_folder(dir.path("SUB")));
+    std::vector<std::string> lines;
+    EXPECT_EQ(lib.scan([&](std::string_view line) { lines.emplace_back(line); }), 2u);
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{dir.path("sub/broken.mp3") + ": no MPEG audio frame found",
+                                        dir.path("gone") + ": folder not found"}));
+    ASSERT_EQ(lib.item_count(), 2u);
+    EXPECT_EQ(lib.items()[0]->path, dir.path("one.mp3"));
+    EXPECT_EQ(lib.items()[1]->path, dir.path("sub/two.mp3"));
+
+    const media_library::t_item found = lib.find(dir.path("SUB/TWO.MP3"));
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(value(*found, "title"), "Twö");
+    EXPECT_EQ(lib.find(dir.path("sub/broken.mp3")), nullptr);
+
+    EXPECT_TRUE(lib.remove_folder(dir.path("Gone")));
+    EXPECT_FALSE(lib.remove_folder(dir.path("gone")));
+    lib.set_enabled(false);
+    EXPECT_EQ(lib.item_count(), 0u);
+    EXPECT_EQ(lib.find(dir.path("one.mp3")), nullptr);
+    lines.clear();
+    EXPECT_EQ(lib.scan([&](std::string_view line) { lines.emplace_back(line); }), 0u);
+    EXPECT_TRUE(lines.empty());
+    lib.set_enabled(true);
+    EXPECT_EQ(lib.scan(), 2u);
+}
+
+}  // namespace
+}  // namespace cor

@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+
+#include "media/tag_reader.h"
+#include "media_samples.h"
+
+namespace cor {
+namespace {
+
+using namespace media_test;
+using namespace std::literals;
+
+t_track_info read_ok(const t_bytes& file, std::string_view path = "a.mp3") {
+    return media_test::read_ok(file, path);
+}
+std::string read_error(const t_bytes& file, std::string_view path = "a.mp3") {
+    return media_test::read_error(file, path);
+}
+
+// COMM frame in UTF-16 with byte-order marks: description, then text.
+t_bytes utf16_comment(std::u16string_view description, std::u16string_view text) {
+    const t_bytes body = t_builder()
+                             .u8(1)
+                             .str("eng")
+                             .raw(utf16(description, false, true))
+                             .fill(2)
+                             .raw(utf16(text, false, true))
+                             .b;
+    return id3_frame(3, "COMM", body);
+}
+
+TEST(Mp3Tags, Id3v23WithUtf16AndLatin1Frames) {
+    const t_bytes frames =
+        id3_text(3, "TIT2", 1, utf16(u"Ünïcode \u2603 \U0001F3B5", false, true)) +
+        id3_text(3, "TPE1", 2, utf16(u"Ärtist", true, false)) +
+        id3_text(3, "TALB", 0, latin1("Caf\xE9")) + id3_text(3, "TYER", 0, latin1("1999")) +
+        id3_text(3, "TRCK", 0, latin1("3/12")) + id3_text(3, "TPOS", 0, latin1("1/2")) +
+        id3_text(3, "TCON", 0, latin1("(17)")) + id3_text(3, "TPE2", 3, latin1("Various")) +
+        id3_text(3, "TCOM", 0, latin1("Bach")) + utf16_comment(u"iTunNORM", u"private") +
+        utf16_comment(u"", u"Ein Kommentar") +
+        id3_frame(3, "TXXX", t_builder().u8(0).str("MOOD").u8(0).str("calm").b);
+    const t_track_info info = read_ok(id3_tag(3, frames, 0, 64) + mp3_frames(10));
+    EXPECT_EQ(value(info, "title"), "Ünïcode ☃ 🎵");
+    EXPECT_EQ(value(info, "ARTIST"), "Ärtist");
+    EXPECT_EQ(value(info, "album"), "Café");
+    EXPECT_EQ(value(info, "date"), "1999");
+    EXPECT_EQ(value(info, "tracknumber"), "3");
+    EXPECT_EQ(value(info, "totaltracks"), "12");
+    EXPECT_EQ(value(info, "discnumber"), "1");
+    EXPECT_EQ(value(info, "totaldiscs"), "2");
+    EXPECT_EQ(value(info, "genre"), "Rock");
+    EXPECT_EQ(value(info, "album artist"), "Various");
+    EXPECT_EQ(value(info, "composer"), "Bach");
+    EXPECT_EQ(values(info, "comment"), std::vector<std::string>{"Ein Kommentar"});
+    EXPECT_EQ(value(info, "mood"), "calm");
+}
+
+TEST(Mp3Tags, Id3v24Utf8MultiValuesAndFrameFlags) {
+    // Artist with two values, an unsynchronised title holding 0xFF bytes and
+    // an album frame with a data length indicator, after an extended header.
+    const t_bytes title_body = unsynchronise(t_builder().u8(0).str("\xFF\xFFX").b);
+    const t_bytes frames =
+        id3_text(4, "TPE1", 3, latin1("Åsa\0Björn\0"sv)) + id3_frame(4, "TIT2", title_body, 0x02) +
+        id3_frame(4, "TALB", t_builder().syncsafe(5).u8(3).str("Live").b, 0x01) +
+        id3_text(4, "TCON", 3, latin1("17\0(4)Eurodisco\0(RX)"sv)) +
+        id3_text(4, "TDRC", 3, latin1("2004-05-06")) +
+        id3_frame(4, "TXXX", t_builder().u8(3).str("LABEL").u8(0).str("One").u8(0).str("Two").b);
+    const t_bytes ext = t_builder().syncsafe(6).u8(1).u8(0).b;
+    const t_track_info info = read_ok(id3_tag(4, ext + frames, 0x40) + mp3_frames(3));
+    EXPECT_EQ(values(info, "artist"), (std::vector<std::string>{"Åsa", "Björn"}));
+    EXPECT_EQ(value(info, "title"), "ÿÿX");
+    EXPECT_EQ(value(info, "album"), "Live");
+    EXPECT_EQ(values(info, "genre"), (std::vector<std::string>{"Rock", "Eurodisco", "Remix"}));
+    EXPECT_EQ(value(info, "date"), "2004-05-06");
+    EXPECT_EQ(values(info, "label"), (std::vector<std::string>{"One", "Two"}));
+}
+
+TEST(Mp3Tags, WholeTagUnsynchronisationInVersion3) {
+    const t_bytes frames =
+        id3_text(3, "TIT2", 0, latin1("\xFF\xFE\xFF")) + id3_text(3, "TPE1", 0, latin1("after"));
+    const t_track_info info = read_ok(id3_tag(3, unsynchronise(frames), 0x80) + mp3_frames(3));
+    EXPECT_EQ(value(info, "title"), "ÿþÿ");
+    EXPECT_EQ(value(info, "artist"), "after");
+}
+
+TEST(Mp3Tags, Version22FramesAndGenreForms) {
+    const t_bytes frames = id3_text(2, "TT2", 0, latin1("Old")) +
+                           id3_text(2, "TCO", 0, latin1("(200)")) +
+                           id3_text(2, "TRK", 0, latin1(" 7 / 9 "));
+    const t_track_info info = read_ok(id3_tag(2, frames) + mp3_frames(3));
+    EXPECT_EQ(value(info, "title"), "Old");
+    EXPECT_EQ(value(info, "genre"), "(200)");  // unknown number: kept as written
+    EXPECT_EQ(value(info, "tracknumber"), "7");
+    EXPECT_EQ(value(info, "totaltracks"), "9");
+}
+
+t_bytes id3v1(std::string_view title, uint8_t track, uint8_t genre) {
+    t_builder t;
+    t.str("TAG").str(title).fill(30 - title.size()).str("Artist").fill(24);
+    t.str("Album").fill(25).str("1987").str("comment").fill(22);
+    return t.u8(track).u8(genre).b;
+}
+
+TEST(Mp3Tags, Id3v1OnlyWhenNoId3v2) {
+    const t_track_info v1 = read_ok(mp3_frames(4) + id3v1("Caf\xE9", 5, 8));
+    EXPECT_EQ(value(v1, "title"), "Café");
+    EXPECT_EQ(value(v1, "artist"), "Artist");
+    EXPECT_EQ(value(v1, "date"), "1987");
+    EXPECT_EQ(value(v1, "comment"), "comment");
+    EXPECT_EQ(value(v1, "tracknumber"), "5");
+    EXPECT_EQ(value(v1, "genre"), "Jazz");
+    // The ID3v1 tag is not audio: 4 frames of 417 bytes give the length.
+    EXPECT_NEAR(v1.length(), 4 * 417 * 8 / 128000.0, 1e-4);
+
+    const t_track_info both = read_ok(id3_tag(3, id3_text(3, "TIT2", 0, latin1("New"))) +
+                                      mp3_frames(4) + id3v1("Old", 1, 0));
+    EXPECT_EQ(value(both, "title"), "New");
+    EXPECT_EQ(both.find_meta("genre"), nullptr);
+}
+
+TEST(Mp3Stream, ConstantBitrateLengthIsEstimatedFromSize) {
+    const t_track_info info = read_ok(id3_tag(3, {}, 0, 100) + mp3_frames(20));
+    EXPECT_EQ(tech(info, "codec"), "MP3");
+    EXPECT_EQ(tech(info, "bitrate"), "128");
+    EXPECT_EQ(tech(info, "samplerate"), "44100");
+    EXPECT_EQ(tech(info, "channels"), "2");
+    EXPECT_EQ(info.sample_rate, 44100u);
+    EXPECT_NEAR(info.length(), 20 * 417 * 8 / 128000.0, 1e-4);
+    EXPECT_EQ(info.file_size, 110u + 20 * 417);
+}
+
+TEST(Mp3Stream, OtherVersionsAndLayers) {
+    // MPEG-2 Layer III, 64 kbps, 22050 Hz, mono: 72 * 64000 / 22050 = 208 bytes.
+    t_bytes mpeg2;
+    for (int i = 0; i < 5; ++i) mpeg2 = mpeg2 + mpeg_frame(0xF3, 0x80, 0xC0, 208);
+    const t_track_info a = read_ok(mpeg2);
+    EXPECT_EQ(tech(a, "samplerate"), "22050");
+    EXPECT_EQ(tech(a, "channels"), "1");
+    EXPECT_EQ(tech(a, "bitrate"), "64");
+    EXPECT_NEAR(a.length(), 5 * 208 * 8 / 64000.0, 1e-4);
+
+    // MPEG-1 Layer II, 192 kbps, 48000 Hz, padded: 576 + 1 bytes.
+    t_bytes layer2;
+    for (int i = 0; i < 5; ++i) layer2 = layer2 + mpeg_frame(0xFD, 0xA6, 0x00, 577);
+    const t_track_info b = read_ok(layer2, "b.mp2");
+    EXPECT_EQ(tech(b, "codec"), "MP2");
+    EXPECT_EQ(tech(b, "samplerate"), "48000");
+    EXPECT_EQ(tech(b, "bitrate"), "192");
+}
+
+TEST(Mp3Stream, FalseSyncInJunkIsSkipped) {
+    // A stray sync word whose "next frame" is not there, then real frames.
+    t_bytes junk = t_builder().str("junk").u8(0xFF).u8(0xFB).u8(0x90).u8(0x00).fill(30, 0x11).b;
+    const t_track_info info = read_ok(id3_tag(3, {}) + junk + mp3_frames(6));
+    EXPECT_NEAR(info.length(), 6 * 417 * 8 / 128000.0, 1e-4);
+}
+
+t_bytes xing_frame(std::string_view magic, uint32_t frames, uint32_t bytes, uint16_t delay,
+                   uint16_t padding) {
+    t_builder f;
+    f.u8(0xFF).u8(0xFB).u8(0x90).u8(0x00).fill(32);
+    f.str(magic).be(0x0F, 4).be(frames, 4).be(bytes, 4).fill(100).be(50, 4);
+    f.str("LAME3.100").fill(12).u8(delay >> 4).u8((delay & 0xF) << 4 | padding >> 8).u8(padding);
+    f.b.resize(417, 0);
+    return f.b;
+}
+
+TEST(Mp3Stream, XingAndVbriHeadersGiveFrameCount) {
+    const t_bytes audio = mp3_frames(8);
+    // 1000 frames of 1152 samples less the encoder's delay and padding.
+    const t_track_info vbr = read_ok(xing_frame("Xing", 1000, 2'000'000, 576, 1200) + audio);
+    EXPECT_EQ(vbr.length_samples, 1000u * 1152 - 576 - 1200);
+    const double seconds = (1000.0 * 1152 - 1776) / 44100;
+    EXPECT_EQ(tech(vbr, "bitrate"), std::to_string(int(2'000'000 * 8 / seconds / 1000 + 0.5)));
+
+    const t_track_info cbr = read_ok(xing_frame("Info", 1000, 2'000'000, 0, 0) + audio);
+    EXPECT_EQ(cbr.length_samples, 1000u * 1152);
+    EXPECT_EQ(tech(cbr, "bitrate"), "128");
+
+    t_builder vbri;
+    vbri.u8(0xFF).u8(0xFB).u8(0x90).u8(0x00).fill(32).str("VBRI").be(1, 2).be(0, 2).be(75, 2);
+    vbri.be(500'000, 4).be(400, 4);
+    vbri.b.resize(417, 0);
+    const t_track_info fraunhofer = read_ok(vbri.b + audio);
+    EXPECT_EQ(fraunhofer.length_samples, 400u * 1152);
+}
+
+TEST(Mp3Stream, BrokenFilesFailWithAReason) {
+    EXPECT_EQ(read_error({}), "empty file");
+    EXPECT_EQ(read_error(t_bytes(3000, 0x20)), "no MPEG audio frame found");
+    t_bytes cut = id3_tag(3, id3_text(3, "TIT2", 0, latin1("x")), 0, 500);
+    cut.resize(200);
+    EXPECT_EQ(read_error(cut), "truncated ID3v2 tag");
+    EXPECT_EQ(read_error(t_bytes(100, 0x20), "notes.txt"), "unrecognised file format");
+}
+
+TEST(Mp3Robustness, CutAndDamagedFiles) {
+    const t_bytes v23 =
+        id3_tag(3,
+                unsynchronise(id3_text(3, "TIT2", 1, utf16(u"\u00FF\u00FEtitle", false, true)) +
+                              id3_text(3, "TRCK", 0, latin1("1/2"))),
+                0x80, 20) +
+        mp3_frames(3) + id3v1("v1", 1, 1);
+    const t_bytes v24 =
+        id3_tag(4,
+                t_builder().syncsafe(6).u8(1).u8(0).b +
+                    id3_frame(4, "TIT2", t_builder().syncsafe(4).u8(3).str("abc").b, 0x03) +
+                    id3_text(4, "TPE1", 3, latin1("a\0b"sv)),
+                0x40) +
+        mp3_frames(2);
+    const t_bytes xing = xing_frame("Xing", 10, 5000, 576, 100) + mp3_frames(2);
+    for (const t_bytes* file : {&v23, &v24, &xing}) {
+        expect_prefixes_handled(*file, "a.mp3");
+        expect_damage_handled(*file, "a.mp3", 1);
+    }
+}
+
+}  // namespace
+}  // namespace cor
