@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <type_traits>
 #include <utility>
 
 #include "guid.h"
@@ -31,6 +32,9 @@ public:
     }
     service_ptr_t(const service_ptr_t& o) noexcept : service_ptr_t(o.p_) {}
     service_ptr_t(service_ptr_t&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
+    // From a pointer to a derived implementation.
+    template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
+    service_ptr_t(const service_ptr_t<U>& o) noexcept : service_ptr_t(static_cast<T*>(o.get())) {}
     ~service_ptr_t() { reset(); }
     service_ptr_t& operator=(service_ptr_t o) noexcept {
         std::swap(p_, o.p_);

@@ -1,0 +1,121 @@
+// Internals shared by the evaluator, the built-in functions and the track
+// fields.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "../../sdk/titleformat.h"
+#include "program.h"
+
+namespace cor::tf {
+
+// Working memory reused by every run on a thread, so that a run in steady
+// state allocates nothing beyond its output. It is used as a stack because
+// a hook may run another program from inside a call.
+struct scratch {
+    // The cached arguments of one active call.
+    struct level {
+        std::vector<std::string> text;
+        std::vector<uint8_t> state;  // arg_state
+    };
+    struct variable {
+        std::string name;
+        std::string value;
+    };
+    std::deque<level> levels;  // a deque: growing it never moves a cached argument
+    size_t levels_used = 0;
+    std::vector<variable> vars;
+    size_t vars_used = 0;
+};
+
+class evaluator {
+public:
+    evaluator(const program& p, const t_format_context* context, titleformat_hook* h, scratch& s)
+        : prog(p), ctx(context), hook(h), work(s), var_base(s.vars_used) {}
+
+    bool sequence(span s, std::string& out);
+    [[nodiscard]] const t_track_info* track() const { return ctx ? ctx->track : nullptr; }
+    // Variables of this run ($put, $get).
+    [[nodiscard]] const std::string* find_var(std::string_view name) const;
+    void set_var(std::string_view name, std::string_view value);
+
+    const program& prog;
+    const t_format_context* ctx;
+    titleformat_hook* hook;
+    scratch& work;
+    const size_t var_base;
+
+private:
+    bool eval(const node& n, std::string& out);
+    bool field(const node& n, std::string& out);
+    bool call(const node& n, std::string& out);
+};
+
+// The arguments of one call, evaluated on first request and cached for the
+// rest of the call. Also what a hook receives as the call's parameters.
+class call_args final : public titleformat_params {
+public:
+    call_args(evaluator& ev, const node& call);
+    ~call_args();
+    call_args(const call_args&) = delete;
+    call_args& operator=(const call_args&) = delete;
+
+    [[nodiscard]] size_t size() const { return count_; }
+    std::string_view text(size_t i);
+    bool found(size_t i);
+    int64_t number(size_t i);
+    // Appends argument i to out and returns its truth. An argument not yet
+    // evaluated is evaluated straight into out, so it must not be asked for
+    // again afterwards.
+    bool emit(size_t i, std::string& out);
+
+    size_t get_param_count() override { return count_; }
+    void get_param(size_t index, const char*& text, size_t& length) override;
+    bool get_param_found(size_t index) override;
+
+private:
+    void evaluate(size_t i);
+
+    evaluator& ev_;
+    span args_;
+    size_t count_;
+    scratch::level* level_;
+};
+
+using builtin_fn = bool (*)(evaluator&, call_args&, std::string&);
+
+struct builtin {
+    std::string_view name;
+    builtin_fn fn;
+    uint8_t min_args;
+    uint8_t max_args;  // any_count for no limit
+    // A wrong argument count writes "[INVALID $NAME SYNTAX]" instead of nothing.
+    bool strict;
+};
+inline constexpr uint8_t any_count = 0xFF;
+// Indexed by a call node's id.
+extern const builtin builtins[];
+extern const size_t builtin_count;
+
+// Track and player fields; writes nothing and returns false when the field
+// does not resolve.
+bool resolve_field(const evaluator& ev, field_id id, std::string_view name, std::string& out);
+
+// Track functions.
+bool fn_meta(evaluator& ev, call_args& a, std::string& out);
+bool fn_meta_sep(evaluator& ev, call_args& a, std::string& out);
+bool fn_meta_test(evaluator& ev, call_args& a, std::string& out);
+bool fn_meta_num(evaluator& ev, call_args& a, std::string& out);
+bool fn_info(evaluator& ev, call_args& a, std::string& out);
+
+// Numbers as the language reads them: blanks, an optional '-', digits;
+// saturating at the 64-bit limits.
+int64_t parse_number(std::string_view s);
+void append_number(std::string& out, int64_t v);
+bool ascii_iequal(std::string_view a, std::string_view b);
+
+}  // namespace cor::tf

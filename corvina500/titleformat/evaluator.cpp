@@ -1,0 +1,215 @@
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+
+#include "eval.h"
+
+namespace cor::tf {
+namespace {
+
+class string_out final : public string_sink {
+public:
+    explicit string_out(std::string& s) : s_(s) {}
+    void write(const char* text, size_t length) override {
+        if (length) s_.append(text, length);
+    }
+
+private:
+    std::string& s_;
+};
+
+enum arg_state : uint8_t { not_evaluated, evaluated_false, evaluated_true, emitted };
+
+std::atomic<uint32_t> g_code_page{1252};
+
+}  // namespace
+
+bool ascii_iequal(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
+        if (x != y) return false;
+    }
+    return true;
+}
+
+int64_t parse_number(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+    const bool negative = i < s.size() && s[i] == '-';
+    if (negative) ++i;
+    // Accumulate the magnitude unsigned, so that INT64_MIN itself is exact.
+    const uint64_t limit = negative ? uint64_t{1} << 63 : (uint64_t{1} << 63) - 1;
+    uint64_t v = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+        const auto d = static_cast<uint64_t>(s[i] - '0');
+        v = v > (limit - d) / 10 ? limit : v * 10 + d;
+    }
+    return negative ? static_cast<int64_t>(0 - v) : static_cast<int64_t>(v);
+}
+
+void append_number(std::string& out, int64_t v) {
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    out.append(buf, r.ptr);
+}
+
+void set_system_code_page(uint32_t code_page) { g_code_page.store(code_page); }
+uint32_t system_code_page() { return g_code_page.load(); }
+
+bool run(const program& p, const t_format_context* ctx, titleformat_hook* hook, std::string& out) {
+    static thread_local scratch work;
+    struct restore {
+        scratch& w;
+        size_t levels, vars;
+        ~restore() {
+            w.levels_used = levels;
+            w.vars_used = vars;
+        }
+    } guard{work, work.levels_used, work.vars_used};
+    evaluator ev(p, ctx, hook, work);
+    return ev.sequence(p.root, out);
+}
+
+bool evaluator::sequence(span s, std::string& out) {
+    bool any = false;
+    const uint32_t* item = prog.items.data() + s.first;
+    for (uint32_t k = 0; k < s.count; ++k) any |= eval(prog.nodes[item[k]], out);
+    return any;
+}
+
+bool evaluator::eval(const node& n, std::string& out) {
+    switch (n.kind) {
+        case node_kind::text:
+            out.append(prog.pool, n.text_off, n.text_len);
+            return false;
+        case node_kind::field:
+            return field(n, out);
+        case node_kind::call:
+            return call(n, out);
+        case node_kind::section: {
+            const size_t mark = out.size();
+            if (sequence(n.sub, out)) return true;
+            out.resize(mark);
+            return false;
+        }
+    }
+    return false;
+}
+
+bool evaluator::field(const node& n, std::string& out) {
+    const std::string_view name = prog.text_of(n);
+    if (ctx && resolve_field(*this, static_cast<field_id>(n.id), name, out)) return true;
+    if (hook) {
+        const size_t mark = out.size();
+        string_out sink(out);
+        bool found = false;
+        if (hook->process_field(sink, name.data(), name.size(), found)) return found;
+        out.resize(mark);
+    }
+    out += '?';
+    return false;
+}
+
+bool evaluator::call(const node& n, std::string& out) {
+    call_args args(*this, n);
+    if (n.id != unknown_function) {
+        const builtin& b = builtins[n.id];
+        if (args.size() < b.min_args || args.size() > b.max_args) {
+            if (b.strict) {
+                out += "[INVALID $";
+                for (const char c : b.name)
+                    out += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+                out += " SYNTAX]";
+            }
+            return false;
+        }
+        return b.fn(*this, args, out);
+    }
+    if (hook) {
+        const std::string_view name = prog.text_of(n);
+        const size_t mark = out.size();
+        string_out sink(out);
+        bool found = false;
+        if (hook->process_function(sink, name.data(), name.size(), args, found)) return found;
+        out.resize(mark);  // a hook that declines leaves no trace
+    }
+    out += "[UNKNOWN FUNCTION]";
+    return false;
+}
+
+const std::string* evaluator::find_var(std::string_view name) const {
+    for (size_t i = var_base; i < work.vars_used; ++i)
+        if (ascii_iequal(work.vars[i].name, name)) return &work.vars[i].value;
+    return nullptr;
+}
+
+void evaluator::set_var(std::string_view name, std::string_view value) {
+    for (size_t i = var_base; i < work.vars_used; ++i)
+        if (ascii_iequal(work.vars[i].name, name)) {
+            work.vars[i].value.assign(value);
+            return;
+        }
+    if (work.vars_used == work.vars.size()) work.vars.emplace_back();
+    auto& v = work.vars[work.vars_used++];
+    v.name.assign(name);
+    v.value.assign(value);
+}
+
+call_args::call_args(evaluator& ev, const node& call)
+    : ev_(ev), args_(call.sub), count_(call.sub.count) {
+    scratch& w = ev.work;
+    if (w.levels_used == w.levels.size()) w.levels.emplace_back();
+    level_ = &w.levels[w.levels_used++];
+    if (level_->text.size() < count_) {
+        level_->text.resize(count_);
+        level_->state.resize(count_);
+    }
+    std::fill_n(level_->state.begin(), count_, not_evaluated);
+}
+
+call_args::~call_args() { --ev_.work.levels_used; }
+
+void call_args::evaluate(size_t i) {
+    std::string& t = level_->text[i];
+    t.clear();
+    const bool f = ev_.sequence(ev_.prog.args[args_.first + i], t);
+    level_->state[i] = f ? evaluated_true : evaluated_false;
+}
+
+std::string_view call_args::text(size_t i) {
+    if (i >= count_) return {};
+    if (level_->state[i] == not_evaluated || level_->state[i] == emitted) evaluate(i);
+    return level_->text[i];
+}
+
+bool call_args::found(size_t i) {
+    if (i >= count_) return false;
+    if (level_->state[i] == not_evaluated || level_->state[i] == emitted) evaluate(i);
+    return level_->state[i] == evaluated_true;
+}
+
+int64_t call_args::number(size_t i) { return parse_number(text(i)); }
+
+bool call_args::emit(size_t i, std::string& out) {
+    if (i >= count_) return false;
+    const uint8_t st = level_->state[i];
+    if (st == evaluated_false || st == evaluated_true) {
+        out += level_->text[i];
+        return st == evaluated_true;
+    }
+    level_->state[i] = emitted;
+    return ev_.sequence(ev_.prog.args[args_.first + i], out);
+}
+
+void call_args::get_param(size_t index, const char*& text_out, size_t& length) {
+    const std::string_view t = text(index);
+    text_out = t.empty() ? "" : t.data();
+    length = t.size();
+}
+
+bool call_args::get_param_found(size_t index) { return found(index); }
+
+}  // namespace cor::tf

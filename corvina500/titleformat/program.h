@@ -1,0 +1,88 @@
+// Internal form of a compiled script: flat arrays of nodes that refer to
+// each other by index, with every name resolved at compile time, so that a
+// run walks the tree without parsing, hashing or allocating.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "titleformat.h"
+
+namespace cor::tf {
+
+enum class node_kind : uint8_t { text, field, call, section };
+
+// Index of a built-in function in the table of functions.cpp; calls to
+// anything else are offered to the hook.
+inline constexpr uint8_t unknown_function = 0xFF;
+
+// Fields the Host computes itself; anything else is a tag looked up by name.
+enum class field_id : uint8_t {
+    tag,
+    artist,
+    album_artist,
+    track_artist,
+    title,
+    tracknumber,
+    discnumber,
+    totaltracks,
+    totaldiscs,
+    path,
+    filename,
+    filename_ext,
+    directoryname,
+    length,
+    length_ex,
+    length_seconds,
+    length_samples,
+    codec,
+    bitrate,
+    samplerate,
+    channels,
+    bitspersample,
+    filesize,
+    filesize_natural,
+    playback_time,
+    playback_time_seconds,
+    playback_time_remaining,
+    playback_time_remaining_seconds,
+    isplaying,
+    ispaused,
+    list_index,
+    list_total,
+    playlist_name,
+};
+
+struct span {
+    uint32_t first = 0;
+    uint32_t count = 0;
+};
+
+struct node {
+    node_kind kind;
+    uint8_t id;         // built-in function index of a call, field_id of a field
+    uint32_t text_off;  // literal text, or the name of a field or call, in program::pool
+    uint32_t text_len;
+    span sub;  // call: its arguments in program::args; section: its items
+};
+
+class program {
+public:
+    std::string pool;
+    std::vector<node> nodes;
+    std::vector<uint32_t> items;  // node indices; each sequence is contiguous
+    std::vector<span> args;       // one sequence of items per argument
+    span root;
+
+    [[nodiscard]] std::string_view text_of(const node& n) const {
+        return std::string_view(pool).substr(n.text_off, n.text_len);
+    }
+};
+
+// Compile-time name lookups, ignoring case.
+uint8_t find_function(std::string_view name);  // unknown_function when none
+field_id find_field(std::string_view name);
+
+}  // namespace cor::tf

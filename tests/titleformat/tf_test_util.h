@@ -1,0 +1,30 @@
+// Helpers shared by the script engine's tests.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "titleformat/titleformat.h"
+
+namespace cor::tf::test {
+
+struct outcome {
+    std::string text;
+    bool truth = false;
+    bool compiled = false;
+};
+
+inline outcome evaluate(std::string_view script, const t_format_context* ctx = nullptr,
+                        titleformat_hook* hook = nullptr) {
+    outcome r;
+    const auto p = compile(script, r.compiled);
+    r.truth = run(*p, ctx, hook, r.text);
+    return r;
+}
+
+inline std::string text_of(std::string_view script, const t_format_context* ctx = nullptr,
+                           titleformat_hook* hook = nullptr) {
+    return evaluate(script, ctx, hook).text;
+}
+
+}  // namespace cor::tf::test
