@@ -1,0 +1,244 @@
+#include "corvina500/player/playback_engine.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace cor {
+
+playback_engine::playback_engine(service_ptr_t<playlist_manager_impl> playlists,
+                                 service_ptr_t<play_callback_manager_impl> callbacks,
+                                 clock_source& clock, std::unique_ptr<audio_output> device)
+    : playlists_(std::move(playlists)),
+      callbacks_(std::move(callbacks)),
+      device_(std::move(device)),
+      silent_(clock),
+      output_(&silent_) {
+    playlists_->set_item_player(
+        [this](size_t playlist, size_t item) { play_item(playlist, item); });
+}
+
+playback_engine::~playback_engine() {
+    playlists_->set_item_player({});
+    close_output();
+}
+
+double playback_engine::gain() const {
+    return volume_ <= volume_min ? 0.0 : std::pow(10.0, volume_ / 20.0);
+}
+
+bool playback_engine::get_now_playing(metadb_handle** out) {
+    if (!out) return false;
+    *out = nullptr;
+    if (!playing_ || !track_) return false;
+    track_->service_add_ref();
+    *out = track_.get();
+    return true;
+}
+
+void playback_engine::start(uint32_t command, bool paused) {
+    std::optional<t_item_location> target;
+    double position = 0;
+    switch (command) {
+        case track_command_default:
+        case track_command_resume:
+            if (playing_) {
+                pause(false);
+                return;
+            }
+            if (command == track_command_resume) {
+                target = playlists_->last_played();
+                if (target) position = resume_position_;
+            }
+            if (!target) target = playlists_->start_location();
+            break;
+        case track_command_play:
+            target = playlists_->start_location();
+            break;
+        case track_command_next:
+            target = playlists_->navigate(playlist_manager_impl::step::next);
+            break;
+        case track_command_prev:
+            target = playlists_->navigate(playlist_manager_impl::step::previous);
+            break;
+        case track_command_settrack: {
+            const size_t playlist = playlists_->playlist_index(cursor_.playlist_id);
+            if (playlists_->item_track(playlist, cursor_.item))
+                target = t_item_location{playlist, cursor_.item};
+            else
+                target = playlists_->start_location();
+            cursor_ = {};
+            break;
+        }
+        case track_command_rand:
+            target = playlists_->random_location();
+            break;
+        default:
+            return;
+    }
+    if (target) begin(*target, command, paused, position);
+}
+
+void playback_engine::begin(const t_item_location& where, uint32_t command, bool paused,
+                            double position) {
+    if (!playlists_->item_track(where.playlist, where.item)) return;
+    if (playing_) {
+        close_output();
+        playing_ = false;
+        track_.reset();
+        playlists_->clear_playing_item();
+        notify(play_callback::flag_stop,
+               [](play_callback& cb) { cb.on_playback_stop(stop_reason_starting_another); });
+    }
+    notify(play_callback::flag_starting,
+           [&](play_callback& cb) { cb.on_playback_starting(command, paused); });
+    if (!open(where, position, paused)) return;
+    const track_ptr track = track_;
+    notify(play_callback::flag_new_track,
+           [&](play_callback& cb) { cb.on_playback_new_track(track.get()); });
+}
+
+bool playback_engine::open(const t_item_location& where, double position, bool paused) {
+    const track_ptr track = playlists_->item_track(where.playlist, where.item);
+    if (!track) return false;
+    close_output();
+    output_ = &silent_;
+    if (device_) {
+        device_->set_gain(gain());
+        if (device_->open(track->info(), position, paused)) output_ = device_.get();
+    }
+    if (output_ == &silent_) (void)silent_.open(track->info(), position, paused);
+    track_ = track;
+    playing_ = true;
+    paused_ = paused;
+    length_ = output_->length();
+    last_second_ = static_cast<int64_t>(std::floor(output_->position()));
+    playlists_->set_playing_item(where.playlist, where.item);
+    return true;
+}
+
+void playback_engine::close_output() {
+    if (output_) output_->close();
+}
+
+void playback_engine::stop_with(uint32_t reason) {
+    if (!playing_) return;
+    resume_position_ = output_->position();
+    close_output();
+    playing_ = false;
+    paused_ = false;
+    length_ = 0;
+    track_.reset();
+    playlists_->clear_playing_item();
+    notify(play_callback::flag_stop, [&](play_callback& cb) { cb.on_playback_stop(reason); });
+}
+
+void playback_engine::shutdown() { stop_with(stop_reason_shutting_down); }
+
+void playback_engine::play_item(size_t playlist, size_t item) {
+    if (!playlists_->item_track(playlist, item)) return;
+    cursor_ = {playlists_->playlist_id(playlist), item};
+    start(track_command_settrack, false);
+}
+
+void playback_engine::tick() {
+    if (!playing_) return;
+    output_->poll();
+    if (paused_) return;
+    if (output_->finished()) {
+        end_of_track();
+        return;
+    }
+    const auto second = static_cast<int64_t>(std::floor(output_->position()));
+    if (second == last_second_) return;
+    last_second_ = second;
+    notify(play_callback::flag_time,
+           [&](play_callback& cb) { cb.on_playback_time(double(second)); });
+}
+
+void playback_engine::end_of_track() {
+    if (stop_after_current_) {
+        stop_after_current_ = false;
+        stop_with(stop_reason_eof);
+        return;
+    }
+    const auto next = playlists_->navigate(playlist_manager_impl::step::next_automatic);
+    if (!next || !open(*next, 0, false)) {
+        stop_with(stop_reason_eof);
+        return;
+    }
+    const track_ptr track = track_;
+    notify(play_callback::flag_new_track,
+           [&](play_callback& cb) { cb.on_playback_new_track(track.get()); });
+}
+
+void playback_engine::pause(bool paused) {
+    if (!playing_ || paused == paused_) return;
+    output_->pause(paused);
+    paused_ = paused;
+    notify(play_callback::flag_pause, [&](play_callback& cb) { cb.on_playback_pause(paused); });
+}
+
+void playback_engine::play_or_pause() {
+    if (playing_)
+        toggle_pause();
+    else
+        start(track_command_play, false);
+}
+
+void playback_engine::seek(double seconds) {
+    if (!can_seek() || std::isnan(seconds)) return;
+    const double at = std::clamp(seconds, 0.0, length_);
+    output_->seek(at);
+    last_second_ = static_cast<int64_t>(std::floor(at));
+    notify(play_callback::flag_seek, [&](play_callback& cb) { cb.on_playback_seek(at); });
+}
+
+void playback_engine::seek_delta(double seconds) {
+    if (can_seek()) seek(output_->position() + seconds);
+}
+
+void playback_engine::set_volume(float decibels) {
+    if (std::isnan(decibels)) return;
+    const float value = std::clamp(decibels, volume_min, volume_max);
+    if (value == volume_) return;
+    volume_ = value;
+    if (playing_) output_->set_gain(gain());
+    notify(play_callback::flag_volume_change,
+           [&](play_callback& cb) { cb.on_volume_change(value); });
+}
+
+void playback_engine::volume_mute_toggle() {
+    if (volume_ > volume_min) {
+        volume_before_mute_ = volume_;
+        set_volume(volume_min);
+    } else {
+        set_volume(volume_before_mute_ > volume_min ? volume_before_mute_ : volume_max);
+    }
+}
+
+void playback_engine::notify_track_changed(const metadb_handle_impl* track) {
+    if (!playing_ || !track_ || track_.get() != track) return;
+    const track_ptr playing = track_;
+    notify(play_callback::flag_edited,
+           [&](play_callback& cb) { cb.on_playback_edited(playing.get()); });
+}
+
+size_t playback_engine::get_playback_order_count() {
+    return playlists_->playback_order_get_count();
+}
+
+bool playback_engine::get_playback_order_name(size_t index, string_sink& out) {
+    return playlists_->playback_order_get_name(index, out);
+}
+
+size_t playback_engine::get_playback_order() { return playlists_->playback_order_get_active(); }
+
+bool playback_engine::set_playback_order(size_t index) {
+    return playlists_->playback_order_set_active(index);
+}
+
+bool playback_engine::get_playing_item(size_t* playlist, size_t* item) {
+    return playlists_->get_playing_item(playlist, item);
+}
+
+}  // namespace cor

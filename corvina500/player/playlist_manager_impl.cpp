@@ -1,0 +1,723 @@
+#include "corvina500/player/playlist_manager_impl.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <utility>
+
+#include "corvina500/player/locations.h"
+#include "sdk/utf8.h"
+
+namespace cor {
+namespace {
+
+using flag_array = std::unique_ptr<bool[]>;
+
+flag_array make_flags(size_t count, bool value = false) {
+    // make_unique value-initialises, so only true needs writing.
+    flag_array flags = std::make_unique<bool[]>(count ? count : 1);
+    if (value)
+        for (size_t i = 0; i < count; ++i) flags[i] = true;
+    return flags;
+}
+
+bool is_permutation_of(const size_t* order, size_t count, size_t size) {
+    if (count != size || (count && !order)) return false;
+    std::vector<bool> seen(count);
+    for (size_t i = 0; i < count; ++i) {
+        if (order[i] >= count || seen[order[i]]) return false;
+        seen[order[i]] = true;
+    }
+    return true;
+}
+
+std::string folder_key(const std::string& path) {
+    const size_t cut = path.find_last_of("/\\");
+    return track_database::path_key(
+        cut == std::string::npos ? std::string_view() : std::string_view(path).substr(0, cut));
+}
+
+// Albums are told apart by title and album artist; untagged files group by
+// the folder they are in.
+std::string album_key(const t_track_info& info) {
+    const auto first = [&](std::string_view name) {
+        const t_meta_field* f = info.find_meta(name);
+        return f && !f->values.empty() ? fold_case(f->values.front()) : std::string();
+    };
+    const std::string album = first("album");
+    if (album.empty()) return "\x01" + folder_key(info.path);
+    return album + '\x1f' + first("album artist");
+}
+
+// Count of the items before `index` that survive.
+size_t survivors_before(const std::vector<size_t>& old_to_new, size_t index) {
+    size_t n = 0;
+    for (size_t i = 0; i < index && i < old_to_new.size(); ++i)
+        if (old_to_new[i] != no_index) ++n;
+    return n;
+}
+
+}  // namespace
+
+playlist_manager_impl::playlist_manager_impl(track_database& tracks,
+                                             service_ptr_t<play_callback_manager_impl> callbacks)
+    : tracks_(tracks), callbacks_(std::move(callbacks)) {}
+
+playlist_manager_impl::~playlist_manager_impl() = default;
+
+playlist_manager_impl::t_playlist* playlist_manager_impl::find(size_t playlist) {
+    return playlist < playlists_.size() ? &playlists_[playlist] : nullptr;
+}
+
+template <class Query>
+bool playlist_manager_impl::allowed(size_t playlist, uint32_t filter, Query&& query) {
+    t_playlist* pl = find(playlist);
+    if (!pl || !pl->lock) return true;
+    const service_ptr_t<playlist_lock> lock = pl->lock;
+    if (!(lock->get_filter_mask() & filter)) return true;
+    const uint64_t before = generation_;
+    const bool ok = query(*lock);
+    return ok && before == generation_;
+}
+
+t_order_view playlist_manager_impl::order_view(const t_playlist& pl) {
+    t_order_view view;
+    view.playlist_id = pl.id;
+    view.count = pl.items.size();
+    if (order_.order() == order_shuffle_albums)
+        view.group_key = [&pl](size_t i) { return album_key(pl.items[i].track->info()); };
+    else if (order_.order() == order_shuffle_folders)
+        view.group_key = [&pl](size_t i) { return folder_key(pl.items[i].track->path()); };
+    return view;
+}
+
+void playlist_manager_impl::notify_lock_indexes(size_t from) {
+    std::vector<std::pair<service_ptr_t<playlist_lock>, size_t>> moved;
+    for (size_t i = from; i < playlists_.size(); ++i)
+        if (playlists_[i].lock) moved.emplace_back(playlists_[i].lock, i);
+    for (auto& [lock, index] : moved) lock->on_playlist_index_change(index);
+}
+
+// Playlists.
+
+size_t playlist_manager_impl::get_playlist_count() { return playlists_.size(); }
+
+size_t playlist_manager_impl::get_active_playlist() { return active_; }
+
+bool playlist_manager_impl::set_active_playlist(size_t playlist) {
+    if (!find(playlist)) return false;
+    if (playlist == active_) return true;
+    const size_t old = std::exchange(active_, playlist);
+    ++generation_;
+    notify(playlist_callback::flag_playlist_activate,
+           [&](playlist_callback& cb) { cb.on_playlist_activate(old, playlist); });
+    return true;
+}
+
+size_t playlist_manager_impl::get_playing_playlist() {
+    return playing_.active ? playlist_index(playing_.playlist_id) : no_index;
+}
+
+bool playlist_manager_impl::playlist_get_name(size_t playlist, string_sink& out) {
+    const t_playlist* pl = find(playlist);
+    if (!pl) return false;
+    out.write(pl->name.data(), pl->name.size());
+    return true;
+}
+
+bool playlist_manager_impl::playlist_rename(size_t playlist, const char* name, size_t length) {
+    if (!find(playlist) || !name || length == 0) return false;
+    if (!allowed(playlist, playlist_lock::filter_rename,
+                 [&](playlist_lock& l) { return l.query_playlist_rename(name, length); }))
+        return false;
+    const std::string text(name, length);
+    find(playlist)->name = text;
+    ++generation_;
+    notify(playlist_callback::flag_playlist_renamed, [&](playlist_callback& cb) {
+        cb.on_playlist_renamed(playlist, text.data(), text.size());
+    });
+    return true;
+}
+
+size_t playlist_manager_impl::create_playlist(const char* name, size_t length, size_t position) {
+    if (!name || length == 0) return no_index;
+    const size_t at = std::min(position, playlists_.size());
+    t_playlist pl;
+    pl.id = next_id_++;
+    pl.name.assign(name, length);
+    const std::string text = pl.name;
+    playlists_.insert(playlists_.begin() + static_cast<std::ptrdiff_t>(at), std::move(pl));
+    const bool activate = active_ == no_index;
+    if (activate)
+        active_ = at;
+    else if (active_ >= at)
+        ++active_;
+    ++generation_;
+    notify_lock_indexes(at + 1);
+    notify(playlist_callback::flag_playlist_created,
+           [&](playlist_callback& cb) { cb.on_playlist_created(at, text.data(), text.size()); });
+    if (activate)
+        notify(playlist_callback::flag_playlist_activate,
+               [&](playlist_callback& cb) { cb.on_playlist_activate(no_index, at); });
+    return at;
+}
+
+bool playlist_manager_impl::remove_playlist(size_t playlist) {
+    if (!find(playlist)) return false;
+    if (!allowed(playlist, playlist_lock::filter_remove_playlist,
+                 [](playlist_lock& l) { return l.query_playlist_remove(); }))
+        return false;
+    const service_ptr_t<playlist_lock> lock = find(playlist)->lock;
+    const uint64_t before = generation_;
+    if (lock) lock->on_playlist_remove();
+    if (before != generation_ || !find(playlist)) return false;
+
+    const size_t old_count = playlists_.size();
+    order_.forget(playlists_[playlist].id);
+    playlists_.erase(playlists_.begin() + static_cast<std::ptrdiff_t>(playlist));
+    const size_t old_active = active_;
+    bool activate = false;
+    if (active_ == playlist) {
+        active_ = playlists_.empty() ? no_index : std::min(playlist, playlists_.size() - 1);
+        activate = true;
+    } else if (active_ != no_index && active_ > playlist) {
+        --active_;
+    }
+    ++generation_;
+    notify_lock_indexes(playlist);
+    const flag_array mask = make_flags(old_count);
+    mask[playlist] = true;
+    const size_t new_count = playlists_.size();
+    const size_t new_active = active_;
+    notify(playlist_callback::flag_playlists_removed, [&](playlist_callback& cb) {
+        cb.on_playlists_removed(mask.get(), old_count, new_count);
+    });
+    if (activate)
+        notify(playlist_callback::flag_playlist_activate,
+               [&](playlist_callback& cb) { cb.on_playlist_activate(old_active, new_active); });
+    return true;
+}
+
+bool playlist_manager_impl::reorder_playlists(const size_t* order, size_t count) {
+    if (!is_permutation_of(order, count, playlists_.size())) return false;
+    std::vector<t_playlist> moved;
+    moved.reserve(count);
+    size_t new_active = active_;
+    for (size_t i = 0; i < count; ++i) {
+        moved.push_back(std::move(playlists_[order[i]]));
+        if (order[i] == active_) new_active = i;
+    }
+    playlists_ = std::move(moved);
+    active_ = new_active;
+    ++generation_;
+    const std::vector<size_t> copy(order, order + count);
+    std::vector<std::pair<service_ptr_t<playlist_lock>, size_t>> locks;
+    for (size_t i = 0; i < count; ++i)
+        if (copy[i] != i && playlists_[i].lock) locks.emplace_back(playlists_[i].lock, i);
+    for (auto& [lock, index] : locks) lock->on_playlist_index_change(index);
+    notify(playlist_callback::flag_playlists_reordered,
+           [&](playlist_callback& cb) { cb.on_playlists_reordered(copy.data(), count); });
+    return true;
+}
+
+size_t playlist_manager_impl::find_playlist(const char* name, size_t length) {
+    if (!name) return no_index;
+    const std::string_view wanted(name, length);
+    for (size_t i = 0; i < playlists_.size(); ++i)
+        if (iequals_utf8(playlists_[i].name, wanted)) return i;
+    return no_index;
+}
+
+// Items.
+
+size_t playlist_manager_impl::playlist_get_item_count(size_t playlist) {
+    const t_playlist* pl = find(playlist);
+    return pl ? pl->items.size() : 0;
+}
+
+track_ptr playlist_manager_impl::item_track(size_t playlist, size_t item) const {
+    if (playlist >= playlists_.size() || item >= playlists_[playlist].items.size()) return {};
+    return playlists_[playlist].items[item].track;
+}
+
+bool playlist_manager_impl::playlist_get_item_handle(size_t playlist, size_t item,
+                                                     metadb_handle** out) {
+    if (!out) return false;
+    *out = nullptr;
+    const track_ptr track = item_track(playlist, item);
+    if (!track) return false;
+    track->service_add_ref();
+    *out = track.get();
+    return true;
+}
+
+void playlist_manager_impl::playlist_enum_items(size_t playlist, bool selected_only,
+                                                metadb_handle_sink& out) {
+    const t_playlist* pl = find(playlist);
+    if (!pl) return;
+    std::vector<track_ptr> list;
+    for (const auto& it : pl->items)
+        if (!selected_only || it.selected) list.push_back(it.track);
+    for (const auto& track : list) out.add(track.get());
+}
+
+size_t playlist_manager_impl::playlist_insert_items(size_t playlist, size_t first,
+                                                    metadb_handle* const* items, size_t count,
+                                                    const bool* selection) {
+    if (!find(playlist) || (count && !items)) return no_index;
+    const size_t base = std::min(first, find(playlist)->items.size());
+    if (count == 0) return base;
+    std::vector<track_ptr> tracks;
+    std::vector<metadb_handle*> raw;
+    tracks.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        tracks.push_back(tracks_.adopt(items[i]));
+        if (!tracks.back()) return no_index;
+        raw.push_back(tracks.back().get());
+    }
+    const flag_array selected = make_flags(count);
+    if (selection) std::copy_n(selection, count, selected.get());
+    if (!allowed(playlist, playlist_lock::filter_add, [&](playlist_lock& l) {
+            return l.query_items_add(base, raw.data(), count, selected.get());
+        }))
+        return no_index;
+
+    t_playlist& pl = playlists_[playlist];
+    std::vector<t_item> added;
+    added.reserve(count);
+    for (size_t i = 0; i < count; ++i) added.push_back({tracks[i], selected[i]});
+    pl.items.insert(pl.items.begin() + static_cast<std::ptrdiff_t>(base),
+                    std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
+    if (pl.focus != no_index && pl.focus >= base) pl.focus += count;
+    if (playing_.playlist_id == pl.id) {
+        if (playing_.item != no_index && playing_.item >= base) playing_.item += count;
+        // Items put where a removed playing item was come next.
+        if (playing_.item == no_index && playing_.follower > base) playing_.follower += count;
+    }
+    order_.items_inserted(pl.id, base, count);
+    ++generation_;
+    notify(playlist_callback::flag_items_added, [&](playlist_callback& cb) {
+        cb.on_items_added(playlist, base, count, raw.data(), selected.get());
+    });
+    return base;
+}
+
+size_t playlist_manager_impl::playlist_insert_locations(size_t playlist, size_t first,
+                                                        const char* const* paths,
+                                                        const size_t* lengths, size_t count,
+                                                        bool select) {
+    if (!find(playlist) || (count && !paths)) return no_index;
+    std::vector<std::string> given;
+    for (size_t i = 0; i < count; ++i) {
+        if (!paths[i]) continue;
+        given.emplace_back(paths[i], lengths ? lengths[i] : std::strlen(paths[i]));
+    }
+    std::vector<track_ptr> tracks;
+    for (const auto& path : expand_locations(given)) tracks.push_back(tracks_.get(path));
+    std::vector<metadb_handle*> raw;
+    for (const auto& t : tracks) raw.push_back(t.get());
+    const flag_array selection = make_flags(raw.size(), select);
+    return playlist_insert_items(playlist, first, raw.data(), raw.size(), selection.get());
+}
+
+bool playlist_manager_impl::playlist_remove_items(size_t playlist, const bool* mask, size_t count) {
+    const t_playlist* pl = find(playlist);
+    if (!pl || count != pl->items.size() || (count && !mask)) return false;
+    if (std::none_of(mask, mask + count, [](bool b) { return b; })) return true;
+    if (!allowed(playlist, playlist_lock::filter_remove,
+                 [&](playlist_lock& l) { return l.query_items_remove(mask, count); }))
+        return false;
+    remove_items_unchecked(playlist, std::vector<bool>(mask, mask + count));
+    return true;
+}
+
+void playlist_manager_impl::remove_items_unchecked(size_t playlist, std::vector<bool> removed) {
+    t_playlist& pl = playlists_[playlist];
+    const size_t old_count = pl.items.size();
+    std::vector<size_t> old_to_new(old_count);
+    std::vector<t_item> kept;
+    for (size_t i = 0; i < old_count; ++i) {
+        if (removed[i]) {
+            old_to_new[i] = no_index;
+        } else {
+            old_to_new[i] = kept.size();
+            kept.push_back(std::move(pl.items[i]));
+        }
+    }
+    pl.items = std::move(kept);
+    const size_t new_count = pl.items.size();
+
+    // The focus stays at its place: on the item that came after a removed one.
+    const size_t old_focus = pl.focus;
+    bool focus_moved = false;
+    if (old_focus != no_index) {
+        focus_moved = old_to_new[old_focus] == no_index || old_to_new[old_focus] != old_focus;
+        if (old_to_new[old_focus] != no_index) {
+            pl.focus = old_to_new[old_focus];
+        } else {
+            const size_t next = survivors_before(old_to_new, old_focus);
+            pl.focus = next < new_count ? next : (new_count ? new_count - 1 : no_index);
+        }
+    }
+    if (playing_.playlist_id == pl.id) {
+        if (playing_.item != no_index) {
+            if (old_to_new[playing_.item] == no_index) {
+                playing_.follower = survivors_before(old_to_new, playing_.item);
+                playing_.item = no_index;
+            } else {
+                playing_.item = old_to_new[playing_.item];
+            }
+        } else {
+            playing_.follower = survivors_before(old_to_new, playing_.follower);
+        }
+    }
+    order_.items_remapped(pl.id, old_to_new);
+    ++generation_;
+
+    const flag_array mask = make_flags(old_count);
+    for (size_t i = 0; i < old_count; ++i) mask[i] = removed[i];
+    const size_t new_focus = pl.focus;
+    notify(playlist_callback::flag_items_removed, [&](playlist_callback& cb) {
+        cb.on_items_removed(playlist, mask.get(), old_count, new_count);
+    });
+    if (focus_moved)
+        notify(playlist_callback::flag_item_focus_change, [&](playlist_callback& cb) {
+            cb.on_item_focus_change(playlist, old_focus, new_focus);
+        });
+}
+
+bool playlist_manager_impl::playlist_remove_selection(size_t playlist, bool crop) {
+    const t_playlist* pl = find(playlist);
+    if (!pl) return false;
+    const size_t count = pl->items.size();
+    const flag_array mask = make_flags(count);
+    for (size_t i = 0; i < count; ++i) mask[i] = pl->items[i].selected != crop;
+    return playlist_remove_items(playlist, mask.get(), count);
+}
+
+bool playlist_manager_impl::playlist_clear(size_t playlist) {
+    const t_playlist* pl = find(playlist);
+    if (!pl) return false;
+    const size_t count = pl->items.size();
+    const flag_array mask = make_flags(count, true);
+    return playlist_remove_items(playlist, mask.get(), count);
+}
+
+bool playlist_manager_impl::playlist_reorder_items(size_t playlist, const size_t* order,
+                                                   size_t count) {
+    const t_playlist* pl = find(playlist);
+    if (!pl || !is_permutation_of(order, count, pl->items.size())) return false;
+    if (!allowed(playlist, playlist_lock::filter_reorder,
+                 [&](playlist_lock& l) { return l.query_items_reorder(order, count); }))
+        return false;
+    t_playlist& list = playlists_[playlist];
+    std::vector<t_item> moved;
+    moved.reserve(count);
+    std::vector<size_t> old_to_new(count);
+    for (size_t i = 0; i < count; ++i) {
+        moved.push_back(std::move(list.items[order[i]]));
+        old_to_new[order[i]] = i;
+    }
+    list.items = std::move(moved);
+    const size_t old_focus = list.focus;
+    if (old_focus != no_index) list.focus = old_to_new[old_focus];
+    if (playing_.playlist_id == list.id) {
+        if (playing_.item != no_index)
+            playing_.item = old_to_new[playing_.item];
+        else if (playing_.follower < count)
+            playing_.follower = old_to_new[playing_.follower];
+    }
+    order_.items_remapped(list.id, old_to_new);
+    ++generation_;
+    const std::vector<size_t> copy(order, order + count);
+    const size_t new_focus = list.focus;
+    notify(playlist_callback::flag_items_reordered,
+           [&](playlist_callback& cb) { cb.on_items_reordered(playlist, copy.data(), count); });
+    if (new_focus != old_focus)
+        notify(playlist_callback::flag_item_focus_change, [&](playlist_callback& cb) {
+            cb.on_item_focus_change(playlist, old_focus, new_focus);
+        });
+    return true;
+}
+
+bool playlist_manager_impl::playlist_replace_item(size_t playlist, size_t item,
+                                                  metadb_handle* track) {
+    const track_ptr old = item_track(playlist, item);
+    const track_ptr replacement = tracks_.adopt(track);
+    if (!old || !replacement) return false;
+    if (!allowed(playlist, playlist_lock::filter_replace, [&](playlist_lock& l) {
+            return l.query_item_replace(item, old.get(), replacement.get());
+        }))
+        return false;
+    t_playlist& pl = playlists_[playlist];
+    pl.items[item].track = replacement;
+    order_.items_changed(pl.id);
+    ++generation_;
+    const size_t count = pl.items.size();
+    const flag_array mask = make_flags(count);
+    mask[item] = true;
+    notify(playlist_callback::flag_items_modified,
+           [&](playlist_callback& cb) { cb.on_items_modified(playlist, mask.get(), count); });
+    return true;
+}
+
+double playlist_manager_impl::playlist_get_item_length(size_t playlist, size_t item) {
+    const track_ptr track = item_track(playlist, item);
+    return track && track->length() > 0 ? track->length() : 0;
+}
+
+bool playlist_manager_impl::playlist_format_title(size_t playlist, size_t item,
+                                                  titleformat_hook* hook, string_sink& out,
+                                                  titleformat_object* script) {
+    const track_ptr track = item_track(playlist, item);
+    return track && track->format_title(hook, out, script);
+}
+
+bool playlist_manager_impl::playlist_execute_default_action(size_t playlist, size_t item) {
+    if (!item_track(playlist, item)) return false;
+    if (const service_ptr_t<playlist_lock> lock = find(playlist)->lock;
+        lock && (lock->get_filter_mask() & playlist_lock::filter_default_action) &&
+        lock->execute_default_action(item))
+        return true;
+    if (!item_player_ || !item_track(playlist, item)) return false;
+    item_player_(playlist, item);
+    return true;
+}
+
+// Selection and focus.
+
+bool playlist_manager_impl::playlist_is_item_selected(size_t playlist, size_t item) {
+    const t_playlist* pl = find(playlist);
+    return pl && item < pl->items.size() && pl->items[item].selected;
+}
+
+bool playlist_manager_impl::playlist_set_selection_single(size_t playlist, size_t item,
+                                                          bool selected) {
+    const t_playlist* pl = find(playlist);
+    if (!pl || item >= pl->items.size()) return false;
+    const size_t count = pl->items.size();
+    const flag_array affected = make_flags(count);
+    const flag_array state = make_flags(count, selected);
+    affected[item] = true;
+    return playlist_set_selection(playlist, affected.get(), state.get(), count);
+}
+
+bool playlist_manager_impl::playlist_set_selection(size_t playlist, const bool* affected,
+                                                   const bool* state, size_t count) {
+    t_playlist* pl = find(playlist);
+    if (!pl || count != pl->items.size() || (count && !state)) return false;
+    const flag_array changed = make_flags(count);
+    const flag_array now = make_flags(count);
+    bool any = false;
+    for (size_t i = 0; i < count; ++i) {
+        bool& sel = pl->items[i].selected;
+        if ((!affected || affected[i]) && sel != state[i]) {
+            sel = state[i];
+            changed[i] = any = true;
+        }
+        now[i] = sel;
+    }
+    if (!any) return true;
+    ++generation_;
+    notify(playlist_callback::flag_items_selection_change, [&](playlist_callback& cb) {
+        cb.on_items_selection_change(playlist, changed.get(), now.get(), count);
+    });
+    return true;
+}
+
+bool playlist_manager_impl::playlist_clear_selection(size_t playlist) {
+    const t_playlist* pl = find(playlist);
+    if (!pl) return false;
+    const size_t count = pl->items.size();
+    const flag_array state = make_flags(count);
+    return playlist_set_selection(playlist, nullptr, state.get(), count);
+}
+
+size_t playlist_manager_impl::playlist_get_focus_item(size_t playlist) {
+    const t_playlist* pl = find(playlist);
+    return pl ? pl->focus : no_index;
+}
+
+bool playlist_manager_impl::playlist_set_focus_item(size_t playlist, size_t item) {
+    t_playlist* pl = find(playlist);
+    if (!pl || (item != no_index && item >= pl->items.size())) return false;
+    if (pl->focus == item) return true;
+    const size_t old = std::exchange(pl->focus, item);
+    ++generation_;
+    notify(playlist_callback::flag_item_focus_change,
+           [&](playlist_callback& cb) { cb.on_item_focus_change(playlist, old, item); });
+    return true;
+}
+
+bool playlist_manager_impl::get_playing_item(size_t* playlist, size_t* item) {
+    if (!playing_.active) return false;
+    const size_t index = playlist_index(playing_.playlist_id);
+    if (index == no_index || playing_.item == no_index) return false;
+    if (playlist) *playlist = index;
+    if (item) *item = playing_.item;
+    return true;
+}
+
+// Playback order.
+
+size_t playlist_manager_impl::playback_order_get_count() {
+    return playback_order_state::order_count;
+}
+
+bool playlist_manager_impl::playback_order_get_name(size_t index, string_sink& out) {
+    const char* name = playback_order_state::order_name(index);
+    if (!name) return false;
+    out.write(name, std::strlen(name));
+    return true;
+}
+
+size_t playlist_manager_impl::playback_order_get_active() { return order_.order(); }
+
+bool playlist_manager_impl::playback_order_set_active(size_t index) {
+    if (index >= playback_order_state::order_count) return false;
+    if (index == order_.order()) return true;
+    order_.set_order(index);
+    notify(playlist_callback::flag_playback_order_changed,
+           [&](playlist_callback& cb) { cb.on_playback_order_changed(index); });
+    return true;
+}
+
+// Locks.
+
+bool playlist_manager_impl::playlist_lock_install(size_t playlist, playlist_lock* lock) {
+    t_playlist* pl = find(playlist);
+    if (!pl || !lock || pl->lock) return false;
+    pl->lock = service_ptr_t<playlist_lock>(lock);
+    return true;
+}
+
+bool playlist_manager_impl::playlist_lock_uninstall(size_t playlist, playlist_lock* lock) {
+    t_playlist* pl = find(playlist);
+    if (!pl || !lock || pl->lock.get() != lock) return false;
+    const service_ptr_t<playlist_lock> released = std::move(pl->lock);
+    return true;
+}
+
+bool playlist_manager_impl::playlist_lock_is_present(size_t playlist) {
+    const t_playlist* pl = find(playlist);
+    return pl && pl->lock;
+}
+
+bool playlist_manager_impl::playlist_lock_query_name(size_t playlist, string_sink& out) {
+    const t_playlist* pl = find(playlist);
+    if (!pl || !pl->lock) return false;
+    const service_ptr_t<playlist_lock> lock = pl->lock;
+    lock->get_lock_name(out);
+    return true;
+}
+
+uint32_t playlist_manager_impl::playlist_lock_get_filter_mask(size_t playlist) {
+    const t_playlist* pl = find(playlist);
+    if (!pl || !pl->lock) return 0;
+    const service_ptr_t<playlist_lock> lock = pl->lock;
+    return lock->get_filter_mask();
+}
+
+// Host side.
+
+void playlist_manager_impl::release_locks() {
+    std::vector<service_ptr_t<playlist_lock>> released;
+    for (auto& pl : playlists_)
+        if (pl.lock) released.push_back(std::move(pl.lock));
+}
+
+void playlist_manager_impl::notify_track_changed(const metadb_handle_impl* track) {
+    struct t_change {
+        size_t playlist;
+        size_t count;
+        flag_array mask;
+    };
+    std::vector<t_change> changes;
+    for (size_t p = 0; p < playlists_.size(); ++p) {
+        const auto& items = playlists_[p].items;
+        flag_array mask = make_flags(items.size());
+        bool any = false;
+        for (size_t i = 0; i < items.size(); ++i)
+            if (items[i].track.get() == track) mask[i] = any = true;
+        if (!any) continue;
+        order_.items_changed(playlists_[p].id);
+        changes.push_back({p, items.size(), std::move(mask)});
+    }
+    if (changes.empty()) return;
+    ++generation_;
+    for (const auto& c : changes)
+        notify(playlist_callback::flag_items_modified, [&](playlist_callback& cb) {
+            cb.on_items_modified(c.playlist, c.mask.get(), c.count);
+        });
+}
+
+// Engine side.
+
+std::optional<t_item_location> playlist_manager_impl::navigate(step direction) {
+    size_t playlist = playlist_index(playing_.playlist_id);
+    if (!playing_.active && playlist != active_) playlist = no_index;
+    size_t current;
+    bool automatic = direction == step::next_automatic;
+    const bool sequence = order_.order() >= order_random;
+    if (playlist != no_index) {
+        if (playing_.item != no_index) {
+            current = playing_.item;
+        } else if (sequence) {
+            current = no_index;  // the sequence continues past the removed item
+        } else {
+            // Step from just before the item that followed the removed one.
+            const size_t f = playing_.follower;
+            current = direction == step::previous ? f : (f == 0 ? no_index : f - 1);
+            automatic = false;
+        }
+    } else {
+        playlist = active_;
+        if (playlist == no_index) return std::nullopt;
+        current = playlists_[playlist].focus;
+    }
+    const t_order_view view = order_view(playlists_[playlist]);
+    const size_t item = direction == step::previous ? order_.previous(view, current)
+                                                    : order_.next(view, current, automatic);
+    if (item == no_index) return std::nullopt;
+    return t_item_location{playlist, item};
+}
+
+std::optional<t_item_location> playlist_manager_impl::start_location() {
+    const t_playlist* pl = find(active_);
+    if (!pl || pl->items.empty()) return std::nullopt;
+    if (pl->focus != no_index) return t_item_location{active_, pl->focus};
+    const size_t item = order_.next(order_view(*pl), no_index, false);
+    if (item == no_index) return std::nullopt;
+    return t_item_location{active_, item};
+}
+
+std::optional<t_item_location> playlist_manager_impl::random_location() {
+    const t_playlist* pl = find(active_);
+    if (!pl || pl->items.empty()) return std::nullopt;
+    return t_item_location{active_, order_.random_item(pl->items.size())};
+}
+
+void playlist_manager_impl::set_playing_item(size_t playlist, size_t item) {
+    playing_ = {playlist_id(playlist), item, 0, true};
+}
+
+void playlist_manager_impl::clear_playing_item() { playing_.active = false; }
+
+std::optional<t_item_location> playlist_manager_impl::last_played() const {
+    const size_t playlist = playlist_index(playing_.playlist_id);
+    if (playlist == no_index || playing_.item == no_index) return std::nullopt;
+    return t_item_location{playlist, playing_.item};
+}
+
+uint64_t playlist_manager_impl::playlist_id(size_t playlist) const {
+    return playlist < playlists_.size() ? playlists_[playlist].id : 0;
+}
+
+size_t playlist_manager_impl::playlist_index(uint64_t id) const {
+    if (id == 0) return no_index;
+    for (size_t i = 0; i < playlists_.size(); ++i)
+        if (playlists_[i].id == id) return i;
+    return no_index;
+}
+
+}  // namespace cor
