@@ -11,6 +11,9 @@ if [ -z "${COR_INNER:-}" ]; then
 fi
 wineserver -p
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+# Wine's own services start with the first program and keep its standard
+# handles; start them here, detached, so no test's output pipe stays open.
+wineboot -u </dev/null >/dev/null 2>&1 || true
 status=0
 "$@" || status=$?
 exit $status

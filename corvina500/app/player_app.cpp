@@ -7,6 +7,8 @@
 
 #include "app/console_impl.h"
 #include "app/host_api_impl.h"
+#include "config.h"
+#include "corvina500/config/config_store.h"
 #include "test_bench.h"
 #include "titleformat/tf_service.h"
 #include "utf8.h"
@@ -92,6 +94,12 @@ int run_player(const t_command_line& cl) {
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
     host_api_impl api(prepare_profile_folder(cl.profile));
+    // Settings are loaded before any component starts.
+    host_config_store store(api.profile_folder() + "\\" + std::string(config_store_file_name),
+                            [&console](std::string_view line) { console.print(line); });
+    store.load();
+    auto store_service = store.service();
+    api.add_service(config_store::class_guid, store_service.get());
     auto compiler = make_titleformat_compiler();
     api.add_service(titleformat_compiler::class_guid, compiler.get());
     auto console_service = make_console_service(console);
@@ -105,6 +113,7 @@ int run_player(const t_command_line& cl) {
             if (!component.load(module_folder() + "\\cor_ui_vesk.dll", api, error))
                 console.print("corvina500: " + error);
             for (auto& r : component.services<console_receiver>()) console.add_receiver(r);
+            for (auto& io : component.services<config_io>()) store.attach(io);
         }
 
         if (cl.eval) {
@@ -124,6 +133,8 @@ int run_player(const t_command_line& cl) {
         } else {
             message_loop(cl.exit_after_ms);
         }
+        store.save();
+        store.detach_all();
         console.clear_receivers();
     }
     if (SUCCEEDED(com)) CoUninitialize();

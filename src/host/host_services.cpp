@@ -6,6 +6,9 @@ cor::host_api* g_api = nullptr;
 void* g_module = nullptr;
 cor::service_ptr_t<cor::console_service> g_console;
 cor::service_ptr_t<cor::titleformat_compiler> g_compiler;
+cor::service_ptr_t<cor::playback_control> g_playback;
+cor::service_ptr_t<cor::playlist_manager> g_playlists;
+cor::service_ptr_t<cor::library_manager> g_library;
 
 struct string_out final : cor::string_sink {
     std::string text;
@@ -18,9 +21,15 @@ void attach(cor::host_api* api, void* module_handle) {
     g_module = module_handle;
     g_console.reset();
     g_compiler.reset();
+    g_playback.reset();
+    g_playlists.reset();
+    g_library.reset();
     if (api) {
         g_console = api->get<cor::console_service>();
         g_compiler = api->get<cor::titleformat_compiler>();
+        g_playback = api->get<cor::playback_control>();
+        g_playlists = api->get<cor::playlist_manager>();
+        g_library = api->get<cor::library_manager>();
     }
 }
 
@@ -32,6 +41,9 @@ void console_print(std::string_view line) {
 }
 
 cor::service_ptr_t<cor::titleformat_compiler> compiler() { return g_compiler; }
+cor::playback_control* playback() { return g_playback.get(); }
+cor::playlist_manager* playlists() { return g_playlists.get(); }
+cor::library_manager* library() { return g_library.get(); }
 
 std::string profile_path() {
     if (!g_api) return {};

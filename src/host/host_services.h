@@ -8,6 +8,8 @@
 
 #include "component.h"
 #include "console.h"
+#include "playback.h"
+#include "playlist.h"
 #include "titleformat.h"
 
 namespace vesk::host {
@@ -20,6 +22,10 @@ void* module_handle();
 void console_print(std::string_view line);
 
 cor::service_ptr_t<cor::titleformat_compiler> compiler();
+// Null when the Host offers no such service.
+cor::playback_control* playback();
+cor::playlist_manager* playlists();
+cor::library_manager* library();
 
 // The Host's profile location (a path inside the profile folder).
 std::string profile_path();

@@ -1,6 +1,9 @@
 // The test bench as a service, so the Host's --eval runs scripts the way
-// the palette does: no window, no variables, a break flag of its own.
+// the palette does: no window, no variables, a break flag of its own,
+// the text prepared as stored scripts are.
+#include "config/settings.h"
 #include "host/service_factory.h"
+#include "script/preprocessor.h"
 #include "script/script_run.h"
 #include "test_bench.h"
 
@@ -13,7 +16,8 @@ public:
         t_script_context context;
         bool break_flag = false;
         vesk_tf_hook hook(context, nullptr, &break_flag, nullptr);
-        const std::string result = vesk::run_script(std::string_view(text, length), hook);
+        const std::string prepared = prepare_script(std::string_view(text, length), trim_mode());
+        const std::string result = vesk::run_script(prepared, hook);
         out.write(result.data(), result.size());
     }
 };

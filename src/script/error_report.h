@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -20,7 +22,11 @@ int error_level();
 void set_error_level(int level);
 
 // Fills "%s" and "%d" of `fmt` in order with the given texts.
-std::string format_message(std::string_view fmt, std::initializer_list<std::string_view> args);
+std::string format_message(std::string_view fmt, std::span<const std::string_view> args);
+inline std::string format_message(std::string_view fmt,
+                                  std::initializer_list<std::string_view> args) {
+    return format_message(fmt, std::span<const std::string_view>(args.begin(), args.size()));
+}
 
 // Prints the message when the level in force is at least `threshold`.
 void report(int threshold, std::string_view fmt, std::initializer_list<std::string_view> args);

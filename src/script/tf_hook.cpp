@@ -5,8 +5,10 @@
 #include <cstring>
 #include <vector>
 
+#include "functions/hash_store.h"
 #include "host/host_services.h"
 #include "script/error_report.h"
+#include "script/fields.h"
 #include "script/function_table.h"
 #include "script/script_run.h"
 #include "script/user_functions.h"
@@ -77,17 +79,7 @@ void func_call::fail(int threshold, std::string_view fmt,
     all.reserve(rest.size() + 1);
     all.push_back(name_);
     all.insert(all.end(), rest.begin(), rest.end());
-    std::string msg;
-    size_t next = 0;
-    for (size_t i = 0; i < fmt.size(); ++i) {
-        if (fmt[i] == '%' && i + 1 < fmt.size() && (fmt[i + 1] == 's' || fmt[i + 1] == 'd')) {
-            if (next < all.size()) msg += all[next++];
-            ++i;
-        } else {
-            msg += fmt[i];
-        }
-    }
-    host::console_print(msg);
+    host::console_print(format_message(fmt, all));
 }
 
 void func_call::unknown_option(std::string_view param) {
@@ -151,6 +143,13 @@ bool vesk_tf_hook::process_field(cor::string_sink& out, const char* name, size_t
                                  bool& found) {
     found = false;
     const std::string_view raw(name, strnlen(name, name_length));
+    const std::string folded = fold_name(raw);
+    t_field_value value;
+    if (resolve_player_field(folded, value) || resolve_engine_field(*this, folded, value)) {
+        out.write(value.text.data(), value.text.size());
+        found = value.found;
+        return true;
+    }
     if (variables_) {
         for (auto it = variables_->rbegin(); it != variables_->rend(); ++it) {
             if (cor::iequals_utf8(it->name, raw)) {
@@ -159,6 +158,11 @@ bool vesk_tf_hook::process_field(cor::string_sink& out, const char* name, size_t
                 return true;
             }
         }
+    }
+    if (const std::string* stored = hash_store::instance().find(folded)) {
+        out.write(stored->data(), stored->size());
+        found = true;
+        return true;
     }
     return false;
 }

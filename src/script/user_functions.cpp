@@ -2,22 +2,18 @@
 
 namespace vesk {
 namespace {
-std::map<std::string, std::string, std::less<>>& table() {
-    static std::map<std::string, std::string, std::less<>> t;
+ordered_map& table() {
+    static ordered_map t;
     return t;
 }
 }  // namespace
 
 const std::string* find_user_function(std::string_view folded_name) {
-    const auto& t = table();
-    const auto it = t.find(folded_name);
-    return it == t.end() ? nullptr : &it->second;
+    return table().find(folded_name);
 }
 
-void set_user_functions(std::map<std::string, std::string, std::less<>> t) {
-    table() = std::move(t);
-}
+void set_user_functions(ordered_map t) { table() = std::move(t); }
 
-const std::map<std::string, std::string, std::less<>>& user_functions() { return table(); }
+const ordered_map& user_functions() { return table(); }
 
 }  // namespace vesk

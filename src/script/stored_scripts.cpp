@@ -1,0 +1,182 @@
+#include "script/stored_scripts.h"
+
+#include <vector>
+
+#include "config/settings.h"
+#include "guid_text.h"
+#include "host/host_services.h"
+#include "script/error_report.h"
+#include "script/preprocessor.h"
+
+namespace vesk {
+
+using cor::guid_of;
+
+namespace {
+
+constexpr std::array<std::string_view, general_script_count + 1> general_titles{
+    listing_title,
+    "On Init",
+    "On Quit",
+    "On Timer",
+    "On Playback Starting",
+    "On Playback New Track",
+    "On Playback Stop",
+    "On Playback Seek",
+    "On Playback Pause",
+    "On Playback Edited",
+    "On Playback Time (Per Second)",
+    "On Playback Order Changed",
+    "On Playlist Activate",
+    "On Playlist Created",
+    "On Playlist Removed",
+    "On Playlist Renamed",
+    "On Playlist Reordered",
+    "On Playlist Item Focus Change",
+    "On Playlist Item Selection Change",
+    "On Playlist Item Added",
+    "On Playlist Item Removed",
+    "On Playlist Item Modified",
+    "On Playlist Item Reordered",
+    "On Volume Change",
+};
+
+constexpr std::array<std::string_view, window_script_count + 1> window_titles{
+    listing_title, "Load", "Open", "Close", "Resize", "Move", "Activate"};
+
+// In slot order, 1..23.
+cor::cfg_string g_general[general_script_count] = {
+    {guid_of("0D7C1407-260E-4AAD-8C18-886498173576"), ""},
+    {guid_of("1BE4168D-F21A-4CD5-89EB-B6D17680569B"), ""},
+    {guid_of("AF3C335F-F7F6-46F0-822B-1BC1B5C26890"), ""},
+    {guid_of("AFDFBDDE-D00D-41DE-B281-70EF39607368"), ""},
+    {guid_of("AA2FF5A5-5FD6-4881-8AC8-72F7E8FDC1A6"), ""},
+    {guid_of("EAED7C00-FA51-454D-BE38-7670805F81CB"), ""},
+    {guid_of("703D727A-48B7-45C2-960E-C3CB4BF9DD42"), ""},
+    {guid_of("436B4876-403A-46D0-AEE2-E026B18F5742"), ""},
+    {guid_of("6051D040-7A94-4C84-A66C-587AE8ADEE30"), ""},
+    {guid_of("DDCF2AFF-DAB7-423C-AB51-B37F81C459F8"), ""},
+    {guid_of("01EA35FF-72CD-435D-AC48-8CCD2E7417C7"), ""},
+    {guid_of("594A909A-ACEF-4399-B0A3-DBD96BEFD573"), ""},
+    {guid_of("A601961D-BFAA-4E54-8BD9-EDC7584C079C"), ""},
+    {guid_of("554DB111-6903-45A8-964C-3020EEF4CA37"), ""},
+    {guid_of("6100C5D6-F35A-4912-B5BF-568E8D2BCA50"), ""},
+    {guid_of("1B5C417D-0E91-4538-9CCF-9DD4FC620386"), ""},
+    {guid_of("70344409-6FFA-4D9F-A1BE-03709F25960D"), ""},
+    {guid_of("C0A87913-B702-4625-948A-E175CF526462"), ""},
+    {guid_of("AB51ED81-F71F-411E-AD77-2406D70BD625"), ""},
+    {guid_of("CE21D729-CE05-4408-8E70-C22A276AF0F5"), ""},
+    {guid_of("E034E65D-696C-4CFC-9E77-3D4A30069C20"), ""},
+    {guid_of("52756943-7237-4BF7-BE75-9D9C00E547E9"), ""},
+    {guid_of("9541E11B-4C27-45DD-A714-38D97F79414A"), ""},
+};
+
+std::array<std::string, general_script_count + 1> g_prepared_general;
+std::vector<std::array<std::string, window_script_count + 1>> g_prepared_window;
+
+const std::string& empty_text() {
+    static const std::string empty;
+    return empty;
+}
+
+cor::cfg_stringlist_t* window_list(size_t slot) {
+    switch (slot) {
+        case 1:
+            return &cfg_window_tf_load_list;
+        case 2:
+            return &cfg_window_tf_open_list;
+        case 3:
+            return &cfg_window_tf_close_list;
+        case 4:
+            return &cfg_window_tf_resize_list;
+        case 5:
+            return &cfg_window_tf_move_list;
+        case 6:
+            return &cfg_window_tf_activate_list;
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace
+
+std::string_view general_script_title(size_t slot) {
+    return slot < general_titles.size() ? general_titles[slot] : std::string_view();
+}
+
+std::string_view window_script_title(size_t slot) {
+    return slot < window_titles.size() ? window_titles[slot] : std::string_view();
+}
+
+cor::cfg_string& general_script(size_t slot) {
+    return g_general[(slot >= 1 && slot <= general_script_count ? slot : 1) - 1];
+}
+
+const std::string& prepared_general_script(size_t slot) {
+    return slot < g_prepared_general.size() ? g_prepared_general[slot] : empty_text();
+}
+
+const std::string& window_script(size_t index, size_t slot) {
+    const cor::cfg_stringlist_t* list = window_list(slot);
+    return list && index < list->size() ? (*list)[index] : empty_text();
+}
+
+const std::string& prepared_window_script(size_t index, size_t slot) {
+    if (index >= g_prepared_window.size() || slot == 0 || slot > window_script_count)
+        return empty_text();
+    return g_prepared_window[index][slot];
+}
+
+bool compile_stored_custom_scripts() {
+    if (compile_custom_scripts(cfg_custom_scripts.get(), trim_mode())) return true;
+    host::console_print(
+        format_message("%s: Custom scripts compile error.", {"Vesk User Interface"}));
+    return false;
+}
+
+void prepare_all() {
+    const bool trim = trim_mode();
+    for (size_t slot = 1; slot <= general_script_count; ++slot)
+        g_prepared_general[slot] = prepare_script(general_script(slot).get(), trim);
+    g_prepared_window.assign(cfg_window_guid_list.size(), {});
+    for (size_t i = 0; i < g_prepared_window.size(); ++i)
+        for (size_t slot = 1; slot <= window_script_count; ++slot)
+            g_prepared_window[i][slot] = prepare_script(window_script(i, slot), trim);
+}
+
+std::string combined_general_listing() {
+    std::string out = "////////// General scripts //////////\r\n";
+    for (size_t slot = 1; slot <= general_script_count; ++slot) {
+        const std::string& text = general_script(slot).get();
+        if (text.empty()) continue;
+        out += "// ";
+        out += general_titles[slot];
+        out += "\r\n";
+        out += text;
+        out += "\r\n\r\n";
+    }
+    out += "\r\n\r\n////////// User - Custom scripts //////////\r\n";
+    out += cfg_custom_scripts.get();
+    out += "\r\n\r\n\r\n\r\n\r\n";
+    for (size_t i = 0; i < cfg_window_guid_list.size(); ++i) out += combined_window_listing(i);
+    return out;
+}
+
+std::string combined_window_listing(size_t index) {
+    const std::string name =
+        index < cfg_window_id_list.size() ? cfg_window_id_list[index] : std::string();
+    std::string out = format_message("////////// Window[%s] scripts //////////", {name});
+    out += "\r\n";
+    for (size_t slot = 1; slot <= window_script_count; ++slot) {
+        const std::string& text = window_script(index, slot);
+        if (text.empty()) continue;
+        out += "// ";
+        out += window_titles[slot];
+        out += "\r\n";
+        out += text;
+        out += "\r\n\r\n";
+    }
+    return out;
+}
+
+}  // namespace vesk
