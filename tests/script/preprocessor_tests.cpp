@@ -1,6 +1,7 @@
 // The custom scripts' syntax and the preparation of stored scripts.
 #include <gtest/gtest.h>
 
+#include "config/settings.h"
 #include "script/preprocessor.h"
 #include "script/user_functions.h"
 #include "support/component_host.h"
@@ -11,25 +12,6 @@ using vesk::ordered_map;
 using vesk::parse_custom_scripts;
 using vesk::prepare_script;
 
-const char* default_custom_scripts =
-    "// example\r\n"
-    "#define str corvina500 #end\r\n"
-    "\r\n"
-    "#function example\r\n"
-    "\r\n"
-    "\t$gp_text(%_id%,#str#,%_param1%,%_param2%)\r\n"
-    "\r\n"
-    "#end\r\n"
-    "\r\n"
-    "#function example2\r\n"
-    "\r\n"
-    "\t$removeobject(%TEXTOBJ%,redraw:true)\r\n"
-    "\t$gp_text(%_id%,#str#,$random(%_cwidth%),$calc(%_height%))\r\n"
-    "\t$hash(TEXTOBJ,%_result%)\r\n"
-    "\t$updateobject(%TEXTOBJ%)\r\n"
-    "\r\n"
-    "#end\r\n";
-
 class Preprocessor : public ::testing::Test {
 protected:
     void TearDown() override {
@@ -39,6 +21,8 @@ protected:
 };
 
 TEST_F(Preprocessor, DefaultTextDefinesOneMacroAndTwoFunctions) {
+    // Nothing loaded: the setting holds its default text.
+    const std::string default_custom_scripts = vesk::cfg_custom_scripts.get();
     ordered_map defines, functions;
     ASSERT_TRUE(parse_custom_scripts(default_custom_scripts, &defines, &functions));
     ASSERT_EQ(defines.size(), 1u);
