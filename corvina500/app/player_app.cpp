@@ -5,8 +5,10 @@
 
 #include <string>
 
+#include "app/basic_window.h"
 #include "app/console_impl.h"
 #include "app/host_api_impl.h"
+#include "app/player_core.h"
 #include "config.h"
 #include "corvina500/config/config_store.h"
 #include "test_bench.h"
@@ -66,20 +68,46 @@ struct string_out final : string_sink {
     void write(const char* p, size_t n) override { text.append(p, n); }
 };
 
-// Runs the message loop until WM_QUIT, or until `exit_after_ms` passes.
-void message_loop(const std::optional<long long>& exit_after_ms) {
-    UINT_PTR timer = 0;
-    if (exit_after_ms) timer = SetTimer(nullptr, 0, static_cast<UINT>(*exit_after_ms), nullptr);
+// Runs a script the way the component's test bench does, or with the bare
+// Host language when no component is loaded.
+std::string evaluate(const std::string& script, const loaded_component& component,
+                     titleformat_compiler& compiler) {
+    string_out out;
+    if (auto bench = component.service<script_test_bench>()) {
+        bench->run_script(script.data(), script.size(), out);
+        return std::move(out.text);
+    }
+    titleformat_object* obj = nullptr;
+    if (!compiler.compile(&obj, script.data(), script.size()) || !obj) return "[COMPILATION ERROR]";
+    obj->run(nullptr, out);
+    obj->service_release();
+    return std::move(out.text);
+}
+
+// Runs the message loop until WM_QUIT, or until `exit_after_ms` passes,
+// driving playback from a timer on the way.
+void message_loop(const std::optional<long long>& exit_after_ms, player_core& core) {
+    UINT_PTR exit_timer = 0;
+    if (exit_after_ms)
+        exit_timer = SetTimer(nullptr, 0, static_cast<UINT>(*exit_after_ms), nullptr);
+    const UINT_PTR tick_timer = SetTimer(nullptr, 0, 50, nullptr);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (timer && msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == timer) {
-            KillTimer(nullptr, timer);
-            PostQuitMessage(0);
-            continue;
+        if (msg.message == WM_TIMER && msg.hwnd == nullptr) {
+            if (msg.wParam == tick_timer) {
+                core.tick();
+                continue;
+            }
+            if (exit_timer && msg.wParam == exit_timer) {
+                KillTimer(nullptr, exit_timer);
+                PostQuitMessage(0);
+                continue;
+            }
         }
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    KillTimer(nullptr, tick_timer);
 }
 
 }  // namespace
@@ -105,8 +133,15 @@ int run_player(const t_command_line& cl) {
     auto console_service = make_console_service(console);
     api.add_service(console_service::class_guid, console_service.get());
 
-    int exit_code = 0;
-    {
+    const auto print = [&console](std::string_view line) { console.print(line); };
+    player_core core(print);
+    core.register_services(api);
+    core.load(store);
+    if (!cl.add.empty()) core.add_to_active(cl.add);
+
+    if (cl.format) {
+        write_handle(STD_OUTPUT_HANDLE, core.format_active(*cl.format));
+    } else {
         loaded_component component;
         if (!cl.no_component) {
             std::string error;
@@ -117,28 +152,25 @@ int run_player(const t_command_line& cl) {
         }
 
         if (cl.eval) {
-            string_out out;
-            if (auto bench = component.service<script_test_bench>()) {
-                bench->run_script(cl.eval->data(), cl.eval->size(), out);
-            } else {
-                titleformat_object* obj = nullptr;
-                if (compiler->compile(&obj, cl.eval->data(), cl.eval->size()) && obj) {
-                    obj->run(nullptr, out);
-                    obj->service_release();
-                } else {
-                    out.text = "[COMPILATION ERROR]";
-                }
-            }
-            write_handle(STD_OUTPUT_HANDLE, out.text);
+            write_handle(STD_OUTPUT_HANDLE, evaluate(*cl.eval, component, *compiler));
         } else {
-            message_loop(cl.exit_after_ms);
+            basic_window plain(core);
+            if (!component.loaded() && !plain.create())
+                console.print("corvina500: could not open a window");
+            message_loop(cl.exit_after_ms, core);
         }
+        core.shutdown();
+        core.save(store);
         store.save();
         store.detach_all();
         console.clear_receivers();
     }
+    if (cl.format) {
+        core.save(store);
+        store.save();
+    }
     if (SUCCEEDED(com)) CoUninitialize();
-    return exit_code;
+    return 0;
 }
 
 }  // namespace cor

@@ -127,8 +127,11 @@ bool restore_player_state(const t_player_state& state, playlist_manager_impl& pl
         std::vector<metadb_handle*> raw;
         for (const auto& path : saved.paths) {
             if (path.empty()) continue;
-            tracks.push_back(playlists.tracks().get(path));
-            raw.push_back(tracks.back().get());
+            // A file gone or broken since the last run is left out.
+            track_ptr track = playlists.tracks().get(path);
+            if (!track) continue;
+            raw.push_back(track.get());
+            tracks.push_back(std::move(track));
         }
         (void)playlists.playlist_insert_items(index, no_index, raw.data(), raw.size(), nullptr);
     }

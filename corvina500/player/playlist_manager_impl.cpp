@@ -313,7 +313,9 @@ size_t playlist_manager_impl::playlist_insert_locations(size_t playlist, size_t 
         given.emplace_back(paths[i], lengths ? lengths[i] : std::strlen(paths[i]));
     }
     std::vector<track_ptr> tracks;
-    for (const auto& path : expand_locations(given)) tracks.push_back(tracks_.get(path));
+    // Files that cannot be read are left out.
+    for (const auto& path : expand_locations(given))
+        if (track_ptr t = tracks_.get(path)) tracks.push_back(std::move(t));
     std::vector<metadb_handle*> raw;
     for (const auto& t : tracks) raw.push_back(t.get());
     const flag_array selection = make_flags(raw.size(), select);

@@ -72,7 +72,11 @@ track_ptr track_database::get(std::string_view path) {
     auto key = path_key(path);
     if (auto it = handles_.find(key); it != handles_.end()) return it->second;
     t_track_info info;
-    if (reader_) info = reader_(path);
+    if (reader_) {
+        auto read = reader_(path);
+        if (!read) return {};
+        info = std::move(*read);
+    }
     info.path = std::string(path);
     auto handle = make_service<metadb_handle_impl>(
         std::make_shared<const t_track_info>(std::move(info)), formatter_);

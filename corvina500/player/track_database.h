@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -53,8 +54,8 @@ using track_ptr = service_ptr_t<metadb_handle_impl>;
 
 class track_database {
 public:
-    // Reads what it can of a file not seen before; at least sets the path.
-    using info_reader = std::function<t_track_info(std::string_view path)>;
+    // Reads a file not seen before; nothing when it cannot be read.
+    using info_reader = std::function<std::optional<t_track_info>(std::string_view path)>;
 
     track_database();
     track_database(const track_database&) = delete;
@@ -64,7 +65,8 @@ public:
     // Applies to every handle, present and future.
     void set_formatter(track_formatter formatter);
 
-    // The handle for `path`, made from the reader on first request.
+    // The handle for `path`, made from the reader on first request; null
+    // when the reader cannot read the file (it is asked again next time).
     track_ptr get(std::string_view path);
     // Stores `info` as what is known of its path; returns the path's handle.
     track_ptr put(t_track_info info);

@@ -63,4 +63,11 @@ TEST_F(PlayerProcess, ExitAfterEndsTheMessageLoop) {
     EXPECT_EQ(r.exit_code, 0);
 }
 
+TEST_F(PlayerProcess, WithoutTheComponentThePlainWindowRunsUntilExit) {
+    const auto r =
+        run_player({L"--profile", profile, L"--no-component", L"--exit-after", L"300"}, 30000);
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.err.find("could not open a window"), std::string::npos) << r.err;
+}
+
 }  // namespace

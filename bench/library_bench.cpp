@@ -1,0 +1,70 @@
+// Reading a library: a folder of a few thousand tagged files scanned into
+// the media library, in files per second.
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "media/media_library.h"
+
+namespace {
+
+void le(std::string& s, uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+void chunk(std::string& out, const char* id, const std::string& body) {
+    out.append(id, 4);
+    le(out, static_cast<uint32_t>(body.size()), 4);
+    out += body;
+    if (body.size() % 2) out += '\0';
+}
+
+// One second of 44.1 kHz stereo 16-bit silence with RIFF INFO tags.
+std::string tagged_wav(int n) {
+    std::string fmt;
+    le(fmt, 1, 2);
+    le(fmt, 2, 2);
+    le(fmt, 44100, 4);
+    le(fmt, 44100 * 4, 4);
+    le(fmt, 4, 2);
+    le(fmt, 16, 2);
+    std::string info = "INFO";
+    chunk(info, "INAM", "Track " + std::to_string(n) + '\0');
+    chunk(info, "IART", "Artist " + std::to_string(n % 50) + '\0');
+    chunk(info, "IPRD", "Album " + std::to_string(n % 300) + '\0');
+    chunk(info, "ITRK", std::to_string(n % 12 + 1) + '\0');
+    std::string body = "WAVE";
+    chunk(body, "fmt ", fmt);
+    chunk(body, "LIST", info);
+    chunk(body, "data", std::string(44100 * 4, '\0'));
+    std::string file = "RIFF";
+    le(file, static_cast<uint32_t>(body.size()), 4);
+    return file + body;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int count = argc > 1 ? std::atoi(argv[1]) : 3000;
+    const auto root = std::filesystem::temp_directory_path() / "cor_library_bench";
+    std::filesystem::remove_all(root);
+    for (int i = 0; i < count; ++i) {
+        const auto folder =
+            root / ("Artist " + std::to_string(i % 50)) / ("Album " + std::to_string(i % 300));
+        std::filesystem::create_directories(folder);
+        std::ofstream(folder / ("track " + std::to_string(i) + ".wav"), std::ios::binary)
+            << tagged_wav(i);
+    }
+    cor::media_library lib;
+    lib.set_folders({root.string()});
+    const auto t0 = std::chrono::steady_clock::now();
+    const size_t read = lib.scan();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    std::printf("scanned %zu of %d files (176 KB each) in %.3f s: %.0f files per second\n", read,
+                count, seconds, read / seconds);
+    std::filesystem::remove_all(root);
+    return read == static_cast<size_t>(count) ? 0 : 1;
+}

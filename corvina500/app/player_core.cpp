@@ -1,0 +1,176 @@
+#include "app/player_core.h"
+
+#include "app/host_api_impl.h"
+#include "cfg_var.h"
+#include "corvina500/config/config_store.h"
+#include "corvina500/media/file_reader.h"
+#include "corvina500/media/media_library.h"
+#include "corvina500/player/player_state.h"
+#include "guid_text.h"
+#include "titleformat/tf_service.h"
+#include "titleformat/titleformat.h"
+
+namespace cor {
+namespace {
+
+// The Host's own settings in the store.
+constexpr guid player_state_id = guid_of("5E0C6A41-7B2D-4F19-9A3E-1C8D2B7F6E05");
+constexpr guid library_folders_id = guid_of("9D4B1F27-3A6C-4E85-B2D0-7F1E6A9C3B48");
+
+std::string encode_folders(const std::vector<std::string>& folders) {
+    std::string out;
+    raw_put_u32(out, static_cast<uint32_t>(folders.size()));
+    for (const auto& f : folders) raw_put_text(out, f);
+    return out;
+}
+
+std::vector<std::string> decode_folders(std::string_view raw) {
+    std::vector<std::string> folders;
+    raw_reader in(raw);
+    uint32_t count = 0;
+    if (!in.read_u32(count)) return folders;
+    for (uint32_t i = 0; i < count; ++i) {
+        std::string text;
+        if (!in.read_text(text)) break;
+        folders.push_back(std::move(text));
+    }
+    return folders;
+}
+
+struct string_out final : string_sink {
+    std::string text;
+    void write(const char* p, size_t n) override { text.append(p, n); }
+};
+
+}  // namespace
+
+player_core::player_core(console_fn console, clock_source* clock, bool with_sound)
+    : console_(std::move(console)),
+      own_clock_(clock ? nullptr : std::make_unique<steady_clock_source>()),
+      clock_(clock ? *clock : *own_clock_),
+      callbacks_(make_service<play_callback_manager_impl>()) {
+    tracks_.set_reader([this](std::string_view path) -> std::optional<t_track_info> {
+        t_track_info info;
+        std::string error;
+        if (read_track_file(path, info, error)) return info;
+        console_(std::string(path) + ": " + error + " (skipped)");
+        return std::nullopt;
+    });
+    tracks_.set_formatter([this](metadb_handle_impl& track, titleformat_hook* hook,
+                                 string_sink& out, titleformat_object* script) {
+        tf::t_format_context ctx;
+        ctx.track = &track.info();
+        metadb_handle* playing = nullptr;
+        if (engine_ && engine_->get_now_playing(&playing) && playing) {
+            ctx.is_playing = playing == &track;
+            playing->service_release();
+        }
+        if (ctx.is_playing) {
+            ctx.is_paused = engine_->is_paused();
+            ctx.playback_time = engine_->get_position();
+        }
+        return tf::run_object(script, &ctx, hook, out);
+    });
+    playlists_ = service_ptr_t<playlist_manager_impl>(
+        new service_impl_t<playlist_manager_impl>(tracks_, callbacks_));
+    engine_ = service_ptr_t<playback_engine>(new service_impl_t<playback_engine>(
+        playlists_, callbacks_, clock_, with_sound ? make_device_output() : nullptr));
+    library_ =
+        service_ptr_t<library_manager_impl>(new service_impl_t<library_manager_impl>(tracks_));
+}
+
+player_core::~player_core() { shutdown(); }
+
+void player_core::shutdown() {
+    if (!engine_) return;
+    engine_->shutdown();
+    playlists_->release_locks();
+}
+
+void player_core::register_services(host_api_impl& api) {
+    api.add_service(playback_control::class_guid, engine_.get());
+    api.add_service(playlist_manager::class_guid, playlists_.get());
+    api.add_service(library_manager::class_guid, library_.get());
+    api.add_service(play_callback_manager::class_guid, callbacks_.get());
+}
+
+void player_core::load(const host_config_store& store) {
+    std::string raw;
+    if (store.get_raw(player_state_id, raw)) {
+        const auto* bytes = reinterpret_cast<const uint8_t*>(raw.data());
+        if (auto state = decode_player_state({bytes, raw.size()})) {
+            if (!restore_player_state(*state, *playlists_, *engine_))
+                console_("corvina500: saved playlists could not be restored");
+        } else {
+            console_("corvina500: saved playlists are damaged; starting with none");
+        }
+    }
+    if (store.get_raw(library_folders_id, raw)) library_folders_ = decode_folders(raw);
+    scan_library();
+}
+
+void player_core::save(host_config_store& store) {
+    const auto bytes = encode_player_state(capture_player_state(*playlists_, *engine_));
+    store.set_raw(player_state_id,
+                  std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    store.set_raw(library_folders_id, encode_folders(library_folders_));
+}
+
+void player_core::set_library_folders(std::vector<std::string> folders) {
+    library_folders_ = std::move(folders);
+}
+
+void player_core::scan_library() {
+    library_->set_enabled(!library_folders_.empty());
+    if (library_folders_.empty()) return;
+    media_library lib;
+    lib.set_folders(library_folders_);
+    lib.scan([this](std::string_view line) { console_(std::string(line) + " (skipped)"); });
+    for (const auto& item : lib.items()) library_->add(tracks_.put(*item));
+}
+
+size_t player_core::add_to_active(const std::vector<std::string>& paths) {
+    size_t playlist = playlists_->get_active_playlist();
+    if (playlist == no_index || playlist >= playlists_->get_playlist_count()) {
+        playlist = playlists_->create_playlist("Default", 7, no_index);
+        (void)playlists_->set_active_playlist(playlist);
+    }
+    std::vector<const char*> ptrs;
+    std::vector<size_t> lengths;
+    for (const auto& p : paths) {
+        ptrs.push_back(p.c_str());
+        lengths.push_back(p.size());
+    }
+    const size_t before = playlists_->playlist_get_item_count(playlist);
+    (void)playlists_->playlist_insert_locations(playlist, before, ptrs.data(), lengths.data(),
+                                                ptrs.size(), false);
+    return playlists_->playlist_get_item_count(playlist) - before;
+}
+
+std::string player_core::format_active(std::string_view script) {
+    std::string out;
+    const size_t playlist = playlists_->get_active_playlist();
+    if (playlist == no_index) return out;
+    bool ok = false;
+    // A script with a syntax error still shows what it evaluates to up to the error.
+    const auto program = tf::compile(script, ok);
+    string_out name;
+    (void)playlists_->playlist_get_name(playlist, name);
+    const size_t count = playlists_->playlist_get_item_count(playlist);
+    for (size_t i = 0; i < count; ++i) {
+        metadb_handle* raw = nullptr;
+        if (!playlists_->playlist_get_item_handle(playlist, i, &raw) || !raw) continue;
+        const track_ptr track = tracks_.adopt(raw);
+        raw->service_release();
+        tf::t_format_context ctx;
+        ctx.track = &track->info();
+        ctx.list_index = static_cast<int64_t>(i);
+        ctx.list_total = static_cast<int64_t>(count);
+        ctx.playlist_name = name.text;
+        tf::run(*program, &ctx, nullptr, out);
+        out += '\n';
+    }
+    return out;
+}
+
+}  // namespace cor

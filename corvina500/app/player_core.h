@@ -1,0 +1,76 @@
+// The player behind the services the Host offers: tracks, playlists,
+// playback, library and callbacks, with their state kept in the
+// configuration store between runs.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "corvina500/player/callbacks.h"
+#include "corvina500/player/clock.h"
+#include "corvina500/player/library_manager_impl.h"
+#include "corvina500/player/playback_engine.h"
+#include "corvina500/player/playlist_manager_impl.h"
+#include "corvina500/player/track_database.h"
+
+namespace cor {
+
+class host_api_impl;
+class host_config_store;
+
+class player_core {
+public:
+    using console_fn = std::function<void(std::string_view)>;
+
+    // `clock` null means real time; `with_sound` false means a silent clock.
+    player_core(console_fn console, clock_source* clock = nullptr, bool with_sound = true);
+    ~player_core();
+    player_core(const player_core&) = delete;
+    player_core& operator=(const player_core&) = delete;
+
+    // Offers playback, playlists, library and callbacks through `api`.
+    void register_services(host_api_impl& api);
+
+    // Restores playlists, order, volume and library folders, then scans the library.
+    void load(const host_config_store& store);
+    void save(host_config_store& store);
+
+    // Adds files, folders (recursively, in name order) and playlist files
+    // to the active playlist, making a playlist "Default" when there is none.
+    // Returns the number of items added.
+    size_t add_to_active(const std::vector<std::string>& paths);
+
+    // Each item of the active playlist formatted with `script`, one line each.
+    std::string format_active(std::string_view script);
+
+    // Drives playback; call every few tens of milliseconds.
+    void tick() { engine_->tick(); }
+    void shutdown();
+
+    playlist_manager_impl& playlists() { return *playlists_; }
+    playback_engine& playback() { return *engine_; }
+    library_manager_impl& library() { return *library_; }
+    play_callback_manager_impl& callbacks() { return *callbacks_; }
+    track_database& tracks() { return tracks_; }
+
+    // Folders scanned into the library at start; empty disables the library.
+    void set_library_folders(std::vector<std::string> folders);
+    const std::vector<std::string>& library_folders() const { return library_folders_; }
+    void scan_library();
+
+private:
+    console_fn console_;
+    std::unique_ptr<clock_source> own_clock_;
+    clock_source& clock_;
+    track_database tracks_;
+    service_ptr_t<play_callback_manager_impl> callbacks_;
+    service_ptr_t<playlist_manager_impl> playlists_;
+    service_ptr_t<playback_engine> engine_;
+    service_ptr_t<library_manager_impl> library_;
+    std::vector<std::string> library_folders_;
+};
+
+}  // namespace cor

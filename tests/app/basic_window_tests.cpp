@@ -1,0 +1,83 @@
+// The player's plain window: it lists the active playlist and its buttons
+// drive playback.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "app/basic_window.h"
+#include "app/player_core.h"
+
+namespace {
+
+std::wstring list_text(HWND list, int index) {
+    wchar_t buf[256]{};
+    SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(buf));
+    return buf;
+}
+
+TEST(BasicWindow, ListsTheActivePlaylistAndFollowsItsChanges) {
+    cor::manual_clock clock;
+    std::vector<std::string> lines;
+    cor::player_core core([&](std::string_view l) { lines.emplace_back(l); }, &clock, false);
+    cor::basic_window window(core);
+    ASSERT_TRUE(window.create());
+    HWND wnd = static_cast<HWND>(window.handle());
+    HWND list = GetDlgItem(wnd, 100);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 0);
+
+    cor::t_track_info a, b;
+    a.path = "C:\\music\\a.flac";
+    a.add_meta("artist", "Alpha");
+    a.add_meta("title", "First");
+    b.path = "C:\\music\\b.flac";
+    b.add_meta("title", "Second");
+    auto& pm = core.playlists();
+    const size_t pl = pm.create_playlist("Default", 7, cor::no_index);
+    ASSERT_TRUE(pm.set_active_playlist(pl));
+    cor::metadb_handle* items[] = {core.tracks().put(a).get(), core.tracks().put(b).get()};
+    pm.playlist_insert_items(pl, 0, items, 2, nullptr);
+    ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(list_text(list, 0), L"Alpha - First");
+    EXPECT_EQ(list_text(list, 1), L"Second");
+
+    const bool first_only[] = {true, false};
+    ASSERT_TRUE(pm.playlist_remove_items(pl, first_only, 2));
+    ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1);
+    EXPECT_EQ(list_text(list, 0), L"Second");
+}
+
+TEST(BasicWindow, ButtonsPlayPauseAndStop) {
+    cor::manual_clock clock;
+    cor::player_core core([](std::string_view) {}, &clock, false);
+    cor::basic_window window(core);
+    ASSERT_TRUE(window.create());
+    HWND wnd = static_cast<HWND>(window.handle());
+    cor::t_track_info t;
+    t.path = "C:\\music\\song.flac";
+    t.add_meta("title", "Song");
+    t.sample_rate = 44100;
+    t.length_samples = 44100 * 10;
+    auto& pm = core.playlists();
+    const size_t pl = pm.create_playlist("Default", 7, cor::no_index);
+    ASSERT_TRUE(pm.set_active_playlist(pl));
+    cor::metadb_handle* items[] = {core.tracks().put(t).get()};
+    pm.playlist_insert_items(pl, 0, items, 1, nullptr);
+
+    wchar_t status[128];
+    GetDlgItemTextW(wnd, 103, status, 128);
+    EXPECT_STREQ(status, L"Stopped");
+    SendMessageW(GetDlgItem(wnd, 101), BM_CLICK, 0, 0);
+    EXPECT_TRUE(core.playback().is_playing());
+    GetDlgItemTextW(wnd, 103, status, 128);
+    EXPECT_STREQ(status, L"Playing: Song");
+    SendMessageW(GetDlgItem(wnd, 101), BM_CLICK, 0, 0);
+    EXPECT_TRUE(core.playback().is_paused());
+    GetDlgItemTextW(wnd, 103, status, 128);
+    EXPECT_STREQ(status, L"Paused: Song");
+    SendMessageW(GetDlgItem(wnd, 102), BM_CLICK, 0, 0);
+    EXPECT_FALSE(core.playback().is_playing());
+    GetDlgItemTextW(wnd, 103, status, 128);
+    EXPECT_STREQ(status, L"Stopped");
+}
+
+}  // namespace

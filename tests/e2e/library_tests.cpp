@@ -1,0 +1,84 @@
+// The player's own library work, seen from its command line: adding a
+// folder of tagged files, formatting the playlist, keeping it between runs.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "e2e/process.h"
+#include "e2e/wav_file.h"
+
+namespace {
+
+using cor_test::run_player;
+
+class PlayerLibrary : public ::testing::Test {
+protected:
+    void SetUp() override {
+        profile = cor_test::make_temp_folder(L"profile");
+        music = cor_test::make_temp_folder(L"music");
+        const std::wstring album = music + L"\\B\u00e9la \u97f3\u697d";
+        ASSERT_TRUE(CreateDirectoryW(album.c_str(), nullptr));
+        cor_test::t_wav_spec one;
+        one.tags = {
+            {"INAM", "Z\u00fcrich"}, {"IART", "\u5c71\u7530"}, {"IPRD", "First"}, {"ITRK", "2"}};
+        one.seconds = 1.5;
+        ASSERT_TRUE(
+            cor_test::write_file(album + L"\\01 \u00e9t\u00e9.wav", cor_test::make_wav(one)));
+        cor_test::t_wav_spec two;
+        two.sample_rate = 22050;
+        two.channels = 1;
+        two.bits = 8;
+        two.seconds = 65;
+        two.tags = {{"INAM", "Second"}, {"IART", "Band"}, {"IPRD", "First"}, {"ITRK", "10"}};
+        ASSERT_TRUE(cor_test::write_file(album + L"\\02 two.wav", cor_test::make_wav(two)));
+        // Name order puts the loose file after the album folder.
+        ASSERT_TRUE(cor_test::write_file(music + L"\\c.wav", cor_test::make_wav({})));
+        // Not media: ignored. Broken media: skipped with a console line.
+        ASSERT_TRUE(cor_test::write_file(music + L"\\notes.txt", "hello"));
+        ASSERT_TRUE(cor_test::write_file(music + L"\\d broken.wav", "RIFF\x10\0\0\0WAVEjunk"));
+    }
+    std::wstring profile, music;
+    const std::wstring script =
+        L"%list_index%|%tracknumber%|%artist%|%title%|%album%|%length%|%samplerate%|%channels%";
+};
+
+TEST_F(PlayerLibrary, AddsFoldersInNameOrderAndFormatsTagsAndStreamInformation) {
+    const auto r = run_player({L"--profile", profile, L"--add", music, L"--format", script});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.out,
+              "1|02|\xe5\xb1\xb1\xe7\x94\xb0|Z\xc3\xbcrich|First|0:02|44100|stereo\n"
+              "2|10|Band|Second|First|1:05|22050|mono\n"
+              "3|?|?|c|?|0:01|44100|stereo\n");
+    EXPECT_NE(r.err.find("d broken.wav"), std::string::npos) << r.err;
+}
+
+TEST_F(PlayerLibrary, PlaylistsPersistInTheProfile) {
+    ASSERT_EQ(
+        run_player({L"--profile", profile, L"--add", music, L"--format", L"%title%"}).exit_code, 0);
+    const auto again =
+        run_player({L"--profile", profile, L"--format", L"%playlist_name%: %title%"});
+    EXPECT_EQ(again.out, "Default: Z\xc3\xbcrich\nDefault: Second\nDefault: c\n");
+    const auto more =
+        run_player({L"--profile", profile, L"--add", music + L"\\c.wav", L"--format", L"%title%"});
+    EXPECT_EQ(more.out, "Z\xc3\xbcrich\nSecond\nc\nc\n");
+}
+
+TEST_F(PlayerLibrary, DamagedSettingsAreReportedAndTheGoodPartKept) {
+    ASSERT_EQ(
+        run_player({L"--profile", profile, L"--add", music, L"--format", L"%title%"}).exit_code, 0);
+    const std::wstring store = profile + L"\\corvina500.cfgstore";
+    std::string bytes = cor_test::read_file(store);
+    ASSERT_GT(bytes.size(), 40u);
+    bytes.resize(bytes.size() - 7);
+    ASSERT_TRUE(cor_test::write_file(store, bytes));
+    const auto r = run_player({L"--profile", profile, L"--format", L"%title%"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_NE(r.err.find("config store"), std::string::npos) << r.err;
+}
+
+TEST_F(PlayerLibrary, FormatWithASyntaxErrorShowsTheTextUpToTheError) {
+    const auto r = run_player(
+        {L"--profile", profile, L"--add", music + L"\\c.wav", L"--format", L"a%title%b$"});
+    EXPECT_EQ(r.out, "acb\n");
+}
+
+}  // namespace

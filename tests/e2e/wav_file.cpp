@@ -1,0 +1,63 @@
+#include "e2e/wav_file.h"
+
+#include <windows.h>
+
+#include <cmath>
+
+namespace cor_test {
+namespace {
+void le(std::string& out, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+void chunk(std::string& out, const char* id, const std::string& body) {
+    out.append(id, 4);
+    le(out, static_cast<uint32_t>(body.size()), 4);
+    out += body;
+    if (body.size() % 2) out += '\0';
+}
+}  // namespace
+
+std::string make_wav(const t_wav_spec& spec) {
+    std::string fmt;
+    le(fmt, 1, 2);
+    le(fmt, spec.channels, 2);
+    le(fmt, spec.sample_rate, 4);
+    const uint32_t block = spec.channels * spec.bits / 8u;
+    le(fmt, spec.sample_rate * block, 4);
+    le(fmt, block, 2);
+    le(fmt, spec.bits, 2);
+
+    std::string info = "INFO";
+    for (const auto& [id, value] : spec.tags) chunk(info, id.c_str(), value + '\0');
+
+    const auto frames = static_cast<uint32_t>(spec.seconds * spec.sample_rate);
+    std::string data;
+    data.reserve(size_t(frames) * block);
+    for (uint32_t i = 0; i < frames; ++i) {
+        const double v = std::sin(2 * 3.14159265358979 * 440.0 * i / spec.sample_rate) * 0.2;
+        for (int c = 0; c < spec.channels; ++c) {
+            if (spec.bits == 16)
+                le(data, static_cast<uint16_t>(static_cast<int16_t>(v * 32767)), 2);
+            else
+                data += static_cast<char>(static_cast<uint8_t>(128 + v * 127));
+        }
+    }
+    std::string body = "WAVE";
+    chunk(body, "fmt ", fmt);
+    if (!spec.tags.empty()) chunk(body, "LIST", info);
+    chunk(body, "data", data);
+    std::string file = "RIFF";
+    le(file, static_cast<uint32_t>(body.size()), 4);
+    return file + body;
+}
+
+bool write_file(const std::wstring& path, const std::string& bytes) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+    return ok && written == bytes.size();
+}
+
+}  // namespace cor_test
