@@ -10,6 +10,7 @@ using cor_test::run_player;
 class PlayerProcess : public ::testing::Test {
 protected:
     std::wstring profile = cor_test::make_temp_folder(L"profile");
+    void TearDown() override { cor_test::remove_tree(profile); }
 };
 
 TEST_F(PlayerProcess, EvalPrintsTheResultAndNothingElse) {

@@ -36,6 +36,10 @@ protected:
         ASSERT_TRUE(cor_test::write_file(music + L"\\notes.txt", "hello"));
         ASSERT_TRUE(cor_test::write_file(music + L"\\d broken.wav", "RIFF\x10\0\0\0WAVEjunk"));
     }
+    void TearDown() override {
+        cor_test::remove_tree(profile);
+        cor_test::remove_tree(music);
+    }
     std::wstring profile, music;
     const std::wstring script =
         L"%list_index%|%tracknumber%|%artist%|%title%|%album%|%length%|%samplerate%|%channels%";

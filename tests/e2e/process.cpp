@@ -83,11 +83,32 @@ t_process_result run_player(const std::vector<std::wstring>& args, unsigned time
 std::wstring make_temp_folder(const std::wstring& tag) {
     wchar_t tmp[MAX_PATH];
     GetTempPathW(MAX_PATH, tmp);
-    static int counter = 0;
-    std::wstring path = std::wstring(tmp) + L"cor_" + tag + L"_" +
-                        std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
-    CreateDirectoryW(path.c_str(), nullptr);
-    return path;
+    // Process ids repeat between runs under Wine: take the first free name.
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    for (unsigned n = 0;; ++n) {
+        std::wstring path = std::wstring(tmp) + L"cor_" + tag + L"_" +
+                            std::to_wstring(now.QuadPart) + L"_" + std::to_wstring(n);
+        if (CreateDirectoryW(path.c_str(), nullptr)) return path;
+    }
+}
+
+void remove_tree(const std::wstring& path) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring child = path + L"\\" + name;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                remove_tree(child);
+            else
+                DeleteFileW(child.c_str());
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryW(path.c_str());
 }
 
 std::string read_file(const std::wstring& path) {

@@ -18,6 +18,7 @@ std::wstring build_folder();
 t_process_result run_player(const std::vector<std::wstring>& args, unsigned timeout_ms = 60000);
 // A new empty folder under the temporary folder.
 std::wstring make_temp_folder(const std::wstring& tag);
+void remove_tree(const std::wstring& path);
 std::string read_file(const std::wstring& path);
 
 }  // namespace cor_test
