@@ -77,6 +77,8 @@ player_core::player_core(console_fn console, clock_source* clock, bool with_soun
         playlists_, callbacks_, clock_, with_sound ? make_device_output() : nullptr));
     library_ =
         service_ptr_t<library_manager_impl>(new service_impl_t<library_manager_impl>(tracks_));
+    // No folders yet: no library.
+    library_->set_enabled(false);
 }
 
 player_core::~player_core() { shutdown(); }

@@ -7,6 +7,8 @@
 #include "host/host_services.h"
 #include "script/fixed_point.h"
 #include "script/tf_hook.h"
+#include "window/tray_state.h"
+#include "window/window_registry.h"
 
 namespace vesk {
 namespace {
@@ -129,6 +131,16 @@ bool resolve_engine_field(vesk_tf_hook& hook, std::string_view f, t_field_value&
     if (f == "_base_y") return integer(ctx.base_y);
     if (f == "screen_width") return integer(GetSystemMetrics(SM_CXSCREEN));
     if (f == "screen_height") return integer(GetSystemMetrics(SM_CYSCREEN));
+    if (f == "mainid") {
+        if (definition_by_guid(main_window_guid) == no_window) return false;
+        out.text = definition_name(main_window_guid);
+        return true;
+    }
+    if (f == "tasktray") return yes_no(tray_state().icon_shown, out);
+    if (f == "tasktray_store") {
+        if (open_window_by_guid(main_window_guid) == no_window) return false;
+        return yes_no(tray_state().windows_stored, out);
+    }
     return false;
 }
 

@@ -22,5 +22,6 @@ size_t function_count();
 
 // Each subsystem's list of functions.
 std::span<const t_function_entry> engine_functions();
+std::span<const t_function_entry> window_field_functions();
 
 }  // namespace vesk

@@ -13,6 +13,8 @@
 #include "script/script_run.h"
 #include "script/user_functions.h"
 #include "utf8.h"
+#include "window/window_fields.h"
+#include "window/window_registry.h"
 
 namespace vesk {
 
@@ -145,7 +147,13 @@ bool vesk_tf_hook::process_field(cor::string_sink& out, const char* name, size_t
     const std::string_view raw(name, strnlen(name, name_length));
     const std::string folded = fold_name(raw);
     t_field_value value;
-    if (resolve_player_field(folded, value) || resolve_engine_field(*this, folded, value)) {
+    const t_window_info* own = nullptr;
+    if (context_.wnd) {
+        const size_t open = open_window_by_guid(context_.window_id);
+        if (open != no_window) own = &open_windows()[open];
+    }
+    if ((own && resolve_window_field(*own, folded, value)) || resolve_player_field(folded, value) ||
+        resolve_engine_field(*this, folded, value)) {
         out.write(value.text.data(), value.text.size());
         found = value.found;
         return true;

@@ -7,6 +7,7 @@
 
 #include "app/console_impl.h"
 #include "app/host_api_impl.h"
+#include "app/player_core.h"
 
 namespace cor_test {
 
@@ -21,11 +22,16 @@ public:
     std::vector<std::string> take_lines();
 
     cor::host_api_impl& api() { return api_; }
+    // The Host's player, on a clock the test drives and without sound.
+    cor::player_core& player() { return player_; }
+    cor::manual_clock& clock() { return clock_; }
 
 private:
     cor::host_console console_;
     cor::host_api_impl api_;
     std::vector<std::string> lines_;
+    cor::manual_clock clock_;
+    cor::player_core player_;
 };
 
 }  // namespace cor_test
