@@ -8,11 +8,14 @@
 #include "app/basic_window.h"
 #include "app/console_impl.h"
 #include "app/host_api_impl.h"
+#include "app/host_commands.h"
 #include "app/player_core.h"
+#include "app/screenshot.h"
 #include "config.h"
 #include "corvina500/config/config_store.h"
 #include "test_bench.h"
 #include "titleformat/tf_service.h"
+#include "user_interface.h"
 #include "utf8.h"
 
 namespace cor {
@@ -84,6 +87,40 @@ std::string evaluate(const std::string& script, const loaded_component& componen
     return std::move(out.text);
 }
 
+// Handles what is waiting, so windows have repainted before a script runs
+// or a screenshot is taken.
+void pump_messages() {
+    const ULONGLONG until = GetTickCount64() + 250;
+    MSG msg;
+    while (GetTickCount64() < until) {
+        bool any = false;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            any = true;
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                return;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (!any) break;
+    }
+}
+
+void restart_self() {
+    wchar_t exe[MAX_PATH * 4];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH * 4);
+    std::wstring command_line = GetCommandLineW();
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (CreateProcessW(exe, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                       &pi)) {
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+}
+
 // Runs the message loop until WM_QUIT, or until `exit_after_ms` passes,
 // driving playback from a timer on the way.
 void message_loop(const std::optional<long long>& exit_after_ms, player_core& core) {
@@ -142,6 +179,12 @@ int run_player(const t_command_line& cl) {
     if (cl.format) {
         write_handle(STD_OUTPUT_HANDLE, core.format_active(*cl.format));
     } else {
+        host_commands commands(core);
+        auto mainmenu = commands.mainmenu_service();
+        api.add_service(mainmenu_manager::class_guid, mainmenu.get());
+        auto shortcuts = commands.shortcut_service();
+        api.add_service(keyboard_shortcut_manager::class_guid, shortcuts.get());
+
         loaded_component component;
         if (!cl.no_component) {
             std::string error;
@@ -150,20 +193,33 @@ int run_player(const t_command_line& cl) {
             for (auto& r : component.services<console_receiver>()) console.add_receiver(r);
             for (auto& io : component.services<config_io>()) store.attach(io);
         }
+        auto ui = component.service<user_interface>();
+        HWND main = ui ? static_cast<HWND>(ui->init(nullptr)) : nullptr;
+        if (ui && !main) console.print("corvina500: the user interface did not start");
 
+        basic_window plain(core);
+        if (!ui && !cl.eval && !plain.create())
+            console.print("corvina500: could not open a window");
         if (cl.eval) {
+            pump_messages();
             write_handle(STD_OUTPUT_HANDLE, evaluate(*cl.eval, component, *compiler));
         } else {
-            basic_window plain(core);
-            if (!component.loaded() && !plain.create())
-                console.print("corvina500: could not open a window");
             message_loop(cl.exit_after_ms, core);
         }
+        if (cl.screenshot) {
+            pump_messages();
+            HWND shown = main && IsWindow(main) ? main : static_cast<HWND>(plain.handle());
+            std::string error;
+            if (!save_client_png(shown, *cl.screenshot, error))
+                console.print("corvina500: screenshot: " + error);
+        }
+        if (ui) ui->shutdown();
         core.shutdown();
         core.save(store);
         store.save();
         store.detach_all();
         console.clear_receivers();
+        if (commands.restart_requested()) restart_self();
     }
     if (cl.format) {
         core.save(store);

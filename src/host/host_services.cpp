@@ -9,6 +9,8 @@ cor::service_ptr_t<cor::titleformat_compiler> g_compiler;
 cor::service_ptr_t<cor::playback_control> g_playback;
 cor::service_ptr_t<cor::playlist_manager> g_playlists;
 cor::service_ptr_t<cor::library_manager> g_library;
+cor::service_ptr_t<cor::mainmenu_manager> g_mainmenu;
+cor::service_ptr_t<cor::keyboard_shortcut_manager> g_shortcuts;
 
 struct string_out final : cor::string_sink {
     std::string text;
@@ -24,12 +26,16 @@ void attach(cor::host_api* api, void* module_handle) {
     g_playback.reset();
     g_playlists.reset();
     g_library.reset();
+    g_mainmenu.reset();
+    g_shortcuts.reset();
     if (api) {
         g_console = api->get<cor::console_service>();
         g_compiler = api->get<cor::titleformat_compiler>();
         g_playback = api->get<cor::playback_control>();
         g_playlists = api->get<cor::playlist_manager>();
         g_library = api->get<cor::library_manager>();
+        g_mainmenu = api->get<cor::mainmenu_manager>();
+        g_shortcuts = api->get<cor::keyboard_shortcut_manager>();
     }
 }
 
@@ -44,6 +50,8 @@ cor::service_ptr_t<cor::titleformat_compiler> compiler() { return g_compiler; }
 cor::playback_control* playback() { return g_playback.get(); }
 cor::playlist_manager* playlists() { return g_playlists.get(); }
 cor::library_manager* library() { return g_library.get(); }
+cor::mainmenu_manager* mainmenu() { return g_mainmenu.get(); }
+cor::keyboard_shortcut_manager* shortcuts() { return g_shortcuts.get(); }
 
 std::string profile_path() {
     if (!g_api) return {};

@@ -11,6 +11,7 @@
 #include "playback.h"
 #include "playlist.h"
 #include "titleformat.h"
+#include "user_interface.h"
 
 namespace vesk::host {
 
@@ -26,6 +27,8 @@ cor::service_ptr_t<cor::titleformat_compiler> compiler();
 cor::playback_control* playback();
 cor::playlist_manager* playlists();
 cor::library_manager* library();
+cor::mainmenu_manager* mainmenu();
+cor::keyboard_shortcut_manager* shortcuts();
 
 // The Host's profile location (a path inside the profile folder).
 std::string profile_path();

@@ -10,7 +10,8 @@ using table_t = std::unordered_map<std::string_view, handler_fn>;
 
 table_t build_table() {
     table_t table;
-    for (const auto list : {engine_functions(), window_field_functions()})
+    for (const auto list : {engine_functions(), window_field_functions(), timer_functions(),
+                            loop_functions(), window_functions(), object_functions()})
         for (const auto& e : list) table.emplace(e.name, e.handler);
     return table;
 }

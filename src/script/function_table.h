@@ -23,5 +23,9 @@ size_t function_count();
 // Each subsystem's list of functions.
 std::span<const t_function_entry> engine_functions();
 std::span<const t_function_entry> window_field_functions();
+std::span<const t_function_entry> object_functions();
+std::span<const t_function_entry> timer_functions();
+std::span<const t_function_entry> loop_functions();
+std::span<const t_function_entry> window_functions();
 
 }  // namespace vesk

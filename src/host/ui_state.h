@@ -1,0 +1,13 @@
+// The component's global switches.
+#pragma once
+
+namespace vesk {
+
+struct t_ui_state {
+    bool ui_active = false;      // the main window has been created
+    bool shutting_down = false;  // set first thing in shutdown
+};
+
+t_ui_state& ui_state();
+
+}  // namespace vesk

@@ -1,0 +1,135 @@
+#include "host/ui_window.h"
+
+#include <windows.h>
+
+#include <memory>
+
+#include "config/settings.h"
+#include "host/gdiplus_session.h"
+#include "host/general_scripts.h"
+#include "host/host_services.h"
+#include "host/service_factory.h"
+#include "host/ui_state.h"
+#include "script/error_report.h"
+#include "script/stored_scripts.h"
+#include "script/timers.h"
+#include "utf8.h"
+#include "window/script_window.h"
+#include "window/tray_state.h"
+#include "window/window_registry.h"
+
+namespace vesk {
+namespace {
+
+// The main window's object belongs to the user interface, not to itself.
+std::unique_ptr<script_window>& main_window() {
+    static std::unique_ptr<script_window> w;
+    return w;
+}
+
+}  // namespace
+
+void ensure_main_definition() {
+    if (definition_by_guid(main_window_guid) != no_window) return;
+    repair_window_lists();
+    cfg_window_guid_list.add(main_window_guid);
+    cfg_window_id_list.add("main");
+    cfg_window_display_list.add("corvina500");
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof wp;
+    wp.flags = 0xFFFF;
+    wp.showCmd = SW_SHOW;
+    cfg_window_winp_list.add(wp);
+    for (auto* list :
+         {&cfg_window_tf_load_list, &cfg_window_tf_open_list, &cfg_window_tf_close_list,
+          &cfg_window_tf_resize_list, &cfg_window_tf_move_list, &cfg_window_tf_activate_list})
+        list->add("");
+}
+
+vesk_ui_window::vesk_ui_window() { rich_edit_ = LoadLibraryW(L"RICHED20.DLL"); }
+
+vesk_ui_window::~vesk_ui_window() {
+    if (rich_edit_) FreeLibrary(static_cast<HMODULE>(rich_edit_));
+}
+
+void vesk_ui_window::get_name(cor::string_sink& out) {
+    out.write(component_name, std::strlen(component_name));
+}
+
+void* vesk_ui_window::init(cor::ui_message_hook hook) {
+    host::console_print(format_message("%s: Initialize UI", {component_name}));
+    set_error_level(err_middle);
+    tray_state() = {};
+    make_general_script_identities();
+    repair_window_lists();
+    ensure_main_definition();
+    gdiplus_session::start();
+    (void)compile_stored_custom_scripts();
+    prepare_all();
+
+    auto& main = main_window();
+    main = std::make_unique<script_window>(main_window_guid, cor::guid_null, false, hook);
+    if (!main->initialise(nullptr, false, false)) {
+        main.reset();
+        return nullptr;
+    }
+    return main->hwnd();
+}
+
+void vesk_ui_window::shutdown() {
+    ui_state().shutting_down = true;
+    host::console_print(format_message("%s: Shutdown", {component_name}));
+    run_general_script(slot_on_quit);
+    timer_registry::instance().stop_all();
+    if (auto& main = main_window()) {
+        if (HWND wnd = main->hwnd()) DestroyWindow(wnd);
+        main.reset();
+    }
+    script_window::unregister_class();
+    gdiplus_session::stop();
+    ui_state() = {};
+}
+
+void vesk_ui_window::activate() {
+    if (HWND wnd = main_window_handle()) ShowWindow(wnd, SW_SHOWNORMAL);
+}
+
+void vesk_ui_window::hide() {
+    if (HWND wnd = main_window_handle()) ShowWindow(wnd, SW_HIDE);
+}
+
+bool vesk_ui_window::is_visible() {
+    HWND wnd = main_window_handle();
+    return wnd && IsWindowVisible(wnd);
+}
+
+cor::guid vesk_ui_window::get_guid() { return main_window_guid; }
+
+namespace {
+
+class componentversion_myimpl : public cor::component_version {
+public:
+    void get_component_name(cor::string_sink& out) override { put(out, component_name); }
+    void get_component_version(cor::string_sink& out) override { put(out, "0.1.0"); }
+    void get_about_message(cor::string_sink& out) override {
+        put(out, std::string("compiled: ") + __DATE__ + "\nwith Panel API version: 6.3");
+    }
+    void get_file_name(cor::string_sink& out) override {
+        wchar_t path[MAX_PATH * 4];
+        const DWORD n =
+            GetModuleFileNameW(static_cast<HMODULE>(host::module_handle()), path, MAX_PATH * 4);
+        std::wstring name(path, n);
+        name = name.substr(name.find_last_of(L"\\/") + 1);
+        put(out, cor::to_utf8(name));
+    }
+
+private:
+    static void put(cor::string_sink& out, const std::string& s) { out.write(s.data(), s.size()); }
+};
+
+host::service_factory_t<cor::user_interface, vesk_ui_window> g_ui_factory;
+host::service_factory_t<cor::component_version, componentversion_myimpl> g_version_factory;
+
+}  // namespace
+
+}  // namespace vesk

@@ -1,0 +1,459 @@
+#include "object/object_manager.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "host/gdi_handles.h"
+#include "host/host_services.h"
+#include "window/window_list.h"
+#include "window/window_registry.h"
+#include "window/window_services.h"
+
+namespace vesk {
+
+using object::busy_scope;
+using object::meets;
+using object::object_base;
+
+size_t guid_hash::operator()(const cor::guid& g) const noexcept {
+    // The generator's identities are random in every field.
+    uint64_t tail = 0;
+    std::memcpy(&tail, g.data4, sizeof tail);
+    return static_cast<size_t>((uint64_t(g.data1) << 32 | uint64_t(g.data2) << 16 | g.data3) ^
+                               tail * 0x9E3779B97F4A7C15ull);
+}
+
+namespace {
+
+template <size_t... I>
+std::array<std::unique_ptr<object::object_list_base>, object::type_count> make_lists(
+    std::index_sequence<I...>) {
+    return {std::make_unique<
+        object::object_list_t<object_base, object::type_category[I], uint32_t(I)>>()...};
+}
+
+void debug_report(const char* text) {
+    host::console_print(text);
+    OutputDebugStringA(text);
+    OutputDebugStringA("\n");
+}
+
+// Size of the bitmap selected into `dc`; zero when there is none.
+SIZE bitmap_size(HDC dc) {
+    BITMAP bm{};
+    const auto bitmap = static_cast<HBITMAP>(GetCurrentObject(dc, OBJ_BITMAP));
+    if (!bitmap || !GetObjectW(bitmap, sizeof bm, &bm)) return {0, 0};
+    return {bm.bmWidth, bm.bmHeight};
+}
+
+// Whether the screen window under the client point is `wnd` itself.
+bool over_window(HWND wnd, POINT pt) {
+    ClientToScreen(wnd, &pt);
+    return WindowFromPoint(pt) == wnd;
+}
+
+}  // namespace
+
+object_manager& object_manager::instance() {
+    static object_manager manager;
+    return manager;
+}
+
+object_manager::object_manager()
+    : lists_(make_lists(std::make_index_sequence<object::type_count>())) {
+    order_.set_sink(this);
+    for (auto& l : lists_) l->set_sink(this);
+}
+
+object_manager::~object_manager() {
+    // Objects first, then their entries; nothing is deferred any more.
+    for (auto it = lists_.rbegin(); it != lists_.rend(); ++it) (*it)->set_sink(nullptr);
+    order_.set_sink(nullptr);
+    index_.clear();
+}
+
+object_manager::delivery::~delivery() {
+    if (--m_.depth_ > 0 || m_.graveyard_.empty()) return;
+    // A destructor may discard more objects; those die at once (depth 0).
+    auto dead = std::move(m_.graveyard_);
+    m_.graveyard_.clear();
+    while (!dead.empty()) dead.pop_back();
+}
+
+void object_manager::discard(std::unique_ptr<object_base> obj) {
+    if (!obj) return;
+    if (const auto it = index_.find(obj->id); it != index_.end() && it->second == obj.get())
+        index_.erase(it);
+    if (depth_ > 0) graveyard_.push_back(std::move(obj));
+}
+
+object_base* object_manager::find(std::string_view identity) const {
+    const auto id = object::parse_identity(identity);
+    return id ? find(*id) : nullptr;
+}
+
+object_base* object_manager::find(const cor::guid& id) const {
+    const auto it = index_.find(id);
+    return it == index_.end() ? nullptr : it->second;
+}
+
+object_base* object_manager::find_control(std::string_view identity) const {
+    object_base* obj = find(identity);
+    return obj && meets(obj->category, object::cat_control) ? obj : nullptr;
+}
+
+bool object_manager::store(std::unique_ptr<object_base> obj) {
+    if (!obj || obj->type >= object::type_count) return false;
+    busy_scope busy(busy_);
+    if (!busy.ok()) return false;
+    auto entry = std::make_unique<object::order_object>(*obj);
+    object_base* raw = obj.get();
+    if (!lists_[obj->type]->append(std::move(obj))) return false;
+    index_[raw->id] = raw;
+    if (!order_.append(std::move(entry))) {
+        remove_unlocked(raw->id);
+        return false;
+    }
+    return true;
+}
+
+void object_manager::paint(const cor::guid& parent, HWND wnd, HDC dc,
+                           Gdiplus::Graphics* graphics, const RECT* area) {
+    delivery d(*this);
+    // One cursor per type list: with the order invariant, the k-th entry
+    // of a type names the k-th object of that type of the parent.
+    std::array<size_t, object::type_count> cursor{};
+    for (const uint32_t pass : passes_) {
+        for (size_t i = 0; i < order_.size(); ++i) {
+            const object_base* entry = order_.at(i);
+            if (!entry || entry->parent != parent || !meets(entry->category, pass)) continue;
+            if (entry->type >= object::type_count) continue;
+            const auto& list = *lists_[entry->type];
+            object_base* obj = nullptr;
+            for (size_t& c = cursor[entry->type]; c < list.size();) {
+                object_base* candidate = list.at(c++);
+                if (candidate->parent == parent) {
+                    obj = candidate;
+                    break;
+                }
+            }
+            if (!obj) {
+                debug_report(area ? "object_manager::redraw_object error!!"
+                                  : "object_manager::draw error!!");
+                continue;
+            }
+            const bool control = meets(obj->category, object::cat_control);
+            if (!obj->visible && !control) continue;
+            if (area) {
+                if (!meets(obj->category, object::cat_drawn | object::cat_control)) continue;
+                RECT r{};
+                if (!obj->get_rect(r)) continue;
+                const RECT exclusive{r.left, r.top, r.right + 1, r.bottom + 1};
+                RECT overlap{};
+                if (!IntersectRect(&overlap, &exclusive, area)) continue;
+            }
+            obj->draw(wnd, dc, graphics);
+        }
+    }
+}
+
+bool object_manager::draw(const cor::guid& parent, HWND wnd, HDC dc, Gdiplus::Graphics* graphics,
+                          bool busy_held) {
+    busy_scope busy(busy_, busy_held);
+    if (!busy.ok()) return false;
+    paint(parent, wnd, dc, graphics, nullptr);
+    return true;
+}
+
+bool object_manager::redraw_object(const cor::guid& id) {
+    object_base* obj = find(id);
+    if (!obj) return false;
+    const size_t open = open_window_by_guid(obj->parent);
+    if (open == no_window) return false;
+    const HWND wnd = reinterpret_cast<HWND>(open_windows()[open].hwnd);
+    window_paint_target* target = paint_target_of(wnd);
+    if (!target) return false;
+    const HDC back = target->back_buffer_dc();
+    if (!back) return false;
+
+    RECT r{};
+    {
+        delivery d(*this);
+        if (!obj->get_rect(r)) return false;
+    }
+    // Everything drawn lies inside the back buffer; so does the copy.
+    const SIZE buffer = bitmap_size(back);
+    RECT area{std::max<LONG>(r.left, 0), std::max<LONG>(r.top, 0),
+              std::min<LONG>(r.right + 1, buffer.cx), std::min<LONG>(r.bottom + 1, buffer.cy)};
+    if (area.right <= area.left || area.bottom <= area.top) return true;
+
+    // Objects paint in client coordinates, so the scratch bitmap reaches
+    // from the origin to the area's far corner.
+    // The bitmap is declared first so the DC holding it goes first.
+    unique_hbitmap bitmap(CreateCompatibleBitmap(back, area.right, area.bottom));
+    unique_hdc mem(CreateCompatibleDC(back));
+    if (!bitmap || !mem) return false;
+    {
+        select_guard selected(mem.get(), bitmap.get());
+        {
+            Gdiplus::Graphics graphics(mem.get());
+            target->paint_background(mem.get(), area);
+            paint(obj->parent, wnd, mem.get(), &graphics, &area);
+        }
+        BitBlt(back, area.left, area.top, area.right - area.left, area.bottom - area.top,
+               mem.get(), area.left, area.top, SRCCOPY);
+    }
+    InvalidateRect(wnd, &area, TRUE);
+    return true;
+}
+
+bool object_manager::update_object(const cor::guid& id) {
+    busy_scope busy(busy_);
+    return busy.ok() && redraw_object(id);
+}
+
+bool object_manager::show(const cor::guid& id, bool visible, bool redraw) {
+    busy_scope busy(busy_);
+    if (!busy.ok()) return false;
+    object_base* obj = find(id);
+    if (!obj) return false;
+    obj->visible = visible;
+    if (redraw) redraw_object(id);
+    return true;
+}
+
+bool object_manager::move(const cor::guid& id, int32_t x, int32_t y, bool redraw) {
+    busy_scope busy(busy_);
+    if (!busy.ok()) return false;
+    object_base* obj = find(id);
+    if (!obj) return false;
+    if (redraw && obj->visible) {
+        obj->visible = false;
+        redraw_object(id);
+        obj->set_position(x, y);
+        obj->visible = true;
+        redraw_object(id);
+    } else {
+        obj->set_position(x, y);
+    }
+    return true;
+}
+
+bool object_manager::is_visible(const cor::guid& id) const {
+    const object_base* obj = find(id);
+    return obj && obj->visible;
+}
+
+ptrdiff_t object_manager::order_position(const cor::guid& id) const {
+    for (size_t i = order_.size(); i-- > 0;)
+        if (order_.at(i)->target == id) return ptrdiff_t(i);
+    return -1;
+}
+
+bool object_manager::remove_unlocked(const cor::guid& id) {
+    object_base* obj = find(id);
+    if (!obj) return false;
+    delivery d(*this);
+    if (const ptrdiff_t entry = order_position(id); entry >= 0)
+        order_.remove_nth(cor::guid_null, size_t(entry));
+    auto& list = *lists_[obj->type];
+    if (const ptrdiff_t at = list.index_of(cor::guid_null, id); at >= 0)
+        list.remove_nth(cor::guid_null, size_t(at));
+    return true;
+}
+
+bool object_manager::remove(const cor::guid& id) {
+    delivery d(*this);
+    busy_scope busy(busy_);
+    return busy.ok() && remove_unlocked(id);
+}
+
+bool object_manager::set_zorder(const cor::guid& id, int where, bool redraw) {
+    busy_scope busy(busy_);
+    if (!busy.ok()) return false;
+    const ptrdiff_t entry = order_position(id);
+    if (entry < 0) return false;
+    const uint32_t type = order_.at(size_t(entry))->type;
+    order_.move_nth(cor::guid_null, size_t(entry), where);
+    if (type < object::type_count) {
+        auto& list = *lists_[type];
+        if (const ptrdiff_t at = list.index_of(cor::guid_null, id); at >= 0)
+            list.move_nth(cor::guid_null, size_t(at), where);
+    }
+    if (redraw) redraw_object(id);
+    return true;
+}
+
+bool object_manager::clear_parent(const cor::guid& parent, uint32_t mask) {
+    // Destruction waits until the lists agree again and the flag is free.
+    delivery d(*this);
+    busy_scope busy(busy_);
+    return busy.ok() && clear_parent_unlocked(parent, mask);
+}
+
+bool object_manager::clear_parent_unlocked(const cor::guid& parent, uint32_t mask) {
+    delivery d(*this);
+    for (auto& list : lists_)
+        if (meets(list->category, mask)) list->clear_parent_unlocked(parent, object::cat_all_objects);
+    order_.clear_parent_unlocked(parent, mask);
+    return true;
+}
+
+bool object_manager::clear_context(const cor::guid& context, uint32_t mask) {
+    delivery d(*this);
+    busy_scope busy(busy_);
+    if (!busy.ok()) return false;
+    for (auto& list : lists_)
+        if (meets(list->category, mask)) list->clear_context(context, object::cat_all_objects);
+    order_.clear_context(context, mask);
+    return true;
+}
+
+template <class F>
+object_base* object_manager::first_control(const cor::guid& parent, F&& pred) const {
+    for (const auto& list : lists_) {
+        if (!meets(list->category, object::cat_control)) continue;
+        for (size_t i = 0; i < list->size(); ++i) {
+            object_base* obj = list->at(i);
+            if (obj->parent == parent && pred(*obj)) return obj;
+        }
+    }
+    return nullptr;
+}
+
+bool object_manager::route_draw_item(const cor::guid& parent, WPARAM wp,
+                                     const DRAWITEMSTRUCT& item) {
+    std::vector<object_base*> targets;
+    for (const auto& list : lists_) {
+        if (!meets(list->category, object::cat_control)) continue;
+        for (size_t i = 0; i < list->size(); ++i) {
+            object_base* obj = list->at(i);
+            if (obj->parent == parent && obj->control_id == item.CtlID) targets.push_back(obj);
+        }
+    }
+    delivery d(*this);
+    for (object_base* obj : targets) obj->draw_item(wp, item);
+    return true;
+}
+
+bool object_manager::route_measure_item(const cor::guid& parent, WPARAM wp,
+                                        MEASUREITEMSTRUCT& item) {
+    std::vector<object_base*> targets;
+    for (const auto& list : lists_) {
+        if (!meets(list->category, object::cat_control)) continue;
+        for (size_t i = 0; i < list->size(); ++i) {
+            object_base* obj = list->at(i);
+            if (obj->parent == parent && obj->control_id == item.CtlID) targets.push_back(obj);
+        }
+    }
+    delivery d(*this);
+    for (object_base* obj : targets) obj->measure_item(wp, item);
+    return true;
+}
+
+bool object_manager::route_command(const cor::guid& parent, HWND wnd, WPARAM wp) {
+    const uint32_t command = LOWORD(wp);
+    object_base* obj =
+        first_control(parent, [&](const object_base& o) { return o.owns_command(command); });
+    if (!obj) return false;
+    delivery d(*this);
+    obj->on_command(parent, wnd, command, HIWORD(wp));
+    return true;
+}
+
+bool object_manager::has_command(const cor::guid& parent, uint32_t command) const {
+    return first_control(parent, [&](const object_base& o) { return o.owns_command(command); });
+}
+
+bool object_manager::route_notify(const cor::guid& parent, HWND wnd, WPARAM wp, LPARAM lp,
+                                  LRESULT& result) {
+    const auto* header = reinterpret_cast<const NMHDR*>(lp);
+    if (!header) return false;
+    const HWND from = header->hwndFrom;
+    object_base* obj = first_control(
+        parent, [&](const object_base& o) { return o.control_wnd && o.control_wnd == from; });
+    if (!obj) return false;
+    delivery d(*this);
+    return obj->on_message(parent, wnd, wp, lp, result);
+}
+
+void object_manager::drop_hot(HWND wnd) {
+    hot_ = cor::guid_null;
+    if (GetCapture() == wnd) ReleaseCapture();
+}
+
+bool object_manager::mouse_message(HWND wnd, const cor::guid& parent, UINT message, WPARAM wp,
+                                   LPARAM lp) {
+    if (message == WM_MOUSEMOVE) return mouse_move(wnd, parent, wp, lp);
+    return mouse_button(wnd, message, wp, lp);
+}
+
+bool object_manager::mouse_move(HWND wnd, const cor::guid& parent, WPARAM wp, LPARAM lp) {
+    const POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+    delivery d(*this);
+    if (hot_ == cor::guid_null) {
+        auto& maps = *lists_[object::type_map];
+        for (size_t i = 0; i < maps.size(); ++i) {
+            object_base* map = maps.at(i);
+            if (map->parent != parent || !map->visible || !map->hit_test(pt.x, pt.y)) continue;
+            hot_ = map->id;
+            SetCapture(wnd);
+            map->on_mouse(wnd, 1, WM_MOUSEMOVE, wp, lp);
+            return true;
+        }
+        return false;
+    }
+    if (GetCapture() != wnd) SetCapture(wnd);
+    object_base* map = find(hot_);
+    if (!map || !map->visible) {
+        drop_hot(wnd);
+        return false;
+    }
+    if (map->hit_test(pt.x, pt.y) && over_window(wnd, pt)) {
+        map->on_mouse(wnd, 2, WM_MOUSEMOVE, wp, lp);
+    } else if (!(wp & MK_LBUTTON)) {
+        map->on_mouse(wnd, 0, WM_MOUSEMOVE, wp, lp);
+        drop_hot(wnd);
+    } else {
+        // Dragging keeps the map hot.
+        map->on_mouse(wnd, 2, WM_MOUSEMOVE, wp, lp);
+    }
+    return false;
+}
+
+bool object_manager::mouse_button(HWND wnd, UINT message, WPARAM wp, LPARAM lp) {
+    const bool button = message >= WM_LBUTTONDOWN && message <= WM_XBUTTONDBLCLK;
+    if ((!button && message != WM_CONTEXTMENU) || hot_ == cor::guid_null) return false;
+    delivery d(*this);
+    object_base* map = find(hot_);
+    if (!map) {
+        drop_hot(wnd);
+        return false;
+    }
+    if (message == WM_CONTEXTMENU) return true;
+    if (GetCapture() != wnd) SetCapture(wnd);
+    const POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+    if (map->hit_test(pt.x, pt.y) && over_window(wnd, pt)) {
+        if (map->visible) return map->on_mouse(wnd, 0, message, wp, lp);
+        drop_hot(wnd);
+        return false;
+    }
+    map->on_mouse(wnd, 0, WM_MOUSEMOVE, wp, lp);
+    drop_hot(wnd);
+    return false;
+}
+
+std::array<size_t, object::type_count> object_manager::type_counts() const {
+    std::array<size_t, object::type_count> counts{};
+    for (size_t t = 0; t < counts.size(); ++t) counts[t] = lists_[t]->count(cor::guid_null);
+    return counts;
+}
+
+size_t object_manager::count(const cor::guid& parent, uint32_t type) const {
+    return type < object::type_count ? lists_[type]->count(parent) : 0;
+}
+
+}  // namespace vesk

@@ -1,0 +1,133 @@
+// The single owner of every script object of every window: one list per
+// type index and the draw order over all of them. Windows ask it to paint
+// their objects into the back buffer (drawn objects, then controls, then
+// areas, each in draw order) and hand it owner-draw, command, notification
+// and mouse messages, which it routes to controls and mouse maps.
+//
+// Contract: the order list names the objects of each parent and type in
+// the order of their type list; every change keeps the two in step.
+// Objects given up while the manager is calling into an object (a click
+// script removing its own button) are destroyed when that call returns.
+#pragma once
+
+#include <windows.h>
+
+#include <gdiplus.h>
+
+#include <array>
+#include <memory>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "object/object_list.h"
+
+namespace vesk {
+
+struct guid_hash {
+    size_t operator()(const cor::guid& g) const noexcept;
+};
+
+class object_manager final : private object::object_sink {
+public:
+    static object_manager& instance();
+
+    object_manager();
+    ~object_manager();
+    object_manager(const object_manager&) = delete;
+    object_manager& operator=(const object_manager&) = delete;
+
+    // Lookups by identity (text in the 36-character form, or GUID); none
+    // for malformed texts and unknown identities.
+    [[nodiscard]] object::object_base* find(std::string_view identity) const;
+    [[nodiscard]] object::object_base* find(const cor::guid& id) const;
+    [[nodiscard]] object::object_base* find_control(std::string_view identity) const;
+
+    // Appends the object to its type list and its order entry to the draw
+    // order (topmost of its parent). On failure the object is destroyed.
+    [[nodiscard]] bool store(std::unique_ptr<object::object_base> obj);
+
+    // Paints every object of `parent`: drawn objects, controls, areas.
+    bool draw(const cor::guid& parent, HWND wnd, HDC dc, Gdiplus::Graphics* graphics,
+              bool busy_held = false);
+    // Repaints one object's rectangle of its window's back buffer and
+    // invalidates it. The caller holds the busy flag.
+    bool redraw_object(const cor::guid& id);
+    // redraw_object under the busy flag.
+    bool update_object(const cor::guid& id);
+
+    // Each answers whether the object was found.
+    bool show(const cor::guid& id, bool visible, bool redraw);
+    bool move(const cor::guid& id, int32_t x, int32_t y, bool redraw);
+    [[nodiscard]] bool is_visible(const cor::guid& id) const;
+    bool remove(const cor::guid& id);
+    bool set_zorder(const cor::guid& id, int where, bool redraw);
+
+    bool clear_parent(const cor::guid& parent, uint32_t mask);
+    // For teardown of a window, panel, combobox or tooltip.
+    bool clear_parent_unlocked(const cor::guid& parent, uint32_t mask);
+    bool clear_context(const cor::guid& context, uint32_t mask);
+
+    // Message routing to the controls of `parent`.
+    bool route_draw_item(const cor::guid& parent, WPARAM wp, const DRAWITEMSTRUCT& item);
+    bool route_measure_item(const cor::guid& parent, WPARAM wp, MEASUREITEMSTRUCT& item);
+    bool route_command(const cor::guid& parent, HWND wnd, WPARAM wp);
+    [[nodiscard]] bool has_command(const cor::guid& parent, uint32_t command) const;
+    bool route_notify(const cor::guid& parent, HWND wnd, WPARAM wp, LPARAM lp, LRESULT& result);
+
+    // Hot tracking of mouse maps. `message` is WM_MOUSEMOVE, a button or
+    // wheel message (0x201-0x20D, points in client coordinates) or
+    // WM_CONTEXTMENU; true when the message was taken.
+    bool mouse_message(HWND wnd, const cor::guid& parent, UINT message, WPARAM wp, LPARAM lp);
+    [[nodiscard]] const cor::guid& hot_object() const { return hot_; }
+
+    // Objects per type index over all windows, and of one parent.
+    [[nodiscard]] std::array<size_t, object::type_count> type_counts() const;
+    [[nodiscard]] size_t count(const cor::guid& parent, uint32_t type) const;
+    // Stored objects of every type (order entries not counted).
+    [[nodiscard]] size_t object_count() const { return index_.size(); }
+
+    [[nodiscard]] object::object_list_base& list(uint32_t type) { return *lists_[type]; }
+    [[nodiscard]] const object::object_list_base& order_list() const { return order_; }
+    object::busy_flag& busy() { return busy_; }
+
+private:
+    // Calls into objects run inside a delivery; what is discarded meanwhile
+    // waits for the outermost one to end.
+    class delivery {
+    public:
+        explicit delivery(object_manager& m) : m_(m) { ++m_.depth_; }
+        ~delivery();
+        delivery(const delivery&) = delete;
+        delivery& operator=(const delivery&) = delete;
+
+    private:
+        object_manager& m_;
+    };
+
+    void discard(std::unique_ptr<object::object_base> obj) override;
+    // One pass loop over the parent; with `area` only objects whose
+    // rectangle meets it are painted and areas never are.
+    void paint(const cor::guid& parent, HWND wnd, HDC dc, Gdiplus::Graphics* graphics,
+               const RECT* area);
+    [[nodiscard]] ptrdiff_t order_position(const cor::guid& id) const;
+    bool remove_unlocked(const cor::guid& id);
+    template <class F>
+    object::object_base* first_control(const cor::guid& parent, F&& pred) const;
+    bool mouse_move(HWND wnd, const cor::guid& parent, WPARAM wp, LPARAM lp);
+    bool mouse_button(HWND wnd, UINT message, WPARAM wp, LPARAM lp);
+    void drop_hot(HWND wnd);
+
+    object::object_list_t<object::order_object, object::cat_order, object::type_order> order_;
+    std::array<std::unique_ptr<object::object_list_base>, object::type_count> lists_;
+    static constexpr uint32_t passes_[3] = {object::cat_drawn, object::cat_control,
+                                            object::cat_area};
+    object::busy_flag busy_;
+    cor::guid hot_ = cor::guid_null;
+
+    std::unordered_map<cor::guid, object::object_base*, guid_hash> index_;
+    int depth_ = 0;
+    std::vector<std::unique_ptr<object::object_base>> graveyard_;
+};
+
+}  // namespace vesk

@@ -1,0 +1,118 @@
+// $for, $break and $base.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "config/settings.h"
+#include "script/error_report.h"
+#include "script/function_table.h"
+#include "script/options.h"
+#include "script/preprocessor.h"
+#include "script/script_run.h"
+#include "utf8.h"
+
+namespace vesk {
+namespace {
+
+// The leading decimal number of a text, as strtod reads it; none reads 0.
+double read_double(std::string_view text) {
+    const std::string s(text);
+    return std::strtod(s.c_str(), nullptr);
+}
+
+std::string shortest(double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%g", v);
+    return buf;
+}
+
+// Replaces every "%name%" ignoring case.
+std::string substitute(std::string_view script, std::string_view field, std::string_view value) {
+    std::string out;
+    size_t i = 0;
+    while (i < script.size()) {
+        if (script[i] == '%' && i + field.size() < script.size() &&
+            script[i + field.size()] == '%' &&
+            cor::iequals_utf8(script.substr(i + 1, field.size() - 1), field.substr(1))) {
+            out += value;
+            i += field.size() + 1;
+            continue;
+        }
+        out += script[i++];
+    }
+    return out;
+}
+
+void fn_for(func_call& c) {
+    if (!c.require_at_least(5)) return;
+    const std::string variable(c.param(0));
+    const double start = read_double(c.param(1)), end = read_double(c.param(2)),
+                 step = read_double(c.param(3));
+    if (step == 0 || (end < start && step > 0) || (start < end && step < 0)) return;
+    bool escape = false, macro = false;
+    for (size_t i = 5; i < c.count(); ++i) {
+        const std::string_view p = c.param(i);
+        if (auto v = option_value(p, "escape")) {
+            escape = read_bool(*v);
+        } else if (auto m = option_value(p, "macro")) {
+            macro = read_bool(*m);
+        } else {
+            c.unknown_option(p);
+            return;
+        }
+    }
+    std::string script(c.param(4));
+    if (escape) script = unescape_script(script);
+    script = prepare_script(script, trim_mode());
+
+    vesk_tf_hook& caller = c.hook;
+    const bool upward = start <= end;
+    const auto more = [&](double v) { return upward ? v <= end : v >= end; };
+    if (macro) {
+        std::string all;
+        const std::string field = "%" + variable;
+        for (double v = start; more(v); v += step) all += substitute(script, field, shortest(v));
+        bool stop = false;
+        vesk_tf_hook hook(caller.context(), caller.variables(), &stop, caller.track());
+        c.write(run_script(all, hook));
+    } else {
+        field_list vars;
+        if (caller.variables())
+            for (const auto& v : *caller.variables())
+                if (!v.is_param) vars.push_back(v);
+        vars.push_back({variable, "", true, false});
+        for (double v = start; more(v); v += step) {
+            vars.back().value = shortest(v);
+            bool stop = false;
+            vesk_tf_hook hook(caller.context(), &vars, &stop, caller.track());
+            c.write(run_script(script, hook));
+            if (stop) break;
+        }
+    }
+    c.set_found(true);
+}
+
+void fn_break(func_call& c) {
+    if (!c.require_count(0)) return;
+    if (bool* flag = c.hook.break_flag()) *flag = true;
+    c.set_found(true);
+}
+
+void fn_base(func_call& c) {
+    if (c.count() != 0 && c.count() != 2) {
+        c.fail(err_low, "%s: invalid syntax");
+        return;
+    }
+    t_script_context& ctx = c.hook.context();
+    ctx.base_x = c.count() ? static_cast<int32_t>(read_int(c.param(0))) : 0;
+    ctx.base_y = c.count() ? static_cast<int32_t>(read_int(c.param(1))) : 0;
+    c.set_found(true);
+}
+
+constexpr t_function_entry entries[] = {{"for", fn_for}, {"break", fn_break}, {"base", fn_base}};
+
+}  // namespace
+
+std::span<const t_function_entry> loop_functions() { return entries; }
+
+}  // namespace vesk

@@ -1,0 +1,46 @@
+#include "window/recovery.h"
+
+#include <windows.h>
+
+#include "config/settings.h"
+#include "window/window_registry.h"
+
+namespace vesk {
+namespace {
+
+void store_placements() {
+    for (const auto& info : open_windows()) {
+        const size_t def = definition_by_guid(info.id);
+        if (def == no_window || def >= cfg_window_winp_list.size()) continue;
+        WINDOWPLACEMENT wp{};
+        wp.length = sizeof wp;
+        if (GetWindowPlacement(reinterpret_cast<HWND>(info.hwnd), &wp))
+            cfg_window_winp_list[def] = wp;
+    }
+}
+
+}  // namespace
+
+void save_window_state() {
+    std::vector<cor::guid> ids, parents;
+    for (const auto& info : open_windows()) {
+        if (info.id == main_window_guid) continue;
+        const bool child = GetWindowLongW(reinterpret_cast<HWND>(info.hwnd), GWL_STYLE) & WS_CHILD;
+        if (child || info.parent != cor::guid_null || !info.visible) continue;
+        ids.push_back(info.id);
+        parents.push_back(info.parent);
+    }
+    cfg_window_recovery_list.set(std::move(ids));
+    cfg_window_recovery_parent_list.set(std::move(parents));
+    store_placements();
+}
+
+void save_window_state_for_export() {
+    std::vector<cor::guid> ids;
+    for (const auto& info : open_windows())
+        if (info.id != main_window_guid) ids.push_back(info.id);
+    cfg_window_recovery_list.set(std::move(ids));
+    store_placements();
+}
+
+}  // namespace vesk

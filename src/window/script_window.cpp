@@ -1,0 +1,568 @@
+#include "window/script_window.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <string>
+#include <vector>
+
+#include "config/settings.h"
+#include "host/general_scripts.h"
+#include "host/host_services.h"
+#include "host/identity.h"
+#include "host/ui_state.h"
+#include "script/script_run.h"
+#include "script/stored_scripts.h"
+#include "script/tf_hook.h"
+#include "script/timers.h"
+#include "utf8.h"
+#include "window/object_routing.h"
+#include "window/window_registry.h"
+
+namespace vesk {
+
+namespace {
+
+WINDOWPLACEMENT default_placement() {
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof wp;
+    wp.flags = 0xFFFF;
+    wp.showCmd = SW_SHOW;
+    return wp;
+}
+
+bool is_child(HWND wnd) { return (GetWindowLongW(wnd, GWL_STYLE) & WS_CHILD) != 0; }
+
+void store_placement(HWND wnd, const cor::guid& id) {
+    const size_t def = definition_by_guid(id);
+    if (def == no_window) return;
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof wp;
+    if (!GetWindowPlacement(wnd, &wp)) return;
+    while (cfg_window_winp_list.size() <= def) cfg_window_winp_list.add(default_placement());
+    cfg_window_winp_list[def] = wp;
+}
+
+}  // namespace
+
+// The services other subsystems reach windows through.
+
+HWND main_window_handle() {
+    const size_t i = open_window_by_guid(main_window_guid);
+    return i == no_window ? nullptr : reinterpret_cast<HWND>(open_windows()[i].hwnd);
+}
+
+cor::guid window_event_identity(const cor::guid& window_id, int event) {
+    const size_t i = open_window_by_guid(window_id);
+    if (i == no_window || event < 0 || event > 6) return cor::guid_null;
+    const script_window* w =
+        script_window::from_handle(reinterpret_cast<HWND>(open_windows()[i].hwnd));
+    return w ? w->event_identity(event) : cor::guid_null;
+}
+
+window_paint_target* paint_target_of(HWND wnd) { return script_window::from_handle(wnd); }
+
+script_window::script_window(const cor::guid& id, const cor::guid& parent, bool recovery,
+                             cor::ui_message_hook hook)
+    : id_(id), parent_(parent), recovery_(recovery), hook_(hook) {}
+
+script_window::~script_window() {
+    // Windows are destroyed before their objects go; one still standing is
+    // only cut loose.
+    if (wnd_) {
+        SetWindowLongPtrW(wnd_, GWLP_USERDATA, 0);
+        DestroyWindow(std::exchange(wnd_, nullptr));
+    }
+}
+
+bool script_window::is_main() const { return id_ == main_window_guid; }
+
+const cor::guid& script_window::event_identity(int event) const {
+    static const cor::guid none = cor::guid_null;
+    return event >= 0 && event < 7 ? event_ids_[static_cast<size_t>(event)] : none;
+}
+
+bool script_window::register_class() {
+    HMODULE host = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = &script_window::thunk;
+    wc.hInstance = static_cast<HINSTANCE>(host::module_handle());
+    wc.hIcon = LoadIconW(host, MAKEINTRESOURCEW(105));
+    wc.hIconSm = LoadIconW(host, MAKEINTRESOURCEW(10));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+    wc.lpszClassName = window_class_name;
+    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+void script_window::unregister_class() {
+    UnregisterClassW(window_class_name, static_cast<HINSTANCE>(host::module_handle()));
+}
+
+script_window* script_window::from_handle(HWND wnd) {
+    if (!wnd || !IsWindow(wnd)) return nullptr;
+    wchar_t name[64];
+    if (!GetClassNameW(wnd, name, 64) || std::wstring_view(name) != window_class_name)
+        return nullptr;
+    auto* w = reinterpret_cast<script_window*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    return w && w->wnd_ == wnd ? w : nullptr;
+}
+
+bool script_window::initialise(const RECT* rect, bool hidden, bool embedded) {
+    if (is_main()) {
+        host::console_print("Vesk User Interface: Initialize Main Window");
+        run_general_script(slot_on_init);
+    }
+    for (auto& id : event_ids_) id = make_identity();
+    if (is_main() && !register_class()) return false;
+
+    // Placement: the stored one, a given rectangle, or a centred square.
+    const size_t def = definition_by_guid(id_);
+    while (def != no_window && cfg_window_winp_list.size() <= def)
+        cfg_window_winp_list.add(default_placement());
+    WINDOWPLACEMENT wp = def != no_window ? cfg_window_winp_list[def] : default_placement();
+    RECT r{};
+    if (wp.flags == 0xFFFF) {
+        if (rect) {
+            r = *rect;
+        } else {
+            const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+            r = {sw / 2 - 250, sh / 2 - 250, sw / 2 + 250, sh / 2 + 250};
+        }
+        wp.flags = 0;
+        wp.showCmd = SW_SHOW;
+        wp.ptMinPosition = wp.ptMaxPosition = {r.left, r.top};
+        wp.rcNormalPosition = r;
+    } else if (rect) {
+        r = *rect;
+        wp.ptMinPosition = wp.ptMaxPosition = {r.left, r.top};
+        wp.rcNormalPosition = r;
+    } else {
+        r = wp.rcNormalPosition;
+    }
+    wp.length = sizeof wp;
+    if (def != no_window) cfg_window_winp_list[def] = wp;
+
+    const size_t parent_open = parent_ == cor::guid_null ? no_window : open_window_by_guid(parent_);
+    HWND parent_wnd = parent_open == no_window
+                          ? nullptr
+                          : reinterpret_cast<HWND>(open_windows()[parent_open].hwnd);
+    const bool child = embedded && parent_wnd;
+    const std::wstring title = cor::to_wide(def != no_window && def < cfg_window_display_list.size()
+                                                ? cfg_window_display_list[def]
+                                                : "");
+    HWND created =
+        CreateWindowExW(WS_EX_APPWINDOW | WS_EX_ACCEPTFILES, window_class_name, title.c_str(),
+                        child ? (WS_CHILD | WS_BORDER) : (WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN),
+                        r.left, r.top, r.right - r.left, r.bottom - r.top, parent_wnd, nullptr,
+                        static_cast<HINSTANCE>(host::module_handle()), this);
+    if (!created) return false;
+
+    const size_t info = open_window_by_handle(reinterpret_cast<HWND__*>(created));
+    if (info == no_window)
+        host::console_print("init_window: CreateWindowEx INFINITE!!!");
+    else
+        open_windows()[info].visible = !hidden;
+
+    if (!hidden) {
+        if (cancel_flags & 1) {
+            ShowWindow(created, SW_SHOW);
+        } else {
+            SetWindowPlacement(created, &wp);
+            if (wp.showCmd == SW_HIDE) ShowWindow(created, SW_SHOW);
+        }
+    }
+    if (is_main() && !(cancel_flags & 2)) recover_windows();
+    run_event(ev_open);
+    if (!hidden && IsWindow(created)) UpdateWindow(created);
+    return true;
+}
+
+void script_window::recover_windows() {
+    const auto ids = cfg_window_recovery_list.get();
+    const auto parents = cfg_window_recovery_parent_list.get();
+    for (size_t i = 0; i < ids.size(); ++i) {
+        if (ids[i] == main_window_guid || open_window_by_guid(ids[i]) != no_window ||
+            definition_by_guid(ids[i]) == no_window)
+            continue;
+        (void)open_definition(ids[i], i < parents.size() ? parents[i] : cor::guid_null, true, false,
+                              false, nullptr);
+    }
+}
+
+bool script_window::open_definition(const cor::guid& definition, const cor::guid& parent,
+                                    bool recovery, bool hidden, bool embedded, const RECT* rect) {
+    const size_t open = open_window_by_guid(definition);
+    if (open != no_window) {
+        if (!hidden) {
+            t_window_info& info = open_windows()[open];
+            info.visible = true;
+            ShowWindow(reinterpret_cast<HWND>(info.hwnd), SW_HIDE);
+            ShowWindow(reinterpret_cast<HWND>(info.hwnd), SW_SHOW);
+        }
+        return true;
+    }
+    auto* window = new script_window(definition, parent, recovery);
+    if (!window->initialise(rect, hidden, embedded)) {
+        delete window;
+        return false;
+    }
+    return true;
+}
+
+void script_window::run_event(int event, field_list* variables) {
+    if (event < 1 || event > 6) return;
+    const size_t def = definition_by_guid(id_);
+    if (def == no_window) return;
+    const std::string& text = prepared_window_script(def, static_cast<size_t>(event));
+    if (text.empty() || safe_mode()) return;
+    t_script_context context;
+    context.wnd = reinterpret_cast<HWND__*>(wnd_);
+    context.window_id = id_;
+    context.script_id = event_ids_[static_cast<size_t>(event)];
+    bool stop = false;
+    vesk_tf_hook hook(context, variables, &stop);
+    (void)run_script(text, hook);
+}
+
+void script_window::repaint_background() {
+    if (!buffer_.ensure()) return;
+    paint_background(buffer_.dc(), RECT{0, 0, buffer_.width(), buffer_.height()});
+}
+
+void script_window::paint_background(HDC dc, const RECT& area) {
+    if (!dc) return;
+    if ((background.mode == 0 || background.mode == 2) && background.fill) {
+        unique_hbrush brush(CreateSolidBrush(background.color));
+        FillRect(dc, &area, brush.get());
+    }
+    if (background.mode == 1 || background.mode == 2)
+        paint_parent_area(dc, area, background.mode == 2);
+}
+
+// Brings the parent's drawing under this child window into `dc`, so an
+// embedded window looks transparent over its parent.
+void script_window::paint_parent_area(HDC dc, const RECT& area, bool blend) {
+    if (!wnd_ || !is_child(wnd_)) return;
+    script_window* parent = from_handle(GetParent(wnd_));
+    if (!parent || !parent->buffer_.dc()) return;
+    RECT wr;
+    GetWindowRect(wnd_, &wr);
+    POINT origin{wr.left, wr.top};
+    ScreenToClient(parent->wnd_, &origin);
+    POINT client{0, 0};
+    ClientToScreen(wnd_, &client);
+    origin.x += client.x - wr.left;
+    origin.y += client.y - wr.top;
+    RECT cr;
+    GetClientRect(wnd_, &cr);
+    RECT r;
+    if (!IntersectRect(&r, &area, &cr)) return;
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (blend) {
+        BLENDFUNCTION bf{AC_SRC_OVER, 0, background.alpha, 0};
+        AlphaBlend(dc, r.left, r.top, w, h, parent->buffer_.dc(), origin.x + r.left,
+                   origin.y + r.top, w, h, bf);
+    } else {
+        BitBlt(dc, r.left, r.top, w, h, parent->buffer_.dc(), origin.x + r.left, origin.y + r.top,
+               SRCCOPY);
+    }
+}
+
+void script_window::redraw(bool full) {
+    if (full) repaint_background();
+    if (buffer_.dc()) object_routing::draw(id_, wnd_, buffer_.dc(), buffer_.graphics());
+}
+
+int script_window::next_control_id() {
+    for (int tries = 0; tries < 30000; ++tries) {
+        const int id = next_control_;
+        if (!object_routing::has_command(id_, id)) return id;
+        next_control_ = next_control_ >= 30000 ? 100 : next_control_ + 1;
+    }
+    return next_control_;
+}
+
+LRESULT CALLBACK script_window::thunk(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_CREATE) {
+        auto* self =
+            static_cast<script_window*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->wnd_ = wnd;
+    }
+    auto* self = reinterpret_cast<script_window*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    if (!self || self->wnd_ != wnd) return DefWindowProcW(wnd, msg, wp, lp);
+    LRESULT result = 0;
+    try {
+        result = self->proc(msg, wp, lp);
+    } catch (...) {
+        // Nothing may cross the window procedure.
+        result = DefWindowProcW(wnd, msg, wp, lp);
+    }
+    if (msg == WM_DESTROY) {
+        SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
+        if (!self->is_main()) delete self;
+    }
+    return result;
+}
+
+LRESULT script_window::proc(UINT msg, WPARAM wp, LPARAM lp) {
+    HWND wnd = wnd_;
+    if (hook_) {
+        intptr_t hook_result = 0;
+        if (hook_(wnd, msg, wp, lp, &hook_result)) return hook_result;
+    }
+    switch (msg) {
+        case WM_CREATE:
+            on_create();
+            return 0;
+        case WM_DESTROY:
+            on_destroy();
+            return DefWindowProcW(wnd, msg, wp, lp);
+        case WM_MOVE:
+            if (!suppress_events) run_event(ev_move);
+            break;
+        case WM_SIZE:
+            if (!suppress_events) run_event(ev_resize);
+            break;
+        case WM_ACTIVATE:
+            if (!suppress_events) on_activate(wp, lp);
+            break;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            BeginPaint(wnd, &ps);
+            EndPaint(wnd, &ps);
+            return 0;
+        }
+        case WM_CLOSE:
+            if (is_main() && !ui_state().shutting_down) {
+                run_event(ev_close);
+                if (auto* menu = host::mainmenu())
+                    (void)menu->execute_command(cor::mainmenu_manager::command_exit);
+                return 0;
+            }
+            break;
+        case WM_ERASEBKGND: {
+            RECT cr;
+            GetClientRect(wnd, &cr);
+            if (buffer_.dc())
+                BitBlt(reinterpret_cast<HDC>(wp), 0, 0, cr.right, cr.bottom, buffer_.dc(), 0, 0,
+                       SRCCOPY);
+            return 0;
+        }
+        case WM_GETMINMAXINFO: {
+            auto* mmi = reinterpret_cast<MINMAXINFO*>(lp);
+            if (!has_size_limits) {
+                size_limits = *mmi;
+                has_size_limits = true;
+            }
+            *mmi = size_limits;
+            return 0;
+        }
+        case WM_DRAWITEM:
+            object_routing::draw_item(id_, wp, reinterpret_cast<DRAWITEMSTRUCT*>(lp));
+            return 0;
+        case WM_MEASUREITEM:
+            object_routing::measure_item(id_, wp, reinterpret_cast<MEASUREITEMSTRUCT*>(lp));
+            return 0;
+        case WM_NOTIFY: {
+            LRESULT result = 0;
+            if (object_routing::notify(id_, wnd, wp, lp, result)) return result;
+            break;
+        }
+        case WM_CONTEXTMENU:
+            if (object_routing::mouse(id_, wnd, msg, wp, lp)) return 0;
+            break;
+        case WM_KEYDOWN:
+            if (auto* keys = host::shortcuts(); keys && keys->process_keydown(msg, wp, lp))
+                return 0;
+            break;
+        case WM_COMMAND:
+            object_routing::command(id_, wnd, wp);
+            break;
+        case WM_TIMER:
+            if (wp >= timer_registry::first_id && wp <= timer_registry::last_id && is_main())
+                on_script_timer(static_cast<uint32_t>(wp));
+            break;
+        case WM_MOUSEMOVE:
+            return on_mouse_move(wp, lp);
+        case WM_LBUTTONDOWN:
+            return on_lbutton_down(wp, lp);
+        case WM_LBUTTONUP:
+            if (object_routing::mouse(id_, wnd, msg, wp, lp)) return 0;
+            if (resizing_ != border_zone::none) {
+                ReleaseCapture();
+                resizing_ = border_zone::none;
+            }
+            break;
+        case WM_DROPFILES:
+            on_drop_files(reinterpret_cast<HDROP>(wp));
+            return 0;
+        default:
+            if (msg >= WM_LBUTTONDBLCLK && msg <= WM_XBUTTONDBLCLK) {
+                LPARAM point = lp;
+                if (msg == WM_MOUSEWHEEL) {
+                    POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+                    ScreenToClient(wnd, &p);
+                    point = MAKELPARAM(p.x, p.y);
+                }
+                if (object_routing::mouse(id_, wnd, msg, wp, point)) return 0;
+            }
+            break;
+    }
+    return DefWindowProcW(wnd, msg, wp, lp);
+}
+
+void script_window::on_create() {
+    t_window_info info;
+    info.hwnd = reinterpret_cast<HWND__*>(wnd_);
+    info.id = id_;
+    info.parent = parent_;
+    open_windows().push_back(info);
+    INITCOMMONCONTROLSEX icc{sizeof icc, 0xFF};
+    InitCommonControlsEx(&icc);
+    buffer_.ensure();
+    if (is_main()) ui_state().ui_active = true;
+    run_event(ev_load);
+    redraw(true);
+}
+
+void script_window::on_activate(WPARAM wp, LPARAM lp) {
+    field_list vars;
+    vars.push_back({"_activate", std::to_string(static_cast<int>(wp)), true, false});
+    const size_t other = open_window_by_handle(reinterpret_cast<HWND__*>(lp));
+    if (other != no_window)
+        vars.push_back({"_activateid", definition_name(open_windows()[other].id), true, false});
+    else
+        vars.push_back({"_activateid", "", false, false});
+    run_event(ev_activate, &vars);
+}
+
+void script_window::on_drop_files(HDROP drop) {
+    std::vector<std::string> paths;
+    const UINT n = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < n; ++i) {
+        const UINT len = DragQueryFileW(drop, i, nullptr, 0);
+        std::wstring path(len + 1, L'\0');
+        DragQueryFileW(drop, i, path.data(), len + 1);
+        path.resize(len);
+        paths.push_back(cor::to_utf8(path));
+    }
+    DragFinish(drop);
+    cor::playlist_manager* pm = host::playlists();
+    if (!pm || paths.empty()) return;
+    const size_t active = pm->get_active_playlist();
+    if (active == cor::no_index) return;
+    std::vector<const char*> ptrs;
+    std::vector<size_t> lengths;
+    for (const auto& p : paths) {
+        ptrs.push_back(p.c_str());
+        lengths.push_back(p.size());
+    }
+    (void)pm->playlist_insert_locations(active, pm->playlist_get_item_count(active), ptrs.data(),
+                                        lengths.data(), ptrs.size(), true);
+}
+
+LRESULT script_window::on_mouse_move(WPARAM wp, LPARAM lp) {
+    const int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
+    RECT cr;
+    GetClientRect(wnd_, &cr);
+    const border_zone zone = hit_zone(border, cr.right, cr.bottom, x, y);
+    if (resizing_ == border_zone::none) {
+        LPCWSTR cursor = IDC_ARROW;
+        switch (zone) {
+            case border_zone::left:
+            case border_zone::right:
+                cursor = IDC_SIZEWE;
+                break;
+            case border_zone::top:
+            case border_zone::bottom:
+                cursor = IDC_SIZENS;
+                break;
+            case border_zone::top_left:
+            case border_zone::bottom_right:
+                cursor = IDC_SIZENWSE;
+                break;
+            case border_zone::top_right:
+            case border_zone::bottom_left:
+                cursor = IDC_SIZENESW;
+                break;
+            case border_zone::none:
+                break;
+        }
+        SetCursor(LoadCursorW(nullptr, cursor));
+        if (object_routing::mouse(id_, wnd_, WM_MOUSEMOVE, wp, lp))
+            return DefWindowProcW(wnd_, WM_MOUSEMOVE, wp, lp);
+    }
+    if (wp == MK_LBUTTON || resizing_ != border_zone::none) {
+        if (resizing_ == border_zone::none && zone != border_zone::none) {
+            resizing_ = zone;
+            SetCapture(wnd_);
+        } else if (resizing_ != border_zone::none) {
+            POINT p;
+            GetCursorPos(&p);
+            RECT wr;
+            GetWindowRect(wnd_, &wr);
+            const t_rect r =
+                resize_rect(border, resizing_, {wr.left, wr.top, wr.right, wr.bottom}, p.x, p.y);
+            POINT origin{r.left, r.top};
+            if (is_child(wnd_)) ScreenToClient(GetParent(wnd_), &origin);
+            MoveWindow(wnd_, origin.x, origin.y, r.right - r.left, r.bottom - r.top, TRUE);
+        }
+    }
+    return DefWindowProcW(wnd_, WM_MOUSEMOVE, wp, lp);
+}
+
+LRESULT script_window::on_lbutton_down(WPARAM wp, LPARAM lp) {
+    if (resizing_ == border_zone::none) {
+        RECT cr;
+        GetClientRect(wnd_, &cr);
+        const border_zone zone =
+            hit_zone(border, cr.right, cr.bottom, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+        if (zone != border_zone::none) {
+            resizing_ = zone;
+            SetCapture(wnd_);
+            return 0;
+        }
+        if (drag) {
+            HWND root = GetAncestor(wnd_, GA_ROOT);
+            if (root && !IsIconic(root) && !IsZoomed(root))
+                PostMessageW(root, WM_SYSCOMMAND, 0xF012, 0);
+        }
+    }
+    if (object_routing::mouse(id_, wnd_, WM_LBUTTONDOWN, wp, lp)) return 0;
+    return DefWindowProcW(wnd_, WM_LBUTTONDOWN, wp, lp);
+}
+
+void script_window::on_destroy() {
+    if (!is_main()) run_event(ev_close);
+    buffer_.release();
+    if (resizing_ != border_zone::none) {
+        ReleaseCapture();
+        resizing_ = border_zone::none;
+    }
+    if (is_main()) {
+        // Close the other windows first, so their records go before the main window's.
+        const size_t count = open_windows().size();
+        for (size_t n = 0; n < count; ++n) {
+            for (const auto& info : open_windows()) {
+                if (info.id == main_window_guid) continue;
+                HWND other = reinterpret_cast<HWND>(info.hwnd);
+                if (IsWindow(other)) SendMessageW(other, WM_CLOSE, 0, 0);
+                break;
+            }
+        }
+    }
+    store_placement(wnd_, id_);
+    const size_t info = open_window_by_handle(reinterpret_cast<HWND__*>(wnd_));
+    if (info != no_window)
+        open_windows().erase(open_windows().begin() + static_cast<std::ptrdiff_t>(info));
+    object_routing::clear_window(id_);
+    const bool main = is_main();
+    wnd_ = nullptr;
+    if (main) PostQuitMessage(0);
+}
+
+}  // namespace vesk
