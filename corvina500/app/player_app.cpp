@@ -1,7 +1,8 @@
 #include "app/player_app.h"
 
-#include <shlobj.h>
 #include <windows.h>
+
+#include <shlobj.h>
 
 #include <string>
 

@@ -1,7 +1,8 @@
 #include "app/screenshot.h"
 
-#include <gdiplus.h>
 #include <windows.h>
+
+#include <gdiplus.h>
 
 #include <memory>
 #include <vector>

@@ -1,7 +1,8 @@
 #include "host/gdiplus_session.h"
 
-#include <gdiplus.h>
 #include <windows.h>
+
+#include <gdiplus.h>
 
 namespace vesk::gdiplus_session {
 namespace {

@@ -1,7 +1,8 @@
 #include "host/identity.h"
 
-#include <objbase.h>
 #include <windows.h>
+
+#include <objbase.h>
 
 #include <cstring>
 

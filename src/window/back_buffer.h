@@ -2,8 +2,9 @@
 // primary screen plus 100 pixels each way, with a GDI+ surface on it.
 #pragma once
 
-#include <gdiplus.h>
 #include <windows.h>
+
+#include <gdiplus.h>
 
 #include <memory>
 

@@ -2,8 +2,9 @@
 // control messages, mouse messages for mouse maps, and teardown.
 #pragma once
 
-#include <gdiplus.h>
 #include <windows.h>
+
+#include <gdiplus.h>
 
 #include "guid.h"
 

@@ -3,8 +3,9 @@
 // buffer with its background painting.
 #pragma once
 
-#include <gdiplus.h>
 #include <windows.h>
+
+#include <gdiplus.h>
 
 #include "guid.h"
 

@@ -1,7 +1,8 @@
 // The player's plain window: it lists the active playlist and its buttons
 // drive playback.
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include "app/basic_window.h"
 #include "app/player_core.h"

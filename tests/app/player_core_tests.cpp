@@ -1,7 +1,8 @@
 // The Host's player as the Host assembles it: the library scanned from its
 // folders, and playlists, order, volume and folders kept in the store.
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include "app/player_core.h"
 #include "corvina500/config/config_store.h"

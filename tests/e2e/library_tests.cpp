@@ -1,7 +1,8 @@
 // The player's own library work, seen from its command line: adding a
 // folder of tagged files, formatting the playlist, keeping it between runs.
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include "e2e/process.h"
 #include "e2e/wav_file.h"

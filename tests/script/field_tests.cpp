@@ -1,7 +1,8 @@
 // Fields as scripts read them: window, player and engine fields, local
 // variables and the $hash store, in that order of precedence.
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <regex>
 

@@ -1,7 +1,8 @@
 // The component's hook seen through the Host's evaluator: dispatch, user
 // functions, the break flag, option reading and error thresholds.
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>

@@ -16,6 +16,13 @@ struct capture : cor::console_receiver {
     std::vector<std::string>* lines = nullptr;
     void print(const char* text, size_t length) override { lines->emplace_back(text, length); }
 };
+struct recording_mainmenu : cor::mainmenu_manager {
+    std::vector<cor::guid>* commands = nullptr;
+    bool execute_command(const cor::guid& command) override {
+        commands->push_back(command);
+        return true;
+    }
+};
 struct string_out final : cor::string_sink {
     std::string text;
     void write(const char* p, size_t n) override { text.append(p, n); }
@@ -35,11 +42,47 @@ component_host::component_host()
     auto* receiver = new cor::service_impl_t<capture>();
     receiver->lines = &lines_;
     console_.add_receiver(cor::service_ptr_t<cor::console_receiver>(receiver));
+    auto* mainmenu = new cor::service_impl_t<recording_mainmenu>();
+    mainmenu->commands = &commands;
+    api_.add_service(cor::mainmenu_manager::class_guid, mainmenu);
     corvina500_get_interface(&api_, GetModuleHandleW(nullptr));
     vesk::set_error_level(vesk::err_middle);
 }
 
+HWND component_host::start_ui() {
+    for (auto* f : vesk::host::factory_list()) {
+        if (f->get_class_guid() != cor::user_interface::class_guid) continue;
+        ui_ = cor::service_ptr_t<cor::user_interface>::adopt(
+            static_cast<cor::user_interface*>(f->create_instance()));
+        HWND main = static_cast<HWND>(ui_->init(nullptr));
+        pump();
+        return main;
+    }
+    return nullptr;
+}
+
+void component_host::stop_ui() {
+    if (!ui_) return;
+    ui_->shutdown();
+    ui_.reset();
+    pump();
+}
+
+void component_host::pump(unsigned ms) {
+    const ULONGLONG until = GetTickCount64() + ms;
+    MSG msg;
+    do {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(1);
+    } while (GetTickCount64() < until);
+}
+
 component_host::~component_host() {
+    stop_ui();
     corvina500_get_interface(nullptr, nullptr);
     vesk::set_error_level(vesk::err_off);
 }

@@ -2,12 +2,15 @@
 // corvina500 does, and captures console lines for the tests.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
 #include "app/console_impl.h"
 #include "app/host_api_impl.h"
 #include "app/player_core.h"
+#include "user_interface.h"
 
 namespace cor_test {
 
@@ -26,12 +29,22 @@ public:
     cor::player_core& player() { return player_; }
     cor::manual_clock& clock() { return clock_; }
 
+    // Starts the component's user interface as the Host does; the main
+    // window's handle, or null.
+    HWND start_ui();
+    void stop_ui();
+    // Handles every waiting message, for at most `ms` milliseconds.
+    void pump(unsigned ms = 50);
+    // Main-menu commands the component ran, in order.
+    std::vector<cor::guid> commands;
+
 private:
     cor::host_console console_;
     cor::host_api_impl api_;
     std::vector<std::string> lines_;
     cor::manual_clock clock_;
     cor::player_core player_;
+    cor::service_ptr_t<cor::user_interface> ui_;
 };
 
 }  // namespace cor_test

@@ -1,0 +1,464 @@
+// The object manager through its own operations: identity texts, the
+// three paint passes, single-object repaints, clearing, z-order and the
+// order invariant, message routing, hot tracking of mouse maps, the busy
+// flag and object lifetime.
+#include <random>
+
+#include "host/gdi_handles.h"
+#include "host/identity.h"
+#include "object/object_rig.h"
+
+namespace object_test {
+namespace {
+
+using vesk::object::cat_all_objects;
+using vesk::object::cat_control;
+using vesk::object::cat_drawn_and_areas;
+using vesk::object::parse_identity;
+
+TEST(IdentityText, ThirtySixCharactersInFiveHexadecimalGroups) {
+    const auto id = parse_identity("0123ABCD-4567-89EF-0123-456789ABCDEF");
+    ASSERT_TRUE(id);
+    EXPECT_EQ(vesk::object::identity_text(*id), "0123ABCD-4567-89EF-0123-456789ABCDEF");
+    // Lower case is read; the separators are never looked at.
+    EXPECT_EQ(parse_identity("0123abcd-4567-89ef-0123-456789abcdef"), id);
+    EXPECT_EQ(parse_identity("0123ABCDx4567_89EF 0123{456789ABCDEF"), id);
+    // Wrong length, braces, or a non-hexadecimal digit in any group.
+    EXPECT_FALSE(parse_identity("0123ABCD-4567-89EF-0123-456789ABCDE"));
+    EXPECT_FALSE(parse_identity("0123ABCD-4567-89EF-0123-456789ABCDEF0"));
+    EXPECT_FALSE(parse_identity("{0123ABCD-4567-89EF-0123-456789ABCD}"));
+    for (const size_t at : {0u, 7u, 9u, 12u, 14u, 17u, 19u, 22u, 24u, 35u}) {
+        std::string s = "0123ABCD-4567-89EF-0123-456789ABCDEF";
+        s[at] = 'G';
+        EXPECT_FALSE(parse_identity(s)) << s;
+    }
+    EXPECT_FALSE(parse_identity(""));
+}
+
+TEST(IdentityText, FreshIdentitiesRoundTrip) {
+    const test_rect a(0, 0, 1, 1, 0), b(0, 0, 1, 1, 0);
+    EXPECT_NE(a.id, b.id);
+    const std::string text = text_of(a.id);
+    ASSERT_EQ(text.size(), 36u);
+    EXPECT_EQ(parse_identity(text), a.id);
+}
+
+using Manager = ObjectRig;
+
+TEST_F(Manager, ObjectsPaintInCreationOrderAndZOrderMovesThem) {
+    const window w = open("Main");
+    test_rect* a = rect(w, 10, 10, 40, 40, red);
+    test_rect* b = rect(w, 30, 30, 40, 40, blue);
+    full_paint(w);
+    EXPECT_EQ(pixel(w, 15, 15), red);
+    EXPECT_EQ(pixel(w, 40, 40), blue);  // overlap: the later one on top
+    EXPECT_EQ(pixel(w, 65, 65), blue);
+    EXPECT_EQ(pixel(w, 5, 5), white);
+
+    EXPECT_TRUE(manager.set_zorder(a->id, vesk::object::z_top, false));
+    full_paint(w);
+    EXPECT_EQ(pixel(w, 40, 40), red);
+    EXPECT_TRUE(manager.set_zorder(a->id, vesk::object::z_bottom, false));
+    full_paint(w);
+    EXPECT_EQ(pixel(w, 40, 40), blue);
+    EXPECT_TRUE(manager.set_zorder(b->id, vesk::object::z_bottom, false));
+    full_paint(w);
+    EXPECT_EQ(pixel(w, 40, 40), red);
+    EXPECT_FALSE(manager.set_zorder(vesk::make_identity(), 0, false));
+}
+
+TEST_F(Manager, ControlsPaintAfterDrawnObjectsAndEvenWhileHidden) {
+    const window w = open("Main");
+    auto* button = store(w, std::make_unique<test_control>(10, 10, 40, 40, green, 100));
+    test_rect* over = rect(w, 30, 30, 40, 40, red);
+    auto* area = store(w, std::make_unique<test_area>(RECT{0, 0, 100, 100}));
+    full_paint(w);
+    EXPECT_EQ(pixel(w, 40, 40), green);  // the control wins whatever the order
+    EXPECT_TRUE(manager.set_zorder(button->id, vesk::object::z_bottom, false));
+    full_paint(w);
+    EXPECT_EQ(pixel(w, 40, 40), green);
+    EXPECT_EQ(area->draws, 2);  // areas get their pass too
+
+    button->visible = false;
+    over->visible = false;
+    full_paint(w);
+    EXPECT_EQ(pixel(w, 40, 40), green);
+    EXPECT_EQ(pixel(w, 60, 60), white);  // a hidden drawn object is skipped
+    EXPECT_EQ(over->draws, 2);
+}
+
+TEST_F(Manager, EachWindowPaintsOnlyItsOwnObjects) {
+    const window a = open("A");
+    const window b = open("B");
+    rect(a, 10, 10, 20, 20, red);
+    rect(b, 10, 10, 20, 20, blue);
+    rect(a, 40, 10, 20, 20, green);
+    full_paint(a);
+    full_paint(b);
+    EXPECT_EQ(pixel(a, 15, 15), red);
+    EXPECT_EQ(pixel(a, 45, 15), green);
+    EXPECT_EQ(pixel(b, 15, 15), blue);
+    EXPECT_EQ(pixel(b, 45, 15), white);
+    EXPECT_EQ(manager.count(a.id, vesk::object::type_gp_rect), 2u);
+    EXPECT_EQ(manager.count(b.id, vesk::object::type_gp_rect), 1u);
+    EXPECT_EQ(manager.type_counts()[vesk::object::type_gp_rect], 3u);
+}
+
+TEST_F(Manager, RedrawObjectRepaintsOnlyItsRectangle) {
+    const window w = open("Main");
+    test_rect* a = rect(w, 20, 20, 30, 30, red);
+    test_rect* top = rect(w, 40, 40, 30, 30, blue);
+    auto* area = store(w, std::make_unique<test_area>(RECT{0, 0, 200, 150}));
+    full_paint(w);
+    // Marks outside the rectangle (one pixel past its edges) must survive.
+    fill(w, {51, 20, 52, 21}, green);
+    fill(w, {20, 51, 21, 52}, green);
+    fill(w, {5, 5, 10, 10}, green);
+    a->color = RGB(255, 255, 0);
+    const int area_draws = area->draws;
+    EXPECT_TRUE(manager.update_object(a->id));
+    EXPECT_EQ(pixel(w, 20, 20), RGB(255, 255, 0));
+    EXPECT_EQ(pixel(w, 49, 30), RGB(255, 255, 0));
+    EXPECT_EQ(pixel(w, 45, 45), blue);  // the object above is painted again over it
+    EXPECT_EQ(pixel(w, 51, 20), green);
+    EXPECT_EQ(pixel(w, 20, 51), green);
+    EXPECT_EQ(pixel(w, 7, 7), green);
+    EXPECT_EQ(pixel(w, 69, 69), blue);  // outside the area: untouched
+    EXPECT_EQ(area->draws, area_draws);
+    EXPECT_EQ(top->draws, 2);
+
+    // Painted into the scratch bitmap through GDI+ as well.
+    a->use_gdiplus = true;
+    a->color = RGB(0, 128, 0);
+    EXPECT_TRUE(manager.update_object(a->id));
+    EXPECT_EQ(pixel(w, 25, 25), RGB(0, 128, 0));
+}
+
+TEST_F(Manager, RedrawObjectFailsWithoutRectangleOrWindow) {
+    const window w = open("Main");
+    test_rect* empty = rect(w, 10, 10, 0, 0, red);
+    EXPECT_FALSE(manager.update_object(empty->id));
+    auto* box = store(w, std::make_unique<test_container>());
+    auto inner = std::make_unique<test_rect>(0, 0, 5, 5, red);
+    inner->parent = box->id;
+    test_rect* inside = inner.get();
+    ASSERT_TRUE(manager.store(std::move(inner)));
+    EXPECT_FALSE(manager.update_object(inside->id));  // parent is no window
+    EXPECT_FALSE(manager.update_object(vesk::make_identity()));
+    manager.clear_parent_unlocked(box->id, cat_all_objects);
+}
+
+TEST_F(Manager, MoveWithAndWithoutRedraw) {
+    const window w = open("Main");
+    test_rect* a = rect(w, 10, 10, 20, 20, red);
+    full_paint(w);
+    EXPECT_TRUE(manager.move(a->id, 100, 50, false));
+    EXPECT_EQ(pixel(w, 15, 15), red);  // nothing repainted yet
+    EXPECT_EQ(pixel(w, 105, 55), white);
+    full_paint(w);
+    EXPECT_EQ(pixel(w, 15, 15), white);
+    EXPECT_EQ(pixel(w, 105, 55), red);
+
+    EXPECT_TRUE(manager.move(a->id, 10, 10, true));
+    EXPECT_EQ(pixel(w, 105, 55), white);
+    EXPECT_EQ(pixel(w, 15, 15), red);
+    EXPECT_TRUE(a->visible);
+
+    // Hidden: only the position changes.
+    a->visible = false;
+    EXPECT_TRUE(manager.move(a->id, 60, 60, true));
+    EXPECT_EQ(a->x, 60);
+    EXPECT_EQ(pixel(w, 65, 65), white);
+    EXPECT_EQ(pixel(w, 15, 15), red);
+    EXPECT_FALSE(a->visible);
+}
+
+TEST_F(Manager, ShowHideAndRemove) {
+    const window w = open("Main");
+    test_rect* a = rect(w, 10, 10, 20, 20, red);
+    const cor::guid id = a->id;
+    full_paint(w);
+    EXPECT_TRUE(manager.show(id, false, true));
+    EXPECT_FALSE(manager.is_visible(id));
+    EXPECT_EQ(pixel(w, 15, 15), white);
+    EXPECT_TRUE(manager.show(id, true, false));
+    EXPECT_EQ(pixel(w, 15, 15), white);
+    EXPECT_TRUE(manager.is_visible(id));
+    EXPECT_TRUE(manager.remove(id));
+    EXPECT_EQ(manager.find(id), nullptr);
+    EXPECT_FALSE(manager.remove(id));
+    EXPECT_FALSE(manager.show(id, true, false));
+    EXPECT_FALSE(manager.is_visible(id));
+    full_paint(w);
+    EXPECT_EQ(pixel(w, 15, 15), white);
+}
+
+TEST_F(Manager, ClearingByParentKeepsOtherMasksAndWindows) {
+    const window a = open("A");
+    const window b = open("B");
+    rect(a, 0, 0, 5, 5, red);
+    auto* a_button = store(a, std::make_unique<test_control>(0, 0, 5, 5, red, 100));
+    store(a, std::make_unique<test_area>(RECT{0, 0, 5, 5}));
+    test_rect* b_rect = rect(b, 0, 0, 5, 5, red);
+
+    EXPECT_TRUE(manager.clear_parent(a.id, cat_drawn_and_areas));
+    EXPECT_EQ(manager.count(a.id, vesk::object::type_gp_rect), 0u);
+    EXPECT_EQ(manager.count(a.id, vesk::object::type_map), 0u);
+    EXPECT_EQ(manager.find(a_button->id), a_button);
+    EXPECT_EQ(manager.find(b_rect->id), b_rect);
+    EXPECT_EQ(manager.order_list().count(a.id), 1u);
+
+    EXPECT_TRUE(manager.clear_parent(a.id, cat_control));
+    EXPECT_EQ(manager.order_list().count(a.id), 0u);
+    EXPECT_EQ(manager.object_count(), 1u);
+}
+
+TEST_F(Manager, ClearingByContextTakesOnlyThatRunsObjects) {
+    const window w = open("Main");
+    const cor::guid load = vesk::window_event_identity(w.id, vesk::ev_load);
+    const cor::guid resize = vesk::window_event_identity(w.id, vesk::ev_resize);
+    ASSERT_NE(load, resize);
+    test_rect* from_load = store(w, std::make_unique<test_rect>(0, 0, 5, 5, red), load);
+    store(w, std::make_unique<test_rect>(0, 0, 5, 5, red), resize);
+    store(w, std::make_unique<test_area>(RECT{0, 0, 5, 5}), resize);
+    auto* button = store(w, std::make_unique<test_control>(0, 0, 5, 5, red, 1), resize);
+    EXPECT_TRUE(manager.clear_context(resize, cat_drawn_and_areas));
+    EXPECT_EQ(manager.object_count(), 2u);
+    EXPECT_EQ(manager.find(from_load->id), from_load);
+    EXPECT_EQ(manager.find(button->id), button);
+    EXPECT_EQ(manager.order_list().count(w.id), 2u);
+}
+
+// For every parent and type, the order entries name the type list's
+// objects of that parent in the same order.
+void expect_order_invariant(vesk::object_manager& m, const std::vector<window>& windows) {
+    const auto& order = m.order_list();
+    for (const window& w : windows) {
+        for (uint32_t t = 0; t < vesk::object::type_count; ++t) {
+            std::vector<cor::guid> from_order, from_list;
+            for (size_t i = 0; i < order.count(w.id); ++i) {
+                const object_base* e = order.get_nth(w.id, i);
+                if (e->type == t) from_order.push_back(e->target);
+            }
+            for (size_t i = 0; i < m.list(t).count(w.id); ++i)
+                from_list.push_back(m.list(t).get_nth(w.id, i)->id);
+            ASSERT_EQ(from_order, from_list) << "type " << t;
+        }
+    }
+    size_t objects = 0;
+    for (uint32_t t = 0; t < vesk::object::type_count; ++t) objects += m.list(t).size();
+    ASSERT_EQ(order.size(), objects);
+}
+
+TEST_F(Manager, OrderInvariantHoldsUnderChurnAcrossWindows) {
+    std::vector<window> windows = {open("A"), open("B"), open("C")};
+    std::mt19937 rng(20240611);
+    std::vector<cor::guid> alive;
+    for (int step = 0; step < 1500; ++step) {
+        const window& w = windows[rng() % windows.size()];
+        const unsigned action = rng() % 10;
+        if (action < 5 || alive.empty()) {
+            object_base* made = nullptr;
+            switch (rng() % 3) {
+                case 0: made = rect(w, 0, 0, 4, 4, red); break;
+                case 1:
+                    made = store(w, std::make_unique<test_control>(0, 0, 4, 4, red, rng() % 50));
+                    break;
+                default: made = store(w, std::make_unique<test_area>(RECT{0, 0, 4, 4})); break;
+            }
+            alive.push_back(made->id);
+        } else if (action < 8) {
+            const cor::guid id = alive[rng() % alive.size()];
+            ASSERT_TRUE(manager.set_zorder(id, int(rng() % 2), false));
+        } else {
+            const size_t at = rng() % alive.size();
+            ASSERT_TRUE(manager.remove(alive[at]));
+            alive.erase(alive.begin() + ptrdiff_t(at));
+        }
+        if (step % 100 == 0) expect_order_invariant(manager, windows);
+    }
+    expect_order_invariant(manager, windows);
+    EXPECT_EQ(manager.object_count(), alive.size());
+    manager.clear_parent(windows[1].id, cat_drawn_and_areas);
+    expect_order_invariant(manager, windows);
+    // With the invariant intact a full paint never misses an entry.
+    for (const window& w : windows) full_paint(w);
+    for (const auto& line : lines()) EXPECT_EQ(line.find("error!!"), std::string::npos) << line;
+}
+
+TEST_F(Manager, LiveObjectsAndHandlesReturnAfterHeavyChurn) {
+    const window w = open("Main");
+    const size_t live = object_base::live_count();
+    const long handles = vesk::handle_count::live();
+    for (int round = 0; round < 20; ++round) {
+        std::vector<cor::guid> ids;
+        for (int i = 0; i < 200; ++i) ids.push_back(rect(w, i % 100, i % 80, 10, 10, red)->id);
+        for (int i = 0; i < 5; ++i) EXPECT_TRUE(manager.update_object(ids[size_t(i * 7)]));
+        for (size_t i = 0; i < ids.size(); i += 2) EXPECT_TRUE(manager.remove(ids[i]));
+        EXPECT_TRUE(manager.clear_parent(w.id, cat_all_objects));
+    }
+    EXPECT_EQ(manager.object_count(), 0u);
+    EXPECT_EQ(object_base::live_count(), live);
+    EXPECT_EQ(vesk::handle_count::live(), handles);
+}
+
+TEST_F(Manager, CommandsNotificationsAndOwnerDrawReachTheirControls) {
+    const window a = open("A");
+    const window b = open("B");
+    auto* first = store(a, std::make_unique<test_control>(0, 0, 5, 5, red, 100));
+    auto* second = store(a, std::make_unique<test_control>(0, 0, 5, 5, red, 100));
+    auto* menu = store(a, std::make_unique<test_control>(0, 0, 5, 5, red, 200));
+    menu->command_ids = {201, 202};
+    auto* other = store(b, std::make_unique<test_control>(0, 0, 5, 5, red, 300));
+    other->control_wnd = reinterpret_cast<HWND>(0x1234);
+
+    EXPECT_TRUE(manager.route_command(a.id, a.wnd, MAKEWPARAM(100, 7)));
+    EXPECT_EQ(first->commands, (std::vector<std::pair<uint32_t, uint32_t>>{{100, 7}}));
+    EXPECT_TRUE(second->commands.empty());  // the first owner only
+    EXPECT_TRUE(manager.route_command(a.id, a.wnd, MAKEWPARAM(202, 0)));
+    EXPECT_EQ(menu->commands.size(), 1u);
+    EXPECT_FALSE(manager.route_command(a.id, a.wnd, MAKEWPARAM(300, 0)));  // other window
+    EXPECT_TRUE(manager.has_command(a.id, 201));
+    EXPECT_FALSE(manager.has_command(a.id, 300));
+    EXPECT_TRUE(manager.has_command(b.id, 300));
+
+    DRAWITEMSTRUCT item{};
+    item.CtlID = 100;
+    EXPECT_TRUE(manager.route_draw_item(a.id, 100, item));
+    EXPECT_EQ(first->draw_items, 1);
+    EXPECT_EQ(second->draw_items, 1);  // every control with the identifier
+    EXPECT_EQ(menu->draw_items, 0);
+
+    NMHDR header{};
+    header.hwndFrom = reinterpret_cast<HWND>(0x1234);
+    LRESULT result = 0;
+    EXPECT_FALSE(manager.route_notify(a.id, a.wnd, 0, reinterpret_cast<LPARAM>(&header), result));
+    EXPECT_TRUE(manager.route_notify(b.id, b.wnd, 0, reinterpret_cast<LPARAM>(&header), result));
+    EXPECT_EQ(result, 42);
+    EXPECT_EQ(other->notifications, 1);
+    EXPECT_FALSE(manager.route_notify(b.id, b.wnd, 0, 0, result));
+}
+
+TEST_F(Manager, AControlMayRemoveItselfFromItsOwnCommand) {
+    const window w = open("Main");
+    auto* button = store(w, std::make_unique<test_control>(0, 0, 5, 5, red, 100));
+    const cor::guid id = button->id;
+    const size_t live = object_base::live_count();
+    bool still_alive_inside = false;
+    button->on_click = [&] {
+        EXPECT_TRUE(manager.remove(id));
+        EXPECT_TRUE(manager.clear_parent(w.id, cat_all_objects));
+        // Gone from the lists, but not destroyed under its own feet.
+        still_alive_inside = object_base::live_count() == live && manager.find(id) == nullptr;
+        button->commands.clear();
+    };
+    EXPECT_TRUE(manager.route_command(w.id, w.wnd, MAKEWPARAM(100, 0)));
+    EXPECT_TRUE(still_alive_inside);
+    EXPECT_EQ(object_base::live_count(), live - 2);  // the object and its entry
+}
+
+TEST_F(Manager, BusyFlagRefusesReentryWithoutHalfStoredObjects) {
+    const window w = open("Main");
+    test_rect* a = rect(w, 0, 0, 5, 5, red);
+    lines();
+    ASSERT_TRUE(manager.busy().take());
+    const size_t live = object_base::live_count();
+    auto extra = std::make_unique<test_rect>(0, 0, 5, 5, red);
+    extra->parent = w.id;
+    EXPECT_FALSE(manager.store(std::move(extra)));
+    EXPECT_EQ(object_base::live_count(), live);  // neither object nor entry stayed
+    EXPECT_EQ(manager.object_count(), 1u);
+    EXPECT_EQ(manager.order_list().size(), 1u);
+    EXPECT_EQ(lines(), (std::vector<std::string>{"lock::lock_wait"}));
+    // A caller that holds the flag may still paint.
+    EXPECT_TRUE(manager.draw(w.id, w.wnd, w.target->back_buffer_dc(),
+                             w.target->back_buffer_graphics(), true));
+    manager.busy().release();
+    EXPECT_TRUE(manager.remove(a->id));
+    EXPECT_TRUE(lines().empty());
+}
+
+class area_fixture : public ObjectRig {
+protected:
+    void SetUp() override {
+        ObjectRig::SetUp();
+        w = open("Main", 300, 200);
+        ShowWindow(w.wnd, SW_SHOW);
+        UpdateWindow(w.wnd);
+        map = store(w, std::make_unique<test_area>(RECT{50, 50, 150, 120}));
+    }
+    bool send(UINT message, int x, int y, WPARAM keys = 0) {
+        return manager.mouse_message(w.wnd, w.id, message, keys, MAKELPARAM(x, y));
+    }
+    std::vector<std::pair<int, UINT>> take_log() { return std::exchange(map->log, {}); }
+
+    window w;
+    test_area* map = nullptr;
+};
+
+using HotTracking = area_fixture;
+using log_t = std::vector<std::pair<int, UINT>>;
+
+TEST_F(HotTracking, EnterMoveAndLeave) {
+    EXPECT_FALSE(send(WM_MOUSEMOVE, 10, 10));
+    EXPECT_TRUE(take_log().empty());
+    EXPECT_TRUE(send(WM_MOUSEMOVE, 60, 60));
+    EXPECT_EQ(manager.hot_object(), map->id);
+    EXPECT_EQ(GetCapture(), w.wnd);
+    EXPECT_FALSE(send(WM_MOUSEMOVE, 70, 60));
+    EXPECT_FALSE(send(WM_MOUSEMOVE, 10, 10));
+    EXPECT_EQ(take_log(), (log_t{{1, WM_MOUSEMOVE}, {2, WM_MOUSEMOVE}, {0, WM_MOUSEMOVE}}));
+    EXPECT_EQ(manager.hot_object(), cor::guid_null);
+    EXPECT_NE(GetCapture(), w.wnd);
+}
+
+TEST_F(HotTracking, DraggingKeepsTheMapHot) {
+    ASSERT_TRUE(send(WM_MOUSEMOVE, 60, 60));
+    EXPECT_FALSE(send(WM_MOUSEMOVE, 250, 180, MK_LBUTTON));
+    EXPECT_EQ(manager.hot_object(), map->id);
+    EXPECT_FALSE(send(WM_LBUTTONUP, 250, 180));  // released outside: the map lets go
+    EXPECT_EQ(take_log(), (log_t{{1, WM_MOUSEMOVE}, {2, WM_MOUSEMOVE}, {0, WM_MOUSEMOVE}}));
+    EXPECT_EQ(manager.hot_object(), cor::guid_null);
+}
+
+TEST_F(HotTracking, ButtonsGoToTheHotMapAndContextMenusAreSwallowed) {
+    EXPECT_FALSE(send(WM_LBUTTONDOWN, 60, 60));  // nothing hot yet
+    EXPECT_FALSE(send(WM_CONTEXTMENU, 0, 0));
+    ASSERT_TRUE(send(WM_MOUSEMOVE, 60, 60));
+    EXPECT_TRUE(send(WM_LBUTTONDOWN, 60, 60));
+    map->answer = false;
+    EXPECT_FALSE(send(WM_RBUTTONUP, 61, 60));
+    EXPECT_TRUE(send(WM_CONTEXTMENU, 0, 0));
+    EXPECT_EQ(take_log(), (log_t{{1, WM_MOUSEMOVE}, {0, WM_LBUTTONDOWN}, {0, WM_RBUTTONUP}}));
+    EXPECT_EQ(manager.hot_object(), map->id);
+}
+
+TEST_F(HotTracking, HiddenOrRemovedMapsLetGo) {
+    map->visible = false;
+    EXPECT_FALSE(send(WM_MOUSEMOVE, 60, 60));  // hidden maps are not entered
+    map->visible = true;
+    ASSERT_TRUE(send(WM_MOUSEMOVE, 60, 60));
+    map->visible = false;
+    EXPECT_FALSE(send(WM_LBUTTONDOWN, 60, 60));
+    EXPECT_EQ(manager.hot_object(), cor::guid_null);
+    map->visible = true;
+    ASSERT_TRUE(send(WM_MOUSEMOVE, 60, 60));
+    EXPECT_TRUE(manager.remove(map->id));
+    EXPECT_FALSE(send(WM_MOUSEMOVE, 61, 60));
+    EXPECT_EQ(manager.hot_object(), cor::guid_null);
+    EXPECT_NE(GetCapture(), w.wnd);
+}
+
+TEST_F(HotTracking, TheFirstMapInListOrderIsEntered) {
+    auto* second = store(w, std::make_unique<test_area>(RECT{0, 0, 300, 200}));
+    ASSERT_TRUE(send(WM_MOUSEMOVE, 60, 60));
+    EXPECT_EQ(manager.hot_object(), map->id);
+    EXPECT_TRUE(second->log.empty());
+    EXPECT_FALSE(send(WM_LBUTTONDOWN, 10, 10));  // outside the hot map: it is left
+    EXPECT_EQ(take_log(), (log_t{{1, WM_MOUSEMOVE}, {0, WM_MOUSEMOVE}}));
+    EXPECT_TRUE(send(WM_MOUSEMOVE, 10, 10));
+    EXPECT_EQ(manager.hot_object(), second->id);
+}
+
+}  // namespace
+}  // namespace object_test

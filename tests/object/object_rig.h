@@ -1,0 +1,150 @@
+// What the object suites share: the Host and component in this process,
+// real script windows with real back buffers, a few small object types
+// that paint plain rectangles, and scripts run inside a window the way an
+// event script runs, with two test-only creating functions:
+//   $test_rect(window, x, y, w, h, [color:RRGGBB], [gdiplus:bool], common options...)
+//   $test_button(window, x, y, w, h, id, [color:RRGGBB], common options...)
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <gdiplus.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "object/object_base.h"
+#include "object/object_manager.h"
+#include "script/script_context.h"
+#include "support/component_host.h"
+#include "window/window_services.h"
+
+namespace object_test {
+
+using vesk::object::object_base;
+
+// A filled rectangle (type index of gp_rect): text, x, y, w, h as properties.
+class test_rect : public object_base {
+public:
+    test_rect(int x, int y, int w, int h, COLORREF color);
+    void draw_body(HWND, HDC dc, Gdiplus::Graphics* graphics) override;
+    void set_position(int32_t x, int32_t y) override;
+    bool get_rect(RECT& r) override;
+    bool get_property(vesk::object::property p, std::string& out) override;
+    bool set_property(vesk::object::property p, std::string_view text, int32_t number) override;
+
+    int x, y, w, h;
+    COLORREF color;
+    bool use_gdiplus = false;
+    std::string text;
+    int draws = 0;
+};
+
+// A control (type index of button): paints its rectangle, records commands.
+class test_control : public object_base {
+public:
+    test_control(int x, int y, int w, int h, COLORREF color, uint32_t id);
+    void draw_body(HWND, HDC dc, Gdiplus::Graphics*) override;
+    bool get_rect(RECT& r) override;
+    void on_command(const cor::guid& parent_id, HWND wnd, uint32_t command, uint32_t code) override;
+    bool on_message(const cor::guid& parent_id, HWND wnd, WPARAM wp, LPARAM lp,
+                    LRESULT& result) override;
+    void draw_item(WPARAM wp, const DRAWITEMSTRUCT& item) override;
+
+    RECT box;
+    COLORREF color;
+    std::vector<std::pair<uint32_t, uint32_t>> commands;  // command, code
+    int notifications = 0;
+    int draw_items = 0;
+    // Run inside on_command: lets a test remove the control from its own click.
+    std::function<void()> on_click;
+};
+
+// A mouse area (type index of map): a rectangle region, records deliveries.
+class test_area : public object_base {
+public:
+    explicit test_area(RECT region);
+    bool hit_test(int32_t x, int32_t y) override;
+    bool on_mouse(HWND wnd, int state, UINT message, WPARAM wp, LPARAM lp) override;
+    bool get_rect(RECT& r) override;
+    void draw_body(HWND, HDC dc, Gdiplus::Graphics*) override;
+
+    RECT region;
+    std::vector<std::pair<int, UINT>> log;  // state, message
+    bool answer = true;
+    int draws = 0;
+};
+
+// Stands in for a combobox: other objects may be drawn inside it.
+class test_container : public object_base {
+public:
+    test_container();
+};
+
+struct window {
+    cor::guid id;
+    HWND wnd = nullptr;
+    vesk::window_paint_target* target = nullptr;
+    // An event script context of this window (script identity of `event`).
+    vesk::t_script_context context(int event = 1) const;
+};
+
+class ObjectRig : public ::testing::Test {
+protected:
+    cor_test::component_host host;
+    vesk::object_manager& manager = vesk::object_manager::instance();
+
+    void SetUp() override;
+    void TearDown() override;
+
+    // Opens a script window named `name`, client area at least w x h.
+    window open(const char* name, int w = 240, int h = 160);
+    // Adds a definition that is never opened.
+    void define(const char* name);
+    void close(const window& w);
+
+    // Runs a script in `ctx` with the test functions available.
+    std::string run(const std::string& script, vesk::t_script_context& ctx);
+    std::string run(const std::string& script, const window& w, int event = 1);
+    // Whether the last component function of the last run reported found.
+    bool last_found() const { return last_found_; }
+
+    // Background and every object of the window into its back buffer.
+    void full_paint(const window& w);
+    COLORREF pixel(const window& w, int x, int y);
+    void fill(const window& w, RECT r, COLORREF color);
+
+    // Stores an object of a test type directly, as a creating function does.
+    template <class T>
+    T* store(const window& w, std::unique_ptr<T> obj, const cor::guid& context = cor::guid_null) {
+        obj->parent = w.id;
+        obj->context = context;
+        T* raw = obj.get();
+        EXPECT_TRUE(manager.store(std::move(obj)));
+        return raw;
+    }
+    test_rect* rect(const window& w, int x, int y, int wd, int ht, COLORREF color) {
+        return store(w, std::make_unique<test_rect>(x, y, wd, ht, color));
+    }
+
+    std::vector<std::string> lines() { return host.take_lines(); }
+
+private:
+    std::vector<window> windows_;
+    bool last_found_ = false;
+    size_t live_at_start_ = 0;
+};
+
+inline constexpr COLORREF white = RGB(255, 255, 255);
+inline constexpr COLORREF red = RGB(255, 0, 0);
+inline constexpr COLORREF green = RGB(0, 255, 0);
+inline constexpr COLORREF blue = RGB(0, 0, 255);
+
+std::string text_of(const cor::guid& id);
+
+}  // namespace object_test
