@@ -1,0 +1,82 @@
+// A profile written straight in the store format: its main window opens
+// two more windows at start-up, as a user's skin would.
+#include <gtest/gtest.h>
+
+#include "e2e/process.h"
+#include "e2e/store_writer.h"
+#include "e2e/wav_file.h"
+
+namespace {
+
+constexpr const char* main_guid = "6B999F1C-01BD-426E-8B09-7A0D58F4A788";
+constexpr const char* second_guid = "0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0";
+constexpr const char* third_guid = "11223344-5566-7788-99AA-BBCCDDEEFF00";
+
+class SkinnedProfile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        profile = cor_test::make_temp_folder(L"skin");
+        cor_test::store_writer store;
+        store.text("0D7C1407-260E-4AAD-8C18-886498173576", "$console(init ran)");
+        store.text("1BE4168D-F21A-4CD5-89EB-B6D17680569B", "$console(quit ran)");
+        store.text("91B9F234-CAD8-4D68-98E3-D7A7A4DA9DB5",
+                   "#define greet Hello #end\r\n#function tell\r\n$console(#greet# %_param1% of "
+                   "%_param_count%)#end");
+        store.guid_list("BA9BB3A4-DD31-4F09-A4F6-8C799D4A0176",
+                        {main_guid, second_guid, third_guid});
+        store.text_list("FC354353-8A11-480B-A5D6-DA229C5EA542", {"main", "second", "third"});
+        store.text_list("C5904F23-D970-4DA9-ABCA-53708639CA5E", {"Main", "Second", "Third"});
+        store.text_list(
+            "B3E31867-FD17-49D1-98C6-261667B39AB3",
+            {"$console(load %_id%)$window(second,20,30,240,160)$window(third,300,30,200,100)",
+             "$console(load %_id%)", "$console(load %_id%)"});
+        store.text_list("DB955C5B-E23E-4C93-81E2-1FBD4D5E68FC", {"$console(open %_id%)", "", ""});
+        store.text_list("C90CB4D2-C3CA-4514-9806-52AD86054CF3",
+                        {"", "$console(close %_id%)", "$console(close %_id%)"});
+        ASSERT_TRUE(cor_test::write_file(profile + L"\\corvina500.cfgstore", store.bytes()));
+    }
+    void TearDown() override { cor_test::remove_tree(profile); }
+    std::wstring profile;
+};
+
+TEST_F(SkinnedProfile, StartsOpensItsWindowsAndShutsDownInOrder) {
+    const std::wstring console = profile + L"\\console.txt";
+    const std::wstring shot = profile + L"\\shot.png";
+    const auto r = cor_test::run_player(
+        {L"--profile", profile, L"--console", console, L"--eval",
+         L"$iswindowvisible(second)$iswindowvisible(third)$tell(x)$w(second,_cwidth)",
+         L"--screenshot", shot});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.out.substr(0, 2), "11");
+    // The lists the profile leaves out are repaired to the length of the GUID list.
+    std::string repairs;
+    for (const char* list : {"winp", "tf_resize", "tf_move", "tf_activate"})
+        for (int i = 0; i < 3; ++i)
+            repairs += std::string("cfg_window_") + list + "_list.add_item\n";
+    EXPECT_EQ(cor_test::read_file(console), "Vesk User Interface: Initialize UI\n" + repairs +
+                                                "Vesk User Interface: Initialize Main Window\n"
+                                                "init ran\n"
+                                                "load main\n"
+                                                "load second\n"
+                                                "load third\n"
+                                                "open main\n"
+                                                "Hello x of 1\n"
+                                                "Vesk User Interface: Shutdown\n"
+                                                "quit ran\n"
+                                                "close second\n"
+                                                "close third\n");
+    const std::string png = cor_test::read_file(shot);
+    ASSERT_GT(png.size(), 8u);
+    EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
+}
+
+TEST_F(SkinnedProfile, WindowsOpenAtTheLastExitComeBack) {
+    // A window the scripts no longer open returns because it was open at exit.
+    ASSERT_EQ(
+        cor_test::run_player({L"--profile", profile, L"--eval", L"$window(second)"}).exit_code, 0);
+    const auto r =
+        cor_test::run_player({L"--profile", profile, L"--eval", L"$iswindowvisible(second)"});
+    EXPECT_EQ(r.out, "1");
+}
+
+}  // namespace
