@@ -12,9 +12,11 @@ size_t g_live = 0;
 }  // namespace
 
 std::optional<property> property_by_name(std::string_view name) {
-    static constexpr std::pair<const char*, property> names[] = {
-        {"text", property::text}, {"x", property::x}, {"y", property::y},
-        {"w", property::w},       {"h", property::h}};
+    static constexpr std::pair<const char*, property> names[] = {{"text", property::text},
+                                                                 {"x", property::x},
+                                                                 {"y", property::y},
+                                                                 {"w", property::w},
+                                                                 {"h", property::h}};
     for (const auto& [n, p] : names)
         if (cor::iequals_utf8(name, n)) return p;
     return std::nullopt;

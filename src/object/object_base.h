@@ -55,11 +55,13 @@ enum type_index : uint32_t {
 };
 
 // The fixed category of each type index (the order type included).
-inline constexpr uint32_t type_category[type_order + 1] = {
-    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,  // drawn objects
-    2, 2 | 16, 2, 2,                  // button, combobox, tooltip, menubar
-    4, 4,                             // map, group
-    8};
+constexpr uint32_t category_of(uint32_t type) {
+    if (type <= type_gp_arc) return cat_drawn;
+    if (type == type_combobox) return cat_control | cat_combobox;
+    if (type <= type_menubar) return cat_control;
+    if (type <= type_group) return cat_area;
+    return cat_order;
+}
 
 // The named properties that $getparam and $setparam reach.
 enum class property { text, x, y, w, h };
@@ -74,14 +76,14 @@ public:
 
     const uint32_t category;
     const uint32_t type;
-    const cor::guid id;           // fresh from the platform's generator
+    const cor::guid id;                  // fresh from the platform's generator
     cor::guid target = cor::guid_null;   // order entries: the object stood for
     cor::guid parent = cor::guid_null;   // window GUID, or a combobox/tooltip id
     cor::guid context = cor::guid_null;  // event identity of the creating run
     HWND control_wnd = nullptr;          // child window of a control
     uint32_t control_id = 0;             // command identifier of a control
     bool visible = true;
-    std::vector<uint32_t> command_ids;   // further identifiers a control owns
+    std::vector<uint32_t> command_ids;  // further identifiers a control owns
 
     // Painting: types with glow wrap draw_body in their pipeline.
     virtual void draw(HWND wnd, HDC dc, Gdiplus::Graphics* graphics);

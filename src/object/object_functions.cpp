@@ -23,9 +23,7 @@ object_base* named_object(func_call& c, const char* message) {
     return obj;
 }
 
-object_base* named_object(func_call& c) {
-    return named_object(c, "%s: object '%s' not found");
-}
+object_base* named_object(func_call& c) { return named_object(c, "%s: object '%s' not found"); }
 
 // Reads the only option these functions take; false after the message.
 bool read_redraw_options(func_call& c, size_t first, bool& redraw) {
@@ -229,11 +227,16 @@ void fn_setparam(func_call& c) {
 }
 
 constexpr t_function_entry entries[] = {
-    {"showobject", fn_showobject},     {"moveobject", fn_moveobject},
-    {"setobjectzorder", fn_setobjectzorder}, {"updateobject", fn_updateobject},
-    {"clearobject", fn_clearobject},   {"removeobject", fn_removeobject},
-    {"removectrl", fn_removeobject},   {"isobjectvisible", fn_isobjectvisible},
-    {"getparam", fn_getparam},         {"setparam", fn_setparam},
+    {"showobject", fn_showobject},
+    {"moveobject", fn_moveobject},
+    {"setobjectzorder", fn_setobjectzorder},
+    {"updateobject", fn_updateobject},
+    {"clearobject", fn_clearobject},
+    {"removeobject", fn_removeobject},
+    {"removectrl", fn_removeobject},
+    {"isobjectvisible", fn_isobjectvisible},
+    {"getparam", fn_getparam},
+    {"setparam", fn_setparam},
 };
 
 }  // namespace

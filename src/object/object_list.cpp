@@ -34,8 +34,7 @@ object_base* object_list_base::at(size_t) const { return nullptr; }
 bool object_list_base::append(std::unique_ptr<object_base>) { return false; }
 
 void object_list_base::dispose(std::unique_ptr<object_base> obj) {
-    if (sink_)
-        sink_->discard(std::move(obj));
+    if (sink_) sink_->discard(std::move(obj));
     // Without a sink the object dies here, as it leaves scope.
 }
 

@@ -156,12 +156,15 @@ public:
         // objects a script just made (and is removing again) at once.
         for (size_t i = items_.size(); i-- > 0;) {
             const T& o = *items_[i];
-            if (o.id == id) return parent == cor::guid_null || o.parent == parent ? ptrdiff_t(i) : -1;
+            if (o.id == id)
+                return parent == cor::guid_null || o.parent == parent ? ptrdiff_t(i) : -1;
         }
         return -1;
     }
     size_t size() const override { return items_.size(); }
-    object_base* at(size_t i) const override { return i < items_.size() ? items_[i].get() : nullptr; }
+    object_base* at(size_t i) const override {
+        return i < items_.size() ? items_[i].get() : nullptr;
+    }
     bool append(std::unique_ptr<object_base> obj) override {
         if (!obj) return false;
         // Order entries carry the type of the object they stand for.
@@ -175,7 +178,9 @@ public:
     }
 
     // Typed access for the type's own functions.
-    [[nodiscard]] T* typed_at(size_t i) const { return i < items_.size() ? items_[i].get() : nullptr; }
+    [[nodiscard]] T* typed_at(size_t i) const {
+        return i < items_.size() ? items_[i].get() : nullptr;
+    }
 
 private:
     ptrdiff_t position(const cor::guid& parent, size_t n) const {
@@ -192,6 +197,8 @@ private:
         kept.reserve(items_.size());
         for (auto& o : items_) (pred(*o) ? gone : kept).push_back(std::move(o));
         items_ = std::move(kept);
+        // A list emptied by a clear gives its memory back.
+        if (items_.capacity() > 64 && items_.capacity() > 4 * items_.size()) items_.shrink_to_fit();
         for (auto& o : gone) dispose(std::move(o));
     }
 

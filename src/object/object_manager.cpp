@@ -32,7 +32,7 @@ template <size_t... I>
 std::array<std::unique_ptr<object::object_list_base>, object::type_count> make_lists(
     std::index_sequence<I...>) {
     return {std::make_unique<
-        object::object_list_t<object_base, object::type_category[I], uint32_t(I)>>()...};
+        object::object_list_t<object_base, object::category_of(I), uint32_t(I)>>()...};
 }
 
 void debug_report(const char* text) {
@@ -120,8 +120,8 @@ bool object_manager::store(std::unique_ptr<object_base> obj) {
     return true;
 }
 
-void object_manager::paint(const cor::guid& parent, HWND wnd, HDC dc,
-                           Gdiplus::Graphics* graphics, const RECT* area) {
+void object_manager::paint(const cor::guid& parent, HWND wnd, HDC dc, Gdiplus::Graphics* graphics,
+                           const RECT* area) {
     delivery d(*this);
     // One cursor per type list: with the order invariant, the k-th entry
     // of a type names the k-th object of that type of the parent.
@@ -203,8 +203,8 @@ bool object_manager::redraw_object(const cor::guid& id) {
             target->paint_background(mem.get(), area);
             paint(obj->parent, wnd, mem.get(), &graphics, &area);
         }
-        BitBlt(back, area.left, area.top, area.right - area.left, area.bottom - area.top,
-               mem.get(), area.left, area.top, SRCCOPY);
+        BitBlt(back, area.left, area.top, area.right - area.left, area.bottom - area.top, mem.get(),
+               area.left, area.top, SRCCOPY);
     }
     InvalidateRect(wnd, &area, TRUE);
     return true;
@@ -297,7 +297,8 @@ bool object_manager::clear_parent(const cor::guid& parent, uint32_t mask) {
 bool object_manager::clear_parent_unlocked(const cor::guid& parent, uint32_t mask) {
     delivery d(*this);
     for (auto& list : lists_)
-        if (meets(list->category, mask)) list->clear_parent_unlocked(parent, object::cat_all_objects);
+        if (meets(list->category, mask))
+            list->clear_parent_unlocked(parent, object::cat_all_objects);
     order_.clear_parent_unlocked(parent, mask);
     return true;
 }

@@ -87,7 +87,10 @@ public:
     // Stored objects of every type (order entries not counted).
     [[nodiscard]] size_t object_count() const { return index_.size(); }
 
-    [[nodiscard]] object::object_list_base& list(uint32_t type) { return *lists_[type]; }
+    // Read access; every change goes through the manager to keep the order.
+    [[nodiscard]] const object::object_list_base& list(uint32_t type) const {
+        return *lists_[type];
+    }
     [[nodiscard]] const object::object_list_base& order_list() const { return order_; }
     object::busy_flag& busy() { return busy_; }
 

@@ -56,8 +56,8 @@ TEST_F(Creating, WindowLookupFailuresFollowTheirThresholds) {
     EXPECT_EQ(lines(), lines_t{"$test_rect: window 'Nowhere' not found"});
     vesk::set_error_level(vesk::err_high);
     run("$test_rect(Closed,1,1,5,5)$test_rect(Main,1,1,5)", w);
-    EXPECT_EQ(lines(), (lines_t{"$test_rect: window 'Closed' not active",
-                                "$test_rect: invalid syntax"}));
+    EXPECT_EQ(lines(),
+              (lines_t{"$test_rect: window 'Closed' not active", "$test_rect: invalid syntax"}));
     vesk::set_error_level(vesk::err_low);
     run("$test_rect(Nowhere,1,1,5,5)", w);
     EXPECT_TRUE(lines().empty());
@@ -90,16 +90,16 @@ TEST_F(Creating, CommonOptions) {
     ASSERT_NE(hidden, nullptr);
     EXPECT_FALSE(hidden->visible);
 
-    const std::string out = run(
-        "$test_rect(Main,10,20,30,40,mempos:1)|%_mp_left%,%_mp_top%,%_mp_right%,%_mp_bottom%,"
-        "%_mp_width%,%_mp_height%",
-        w);
+    const std::string out =
+        run("$test_rect(Main,10,20,30,40,mempos:1)|%_mp_left%,%_mp_top%,%_mp_right%,%_mp_bottom%,"
+            "%_mp_width%,%_mp_height%",
+            w);
     EXPECT_EQ(out.substr(36), "|10,20,40,60,30,40");
 
     // Measuring only: the map rectangle is set and nothing is made.
     const size_t before = manager.object_count();
     EXPECT_EQ(run("$if($test_rect(Main,3,4,5,6,calconly:true,mempos:on),ok,no)|%_mp_width%", w),
-                  "ok|5");
+              "ok|5");
     EXPECT_EQ(run("$test_rect(Main,3,4,5,6,dmode:CALCONLY)", w), "");
     EXPECT_EQ(manager.object_count(), before);
     // "calconly:" false leaves the mode; later options win over earlier.
@@ -120,10 +120,10 @@ TEST_F(Creating, BadOptionsDiscardTheObject) {
                   "$test_rect(Main,1,1,5,5,color:zz)$test_rect(Main,1,1,5,5,hidden)",
                   w),
               "");
-    EXPECT_EQ(lines(), (lines_t{"$test_rect: unknown option 'dmode:bogus'",
-                                "$test_rect: unknown option 'weird'",
-                                "$test_rect: invalid color 'zz'",
-                                "$test_rect: unknown option 'hidden'"}));
+    EXPECT_EQ(
+        lines(),
+        (lines_t{"$test_rect: unknown option 'dmode:bogus'", "$test_rect: unknown option 'weird'",
+                 "$test_rect: invalid color 'zz'", "$test_rect: unknown option 'hidden'"}));
     EXPECT_EQ(manager.object_count(), 0u);
     vesk::set_error_level(vesk::err_off);
     EXPECT_EQ(run("$if($test_rect(Main,1,1,5,5,x:1),yes,no)", w), "no");
@@ -169,12 +169,14 @@ TEST_F(Functions, ShowObject) {
 
     EXPECT_EQ(run("$if($showobject(" + id + ",0,again),y,n)", w), "n");
     EXPECT_TRUE(manager.is_visible(*vesk::object::parse_identity(id)));  // nothing done
-    run("$showobject(" + id + ")$showobject(00000000-0000-0000-0000-00000000000A,1)"
-        "$showobject(Main,1)", w);
-    EXPECT_EQ(lines(), (lines_t{"$showobject: unknown option 'again'",
-                                "$showobject: invalid syntax",
-                                "$showobject: object '00000000-0000-0000-0000-00000000000A' not found",
-                                "$showobject: object 'Main' not found"}));
+    run("$showobject(" + id +
+            ")$showobject(00000000-0000-0000-0000-00000000000A,1)"
+            "$showobject(Main,1)",
+        w);
+    EXPECT_EQ(lines(),
+              (lines_t{"$showobject: unknown option 'again'", "$showobject: invalid syntax",
+                       "$showobject: object '00000000-0000-0000-0000-00000000000A' not found",
+                       "$showobject: object 'Main' not found"}));
 }
 
 TEST_F(Functions, MoveObject) {
@@ -194,10 +196,15 @@ TEST_F(Functions, MoveObject) {
     run("$moveobject(" + id + ",40,40,redraw:1)", w);
     EXPECT_EQ(pixel(w, 15, 15), white);
     EXPECT_EQ(pixel(w, 45, 45), red);
+    // A hidden object only changes its position, and stays hidden.
+    run("$showobject(" + id + ",0)$moveobject(" + id + ",70,70,redraw:1)", w);
+    EXPECT_EQ(pixel(w, 75, 75), white);
+    EXPECT_EQ(pixel(w, 45, 45), red);
+    EXPECT_FALSE(r->visible);
+    run("$moveobject(" + id + ",40,40)", w);
 
     run("$moveobject(" + id + ",1)$moveobject(" + id + ",1,2,fast)$moveobject(nothing,1,2)", w);
-    EXPECT_EQ(lines(), (lines_t{"$moveobject: invalid syntax",
-                                "$moveobject: unknown option 'fast'",
+    EXPECT_EQ(lines(), (lines_t{"$moveobject: invalid syntax", "$moveobject: unknown option 'fast'",
                                 "$moveobject: object 'nothing' not found"}));
     EXPECT_EQ(r->x, 40);
 }
@@ -251,12 +258,12 @@ TEST_F(Functions, IsObjectVisible) {
     const std::string id = run("$test_rect(Main,1,1,5,5)", w);
     EXPECT_EQ(run("$isobjectvisible(" + id + ")|$if($isobjectvisible(" + id + "),y,n)", w), "1|y");
     run("$showobject(" + id + ",0)", w);
-    EXPECT_EQ(run("$isobjectvisible(" + id + ")|$if($isobjectvisible(" + id + "),y,n)|%_result%",
-                  w),
-              "0|n|0");
-    EXPECT_EQ(run("$isobjectvisible(unknown)$isobjectvisible(00000000-0000-0000-0000-000000000000)",
-                  w),
-              "00");
+    EXPECT_EQ(
+        run("$isobjectvisible(" + id + ")|$if($isobjectvisible(" + id + "),y,n)|%_result%", w),
+        "0|n|0");
+    EXPECT_EQ(
+        run("$isobjectvisible(unknown)$isobjectvisible(00000000-0000-0000-0000-000000000000)", w),
+        "00");
     EXPECT_TRUE(lines().empty());  // an unknown object is simply not visible
     run("$isobjectvisible(" + id + ",1)", w);
     EXPECT_EQ(lines(), lines_t{"$isobjectvisible: invalid syntax"});
@@ -277,8 +284,11 @@ TEST_F(Functions, ClearObjectKeepsControls) {
 
     run("$test_rect(Main,10,10,20,20,color:FF0000)", main);
     full_paint(main);
+    fill(main, {50, 10, 70, 30}, white);
     run("$clearobject(Main,redraw:1)", main);
-    EXPECT_EQ(pixel(main, 15, 15), white);  // the whole window was repainted
+    // The whole window was repainted: background, then what is left.
+    EXPECT_EQ(pixel(main, 15, 15), white);
+    EXPECT_EQ(pixel(main, 55, 15), RGB(0, 0, 0));
     EXPECT_NE(manager.find(button), nullptr);
 }
 
@@ -311,10 +321,10 @@ TEST_F(Functions, ClearObjectMessages) {
     run("$clearobject(Main,event:later)$clearobject(Main,events:load)$clearobject()"
         "$clearobject(Nowhere)$clearobject(Closed)",
         w);
-    EXPECT_EQ(lines(), (lines_t{"$clearobject: unknown event 'later'",
-                                "$clearobject: unknown option 'events:load'",
-                                "$clearobject: invalid syntax",
-                                "$clearobject: window 'Nowhere' not found"}));
+    EXPECT_EQ(lines(),
+              (lines_t{"$clearobject: unknown event 'later'",
+                       "$clearobject: unknown option 'events:load'", "$clearobject: invalid syntax",
+                       "$clearobject: window 'Nowhere' not found"}));
     vesk::set_error_level(vesk::err_high);
     run("$clearobject(Closed)", w);
     EXPECT_EQ(lines(), lines_t{"$clearobject: window 'Closed' not active"});
@@ -325,11 +335,11 @@ TEST_F(Functions, GetParam) {
     const window w = open("Main");
     const std::string id = run("$test_rect(Main,10,20,30,40)", w);
     rect_of(manager, id)->text = "hello, world";
-    EXPECT_EQ(run("$getparam(" + id + ",WindowID)|$getparam(" + id + ",x)|$getparam(" + id +
-                      ",Y)|$getparam(" + id + ",w)|$getparam(" + id + ",h)|$getparam(" + id +
-                      ",text)",
-                  w),
-              "Main|10|20|30|40|hello, world");
+    EXPECT_EQ(
+        run("$getparam(" + id + ",WindowID)|$getparam(" + id + ",x)|$getparam(" + id +
+                ",Y)|$getparam(" + id + ",w)|$getparam(" + id + ",h)|$getparam(" + id + ",text)",
+            w),
+        "Main|10|20|30|40|hello, world");
     EXPECT_EQ(run("$getparam(" + id + ",h)=%_result%", w), "40=40");
 
     const std::string button = run("$test_button(Main,1,1,5,5,100)", w);
@@ -337,8 +347,8 @@ TEST_F(Functions, GetParam) {
                       ",color)",
                   w),
               "Main");
-    EXPECT_EQ(lines(), (lines_t{"$getparam: unsupported type 'x'",
-                                "$getparam: unsupported type 'color'"}));
+    EXPECT_EQ(lines(),
+              (lines_t{"$getparam: unsupported type 'x'", "$getparam: unsupported type 'color'"}));
 
     // An object drawn inside a combobox has no window of its own.
     auto* box = store(w, std::make_unique<test_container>());
@@ -369,8 +379,7 @@ TEST_F(Functions, SetParam) {
     EXPECT_EQ(r->y, 12);
     run("$setparam(" + id + ",0,colour:1)$setparam(" + id + ",0)$setparam(nothing,0,x:1)", w);
     EXPECT_EQ(lines(), (lines_t{"$setparam: unsupported option 'w:5'",
-                                "$setparam: unknown option 'colour:1'",
-                                "$setparam: invalid syntax",
+                                "$setparam: unknown option 'colour:1'", "$setparam: invalid syntax",
                                 "$setparam: object 'nothing' not found"}));
     const std::string button = run("$test_button(Main,1,1,5,5,100)", w);
     run("$setparam(" + button + ",0,text:x)", w);

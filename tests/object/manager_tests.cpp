@@ -108,6 +108,7 @@ TEST_F(Manager, RedrawObjectRepaintsOnlyItsRectangle) {
     const window w = open("Main");
     test_rect* a = rect(w, 20, 20, 30, 30, red);
     test_rect* top = rect(w, 40, 40, 30, 30, blue);
+    test_rect* distant = rect(w, 150, 100, 10, 10, green);
     auto* area = store(w, std::make_unique<test_area>(RECT{0, 0, 200, 150}));
     full_paint(w);
     // Marks outside the rectangle (one pixel past its edges) must survive.
@@ -126,6 +127,7 @@ TEST_F(Manager, RedrawObjectRepaintsOnlyItsRectangle) {
     EXPECT_EQ(pixel(w, 69, 69), blue);  // outside the area: untouched
     EXPECT_EQ(area->draws, area_draws);
     EXPECT_EQ(top->draws, 2);
+    EXPECT_EQ(distant->draws, 1);  // objects away from the area are not painted at all
 
     // Painted into the scratch bitmap through GDI+ as well.
     a->use_gdiplus = true;
@@ -146,51 +148,6 @@ TEST_F(Manager, RedrawObjectFailsWithoutRectangleOrWindow) {
     EXPECT_FALSE(manager.update_object(inside->id));  // parent is no window
     EXPECT_FALSE(manager.update_object(vesk::make_identity()));
     manager.clear_parent_unlocked(box->id, cat_all_objects);
-}
-
-TEST_F(Manager, MoveWithAndWithoutRedraw) {
-    const window w = open("Main");
-    test_rect* a = rect(w, 10, 10, 20, 20, red);
-    full_paint(w);
-    EXPECT_TRUE(manager.move(a->id, 100, 50, false));
-    EXPECT_EQ(pixel(w, 15, 15), red);  // nothing repainted yet
-    EXPECT_EQ(pixel(w, 105, 55), white);
-    full_paint(w);
-    EXPECT_EQ(pixel(w, 15, 15), white);
-    EXPECT_EQ(pixel(w, 105, 55), red);
-
-    EXPECT_TRUE(manager.move(a->id, 10, 10, true));
-    EXPECT_EQ(pixel(w, 105, 55), white);
-    EXPECT_EQ(pixel(w, 15, 15), red);
-    EXPECT_TRUE(a->visible);
-
-    // Hidden: only the position changes.
-    a->visible = false;
-    EXPECT_TRUE(manager.move(a->id, 60, 60, true));
-    EXPECT_EQ(a->x, 60);
-    EXPECT_EQ(pixel(w, 65, 65), white);
-    EXPECT_EQ(pixel(w, 15, 15), red);
-    EXPECT_FALSE(a->visible);
-}
-
-TEST_F(Manager, ShowHideAndRemove) {
-    const window w = open("Main");
-    test_rect* a = rect(w, 10, 10, 20, 20, red);
-    const cor::guid id = a->id;
-    full_paint(w);
-    EXPECT_TRUE(manager.show(id, false, true));
-    EXPECT_FALSE(manager.is_visible(id));
-    EXPECT_EQ(pixel(w, 15, 15), white);
-    EXPECT_TRUE(manager.show(id, true, false));
-    EXPECT_EQ(pixel(w, 15, 15), white);
-    EXPECT_TRUE(manager.is_visible(id));
-    EXPECT_TRUE(manager.remove(id));
-    EXPECT_EQ(manager.find(id), nullptr);
-    EXPECT_FALSE(manager.remove(id));
-    EXPECT_FALSE(manager.show(id, true, false));
-    EXPECT_FALSE(manager.is_visible(id));
-    full_paint(w);
-    EXPECT_EQ(pixel(w, 15, 15), white);
 }
 
 TEST_F(Manager, ClearingByParentKeepsOtherMasksAndWindows) {
@@ -260,11 +217,15 @@ TEST_F(Manager, OrderInvariantHoldsUnderChurnAcrossWindows) {
         if (action < 5 || alive.empty()) {
             object_base* made = nullptr;
             switch (rng() % 3) {
-                case 0: made = rect(w, 0, 0, 4, 4, red); break;
+                case 0:
+                    made = rect(w, 0, 0, 4, 4, red);
+                    break;
                 case 1:
                     made = store(w, std::make_unique<test_control>(0, 0, 4, 4, red, rng() % 50));
                     break;
-                default: made = store(w, std::make_unique<test_area>(RECT{0, 0, 4, 4})); break;
+                default:
+                    made = store(w, std::make_unique<test_area>(RECT{0, 0, 4, 4}));
+                    break;
             }
             alive.push_back(made->id);
         } else if (action < 8) {

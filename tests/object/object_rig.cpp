@@ -77,10 +77,10 @@ void fn_test_rect(vesk::func_call& c) {
 void fn_test_button(vesk::func_call& c) {
     vesk::object_creation make(c, 6);
     if (!make.ok()) return;
-    auto b = std::make_unique<test_control>(make.x(1), make.y(2),
-                                            int(vesk::read_unsigned(c.param(3))),
-                                            int(vesk::read_unsigned(c.param(4))), RGB(0, 0, 0),
-                                            uint32_t(vesk::read_unsigned(c.param(5))));
+    auto b =
+        std::make_unique<test_control>(make.x(1), make.y(2), int(vesk::read_unsigned(c.param(3))),
+                                       int(vesk::read_unsigned(c.param(4))), RGB(0, 0, 0),
+                                       uint32_t(vesk::read_unsigned(c.param(5))));
     if (make.read_options(6, [&](std::string_view p) { return color_option(c, p, b->color); }))
         make.finish(std::move(b));
 }
@@ -177,23 +177,40 @@ bool test_rect::get_rect(RECT& r) {
 
 bool test_rect::get_property(property p, std::string& out) {
     switch (p) {
-        case property::text: out = text; return true;
-        case property::x: out = std::to_string(x); return true;
-        case property::y: out = std::to_string(y); return true;
-        case property::w: out = std::to_string(w); return true;
-        case property::h: out = std::to_string(h); return true;
+        case property::text:
+            out = text;
+            return true;
+        case property::x:
+            out = std::to_string(x);
+            return true;
+        case property::y:
+            out = std::to_string(y);
+            return true;
+        case property::w:
+            out = std::to_string(w);
+            return true;
+        case property::h:
+            out = std::to_string(h);
+            return true;
     }
     return false;
 }
 
 bool test_rect::set_property(property p, std::string_view value, int32_t number) {
     switch (p) {
-        case property::text: text = value; return true;
-        case property::x: x = number; return true;
-        case property::y: y = number; return true;
+        case property::text:
+            text = value;
+            return true;
+        case property::x:
+            x = number;
+            return true;
+        case property::y:
+            y = number;
+            return true;
         // Width and height stay fixed, so a test sees a refused setting.
         case property::w:
-        case property::h: return false;
+        case property::h:
+            return false;
     }
     return false;
 }

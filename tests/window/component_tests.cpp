@@ -71,3 +71,24 @@ TEST_F(WindowTest, MessageHookSeesMessagesFirst) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WindowTest, SystemInfoListsEachOpenWindowWithItsObjectCounts) {
+    host.start_ui();
+    define("a");
+    host.eval("$window(a)");
+    host.take_lines();
+    EXPECT_EQ(host.eval("$systeminfo()"), "");
+    const auto got = host.take_lines();
+    ASSERT_EQ(got.size(), 1u + 2 * 13);
+    EXPECT_EQ(got[0], "Active window count: 2");
+    EXPECT_EQ(got[1], "[main]");
+    EXPECT_EQ(got[2], "text: 0");
+    EXPECT_EQ(got[12], "button: 0");
+    EXPECT_EQ(got[13], "map: 0");
+    EXPECT_EQ(got[14], "[a]");
+    EXPECT_EQ(got[15], "text: 0");
+}
+
+}  // namespace
