@@ -1,25 +1,37 @@
-// The global key/value store that $hash fills and that fields fall back
-// on. Keys are kept folded to lower case.
+// The global $hash store: an ordered list of key/value pairs that lives for
+// the whole run. Keys compare byte for byte; a new key goes to the end and
+// setting a known key keeps its place. Fields fall back on the store by
+// their folded name, so a key set in capitals reads as a field in any case.
 #pragma once
 
-#include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vesk {
 
 class hash_store {
 public:
+    struct t_entry {
+        std::string key;
+        std::string folded;  // the key as field names are folded
+        std::string value;
+    };
+
     static hash_store& instance();
-    // `key` must already be folded to lower case.
-    [[nodiscard]] const std::string* find(std::string_view key) const;
+
+    // By exact key.
+    [[nodiscard]] const std::string* get(std::string_view key) const;
+    // By a field name already folded to lower case: the first key that
+    // folds to it.
+    [[nodiscard]] const std::string* find(std::string_view folded_name) const;
     void set(std::string_view key, std::string value);
     void erase(std::string_view key);
-    void clear() { map_.clear(); }
-    const std::map<std::string, std::string, std::less<>>& items() const { return map_; }
+    void clear() { entries_.clear(); }
+    [[nodiscard]] const std::vector<t_entry>& items() const { return entries_; }
 
 private:
-    std::map<std::string, std::string, std::less<>> map_;
+    std::vector<t_entry> entries_;
 };
 
 }  // namespace vesk

@@ -5,11 +5,13 @@
 #include <memory>
 
 #include "config/settings.h"
+#include "functions/playlist_lock.h"
 #include "host/gdiplus_session.h"
 #include "host/general_scripts.h"
 #include "host/host_services.h"
 #include "host/service_factory.h"
 #include "host/ui_state.h"
+#include "object/types/image_cache.h"
 #include "script/error_report.h"
 #include "script/stored_scripts.h"
 #include "script/timers.h"
@@ -60,10 +62,12 @@ void* vesk_ui_window::init(cor::ui_message_hook hook) {
     host::console_print(format_message("%s: Initialize UI", {component_name}));
     set_error_level(err_middle);
     tray_state() = {};
+    create_playlist_lock();
     make_general_script_identities();
     repair_window_lists();
     ensure_main_definition();
     gdiplus_session::start();
+    image_cache::instance().set_limit(image_cache::default_limit);
     (void)compile_stored_custom_scripts();
     prepare_all();
 
@@ -86,6 +90,8 @@ void vesk_ui_window::shutdown() {
         main.reset();
     }
     script_window::unregister_class();
+    // Decoded pictures must go while GDI+ still runs.
+    image_cache::instance().clear();
     gdiplus_session::stop();
     ui_state() = {};
 }

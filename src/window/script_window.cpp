@@ -11,6 +11,7 @@
 #include "host/general_scripts.h"
 #include "host/host_services.h"
 #include "host/identity.h"
+#include "host/player_events.h"
 #include "host/ui_state.h"
 #include "script/script_run.h"
 #include "script/stored_scripts.h"
@@ -314,6 +315,7 @@ LRESULT script_window::proc(UINT msg, WPARAM wp, LPARAM lp) {
         intptr_t hook_result = 0;
         if (hook_(wnd, msg, wp, lp, &hook_result)) return hook_result;
     }
+    if (is_main() && handle_player_event(msg, wp, lp)) return 0;
     switch (msg) {
         case WM_CREATE:
             on_create();
@@ -424,7 +426,10 @@ void script_window::on_create() {
     INITCOMMONCONTROLSEX icc{sizeof icc, 0xFF};
     InitCommonControlsEx(&icc);
     buffer_.ensure();
-    if (is_main()) ui_state().ui_active = true;
+    if (is_main()) {
+        ui_state().ui_active = true;
+        attach_player_events(wnd_);
+    }
     run_event(ev_load);
     redraw(true);
 }
@@ -561,6 +566,7 @@ void script_window::on_destroy() {
         open_windows().erase(open_windows().begin() + static_cast<std::ptrdiff_t>(info));
     object_routing::clear_window(id_);
     const bool main = is_main();
+    if (main) detach_player_events();
     wnd_ = nullptr;
     if (main) PostQuitMessage(0);
 }

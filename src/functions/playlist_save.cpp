@@ -1,0 +1,131 @@
+// $pl_save: one line per playlist item, formatted with a script text, into
+// a UTF-8 (with byte-order mark) or ANSI code-page text file.
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+#include "functions/code_page.h"
+#include "functions/playlist_access.h"
+#include "functions/script_path.h"
+#include "script/error_report.h"
+#include "script/function_table.h"
+#include "script/options.h"
+
+namespace vesk {
+namespace {
+
+class file_handle {
+public:
+    explicit file_handle(HANDLE h) : h_(h) {}
+    ~file_handle() {
+        if (valid()) CloseHandle(h_);
+    }
+    file_handle(const file_handle&) = delete;
+    file_handle& operator=(const file_handle&) = delete;
+    [[nodiscard]] bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    [[nodiscard]] HANDLE get() const { return h_; }
+
+private:
+    HANDLE h_;
+};
+
+bool write_all(HANDLE file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        DWORD written = 0;
+        const auto chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 30));
+        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+// The item's text as one line of the file: CR LF pairs in the text become
+// single line breaks, and every line break is stored as CR LF.
+std::string file_line(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 2);
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        if (text[i] == '\n') out += '\r';
+        out += text[i];
+    }
+    out += "\r\n";
+    return out;
+}
+
+void fn_pl_save(func_call& c) {
+    if (!c.require_at_least(2)) return;
+    cor::playlist_manager* pm = playlist_service();
+    if (!pm) return;
+    const size_t pl = resolve_playlist(c, *pm, 2, true);
+    if (pl == cor::no_index) return;
+    bool escape = false, ansi = false, append = false;
+    for (size_t i = 3; i < c.count(); ++i) {
+        const std::string_view p = c.param(i);
+        if (auto v = option_value(p, "escape")) {
+            escape = read_bool(*v);
+        } else if (auto cc = option_value(p, "charcode")) {
+            if (is_keyword(*cc, "sjis")) {
+                ansi = true;
+            } else if (is_keyword(*cc, "utf8")) {
+                ansi = false;
+            } else {
+                c.fail(err_low, "%s: unknown charcode '%s'", {*cc});
+                return;
+            }
+        } else if (auto m = option_value(p, "mode")) {
+            if (is_keyword(*m, "add")) {
+                append = true;
+            } else if (is_keyword(*m, "write")) {
+                append = false;
+            } else {
+                c.fail(err_low, "%s: unknown write mode '%s'", {*m});
+                return;
+            }
+        } else {
+            c.unknown_option(p);
+            return;
+        }
+    }
+    const std::string format = prepare_format(c.param(1), escape);
+
+    const std::wstring path = script_path(c.param(0));
+    file_handle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                 append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr));
+    if (!file.valid()) {
+        c.fail(err_low, "%s: file write error");
+        return;
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) ||
+        !SetFilePointerEx(file.get(), LARGE_INTEGER{}, nullptr, FILE_END)) {
+        c.fail(err_low, "%s: file write error");
+        return;
+    }
+    if (!ansi && size.QuadPart == 0 && !write_all(file.get(), "\xEF\xBB\xBF")) {
+        c.fail(err_low, "%s: file write error");
+        return;
+    }
+    const size_t count = pm->playlist_get_item_count(pl);
+    for (size_t i = 0; i < count; ++i) {
+        std::string line = file_line(format_item(c, *pm, pl, i, format));
+        if (ansi) line = utf8_to_code_page(line, ansi_code_page);
+        if (!write_all(file.get(), line)) {
+            c.fail(err_low, "%s: file write error");
+            return;
+        }
+    }
+    c.set_found(true);
+}
+
+constexpr t_function_entry entries[] = {
+    {"pl_save", fn_pl_save},
+};
+
+}  // namespace
+
+std::span<const t_function_entry> playlist_save_functions() { return entries; }
+
+}  // namespace vesk

@@ -1,0 +1,41 @@
+// $regexp and $regexpi: test or replace with the platform's regular
+// expressions, matching case or ignoring it.
+#include "functions/regexp_engine.h"
+#include "script/error_report.h"
+#include "script/function_table.h"
+
+namespace vesk {
+namespace {
+
+void run_regexp(func_call& c, bool ignore_case) {
+    if (c.count() < 2 || c.count() > 3) {
+        // Both names report as one function.
+        report(err_low, "%s: invalid syntax", {"$regexp(i)"});
+        return;
+    }
+    regexp_engine engine;
+    if (!engine.valid() || !engine.set_ignore_case(ignore_case) || !engine.set_pattern(c.param(1)))
+        return;
+    if (c.count() == 2) {
+        c.set_found(engine.test(c.param(0)).value_or(false));
+        return;
+    }
+    if (const auto replaced = engine.replace(c.param(0), c.param(2))) {
+        c.write(*replaced);
+        c.set_found(true);
+    }
+}
+
+void fn_regexp(func_call& c) { run_regexp(c, false); }
+void fn_regexpi(func_call& c) { run_regexp(c, true); }
+
+constexpr t_function_entry entries[] = {
+    {"regexp", fn_regexp},
+    {"regexpi", fn_regexpi},
+};
+
+}  // namespace
+
+std::span<const t_function_entry> regexp_functions() { return entries; }
+
+}  // namespace vesk

@@ -1,0 +1,79 @@
+// Shared set-up of the function suites: a Host with its real player and the
+// component in this process, scripts run as the test bench runs them, and
+// console lines taken per call.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "functions/hash_store.h"
+#include "script/error_report.h"
+#include "support/component_host.h"
+
+namespace function_test {
+
+using lines = std::vector<std::string>;
+
+struct text_sink final : cor::string_sink {
+    std::string text;
+    void write(const char* p, size_t n) override { text.append(p, n); }
+};
+
+class FunctionTest : public ::testing::Test {
+protected:
+    cor_test::component_host host;
+
+    void SetUp() override {
+        // The Host starts COM on its main thread; the suite stands in for it.
+        com_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+        vesk::set_error_level(vesk::err_low);
+    }
+    void TearDown() override {
+        host.stop_ui();
+        vesk::hash_store::instance().clear();
+        if (com_) CoUninitialize();
+    }
+
+    std::string run(const std::string& script) { return host.eval(script); }
+    // The script's output followed by the console lines it printed.
+    lines run_lines(const std::string& script) {
+        lines out{run(script)};
+        for (auto& l : host.take_lines()) out.push_back(std::move(l));
+        return out;
+    }
+
+    cor::track_ptr track(const std::string& path, const std::string& title, double seconds = 10,
+                         const std::vector<std::pair<std::string, std::string>>& meta = {}) {
+        cor::t_track_info info;
+        info.path = path;
+        info.add_meta("title", title);
+        for (const auto& [k, v] : meta) info.add_meta(k, v);
+        info.length_seconds = seconds;
+        return host.player().tracks().put(std::move(info));
+    }
+
+    // A playlist holding tracks titled by `titles`; returns its index.
+    size_t playlist(const std::string& name, const std::vector<std::string>& titles,
+                    const std::vector<double>& seconds = {}) {
+        auto& pm = host.player().playlists();
+        const size_t pl = pm.create_playlist(name.data(), name.size(), cor::no_index);
+        std::vector<cor::track_ptr> keep;
+        std::vector<cor::metadb_handle*> raw;
+        for (size_t i = 0; i < titles.size(); ++i) {
+            keep.push_back(track("C:\\music\\" + name + "\\" + titles[i] + ".wav", titles[i],
+                                 i < seconds.size() ? seconds[i] : 10));
+            raw.push_back(keep.back().get());
+        }
+        pm.playlist_insert_items(pl, cor::no_index, raw.data(), raw.size(), nullptr);
+        return pl;
+    }
+
+private:
+    bool com_ = false;
+};
+
+}  // namespace function_test

@@ -1,0 +1,218 @@
+// The playlist functions that name, count, create, select and lock, against
+// playlists the test sets up in the Host's player.
+#include "function_test_util.h"
+
+#include "functions/playlist_lock.h"
+
+using namespace function_test;
+
+namespace {
+
+class Playlists : public FunctionTest {
+protected:
+    cor::playlist_manager_impl& pm() { return host.player().playlists(); }
+
+    // Music (A, B, C, D; active, B focused), Other (empty), and a second
+    // playlist named Music holding one item.
+    void SetUp() override {
+        FunctionTest::SetUp();
+        music = playlist("Music", {"A", "B", "C", "D"}, {10, 20.5, 30, 0});
+        other = playlist("Other", {});
+        second_music = playlist("Music", {"Z"});
+        ASSERT_TRUE(pm().set_active_playlist(music));
+        ASSERT_TRUE(pm().playlist_set_focus_item(music, 1));
+    }
+
+    std::string names() {
+        std::string all;
+        for (size_t i = 0; i < pm().get_playlist_count(); ++i) {
+            all += run("$pl_getname(" + std::to_string(i) + ")") + ";";
+        }
+        return all;
+    }
+
+    std::string selection(size_t pl) {
+        std::string s;
+        for (size_t i = 0; i < pm().playlist_get_item_count(pl); ++i)
+            s += pm().playlist_is_item_selected(pl, i) ? '1' : '0';
+        return s;
+    }
+
+    size_t music = 0, other = 0, second_music = 0;
+};
+
+TEST_F(Playlists, NamesAndIndexes) {
+    EXPECT_EQ(names(), "Music;Other;Music;");
+    EXPECT_EQ(run("$if($pl_getname(1),y,n)"), "y");
+    // No playlist there: nothing, silently.
+    EXPECT_EQ(run_lines("$pl_getname(99)|$if($pl_getname(99),y,n)"), lines{"|n"});
+    EXPECT_EQ(run_lines("$pl_getname(1x)$pl_getname(-1)$pl_getname( 1)$pl_getname()"),
+              (lines{"", "$pl_getname: invalid index", "$pl_getname: invalid index",
+                     "$pl_getname: invalid index", "$pl_getname: invalid syntax"}));
+}
+
+TEST_F(Playlists, PlaylistsAreNamedExactlyAndTheFirstWins) {
+    EXPECT_EQ(run("$pl_itemcount(Music)|$pl_itemcount(Other)|$pl_itemcount()"), "4|0|4");
+    EXPECT_EQ(run_lines("$pl_itemcount(music)"), (lines{"", "$pl_itemcount: playlist not found"}));
+    EXPECT_EQ(run("$pl_isexists(Other)|$if($pl_isexists(Other),y,n)"), "1|y");
+    EXPECT_EQ(run_lines("$pl_isexists(other)|$if($pl_isexists(other),y,n)|$pl_isexists()"),
+              (lines{"0|n|", "$pl_isexists: invalid syntax"}));
+    vesk::set_error_level(vesk::err_off);
+    EXPECT_EQ(run_lines("$pl_itemcount(nope)"), lines{""});
+}
+
+TEST_F(Playlists, NoActivePlaylist) {
+    while (pm().get_playlist_count() > 0) ASSERT_TRUE(pm().remove_playlist(0));
+    EXPECT_EQ(run_lines("$pl_itemcount()$pl_duration()$pl_finditeminlib()"),
+              (lines{"", "$pl_itemcount: playlist not found", "$pl_duration: playlist not found",
+                     "$pl_finditeminlib: playlist not found"}));
+}
+
+TEST_F(Playlists, CreateRenameActivate) {
+    run("$pl_create(Last)");
+    run("$pl_create(First,0)");
+    run("$pl_create(Third,2)");
+    EXPECT_EQ(names(), "First;Music;Third;Other;Music;Last;");
+    EXPECT_EQ(run_lines("$pl_create(,1)$pl_create(X,1a)$pl_create(X,)$pl_create(a,1,2)"),
+              (lines{"", "$pl_create: invalid syntax", "$pl_create: invalid index '1a'",
+                     "$pl_create: invalid index ''", "$pl_create: invalid syntax"}));
+    EXPECT_EQ(pm().get_playlist_count(), 6u);
+
+    EXPECT_EQ(run("$if($pl_rename(Other,Renamed),y,n)"), "y");
+    EXPECT_EQ(run("$pl_getname(3)"), "Renamed");
+    EXPECT_EQ(run_lines("$pl_rename(Renamed,)$pl_rename(Nope,x)$pl_rename(x)"),
+              (lines{"", "$pl_rename: invalid syntax", "$pl_rename: playlist not found",
+                     "$pl_rename: invalid syntax"}));
+
+    EXPECT_EQ(run("$pl_active(Renamed)%pl_activename%|%pl_activeindex%"), "Renamed|3");
+    EXPECT_EQ(run_lines("$pl_active(Gone)%pl_activename%"),
+              (lines{"Renamed", "$pl_active: playlist not found"}));
+}
+
+TEST_F(Playlists, DurationAddsKnownLengths) {
+    EXPECT_EQ(run("$pl_duration()|$pl_duration(Other)|$pl_duration(,selected)"),
+              "60.5000000|0.0000000|0.0000000");
+    ASSERT_TRUE(pm().playlist_set_selection_single(music, 1, true));
+    ASSERT_TRUE(pm().playlist_set_selection_single(music, 3, true));
+    EXPECT_EQ(run("$pl_duration(Music,SELECTED)|$pl_duration(Music,All)"), "20.5000000|60.5000000");
+    EXPECT_EQ(run_lines("$pl_duration(,some)$pl_duration(a,b,c)"),
+              (lines{"", "$pl_duration: unknown mask 'some'", "$pl_duration: invalid syntax"}));
+}
+
+TEST_F(Playlists, FindItemInLibrary) {
+    auto& lib = host.player().library();
+    lib.set_enabled(true);
+    ASSERT_TRUE(lib.add(pm().item_track(music, 1)));
+    // Without an index: the focused item of the active playlist (B).
+    EXPECT_EQ(run("$pl_finditeminlib()|$if($pl_finditeminlib(),y,n)"), "1|y");
+    EXPECT_EQ(run("$pl_finditeminlib(,0)|$if($pl_finditeminlib(,0),y,n)"), "0|n");
+    EXPECT_EQ(run("$pl_finditeminlib(Music,1)|$pl_finditeminlib(Music,77)"), "1|0");
+    // The focus index is taken even for another playlist.
+    EXPECT_EQ(run("$pl_finditeminlib(Other)"), "0");
+    EXPECT_EQ(run_lines("$pl_finditeminlib(,x)"), (lines{"", "$pl_finditeminlib: invalid index"}));
+    lib.set_enabled(false);
+    EXPECT_EQ(run("$pl_finditeminlib()"), "0");
+}
+
+TEST_F(Playlists, AddSelectedItemsOfTheActivePlaylist) {
+    ASSERT_TRUE(pm().playlist_set_selection_single(music, 0, true));
+    ASSERT_TRUE(pm().playlist_set_selection_single(music, 2, true));
+    EXPECT_EQ(run("$if($pl_addselecteditems(Other),y,n)"), "y");
+    EXPECT_EQ(run("$pl_itemcount(Other)"), "2");
+    EXPECT_EQ(pm().item_track(other, 0).get(), pm().item_track(music, 0).get());
+    EXPECT_EQ(pm().item_track(other, 1).get(), pm().item_track(music, 2).get());
+    EXPECT_EQ(selection(other), "11");
+    // Items already there are dropped when asked.
+    run("$pl_addselecteditems(Other,checkduplicate:true)");
+    EXPECT_EQ(run("$pl_itemcount(Other)"), "2");
+    run("$pl_addselecteditems(Other,CHECKDUPLICATE:0)");
+    EXPECT_EQ(run("$pl_itemcount(Other)"), "4");
+    // Into the active playlist itself: appended again, unless duplicates are checked.
+    run("$pl_addselecteditems(Music,checkduplicate:on)");
+    EXPECT_EQ(run("$pl_itemcount(Music)"), "4");
+    run("$pl_addselecteditems(Music)");
+    EXPECT_EQ(run("$pl_itemcount(Music)"), "6");
+    EXPECT_EQ(run_lines("$pl_addselecteditems(Other,dup:1)$pl_addselecteditems(x)"),
+              (lines{"", "$pl_addselecteditems: unknown option 'dup:1'",
+                     "$pl_addselecteditems: playlist not found"}));
+}
+
+TEST_F(Playlists, SelectAndFocusOneItem) {
+    ASSERT_TRUE(pm().playlist_set_selection_single(music, 0, true));
+    run("$pi_select(Music,2)");
+    EXPECT_EQ(selection(music), "0010");
+    EXPECT_EQ(pm().playlist_get_focus_item(music), 2u);
+
+    // xor without clearing or focusing: only that item changes.
+    run("$pi_select(Music,3,select:xor,clear:false,focus:false)");
+    EXPECT_EQ(selection(music), "0011");
+    EXPECT_EQ(pm().playlist_get_focus_item(music), 2u);
+    run("$pi_select(Music,3,select:XOR,clear:off,focus:off)");
+    EXPECT_EQ(selection(music), "0010");
+
+    run("$pi_select(Music,2,select:unselect,clear:0)");
+    EXPECT_EQ(selection(music), "0000");
+    run("$pi_select(Music,1,select:true,clear:0)$pi_select(Music,0,select:select,clear:0)");
+    EXPECT_EQ(selection(music), "1100");
+    run("$pi_select(Music,0,select:false,clear:0,focus:1)");
+    EXPECT_EQ(selection(music), "0100");
+    EXPECT_EQ(pm().playlist_get_focus_item(music), 0u);
+
+    EXPECT_EQ(run_lines("$pi_select(Music,1,select:maybe)$pi_select(Music,1,bogus)"
+                        "$pi_select(Music,x)$pi_select(music,1)$pi_select(Music)"),
+              (lines{"", "$pi_select: unknown option 'select:maybe'",
+                     "$pi_select: unknown option 'bogus'", "$pi_select: invalid index",
+                     "$pi_select: playlist not found", "$pi_select: invalid syntax"}));
+    EXPECT_EQ(selection(music), "0100");
+}
+
+TEST_F(Playlists, LockRefusesEditsUntilUnlocked) {
+    EXPECT_EQ(run("$if($pl_lock(Other),y,n)"), "y");
+    ASSERT_TRUE(pm().playlist_lock_is_present(other));
+    text_sink name;
+    ASSERT_TRUE(pm().playlist_lock_query_name(other, name));
+    EXPECT_EQ(name.text, "Vesk UI Playlist Lock");
+    EXPECT_EQ(pm().playlist_lock_get_filter_mask(other), 0x3Fu);
+
+    // Adding, renaming and removing are refused, by scripts and by the Host.
+    ASSERT_TRUE(pm().playlist_set_selection_single(music, 0, true));
+    run("$pl_addselecteditems(Other)$pl_rename(Other,Changed)");
+    EXPECT_EQ(run("$pl_itemcount(Other)|$pl_getname(1)"), "0|Other");
+    cor::metadb_handle* item = pm().item_track(music, 0).get();
+    EXPECT_EQ(pm().playlist_insert_items(other, 0, &item, 1, nullptr), cor::no_index);
+    EXPECT_FALSE(pm().remove_playlist(other));
+
+    // A second lock is refused by the Host: reported from the middle level on.
+    vesk::set_error_level(vesk::err_low);
+    EXPECT_EQ(run_lines("$if($pl_lock(Other),y,n)"), lines{"n"});
+    vesk::set_error_level(vesk::err_middle);
+    EXPECT_EQ(run_lines("$pl_lock(Other)"), (lines{"", "$pl_lock: playlist lock error"}));
+
+    EXPECT_EQ(run("$if($pl_unlock(Other),y,n)"), "y");
+    EXPECT_FALSE(pm().playlist_lock_is_present(other));
+    run("$pl_addselecteditems(Other)");
+    EXPECT_EQ(run("$pl_itemcount(Other)"), "1");
+    // Unlocking an unlocked playlist is silent.
+    EXPECT_EQ(run_lines("$pl_unlock(Other)"), lines{""});
+    EXPECT_EQ(run_lines("$pl_lock(Gone)$pl_unlock(Gone)$pl_lock()"),
+              (lines{"", "$pl_lock: playlist not found", "$pl_unlock: playlist not found",
+                     "$pl_lock: invalid syntax"}));
+}
+
+TEST_F(Playlists, OneLockObjectForEveryPlaylistAndStartUp) {
+    run("$pl_lock(Music)$pl_lock(Other)");
+    text_sink a, b;
+    ASSERT_TRUE(pm().playlist_lock_query_name(music, a));
+    ASSERT_TRUE(pm().playlist_lock_query_name(other, b));
+    EXPECT_EQ(a.text, b.text);
+    // The item's default action (playing it) is not filtered.
+    EXPECT_TRUE(pm().playlist_execute_default_action(music, 0));
+    EXPECT_EQ(run("%playback_state%"), "play");
+    run("$pl_unlock(Music)$pl_unlock(Other)");
+    ASSERT_NE(host.start_ui(), nullptr);
+    run("$pl_lock(Other)");
+    EXPECT_TRUE(pm().playlist_lock_is_present(other));
+    EXPECT_EQ(vesk::playlist_lock_object()->get_filter_mask(), 0x3Fu);
+}
+
+}  // namespace
