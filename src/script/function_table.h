@@ -27,5 +27,14 @@ std::span<const t_function_entry> object_functions();
 std::span<const t_function_entry> timer_functions();
 std::span<const t_function_entry> loop_functions();
 std::span<const t_function_entry> window_functions();
+std::span<const t_function_entry> map_functions();
+std::span<const t_function_entry> playback_functions();
+std::span<const t_function_entry> playlist_functions();
+std::span<const t_function_entry> playlist_format_functions();
+std::span<const t_function_entry> playlist_save_functions();
+std::span<const t_function_entry> string_functions();
+std::span<const t_function_entry> regexp_functions();
+std::span<const t_function_entry> split_functions();
+std::span<const t_function_entry> drawing_functions();
 
 }  // namespace vesk

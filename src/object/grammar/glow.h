@@ -1,0 +1,37 @@
+// The pixel arithmetic of the glow: the key colour that no painted colour
+// uses, the 11 by 11 box blur and the composition of glow and background.
+// Pure: pixels are 32-bit values 0x00RRGGBB (the byte order of a 32-bit
+// top-down DIB), rows packed without padding; the fourth byte is ignored.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "object/grammar/values.h"
+
+namespace vesk::grammar {
+
+// A COLORREF (0x00BBGGRR) differing per channel from every given colour:
+// the midpoint of the widest gap between the sorted channel values.
+[[nodiscard]] uint32_t key_colour(std::span<const uint32_t> gdi_colours);
+
+// COLORREF <-> pixel.
+[[nodiscard]] inline uint32_t pixel_of(uint32_t gdi) {
+    return (gdi & 0xFF) << 16 | (gdi & 0xFF00) | (gdi >> 16 & 0xFF);
+}
+[[nodiscard]] inline uint32_t rgb_of(uint32_t pixel) { return pixel & 0xFFFFFF; }
+
+// Every pixel at least 5 away from each edge becomes the integer mean of
+// its 11 by 11 neighbourhood per channel; the border keeps its values.
+// Running sums: the cost does not depend on the 121 taps.
+void box_blur_11(const uint32_t* in, uint32_t* out, int w, int h);
+
+// Steps of the glow after the object was painted alone on the key colour:
+// `object` holds that painting over the rectangle (w by h), `canvas` what
+// the rectangle held before. Writes the glowing background to `result`;
+// the caller paints the crisp object on top afterwards.
+void glow_compose(const uint32_t* object, const uint32_t* canvas, int w, int h, const glow& g,
+                  uint32_t key_gdi, uint32_t* result);
+
+}  // namespace vesk::grammar

@@ -1,0 +1,212 @@
+#include "object/types/image_cache.h"
+
+#include <algorithm>
+
+#include "functions/script_path.h"
+#include "object/types/paint_support.h"
+#include "utf8.h"
+
+namespace vesk {
+
+namespace {
+
+album_art_reader g_album_art = nullptr;
+
+// The whole file in a movable, zero-initialised block; null on failure.
+HGLOBAL read_file(const std::wstring& path) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    HGLOBAL block = nullptr;
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < 0x7FFFFFFF) {
+        const auto bytes = static_cast<DWORD>(size.QuadPart);
+        block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+        if (block) {
+            DWORD read = 0;
+            void* p = GlobalLock(block);
+            const bool ok = p && ReadFile(file, p, bytes, &read, nullptr) && read == bytes;
+            GlobalUnlock(block);
+            if (!ok) block = GlobalFree(block);
+        }
+    }
+    CloseHandle(file);
+    return block;
+}
+
+HGLOBAL copy_to_block(const std::vector<uint8_t>& bytes) {
+    if (bytes.empty()) return nullptr;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes.size());
+    if (!block) return nullptr;
+    if (void* p = GlobalLock(block)) {
+        std::copy(bytes.begin(), bytes.end(), static_cast<uint8_t*>(p));
+        GlobalUnlock(block);
+        return block;
+    }
+    return GlobalFree(block);
+}
+
+HGLOBAL read_picture(std::string_view name) {
+    std::string_view path, kind;
+    if (parse_album_art_reference(name, path, kind)) {
+        std::vector<uint8_t> bytes;
+        if (!g_album_art || !g_album_art(path, kind, bytes)) return nullptr;
+        return copy_to_block(bytes);
+    }
+    return read_file(script_path(name));
+}
+
+}  // namespace
+
+void set_album_art_reader(album_art_reader reader) { g_album_art = reader; }
+
+bool parse_album_art_reference(std::string_view name, std::string_view& path,
+                               std::string_view& kind) {
+    if (name.size() < 3 || name.front() != '\x05' || name.back() != '\x05') return false;
+    const std::string_view inner = name.substr(1, name.size() - 2);
+    const size_t tab = inner.rfind('\t');
+    if (tab == std::string_view::npos) return false;
+    kind = inner.substr(tab + 1);
+    path = inner.substr(0, tab);
+    for (const char* k : {"cover_front", "cover_back", "disc", "icon"})
+        if (kind == k) return true;
+    return false;
+}
+
+gp_image_cache_item::gp_image_cache_item(std::string file_name) : file(std::move(file_name)) {}
+
+gp_image_cache_item::~gp_image_cache_item() {
+    hbitmap_.reset();
+    bitmap_.reset();
+    image_.reset();
+    if (stream_) stream_->Release();
+    if (memory_) GlobalFree(memory_);
+}
+
+void gp_image_cache_item::load() {
+    memory_ = read_picture(file);
+    if (!memory_) return;
+    // The stream leaves the block to us: GDI+ reads it lazily for as long
+    // as the image lives.
+    if (FAILED(CreateStreamOnHGlobal(memory_, FALSE, &stream_))) {
+        stream_ = nullptr;
+        memory_ = GlobalFree(memory_);
+        return;
+    }
+    auto image = std::make_unique<Gdiplus::Image>(stream_, FALSE);
+    if (image->GetLastStatus() != Gdiplus::Ok || image->GetWidth() == 0) {
+        image.reset();
+        stream_->Release();
+        stream_ = nullptr;
+        memory_ = GlobalFree(memory_);
+        return;
+    }
+    image_ = std::move(image);
+}
+
+HBITMAP gp_image_cache_item::gdi_bitmap() {
+    if (!image_) return nullptr;
+    if (!hbitmap_) {
+        const auto w = static_cast<INT>(image_->GetWidth());
+        const auto h = static_cast<INT>(image_->GetHeight());
+        bitmap_ = std::make_unique<Gdiplus::Bitmap>(w, h, PixelFormat32bppARGB);
+        {
+            Gdiplus::Graphics g(bitmap_.get());
+            g.DrawImage(image_.get(), 0, 0, w, h);
+        }
+        HBITMAP made = nullptr;
+        if (bitmap_->GetHBITMAP(Gdiplus::Color(0, 0, 0, 0), &made) == Gdiplus::Ok)
+            hbitmap_.reset(made);
+    }
+    return hbitmap_.get();
+}
+
+image_cache& image_cache::instance() {
+    // Never destroyed: its pictures must go while GDI+ still runs, which
+    // the user interface's shutdown sees to with clear().
+    static image_cache* cache = new image_cache;
+    return *cache;
+}
+
+std::shared_ptr<gp_image_cache_item> image_cache::find_or_load(std::string_view file) {
+    object::busy_scope busy(busy_);
+    if (!busy.ok()) return nullptr;
+    for (const auto& item : items_)
+        if (cor::iequals_utf8(item->file, file)) return item;
+    auto item = std::make_shared<gp_image_cache_item>(std::string(file));
+    item->load();
+    ++loads_;
+    items_.push_back(item);
+    while (items_.size() > limit_ && items_.size() > 1) items_.erase(items_.begin());
+    return item;
+}
+
+void image_cache::drop(std::string_view file) {
+    object::busy_scope busy(busy_);
+    if (!busy.ok()) return;
+    const auto it = std::find_if(items_.begin(), items_.end(), [&](const auto& item) {
+        return cor::iequals_utf8(item->file, file);
+    });
+    if (it != items_.end()) items_.erase(it);
+}
+
+void image_cache::clear() {
+    object::busy_scope busy(busy_);
+    if (busy.ok()) items_.clear();
+}
+
+bool image_cache::contains(std::string_view file) const {
+    return std::any_of(items_.begin(), items_.end(),
+                       [&](const auto& item) { return cor::iequals_utf8(item->file, file); });
+}
+
+bool image_exists(std::string_view file) {
+    std::string_view path, kind;
+    if (parse_album_art_reference(file, path, kind)) {
+        std::vector<uint8_t> bytes;
+        return g_album_art && g_album_art(path, kind, bytes) && !bytes.empty();
+    }
+    WIN32_FIND_DATAW found{};
+    const HANDLE h = FindFirstFileW(script_path(file).c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    FindClose(h);
+    return true;
+}
+
+grammar::image_placement place_cache_item(gp_image_cache_item& item, grammar::box dest,
+                                          const std::optional<grammar::box>& clip,
+                                          std::optional<int> rotate_flip, bool keepaspect) {
+    Gdiplus::Image* image = item.image();
+    if (rotate_flip && !item.rotated) {
+        image->RotateFlip(static_cast<Gdiplus::RotateFlipType>(*rotate_flip));
+        item.rotated = true;
+    }
+    return grammar::place_image(image->GetWidth(), image->GetHeight(), dest, clip, keepaspect);
+}
+
+void draw_cache_item(Gdiplus::Graphics& g, gp_image_cache_item& item, grammar::box dest,
+                     const std::optional<grammar::box>& clip, int32_t alpha,
+                     std::optional<int> rotate_flip, bool keepaspect, RECT* out) {
+    Gdiplus::Image* image = item.image();
+    if (!image) return;
+    std::optional<Gdiplus::ImageAttributes> attributes;
+    if (alpha != 255) {
+        Gdiplus::ColorMatrix m = {{{1, 0, 0, 0, 0},
+                                   {0, 1, 0, 0, 0},
+                                   {0, 0, 1, 0, 0},
+                                   {0, 0, 0, static_cast<Gdiplus::REAL>(alpha) / 255.0f, 0},
+                                   {0, 0, 0, 0, 1}}};
+        attributes.emplace();
+        attributes->SetColorMatrix(&m, Gdiplus::ColorMatrixFlagsDefault,
+                                   Gdiplus::ColorAdjustTypeBitmap);
+    }
+    const auto p = place_cache_item(item, dest, clip, rotate_flip, keepaspect);
+    g.DrawImage(image, Gdiplus::Rect(p.dest.x, p.dest.y, p.dest.w, p.dest.h), p.source.x,
+                p.source.y, p.source.w, p.source.h, Gdiplus::UnitPixel,
+                attributes ? &*attributes : nullptr);
+    if (out)
+        *out = {p.dest.x, p.dest.y, paint::saturate(int64_t(p.dest.x) + 1 + p.dest.w),
+                paint::saturate(int64_t(p.dest.y) + 1 + p.dest.h)};
+}
+
+}  // namespace vesk

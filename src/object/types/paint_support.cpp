@@ -1,0 +1,224 @@
+#include "object/types/paint_support.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "object/grammar/glow.h"
+#include "utf8.h"
+
+namespace vesk::paint {
+namespace {
+
+Gdiplus::Color gp_colour(const grammar::argb& c, double percent) {
+    return Gdiplus::Color(static_cast<Gdiplus::ARGB>(grammar::argb_value(c, percent)));
+}
+
+// A 32-bit top-down DIB selected into a memory context of its own.
+class dib_surface {
+public:
+    dib_surface(HDC like, int w, int h) : w_(w), h_(h) {
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+        bi.bmiHeader.biWidth = w;
+        bi.bmiHeader.biHeight = -h;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        bi.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        bitmap_.reset(CreateDIBSection(like, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+        dc_.reset(CreateCompatibleDC(like));
+        if (bitmap_ && dc_ && bits) {
+            select_.emplace(dc_.get(), bitmap_.get());
+            bits_ = static_cast<uint32_t*>(bits);
+        }
+    }
+    ~dib_surface() { select_.reset(); }
+    dib_surface(const dib_surface&) = delete;
+    dib_surface& operator=(const dib_surface&) = delete;
+
+    [[nodiscard]] bool ok() const { return bits_ != nullptr; }
+    [[nodiscard]] HDC dc() const { return dc_.get(); }
+    [[nodiscard]] uint32_t* row(int y) const { return bits_ + size_t(y) * size_t(w_); }
+    [[nodiscard]] int width() const { return w_; }
+
+private:
+    int w_, h_;
+    // The bitmap outlives the context it is selected into.
+    unique_hbitmap bitmap_;
+    unique_hdc dc_;
+    std::optional<select_guard> select_;
+    uint32_t* bits_ = nullptr;
+};
+
+SIZE canvas_size(HDC dc) {
+    BITMAP bm{};
+    const auto bitmap = static_cast<HBITMAP>(GetCurrentObject(dc, OBJ_BITMAP));
+    if (!bitmap || !GetObjectW(bitmap, sizeof bm, &bm)) return {0, 0};
+    return {bm.bmWidth, bm.bmHeight};
+}
+
+}  // namespace
+
+const std::string& default_gui_face() {
+    static const std::string face = [] {
+        LOGFONTW lf{};
+        if (!GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf)) return std::string();
+        return cor::to_utf8(lf.lfFaceName);
+    }();
+    return face;
+}
+
+grammar::font default_font() {
+    grammar::font f;
+    f.face = default_gui_face();
+    return f;
+}
+
+gdi_font_scope::gdi_font_scope(HDC dc, const grammar::font& f) : dc_(dc) {
+    const uint32_t style = grammar::font_style(f.style);
+    std::wstring face = cor::to_wide(f.face);
+    if (face.size() >= LF_FACESIZE) face.resize(LF_FACESIZE - 1);
+    font_.reset(
+        CreateFontW(-MulDiv(f.size, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0,
+                    (style & grammar::style_bold) ? FW_BOLD : FW_DONTCARE,
+                    (style & grammar::style_italic) != 0, (style & grammar::style_underline) != 0,
+                    (style & grammar::style_strikeout) != 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face.c_str()));
+    if (font_) SelectObject(dc_, font_.get());
+}
+
+gdi_font_scope::~gdi_font_scope() {
+    // Deselected before the member deletes it.
+    if (font_) SelectObject(dc_, GetStockObject(SYSTEM_FONT));
+}
+
+Gdiplus::Pen* gp_style::pen_at(double percent) {
+    if (!pen_cache_) {
+        pen_cache_ = std::make_unique<Gdiplus::Pen>(gp_colour(pen.colour, percent),
+                                                    static_cast<Gdiplus::REAL>(pen.width));
+        pen_cache_->SetDashStyle(static_cast<Gdiplus::DashStyle>(pen.dash));
+    }
+    return pen_cache_.get();
+}
+
+Gdiplus::Brush* gp_style::brush_at(double percent) {
+    if (!brush_cache_)
+        brush_cache_ = std::make_unique<Gdiplus::SolidBrush>(gp_colour(brush.colour, percent));
+    return brush_cache_.get();
+}
+
+Gdiplus::Brush* gp_style::gradient_at(const grammar::layer& l) {
+    if (!gradient_cache_) {
+        auto b = std::make_unique<Gdiplus::LinearGradientBrush>(
+            Gdiplus::Point(grad.x1 + l.dx, grad.y1 + l.dy),
+            Gdiplus::Point(grad.x2 + l.dx, grad.y2 + l.dy), gp_colour(grad.first, l.percent),
+            gp_colour(grad.second, l.percent));
+        b->SetWrapMode(Gdiplus::WrapModeTile);
+        gradient_cache_ = std::move(b);
+    }
+    return gradient_cache_.get();
+}
+
+void gp_style::drop() {
+    pen_cache_.reset();
+    brush_cache_.reset();
+    gradient_cache_.reset();
+}
+
+void gp_style::paint_path(Gdiplus::Graphics& g, const Gdiplus::GraphicsPath& path,
+                          const grammar::layer& l) {
+    bool filled = false;
+    if (grad.valid) {
+        g.FillPath(gradient_at(l), &path);
+        filled = true;
+    } else if (brush.valid) {
+        g.FillPath(brush_at(l.percent), &path);
+        filled = true;
+    }
+    if (pen.valid || !filled) g.DrawPath(pen_at(l.percent), &path);
+    drop();
+}
+
+void gp_style::paint_line(Gdiplus::Graphics& g, const Gdiplus::GraphicsPath& path,
+                          const grammar::layer& l) {
+    if (grad.valid) {
+        Gdiplus::Pen p(gradient_at(l), static_cast<Gdiplus::REAL>(pen.width));
+        g.DrawPath(&p, &path);
+    } else {
+        g.DrawPath(pen_at(l.percent), &path);
+    }
+    drop();
+}
+
+void gp_style::key_colours(std::vector<uint32_t>& out, bool line) const {
+    if (grad.valid) {
+        out.push_back(grammar::argb_gdi(grad.first));
+        out.push_back(grammar::argb_gdi(grad.second));
+        if (line) return;
+    } else if (brush.valid && !line) {
+        out.push_back(grammar::argb_gdi(brush.colour));
+    }
+    if (line || pen.valid || !fills()) out.push_back(grammar::argb_gdi(pen.colour));
+}
+
+graphics_for::graphics_for(HDC dc, Gdiplus::Graphics* given) : g_(given) {
+    if (!g_) {
+        own_ = std::make_unique<Gdiplus::Graphics>(dc);
+        g_ = own_.get();
+    }
+}
+
+void paint_glowing(HDC dc, Gdiplus::Graphics* graphics, RECT area, const grammar::glow& glow,
+                   std::span<const uint32_t> key_sources, const body_painter& body) {
+    // What GDI+ has queued must be in the canvas before it is read.
+    if (graphics) graphics->Flush(Gdiplus::FlushIntentionSync);
+    area.left = std::max<LONG>(area.left, 0);
+    area.top = std::max<LONG>(area.top, 0);
+    const SIZE canvas = canvas_size(dc);
+    if (canvas.cx > 0) area.right = std::min<LONG>(area.right, canvas.cx);
+    if (canvas.cy > 0) area.bottom = std::min<LONG>(area.bottom, canvas.cy);
+    const int w = area.right - area.left;
+    const int h = area.bottom - area.top;
+    if (w <= 0 || h <= 0) {
+        body(dc, graphics);
+        return;
+    }
+    const uint32_t key = grammar::key_colour(key_sources);
+
+    // The background under the rectangle.
+    dib_surface work(dc, w, h);
+    // The object alone on the key colour, painted at its own position; only
+    // the rectangle is read, so the surface need not reach past it.
+    dib_surface alone(dc, area.right, area.bottom);
+    if (!work.ok() || !alone.ok()) {
+        body(dc, graphics);
+        return;
+    }
+    BitBlt(work.dc(), 0, 0, w, h, dc, area.left, area.top, SRCCOPY);
+    {
+        unique_hbrush key_brush(CreateSolidBrush(key));
+        FillRect(alone.dc(), &area, key_brush.get());
+        // Bodies that paint with GDI+ make their own surface on the context.
+        body(alone.dc(), nullptr);
+    }
+    GdiFlush();
+
+    // Kept between paints: fresh large blocks cost a page fault per page.
+    thread_local std::vector<uint32_t> object, background, result;
+    const size_t n = size_t(w) * size_t(h);
+    for (auto* plane : {&object, &background, &result}) plane->resize(n);
+    for (int y = 0; y < h; ++y) {
+        std::memcpy(&object[size_t(y) * size_t(w)], alone.row(area.top + y) + area.left,
+                    size_t(w) * sizeof(uint32_t));
+        std::memcpy(&background[size_t(y) * size_t(w)], work.row(y), size_t(w) * sizeof(uint32_t));
+    }
+    grammar::glow_compose(object.data(), background.data(), w, h, glow, key, result.data());
+    for (int y = 0; y < h; ++y)
+        std::memcpy(work.row(y), &result[size_t(y) * size_t(w)], size_t(w) * sizeof(uint32_t));
+    BitBlt(dc, area.left, area.top, w, h, work.dc(), 0, 0, SRCCOPY);
+
+    body(dc, graphics);
+}
+
+}  // namespace vesk::paint

@@ -1,0 +1,100 @@
+// What the drawn object types share on the platform side: GDI fonts made
+// for one drawing, GDI+ pens and brushes made from the value records for
+// one layer, the fill-and-outline rule of paths, and the glow pipeline.
+//
+// Contract: GDI fonts live for one drawing or measurement and leave the
+// system font selected; GDI+ pens and brushes are created on first use
+// within a layer and dropped when the layer ends; the glow pipeline paints
+// the glow into the canvas and then the crisp object over it.
+#pragma once
+
+#include <windows.h>
+
+#include <gdiplus.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "host/gdi_handles.h"
+#include "object/grammar/values.h"
+
+namespace vesk::paint {
+
+// Sums of script numbers may leave 32 bits: rectangles saturate.
+[[nodiscard]] inline LONG saturate(int64_t v) {
+    return static_cast<LONG>(v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : v);
+}
+
+// The face of the system's default GUI font.
+[[nodiscard]] const std::string& default_gui_face();
+// A font record as the object types start it: that face, 11 points.
+[[nodiscard]] grammar::font default_font();
+
+// The record's GDI font, selected into `dc` for the life of the scope;
+// the system font is selected back at its end.
+class gdi_font_scope {
+public:
+    gdi_font_scope(HDC dc, const grammar::font& f);
+    ~gdi_font_scope();
+    gdi_font_scope(const gdi_font_scope&) = delete;
+    gdi_font_scope& operator=(const gdi_font_scope&) = delete;
+
+private:
+    HDC dc_;
+    unique_hfont font_;
+};
+
+// Pen, brush and gradient of a shape, with the GDI+ objects made from them
+// for the layer being painted.
+class gp_style {
+public:
+    grammar::pen pen;
+    grammar::brush brush;
+    grammar::gradient grad;
+
+    // Fills (gradient, else brush) and outlines (when the pen is valid or
+    // nothing filled) the path at the layer's offset and percentage.
+    void paint_path(Gdiplus::Graphics& g, const Gdiplus::GraphicsPath& path,
+                    const grammar::layer& l);
+    // Lines are never filled: drawn with a pen of the gradient when it is
+    // valid, else with the pen.
+    void paint_line(Gdiplus::Graphics& g, const Gdiplus::GraphicsPath& path,
+                    const grammar::layer& l);
+    // The colours the style paints, for the glow's key colour.
+    void key_colours(std::vector<uint32_t>& out, bool line) const;
+    [[nodiscard]] bool fills() const { return grad.valid || brush.valid; }
+
+private:
+    Gdiplus::Pen* pen_at(double percent);
+    Gdiplus::Brush* brush_at(double percent);
+    Gdiplus::Brush* gradient_at(const grammar::layer& l);
+    void drop();
+
+    std::unique_ptr<Gdiplus::Pen> pen_cache_;
+    std::unique_ptr<Gdiplus::Brush> brush_cache_;
+    std::unique_ptr<Gdiplus::Brush> gradient_cache_;
+};
+
+// A GDI+ surface for `dc`: the one given, or one made for the call.
+class graphics_for {
+public:
+    graphics_for(HDC dc, Gdiplus::Graphics* given);
+    Gdiplus::Graphics* get() { return g_; }
+
+private:
+    std::unique_ptr<Gdiplus::Graphics> own_;
+    Gdiplus::Graphics* g_;
+};
+
+using body_painter = std::function<void(HDC, Gdiplus::Graphics*)>;
+
+// The glow around `body` over `area` (exclusive right and bottom) of the
+// bitmap selected into `dc`, then `body` itself on top. `key_sources` are
+// the colours the object paints and the glow colour.
+void paint_glowing(HDC dc, Gdiplus::Graphics* graphics, RECT area, const grammar::glow& glow,
+                   std::span<const uint32_t> key_sources, const body_painter& body);
+
+}  // namespace vesk::paint

@@ -1,0 +1,284 @@
+// $gp_image and $gp_cache with pictures written by the test through the
+// platform's encoders: natural and given sizes, opacity, proportions,
+// rotation and flips that stick to the cached picture, clips, the
+// pre-rendered copy, the cache limit and rereading from disk.
+#include <windows.h>
+
+#include <gdiplus.h>
+
+#include <functional>
+#include <string>
+
+#include "drawing/drawing_fixture.h"
+#include "object/types/image_cache.h"
+#include "script/error_report.h"
+#include "utf8.h"
+
+namespace drawing_test {
+namespace {
+
+using lines_t = std::vector<std::string>;
+
+CLSID encoder_for(const wchar_t* mime) {
+    UINT count = 0, bytes = 0;
+    Gdiplus::GetImageEncodersSize(&count, &bytes);
+    std::vector<uint8_t> buffer(bytes);
+    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    Gdiplus::GetImageEncoders(count, bytes, codecs);
+    for (UINT i = 0; i < count; ++i)
+        if (std::wstring(codecs[i].MimeType) == mime) return codecs[i].Clsid;
+    ADD_FAILURE() << "no encoder";
+    return CLSID{};
+}
+
+class Images : public Drawing {
+protected:
+    std::string folder;
+
+    void SetUp() override {
+        Drawing::SetUp();
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        folder = cor::to_utf8(temp) + "vesk_drawing_" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryW(cor::to_wide(folder).c_str(), nullptr);
+        write("split.png", 20, 10, L"image/png",
+              [](int x, int) { return x < 10 ? Gdiplus::Color::Red : Gdiplus::Color::Blue; });
+    }
+    void TearDown() override {
+        Drawing::TearDown();
+        for (const auto& f : written_) DeleteFileW(cor::to_wide(f).c_str());
+        RemoveDirectoryW(cor::to_wide(folder).c_str());
+    }
+
+    // Writes a picture whose pixel (x, y) is colour(x, y); returns its path.
+    std::string write(const std::string& name, int w, int h, const wchar_t* mime,
+                      const std::function<Gdiplus::ARGB(int, int)>& colour) {
+        const std::string path = folder + "\\" + name;
+        {
+            Gdiplus::Bitmap bitmap(w, h, PixelFormat32bppARGB);
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) bitmap.SetPixel(x, y, Gdiplus::Color(colour(x, y)));
+            const CLSID clsid = encoder_for(mime);
+            EXPECT_EQ(bitmap.Save(cor::to_wide(path).c_str(), &clsid, nullptr), Gdiplus::Ok);
+        }
+        written_.push_back(path);
+        return path;
+    }
+    std::string path(const std::string& name) const { return folder + "\\" + name; }
+    std::string solid(const std::string& name, int w, int h, Gdiplus::ARGB c,
+                      const wchar_t* mime = L"image/png") {
+        return write(name, w, h, mime, [c](int, int) { return c; });
+    }
+
+    std::vector<int> measured(const std::string& call) {
+        run(call);
+        return {ctx.map_left, ctx.map_top, ctx.map_right, ctx.map_bottom};
+    }
+
+private:
+    std::vector<std::string> written_;
+};
+
+TEST_F(Images, NaturalAndGivenSizes) {
+    const std::string halves = path("split.png");
+    EXPECT_EQ(run("$gp_image(canvas," + halves + ",10,10)").size(), 36u);
+    EXPECT_EQ(measured("$gp_image(canvas," + halves + ",10,10,0,0,calconly:1,mempos:1)"),
+              (std::vector<int>{10, 10, 31, 21}));
+    run("$gp_image(canvas," + halves + ",100,10,40,20)");
+    // Width and height 0 are the natural size.
+    EXPECT_EQ(measured("$gp_image(canvas," + halves + ",200,10,0,0,mempos:1)"),
+              (std::vector<int>{200, 10, 221, 21}));
+    paint();
+    EXPECT_EQ(pixel(13, 15), red);
+    EXPECT_EQ(pixel(26, 15), blue);
+    EXPECT_EQ(pixel(31, 15), white);
+    EXPECT_EQ(pixel(110, 20), red);
+    EXPECT_EQ(pixel(130, 20), blue);
+    EXPECT_EQ(pixel(137, 27), blue);  // scaled to 40 by 20
+    EXPECT_EQ(pixel(215, 15), blue);
+    EXPECT_EQ(pixel(225, 15), white);
+
+    vesk::set_error_level(vesk::err_low);
+    EXPECT_EQ(run("$gp_image(canvas," + halves + ",1,1,5)"), "");
+    EXPECT_EQ(run("$gp_image(canvas," + halves + ",1)"), "");
+    EXPECT_EQ(lines(), (lines_t{"$gp_image: invalid syntax", "$gp_image: invalid syntax"}));
+}
+
+TEST_F(Images, FormatsDecode) {
+    const std::string jpeg = solid("green.jpg", 16, 16, 0xFF00FF00, L"image/jpeg");
+    const std::string bmp = solid("blue.bmp", 16, 16, 0xFF0000FF, L"image/bmp");
+    const std::string text = path("not_a_picture.png");
+    {
+        const HANDLE f = CreateFileW(cor::to_wide(text).c_str(), GENERIC_WRITE, 0, nullptr,
+                                     CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(f, "plain text", 10, &written, nullptr);
+        CloseHandle(f);
+    }
+    run("$gp_image(canvas," + jpeg + ",10,10)$gp_image(canvas," + bmp + ",40,10)");
+    // Undecodable and missing files make an object that draws nothing and
+    // measures as an empty rectangle at 0, 0.
+    EXPECT_EQ(run("$gp_image(canvas," + text + ",70,10)").size(), 36u);
+    EXPECT_EQ(measured("$gp_image(canvas," + path("missing.png") + ",70,10,0,0,mempos:1)"),
+              (std::vector<int>{0, 0, 1, 1}));
+    paint();
+    const rgb g = split(pixel(18, 18));
+    EXPECT_LT(g.r, 10);
+    EXPECT_GT(g.g, 245);
+    EXPECT_LT(g.b, 10);
+    EXPECT_EQ(pixel(48, 18), blue);
+    EXPECT_TRUE(empty(ink({65, 0, 400, 100}, [](COLORREF c) { return c != white; })));
+    DeleteFileW(cor::to_wide(text).c_str());
+}
+
+TEST_F(Images, OpacityAndProportions) {
+    const std::string halves = path("split.png");
+    const std::string wide = solid("wide.png", 200, 100, 0xFF00FF00);
+    run("$gp_image(canvas," + halves + ",10,10,0,0,alpha:128)");
+    run("$gp_image(canvas," + halves + ",40,10,0,0,alpha:255)");
+    // 200 by 100 in 100 by 100 at (0, 100): 100 by 50 at (0, 125).
+    EXPECT_EQ(measured("$gp_image(canvas," + wide + ",0,100,100,100,keepaspect:true,mempos:1)"),
+              (std::vector<int>{0, 125, 101, 176}));
+    run("$gp_image(canvas," + wide + ",200,100,100,100)");
+    paint();
+    const rgb half = split(pixel(13, 15));
+    EXPECT_EQ(half.r, 255);
+    EXPECT_NEAR(half.g, 127, 2);
+    EXPECT_NEAR(half.b, 127, 2);
+    EXPECT_EQ(pixel(43, 15), red);
+    EXPECT_EQ(pixel(50, 115), white);
+    EXPECT_EQ(pixel(50, 150), green);
+    EXPECT_EQ(pixel(50, 185), white);
+    EXPECT_EQ(pixel(250, 115), green);  // stretched without keepaspect
+}
+
+TEST_F(Images, RotationSticksToTheCachedPicture) {
+    const std::string halves = path("split.png");
+    // Rotated a quarter clockwise the red left half comes to the top.
+    EXPECT_EQ(measured("$gp_image(canvas," + halves + ",10,10,0,0,rotate:90,mempos:1)"),
+              (std::vector<int>{10, 10, 21, 31}));
+    run("$gp_image(canvas," + halves + ",50,10)");
+    paint();
+    EXPECT_EQ(pixel(15, 13), red);
+    EXPECT_EQ(pixel(15, 27), blue);
+    EXPECT_EQ(pixel(55, 13), red);  // the second object shows it rotated too
+    EXPECT_EQ(pixel(55, 27), blue);
+
+    // Other angles do nothing; a bad flip cancels the rotation.
+    const std::string copy = write("copy.png", 20, 10, L"image/png", [](int x, int) {
+        return x < 10 ? Gdiplus::Color::Red : Gdiplus::Color::Blue;
+    });
+    const std::string copy2 = write("copy2.png", 20, 10, L"image/png", [](int x, int) {
+        return x < 10 ? Gdiplus::Color::Red : Gdiplus::Color::Blue;
+    });
+    const std::string copy3 = write("copy3.png", 20, 10, L"image/png", [](int x, int) {
+        return x < 10 ? Gdiplus::Color::Red : Gdiplus::Color::Blue;
+    });
+    run("$gp_image(canvas," + copy + ",100,10,0,0,rotate:45)");
+    run("$gp_image(canvas," + copy2 + ",150,10,0,0,rotate:90,flip:z)");
+    run("$gp_image(canvas," + copy3 + ",200,10,0,0,flip:X)");
+    paint();
+    EXPECT_EQ(pixel(103, 15), red);
+    EXPECT_EQ(pixel(117, 15), blue);
+    EXPECT_EQ(pixel(153, 15), red);
+    EXPECT_EQ(pixel(167, 15), blue);
+    EXPECT_EQ(pixel(203, 15), blue);  // mirrored
+    EXPECT_EQ(pixel(217, 15), red);
+
+    // Once the picture leaves the cache the rotation is gone.
+    run("$clearobject(canvas)");
+    vesk::image_cache::instance().clear();
+    run("$gp_image(canvas," + halves + ",10,10)");
+    paint();
+    EXPECT_EQ(pixel(13, 15), red);
+    EXPECT_EQ(pixel(26, 15), blue);
+}
+
+TEST_F(Images, ClipsAndThePreRenderedCopy) {
+    const std::string halves = path("split.png");
+    // The right half only, at its natural size.
+    EXPECT_EQ(measured("$gp_image(canvas," + halves + ",10,10,0,0,clip:10-0-10-10,mempos:1)"),
+              (std::vector<int>{10, 10, 21, 21}));
+    run("$gp_image(canvas," + halves + ",100,100,0,0,cache2:true)");
+    // Pre-rendered, then only the part clip2 names copied to the picture's place.
+    EXPECT_EQ(measured("$gp_image(canvas," + halves +
+                       ",200,100,0,0,cache2:1,clip2:10-0-10-10,"
+                       "mempos:1)"),
+              (std::vector<int>{200, 100, 210, 110}));
+    paint();
+    EXPECT_EQ(pixel(15, 15), blue);
+    EXPECT_EQ(pixel(25, 15), white);
+    EXPECT_EQ(pixel(103, 105), red);
+    EXPECT_EQ(pixel(117, 105), blue);
+    EXPECT_EQ(pixel(205, 105), blue);
+    EXPECT_EQ(pixel(215, 105), white);
+    paint();  // the copy is made once and used again
+    EXPECT_EQ(pixel(117, 105), blue);
+
+    vesk::set_error_level(vesk::err_low);
+    EXPECT_EQ(run("$gp_image(canvas," + halves + ",1,1,0,0,clip:1-2-3-4-5)"), "");
+    EXPECT_EQ(run("$gp_image(canvas," + halves + ",1,1,0,0,clip2:a)"), "");
+    EXPECT_EQ(run("$gp_image(canvas," + halves + ",1,1,0,0,shine:1)"), "");
+    EXPECT_EQ(lines(),
+              (lines_t{"$gp_image: invalid clip '1-2-3-4-5'", "$gp_image: invalid clip2 'a'",
+                       "$gp_image: unknown option 'shine:1'"}));
+}
+
+TEST_F(Images, CheckFailsSilentlyForMissingFiles) {
+    vesk::set_error_level(vesk::err_debug);
+    lines();
+    EXPECT_EQ(run("$gp_image(canvas," + path("missing.png") + ",1,1,0,0,check:true)"), "");
+    EXPECT_EQ(lines(), (lines_t{"$gp_image"}));  // only the call's own name
+    EXPECT_EQ(run("$gp_image(canvas," + path("split.png") + ",1,1,0,0,check:true)").size(), 36u);
+    EXPECT_EQ(manager.object_count(), 1u);
+}
+
+TEST_F(Images, CacheLimitAndCommands) {
+    const std::string a = solid("a.png", 4, 4, 0xFFFF0000);
+    const std::string b = solid("b.png", 4, 4, 0xFF00FF00);
+    const std::string c = solid("c.png", 4, 4, 0xFF0000FF);
+    auto& cache = vesk::image_cache::instance();
+    EXPECT_EQ(cache.limit(), 50u);
+    EXPECT_EQ(run("$if($gp_cache(2),ok,no)"), "ok");
+    EXPECT_EQ(cache.limit(), 2u);
+    for (const auto* f : {&a, &b}) run("$gp_image(canvas," + *f + ",1,1,0,0,dmode:mem)");
+    EXPECT_TRUE(cache.contains(a));
+    // A third picture evicts the oldest.
+    run("$gp_image(canvas," + c + ",1,1,0,0,dmode:mem)");
+    EXPECT_FALSE(cache.contains(a));
+    EXPECT_TRUE(cache.contains(b));
+    EXPECT_TRUE(cache.contains(c));
+    // A lowered limit takes effect with the next new picture.
+    run("$gp_cache(1)");
+    EXPECT_EQ(cache.size(), 2u);
+    run("$gp_image(canvas," + a + ",1,1,0,0,dmode:mem)");
+    EXPECT_EQ(cache.size(), 1u);
+    EXPECT_TRUE(cache.contains(a));
+
+    vesk::set_error_level(vesk::err_low);
+    for (const char* bad : {"$gp_cache(0)", "$gp_cache(x)", "$gp_cache()", "$gp_cache(1,2)",
+                            "$gp_cache(-3)", "$gp_cache(3x)"})
+        EXPECT_EQ(run(std::string("$if(") + bad + ",ok,no)"), "no") << bad;
+    EXPECT_EQ(lines(), lines_t(6, "$gp_cache: invalid syntax"));
+    EXPECT_EQ(cache.limit(), 1u);
+}
+
+TEST_F(Images, CacheOffRereadsTheFile) {
+    const std::string kept = solid("kept.png", 10, 10, 0xFFFF0000);
+    const std::string fresh = solid("fresh.png", 10, 10, 0xFFFF0000);
+    run("$gp_image(canvas," + kept + ",10,10)");
+    run("$gp_image(canvas," + fresh + ",30,10,0,0,cache:false)");
+    paint();
+    EXPECT_EQ(pixel(15, 15), red);
+    EXPECT_EQ(pixel(35, 15), red);
+    const size_t loads = vesk::image_cache::instance().loads();
+    solid("kept.png", 10, 10, 0xFF0000FF);
+    solid("fresh.png", 10, 10, 0xFF0000FF);
+    paint();
+    EXPECT_EQ(pixel(15, 15), red);   // still the cached picture
+    EXPECT_EQ(pixel(35, 15), blue);  // read again
+    EXPECT_EQ(vesk::image_cache::instance().loads(), loads + 1);
+}
+
+}  // namespace
+}  // namespace drawing_test

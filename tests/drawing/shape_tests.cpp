@@ -1,0 +1,304 @@
+// The GDI+ shapes painted into a window's back buffer: outlines, fills,
+// alpha, pen widths and dashes, gradients, shadow layers, the glow, the
+// draw modes and the messages of bad values.
+#include "drawing/drawing_fixture.h"
+#include "object/types/shape_objects.h"
+#include "script/error_report.h"
+
+namespace drawing_test {
+namespace {
+
+using lines_t = std::vector<std::string>;
+using Shapes = Drawing;
+
+bool close_to(COLORREF c, int r, int g, int b, int tolerance = 3) {
+    const rgb v = split(c);
+    return std::abs(v.r - r) <= tolerance && std::abs(v.g - g) <= tolerance &&
+           std::abs(v.b - b) <= tolerance;
+}
+
+TEST_F(Shapes, RectangleOutlineFillAndAlpha) {
+    // No options: a one-pixel black outline, nothing filled.
+    ASSERT_EQ(run("$gp_rect(canvas,10,10,50,30)").size(), 36u);
+    // A brush alone fills without an outline; a pen adds one.
+    run("$gp_rect(canvas,100,10,50,30,brush:255-255-0-0)");
+    run("$gp_rect(canvas,200,10,50,30,brush:255-255-0-0,pen:255-0-0-0)");
+    // Half-transparent fill over white.
+    run("$gp_rect(canvas,300,10,50,30,brush:128-0-0-255)");
+    paint();
+    EXPECT_EQ(pixel(35, 25), white);
+    EXPECT_EQ(dark({5, 24, 20, 26}).left, 10);   // the left edge
+    EXPECT_EQ(dark({5, 24, 70, 26}).right, 61);  // the right edge, inclusive width
+    EXPECT_EQ(pixel(125, 25), red);
+    EXPECT_TRUE(empty(dark({95, 5, 155, 45})));
+    EXPECT_EQ(pixel(225, 25), red);
+    EXPECT_FALSE(empty(dark({195, 5, 205, 45})));
+    EXPECT_TRUE(close_to(pixel(325, 25), 127, 127, 255, 2));
+    EXPECT_TRUE(lines().empty());
+}
+
+TEST_F(Shapes, PenWidthsAndDashStyles) {
+    run("$gp_line(canvas,10,20,200,20,pen:255-0-0-255-6)");
+    for (int i = 0; i < 5; ++i) {
+        static const char* styles[] = {"solid", "dash", "dot", "dashdot", "dashdotdot"};
+        run("$gp_line(canvas,10," + std::to_string(60 + 20 * i) + ",390," +
+            std::to_string(60 + 20 * i) + ",pen:255-0-0-0-2,pen-style:" + styles[i] + ")");
+    }
+    paint();
+    // Six pixels wide around y = 20.
+    const RECT thick = ink({100, 5, 101, 40}, [](COLORREF c) { return c == blue; });
+    EXPECT_EQ(thick.bottom - thick.top, 6);
+    // Runs of ink and gaps along each line: solid has no gap, dots are
+    // shorter than dashes, and the mixed styles alternate long and short.
+    auto runs = [&](int y) {
+        std::vector<int> ink_runs;
+        int length = 0;
+        for (int x = 30; x < 370; ++x) {
+            if (pixel(x, y) == black) {
+                ++length;
+            } else if (length) {
+                ink_runs.push_back(length);
+                length = 0;
+            }
+        }
+        if (length) ink_runs.push_back(length);
+        return ink_runs;
+    };
+    const auto solid = runs(60), dash = runs(80), dot = runs(100), dashdot = runs(120),
+               dashdotdot = runs(140);
+    EXPECT_EQ(solid, std::vector<int>{340});
+    ASSERT_GT(dash.size(), 5u);
+    ASSERT_GT(dot.size(), dash.size());
+    EXPECT_GT(*std::max_element(dash.begin(), dash.end()),
+              *std::max_element(dot.begin(), dot.end()));
+    EXPECT_GT(dashdot.size(), dash.size());
+    EXPECT_GT(dashdotdot.size(), dashdot.size());
+}
+
+TEST_F(Shapes, GradientPointsAreWindowCoordinates) {
+    const std::string grad = "grad:0-0-100-0-255-255-0-0-255-0-0-255";
+    run("$gp_rect(canvas,0,0,100,40," + grad + ")");
+    run("$gp_rect(canvas,100,50,100,40," + grad + ")");
+    paint();
+    const rgb left = split(pixel(3, 20)), right = split(pixel(96, 20));
+    EXPECT_GT(left.r, 240);
+    EXPECT_LT(left.b, 15);
+    EXPECT_GT(right.b, 240);
+    EXPECT_LT(right.r, 15);
+    // The second rectangle continues the pattern, tiled from x = 100.
+    const rgb tiled = split(pixel(103, 70));
+    EXPECT_GT(tiled.r, 240);
+    EXPECT_LT(tiled.b, 15);
+    const rgb middle = split(pixel(50, 20));
+    EXPECT_NEAR(middle.r, 127, 8);
+    EXPECT_NEAR(middle.b, 127, 8);
+}
+
+TEST_F(Shapes, ShadowLayersOffsetsAndPercentages) {
+    // Depth 12, step 4: copies 12 and 8 pixels away at a third and two
+    // thirds of the colour, then the shape itself.
+    run("$gp_rect(canvas,50,50,40,40,brush:255-210-90-30,shadow:right_bottom-12-4)");
+    paint();
+    EXPECT_TRUE(close_to(pixel(70, 70), 210, 90, 30));
+    EXPECT_TRUE(close_to(pixel(95, 95), 140, 60, 20, 1));  // layer 8 away
+    EXPECT_TRUE(close_to(pixel(99, 99), 70, 30, 10, 1));   // layer 12 away only
+    EXPECT_EQ(pixel(99, 55), white);
+    EXPECT_EQ(pixel(104, 104), white);
+
+    // A step that leaves one layer shows no shadow at all.
+    run("$gp_rect(canvas,200,50,40,40,brush:255-210-90-30,shadow:right_bottom-4-3)");
+    // The left-top direction puts the copies up and to the left.
+    run("$gp_rect(canvas,300,200,40,40,brush:255-210-90-30,shadow:left_top-6-3)");
+    paint();
+    EXPECT_EQ(pixel(242, 242), white);
+    EXPECT_TRUE(close_to(pixel(296, 196), 105, 45, 15, 1));
+    EXPECT_EQ(pixel(338, 238), RGB(210, 90, 30));
+}
+
+TEST_F(Shapes, RectangleReportsPenShadowAndGlow) {
+    auto mp = [&](const std::string& options) {
+        run("$gp_rect(canvas,10,10,100,50," + options + "mempos:1,calconly:1)");
+        return std::vector<int>{ctx.map_left, ctx.map_top, ctx.map_right - 1, ctx.map_bottom - 1};
+    };
+    EXPECT_EQ(mp(""), (std::vector<int>{10, 10, 110, 60}));
+    EXPECT_EQ(mp("pen:255-0-0-0-4,"), (std::vector<int>{8, 8, 112, 62}));
+    EXPECT_EQ(mp("pen:255-0-0-0-4,shadow:right_bottom-6-2,"), (std::vector<int>{8, 8, 118, 68}));
+    EXPECT_EQ(mp("shadow:left_top-6-2,"), (std::vector<int>{4, 4, 110, 60}));
+    EXPECT_EQ(mp("glow:255,"), (std::vector<int>{-1, -1, 121, 71}));
+    // Lines and polygons report the bounds of their points.
+    run("$gp_line(canvas,50,40,10,20,mempos:1,calconly:1)");
+    EXPECT_EQ((std::vector<int>{ctx.map_left, ctx.map_top, ctx.map_right, ctx.map_bottom}),
+              (std::vector<int>{10, 20, 51, 41}));
+    run("$gp_polygon(canvas,3,30,5,60,40,5,30,mempos:1,calconly:1)");
+    EXPECT_EQ((std::vector<int>{ctx.map_left, ctx.map_top, ctx.map_right, ctx.map_bottom}),
+              (std::vector<int>{5, 5, 61, 41}));
+    EXPECT_EQ(manager.object_count(), 0u);
+}
+
+TEST_F(Shapes, GlowSurroundsTheCrispShape) {
+    run("$gp_rect(canvas,100,100,40,40,brush:255-0-0-255,glow:255-0-0-3-9)");
+    paint();
+    // Crisp inside, red-tinted around, untouched beyond the reach.
+    EXPECT_EQ(pixel(120, 120), blue);
+    const rgb close = split(pixel(97, 120));
+    EXPECT_EQ(close.r, 255);
+    EXPECT_LT(close.g, 200);
+    EXPECT_EQ(close.g, close.b);
+    const RECT tinted = ink({60, 60, 180, 180}, [](COLORREF c) { return c != white; });
+    EXPECT_GE(tinted.left, 100 - 3 - 5);
+    EXPECT_LE(tinted.left, 100 - 3);
+    EXPECT_LE(tinted.right, 140 + 3 + 5 + 1);
+    EXPECT_GT(tinted.right, 140 + 3);
+
+    // A white glow, or strength 0, shows nothing around the shape.
+    run("$removeobject(" +
+        run("$gp_rect(canvas,250,100,40,40,brush:255-0-0-255,"
+            "glow:255-255-255-3-9)") +
+        ")");
+    run("$gp_rect(canvas,250,100,40,40,brush:255-0-0-255,glow:0-255-0-3-0)");
+    paint();
+    const RECT plain = ink({200, 60, 340, 180}, [](COLORREF c) { return c != white; });
+    EXPECT_EQ(plain.left, 250);
+    EXPECT_EQ(plain.right, 290);
+}
+
+TEST_F(Shapes, FiguresOfTheFamily) {
+    run("$gp_circle(canvas,10,10,60,60,brush:255-255-0-0)");
+    run("$gp_roundrect(canvas,100,10,60,60,15,15,brush:255-255-0-0)");
+    // -90 reads 0: a quarter from 0 to 90 degrees, the lower right.
+    run("$gp_pie(canvas,200,10,60,60,-90,90,brush:255-255-0-0)");
+    run("$gp_arc(canvas,300,10,60,60,0,180,pen:255-0-0-0-3)");
+    run("$gp_polygon(canvas,3,10,100,70,100,40,160,brush:255-255-0-0)");
+    paint();
+    EXPECT_EQ(pixel(40, 40), red);
+    EXPECT_EQ(pixel(13, 13), white);
+    EXPECT_EQ(pixel(130, 40), red);
+    EXPECT_EQ(pixel(101, 11), white);  // a rounded corner
+    EXPECT_EQ(pixel(157, 67), white);
+    EXPECT_EQ(pixel(158, 40), red);
+    EXPECT_EQ(pixel(245, 55), red);
+    EXPECT_EQ(pixel(215, 55), white);
+    EXPECT_EQ(pixel(245, 25), white);
+    EXPECT_FALSE(empty(dark({300, 40, 360, 72})));  // lower half of the ellipse
+    EXPECT_TRUE(empty(dark({300, 5, 360, 38})));
+    EXPECT_EQ(pixel(40, 120), red);
+    EXPECT_EQ(pixel(15, 150), white);
+}
+
+TEST_F(Shapes, MovingKeepsTheFigure) {
+    const std::string line = run("$gp_line(canvas,50,40,10,20)");
+    const std::string poly = run("$gp_polygon(canvas,3,30,5,60,40,5,30)");
+    const std::string box = run("$gp_rect(canvas,1,2,3,4)");
+    run("$moveobject(" + line + ",100,200)$moveobject(" + poly + ",0,0)$moveobject(" + box +
+        ",7,8)");
+    const auto* l = object<vesk::object::gp_line_object>(line);
+    const auto* p = object<vesk::object::gp_polygon_object>(poly);
+    const auto* r = object<vesk::object::gp_rect_object>(box);
+    ASSERT_TRUE(l && p && r);
+    EXPECT_EQ((std::vector<LONG>{l->points[0].x, l->points[0].y, l->points[1].x, l->points[1].y}),
+              (std::vector<LONG>{140, 220, 100, 200}));
+    EXPECT_EQ((std::vector<LONG>{p->points[0].x, p->points[0].y, p->points[1].x, p->points[1].y,
+                                 p->points[2].x, p->points[2].y}),
+              (std::vector<LONG>{25, 0, 55, 35, 0, 25}));
+    EXPECT_EQ((std::vector<int>{r->x, r->y, r->width, r->height}), (std::vector<int>{7, 8, 3, 4}));
+}
+
+TEST_F(Shapes, CoordinatesTakeTheBasePoint) {
+    run("$base(100,50)");
+    EXPECT_EQ(ctx.base_x, 100);
+    const std::string id = run("$gp_polygon(canvas,2,1,2,-3,4)");
+    const auto* p = object<vesk::object::gp_polygon_object>(id);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ((std::vector<LONG>{p->points[0].x, p->points[0].y, p->points[1].x, p->points[1].y}),
+              (std::vector<LONG>{101, 52, 100, 54}));
+}
+
+TEST_F(Shapes, DrawModes) {
+    // "mem" paints into the back buffer at once and keeps nothing.
+    clear_buffer();
+    EXPECT_EQ(run("$if($gp_rect(canvas,10,10,20,20,brush:255-0-0-255,dmode:mem),ok,no)"), "ok");
+    EXPECT_EQ(pixel(20, 20), blue);
+    EXPECT_EQ(manager.object_count(), 0u);
+    // "calconly" measures only; "object" stores and paints on the next repaint.
+    EXPECT_EQ(run("$gp_rect(canvas,10,10,20,20,calconly:1)"), "");
+    EXPECT_EQ(manager.object_count(), 0u);
+    const std::string id = run("$gp_rect(canvas,50,10,20,20,brush:255-0-255-0)");
+    EXPECT_EQ(pixel(60, 20), white);
+    EXPECT_EQ(run("$updateobject(" + id + ")"), "");
+    EXPECT_EQ(pixel(60, 20), green);
+    EXPECT_EQ(pixel(20, 20), blue);  // a single-object repaint leaves the rest
+    run("$gp_rect(canvas,200,10,20,20,brush:255-0-255-0,hide)");
+    paint();
+    EXPECT_EQ(pixel(210, 20), white);
+    EXPECT_EQ(pixel(20, 20), white);  // the "mem" painting is gone after a full repaint
+}
+
+TEST_F(Shapes, BadValuesGiveTheirMessagesAndLeaveNoObject) {
+    vesk::set_error_level(vesk::err_low);
+    const std::string calls[] = {
+        "$gp_rect(canvas,1,1,5,5,pen:255-0-0-255-3-1)",
+        "$gp_rect(canvas,1,1,5,5,pen-style:dashed)",
+        "$gp_circle(canvas,1,1,5,5,brush:1-2-3-4-5)",
+        "$gp_pie(canvas,1,1,5,5,0,90,grad:x)",
+        "$gp_arc(canvas,1,1,5,5,0,90,shadow:top_left-4-1)",
+        "$gp_roundrect(canvas,1,1,5,5,1,1,glow:255-255-0-2-10)",
+        "$gp_line(canvas,1,1,5,5,brush:255-0-0-0)",
+        "$gp_rect(canvas,1,1,5,5,thickness:2)",
+        "$gp_rect(canvas,1,1,5)",
+        "$gp_roundrect(canvas,1,1,5,5,1)",
+        "$gp_polygon(canvas,3,1,1,2,2,3)",
+        "$gp_polygon(canvas,0,1,1)",
+        "$gp_polygon(canvas,3)",
+        "$gp_rect(nowhere,1,1,5,5)",
+    };
+    for (const auto& call : calls) EXPECT_EQ(run(call), "") << call;
+    EXPECT_EQ(
+        lines(),
+        (lines_t{"$gp_rect: invalid pen '255-0-0-255-3-1'", "$gp_rect: invalid pen-style 'dashed'",
+                 "$gp_circle: invalid brush '1-2-3-4-5'", "$gp_pie: invalid grad 'x'",
+                 "$gp_arc: invalid shadow 'top_left-4-1'",
+                 "$gp_roundrect: invalid glow '255-255-0-2-10'",
+                 "$gp_line: unknown option 'brush:255-0-0-0'",
+                 "$gp_rect: unknown option 'thickness:2'", "$gp_rect: invalid syntax",
+                 "$gp_roundrect: invalid syntax", "$gp_polygon: invalid syntax",
+                 "$gp_polygon: invalid syntax", "$gp_polygon: invalid syntax"}));
+    EXPECT_EQ(manager.object_count(), 0u);
+    // Nothing at level 0.
+    vesk::set_error_level(vesk::err_off);
+    run("$gp_rect(canvas,1,1,5,5,pen:x)");
+    EXPECT_TRUE(lines().empty());
+}
+
+TEST_F(Shapes, ExtremeValuesPaintWithoutHarm) {
+    // Huge pens, sizes, fonts and the deepest shadow are accepted and painted
+    // (or refused by the platform) without a crash or a hang.
+    run("$gp_rect(canvas,10,10,50,50,pen:255-0-0-0-9999999999)");
+    run("$gp_rect(canvas,10,10,4000000000,4000000000,brush:255-0-0-255)");
+    run("$gp_circle(canvas,10,10,0,0,brush:255-0-0-255)");
+    run("$gp_roundrect(canvas,10,10,20,20,500,500,brush:255-0-0-255)");
+    run("$gp_rect(canvas,10,10,50,50,brush:255-0-0-255,shadow:right_bottom-1000-1,glow:255)");
+    run("$gp_text(canvas,W,10,10,0,0,font-size:100000,brush:255-0-0-0)");
+    run("$text(canvas,W,10,10,font-size:-100000)");
+    run("$drawtext(canvas,W,10,10,2000000000,2000000000,valign:bottom)");
+    run("$gp_rect(canvas,0,0,4000000000,4000000000,glow:255)");
+    EXPECT_EQ(manager.object_count(), 9u);
+    paint();
+    EXPECT_TRUE(lines().empty());
+}
+
+TEST_F(Shapes, ChurnReturnsEveryHandle) {
+    // The fixture checks handles and objects when the test ends.
+    for (int i = 0; i < 20; ++i) {
+        run("$gp_rect(canvas,10,10,40,40,brush:255-0-0-255,glow:255-0-0-2-5,"
+            "shadow:right_bottom-4-1)");
+        run("$gp_line(canvas,10,10,80,40,grad:0-0-80-0-255-0-0-0-255-255-0-0,glow:0-0-255)");
+        run("$gp_polygon(canvas,3,10,10,50,10,30,50,pen:255-0-0-0-3,pen-style:dot)");
+    }
+    paint();
+    paint();
+    run("$clearobject(canvas)");
+    EXPECT_EQ(manager.object_count(), 0u);
+}
+
+}  // namespace
+}  // namespace drawing_test

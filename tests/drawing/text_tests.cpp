@@ -1,0 +1,288 @@
+// GDI text ($text, $drawtext) and path text ($gp_text) painted into a
+// window: colours, backgrounds, fonts, alignment, clipping, the glow,
+// measurement, properties and the messages of bad values.
+#include "drawing/drawing_fixture.h"
+#include "object/types/gp_text_object.h"
+#include "object/types/text_objects.h"
+#include "script/error_report.h"
+
+namespace drawing_test {
+namespace {
+
+using lines_t = std::vector<std::string>;
+using Text = Drawing;
+
+bool reddish(COLORREF c) {
+    const rgb v = split(c);
+    return v.r > 150 && v.g < 100 && v.b < 100;
+}
+
+std::vector<int> map_rect(const vesk::t_script_context& ctx) {
+    return {ctx.map_left, ctx.map_top, ctx.map_right, ctx.map_bottom};
+}
+
+TEST_F(Text, PlainTextDefaultsAndMeasure) {
+    const std::string id = run("$text(canvas,Hello world,20,30,mempos:1)");
+    ASSERT_EQ(id.size(), 36u);
+    const int width = ctx.map_right - ctx.map_left, height = ctx.map_bottom - ctx.map_top;
+    EXPECT_EQ(ctx.map_left, 20);
+    EXPECT_EQ(ctx.map_top, 30);
+    // Measured with the GUI face at 11 points.
+    EXPECT_GT(width, 50);
+    EXPECT_LT(width, 120);
+    EXPECT_GT(height, 10);
+    EXPECT_LT(height, 25);
+    paint();
+    // Black ink on a transparent background, inside the measured rectangle.
+    const RECT drawn = dark({0, 0, 300, 100});
+    ASSERT_FALSE(empty(drawn));
+    EXPECT_GE(drawn.left, 20);
+    EXPECT_GE(drawn.top, 30);
+    EXPECT_LE(drawn.right, ctx.map_right);
+    EXPECT_LE(drawn.bottom, ctx.map_bottom);
+    EXPECT_EQ(pixel(21, 31), white);
+
+    // A larger size measures larger; the rectangle has one extra column.
+    auto* t = object<vesk::object::text_object>(id);
+    ASSERT_NE(t, nullptr);
+    RECT r{};
+    ASSERT_TRUE(t->get_rect(r));
+    EXPECT_EQ(r.right + 1 - r.left, width);
+    run("$text(canvas,Hello world,20,30,font-size:22,calconly:1,mempos:1)");
+    EXPECT_GT(ctx.map_right - ctx.map_left, width * 17 / 10);
+    run("$text(canvas,Hello world,20,30,font-style:b,calconly:1,mempos:1)");
+    EXPECT_GT(ctx.map_right - ctx.map_left, width);
+}
+
+TEST_F(Text, ColoursAndBackground) {
+    run("$text(canvas,WWWW,10,10,fg:FF0000)");
+    run("$text(canvas, W ,10,50,fg:255-0-0,bg:0000FF,mempos:1)");
+    const std::vector<int> box = map_rect(ctx);
+    paint();
+    // Red glyphs, smoothed towards white but never black.
+    EXPECT_FALSE(empty(ink({0, 0, 200, 40}, reddish)));
+    EXPECT_TRUE(empty(ink({0, 0, 200, 40}, [](COLORREF c) { return c == black; })));
+    // The opaque background covers the text's cell, blanks included.
+    EXPECT_EQ(pixel(box[0] + 1, box[1] + 1), blue);
+    EXPECT_EQ(pixel(box[2] - 3, box[3] - 3), blue);
+    EXPECT_EQ(pixel(box[2] + 1, box[1]), white);
+    EXPECT_EQ(pixel(box[0] - 1, box[1]), white);
+}
+
+TEST_F(Text, DrawTextAlignment) {
+    const auto placed = [&](const std::string& options) {
+        clear_buffer();
+        run("$drawtext(canvas,Hi,10,10,200,100," + options + "dmode:mem)");
+        return dark({10, 10, 210, 110});
+    };
+    const RECT left = placed(""), centre = placed("halign:center,"),
+               right = placed("halign:right,"), middle = placed("valign:middle,"),
+               bottom = placed("valign:BOTTOM,halign:middle,");
+    ASSERT_FALSE(empty(left));
+    EXPECT_LT(left.left, 14);
+    EXPECT_NEAR((centre.left + centre.right) / 2, 110, 3);
+    EXPECT_GT(right.right, 205);
+    EXPECT_LT(left.top, 16);
+    EXPECT_NEAR((middle.top + middle.bottom) / 2, 60, 4);
+    EXPECT_GT(bottom.bottom, 100);
+    EXPECT_NEAR((bottom.left + bottom.right) / 2, 110, 3);
+
+    // Text taller than the box stays at the top; it is clipped to the box.
+    const std::string long_text = "one two three four five six seven eight nine ten";
+    clear_buffer();
+    run("$drawtext(canvas," + long_text + ",10,10,40,30,dmode:mem)");
+    const RECT top = dark({0, 0, 120, 120});
+    clear_buffer();
+    run("$drawtext(canvas," + long_text + ",10,10,40,30,valign:middle,dmode:mem)");
+    const RECT tall = dark({0, 0, 120, 120});
+    ASSERT_FALSE(empty(tall));
+    EXPECT_EQ(tall.top, top.top);
+    EXPECT_LE(tall.right, 50);
+    EXPECT_LE(tall.bottom, 40);
+    // With an ellipsis the first line is shortened rather than wrapped.
+    clear_buffer();
+    EXPECT_EQ(run("$if($drawtext(canvas,abcdefghijklmnopqrstuvwxyz,10,10,60,40,ellipsis:END,"
+                  "dmode:mem),ok)"),
+              "ok");
+    EXPECT_LE(dark({0, 0, 120, 120}).right, 70);
+}
+
+TEST_F(Text, DrawTextFillNeedsABackground) {
+    run("$drawtext(canvas,x,10,10,50,30,fill:true)");
+    run("$drawtext(canvas,x,100,10,50,30,fill:true,bg:00FF00)");
+    run("$drawtext(canvas,x,200,10,50,30,bg:00FF00)");
+    paint();
+    EXPECT_EQ(pixel(50, 35), white);
+    EXPECT_EQ(pixel(100, 10), green);
+    EXPECT_EQ(pixel(148, 38), green);
+    EXPECT_EQ(pixel(248, 38), white);  // no fill: only the text's cell
+}
+
+TEST_F(Text, DrawTextRectangleAndBaseOffset) {
+    run("$base(100,50)");
+    const std::string id = run("$drawtext(canvas,x,10,10,200,40,mempos:1)");
+    EXPECT_EQ(map_rect(ctx), (std::vector<int>{110, 60, 310, 100}));
+    EXPECT_EQ(run("$getparam(" + id + ",x)|$getparam(" + id + ",Y)|$getparam(" + id +
+                  ",w)|$getparam(" + id + ",h)|$getparam(" + id + ",text)"),
+              "110|60|200|40|x");
+    run("$drawtext(canvas,x,10,10,200,40,glow:255,mempos:1,calconly:1)");
+    EXPECT_EQ(map_rect(ctx), (std::vector<int>{99, 49, 321, 111}));
+}
+
+TEST_F(Text, PropertiesOfTextObjects) {
+    const std::string t = run("$text(canvas,first,5,6)");
+    const std::string g = run("$gp_text(canvas,path,7,8,90,30)");
+    EXPECT_EQ(run("$getparam(" + t + ",text)/$getparam(" + t + ",x)/$getparam(" + t + ",y)"),
+              "first/5/6");
+    EXPECT_EQ(run("$getparam(" + g + ",text)/$getparam(" + g + ",w)/$getparam(" + g + ",h)"),
+              "path/90/30");
+    run("$setparam(" + t + ",0,text:second,x:-3,y:12)");
+    EXPECT_EQ(run("$getparam(" + t + ",text)/$getparam(" + t + ",x)/$getparam(" + t + ",y)"),
+              "second/-3/12");
+    run("$setparam(" + g + ",0,w:20,h:10,text:a:b)");
+    EXPECT_EQ(run("$getparam(" + g + ",text)/$getparam(" + g + ",w)/$getparam(" + g + ",h)"),
+              "a:b/20/10");
+    lines();
+    vesk::set_error_level(vesk::err_low);
+    EXPECT_EQ(run("$getparam(" + t + ",w)"), "");
+    run("$setparam(" + t + ",0,w:5)");
+    EXPECT_EQ(lines(),
+              (lines_t{"$getparam: unsupported type 'w'", "$setparam: unsupported option 'w:5'"}));
+    // A shape offers no properties but its window.
+    const std::string r = run("$gp_rect(canvas,1,1,5,5)");
+    EXPECT_EQ(run("$getparam(" + r + ",windowid)"), "canvas");
+    EXPECT_EQ(run("$getparam(" + r + ",x)"), "");
+}
+
+TEST_F(Text, TextGlowAndRepaint) {
+    const std::string id =
+        run("$text(canvas,MMMM,100,100,fg:0000FF,font-size:16,"
+            "glow:255-0-0-2-9,mempos:1)");
+    // The glow widens the rectangle: 10 up and left, 20 down and right.
+    const std::vector<int> box = map_rect(ctx);
+    EXPECT_EQ(box[0], 90);
+    EXPECT_EQ(box[1], 90);
+    clear_buffer();
+    EXPECT_EQ(run("$updateobject(" + id + ")"), "");
+    // Red-tinted halo outside the glyphs, crisp blue glyphs on top.
+    const RECT halo = ink({60, 60, 260, 200}, [](COLORREF c) {
+        const rgb v = split(c);
+        return v.r > v.g + 20 && v.r > v.b + 20;
+    });
+    ASSERT_FALSE(empty(halo));
+    EXPECT_LT(halo.left, 100);
+    EXPECT_GE(halo.left, 90);
+    const RECT glyphs = ink({60, 60, 260, 200}, [](COLORREF c) { return c == blue; });
+    ASSERT_FALSE(empty(glyphs));
+    EXPECT_GE(glyphs.left, 100);
+}
+
+TEST_F(Text, BadTextOptions) {
+    vesk::set_error_level(vesk::err_low);
+    const std::string calls[] = {
+        "$text(canvas,a,1,1,fg:zz)",
+        "$text(canvas,a,1,1,bg:1-2)",
+        "$text(canvas,a,1,1,glow:1-2-3-4-5-6)",
+        "$text(canvas,a,1,1,halign:left)",
+        "$drawtext(canvas,a,1,1,9,9,halign:top)",
+        "$drawtext(canvas,a,1,1,9,9,valign:left)",
+        "$drawtext(canvas,a,1,1,9,9,ellipsis:word)",
+        "$drawtext(canvas,a,1,1,9)",
+        "$gp_text(canvas,a,1,1,0,0,halign:middle)",
+        "$gp_text(canvas,a,1,1,0,0,valign:left)",
+        "$gp_text(canvas,a,1,1,0,0,fg:12345)",
+        "$gp_text(canvas,a,1,1,0,0,brush:x)",
+        "$gp_text(canvas,a,1)",
+    };
+    for (const auto& call : calls) EXPECT_EQ(run(call), "") << call;
+    EXPECT_EQ(lines(),
+              (lines_t{"$text: invalid fgcolor 'zz'", "$text: invalid bgcolor '1-2'",
+                       "$text: invalid glow '1-2-3-4-5-6'", "$text: unknown option 'halign:left'",
+                       "$drawtext: unknown halign 'top'", "$drawtext: unknown valign 'left'",
+                       "$drawtext: unknown ellipsis 'word'", "$drawtext: invalid syntax",
+                       "$gp_text: unknown halign 'middle'", "$gp_text: unknown valign 'left'",
+                       "$gp_text: invalid fgcolor '12345'", "$gp_text: invalid brush 'x'",
+                       "$gp_text: invalid syntax"}));
+    EXPECT_EQ(manager.object_count(), 0u);
+}
+
+TEST_F(Text, PathTextOutlinedByDefault) {
+    run("$gp_text(canvas,HHHH,20,20,0,0,font-size:40,mempos:1)");
+    const std::vector<int> box = map_rect(ctx);
+    paint();
+    const RECT drawn = dark({0, 0, 400, 150});
+    ASSERT_FALSE(empty(drawn));
+    // Within the measured path bounds; a one-pixel pen may reach half a
+    // pixel past them, which the rectangle does not count.
+    EXPECT_GE(drawn.left, box[0] - 1);
+    EXPECT_LE(drawn.right, box[2] + 1);
+    EXPECT_GE(drawn.top, box[1] - 1);
+    EXPECT_LE(drawn.bottom, box[3] + 1);
+    EXPECT_GT(drawn.right - drawn.left, 100);  // 40 points, not 11
+    // Above the cross bars each H shows two stems: outlined, each stem is
+    // two edges; filled, one solid run.
+    const auto runs = [&](int y) {
+        int count = 0;
+        bool inside = false;
+        for (int x = 0; x < 400; ++x) {
+            const bool is_ink = pixel(x, y) != white;
+            count += is_ink && !inside;
+            inside = is_ink;
+        }
+        return count;
+    };
+    const int row = drawn.top + (drawn.bottom - drawn.top) / 4;
+    const int outlined = runs(row);
+    EXPECT_GE(outlined, 12);
+
+    clear_buffer();
+    run("$gp_text(canvas,HHHH,20,20,0,0,font-size:40,brush:255-255-0-0,dmode:mem)");
+    EXPECT_FALSE(empty(ink({0, 0, 400, 150}, [](COLORREF c) { return c == red; })));
+    EXPECT_TRUE(empty(dark({0, 0, 400, 150})));
+    EXPECT_EQ(runs(row), 8);
+}
+
+TEST_F(Text, PathTextAlignment) {
+    // Width 0: alignment relative to the point, centred text spreads both ways.
+    clear_buffer();
+    run("$gp_text(canvas,WWWW,150,20,0,0,halign:center,brush:255-0-0-0,dmode:mem)");
+    const RECT centred = dark({0, 0, 400, 80});
+    EXPECT_LT(centred.left, 140);
+    EXPECT_GT(centred.right, 160);
+    // In a rectangle, centre puts the text in its middle. (Wine's path text
+    // leaves centred lines at the top, so "middle" is checked for its
+    // horizontal half only.)
+    clear_buffer();
+    run("$gp_text(canvas,WW,50,100,200,100,halign:center,valign:middle,brush:255-0-0-0,"
+        "dmode:mem)");
+    const RECT boxed = dark({0, 90, 400, 210});
+    EXPECT_NEAR((boxed.left + boxed.right) / 2, 150, 4);
+    EXPECT_LT(boxed.bottom, 190);
+    clear_buffer();
+    run("$gp_text(canvas,WW,50,100,200,100,halign:right,valign:bottom,brush:255-0-0-0,"
+        "dmode:mem)");
+    const RECT corner = dark({0, 90, 400, 210});
+    EXPECT_GT(corner.right, 240);
+    EXPECT_GT(corner.bottom, 190);
+    // A shadow layer offsets a copy.
+    clear_buffer();
+    run("$gp_text(canvas,I,20,220,0,0,font-size:30,brush:255-0-0-0,shadow:right-12-12,dmode:mem)");
+    run("$gp_text(canvas,I,20,220,0,0,font-size:30,brush:255-0-0-0,calconly:1,mempos:1)");
+    const std::vector<int> plain = map_rect(ctx);
+    run("$gp_text(canvas,I,20,220,0,0,font-size:30,brush:255-0-0-0,shadow:right-12-12,calconly:1,"
+        "mempos:1)");
+    EXPECT_EQ(map_rect(ctx)[2], plain[2]);  // one layer only: no shadow
+    clear_buffer();
+    run("$gp_text(canvas,I,20,220,0,0,font-size:30,brush:255-0-0-0,shadow:right-12-6,dmode:mem)");
+    const RECT with_shadow = dark({0, 210, 200, 290});
+    EXPECT_GE(with_shadow.right - with_shadow.left, 12);
+}
+
+TEST_F(Text, UnknownFaceDrawsNothing) {
+    clear_buffer();
+    run("$gp_text(canvas,HHHH,20,20,0,0,font-name:No Such Face Here,brush:255-0-0-0,dmode:mem)");
+    EXPECT_TRUE(empty(dark({0, 0, 300, 100})));
+}
+
+}  // namespace
+}  // namespace drawing_test
