@@ -14,7 +14,8 @@ table_t build_table() {
          {engine_functions(), window_field_functions(), timer_functions(), loop_functions(),
           window_functions(), object_functions(), playback_functions(), playlist_functions(),
           playlist_format_functions(), playlist_save_functions(), string_functions(),
-          regexp_functions(), split_functions(), drawing_functions(), map_functions()})
+          regexp_functions(), split_functions(), drawing_functions(), map_functions(),
+          button_functions()})
         for (const auto& e : list) table.emplace(e.name, e.handler);
     return table;
 }
