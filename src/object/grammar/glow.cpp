@@ -105,8 +105,7 @@ void glow_compose(const uint32_t* object, const uint32_t* canvas, int w, int h, 
     const uint32_t key = pixel_of(key_gdi);
     const auto is_key = [key](uint32_t p) { return rgb_of(p) == key; };
 
-    // Scratch planes kept between paints: fresh large blocks cost a page
-    // fault per page on every paint.
+    // Scratch planes, kept between paints (see release_large).
     thread_local std::vector<uint32_t> spread, back, back_blur, spread_blur;
     for (auto* plane : {&back, &back_blur, &spread_blur}) plane->resize(n);
 
@@ -156,6 +155,7 @@ void glow_compose(const uint32_t* object, const uint32_t* canvas, int w, int h, 
         }
         result[i] = out;
     }
+    for (auto* plane : {&spread, &back, &back_blur, &spread_blur}) release_large(*plane);
 }
 
 }  // namespace vesk::grammar

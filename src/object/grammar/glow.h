@@ -34,4 +34,10 @@ void box_blur_11(const uint32_t* in, uint32_t* out, int w, int h);
 void glow_compose(const uint32_t* object, const uint32_t* canvas, int w, int h, const glow& g,
                   uint32_t key_gdi, uint32_t* result);
 
+// Scratch planes are kept between paints (fresh large blocks cost a page
+// fault per page each time), but not those of unusually large glows.
+inline void release_large(std::vector<uint32_t>& plane) {
+    if (plane.capacity() > 512 * 1024) std::vector<uint32_t>().swap(plane);
+}
+
 }  // namespace vesk::grammar

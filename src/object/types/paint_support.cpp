@@ -204,7 +204,7 @@ void paint_glowing(HDC dc, Gdiplus::Graphics* graphics, RECT area, const grammar
     }
     GdiFlush();
 
-    // Kept between paints: fresh large blocks cost a page fault per page.
+    // Scratch planes, kept between paints (see release_large).
     thread_local std::vector<uint32_t> object, background, result;
     const size_t n = size_t(w) * size_t(h);
     for (auto* plane : {&object, &background, &result}) plane->resize(n);
@@ -217,6 +217,9 @@ void paint_glowing(HDC dc, Gdiplus::Graphics* graphics, RECT area, const grammar
     for (int y = 0; y < h; ++y)
         std::memcpy(work.row(y), &result[size_t(y) * size_t(w)], size_t(w) * sizeof(uint32_t));
     BitBlt(dc, area.left, area.top, w, h, work.dc(), 0, 0, SRCCOPY);
+    grammar::release_large(object);
+    grammar::release_large(background);
+    grammar::release_large(result);
 
     body(dc, graphics);
 }
