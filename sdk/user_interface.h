@@ -51,6 +51,12 @@ public:
 
     // False when no command has that identifier.
     virtual bool execute_command(const guid& command) = 0;
+    // The commands in menu order: identifier and path (group names from
+    // the top, then the command's name, joined by "/").
+    virtual size_t get_command_count() = 0;
+    virtual bool get_command(size_t index, guid& id, string_sink& path) = 0;
+    // A command by its own name, ignoring case.
+    virtual bool find_command_by_name(const char* name, size_t length, guid& id) = 0;
 
 protected:
     ~mainmenu_manager() = default;

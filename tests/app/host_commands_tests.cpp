@@ -5,6 +5,8 @@
 #include "app/host_commands.h"
 #include "app/player_core.h"
 
+#include <algorithm>
+
 namespace {
 
 bool quit_posted() {
@@ -47,6 +49,42 @@ TEST(HostCommands, MediaKeysDrivePlayback) {
     EXPECT_FALSE(keys->process_keydown(WM_KEYDOWN, 'Z', 0));
     EXPECT_FALSE(keys->process_keydown(WM_CHAR, VK_MEDIA_PLAY_PAUSE, 0));
     EXPECT_FALSE(core.playback().is_playing());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(HostCommands, PlaybackOrdersAreMenuCommands) {
+    cor::manual_clock clock;
+    cor::player_core core([](std::string_view) {}, &clock, false);
+    cor::host_commands commands(core);
+    auto menu = commands.mainmenu_service();
+    std::vector<std::string> paths;
+    struct sink final : cor::string_sink {
+        std::string text;
+        void write(const char* p, size_t n) override { text.append(p, n); }
+    };
+    cor::guid shuffle{};
+    for (size_t i = 0; i < menu->get_command_count(); ++i) {
+        cor::guid id{};
+        sink path;
+        ASSERT_TRUE(menu->get_command(i, id, path));
+        if (path.text == "Playback/Order/Shuffle (albums)") shuffle = id;
+        paths.push_back(path.text);
+    }
+    EXPECT_EQ(paths.front(), "File/Exit");
+    EXPECT_EQ(
+        std::count_if(paths.begin(), paths.end(),
+                      [](const std::string& p) { return p.rfind("Playback/Order/", 0) == 0; }),
+        7);
+    ASSERT_TRUE(menu->execute_command(shuffle));
+    EXPECT_EQ(core.playlists().playback_order_get_active(),
+              cor::playlist_manager::order_shuffle_albums);
+    cor::guid by_name{};
+    ASSERT_TRUE(menu->find_command_by_name("default", 7, by_name));
+    ASSERT_TRUE(menu->execute_command(by_name));
+    EXPECT_EQ(core.playlists().playback_order_get_active(), 0u);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 #include "component.h"
 #include "host/service_factory.h"
 #include "script/error_report.h"
@@ -16,10 +18,25 @@ struct capture : cor::console_receiver {
     std::vector<std::string>* lines = nullptr;
     void print(const char* text, size_t length) override { lines->emplace_back(text, length); }
 };
+// Records what the component runs; its menu holds the exit command and one
+// named test command.
 struct recording_mainmenu : cor::mainmenu_manager {
     std::vector<cor::guid>* commands = nullptr;
     bool execute_command(const cor::guid& command) override {
         commands->push_back(command);
+        return true;
+    }
+    size_t get_command_count() override { return 2; }
+    bool get_command(size_t index, cor::guid& id, cor::string_sink& path) override {
+        const char* text = index == 0 ? "File/Exit" : "Test/Group/Do It";
+        if (index > 1) return false;
+        id = index == 0 ? command_exit : component_host::test_command;
+        path.write(text, std::strlen(text));
+        return true;
+    }
+    bool find_command_by_name(const char* name, size_t length, cor::guid& id) override {
+        if (std::string_view(name, length) != "Do It") return false;
+        id = component_host::test_command;
         return true;
     }
 };

@@ -35,6 +35,8 @@ public:
     void stop_ui();
     // Handles every waiting message, for at most `ms` milliseconds.
     void pump(unsigned ms = 50);
+    // {00000000-0000-0000-0000-0000000000AA}: the test menu's "Do It".
+    static constexpr cor::guid test_command{0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0xAA}};
     // Main-menu commands the component ran, in order.
     std::vector<cor::guid> commands;
 

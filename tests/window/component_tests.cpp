@@ -92,3 +92,17 @@ TEST_F(WindowTest, SystemInfoListsEachOpenWindowWithItsObjectCounts) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WindowTest, MainMenuCommandsRunByPathOrName) {
+    EXPECT_EQ(host.eval("$if($mainmenu_execute(test/GROUP/do it),y,n)"), "y");
+    EXPECT_EQ(host.eval("$if($mainmenu_execute(Do It),y,n)"), "y");
+    EXPECT_EQ(host.eval("$if($mainmenu_execute(Test/Nothing),y,n)"), "n");
+    EXPECT_TRUE(host.take_lines().empty());
+    ASSERT_EQ(host.commands.size(), 2u);
+    EXPECT_TRUE(host.commands[0] == cor_test::component_host::test_command);
+    EXPECT_TRUE(host.commands[1] == cor_test::component_host::test_command);
+}
+
+}  // namespace
