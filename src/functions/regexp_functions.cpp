@@ -9,8 +9,7 @@ namespace {
 
 void run_regexp(func_call& c, bool ignore_case) {
     if (c.count() < 2 || c.count() > 3) {
-        // Both names report as one function.
-        report(err_low, "%s: invalid syntax", {"$regexp(i)"});
+        c.fail(err_low, "%s: invalid syntax");
         return;
     }
     regexp_engine engine;
@@ -30,8 +29,9 @@ void fn_regexp(func_call& c) { run_regexp(c, false); }
 void fn_regexpi(func_call& c) { run_regexp(c, true); }
 
 constexpr t_function_entry entries[] = {
-    {"regexp", fn_regexp},
-    {"regexpi", fn_regexpi},
+    // Both names report as one function.
+    {"regexp", fn_regexp, "$regexp(i)"},
+    {"regexpi", fn_regexpi, "$regexp(i)"},
 };
 
 }  // namespace

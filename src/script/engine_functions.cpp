@@ -4,11 +4,11 @@
 #include <array>
 
 #include "host/host_services.h"
+#include "object/object_manager.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/options.h"
 #include "utf8.h"
-#include "object/object_manager.h"
 #include "window/window_list.h"
 #include "window/window_registry.h"
 
@@ -54,9 +54,9 @@ void fn_systeminfo(func_call& c) {
     host::console_print(
         format_message("Active window count: %d", {std::to_string(windows.size())}));
     static constexpr std::pair<const char*, uint32_t> kinds[] = {
-        {"text: %d", 0},      {"gp_image: %d", 2},     {"gp_text: %d", 3},   {"gp_line: %d", 4},
-        {"gp_rect: %d", 5},   {"gp_roundrect: %d", 6}, {"gp_circle: %d", 7}, {"gp_pie: %d", 8},
-        {"gp_polygon: %d", 9}, {"gp_arc: %d", 10},     {"button: %d", 11},   {"map: %d", 15}};
+        {"text: %d", 0},       {"gp_image: %d", 2},     {"gp_text: %d", 3},   {"gp_line: %d", 4},
+        {"gp_rect: %d", 5},    {"gp_roundrect: %d", 6}, {"gp_circle: %d", 7}, {"gp_pie: %d", 8},
+        {"gp_polygon: %d", 9}, {"gp_arc: %d", 10},      {"button: %d", 11},   {"map: %d", 15}};
     const auto& manager = object_manager::instance();
     for (const auto& w : windows) {
         host::console_print(format_message("[%s]", {definition_name(w.id)}));

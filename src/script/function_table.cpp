@@ -6,7 +6,7 @@
 namespace vesk {
 namespace {
 
-using table_t = std::unordered_map<std::string_view, handler_fn>;
+using table_t = std::unordered_map<std::string_view, const t_function_entry*>;
 
 table_t build_table() {
     table_t table;
@@ -16,7 +16,7 @@ table_t build_table() {
           playlist_format_functions(), playlist_save_functions(), string_functions(),
           regexp_functions(), split_functions(), drawing_functions(), map_functions(),
           button_functions(), mainmenu_functions()})
-        for (const auto& e : list) table.emplace(e.name, e.handler);
+        for (const auto& e : list) table.emplace(e.name, &e);
     return table;
 }
 
@@ -27,7 +27,7 @@ const table_t& table() {
 
 }  // namespace
 
-handler_fn find_function(std::string_view folded_name) {
+const t_function_entry* find_function(std::string_view folded_name) {
     const auto& t = table();
     const auto it = t.find(folded_name);
     return it == t.end() ? nullptr : it->second;

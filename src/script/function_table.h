@@ -12,10 +12,12 @@ namespace vesk {
 struct t_function_entry {
     const char* name;
     handler_fn handler;
+    // How messages name the function when not "$" + name.
+    const char* display = nullptr;
 };
 
 // Null when the name is not a component function. Average O(1).
-handler_fn find_function(std::string_view folded_name);
+const t_function_entry* find_function(std::string_view folded_name);
 
 // Number of names in the table (aliases count separately).
 size_t function_count();

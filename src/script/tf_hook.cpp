@@ -42,8 +42,12 @@ std::string fold_name(std::string_view name) {
 }
 
 func_call::func_call(vesk_tf_hook& h, cor::string_sink& out, cor::titleformat_params& params,
-                     bool& found, std::string_view folded_name)
+                     bool& found, std::string_view folded_name, const char* display)
     : hook(h), out_(out), params_(params), found_(found), count_(params.get_param_count()) {
+    if (display) {
+        name_ = display;
+        return;
+    }
     name_.reserve(folded_name.size() + 1);
     name_ += '$';
     name_ += folded_name;
@@ -104,10 +108,10 @@ bool vesk_tf_hook::process_function(cor::string_sink& out, const char* name, siz
 
     // The name ends at its terminating zero; the length is not trusted.
     const std::string folded = fold_name(std::string_view(name, strnlen(name, name_length)));
-    if (const handler_fn handler = find_function(folded)) {
-        func_call call(*this, out, params, found, folded);
+    if (const t_function_entry* entry = find_function(folded)) {
+        func_call call(*this, out, params, found, folded, entry->display);
         if (error_level() >= err_debug) host::console_print(call.name());
-        handler(call);
+        entry->handler(call);
         last_found_ = found;
         return true;
     }

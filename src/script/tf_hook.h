@@ -22,7 +22,7 @@ class vesk_tf_hook;
 class func_call {
 public:
     func_call(vesk_tf_hook& hook, cor::string_sink& out, cor::titleformat_params& params,
-              bool& found, std::string_view folded_name);
+              bool& found, std::string_view folded_name, const char* display = nullptr);
 
     vesk_tf_hook& hook;
 

@@ -203,3 +203,16 @@ TEST(Options, EscapeRewritingInOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DisplayNames, BothRegularExpressionFunctionsReportAsOne) {
+    cor_test::component_host host;
+    host.eval("$errorlevel(debug)");
+    host.take_lines();
+    host.eval("$regexpi(a)$REGEXP(a)");
+    EXPECT_EQ(host.take_lines(), (lines{"$regexp(i)", "$regexp(i): invalid syntax", "$regexp(i)",
+                                        "$regexp(i): invalid syntax"}));
+}
+
+}  // namespace
