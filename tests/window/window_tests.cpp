@@ -335,3 +335,49 @@ TEST(Border, HitZonesAndResizeGeometry) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WindowTest, ChildBackgroundsShowOrBlendTheParentsDrawing) {
+    host.start_ui();
+    define("parent");
+    define("inner");
+    host.eval(
+        "$window(parent,100,100,300,200)$window(inner,20,20,100,80,parent:parent,embed:true)");
+    auto* parent = vesk::script_window::from_handle(handle_of("parent"));
+    auto* inner = vesk::script_window::from_handle(handle_of("inner"));
+    ASSERT_TRUE(parent && inner);
+    parent->background.color = RGB(200, 0, 0);
+    parent->redraw(true);
+    // Mode 1: what lies under the child in the parent's buffer.
+    inner->background.mode = 1;
+    inner->redraw(true);
+    EXPECT_EQ(GetPixel(inner->back_buffer_dc(), 10, 10), RGB(200, 0, 0));
+    // Mode 2: the child's colour with the parent's drawing blended over it.
+    inner->background.mode = 2;
+    inner->background.color = RGB(0, 0, 200);
+    inner->background.alpha = 128;
+    inner->redraw(true);
+    const COLORREF mixed = GetPixel(inner->back_buffer_dc(), 10, 10);
+    EXPECT_NEAR(GetRValue(mixed), 100, 2);
+    EXPECT_NEAR(GetBValue(mixed), 100, 2);
+    // A rectangle of another context gets the same rule.
+    inner->background.mode = 1;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, 50, 50);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    inner->paint_background(mem, RECT{0, 0, 50, 50});
+    EXPECT_EQ(GetPixel(mem, 5, 5), RGB(200, 0, 0));
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    // A top-level window in mode 2 shows its plain colour.
+    parent->background.mode = 2;
+    parent->background.color = RGB(0, 150, 0);
+    parent->redraw(true);
+    EXPECT_EQ(GetPixel(parent->back_buffer_dc(), 10, 10), RGB(0, 150, 0));
+}
+
+}  // namespace
