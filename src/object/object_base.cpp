@@ -86,4 +86,43 @@ std::optional<cor::guid> parse_identity(std::string_view text) {
 
 std::string identity_text(const cor::guid& id) { return cor::guid_to_text(id); }
 
+bool get_field_property(const t_property_fields& f, property p, std::string& out) {
+    switch (p) {
+        case property::text:
+            out = f.text;
+            return true;
+        case property::x:
+            out = std::to_string(f.x);
+            return true;
+        case property::y:
+            out = std::to_string(f.y);
+            return true;
+        case property::w:
+            return f.w && (out = std::to_string(*f.w), true);
+        case property::h:
+            return f.h && (out = std::to_string(*f.h), true);
+    }
+    return false;
+}
+
+bool set_field_property(const t_property_fields& f, property p, std::string_view text,
+                        int32_t number) {
+    switch (p) {
+        case property::text:
+            f.text = text;
+            return true;
+        case property::x:
+            f.x = number;
+            return true;
+        case property::y:
+            f.y = number;
+            return true;
+        case property::w:
+            return f.w && (*f.w = number, true);
+        case property::h:
+            return f.h && (*f.h = number, true);
+    }
+    return false;
+}
+
 }  // namespace vesk::object

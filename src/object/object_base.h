@@ -67,6 +67,19 @@ constexpr uint32_t category_of(uint32_t type) {
 enum class property { text, x, y, w, h };
 std::optional<property> property_by_name(std::string_view name);
 
+// The fields behind those properties in a type that has them; a type
+// without a width and height leaves those null.
+struct t_property_fields {
+    std::string& text;
+    int32_t& x;
+    int32_t& y;
+    int32_t* w = nullptr;
+    int32_t* h = nullptr;
+};
+[[nodiscard]] bool get_field_property(const t_property_fields& f, property p, std::string& out);
+[[nodiscard]] bool set_field_property(const t_property_fields& f, property p, std::string_view text,
+                                      int32_t number);
+
 class object_base {
 public:
     object_base(uint32_t category, uint32_t type_index);

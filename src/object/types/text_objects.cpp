@@ -124,35 +124,11 @@ bool text_object::get_rect(RECT& r) {
 }
 
 bool text_object::get_property(property p, std::string& out) {
-    switch (p) {
-        case property::text:
-            out = text;
-            return true;
-        case property::x:
-            out = std::to_string(x);
-            return true;
-        case property::y:
-            out = std::to_string(y);
-            return true;
-        default:
-            return false;
-    }
+    return get_field_property({text, x, y}, p, out);
 }
 
 bool text_object::set_property(property p, std::string_view value, int32_t number) {
-    switch (p) {
-        case property::text:
-            text = value;
-            return true;
-        case property::x:
-            x = number;
-            return true;
-        case property::y:
-            y = number;
-            return true;
-        default:
-            return false;
-    }
+    return set_field_property({text, x, y}, p, value, number);
 }
 
 void drawtext_object::draw(HWND wnd, HDC dc, Gdiplus::Graphics* graphics) {
@@ -209,45 +185,11 @@ bool drawtext_object::get_rect(RECT& r) {
 }
 
 bool drawtext_object::get_property(property p, std::string& out) {
-    switch (p) {
-        case property::text:
-            out = text;
-            return true;
-        case property::x:
-            out = std::to_string(x);
-            return true;
-        case property::y:
-            out = std::to_string(y);
-            return true;
-        case property::w:
-            out = std::to_string(width);
-            return true;
-        case property::h:
-            out = std::to_string(height);
-            return true;
-    }
-    return false;
+    return get_field_property({text, x, y, &width, &height}, p, out);
 }
 
 bool drawtext_object::set_property(property p, std::string_view value, int32_t number) {
-    switch (p) {
-        case property::text:
-            text = value;
-            return true;
-        case property::x:
-            x = number;
-            return true;
-        case property::y:
-            y = number;
-            return true;
-        case property::w:
-            width = number;
-            return true;
-        case property::h:
-            height = number;
-            return true;
-    }
-    return false;
+    return set_field_property({text, x, y, &width, &height}, p, value, number);
 }
 
 }  // namespace vesk::object
