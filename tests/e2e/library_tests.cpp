@@ -18,13 +18,13 @@ protected:
         music = cor_test::make_temp_folder(L"music");
         const std::wstring album = music + L"\\B\u00e9la \u97f3\u697d";
         ASSERT_TRUE(CreateDirectoryW(album.c_str(), nullptr));
-        cor_test::t_wav_spec one;
+        cor_test::t_wav_format one;
         one.tags = {
             {"INAM", "Z\u00fcrich"}, {"IART", "\u5c71\u7530"}, {"IPRD", "First"}, {"ITRK", "2"}};
         one.seconds = 1.5;
         ASSERT_TRUE(
             cor_test::write_file(album + L"\\01 \u00e9t\u00e9.wav", cor_test::make_wav(one)));
-        cor_test::t_wav_spec two;
+        cor_test::t_wav_format two;
         two.sample_rate = 22050;
         two.channels = 1;
         two.bits = 8;

@@ -17,26 +17,26 @@ void chunk(std::string& out, const char* id, const std::string& body) {
 }
 }  // namespace
 
-std::string make_wav(const t_wav_spec& spec) {
+std::string make_wav(const t_wav_format& format) {
     std::string fmt;
     le(fmt, 1, 2);
-    le(fmt, spec.channels, 2);
-    le(fmt, spec.sample_rate, 4);
-    const uint32_t block = spec.channels * spec.bits / 8u;
-    le(fmt, spec.sample_rate * block, 4);
+    le(fmt, format.channels, 2);
+    le(fmt, format.sample_rate, 4);
+    const uint32_t block = format.channels * format.bits / 8u;
+    le(fmt, format.sample_rate * block, 4);
     le(fmt, block, 2);
-    le(fmt, spec.bits, 2);
+    le(fmt, format.bits, 2);
 
     std::string info = "INFO";
-    for (const auto& [id, value] : spec.tags) chunk(info, id.c_str(), value + '\0');
+    for (const auto& [id, value] : format.tags) chunk(info, id.c_str(), value + '\0');
 
-    const auto frames = static_cast<uint32_t>(spec.seconds * spec.sample_rate);
+    const auto frames = static_cast<uint32_t>(format.seconds * format.sample_rate);
     std::string data;
     data.reserve(size_t(frames) * block);
     for (uint32_t i = 0; i < frames; ++i) {
-        const double v = std::sin(2 * 3.14159265358979 * 440.0 * i / spec.sample_rate) * 0.2;
-        for (int c = 0; c < spec.channels; ++c) {
-            if (spec.bits == 16)
+        const double v = std::sin(2 * 3.14159265358979 * 440.0 * i / format.sample_rate) * 0.2;
+        for (int c = 0; c < format.channels; ++c) {
+            if (format.bits == 16)
                 le(data, static_cast<uint16_t>(static_cast<int16_t>(v * 32767)), 2);
             else
                 data += static_cast<char>(static_cast<uint8_t>(128 + v * 127));
@@ -44,7 +44,7 @@ std::string make_wav(const t_wav_spec& spec) {
     }
     std::string body = "WAVE";
     chunk(body, "fmt ", fmt);
-    if (!spec.tags.empty()) chunk(body, "LIST", info);
+    if (!format.tags.empty()) chunk(body, "LIST", info);
     chunk(body, "data", data);
     std::string file = "RIFF";
     le(file, static_cast<uint32_t>(body.size()), 4);

@@ -9,7 +9,7 @@
 
 namespace cor_test {
 
-struct t_wav_spec {
+struct t_wav_format {
     uint32_t sample_rate = 44100;
     uint16_t channels = 2;
     uint16_t bits = 16;
@@ -18,7 +18,7 @@ struct t_wav_spec {
     std::vector<std::pair<std::string, std::string>> tags;
 };
 
-std::string make_wav(const t_wav_spec& spec);
+std::string make_wav(const t_wav_format& format);
 // Writes `bytes` to a UTF-16 path; false on failure.
 bool write_file(const std::wstring& path, const std::string& bytes);
 
