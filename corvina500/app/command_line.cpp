@@ -26,6 +26,8 @@ std::optional<std::string> parse_command_line(const std::vector<std::string>& ar
             if (auto e = value(out.format)) return e;
         } else if (a == "--no-component") {
             out.no_component = true;
+        } else if (a == "--play") {
+            out.play = true;
         } else if (a == "--exit-after") {
             std::optional<std::string> text;
             if (auto e = value(text)) return e;

@@ -17,6 +17,7 @@ struct t_command_line {
     std::optional<long long> exit_after_ms;
     std::vector<std::string> add;
     bool no_component = false;
+    bool play = false;
 };
 
 // Returns an error text on a bad flag, a missing value or a bad number.
@@ -25,6 +26,6 @@ std::optional<std::string> parse_command_line(const std::vector<std::string>& ar
 
 inline constexpr const char* usage_text =
     "usage: corvina500 [--profile DIR] [--eval SCRIPT] [--exit-after MS] [--console FILE] "
-    "[--screenshot FILE.png] [--format SCRIPT] [--no-component] [--add PATH...]";
+    "[--screenshot FILE.png] [--format SCRIPT] [--no-component] [--play] [--add PATH...]";
 
 }  // namespace cor

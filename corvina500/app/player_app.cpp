@@ -198,6 +198,7 @@ int run_player(const t_command_line& cl) {
         HWND main = ui ? static_cast<HWND>(ui->init(nullptr)) : nullptr;
         if (ui && !main) console.print("corvina500: the user interface did not start");
 
+        if (cl.play) core.playback().start(playback_control::track_command_play, false);
         basic_window plain(core);
         if (!ui && !cl.eval && !plain.create())
             console.print("corvina500: could not open a window");

@@ -63,7 +63,7 @@ std::string_view func_call::param(size_t i) {
 
 void func_call::write(std::string_view text) {
     out_.write(text.data(), text.size());
-    hook.last_result_.append(text);
+    written_.append(text);
 }
 
 void func_call::write_int(int64_t value) { write(std::to_string(value)); }
@@ -103,24 +103,36 @@ bool vesk_tf_hook::process_function(cor::string_sink& out, const char* name, siz
         return true;
     }
     found = false;
-    last_result_.clear();
-    last_found_ = false;
 
     // The name ends at its terminating zero; the length is not trusted.
     const std::string folded = fold_name(std::string_view(name, strnlen(name, name_length)));
     if (const t_function_entry* entry = find_function(folded)) {
-        func_call call(*this, out, params, found, folded, entry->display);
-        if (error_level() >= err_debug) host::console_print(call.name());
-        entry->handler(call);
-        last_found_ = found;
+        invoke(entry->handler, entry->display, out, params, found, folded);
         return true;
     }
     const std::string* body = find_user_function(folded);
-    if (!body) return false;
+    if (!body) {
+        last_result_.clear();
+        last_found_ = false;
+        return false;
+    }
     run_user_function(out, *body, params);
     found = true;
     last_found_ = true;
     return true;
+}
+
+void vesk_tf_hook::invoke(handler_fn handler, const char* display, cor::string_sink& out,
+                          cor::titleformat_params& params, bool& found,
+                          std::string_view folded_name) {
+    found = false;
+    func_call call(*this, out, params, found, folded_name, display);
+    if (error_level() >= err_debug) host::console_print(call.name());
+    handler(call);
+    // The call's own output, not what calls made while its arguments were
+    // evaluated left behind.
+    last_result_ = std::move(call.written_);
+    last_found_ = found;
 }
 
 void vesk_tf_hook::run_user_function(cor::string_sink& out, const std::string& body,

@@ -50,11 +50,13 @@ public:
     void unknown_option(std::string_view param);
 
 private:
+    friend class vesk_tf_hook;
     cor::string_sink& out_;
     cor::titleformat_params& params_;
     bool& found_;
     size_t count_;
     std::string name_;
+    std::string written_;  // this call's output, the next _result
 };
 
 using handler_fn = void (*)(func_call&);
@@ -73,6 +75,10 @@ public:
     field_list* variables() { return variables_; }
     bool* break_flag() { return break_flag_; }
     cor::metadb_handle* track() { return track_; }
+
+    // Runs one handler as a call of this hook: name, debug line, last result.
+    void invoke(handler_fn handler, const char* display, cor::string_sink& out,
+                cor::titleformat_params& params, bool& found, std::string_view folded_name);
 
     // What the most recent component function call wrote and reported.
     const std::string& last_result() const { return last_result_; }

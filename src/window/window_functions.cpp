@@ -211,6 +211,15 @@ void fn_iswindowvisible(func_call& c) {
     c.set_found(visible);
 }
 
+void fn_dragwindow(func_call& c) {
+    if (!c.require_count(2)) return;
+    const t_window_info* w = find_open_window(c, c.param(0));
+    if (!w) return;
+    if (script_window* sw = script_window::from_handle(reinterpret_cast<HWND>(w->hwnd)))
+        sw->drag = read_bool(c.param(1));
+    c.set_found(true);
+}
+
 void fn_getactivewindow(func_call& c) {
     if (!c.require_count(0)) return;
     GUITHREADINFO info{};
@@ -229,6 +238,7 @@ constexpr t_function_entry entries[] = {
     {"updatewindow", fn_updatewindow},
     {"iswindowvisible", fn_iswindowvisible},
     {"getactivewindow", fn_getactivewindow},
+    {"dragwindow", fn_dragwindow},
 };
 
 }  // namespace

@@ -172,3 +172,20 @@ TEST_F(Maps, PreviewFramesTheAreaOnScreenOnly) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Maps, DragWindowSwitchesTheBackgroundDrag) {
+    auto* sw = vesk::script_window::from_handle(wnd);
+    sw->drag = true;
+    EXPECT_EQ(host.eval("$if($dragwindow(w,off),y,n)"), "y");
+    EXPECT_FALSE(sw->drag);
+    host.eval("$dragwindow(w,1)");
+    EXPECT_TRUE(sw->drag);
+    vesk::set_error_level(vesk::err_low);
+    host.take_lines();
+    host.eval("$dragwindow(w)");
+    EXPECT_EQ(host.take_lines(), lines{"$dragwindow: invalid syntax"});
+}
+
+}  // namespace

@@ -85,19 +85,6 @@ void fn_test_button(vesk::func_call& c) {
         make.finish(std::move(b));
 }
 
-struct no_params final : cor::titleformat_params {
-    size_t get_param_count() override { return 0; }
-    void get_param(size_t, const char*& text, size_t& length) override {
-        text = "";
-        length = 0;
-    }
-    bool get_param_found(size_t) override { return false; }
-};
-
-struct discard_sink final : cor::string_sink {
-    void write(const char*, size_t) override {}
-};
-
 struct string_out final : cor::string_sink {
     std::string text;
     void write(const char* p, size_t n) override { text.append(p, n); }
@@ -123,15 +110,7 @@ public:
             last_found = found;
             return handled;
         }
-        // The dispatcher starts every call from an empty last result; a
-        // call of $console without parameters does exactly that.
-        discard_sink none;
-        no_params empty;
-        bool ignored = false;
-        inner.process_function(none, "console", 7, empty, ignored);
-        found = false;
-        vesk::func_call call(inner, out, params, found, folded);
-        fn(call);
+        inner.invoke(fn, nullptr, out, params, found, folded);
         last_found = found;
         return true;
     }

@@ -163,6 +163,10 @@ TEST_F(Fields, ResultAndFlagOfTheLastComponentCall) {
     EXPECT_EQ(run("$say()|%_result%|%_flag%$if(%_flag%,y,n)"), "abc|abc|1y");
     EXPECT_EQ(run("$errorlevel(middle)%_result%|%_flag%"), "|1");
     EXPECT_EQ(run("$errorlevel(bogus)%_flag%$if(%_flag%,y,n)"), "0n");
+    // A call's own arguments still see the call before it, so the result
+    // of one call can be stored by the next.
+    EXPECT_EQ(run("$say()$hash(Kept,%_result%)|%KEPT%"), "abc|abc");
+    EXPECT_EQ(run("$hash(inner,$say())|%inner%|%_result%"), "|abc|");
 }
 
 TEST_F(Fields, MainIdNeedsTheMainDefinition) {

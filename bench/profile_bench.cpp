@@ -1,0 +1,275 @@
+// The default profile as a user feels it: how long from start-up to the
+// first painted frame of its main window, and from a new track to the
+// window repainted for it.
+//
+// In process: the component starts on the committed store with four tracks
+// in the playlist (the Host's player on a silent clock). Start-up is the
+// user interface's init, which returns once the main window has painted
+// (its load script builds every object first). A new track is timed from
+// the Host's start command until every message it caused is handled,
+// paints included.
+//
+// As a process: corvina500.exe on a copy of the profile, from its start
+// until its main window is visible and answers a message, which it does
+// only after its first paint.
+//
+//     profile_bench.exe [PROFILE_FOLDER]   (default: profiles\default of the checkout)
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "corvina500/config/config_store.h"
+#include "e2e/wav_file.h"
+#include "host/service_factory.h"
+#include "support/component_host.h"
+#include "user_interface.h"
+#include "utf8.h"
+
+namespace {
+
+using clock_type = std::chrono::steady_clock;
+
+double ms_since(clock_type::time_point t0) {
+    return std::chrono::duration<double, std::milli>(clock_type::now() - t0).count();
+}
+
+std::wstring exe_folder() {
+    wchar_t buf[MAX_PATH * 4];
+    const DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH * 4);
+    std::wstring path(buf, n);
+    return path.substr(0, path.find_last_of(L"\\/"));
+}
+
+std::wstring temp_folder(const wchar_t* tag) {
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    for (unsigned n = 0;; ++n) {
+        std::wstring path = std::wstring(tmp) + L"cor_bench_" + tag + L"_" +
+                            std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(n);
+        if (CreateDirectoryW(path.c_str(), nullptr)) return path;
+    }
+}
+
+void remove_folder(const std::wstring& path) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileW((path + L"\\" + fd.cFileName).c_str());
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+
+// Four 60-second tagged tracks, so no track ends while the bench runs.
+std::vector<std::string> write_tracks(const std::wstring& folder) {
+    std::vector<std::string> paths;
+    const char* titles[] = {"Morning Light", "Blue Hour", "Paper Boats", "Night Train"};
+    for (int i = 0; i < 4; ++i) {
+        cor_test::t_wav_format f;
+        f.sample_rate = 8000;
+        f.channels = 1;
+        f.bits = 8;
+        f.seconds = 60;
+        f.tags = {{"INAM", titles[i]},
+                  {"IART", "The Corvina Quartet"},
+                  {"IPRD", "First Light"},
+                  {"ITRK", std::to_string(i + 1)}};
+        const std::wstring path = folder + L"\\0" + std::to_wstring(i + 1) + L".wav";
+        if (cor_test::write_file(path, cor_test::make_wav(f))) paths.push_back(cor::to_utf8(path));
+    }
+    return paths;
+}
+
+// Handles messages until none is waiting: posted player events, the scripts
+// they run and the paints those leave behind.
+void drain_messages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+struct t_stats {
+    double first = 0, best = 0, median = 0;
+};
+t_stats stats(std::vector<double> v) {
+    t_stats s;
+    if (v.empty()) return s;
+    s.first = v.front();
+    std::sort(v.begin(), v.end());
+    s.best = v.front();
+    s.median = v[v.size() / 2];
+    return s;
+}
+
+cor::service_ptr_t<cor::user_interface> make_ui() {
+    for (auto* f : vesk::host::factory_list())
+        if (f->get_class_guid() == cor::user_interface::class_guid)
+            return cor::service_ptr_t<cor::user_interface>::adopt(
+                static_cast<cor::user_interface*>(f->create_instance()));
+    return {};
+}
+
+void in_process(const std::wstring& store_path, const std::vector<std::string>& tracks) {
+    cor_test::component_host host;
+    cor::host_config_store store(cor::to_utf8(store_path), [](std::string_view line) {
+        std::printf("store: %.*s\n", int(line.size()), line.data());
+    });
+    if (!store.load()) std::printf("the store %ls did not load cleanly\n", store_path.c_str());
+    for (auto* f : vesk::host::factory_list())
+        if (f->get_class_guid() == cor::config_io::class_guid)
+            store.attach(cor::service_ptr_t<cor::config_io>::adopt(
+                static_cast<cor::config_io*>(f->create_instance())));
+    host.player().add_to_active(tracks);
+
+    // Start-up, five times: the first includes what a first start costs
+    // (fonts, GDI+, the image of every object's code).
+    std::vector<double> starts;
+    HWND main = nullptr;
+    cor::service_ptr_t<cor::user_interface> ui;
+    for (int round = 0; round < 5; ++round) {
+        if (ui) {
+            ui->shutdown();
+            ui.reset();
+            drain_messages();
+        }
+        ui = make_ui();
+        const auto t0 = clock_type::now();
+        main = static_cast<HWND>(ui->init(nullptr));
+        starts.push_back(ms_since(t0));
+        drain_messages();
+    }
+    if (!main) {
+        std::printf("the user interface did not start\n");
+        return;
+    }
+    const t_stats s = stats(starts);
+    std::printf(
+        "start-up to first painted frame (in process):  first %.1f ms, best %.1f ms, "
+        "median %.1f ms\n",
+        s.first, s.best, s.median);
+
+    // "Repeat (playlist)": every next command starts a track.
+    host.player().playlists().playback_order_set_active(1);
+    auto& playback = host.player().playback();
+    playback.start(cor::playback_control::track_command_play, false);
+    drain_messages();
+    std::vector<double> tracks_ms;
+    for (int round = 0; round < 20; ++round) {
+        const auto t0 = clock_type::now();
+        playback.start(cor::playback_control::track_command_next, false);
+        drain_messages();
+        tracks_ms.push_back(ms_since(t0));
+    }
+    const t_stats t = stats(tracks_ms);
+    std::printf(
+        "new track to repainted window:                 first %.1f ms, best %.1f ms, "
+        "median %.1f ms\n",
+        t.first, t.best, t.median);
+    ui->shutdown();
+    ui.reset();
+    drain_messages();
+    store.detach_all();
+}
+
+// The main window of the process `pid` once it is visible; null if none.
+HWND visible_main_window(DWORD pid) {
+    struct search {
+        DWORD pid;
+        HWND found;
+    } s{pid, nullptr};
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<search*>(p);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            wchar_t cls[64] = {};
+            GetClassNameW(w, cls, 64);
+            if (owner == s->pid && IsWindowVisible(w) &&
+                std::wstring(cls) == L"cor_ui_vesk_window_class") {
+                s->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+void as_process(const std::wstring& store_path, const std::vector<std::string>& tracks) {
+    const std::wstring exe = exe_folder() + L"\\corvina500.exe";
+    if (GetFileAttributesW(exe.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        std::printf("no %ls: process start-up not measured\n", exe.c_str());
+        return;
+    }
+    std::vector<double> times;
+    for (int round = 0; round < 3; ++round) {
+        const std::wstring profile = temp_folder(L"profile");
+        CopyFileW(store_path.c_str(), (profile + L"\\corvina500.cfgstore").c_str(), FALSE);
+        std::wstring cmd =
+            L"\"" + exe + L"\" --profile \"" + profile + L"\" --exit-after 20000 --add";
+        for (const auto& t : tracks) cmd += L" \"" + cor::to_wide(t) + L"\"";
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        const auto t0 = clock_type::now();
+        if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &si, &pi)) {
+            std::printf("could not start %ls\n", exe.c_str());
+            remove_folder(profile);
+            return;
+        }
+        HWND main = nullptr;
+        while (!main && ms_since(t0) < 20000) {
+            main = visible_main_window(pi.dwProcessId);
+            if (!main) Sleep(1);
+        }
+        DWORD_PTR answer = 0;
+        if (main) SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &answer);
+        if (main) times.push_back(ms_since(t0));
+        if (main) PostMessageW(main, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(pi.hProcess, 20000) != WAIT_OBJECT_0)
+            TerminateProcess(pi.hProcess, 1);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        remove_folder(profile);
+    }
+    const t_stats s = stats(times);
+    std::printf(
+        "process start to first painted frame:          first %.0f ms, best %.0f ms, "
+        "median %.0f ms\n",
+        s.first, s.best, s.median);
+}
+
+}  // namespace
+
+int main() {
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    const std::wstring profile =
+        argc > 1 ? std::wstring(argv[1]) : exe_folder() + L"\\..\\..\\profiles\\default";
+    LocalFree(argv);
+    const std::wstring store_path = profile + L"\\corvina500.cfgstore";
+    if (GetFileAttributesW(store_path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        std::printf("no store at %ls; give the profile folder as the argument\n",
+                    store_path.c_str());
+        return 2;
+    }
+    const std::wstring music = temp_folder(L"music");
+    const std::vector<std::string> tracks = write_tracks(music);
+    in_process(store_path, tracks);
+    as_process(store_path, tracks);
+    remove_folder(music);
+    return 0;
+}

@@ -1,0 +1,499 @@
+// corvina500's default skin: shared macros and functions.
+//
+// Every other script of this profile is short: it calls the functions
+// below. Read this file from the top; it is written to be learned from.
+//
+// Three things to know first:
+//
+// 1. This profile runs in trim mode: blanks, tabs and line breaks outside
+//    single quotes are removed before a script runs. Calls can therefore
+//    span lines and be indented freely, and text with blanks in it is
+//    written in quotes: 'Now playing'.
+//
+// 2. Arguments are evaluated before a function sees them. A script that
+//    should run later (when a button is clicked, for each playlist item)
+//    is passed in quotes, so it arrives as written:
+//        $button(main,Stop,..., '$playback_control(stop)' ,...)
+//
+// 3. Objects are named by identity texts, which the creating call writes.
+//    $hash keeps them between scripts: $hash(ui_title,$drawtext(...))
+//    remembers the new text's identity under the key ui_title; %ui_title%
+//    (or $hash(ui_title)) reads it back in any later script.
+
+// ---------------------------------------------------------------------------
+// Colours. Text colours are red-green-blue; brushes add an alpha in front
+// (255 is opaque), as in brush:255-#c_panel#.
+// ---------------------------------------------------------------------------
+#define c_bg       17-19-24    #end   // window background
+#define c_panel    26-29-37    #end   // the "now playing" card
+#define c_raised   38-42-53    #end   // bar tracks, alternate rows
+#define c_row      22-25-31    #end   // every other playlist row
+#define c_line     48-53-66    #end   // separators
+#define c_text     236-239-244 #end   // main text
+#define c_dim      160-168-184 #end   // secondary text
+#define c_faint    106-114-130 #end   // labels, numbers
+#define c_accent   88-180-255  #end   // progress, the playing track
+#define c_play_row 30-50-72    #end   // background of the playing row
+#define c_button   40-45-57    #end   // button face
+#define c_btn_text 226-230-238 #end   // button caption
+
+#define font 'Segoe UI' #end
+
+// ---------------------------------------------------------------------------
+// Layout, in pixels. Positions that depend on the window's size are
+// computed by ui_build and kept in $hash keys (ui_w, ui_seek_x, ...), so
+// that scripts running outside the window (player events, the timer) can
+// use them too.
+// ---------------------------------------------------------------------------
+#define m        16  #end   // outer margin
+#define card_h   104 #end   // height of the "now playing" card
+#define seek_y   124 #end   // top of the seek row
+#define seek_h   6   #end   // thickness of the seek bar
+#define time_w   44  #end   // room for the elapsed / remaining times
+#define ctl_y    150 #end   // top of the buttons row
+#define ctl_h    30  #end   // button height
+#define list_y   200 #end   // top of the playlist header
+#define row_h    24  #end   // one playlist row
+#define vol_w    96  #end   // volume bar width (narrow windows get less)
+#define btns_w   300 #end   // width of the five transport buttons
+
+// ---------------------------------------------------------------------------
+// Small helpers
+// ---------------------------------------------------------------------------
+
+#function ui_drop
+// ui_drop(key): removes the object remembered under key, if any, and
+// forgets the key. Outside a full rebuild its area is repainted at once.
+$puts(id,$hash(%_param1%))
+$if($greater($len($get(id)),0),
+	$removeobject($get(id),redraw:$if(%ui_batch%,false,true))
+	$hash(%_param1%,))
+#end
+
+#function ui_show
+// ui_show(key): paints the object remembered under key, unless a full
+// rebuild is running (that ends with one repaint of the whole window).
+$puts(id,$hash(%_param1%))
+$if(%ui_batch%,,$if($greater($len($get(id)),0),$updateobject($get(id))))
+#end
+
+#function ui_time
+// ui_time(seconds): 83.5 -> 1:23. Numbers are read up to the first
+// character that is not a digit, so the decimals are simply ignored.
+$div(%_param1%,60):$num($mod(%_param1%,60),2)
+#end
+
+#function ui_ticks
+// ui_ticks(seconds): the seconds as an integer count of 1/10,000,000 s.
+// Positions are written with seven decimals (12.5000000), so dropping the
+// point gives an exact integer to compute with.
+$replace(%_param1%,.,)
+#end
+
+#function ui_count
+// ui_count(): the number of items of the active playlist; 0 without one.
+$if(%pl_activename%,$pl_itemcount(),0)
+#end
+
+#function ui_join
+// ui_join(a,b): a and b with a dot between them, or the one that is not
+// empty. $len's truth follows its argument, so lengths are compared.
+$if($and($greater($len(%_param1%),0),$greater($len(%_param2%),0)),
+	%_param1%' · '%_param2%,
+	%_param1%%_param2%)
+#end
+
+#function ui_tracks
+// ui_tracks(n): "1 track", "4 tracks".
+$ifequal(%_param1%,1,'1 track',%_param1%' tracks')
+#end
+
+#function ui_clamp
+// ui_clamp(value,low,high)
+$max(%_param2%,$min(%_param3%,%_param1%))
+#end
+
+// ---------------------------------------------------------------------------
+// The whole window
+// ---------------------------------------------------------------------------
+
+#function ui_build
+// Builds every object of the main window for its current size. Called by
+// the window's load and resize scripts. Each part removes what it drew
+// before, so building again never leaves old objects behind.
+$hash(ui_batch,1)
+$hash(ui_w,%_cwidth%)
+$hash(ui_h,%_cheight%)
+// The seek bar spans the room between the two times.
+$hash(ui_seek_x,$add(#m#,#time_w#,8))
+$hash(ui_seek_w,$sub(%_cwidth%,$mul(2,$add(#m#,#time_w#,8))))
+// The volume bar sits at the right end of the buttons row. In a narrow
+// window it gets shorter and its label goes, rather than cover a button.
+$hash(ui_vol_w,$ui_clamp($sub(%_cwidth%,#m#,40,#m#,#btns_w#,8),40,#vol_w#))
+$hash(ui_vol_x,$sub(%_cwidth%,#m#,%ui_vol_w%,40))
+$hash(ui_vol_label,$if($greater($sub(%ui_vol_x%,36),$add(#m#,#btns_w#,8)),1,))
+// Below this width the playlist has no artist column.
+$hash(ui_columns,$if($greater(%_cwidth%,479),1,))
+// Playlist rows fill the rest of the window.
+$hash(ui_rows_y,$add(#list_y#,32))
+$hash(ui_rows_max,$max(0,$div($sub(%_cheight%,$add(#list_y#,32),#m#),#row_h#)))
+
+$ui_background()
+$ui_header()
+$ui_seek()
+$ui_buttons()
+$ui_volume()
+$ui_order()
+$ui_playlist()
+
+$hash(ui_batch,)
+// One repaint of the whole window shows everything at once.
+$updatewindow(main)
+#end
+
+#function ui_background
+// Window fill, the card behind the track information and a separator
+// above the playlist. Full-size rectangles, redrawn with every build.
+$ui_drop(ui_bg)$ui_drop(ui_card)$ui_drop(ui_sep)
+$hash(ui_bg,$gp_rect(main,0,0,%ui_w%,%ui_h%,brush:255-#c_bg#,aa:false))
+$hash(ui_card,$gp_roundrect(main,#m#,#m#,$sub(%ui_w%,$mul(2,#m#)),#card_h#,8,8,
+	brush:255-#c_panel#))
+$hash(ui_sep,$gp_rect(main,#m#,$sub(#list_y#,8),$sub(%ui_w%,$mul(2,#m#)),1,
+	brush:255-#c_line#,aa:false))
+#end
+
+// ---------------------------------------------------------------------------
+// Track information
+// ---------------------------------------------------------------------------
+
+#function ui_meta
+// ui_meta(format): the playing track formatted with format. The format is
+// passed in quotes by the caller, so it reaches $pl_getmeta unevaluated.
+// A field of a tag the track lacks writes a question mark; in a section,
+// '[%date%]', it writes nothing.
+$pl_getmeta(%_param1%,%pl_playingname%,%pi_playingindex%)
+#end
+
+#function ui_header
+// The card: what plays (title, artist, album and year), or, when stopped,
+// what the active playlist holds.
+$ui_drop(ui_h_label)$ui_drop(ui_h_title)$ui_drop(ui_h_line2)
+$ui_drop(ui_h_line3)$ui_drop(ui_h_count)
+$puts(x,$add(#m#,16))
+$puts(w,$sub(%ui_w%,$mul(2,$add(#m#,16))))
+$if(%playback_isplaying%,
+	$hash(ui_h_label,$drawtext(main,$if(%playback_ispaused%,PAUSED,'NOW PLAYING'),
+		$get(x),$add(#m#,12),$get(w),16,
+		fg:#c_accent#,font-name:#font#,font-size:8,font-style:b))
+	$hash(ui_h_count,$drawtext(main,
+		$add(%pi_playingindex%,1)' of '$pl_itemcount(%pl_playingname%),
+		$get(x),$add(#m#,12),$get(w),16,
+		fg:#c_faint#,font-name:#font#,font-size:8,halign:right))
+	$hash(ui_h_title,$drawtext(main,$ui_meta('%title%'),
+		$get(x),$add(#m#,28),$get(w),30,
+		fg:#c_text#,font-name:#font#,font-size:17,font-style:b,ellipsis:end))
+	$hash(ui_h_line2,$drawtext(main,$ui_meta('[%artist%]'),
+		$get(x),$add(#m#,58),$get(w),20,
+		fg:#c_dim#,font-name:#font#,font-size:11,ellipsis:end))
+	$hash(ui_h_line3,$drawtext(main,
+		$ui_join($ui_meta('[%album%]'),$ui_meta('[%date%]')),
+		$get(x),$add(#m#,78),$get(w),18,
+		fg:#c_faint#,font-name:#font#,font-size:9,ellipsis:end)),
+// Stopped: the title says so, the lines below describe the playlist.
+	$hash(ui_h_label,$drawtext(main,'CORVINA500',
+		$get(x),$add(#m#,12),$get(w),16,
+		fg:#c_accent#,font-name:#font#,font-size:8,font-style:b))
+	$hash(ui_h_title,$drawtext(main,Stopped,
+		$get(x),$add(#m#,28),$get(w),30,
+		fg:#c_text#,font-name:#font#,font-size:17,font-style:b))
+	$hash(ui_h_line2,$drawtext(main,
+		$ifgreater($ui_count(),0,
+			$ui_tracks($ui_count())' in '%pl_activename%' · '$ui_time($pl_duration()),
+			'The playlist is empty'),
+		$get(x),$add(#m#,58),$get(w),20,
+		fg:#c_dim#,font-name:#font#,font-size:11,ellipsis:end))
+	$hash(ui_h_line3,$drawtext(main,
+		$ifgreater($ui_count(),0,
+			'Click a track to play it',
+			'Drop music files on this window to add them'),
+		$get(x),$add(#m#,78),$get(w),18,
+		fg:#c_faint#,font-name:#font#,font-size:9,ellipsis:end)))
+$ui_show(ui_h_label)$ui_show(ui_h_count)$ui_show(ui_h_title)
+$ui_show(ui_h_line2)$ui_show(ui_h_line3)
+#end
+
+// ---------------------------------------------------------------------------
+// Seek bar and times
+// ---------------------------------------------------------------------------
+
+#function ui_seek
+// The seek bar: a track, the played part over it, a knob at the position,
+// the elapsed time on the left and the remaining time on the right.
+// Called by the timer four times a second while playing.
+$puts(len,$ui_ticks(%playback_length%))
+$puts(pos,$ui_ticks(%playback_position%))
+$puts(y,$add(#seek_y#,5))
+$puts(done,$ifgreater($get(len),0,$muldiv($get(pos),%ui_seek_w%,$get(len)),0))
+$puts(done,$ui_clamp($get(done),0,%ui_seek_w%))
+// The track and the map that seeks are made once per build; the played
+// part and the times change.
+$if(%ui_batch%,
+	$ui_drop(ui_seek_track)
+	$hash(ui_seek_track,$gp_roundrect(main,%ui_seek_x%,$get(y),%ui_seek_w%,#seek_h#,3,3,
+		brush:255-#c_raised#))
+	$ui_drop(ui_seek_map)
+	$hash(ui_seek_map,$map(main,
+		lbuttondown:'$ui_seek_click(%_mouse_cx%)',
+		move:'$if(%_lbutton%,$ui_seek_click(%_mouse_cx%))'))
+	$map_rect(%ui_seek_map%,$sub(%ui_seek_x%,4),$sub(#seek_y#,2),$add(%ui_seek_w%,8),18))
+$ui_drop(ui_seek_done)$ui_drop(ui_seek_knob)
+$ui_drop(ui_t_elapsed)$ui_drop(ui_t_remain)
+$if(%playback_isplaying%,
+	$if($greater($get(done),5),
+		$hash(ui_seek_done,$gp_roundrect(main,%ui_seek_x%,$get(y),$get(done),#seek_h#,3,3,
+			brush:255-#c_accent#)))
+	$hash(ui_seek_knob,$gp_circle(main,$sub($add(%ui_seek_x%,$get(done)),6),$sub($get(y),3),12,12,
+		brush:255-#c_text#))
+	$hash(ui_t_elapsed,$drawtext(main,$ui_time(%playback_position%),#m#,#seek_y#,#time_w#,16,
+		fg:#c_dim#,font-name:#font#,font-size:9,valign:middle))
+	// A stream of unknown length has no remaining time.
+	$hash(ui_t_remain,$drawtext(main,
+		$if($greater($get(len),0),'-'$ui_time($max(0,$sub(%playback_length%,%playback_position%))),'-:--'),
+		$sub(%ui_w%,#m#,#time_w#),#seek_y#,#time_w#,16,
+		fg:#c_dim#,font-name:#font#,font-size:9,halign:right,valign:middle)),
+	$hash(ui_t_elapsed,$drawtext(main,'-:--',#m#,#seek_y#,#time_w#,16,
+		fg:#c_faint#,font-name:#font#,font-size:9,valign:middle))
+	$hash(ui_t_remain,$drawtext(main,'-:--',$sub(%ui_w%,#m#,#time_w#),#seek_y#,#time_w#,16,
+		fg:#c_faint#,font-name:#font#,font-size:9,halign:right,valign:middle)))
+$ui_show(ui_seek_done)$ui_show(ui_seek_knob)$ui_show(ui_t_elapsed)$ui_show(ui_t_remain)
+#end
+
+#function ui_seek_click
+// ui_seek_click(x): seeks to the point of the bar under x. Runs from the
+// seek map when it is clicked or dragged.
+$puts(len,$ui_ticks(%playback_length%))
+$if($greater($get(len),0),
+	$puts(at,$ui_clamp($sub(%_param1%,%ui_seek_x%),0,%ui_seek_w%))
+	$puts(t,$muldiv($get(at),$get(len),%ui_seek_w%))
+	$playback_seek($div($get(t),10000000).$num($mod($get(t),10000000),7)))
+#end
+
+// ---------------------------------------------------------------------------
+// Buttons
+// ---------------------------------------------------------------------------
+
+#function ui_button
+// ui_button(key,caption,x,width,script): one transport button. The script
+// is the text of the fifth parameter, run at each click.
+$ui_drop(%_param1%)
+$hash(%_param1%,$button(main,%_param2%,%_param3%,#ctl_y#,%_param4%,#ctl_h#,%_param5%,
+	type:text2,fg:#c_btn_text#,bg:#c_button#,font-name:#font#,font-size:9))
+// A button's own window is made when the button is first painted.
+$ui_show(%_param1%)
+#end
+
+#function ui_buttons
+// The transport row. The play button's caption follows the player's state;
+// a click toggles between playing and pausing.
+$ui_button(ui_b_prev,Prev,#m#,52,'$playback_control(prev)')
+$ui_play_button()
+$ui_button(ui_b_stop,Stop,$add(#m#,124),52,'$playback_control(stop)')
+$ui_button(ui_b_next,Next,$add(#m#,180),52,'$playback_control(next)')
+$ui_button(ui_b_rand,Random,$add(#m#,236),64,'$playback_control(rand)')
+#end
+
+#function ui_play_button
+// The play button alone, also made again at start, pause and stop events.
+$ui_button(ui_b_play,$if(%playback_isplaying%,$if(%playback_ispaused%,Play,Pause),Play),
+	$add(#m#,56),64,'$playback_control(play_or_pause)')
+#end
+
+// ---------------------------------------------------------------------------
+// Volume: a bar with a map over it. Clicking sets the volume, the wheel
+// steps it. $display_volume maps decibels to a 0..100 scale and back.
+// ---------------------------------------------------------------------------
+
+#function ui_volume
+$puts(p,$display_volume(100))
+$puts(y,$add(#ctl_y#,12))
+$if(%ui_batch%,
+	$ui_drop(ui_vol_caption)
+	$if(%ui_vol_label%,
+		$hash(ui_vol_caption,$drawtext(main,VOL,$sub(%ui_vol_x%,32),#ctl_y#,28,#ctl_h#,
+			fg:#c_faint#,font-name:#font#,font-size:8,font-style:b,valign:middle)))
+	$ui_drop(ui_vol_track)
+	$hash(ui_vol_track,$gp_roundrect(main,%ui_vol_x%,$get(y),%ui_vol_w%,#seek_h#,3,3,
+		brush:255-#c_raised#))
+	$ui_drop(ui_vol_map)
+	$hash(ui_vol_map,$map(main,
+		lbuttondown:'$ui_vol_set($muldiv($sub(%_mouse_cx%,%ui_vol_x%),100,%ui_vol_w%))',
+		move:'$if(%_lbutton%,$ui_vol_set($muldiv($sub(%_mouse_cx%,%ui_vol_x%),100,%ui_vol_w%)))',
+		wheel:'$ui_vol_set($add($display_volume(100),$mul(%_wheel%,5)))'))
+	$map_rect(%ui_vol_map%,$sub(%ui_vol_x%,4),#ctl_y#,$add(%ui_vol_w%,8),#ctl_h#))
+$ui_drop(ui_vol_done)$ui_drop(ui_vol_text)
+$if($greater($get(p),0),
+	$hash(ui_vol_done,$gp_roundrect(main,%ui_vol_x%,$get(y),
+		$max(6,$muldiv($get(p),%ui_vol_w%,100)),#seek_h#,3,3,brush:255-#c_accent#)))
+$hash(ui_vol_text,$drawtext(main,$get(p)'%',$add(%ui_vol_x%,%ui_vol_w%,6),#ctl_y#,34,#ctl_h#,
+	fg:#c_dim#,font-name:#font#,font-size:9,valign:middle))
+$ui_show(ui_vol_done)$ui_show(ui_vol_text)
+#end
+
+#function ui_vol_set
+// ui_vol_set(position): sets the volume to a position of the 0..100 scale.
+$volume($display_volume(100,$ui_clamp(%_param1%,0,100)))
+#end
+
+// ---------------------------------------------------------------------------
+// Playback order: a button that shows the order and steps to the next one.
+// The Host's main-menu commands "Playback/Order/<name>" switch it.
+// ---------------------------------------------------------------------------
+
+#function ui_order
+$ui_drop(ui_b_order)
+$hash(ui_b_order,$button(main,'Order: '%playback_ordername%,
+	$sub(%ui_w%,#m#,170),#list_y#,170,24,'$ui_next_order()',
+	type:text2,fg:#c_btn_text#,bg:#c_button#,font-name:#font#,font-size:8))
+$ui_show(ui_b_order)
+#end
+
+#function ui_next_order
+$mainmenu_execute('Playback/Order/'$select($add($mod($add(%playback_orderindex%,1),7),1),
+	Default,'Repeat (playlist)','Repeat (track)',Random,
+	'Shuffle (tracks)','Shuffle (albums)','Shuffle (folders)'))
+#end
+
+// ---------------------------------------------------------------------------
+// Playlist: a header and one row per visible item of the active playlist.
+// The rows' objects are remembered under numbered keys (ui_r3_text, ...),
+// built with $hash(key) so that the key itself can be computed.
+// ---------------------------------------------------------------------------
+
+#function ui_playlist
+$ui_drop(ui_pl_title)$ui_drop(ui_pl_info)
+$hash(ui_pl_title,$drawtext(main,PLAYLIST,#m#,#list_y#,80,24,
+	fg:#c_faint#,font-name:#font#,font-size:8,font-style:b,valign:middle))
+$hash(ui_pl_info,$drawtext(main,
+	$if(%pl_activename%,%pl_activename%' · '$ui_tracks($pl_itemcount())' · '$ui_time($pl_duration())),
+	$add(#m#,72),#list_y#,$sub(%ui_w%,$mul(2,#m#),72,180),24,
+	fg:#c_dim#,font-name:#font#,font-size:9,valign:middle,ellipsis:end))
+$ui_show(ui_pl_title)$ui_show(ui_pl_info)
+// Old rows go first, then as many rows as fit are made again.
+$for(i,0,$sub(%ui_rows_shown%,1),1,'$ui_row_drop(%i%)')
+$puts(count,$ui_count())
+// Keep the first shown item in range when the list got shorter.
+$hash(ui_first,$ui_clamp(%ui_first%,0,$max(0,$sub($get(count),%ui_rows_max%))))
+$hash(ui_rows_shown,$min(%ui_rows_max%,$sub($get(count),%ui_first%)))
+$for(i,0,$sub(%ui_rows_shown%,1),1,'$ui_row(%i%)')
+$ui_scrollbar($get(count))
+// The rows are new: the hover overlay (see ui_hover) starts again.
+$ui_drop(ui_hover_box)$hash(ui_hover,-1)
+$if(%ui_batch%,
+	$ui_drop(ui_pl_map)
+	$hash(ui_pl_map,$map(main,
+		lbuttondown:'$ui_row_click(%_mouse_cy%)',
+		over:'$ui_hover(%_mouse_cy%)',
+		move:'$ui_hover(%_mouse_cy%)',
+		out:'$ui_hover(-1)',
+		wheel:'$ui_scroll($mul(%_wheel%,-3))'))
+	$map_rect(%ui_pl_map%,#m#,%ui_rows_y%,$sub(%ui_w%,$mul(2,#m#)),$mul(%ui_rows_max%,#row_h#)))
+#end
+
+#function ui_scrollbar
+// ui_scrollbar(count): a thin bar at the right of the rows when the
+// playlist has more items than fit; the thumb shows which part is shown.
+$ui_drop(ui_pl_track)$ui_drop(ui_pl_thumb)
+$if($greater(%_param1%,%ui_rows_max%),
+	$puts(h,$mul(%ui_rows_max%,#row_h#))
+	$puts(x,$sub(%ui_w%,#m#,3))
+	$hash(ui_pl_track,$gp_rect(main,$get(x),%ui_rows_y%,3,$get(h),
+		brush:255-#c_raised#,aa:false))
+	$hash(ui_pl_thumb,$gp_rect(main,$get(x),
+		$add(%ui_rows_y%,$muldiv(%ui_first%,$get(h),%_param1%)),3,
+		$max(12,$muldiv(%ui_rows_max%,$get(h),%_param1%)),
+		brush:255-#c_faint#,aa:false))
+	$ui_show(ui_pl_track)$ui_show(ui_pl_thumb))
+#end
+
+#function ui_hover
+// ui_hover(y): lays a faint light overlay on the row under y (-1: none).
+// The overlay is a rectangle of white at an alpha of 14 out of 255, so the
+// row's own colours show through. Nothing is redrawn while the mouse stays
+// on the same row.
+$puts(row,$if($greater(%ui_rows_y%,%_param1%),-1,$div($sub(%_param1%,%ui_rows_y%),#row_h#)))
+$if($greater($get(row),$sub(%ui_rows_shown%,1)),$puts(row,-1))
+$if($strcmp($get(row),%ui_hover%),,
+	$ui_drop(ui_hover_box)
+	$hash(ui_hover,$get(row))
+	$if($greater($get(row),-1),
+		$hash(ui_hover_box,$gp_rect(main,#m#,$add(%ui_rows_y%,$mul($get(row),#row_h#)),
+			$sub(%ui_w%,$mul(2,#m#)),#row_h#,brush:14-255-255-255,aa:false))
+		$ui_show(ui_hover_box)))
+#end
+
+#function ui_row
+// ui_row(n): the n-th visible row: a background, the number, the title,
+// the artist and the length. The playing track is drawn in the accent
+// colour over a tinted background; the focused one is outlined.
+$puts(item,$add(%ui_first%,%_param1%))
+$puts(y,$add(%ui_rows_y%,$mul(%_param1%,#row_h#)))
+$puts(w,$sub(%ui_w%,$mul(2,#m#)))
+$puts(playing,$if($and(%playback_isplaying%,$strcmp(%pl_playingname%,%pl_activename%),
+	$strcmp(%pi_playingindex%,$get(item))),1,0))
+$puts(focus,$if($strcmp(%pi_activeindex%,$get(item)),1,0))
+$puts(fg,$ifequal($get(playing),1,#c_accent#,#c_text#))
+// Texts sit in one-line boxes, so a text too long for its column is cut
+// short rather than wrapped onto a second line.
+$puts(ty,$add($get(y),3))
+$puts(title_w,$if(%ui_columns%,$sub($div($mul($get(w),58),100),42),$sub($get(w),108)))
+$ifequal($get(playing),1,
+	$hash(ui_r%_param1%_bg,$gp_rect(main,#m#,$get(y),$get(w),#row_h#,
+		brush:255-#c_play_row#,aa:false))
+	$hash(ui_r%_param1%_mark,$gp_rect(main,#m#,$get(y),3,#row_h#,
+		brush:255-#c_accent#,aa:false)),
+	$if($greater($mod($get(item),2),0),
+		$hash(ui_r%_param1%_bg,$gp_rect(main,#m#,$get(y),$get(w),#row_h#,
+			brush:255-#c_row#,aa:false))))
+// The focused item (the one playback starts from) gets a thin outline.
+$if($and($strcmp($get(focus),1),$not($strcmp($get(playing),1))),
+	$hash(ui_r%_param1%_focus,$gp_rect(main,#m#,$get(y),$sub($get(w),1),$sub(#row_h#,1),
+		pen:255-#c_line#,aa:false)))
+$hash(ui_r%_param1%_num,$drawtext(main,$add($get(item),1),$add(#m#,6),$get(ty),26,18,
+	fg:$ifequal($get(playing),1,#c_accent#,#c_faint#),
+	font-name:#font#,font-size:9,halign:right,valign:middle))
+$hash(ui_r%_param1%_text,$drawtext(main,$pl_getmeta('%title%',,$get(item)),
+	$add(#m#,42),$get(ty),$get(title_w),18,
+	fg:$get(fg),font-name:#font#,font-size:10,
+	font-style:$ifequal($get(playing),1,b,),valign:middle,ellipsis:end))
+$if(%ui_columns%,
+	$hash(ui_r%_param1%_artist,$drawtext(main,$pl_getmeta('[%artist%]',,$get(item)),
+		$add(#m#,$div($mul($get(w),58),100),8),$get(ty),$sub($div($mul($get(w),42),100),68),18,
+		fg:#c_dim#,font-name:#font#,font-size:9,valign:middle,ellipsis:end)))
+$hash(ui_r%_param1%_len,$drawtext(main,$pl_getmeta('[%length%]',,$get(item)),
+	$sub($add(#m#,$get(w)),58),$get(ty),50,18,
+	fg:#c_faint#,font-name:#font#,font-size:9,halign:right,valign:middle))
+$ui_show(ui_r%_param1%_bg)$ui_show(ui_r%_param1%_mark)$ui_show(ui_r%_param1%_focus)$ui_show(ui_r%_param1%_num)
+$ui_show(ui_r%_param1%_text)$ui_show(ui_r%_param1%_artist)$ui_show(ui_r%_param1%_len)
+#end
+
+#function ui_row_drop
+// ui_row_drop(n): removes the objects of the n-th visible row.
+$ui_drop(ui_r%_param1%_bg)$ui_drop(ui_r%_param1%_mark)$ui_drop(ui_r%_param1%_focus)$ui_drop(ui_r%_param1%_num)
+$ui_drop(ui_r%_param1%_text)$ui_drop(ui_r%_param1%_artist)$ui_drop(ui_r%_param1%_len)
+#end
+
+#function ui_row_click
+// ui_row_click(y): plays the item of the row under y: select and focus it,
+// then start playback, which plays the focused item.
+$puts(item,$add(%ui_first%,$div($sub(%_param1%,%ui_rows_y%),#row_h#)))
+$if($greater($ui_count(),$get(item)),
+	$pi_select(%pl_activename%,$get(item))
+	$playback_control(play))
+#end
+
+#function ui_scroll
+// ui_scroll(rows): moves the shown part of the playlist by rows.
+$hash(ui_first,$ui_clamp($add(%ui_first%,%_param1%),0,
+	$max(0,$sub($ui_count(),%ui_rows_max%))))
+$ui_playlist()
+#end

@@ -1,0 +1,3 @@
+// The playing track's tags changed: show the new ones.
+$ui_header()
+$ui_playlist()

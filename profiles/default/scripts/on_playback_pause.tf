@@ -1,0 +1,4 @@
+// Paused or resumed (%_pause_state% is 1 or 0): the label over the title
+// and the play button follow.
+$ui_header()
+$ui_play_button()

@@ -1,0 +1,411 @@
+// The default profile end to end: corvina500.exe starts on a copy of the
+// committed profile with three tracks, and the test uses it as a person
+// would, with mouse messages on its own buttons and mouse maps. What it
+// checks is what a person sees: button captions while it runs, then the
+// console lines and the screenshot the player saves at exit.
+#include <windows.h>
+
+#include <gdiplus.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "e2e/process.h"
+#include "e2e/wav_file.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using steady = std::chrono::steady_clock;
+
+constexpr double track_seconds = 30;
+// Colours of the skin (the custom scripts' c_text and c_accent).
+constexpr COLORREF text_colour = RGB(236, 239, 244);
+constexpr COLORREF accent_colour = RGB(88, 180, 255);
+
+std::wstring widen(const std::string& s) {
+    std::wstring w(s.size(), L'\0');
+    w.resize(MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), w.data(), int(w.size())));
+    return w;
+}
+
+// The committed store, found from the test data folder (the tests' source
+// folder) or, failing that, from the build folder inside the checkout.
+std::wstring committed_store() {
+    const wchar_t* rel = L"\\..\\profiles\\default\\corvina500.cfgstore";
+    if (const char* data = std::getenv("COR_TEST_DATA"); data && *data) {
+        std::wstring path = widen(data) + rel;
+        if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return path;
+    }
+    return cor_test::build_folder() + L"\\.." + rel;
+}
+
+std::vector<int> numbers(const std::string& csv) {
+    std::vector<int> out;
+    std::stringstream in(csv);
+    std::string part;
+    while (std::getline(in, part, ',')) out.push_back(std::atoi(part.c_str()));
+    return out;
+}
+
+// The skin's geometry as its scripts computed it: macros of the custom
+// scripts and the $hash keys that ui_build fills.
+struct t_layout {
+    int m, seek_x, seek_w, seek_y, rows_y, row_h, vol_x, vol_w, ctl_y, width, height;
+};
+constexpr const wchar_t* layout_query =
+    L"#m#,%ui_seek_x%,%ui_seek_w%,#seek_y#,%ui_rows_y%,#row_h#,%ui_vol_x%,%ui_vol_w%,#ctl_y#,"
+    L"$w(main,_cwidth),$w(main,_cheight)";
+bool parse_layout(const std::string& text, t_layout& l) {
+    const auto n = numbers(text);
+    if (n.size() != 11) return false;
+    l = {n[0], n[1], n[2], n[3], n[4], n[5], n[6], n[7], n[8], n[9], n[10]};
+    return l.seek_w > 0 && l.row_h > 0 && l.width > 0;
+}
+
+// corvina500.exe started in the background, so the test can use its windows.
+class running_player {
+public:
+    explicit running_player(const std::vector<std::wstring>& args) {
+        const std::wstring exe = cor_test::build_folder() + L"\\corvina500.exe";
+        std::wstring cmd = L"\"" + exe + L"\"";
+        for (const auto& a : args) cmd += L" \"" + a + L"\"";
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        started_ = CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                  nullptr, &si, &pi_);
+    }
+    ~running_player() {
+        if (!started_) return;
+        if (WaitForSingleObject(pi_.hProcess, 0) != WAIT_OBJECT_0)
+            TerminateProcess(pi_.hProcess, 99);
+        CloseHandle(pi_.hProcess);
+        CloseHandle(pi_.hThread);
+    }
+    bool started() const { return started_; }
+
+    // The visible main window of the player, waiting for it to open.
+    HWND main_window(std::chrono::milliseconds timeout = 30s) {
+        const auto until = steady::now() + timeout;
+        while (steady::now() < until) {
+            struct search {
+                DWORD pid;
+                HWND found;
+            } s{pi_.dwProcessId, nullptr};
+            EnumWindows(
+                [](HWND w, LPARAM p) -> BOOL {
+                    auto* s = reinterpret_cast<search*>(p);
+                    DWORD pid = 0;
+                    GetWindowThreadProcessId(w, &pid);
+                    wchar_t cls[64] = {};
+                    GetClassNameW(w, cls, 64);
+                    if (pid == s->pid && IsWindowVisible(w) &&
+                        std::wstring(cls) == L"cor_ui_vesk_window_class") {
+                        s->found = w;
+                        return FALSE;
+                    }
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&s));
+            if (s.found) return s.found;
+            std::this_thread::sleep_for(50ms);
+        }
+        return nullptr;
+    }
+
+    // The button of the main window with that caption, waiting for it: the
+    // skin makes buttons again when what they show changes.
+    static HWND button(HWND main, const std::wstring& caption,
+                       std::chrono::milliseconds timeout = 15s) {
+        const auto until = steady::now() + timeout;
+        while (steady::now() < until) {
+            struct search {
+                const std::wstring* caption;
+                HWND found;
+            } s{&caption, nullptr};
+            EnumChildWindows(
+                main,
+                [](HWND w, LPARAM p) -> BOOL {
+                    auto* s = reinterpret_cast<search*>(p);
+                    wchar_t text[128] = {};
+                    GetWindowTextW(w, text, 128);
+                    if (*s->caption == text && IsWindowVisible(w)) {
+                        s->found = w;
+                        return FALSE;
+                    }
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&s));
+            if (s.found) return s.found;
+            std::this_thread::sleep_for(50ms);
+        }
+        return nullptr;
+    }
+
+    int wait_exit(std::chrono::milliseconds timeout = 30s) {
+        if (WaitForSingleObject(pi_.hProcess, DWORD(timeout.count())) != WAIT_OBJECT_0) return -1;
+        DWORD code = 0;
+        GetExitCodeProcess(pi_.hProcess, &code);
+        return int(code);
+    }
+
+private:
+    bool started_ = false;
+    PROCESS_INFORMATION pi_{};
+};
+
+// A click on a button: BM_CLICK makes the button send itself the press and
+// the release of the left button, with nothing between them.
+void click_button(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
+
+// Entering a mouse map, pressing, releasing and leaving. The entry and the
+// press are sent back to back: a map takes a press only while it is the
+// one under the mouse, and other programs' windows coming and going on the
+// shared display make mouse moves of their own. The press also starts a
+// window drag (the player posts it); the release ends that drag without
+// moving the window.
+void click_map(HWND window, int x, int y) {
+    const LPARAM at = MAKELPARAM(x, y);
+    SendMessageW(window, WM_MOUSEMOVE, 0, at);
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    std::this_thread::sleep_for(150ms);
+    PostMessageW(window, WM_LBUTTONUP, 0, at);
+    std::this_thread::sleep_for(60ms);
+    SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+}
+
+void wheel(HWND window, int x, int y, int notches) {
+    POINT screen{x, y};
+    ClientToScreen(window, &screen);
+    SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+    for (int i = 0; i < std::abs(notches); ++i)
+        SendMessageW(window, WM_MOUSEWHEEL, MAKEWPARAM(0, notches < 0 ? -WHEEL_DELTA : WHEEL_DELTA),
+                     MAKELPARAM(screen.x, screen.y));
+    SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+}
+
+// The pixels of a PNG file.
+class picture {
+public:
+    explicit picture(const std::wstring& path) {
+        Gdiplus::GdiplusStartupInput input;
+        if (Gdiplus::GdiplusStartup(&token_, &input, nullptr) != Gdiplus::Ok) return;
+        bitmap_ = std::make_unique<Gdiplus::Bitmap>(path.c_str());
+        if (bitmap_->GetLastStatus() != Gdiplus::Ok) bitmap_.reset();
+    }
+    ~picture() {
+        bitmap_.reset();
+        if (token_) Gdiplus::GdiplusShutdown(token_);
+    }
+    bool loaded() const { return bitmap_ != nullptr; }
+    int width() const { return int(bitmap_->GetWidth()); }
+    int height() const { return int(bitmap_->GetHeight()); }
+    COLORREF at(int x, int y) const {
+        Gdiplus::Color c;
+        bitmap_->GetPixel(x, y, &c);
+        return RGB(c.GetR(), c.GetG(), c.GetB());
+    }
+    static bool close_to(COLORREF a, COLORREF b, int tolerance = 24) {
+        return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance &&
+               std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+               std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+    }
+    int count(RECT r, COLORREF colour) const {
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) n += close_to(at(x, y), colour);
+        return n;
+    }
+    // Mean x of the pixels of that colour on row y between x0 and x1; -1 if none.
+    double centre_of(int y, int x0, int x1, COLORREF colour) const {
+        double sum = 0;
+        int n = 0;
+        for (int x = x0; x < x1; ++x)
+            if (close_to(at(x, y), colour)) sum += x, ++n;
+        return n ? sum / n : -1;
+    }
+    int rightmost(int y, int x0, int x1, COLORREF colour) const {
+        for (int x = x1 - 1; x >= x0; --x)
+            if (close_to(at(x, y), colour)) return x;
+        return -1;
+    }
+
+private:
+    ULONG_PTR token_ = 0;
+    std::unique_ptr<Gdiplus::Bitmap> bitmap_;
+};
+
+std::vector<std::string> lines_of(const std::string& text) {
+    std::vector<std::string> out;
+    std::stringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        out.push_back(line);
+    }
+    return out;
+}
+
+// Script messages are "$function: what went wrong"; the profile raises the
+// error level to high, so every such mistake of its scripts shows.
+std::vector<std::string> error_lines(const std::string& console) {
+    std::vector<std::string> out;
+    for (const auto& line : lines_of(console))
+        if (!line.empty() && (line[0] == '$' || line.find("ERROR") != std::string::npos))
+            out.push_back(line);
+    return out;
+}
+
+class DefaultProfile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        profile = cor_test::make_temp_folder(L"default_profile");
+        music = cor_test::make_temp_folder(L"default_music");
+        const std::wstring store = committed_store();
+        ASSERT_TRUE(CopyFileW(store.c_str(), (profile + L"\\corvina500.cfgstore").c_str(), FALSE))
+            << "no committed store at " << std::string(store.begin(), store.end());
+        const char* titles[] = {"Alpha", "Bravo", "Charlie"};
+        for (int i = 0; i < 3; ++i) {
+            cor_test::t_wav_format f;
+            f.sample_rate = 11025;
+            f.channels = 1;
+            f.bits = 8;
+            f.seconds = track_seconds;
+            f.tags = {{"INAM", titles[i]},
+                      {"IART", "Test Band"},
+                      {"IPRD", "Test Album"},
+                      {"ITRK", std::to_string(i + 1)}};
+            ASSERT_TRUE(cor_test::write_file(music + L"\\0" + std::to_wstring(i + 1) + L".wav",
+                                             cor_test::make_wav(f)));
+        }
+        // A first run adds the music (kept in the profile's playlists) and
+        // reads the layout the skin computed for its window.
+        const auto r =
+            cor_test::run_player({L"--profile", profile, L"--add", music, L"--eval", layout_query});
+        ASSERT_EQ(r.exit_code, 0) << r.err;
+        ASSERT_TRUE(parse_layout(r.out, layout)) << r.out;
+        EXPECT_EQ(error_lines(r.err), std::vector<std::string>{}) << r.err;
+    }
+    void TearDown() override {
+        cor_test::remove_tree(profile);
+        cor_test::remove_tree(music);
+    }
+    std::vector<std::wstring> run_args() const {
+        return {L"--profile",    profile,
+                L"--console",    profile + L"\\console.txt",
+                L"--screenshot", profile + L"\\shot.png",
+                L"--exit-after", L"120000"};
+    }
+    // Keeps the window clear of other suites' windows on the shared display,
+    // so the mouse maps' own hit test finds it under the pointer.
+    static void move_aside(HWND main) {
+        SetWindowPos(main, HWND_TOPMOST, 700, 480, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+        std::this_thread::sleep_for(300ms);
+    }
+    std::wstring profile, music;
+    t_layout layout{};
+};
+
+TEST_F(DefaultProfile, PlaysSeeksPausesAndQuitsThroughItsOwnControls) {
+    running_player player(run_args());
+    ASSERT_TRUE(player.started());
+    HWND main = player.main_window();
+    ASSERT_NE(main, nullptr);
+    move_aside(main);
+    ASSERT_NE(running_player::button(main, L"Play"), nullptr) << "the buttons row is missing";
+    ASSERT_NE(running_player::button(main, L"Order: Default"), nullptr);
+
+    // The second playlist row plays its track; the play button turns into a pause button.
+    const auto& l = layout;
+    click_map(main, l.m + 60, l.rows_y + l.row_h + l.row_h / 2);
+    HWND pause = running_player::button(main, L"Pause");
+    ASSERT_NE(pause, nullptr) << "clicking a playlist row did not start playback";
+
+    // Half way along the seek bar, then two seconds of playing.
+    click_map(main, l.seek_x + l.seek_w / 2, l.seek_y + 8);
+    const auto seeked = steady::now();
+    std::this_thread::sleep_for(2s);
+    click_button(pause);
+    ASSERT_NE(running_player::button(main, L"Play"), nullptr) << "the pause button did not pause";
+    const double played = std::chrono::duration<double>(steady::now() - seeked).count();
+
+    // Two wheel notches down on the volume bar; a click on the order button.
+    wheel(main, l.vol_x + l.vol_w / 2, l.ctl_y + 15, -2);
+    HWND order = running_player::button(main, L"Order: Default");
+    ASSERT_NE(order, nullptr);
+    click_button(order);
+    EXPECT_NE(running_player::button(main, L"Order: Repeat (playlist)"), nullptr);
+
+    // The close box of the window ends the player.
+    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_EQ(player.wait_exit(), 0);
+
+    const std::string console = cor_test::read_file(profile + L"\\console.txt");
+    EXPECT_NE(console.find("Vesk User Interface: Shutdown"), std::string::npos) << console;
+    EXPECT_EQ(error_lines(console), std::vector<std::string>{}) << console;
+
+    picture shot(profile + L"\\shot.png");
+    ASSERT_TRUE(shot.loaded());
+    ASSERT_EQ(shot.width(), l.width);
+    // The title of the paused track is drawn in the card, in the text colour.
+    EXPECT_GT(shot.count({l.m + 16, l.m + 30, l.width / 2, l.m + 56}, text_colour), 40);
+    // The playing row (the second) carries the accent mark at its left edge.
+    EXPECT_TRUE(
+        picture::close_to(shot.at(l.m + 1, l.rows_y + l.row_h + l.row_h / 2), accent_colour));
+    EXPECT_FALSE(picture::close_to(shot.at(l.m + 1, l.rows_y + l.row_h / 2), accent_colour));
+    // The seek bar's knob stands past the middle, where the click put it,
+    // by about the time played since: the bar advanced with playback.
+    const int bar_y = l.seek_y + 8;
+    const double knob = shot.centre_of(bar_y, l.seek_x - 8, l.seek_x + l.seek_w + 8, text_colour);
+    ASSERT_GT(knob, 0) << "no seek knob on the bar";
+    const double at = (knob - l.seek_x) / l.seek_w;
+    EXPECT_GT(at, 0.5 + 1.0 / track_seconds) << "played " << played << " s";
+    EXPECT_LT(at, 0.5 + (played + 1.5) / track_seconds) << "played " << played << " s";
+    // The played part of the bar is in the accent colour up to the knob.
+    EXPECT_TRUE(picture::close_to(shot.at(l.seek_x + l.seek_w / 4, bar_y), accent_colour));
+    // Two notches of five steps each: the volume bar shows about 90 of 100.
+    const int vol_end = shot.rightmost(l.ctl_y + 15, l.vol_x, l.vol_x + l.vol_w + 1, accent_colour);
+    EXPECT_NEAR(double(vol_end - l.vol_x + 1) / l.vol_w, 0.9, 0.03);
+}
+
+TEST_F(DefaultProfile, LaysItselfOutAgainWhenResizedAndReopensThere) {
+    {
+        running_player player(run_args());
+        ASSERT_TRUE(player.started());
+        HWND main = player.main_window();
+        ASSERT_NE(main, nullptr);
+        ASSERT_NE(running_player::button(main, L"Play"), nullptr);
+        SetWindowPos(main, nullptr, 60, 40, 760, 640, SWP_NOZORDER | SWP_NOACTIVATE);
+        std::this_thread::sleep_for(1s);
+        PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+        ASSERT_EQ(player.wait_exit(), 0);
+        EXPECT_EQ(error_lines(cor_test::read_file(profile + L"\\console.txt")),
+                  std::vector<std::string>{});
+    }
+    // The saved screenshot is the larger window, laid out for its new width:
+    // the seek bar's track reaches near the right edge.
+    picture shot(profile + L"\\shot.png");
+    ASSERT_TRUE(shot.loaded());
+    EXPECT_GT(shot.width(), layout.width + 200);
+    const COLORREF track = RGB(38, 42, 53);
+    const int right = shot.rightmost(layout.seek_y + 8, 0, shot.width(), track);
+    EXPECT_GT(right, shot.width() - layout.m - 60);
+
+    // The next start opens the window at its last place and size, and the
+    // layout follows that size.
+    const auto r = cor_test::run_player({L"--profile", profile, L"--eval", layout_query});
+    ASSERT_EQ(r.exit_code, 0);
+    t_layout again{};
+    ASSERT_TRUE(parse_layout(r.out, again)) << r.out;
+    EXPECT_EQ(again.width, shot.width());
+    EXPECT_EQ(again.height, shot.height());
+    EXPECT_EQ(again.seek_w, layout.seek_w + (again.width - layout.width));
+}
+
+}  // namespace

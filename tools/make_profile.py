@@ -1,0 +1,224 @@
+#!/usr/bin/env python3
+"""Builds a profile's settings store from its readable sources.
+
+    python3 tools/make_profile.py                 # writes profiles/default/corvina500.cfgstore
+    python3 tools/make_profile.py --check         # fails when the committed store is stale
+    python3 tools/make_profile.py --profile DIR   # another profile folder with a profile.json
+
+A profile folder holds profile.json (which script file goes into which
+setting, the windows and their first placement) and the scripts it names.
+The store is written in the documented format (docs/config-store.md): a
+header, then one entry per setting, ordered by the GUID's stored bytes as
+the player itself writes them, so the same sources always give the same
+bytes. Scripts are stored with CR LF line ends, as the script editor keeps
+them.
+"""
+
+import argparse
+import json
+import os
+import struct
+import sys
+import uuid
+import zlib
+
+ROOT = os.path.dirname(os.path.dirname(os.path.realpath(__file__)))
+DEFAULT_PROFILE = os.path.join(ROOT, 'profiles', 'default')
+STORE_NAME = 'corvina500.cfgstore'
+
+TRIM_MODE = 'E52A50B7-4CDD-41D4-8F9E-8E608C1D0591'
+CUSTOM_SCRIPTS = '91B9F234-CAD8-4D68-98E3-D7A7A4DA9DB5'
+
+GENERAL_SCRIPTS = {
+    'On Init': '0D7C1407-260E-4AAD-8C18-886498173576',
+    'On Quit': '1BE4168D-F21A-4CD5-89EB-B6D17680569B',
+    'On Timer': 'AF3C335F-F7F6-46F0-822B-1BC1B5C26890',
+    'On Playback Starting': 'AFDFBDDE-D00D-41DE-B281-70EF39607368',
+    'On Playback New Track': 'AA2FF5A5-5FD6-4881-8AC8-72F7E8FDC1A6',
+    'On Playback Stop': 'EAED7C00-FA51-454D-BE38-7670805F81CB',
+    'On Playback Seek': '703D727A-48B7-45C2-960E-C3CB4BF9DD42',
+    'On Playback Pause': '436B4876-403A-46D0-AEE2-E026B18F5742',
+    'On Playback Edited': '6051D040-7A94-4C84-A66C-587AE8ADEE30',
+    'On Playback Time (Per Second)': 'DDCF2AFF-DAB7-423C-AB51-B37F81C459F8',
+    'On Playback Order Changed': '01EA35FF-72CD-435D-AC48-8CCD2E7417C7',
+    'On Playlist Activate': '594A909A-ACEF-4399-B0A3-DBD96BEFD573',
+    'On Playlist Created': 'A601961D-BFAA-4E54-8BD9-EDC7584C079C',
+    'On Playlist Removed': '554DB111-6903-45A8-964C-3020EEF4CA37',
+    'On Playlist Renamed': '6100C5D6-F35A-4912-B5BF-568E8D2BCA50',
+    'On Playlist Reordered': '1B5C417D-0E91-4538-9CCF-9DD4FC620386',
+    'On Playlist Item Focus Change': '70344409-6FFA-4D9F-A1BE-03709F25960D',
+    'On Playlist Item Selection Change': 'C0A87913-B702-4625-948A-E175CF526462',
+    'On Playlist Item Added': 'AB51ED81-F71F-411E-AD77-2406D70BD625',
+    'On Playlist Item Removed': 'CE21D729-CE05-4408-8E70-C22A276AF0F5',
+    'On Playlist Item Modified': 'E034E65D-696C-4CFC-9E77-3D4A30069C20',
+    'On Playlist Item Reordered': '52756943-7237-4BF7-BE75-9D9C00E547E9',
+    'On Volume Change': '9541E11B-4C27-45DD-A714-38D97F79414A',
+}
+
+WINDOW_GUIDS = 'BA9BB3A4-DD31-4F09-A4F6-8C799D4A0176'
+WINDOW_IDS = 'FC354353-8A11-480B-A5D6-DA229C5EA542'
+WINDOW_DISPLAYS = 'C5904F23-D970-4DA9-ABCA-53708639CA5E'
+WINDOW_PLACEMENTS = '0AF4192C-918F-4A9F-B3D7-5158907628D4'
+WINDOW_EVENTS = [
+    ('load', 'B3E31867-FD17-49D1-98C6-261667B39AB3'),
+    ('open', 'DB955C5B-E23E-4C93-81E2-1FBD4D5E68FC'),
+    ('close', 'C90CB4D2-C3CA-4514-9806-52AD86054CF3'),
+    ('resize', 'F7ACBDB9-4DB7-4668-B3CE-DCC1074CE631'),
+    ('move', '8C712E5B-E0C2-45A7-9D72-1C27912168C4'),
+    ('activate', '0BCAE8A4-DB49-45AF-852C-1FBECED7294E'),
+]
+
+
+class ProfileError(Exception):
+    pass
+
+
+def text(s):
+    return s.encode('utf-8')
+
+
+def int32(n):
+    return struct.pack('<i', n)
+
+
+def text_list(items):
+    out = struct.pack('<I', len(items))
+    for s in items:
+        b = s.encode('utf-8')
+        out += struct.pack('<I', len(b)) + b
+    return out
+
+
+def guid_list(items):
+    return struct.pack('<I', len(items)) + b''.join(uuid.UUID(g).bytes_le for g in items)
+
+
+def placement(rect):
+    """A WINDOWPLACEMENT of a window shown normally in `rect` (left, top, right, bottom)."""
+    left, top, right, bottom = rect
+    # length, flags, show command (normal), minimized and maximized points (none), rectangle
+    return struct.pack('<3I8i', 44, 0, 1, -1, -1, -1, -1, left, top, right, bottom)
+
+
+def entry(guid_text, value):
+    body = uuid.UUID(guid_text).bytes_le + struct.pack('<I', len(value)) + value
+    return body + struct.pack('<I', zlib.crc32(body))
+
+
+def store_bytes(settings):
+    """The whole store file for a {guid text: raw bytes} map."""
+    ordered = sorted(settings.items(), key=lambda kv: uuid.UUID(kv[0]).bytes_le)
+    entries = [entry(g, v) for g, v in ordered]
+    header = b'CORVCFG\x1a' + struct.pack('<II', 1, len(entries))
+    header += struct.pack('<I', zlib.crc32(header))
+    return header + b''.join(entries)
+
+
+def read_script(folder, name):
+    path = os.path.join(folder, name)
+    try:
+        with open(path, 'rb') as f:
+            raw = f.read()
+    except OSError as e:
+        raise ProfileError(f'{path}: {e.strerror}')
+    try:
+        script = raw.decode('utf-8')
+    except UnicodeDecodeError as e:
+        raise ProfileError(f'{path}: not UTF-8 text (byte {e.start})')
+    if script.startswith('\ufeff'):
+        script = script[1:]
+    # Whatever line ends the checkout has, the store gets CR LF.
+    lines = script.replace('\r\n', '\n').replace('\r', '\n')
+    return lines.replace('\n', '\r\n')
+
+
+def build_settings(folder):
+    manifest_path = os.path.join(folder, 'profile.json')
+    try:
+        with open(manifest_path, encoding='utf-8') as f:
+            manifest = json.load(f)
+    except OSError as e:
+        raise ProfileError(f'{manifest_path}: {e.strerror}')
+    except json.JSONDecodeError as e:
+        raise ProfileError(f'{manifest_path}: line {e.lineno}: {e.msg}')
+
+    settings = {}
+    if 'trim_mode' in manifest:
+        settings[TRIM_MODE] = int32(1 if manifest['trim_mode'] else 0)
+    if 'custom_scripts' in manifest:
+        settings[CUSTOM_SCRIPTS] = text(read_script(folder, manifest['custom_scripts']))
+    for name, file in manifest.get('general_scripts', {}).items():
+        if name not in GENERAL_SCRIPTS:
+            raise ProfileError(f'{manifest_path}: unknown general script "{name}"')
+        settings[GENERAL_SCRIPTS[name]] = text(read_script(folder, file))
+
+    windows = manifest.get('windows', [])
+    if windows:
+        events = {ev: [] for ev, _ in WINDOW_EVENTS}
+        for w in windows:
+            if not isinstance(w, dict) or 'guid' not in w or 'id' not in w:
+                raise ProfileError(f'{manifest_path}: every window needs a "guid" and an "id"')
+            try:
+                uuid.UUID(w['guid'])
+            except (TypeError, ValueError):
+                raise ProfileError(f'{manifest_path}: window {w["id"]}: bad GUID "{w["guid"]}"')
+            scripts = w.get('scripts', {})
+            for ev in scripts:
+                if ev not in events:
+                    raise ProfileError(f'{manifest_path}: window {w["id"]}: unknown event "{ev}"')
+            for ev in events:
+                events[ev].append(read_script(folder, scripts[ev]) if ev in scripts else '')
+            rect = w.get('placement')
+            if rect is not None and (len(rect) != 4 or rect[2] <= rect[0] or rect[3] <= rect[1]):
+                raise ProfileError(f'{manifest_path}: window {w["id"]}: bad placement {rect}')
+        settings[WINDOW_GUIDS] = guid_list([w['guid'] for w in windows])
+        settings[WINDOW_IDS] = text_list([w['id'] for w in windows])
+        settings[WINDOW_DISPLAYS] = text_list([w.get('display', w['id']) for w in windows])
+        never_placed = struct.pack('<3I8i', 44, 0xFFFF, 5, 0, 0, 0, 0, 0, 0, 0, 0)
+        settings[WINDOW_PLACEMENTS] = struct.pack('<I', len(windows)) + b''.join(
+            placement(w['placement']) if w.get('placement') else never_placed for w in windows)
+        for ev, guid in WINDOW_EVENTS:
+            settings[guid] = text_list(events[ev])
+    return settings
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(description='Writes a profile\'s settings store.')
+    parser.add_argument('--profile', default=DEFAULT_PROFILE,
+                        help='profile folder with profile.json (default: profiles/default)')
+    parser.add_argument('--out', help='where to write the store (default: in the profile folder)')
+    parser.add_argument('--check', action='store_true',
+                        help='compare with the store on disk instead of writing it')
+    args = parser.parse_args(argv)
+
+    out = args.out or os.path.join(args.profile, STORE_NAME)
+    try:
+        data = store_bytes(build_settings(args.profile))
+    except ProfileError as e:
+        print(f'make_profile: {e}', file=sys.stderr)
+        return 2
+
+    if args.check:
+        try:
+            with open(out, 'rb') as f:
+                current = f.read()
+        except OSError:
+            current = None
+        if current != data:
+            print(f'make_profile: {out} is not up to date with its sources; '
+                  f'run python3 tools/make_profile.py', file=sys.stderr)
+            return 1
+        return 0
+
+    # A temporary file renamed into place: an interrupted run keeps the old store.
+    tmp = out + '.tmp'
+    with open(tmp, 'wb') as f:
+        f.write(data)
+        f.flush()
+        os.fsync(f.fileno())
+    os.replace(tmp, out)
+    return 0
+
+
+if __name__ == '__main__':
+    sys.exit(main(sys.argv[1:]))
