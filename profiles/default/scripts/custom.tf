@@ -160,6 +160,11 @@ $hash(ui_card,$gp_roundrect(main,#m#,#m#,$sub(%ui_w%,$mul(2,#m#)),#card_h#,8,8,
 	brush:255-#c_panel#))
 $hash(ui_sep,$gp_rect(main,#m#,$sub(#list_y#,8),$sub(%ui_w%,$mul(2,#m#)),1,
 	brush:255-#c_line#,aa:false))
+// The window moves by its card only, so pressing on the seek and volume
+// bars drags them instead of the window.
+$ui_drop(ui_card_map)
+$hash(ui_card_map,$map(main,drag:true))
+$map_rect(%ui_card_map%,#m#,#m#,$sub(%ui_w%,$mul(2,#m#)),#card_h#)
 #end
 
 // ---------------------------------------------------------------------------
