@@ -32,20 +32,8 @@ std::unique_ptr<script_window>& main_window() {
 }  // namespace
 
 void ensure_main_definition() {
-    if (definition_by_guid(main_window_guid) != no_window) return;
-    repair_window_lists();
-    cfg_window_guid_list.add(main_window_guid);
-    cfg_window_id_list.add("main");
-    cfg_window_display_list.add("corvina500");
-    WINDOWPLACEMENT wp{};
-    wp.length = sizeof wp;
-    wp.flags = 0xFFFF;
-    wp.showCmd = SW_SHOW;
-    cfg_window_winp_list.add(wp);
-    for (auto* list :
-         {&cfg_window_tf_load_list, &cfg_window_tf_open_list, &cfg_window_tf_close_list,
-          &cfg_window_tf_resize_list, &cfg_window_tf_move_list, &cfg_window_tf_activate_list})
-        list->add("");
+    if (definition_by_guid(main_window_guid) == no_window)
+        add_definition(main_window_guid, "main", "corvina500");
 }
 
 vesk_ui_window::vesk_ui_window() { rich_edit_ = LoadLibraryW(L"RICHED20.DLL"); }

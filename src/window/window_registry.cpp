@@ -89,4 +89,21 @@ void repair_window_lists() {
     pad_text(cfg_window_tf_activate_list, "cfg_window_tf_activate_list.add_item");
 }
 
+size_t add_definition(const cor::guid& id, std::string_view name, std::string_view display) {
+    repair_window_lists();
+    cfg_window_guid_list.add(id);
+    cfg_window_id_list.add(std::string(name));
+    cfg_window_display_list.add(std::string(display));
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof wp;
+    wp.flags = 0xFFFF;
+    wp.showCmd = SW_SHOW;
+    cfg_window_winp_list.add(wp);
+    for (auto* list :
+         {&cfg_window_tf_load_list, &cfg_window_tf_open_list, &cfg_window_tf_close_list,
+          &cfg_window_tf_resize_list, &cfg_window_tf_move_list, &cfg_window_tf_activate_list})
+        list->add("");
+    return cfg_window_guid_list.size() - 1;
+}
+
 }  // namespace vesk

@@ -39,4 +39,7 @@ size_t find_definition(func_call& call, std::string_view id);
 // debug line per element added.
 void repair_window_lists();
 
+// Appends a definition: never placed, no scripts. Returns its index.
+size_t add_definition(const cor::guid& id, std::string_view name, std::string_view display);
+
 }  // namespace vesk

@@ -40,18 +40,7 @@ void Drawing::SetUp() {
     ASSERT_NE(host.start_ui(), nullptr);
     using namespace vesk;
     canvas_id = make_identity();
-    cfg_window_guid_list.add(canvas_id);
-    cfg_window_id_list.add("canvas");
-    cfg_window_display_list.add("canvas");
-    WINDOWPLACEMENT wp{};
-    wp.length = sizeof wp;
-    wp.flags = 0xFFFF;
-    wp.showCmd = SW_SHOW;
-    cfg_window_winp_list.add(wp);
-    for (auto* list :
-         {&cfg_window_tf_load_list, &cfg_window_tf_open_list, &cfg_window_tf_close_list,
-          &cfg_window_tf_resize_list, &cfg_window_tf_move_list, &cfg_window_tf_activate_list})
-        list->add("");
+    add_definition(canvas_id, "canvas", "canvas");
     prepare_all();
     run("$window(canvas,0,0,400,300)");
     const size_t open = open_window_by_guid(canvas_id);

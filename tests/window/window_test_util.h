@@ -47,20 +47,13 @@ protected:
                      const cor::guid* fixed = nullptr) {
         using namespace vesk;
         const cor::guid g = fixed ? *fixed : make_identity();
-        cfg_window_guid_list.add(g);
-        cfg_window_id_list.add(id);
-        cfg_window_display_list.add(id + " window");
-        WINDOWPLACEMENT wp{};
-        wp.length = sizeof wp;
-        wp.flags = 0xFFFF;
-        wp.showCmd = SW_SHOW;
-        cfg_window_winp_list.add(wp);
-        cfg_window_tf_load_list.add(s.load);
-        cfg_window_tf_open_list.add(s.open);
-        cfg_window_tf_close_list.add(s.close);
-        cfg_window_tf_resize_list.add(s.resize);
-        cfg_window_tf_move_list.add(s.move);
-        cfg_window_tf_activate_list.add(s.activate);
+        const size_t i = add_definition(g, id, id + " window");
+        cfg_window_tf_load_list[i] = s.load;
+        cfg_window_tf_open_list[i] = s.open;
+        cfg_window_tf_close_list[i] = s.close;
+        cfg_window_tf_resize_list[i] = s.resize;
+        cfg_window_tf_move_list[i] = s.move;
+        cfg_window_tf_activate_list[i] = s.activate;
         prepare_all();
         return g;
     }
