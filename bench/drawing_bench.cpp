@@ -22,11 +22,6 @@
 
 namespace {
 
-struct string_out final : cor::string_sink {
-    std::string text;
-    void write(const char* p, size_t n) override { text.append(p, n); }
-};
-
 std::string run(const std::string& script) {
     const auto compiler = vesk::host::compiler();
     cor::titleformat_object* raw = nullptr;
@@ -34,7 +29,7 @@ std::string run(const std::string& script) {
     auto compiled = cor::service_ptr_t<cor::titleformat_object>::adopt(raw);
     vesk::t_script_context ctx;
     vesk::vesk_tf_hook hook(ctx);
-    string_out out;
+    cor::string_out out;
     compiled->run(&hook, out);
     return out.text;
 }

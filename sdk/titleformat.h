@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "service.h"
 
@@ -16,6 +17,13 @@ public:
 
 protected:
     ~string_sink() = default;
+};
+
+// A sink that collects the text in a string, for the module's own use.
+class string_out final : public string_sink {
+public:
+    void write(const char* text, size_t length) override { this->text.append(text, length); }
+    std::string text;
 };
 
 // Arguments of one call. Each argument is evaluated on first request and

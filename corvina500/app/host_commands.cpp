@@ -8,11 +8,6 @@
 namespace cor {
 namespace {
 
-struct string_out final : string_sink {
-    std::string text;
-    void write(const char* p, size_t n) override { text.append(p, n); }
-};
-
 // Playback orders are commands too, numbered after this identifier.
 constexpr guid order_command_base{
     0x3f8e2a71, 0x9c04, 0x4b6d, {0xa5, 0xe3, 0x7d, 0x1b, 0x0c, 0x9f, 0x2f, 0x00}};

@@ -67,11 +67,6 @@ std::string prepare_profile_folder(const std::optional<std::string>& given) {
     return to_utf8(folder);
 }
 
-struct string_out final : string_sink {
-    std::string text;
-    void write(const char* p, size_t n) override { text.append(p, n); }
-};
-
 // Runs a script the way the component's test bench does, or with the bare
 // Host language when no component is loaded.
 std::string evaluate(const std::string& script, const loaded_component& component,

@@ -37,11 +37,6 @@ std::vector<std::string> decode_folders(std::string_view raw) {
     return folders;
 }
 
-struct string_out final : string_sink {
-    std::string text;
-    void write(const char* p, size_t n) override { text.append(p, n); }
-};
-
 }  // namespace
 
 player_core::player_core(console_fn console, clock_source* clock, bool with_sound)

@@ -6,6 +6,7 @@
 
 #include "config/settings.h"
 #include "object/types/image_cache.h"
+#include "object/types/paint_support.h"
 #include "script/preprocessor.h"
 #include "script/script_run.h"
 #include "script/tf_hook.h"
@@ -13,18 +14,6 @@
 
 namespace vesk::object {
 namespace {
-
-HFONT create_font(HDC dc, const grammar::font& f) {
-    const uint32_t style = grammar::font_style(f.style);
-    std::wstring face = cor::to_wide(f.face);
-    if (face.size() >= LF_FACESIZE) face.resize(LF_FACESIZE - 1);
-    return CreateFontW(-MulDiv(f.size, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0,
-                       (style & grammar::style_bold) ? FW_BOLD : FW_DONTCARE,
-                       (style & grammar::style_italic) != 0,
-                       (style & grammar::style_underline) != 0,
-                       (style & grammar::style_strikeout) != 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face.c_str());
-}
 
 std::shared_ptr<gp_image_cache_item> image_of(const std::string& path, bool cache) {
     if (path.empty()) return {};
@@ -114,7 +103,7 @@ void button_object::create_window(HWND parent_wnd, HDC dc) {
         button, HWND_TOP, 0, 0, 0, 0,
         SWP_NOMOVE | SWP_NOSIZE | SWP_FRAMECHANGED | (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
     if (font.valid && dc) {
-        font_handle_.reset(create_font(dc, font));
+        font_handle_.reset(paint::create_gdi_font(dc, font));
         if (kind == kind_text)
             SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font_handle_.get()), TRUE);
     }

@@ -12,10 +12,6 @@ cor::service_ptr_t<cor::library_manager> g_library;
 cor::service_ptr_t<cor::mainmenu_manager> g_mainmenu;
 cor::service_ptr_t<cor::keyboard_shortcut_manager> g_shortcuts;
 
-struct string_out final : cor::string_sink {
-    std::string text;
-    void write(const char* p, size_t n) override { text.append(p, n); }
-};
 }  // namespace
 
 void attach(cor::host_api* api, void* module_handle) {
@@ -55,7 +51,7 @@ cor::keyboard_shortcut_manager* shortcuts() { return g_shortcuts.get(); }
 
 std::string profile_path() {
     if (!g_api) return {};
-    string_out out;
+    cor::string_out out;
     g_api->get_profile_path(out);
     return std::move(out.text);
 }

@@ -8,11 +8,6 @@
 namespace vesk {
 namespace {
 
-struct string_out final : cor::string_sink {
-    std::string text;
-    void write(const char* p, size_t n) override { text.append(p, n); }
-};
-
 void fn_mainmenu_execute(func_call& c) {
     if (!c.require_count(1)) return;
     cor::mainmenu_manager* menu = host::mainmenu();
@@ -20,7 +15,7 @@ void fn_mainmenu_execute(func_call& c) {
     const std::string_view wanted = c.param(0);
     for (size_t i = 0, n = menu->get_command_count(); i < n; ++i) {
         cor::guid id{};
-        string_out path;
+        cor::string_out path;
         if (!menu->get_command(i, id, path) || !cor::iequals_utf8(path.text, wanted)) continue;
         c.set_found(menu->execute_command(id));
         return;

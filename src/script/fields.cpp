@@ -13,11 +13,6 @@
 namespace vesk {
 namespace {
 
-struct string_out final : cor::string_sink {
-    std::string text;
-    void write(const char* p, size_t n) override { text.append(p, n); }
-};
-
 bool yes_no(bool value, t_field_value& out) {
     out.text = value ? "1" : "0";
     out.found = value;
@@ -31,7 +26,7 @@ bool number(size_t n, t_field_value& out) {
 
 bool playlist_name(cor::playlist_manager& pm, size_t index, t_field_value& out) {
     if (index == cor::no_index) return false;
-    string_out name;
+    cor::string_out name;
     if (!pm.playlist_get_name(index, name)) return false;
     out.text = std::move(name.text);
     return true;
@@ -64,7 +59,7 @@ bool resolve_player_field(std::string_view f, t_field_value& out) {
             return item != cor::no_index && number(item, out);
         }
         if (f == "playback_ordername") {
-            string_out name;
+            cor::string_out name;
             if (!pm->playback_order_get_name(pm->playback_order_get_active(), name)) return false;
             out.text = std::move(name.text);
             return true;

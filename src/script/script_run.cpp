@@ -4,11 +4,6 @@
 
 namespace vesk {
 namespace {
-struct string_out final : cor::string_sink {
-    std::string text;
-    void write(const char* p, size_t n) override { text.append(p, n); }
-};
-
 cor::service_ptr_t<cor::titleformat_object> compile(cor::titleformat_compiler& c,
                                                     std::string_view text) {
     cor::titleformat_object* obj = nullptr;
@@ -21,7 +16,7 @@ std::string run_script(std::string_view text, vesk_tf_hook& hook) {
     const auto compiler = host::compiler();
     if (!compiler) return std::string(compilation_error_text);
     auto script = compile(*compiler, text);
-    string_out out;
+    cor::string_out out;
     if (cor::metadb_handle* track = hook.track()) {
         if (!script) script = compile(*compiler, "%filename%");
         if (script) track->format_title(&hook, out, script.get());

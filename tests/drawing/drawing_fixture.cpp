@@ -16,11 +16,6 @@ namespace drawing_test {
 
 namespace {
 
-struct string_out final : cor::string_sink {
-    std::string text;
-    void write(const char* p, size_t n) override { text.append(p, n); }
-};
-
 void clear_definitions() {
     using namespace vesk;
     for (auto* list :
@@ -75,7 +70,7 @@ std::string Drawing::run(const std::string& script) {
         return "[COMPILATION ERROR]";
     auto compiled = cor::service_ptr_t<cor::titleformat_object>::adopt(raw);
     vesk::vesk_tf_hook hook(ctx);
-    string_out out;
+    cor::string_out out;
     compiled->run(&hook, out);
     return out.text;
 }

@@ -85,11 +85,6 @@ void fn_test_button(vesk::func_call& c) {
         make.finish(std::move(b));
 }
 
-struct string_out final : cor::string_sink {
-    std::string text;
-    void write(const char* p, size_t n) override { text.append(p, n); }
-};
-
 // The component's hook with the test-only creating functions in front.
 class rig_hook final : public cor::titleformat_hook {
 public:
@@ -315,7 +310,7 @@ std::string ObjectRig::run(const std::string& script, vesk::t_script_context& ct
         return "[COMPILATION ERROR]";
     auto compiled = cor::service_ptr_t<cor::titleformat_object>::adopt(raw);
     rig_hook hook(ctx);
-    string_out out;
+    cor::string_out out;
     compiled->run(&hook, out);
     last_found_ = hook.last_found;
     return out.text;

@@ -40,10 +40,6 @@ struct recording_mainmenu : cor::mainmenu_manager {
         return true;
     }
 };
-struct string_out final : cor::string_sink {
-    std::string text;
-    void write(const char* p, size_t n) override { text.append(p, n); }
-};
 }  // namespace
 
 component_host::component_host()
@@ -109,7 +105,7 @@ std::string component_host::eval(const std::string& script) {
         if (f->get_class_guid() != cor::script_test_bench::class_guid) continue;
         auto bench = cor::service_ptr_t<cor::script_test_bench>::adopt(
             static_cast<cor::script_test_bench*>(f->create_instance()));
-        string_out out;
+        cor::string_out out;
         bench->run_script(script.data(), script.size(), out);
         return out.text;
     }

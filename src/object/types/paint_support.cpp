@@ -75,16 +75,20 @@ grammar::font default_font() {
     return f;
 }
 
-gdi_font_scope::gdi_font_scope(HDC dc, const grammar::font& f) : dc_(dc) {
+HFONT create_gdi_font(HDC dc, const grammar::font& f) {
     const uint32_t style = grammar::font_style(f.style);
     std::wstring face = cor::to_wide(f.face);
     if (face.size() >= LF_FACESIZE) face.resize(LF_FACESIZE - 1);
-    font_.reset(
-        CreateFontW(-MulDiv(f.size, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0,
-                    (style & grammar::style_bold) ? FW_BOLD : FW_DONTCARE,
-                    (style & grammar::style_italic) != 0, (style & grammar::style_underline) != 0,
-                    (style & grammar::style_strikeout) != 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face.c_str()));
+    return CreateFontW(-MulDiv(f.size, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0,
+                       (style & grammar::style_bold) ? FW_BOLD : FW_DONTCARE,
+                       (style & grammar::style_italic) != 0,
+                       (style & grammar::style_underline) != 0,
+                       (style & grammar::style_strikeout) != 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face.c_str());
+}
+
+gdi_font_scope::gdi_font_scope(HDC dc, const grammar::font& f) : dc_(dc) {
+    font_.reset(create_gdi_font(dc, f));
     if (font_) SelectObject(dc_, font_.get());
 }
 

@@ -33,6 +33,9 @@ namespace vesk::paint {
 // A font record as the object types start it: that face, 11 points.
 [[nodiscard]] grammar::font default_font();
 
+// A new GDI font for the record, sized for `dc`; the caller owns it.
+[[nodiscard]] HFONT create_gdi_font(HDC dc, const grammar::font& f);
+
 // The record's GDI font, selected into `dc` for the life of the scope;
 // the system font is selected back at its end.
 class gdi_font_scope {
