@@ -1,6 +1,8 @@
 // The component's dispatch: a call of a component function through the
 // Host's evaluator and the component's hook, with the Host and component
 // started in this process as corvina500 starts them.
+#include <chrono>
+#include <cstdio>
 #include <string>
 
 #include "bench_util.h"
@@ -15,7 +17,9 @@ int main() {
     vesk::set_user_functions({{"userfn", "u"}});
     const auto compiler = vesk::host::compiler();
 
-    const auto time_script = [&](const char* label, const std::string& one, int repeat) {
+    // `calls`: how many calls one run makes, when not `repeat`.
+    const auto time_script = [&](const char* label, const std::string& one, int repeat,
+                                 int calls = 0) {
         std::string script;
         for (int i = 0; i < repeat; ++i) script += one;
         cor::titleformat_object* raw = nullptr;
@@ -33,7 +37,7 @@ int main() {
                 obj->run(&hook, out);
             },
             200);
-        cor_bench::report(label, ns / repeat);
+        cor_bench::report(label, ns / (calls ? calls : repeat));
     };
     time_script("component function $errorlevel(middle) (per call)", "$errorlevel(middle)", 20);
     time_script("component function in capitals $ERRORLEVEL(middle)", "$ERRORLEVEL(middle)", 20);
@@ -41,5 +45,36 @@ int main() {
     time_script("unknown function $nosuchfunction() (per call)", "$nosuchfunction()", 20);
     time_script("component field %_base_x% (per field)", "%_base_x%", 20);
     time_script("local fallthrough to $hash store miss %nothing% (per field)", "%nothing%", 20);
+
+    // The $hash store with 100,000 keys: filling it, then updating and
+    // reading keys by exact name and as fields.
+    {
+        const auto t0 = std::chrono::steady_clock::now();
+        std::string fill;
+        for (int i = 0; i < 100000; ++i)
+            fill += "$hash(key" + std::to_string(i) + "," + std::to_string(i) + ")";
+        cor::titleformat_object* raw = nullptr;
+        if (compiler->compile(&raw, fill.data(), fill.size())) {
+            auto obj = cor::service_ptr_t<cor::titleformat_object>::adopt(raw);
+            struct null_sink final : cor::string_sink {
+                void write(const char*, size_t) override {}
+            } out;
+            vesk::t_script_context ctx;
+            vesk::vesk_tf_hook hook(ctx);
+            obj->run(&hook, out);
+        }
+        const double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
+                .count();
+        std::printf("%-58s %12.1f ms\n", "$hash: 100,000 new keys (compile and run)", ms);
+    }
+    time_script("$hash(key50000,v) update in a 100,000-key store", "$hash(key50000,v)", 20);
+    time_script("$hash(key99999) read in a 100,000-key store", "$hash(key99999)", 20);
+    time_script("%KEY99999% field from a 100,000-key store", "%KEY99999%", 20);
+    time_script("$regexp(abcabc,b,X) (per call, 20 calls a hook)", "$regexp(abcabc,b,X)", 20);
+    time_script("$regexp(abcabc,b) (per call, 20 calls a hook)", "$regexp(abcabc,b)", 20);
+    time_script("$regexp(abcabc,b) (one call a hook)", "$regexp(abcabc,b)", 1);
+    time_script("$for over 20 passes of $regexp(abcabc,b) (per pass)",
+                "$for(i,1,20,1,'$regexp(abcabc,b)')", 1, 20);
     return 0;
 }

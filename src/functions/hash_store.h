@@ -2,10 +2,17 @@
 // the whole run. Keys compare byte for byte; a new key goes to the end and
 // setting a known key keeps its place. Fields fall back on the store by
 // their folded name, so a key set in capitals reads as a field in any case.
+// Scripts keep thousands of keys (object identities, per-row state), so
+// every operation is a hash lookup, not a walk of the list.
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace vesk {
@@ -16,6 +23,7 @@ public:
         std::string key;
         std::string folded;  // the key as field names are folded
         std::string value;
+        uint64_t order = 0;  // rises with each new key
     };
 
     static hash_store& instance();
@@ -27,11 +35,25 @@ public:
     [[nodiscard]] const std::string* find(std::string_view folded_name) const;
     void set(std::string_view key, std::string value);
     void erase(std::string_view key);
-    void clear() { entries_.clear(); }
-    [[nodiscard]] const std::vector<t_entry>& items() const { return entries_; }
+    void clear();
+    [[nodiscard]] size_t size() const { return entries_.size(); }
+    // The pairs in store order.
+    [[nodiscard]] std::vector<t_entry> items() const { return {entries_.begin(), entries_.end()}; }
 
 private:
-    std::vector<t_entry> entries_;
+    struct text_hash {
+        using is_transparent = void;
+        size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    using entry_it = std::list<t_entry>::iterator;
+    template <class T>
+    using text_map = std::unordered_map<std::string, T, text_hash, std::equal_to<>>;
+
+    std::list<t_entry> entries_;
+    text_map<entry_it> by_key_;
+    // Several keys can fold alike ("Obj", "OBJ"); the lowest order wins.
+    text_map<std::map<uint64_t, entry_it>> by_folded_;
+    uint64_t next_order_ = 0;
 };
 
 }  // namespace vesk

@@ -4,6 +4,9 @@
 
 #include <oleauto.h>
 
+#include <cwchar>
+#include <iterator>
+
 #include "utf8.h"
 
 namespace vesk {
@@ -24,7 +27,7 @@ void set_text(VARIANT& v, std::string_view utf8) {
     v.bstrVal = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
 }
 
-DISPID member(IDispatch* object, const wchar_t* name) {
+DISPID lookup(IDispatch* object, const wchar_t* name) {
     DISPID id = DISPID_UNKNOWN;
     auto* n = const_cast<LPOLESTR>(name);
     if (FAILED(object->GetIDsOfNames(IID_NULL, &n, 1, LOCALE_USER_DEFAULT, &id)))
@@ -32,11 +35,30 @@ DISPID member(IDispatch* object, const wchar_t* name) {
     return id;
 }
 
+// Member numbers belong to the class, so they are asked once per run.
+DISPID member(IDispatch* object, const wchar_t* name) {
+    static const wchar_t* names[] = {L"Global", L"IgnoreCase", L"Pattern", L"Test", L"Replace"};
+    static DISPID ids[std::size(names)];
+    static bool known[std::size(names)];
+    for (size_t i = 0; i < std::size(names); ++i) {
+        if (std::wcscmp(names[i], name) != 0) continue;
+        if (!known[i]) {
+            ids[i] = lookup(object, name);
+            known[i] = ids[i] != DISPID_UNKNOWN;
+        }
+        return ids[i];
+    }
+    return lookup(object, name);
+}
+
 }  // namespace
 
 regexp_engine::regexp_engine() {
-    CLSID clsid;
-    if (FAILED(CLSIDFromProgID(L"VBScript.RegExp", &clsid))) return;
+    // The registry look-up of the class is the slow part of making one.
+    static CLSID clsid;
+    static bool registered = false;
+    if (!registered && FAILED(CLSIDFromProgID(L"VBScript.RegExp", &clsid))) return;
+    registered = true;
     void* object = nullptr;
     if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, &object)))
         return;

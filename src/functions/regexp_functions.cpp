@@ -3,6 +3,7 @@
 #include "functions/regexp_engine.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
+#include "script/tf_hook.h"
 
 namespace vesk {
 namespace {
@@ -12,7 +13,7 @@ void run_regexp(func_call& c, bool ignore_case) {
         c.fail(err_low, "%s: invalid syntax");
         return;
     }
-    regexp_engine engine;
+    regexp_engine& engine = c.hook.regexp();
     if (!engine.valid() || !engine.set_ignore_case(ignore_case) || !engine.set_pattern(c.param(1)))
         return;
     if (c.count() == 2) {

@@ -43,6 +43,9 @@ std::string substitute(std::string_view script, std::string_view field, std::str
     return out;
 }
 
+constexpr size_t max_loop_passes = 10'000'000;
+constexpr size_t max_macro_script = 64u << 20;
+
 void fn_for(func_call& c) {
     if (!c.require_at_least(5)) return;
     const std::string variable(c.param(0));
@@ -66,14 +69,43 @@ void fn_for(func_call& c) {
     script = prepare_script(script, trim_mode());
 
     vesk_tf_hook& caller = c.hook;
-    const bool upward = start <= end;
+    // The direction follows the step's sign, not the order of start and end:
+    // with start equal to end and a negative step, comparing start with end
+    // would count upwards and a falling value would never pass end.
+    const bool upward = step > 0;
     const auto more = [&](double v) { return upward ? v <= end : v >= end; };
+    // Guards against loops that would hold the player for good: a step lost
+    // to rounding (1e20 plus 1) and a pass count beyond any real script.
+    size_t passes = 0;
+    const auto next = [&](double& v) {
+        const double after = v + step;
+        if (after == v) {
+            c.fail(err_low, "%s: the step is lost to rounding at %s, loop stopped", {shortest(v)});
+            return false;
+        }
+        if (++passes >= max_loop_passes) {
+            c.fail(err_low, "%s: more than %s passes, loop stopped",
+                   {std::to_string(max_loop_passes)});
+            return false;
+        }
+        v = after;
+        return true;
+    };
     if (macro) {
         std::string all;
         const std::string field = "%" + variable;
-        for (double v = start; more(v); v += step) all += substitute(script, field, shortest(v));
+        for (double v = start; more(v);) {
+            all += substitute(script, field, shortest(v));
+            if (all.size() > max_macro_script || !next(v)) {
+                if (all.size() > max_macro_script)
+                    c.fail(err_low, "%s: the expanded script passes %s bytes, loop stopped",
+                           {std::to_string(max_macro_script)});
+                return;
+            }
+        }
         bool stop = false;
         vesk_tf_hook hook(caller.context(), caller.variables(), &stop, caller.track());
+        hook.share_regexp_of(caller);
         c.write(run_script(all, hook));
     } else {
         field_list vars;
@@ -81,12 +113,13 @@ void fn_for(func_call& c) {
             for (const auto& v : *caller.variables())
                 if (!v.is_param) vars.push_back(v);
         vars.push_back({variable, "", true, false});
-        for (double v = start; more(v); v += step) {
+        for (double v = start; more(v);) {
             vars.back().value = shortest(v);
             bool stop = false;
             vesk_tf_hook hook(caller.context(), &vars, &stop, caller.track());
+            hook.share_regexp_of(caller);
             c.write(run_script(script, hook));
-            if (stop) break;
+            if (stop || !next(v)) break;
         }
     }
     c.set_found(true);

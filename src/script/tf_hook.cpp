@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "functions/hash_store.h"
+#include "functions/regexp_engine.h"
 #include "host/host_services.h"
 #include "script/error_report.h"
 #include "script/fields.h"
@@ -96,6 +97,14 @@ vesk_tf_hook::vesk_tf_hook(t_script_context& context, field_list* variables, boo
                            cor::metadb_handle* track)
     : context_(context), variables_(variables), break_flag_(break_flag), track_(track) {}
 
+vesk_tf_hook::~vesk_tf_hook() = default;
+
+regexp_engine& vesk_tf_hook::regexp() {
+    if (regexp_outer_) return regexp_outer_->regexp();
+    if (!regexp_) regexp_ = std::make_unique<regexp_engine>();
+    return *regexp_;
+}
+
 bool vesk_tf_hook::process_function(cor::string_sink& out, const char* name, size_t name_length,
                                     cor::titleformat_params& params, bool& found) {
     if (break_flag_ && *break_flag_) {
@@ -152,6 +161,7 @@ void vesk_tf_hook::run_user_function(cor::string_sink& out, const std::string& b
                           text ? std::string(text, length) : std::string(), true, true});
     }
     vesk_tf_hook inner(context_, &locals, break_flag_, track_);
+    inner.share_regexp_of(*this);
     const std::string result = run_script(body, inner);
     out.write(result.data(), result.size());
     last_result_ = result;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,7 @@
 namespace vesk {
 
 class vesk_tf_hook;
+class regexp_engine;
 
 // One call of a component function: its parameters, its output and its
 // found flag, with the steps every handler shares.
@@ -51,6 +53,7 @@ public:
 
 private:
     friend class vesk_tf_hook;
+    class regexp_engine;
     cor::string_sink& out_;
     cor::titleformat_params& params_;
     bool& found_;
@@ -65,6 +68,9 @@ class vesk_tf_hook final : public cor::titleformat_hook {
 public:
     vesk_tf_hook(t_script_context& context, field_list* variables = nullptr,
                  bool* break_flag = nullptr, cor::metadb_handle* track = nullptr);
+    ~vesk_tf_hook();
+    vesk_tf_hook(const vesk_tf_hook&) = delete;
+    vesk_tf_hook& operator=(const vesk_tf_hook&) = delete;
 
     bool process_field(cor::string_sink& out, const char* name, size_t name_length,
                        bool& found) override;
@@ -75,6 +81,12 @@ public:
     field_list* variables() { return variables_; }
     bool* break_flag() { return break_flag_; }
     cor::metadb_handle* track() { return track_; }
+    // This evaluation's regular-expression engine, made on first use: most
+    // scripts never match, and making one costs far more than a match.
+    regexp_engine& regexp();
+    // Nested runs of the same script (loop passes, user-function bodies)
+    // use the engine of the hook that started them.
+    void share_regexp_of(vesk_tf_hook& outer) { regexp_outer_ = &outer; }
 
     // Runs one handler as a call of this hook: name, debug line, last result.
     void invoke(handler_fn handler, const char* display, cor::string_sink& out,
@@ -95,6 +107,8 @@ private:
     cor::metadb_handle* track_;
     std::string last_result_;
     bool last_found_ = false;
+    std::unique_ptr<regexp_engine> regexp_;
+    vesk_tf_hook* regexp_outer_ = nullptr;
 };
 
 // Lower-case fold of function and field names: A-Z by hand, the rest of

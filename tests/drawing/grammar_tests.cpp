@@ -441,6 +441,14 @@ TEST(ImagePlacement, SizesClipsAndAspect) {
     p = place_image(50, 50, {0, 0, 100, 40}, std::nullopt, true);
     EXPECT_EQ((std::vector<int>{p.dest.x, p.dest.y, p.dest.w, p.dest.h}),
               (std::vector<int>{30, 0, 40, 40}));
+    // Scaled sizes past the 32-bit range are clamped, not wrapped: the tall
+    // picture still fits the short, very wide box.
+    p = place_image(100, 1000, {0, 0, 2000000000, 10}, std::nullopt, true);
+    EXPECT_EQ((std::vector<int>{p.dest.x, p.dest.y, p.dest.w, p.dest.h}),
+              (std::vector<int>{999999999, 0, 1, 10}));
+    p = place_image(1000, 100, {2000000000, 0, 10, 2000000000}, std::nullopt, true);
+    EXPECT_EQ((std::vector<int>{p.dest.x, p.dest.y, p.dest.w, p.dest.h}),
+              (std::vector<int>{2000000000, 999999999, 10, 1}));
 }
 
 TEST(ImagePlacement, RotateFlipCodes) {

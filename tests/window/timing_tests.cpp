@@ -68,6 +68,23 @@ TEST_F(Timing, ForCountsUpDownAndInHalves) {
     EXPECT_EQ(host.eval("$if($for(i,1,3,-1,'%i%'),y,n)"), "n");
     EXPECT_EQ(host.eval("$if($for(i,1,3,0,'%i%'),y,n)"), "n");
     EXPECT_EQ(host.eval("$for(i,1,1,1,one)"), "one");
+    // Equal bounds with a falling step run once, in either mode.
+    EXPECT_EQ(host.eval("$for(i,2,2,-1,'<%i%>')"), "<2>");
+    EXPECT_EQ(host.eval("$for(i,2,2,-1,'<%i%>',macro:on)"), "<2>");
+}
+
+TEST_F(Timing, LoopsThatWouldNeverEndStopWithALine) {
+    vesk::set_error_level(vesk::err_low);
+    host.take_lines();
+    // Adding 1 to 1e20 changes nothing: one pass, then the loop gives up.
+    EXPECT_EQ(host.eval("$for(i,1e20,1e21,1,'x')"), "x");
+    EXPECT_EQ(host.take_lines(),
+              lines{"$for: the step is lost to rounding at 1e+20, loop stopped"});
+    EXPECT_EQ(host.eval("$for(i,1e20,1e21,1,'x',macro:on)"), "");
+    EXPECT_EQ(host.take_lines().size(), 1u);
+    // Ten million passes is the most a loop runs.
+    EXPECT_EQ(host.eval("$for(i,1,1e9,1,,macro:on)"), "");
+    EXPECT_EQ(host.take_lines(), lines{"$for: more than 10000000 passes, loop stopped"});
 }
 
 TEST_F(Timing, ForBodyPassesThroughEscapes) {

@@ -1,16 +1,33 @@
 #include "object/grammar/image_fit.h"
 
+#include <algorithm>
 #include <array>
 
 #include "utf8.h"
 
 namespace vesk::grammar {
 
+namespace {
+
+// Scaled sizes can leave the 32-bit range (a tall picture fitted into a very
+// wide box); converting such a double is undefined, so it is clamped first.
+int32_t clamp_i32(double v) {
+    if (!(v > INT32_MIN)) return INT32_MIN;  // NaN included
+    if (v >= INT32_MAX) return INT32_MAX;
+    return static_cast<int32_t>(v);
+}
+
+int32_t clamp_i32(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
+
 image_placement place_image(uint32_t image_w, uint32_t image_h, box dest,
                             const std::optional<box>& clip, bool keepaspect) {
     image_placement p;
-    p.source.w = clip && clip->w >= 0 ? clip->w : static_cast<int32_t>(image_w);
-    p.source.h = clip && clip->h >= 0 ? clip->h : static_cast<int32_t>(image_h);
+    p.source.w = clip && clip->w >= 0 ? clip->w : clamp_i32(int64_t{image_w});
+    p.source.h = clip && clip->h >= 0 ? clip->h : clamp_i32(int64_t{image_h});
     p.source.x = clip && clip->x > 0 ? clip->x : 0;
     p.source.y = clip && clip->y > 0 ? clip->y : 0;
     if (dest.w < 0) dest.w = p.source.w;
@@ -20,20 +37,20 @@ image_placement place_image(uint32_t image_w, uint32_t image_h, box dest,
         const double b = double(dest.h) / p.source.h;
         int32_t w = dest.w, h = dest.h;
         if (a > b) {
-            h = static_cast<int32_t>(p.source.h * a);
+            h = clamp_i32(p.source.h * a);
             if (h > dest.h) {
                 h = dest.h;
-                w = static_cast<int32_t>(p.source.w * b);
+                w = clamp_i32(p.source.w * b);
             }
         } else {
-            w = static_cast<int32_t>(p.source.w * b);
+            w = clamp_i32(p.source.w * b);
             if (w > dest.w) {
                 w = dest.w;
-                h = static_cast<int32_t>(p.source.h * a);
+                h = clamp_i32(p.source.h * a);
             }
         }
-        dest.x += (dest.w - w) / 2;
-        dest.y += (dest.h - h) / 2;
+        dest.x = clamp_i32(int64_t{dest.x} + (int64_t{dest.w} - w) / 2);
+        dest.y = clamp_i32(int64_t{dest.y} + (int64_t{dest.h} - h) / 2);
         dest.w = w;
         dest.h = h;
     }
