@@ -210,10 +210,13 @@ int run_player(const t_command_line& cl) {
             if (!save_client_png(shown, *cl.screenshot, error))
                 console.print("corvina500: screenshot: " + error);
         }
+        // The interface's state (which windows are open, where they stand)
+        // is gone once it has shut down, so it is taken first.
+        store.update_components();
         if (ui) ui->shutdown();
         core.shutdown();
         core.save(store);
-        store.save();
+        (void)store.write();
         store.detach_all();
         console.clear_receivers();
         if (commands.restart_requested()) restart_self();
