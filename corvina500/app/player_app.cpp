@@ -153,6 +153,8 @@ int run_player(const t_command_line& cl) {
         return 2;
     }
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // $len2 and $ansi measure and convert in the system's code page.
+    tf::set_system_code_page(GetACP());
 
     host_api_impl api(prepare_profile_folder(cl.profile));
     // Settings are loaded before any component starts.
