@@ -31,8 +31,11 @@ public:
     // not a well-formed value (the variable then keeps its previous value or,
     // for lists, the good prefix) or `index` is out of range.
     virtual bool set_var_raw(size_t index, const void* data, size_t length) = 0;
-    // Called before every save, before any get_var_raw of that save, so the
-    // component can bring derived variables up to date.
+    // "Save your configuration now": bring every variable up to date from
+    // the component's live state. The Host calls it before each save of the
+    // store, before any get_var_raw of that save, and at exit before the
+    // user interface shuts down (the variables are collected after the
+    // shutdown, without a second call, since that state is gone by then).
     virtual void on_before_save() = 0;
 
 protected:

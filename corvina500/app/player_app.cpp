@@ -153,6 +153,8 @@ int run_player(const t_command_line& cl) {
         return 2;
     }
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // $len2 and $ansi measure and convert in the system's code page.
+    tf::set_system_code_page(GetACP());
 
     host_api_impl api(prepare_profile_folder(cl.profile));
     // Settings are loaded before any component starts.
@@ -210,10 +212,13 @@ int run_player(const t_command_line& cl) {
             if (!save_client_png(shown, *cl.screenshot, error))
                 console.print("corvina500: screenshot: " + error);
         }
+        // The interface's state (which windows are open, where they stand)
+        // is gone once it has shut down, so it is taken first.
+        store.update_components();
         if (ui) ui->shutdown();
         core.shutdown();
         core.save(store);
-        store.save();
+        (void)store.write();
         store.detach_all();
         console.clear_receivers();
         if (commands.restart_requested()) restart_self();

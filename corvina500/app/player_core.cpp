@@ -52,18 +52,10 @@ player_core::player_core(console_fn console, clock_source* clock, bool with_soun
         return std::nullopt;
     });
     tracks_.set_formatter([this](metadb_handle_impl& track, titleformat_hook* hook,
-                                 string_sink& out, titleformat_object* script) {
+                                 string_sink& out, titleformat_object* script,
+                                 const t_playlist_item_place* place) {
         tf::t_format_context ctx;
-        ctx.track = &track.info();
-        metadb_handle* playing = nullptr;
-        if (engine_ && engine_->get_now_playing(&playing) && playing) {
-            ctx.is_playing = playing == &track;
-            playing->service_release();
-        }
-        if (ctx.is_playing) {
-            ctx.is_paused = engine_->is_paused();
-            ctx.playback_time = engine_->get_position();
-        }
+        fill_context(ctx, track, place);
         return tf::run_object(script, &ctx, hook, out);
     });
     playlists_ = service_ptr_t<playlist_manager_impl>(
@@ -144,6 +136,25 @@ size_t player_core::add_to_active(const std::vector<std::string>& paths) {
     return playlists_->playlist_get_item_count(playlist) - before;
 }
 
+void player_core::fill_context(tf::t_format_context& ctx, const metadb_handle_impl& track,
+                               const t_playlist_item_place* place) {
+    ctx.track = &track.info();
+    metadb_handle* playing = nullptr;
+    if (engine_ && engine_->get_now_playing(&playing) && playing) {
+        ctx.is_playing = playing == &track;
+        playing->service_release();
+    }
+    if (ctx.is_playing) {
+        ctx.is_paused = engine_->is_paused();
+        ctx.playback_time = engine_->get_position();
+    }
+    if (place) {
+        ctx.list_index = static_cast<int64_t>(place->index);
+        ctx.list_total = static_cast<int64_t>(place->total);
+        ctx.playlist_name = place->playlist_name;
+    }
+}
+
 std::string player_core::format_active(std::string_view script) {
     std::string out;
     const size_t playlist = playlists_->get_active_playlist();
@@ -155,15 +166,11 @@ std::string player_core::format_active(std::string_view script) {
     (void)playlists_->playlist_get_name(playlist, name);
     const size_t count = playlists_->playlist_get_item_count(playlist);
     for (size_t i = 0; i < count; ++i) {
-        metadb_handle* raw = nullptr;
-        if (!playlists_->playlist_get_item_handle(playlist, i, &raw) || !raw) continue;
-        const track_ptr track = tracks_.adopt(raw);
-        raw->service_release();
+        const track_ptr track = playlists_->item_track(playlist, i);
+        if (!track) continue;
+        const t_playlist_item_place place{i, count, name.text};
         tf::t_format_context ctx;
-        ctx.track = &track->info();
-        ctx.list_index = static_cast<int64_t>(i);
-        ctx.list_total = static_cast<int64_t>(count);
-        ctx.playlist_name = name.text;
+        fill_context(ctx, *track, &place);
         tf::run(*program, &ctx, nullptr, out);
         out += '\n';
     }

@@ -20,6 +20,9 @@ namespace cor {
 
 class host_api_impl;
 class host_config_store;
+namespace tf {
+struct t_format_context;
+}
 
 class player_core {
 public:
@@ -62,6 +65,10 @@ public:
     void scan_library();
 
 private:
+    // What the script engine is told of a track, playing state included.
+    void fill_context(tf::t_format_context& ctx, const metadb_handle_impl& track,
+                      const t_playlist_item_place* place);
+
     console_fn console_;
     std::unique_ptr<clock_source> own_clock_;
     clock_source& clock_;

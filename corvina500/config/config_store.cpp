@@ -134,21 +134,43 @@ void host_config_store::detach_all() {
     components_.clear();
 }
 
+namespace {
+
+// Cleared on leaving the scope, however it is left.
+struct busy_flag {
+    explicit busy_flag(bool& flag) noexcept : flag_(flag) { flag_ = true; }
+    ~busy_flag() { flag_ = false; }
+    busy_flag(const busy_flag&) = delete;
+    busy_flag& operator=(const busy_flag&) = delete;
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
+
+void host_config_store::update_components() {
+    if (saving_) return;
+    const busy_flag busy(saving_);
+    // A component may attach or release nothing during a save, but take a
+    // copy anyway: on_before_save runs foreign code.
+    const std::vector<service_ptr_t<config_io>> components = components_;
+    for (const auto& io : components) io->on_before_save();
+}
+
 bool host_config_store::save() {
     if (saving_) return false;
-    saving_ = true;
-    struct reset_flag {
-        bool& flag;
-        ~reset_flag() { flag = false; }
-    } reset{saving_};
+    update_components();
+    return write();
+}
+
+bool host_config_store::write() {
+    if (saving_) return false;
+    const busy_flag busy(saving_);
 
     std::string error;
     try {
-        // A component may attach or release nothing during a save, but take
-        // a copy anyway: on_before_save runs foreign code.
-        const std::vector<service_ptr_t<config_io>> components = components_;
-        for (const auto& io : components) io->on_before_save();
-        for (const auto& io : components) collect(*io);
+        for (const auto& io : components_) collect(*io);
         // A file that could not be read may still hold the user's settings.
         if (unread_file_) {
             const std::string aside = path_ + ".unreadable";

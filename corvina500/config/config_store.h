@@ -53,11 +53,17 @@ public:
     // update first) and lets them go; for unloading after the final save.
     void detach_all();
 
-    // Calls on_before_save of every attached component, collects their
-    // variables' bytes, then replaces the file. On failure prints one line
-    // and returns false; the previous file stays. A save asked for while one
-    // is running (from inside on_before_save) is refused.
+    // Asks every attached component to bring its variables up to date
+    // (on_before_save). At exit the Host does this before the user
+    // interface shuts down, then write()s once the interface is gone.
+    void update_components();
+    // update_components, then write. A save asked for while one is running
+    // (from inside on_before_save) is refused.
     bool save();
+    // Collects the attached components' variables as they stand and
+    // replaces the file. On failure prints one line and returns false; the
+    // previous file stays.
+    bool write();
 
     // The Host's own settings. When an attached component declares the same
     // identifier, the component's value is what the next save writes.

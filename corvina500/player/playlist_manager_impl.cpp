@@ -472,7 +472,14 @@ bool playlist_manager_impl::playlist_format_title(size_t playlist, size_t item,
                                                   titleformat_hook* hook, string_sink& out,
                                                   titleformat_object* script) {
     const track_ptr track = item_track(playlist, item);
-    return track && track->format_title(hook, out, script);
+    if (!track) return false;
+    // A copy: the script may rename or add playlists while it runs.
+    const std::string name = playlists_[playlist].name;
+    t_playlist_item_place place;
+    place.index = item;
+    place.total = playlist_get_item_count(playlist);
+    place.playlist_name = name;
+    return track->format_as_item(hook, out, script, place);
 }
 
 bool playlist_manager_impl::playlist_execute_default_action(size_t playlist, size_t item) {

@@ -34,11 +34,27 @@ metadb_handle_impl::metadb_handle_impl(std::shared_ptr<const t_track_info> info,
     : info_(info ? std::move(info) : std::make_shared<const t_track_info>()),
       formatter_(std::move(formatter)) {}
 
+namespace {
+
+bool format_with(const std::shared_ptr<const track_formatter>& formatter, metadb_handle_impl& track,
+                 titleformat_hook* hook, string_sink& out, titleformat_object* script,
+                 const t_playlist_item_place* place) {
+    if (!script) return false;
+    if (formatter && *formatter) return (*formatter)(track, hook, out, script, place);
+    return script->run(hook, out);
+}
+
+}  // namespace
+
 bool metadb_handle_impl::format_title(titleformat_hook* hook, string_sink& out,
                                       titleformat_object* script) {
-    if (!script) return false;
-    if (formatter_ && *formatter_) return (*formatter_)(*this, hook, out, script);
-    return script->run(hook, out);
+    return format_with(formatter_, *this, hook, out, script, nullptr);
+}
+
+bool metadb_handle_impl::format_as_item(titleformat_hook* hook, string_sink& out,
+                                        titleformat_object* script,
+                                        const t_playlist_item_place& place) {
+    return format_with(formatter_, *this, hook, out, script, &place);
 }
 
 void metadb_handle_impl::get_path(string_sink& out) {

@@ -19,10 +19,19 @@ namespace cor {
 
 class metadb_handle_impl;
 
-// Formats `track` with `script`, resolving the track's own fields before
-// offering the rest to `hook`. Returns the truth flag of the script.
-using track_formatter = std::function<bool(metadb_handle_impl& track, titleformat_hook* hook,
-                                           string_sink& out, titleformat_object* script)>;
+// Where a track stands when it is formatted as a playlist item.
+struct t_playlist_item_place {
+    size_t index = 0;  // from 0
+    size_t total = 0;  // items in the playlist
+    std::string_view playlist_name;
+};
+
+// Formats `track` with `script`, resolving the track's own fields (and,
+// with `place`, the playlist item's) before offering the rest to `hook`.
+// Returns the truth flag of the script.
+using track_formatter =
+    std::function<bool(metadb_handle_impl& track, titleformat_hook* hook, string_sink& out,
+                       titleformat_object* script, const t_playlist_item_place* place)>;
 
 // Lower-case form of UTF-8 text (simple case mapping), for keys that compare
 // ignoring case.
@@ -36,6 +45,9 @@ public:
     // Without a formatter the script runs without the track's fields.
     bool format_title(titleformat_hook* hook, string_sink& out,
                       titleformat_object* script) override;
+    // As format_title, with the fields of the playlist item at `place`.
+    bool format_as_item(titleformat_hook* hook, string_sink& out, titleformat_object* script,
+                        const t_playlist_item_place& place);
     void get_path(string_sink& out) override;
 
     [[nodiscard]] const t_track_info& info() const { return *info_; }

@@ -333,6 +333,17 @@ TEST_F(ConfigStore, ComponentsUpdateBeforeAnyVariableIsCollected) {
     ASSERT_TRUE(store.load());
     EXPECT_EQ(store.get_string(g_name, ""), "stored+");
     EXPECT_EQ(store.get_string(g_other, ""), "v+");
+
+    // At exit the components are asked before the user interface goes, and
+    // the write that follows collects without asking again.
+    log.clear();
+    store.attach(recorder(log, "a", g_name));
+    store.update_components();
+    ASSERT_TRUE(store.write());
+    EXPECT_EQ(log, (std::vector<std::string>{"a set stored+", "a before save", "a collect"}));
+    host_config_store after_exit(path, console.sink());
+    ASSERT_TRUE(after_exit.load());
+    EXPECT_EQ(after_exit.get_string(g_name, ""), "stored++");
 }
 
 TEST_F(ConfigStore, TheRecoveryListsFilledBeforeSaveAreWhatIsWritten) {

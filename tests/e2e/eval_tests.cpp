@@ -1,5 +1,9 @@
 // corvina500.exe started as a user or a reviewer starts it.
+#include <windows.h>
+
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 #include "e2e/process.h"
 
@@ -29,6 +33,24 @@ TEST_F(PlayerProcess, NonAsciiScriptsSurviveTheCommandLine) {
     const auto r =
         run_player({L"--profile", profile, L"--eval", L"$len(\u660e\u5f8c\u65e5)|\u00e9t\u00e9"});
     EXPECT_EQ(r.out, "3|\xc3\xa9t\xc3\xa9");
+}
+
+// East-Asian wide characters take two cells where the system's code page
+// is a double-byte one, and one (as the Western code page has no such
+// characters) elsewhere. A run made for one code page names it, so that it
+// cannot pass by skipping.
+TEST_F(PlayerProcess, WidthFollowsTheSystemsCodePage) {
+    if (const char* expected = std::getenv("COR_EXPECT_ACP")) {
+        ASSERT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected)));
+    }
+    const auto r = run_player({L"--profile", profile, L"--eval",
+                               L"$len2(\u65e5\u672ca)|$len2(\uff76\uff85)|$len(\u65e5\u672ca)"});
+    if (GetACP() == 932)
+        EXPECT_EQ(r.out, "5|2|3");
+    else if (GetACP() == 1252)
+        EXPECT_EQ(r.out, "3|2|3");
+    else
+        GTEST_SKIP() << "ANSI code page " << GetACP();
 }
 
 TEST_F(PlayerProcess, CompilationErrorIsShownAsSuch) {

@@ -70,13 +70,46 @@ TEST_F(SkinnedProfile, StartsOpensItsWindowsAndShutsDownInOrder) {
     EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
 }
 
-TEST_F(SkinnedProfile, WindowsOpenAtTheLastExitComeBack) {
-    // A window the scripts no longer open returns because it was open at exit.
-    ASSERT_EQ(
-        cor_test::run_player({L"--profile", profile, L"--eval", L"$window(second)"}).exit_code, 0);
-    const auto r =
-        cor_test::run_player({L"--profile", profile, L"--eval", L"$iswindowvisible(second)"});
-    EXPECT_EQ(r.out, "1");
+// Main window and two more whose scripts never open one another, so a
+// window that is open at the second start can only have come back.
+class RecoveredProfile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        profile = cor_test::make_temp_folder(L"recovery");
+        cor_test::store_writer store;
+        store.guid_list("BA9BB3A4-DD31-4F09-A4F6-8C799D4A0176",
+                        {main_guid, second_guid, third_guid});
+        store.text_list("FC354353-8A11-480B-A5D6-DA229C5EA542", {"main", "w1", "w2"});
+        store.text_list("C5904F23-D970-4DA9-ABCA-53708639CA5E", {"Main", "W1", "W2"});
+        store.text_list("B3E31867-FD17-49D1-98C6-261667B39AB3",
+                        {"", "$console(load %_id%)", "$console(load %_id%)"});
+        ASSERT_TRUE(cor_test::write_file(profile + L"\\corvina500.cfgstore", store.bytes()));
+    }
+    void TearDown() override { cor_test::remove_tree(profile); }
+
+    // Runs the player on the profile; its output, then its console lines.
+    std::pair<std::string, std::string> run(const std::wstring& script) {
+        const std::wstring console = profile + L"\\console.txt";
+        const auto r =
+            cor_test::run_player({L"--profile", profile, L"--console", console, L"--eval", script});
+        EXPECT_EQ(r.exit_code, 0);
+        return {r.out, cor_test::read_file(console)};
+    }
+    std::wstring profile;
+};
+
+TEST_F(RecoveredProfile, OnlyTheVisibleTopLevelWindowComesBack) {
+    const auto first =
+        run(L"$window(w1)$window(w2,,,,,hide)"
+            L"$iswindowvisible(w1)$iswindowvisible(w2)");
+    EXPECT_EQ(first.first, "10");
+    const auto second = run(L"$iswindowvisible(w1)$iswindowvisible(w2)");
+    EXPECT_EQ(second.first, "10");
+    EXPECT_NE(second.second.find("load w1\n"), std::string::npos) << second.second;
+    EXPECT_EQ(second.second.find("load w2"), std::string::npos) << second.second;
+    // A window a script has hidden by the exit stays closed at the next start.
+    run(L"$showwindow(w1,0)");
+    EXPECT_EQ(run(L"$iswindowvisible(w1)$iswindowvisible(w2)").first, "00");
 }
 
 }  // namespace

@@ -125,6 +125,36 @@ TEST_F(PlaylistFormats, GroupsAreRunsOfEqualText) {
     EXPECT_EQ(run("$pl_group(group,'%album%',,Empty)|$pl_group(count,'%album%',0,Empty)"), "0|0");
 }
 
+// Every function that formats items formats them as playlist items: the
+// item's position and its playlist are fields, as in the Host's own lists.
+TEST_F(PlaylistFormats, ItemsKnowTheirPlaceInThePlaylist) {
+    playlist("Other", {"X", "Y"});
+    playlist("Ten", {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"});
+    struct row {
+        const char* script;
+        const char* expected;
+    };
+    const row rows[] = {
+        {"$pl_getmeta('%list_index%|%list_total%|%playlist_name%|%title%',,1)", "2|3|Music|B"},
+        {"$pl_getmeta('%list_index%|%list_total%|%playlist_name%',Other,0)", "1|2|Other"},
+        // The index is as wide as the count.
+        {"$pl_getmeta('%list_index%/%list_total%',Ten,0)|$pl_getmeta('%list_index%',Ten,9)",
+         "01/10|10"},
+        {"$pl_sum('%list_index%')|$pl_sum('%list_total%',,Other,mode:max)", "6|2"},
+        {"$pl_sum('%list_index%','$ifequal(%list_index%,2,1,0)')", "2"},
+        {"$pl_sum('1','$if($strcmp(%playlist_name%,Other),1,0)',Other)", "2"},
+        {"$pl_group(group,'%playlist_name%')|$pl_group(group,'%list_index%')", "1|3"},
+        {"$pl_group(name,'%playlist_name%',0,Other)|$pl_group(index,'%list_index%',1,Other)",
+         "Other|1"},
+        {"$pl_group(count,'$ifgreater(%list_index%,1,b,a)',1)", "2"},
+        {"$pl_groupsum('%list_index%','%playlist_name%',0)|"
+         "$pl_groupsum('%list_total%','%list_index%',1,Ten)",
+         "6|10"},
+    };
+    for (const auto& r : rows) EXPECT_EQ(run(r.script), r.expected) << r.script;
+    EXPECT_TRUE(host.take_lines().empty());
+}
+
 class PlaylistSave : public PlaylistFormats {
 protected:
     void SetUp() override {
@@ -159,6 +189,16 @@ TEST_F(PlaylistSave, WritesOneLinePerItem) {
     // Write mode replaces the file.
     run("$pl_save(" + out + ",'<%title%>',Music,charcode:UTF8,mode:write)");
     EXPECT_EQ(contents(out), "\xEF\xBB\xBF<A>\r\n<B>\r\n<C>\r\n");
+}
+
+TEST_F(PlaylistSave, LinesMatchTheHostsOwnFormatting) {
+    const std::string out = file("places.txt");
+    const std::string format = "%list_index%|%list_total%|%playlist_name%|%title%";
+    run("$pl_save(" + out + ",'" + format + "')");
+    EXPECT_EQ(contents(out),
+              "\xEF\xBB\xBF"
+              "1|3|Music|A\r\n2|3|Music|B\r\n3|3|Music|C\r\n");
+    EXPECT_EQ(host.player().format_active(format), "1|3|Music|A\n2|3|Music|B\n3|3|Music|C\n");
 }
 
 TEST_F(PlaylistSave, AddingKeepsOneByteOrderMark) {

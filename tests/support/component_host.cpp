@@ -46,6 +46,7 @@ component_host::component_host()
     : api_("C:\\profile"),
       player_([this](std::string_view line) { lines_.emplace_back(line); }, &clock_, false) {
     player_.register_services(api_);
+    cor::tf::set_system_code_page(GetACP());
     // Keep the suite's own output readable: lines are checked, not shown.
     (void)console_.open_file("NUL");
     auto compiler = cor::make_titleformat_compiler();

@@ -100,17 +100,36 @@ protected:
     ~CodePage() override { set_system_code_page(1252); }
 };
 
-TEST_F(CodePage, AnsiKeepsWhatTheWesternCodePageHolds) {
+TEST_F(CodePage, AnsiKeepsWhatTheCodePageHolds) {
     set_system_code_page(1252);
     EXPECT_EQ(text_of("$ansi(Café “x” € Ω Ł)"), "Café “x” € ? L");
-    EXPECT_EQ(text_of("$len2(明後日 a)"), "5");
-}
-
-TEST_F(CodePage, EastAsianCodePagesKeepAndWidenWideCharacters) {
     set_system_code_page(932);
     EXPECT_EQ(system_code_page(), 932u);
     EXPECT_EQ(text_of("$ansi(明後日 ｶﾅ é)"), "明後日 ｶﾅ e");
-    EXPECT_EQ(text_of("$len2(明後日 a)|$len(明後日 a)|$len2(ｶﾅ)"), "8|5|2");
+}
+
+// Wide and fullwidth characters take two cells in a double-byte code page;
+// a Western one has no such characters and counts each once.
+TEST_F(CodePage, Len2CountsWideCharactersTwiceInDoubleByteCodePages) {
+    struct row {
+        uint32_t code_page;
+        const char* text;
+        const char* width;
+    };
+    const row rows[] = {
+        {1252, "明後日 a", "5"}, {1252, "日本a", "3"},      {932, "明後日 a", "8"},
+        {932, "日本a", "5"},     {936, "ｆｕｌｌ！", "10"},  // fullwidth forms
+        {949, "한국어", "6"},                                // Hangul syllables
+        {950, "𠀋a", "3"},                                   // beyond the basic plane
+        {932, "ｶﾅé", "3"},                                   // halfwidth and Western letters
+        {932, "\xff", "1"},                                  // invalid UTF-8
+    };
+    for (const auto& r : rows) {
+        set_system_code_page(r.code_page);
+        EXPECT_EQ(text_of(std::string("$len2(") + r.text + ")"), r.width)
+            << r.code_page << " " << r.text;
+    }
+    EXPECT_EQ(text_of("$len(明後日 a)"), "5");
 }
 
 TEST(Arithmetic, DivisionAndModulo) {
