@@ -79,6 +79,9 @@ class ProfileError(Exception):
     pass
 
 
+kind_names = {dict: 'object', list: 'array', str: 'text'}
+
+
 def text(s):
     return s.encode('utf-8')
 
@@ -121,6 +124,8 @@ def store_bytes(settings):
 
 
 def read_script(folder, name):
+    if not isinstance(name, str):
+        raise ProfileError(f'{folder}: a script file name must be text, not {json.dumps(name)}')
     path = os.path.join(folder, name)
     try:
         with open(path, 'rb') as f:
@@ -159,6 +164,9 @@ def read_manifest(folder):
 def build_profile(folder):
     """The profile's own settings: ({guid text: bytes}, [window definitions])."""
     manifest_path, manifest = read_manifest(folder)
+    for key, kind in (('general_scripts', dict), ('windows', list), ('custom_scripts', str)):
+        if key in manifest and not isinstance(manifest[key], kind):
+            raise ProfileError(f'{manifest_path}: "{key}" must be a JSON {kind_names[kind]}')
     settings = {}
     if 'trim_mode' in manifest:
         settings[TRIM_MODE] = int32(1 if manifest['trim_mode'] else 0)
@@ -171,8 +179,10 @@ def build_profile(folder):
 
     windows = []
     for w in manifest.get('windows', []):
-        if not isinstance(w, dict) or 'guid' not in w or 'id' not in w:
-            raise ProfileError(f'{manifest_path}: every window needs a "guid" and an "id"')
+        if (not isinstance(w, dict) or 'guid' not in w or not isinstance(w.get('id'), str)
+                or not isinstance(w.get('scripts', {}), dict)):
+            raise ProfileError(f'{manifest_path}: every window needs a "guid" and an "id" '
+                              f'(text), and its "scripts" are a JSON object')
         try:
             guid = str(uuid.UUID(w['guid'])).upper()
         except (TypeError, ValueError, AttributeError):
@@ -181,8 +191,12 @@ def build_profile(folder):
         for ev in scripts:
             if ev not in dict(WINDOW_EVENTS):
                 raise ProfileError(f'{manifest_path}: window {w["id"]}: unknown event "{ev}"')
+        if guid in [known['guid'] for known in windows]:
+            raise ProfileError(f'{manifest_path}: window {w["id"]}: GUID {guid} is used twice')
         rect = w.get('placement')
-        if rect is not None and (len(rect) != 4 or rect[2] <= rect[0] or rect[3] <= rect[1]):
+        if rect is not None and (not isinstance(rect, list) or len(rect) != 4
+                                 or not all(isinstance(v, int) for v in rect)
+                                 or rect[2] <= rect[0] or rect[3] <= rect[1]):
             raise ProfileError(f'{manifest_path}: window {w["id"]}: bad placement {rect}')
         windows.append({
             'guid': guid,

@@ -132,20 +132,22 @@ class ProfileTool(unittest.TestCase):
             good = f.read()
         damaged = bytearray(good)
         damaged[30] ^= 0xFF
+        main, second = self.manifest['windows']
         cases = [
-            # (what profile.json or the store looks like, store bytes, expected message)
-            ('no main window', good,
-             'no window has the main window\'s GUID {6B999F1C-01BD-426E-8B09-7A0D58F4A788}'),
-            ('damaged store', bytes(damaged), 'entry 1 (at byte 20) is damaged'),
-            ('not a store', b'hello', 'not a configuration store'),
+            # (profile.json's windows, or None to keep them; the store; the message)
+            ([second], good, 'no window has the main window\'s GUID '
+                             '{6B999F1C-01BD-426E-8B09-7A0D58F4A788}'),
+            ([main, dict(second, guid=main['guid'].lower())], good, 'is used twice'),
+            ([main, dict(second, placement=[10, 10, 5, 5])], good, 'bad placement'),
+            ([main, dict(second, scripts={'load': 3})], good, 'must be text'),
+            (None, bytes(damaged), 'entry 1 (at byte 20) is damaged'),
+            (None, b'hello', 'not a configuration store'),
         ]
-        for name, store, message in cases:
-            with self.subTest(name):
-                self.write_sources(version='one')
-                if name == 'no main window':
-                    manifest = dict(self.manifest, windows=self.manifest['windows'][1:])
-                    with open(os.path.join(self.profile, 'profile.json'), 'w') as f:
-                        json.dump(manifest, f)
+        for windows, store, message in cases:
+            with self.subTest(message):
+                manifest = dict(self.manifest, windows=windows or self.manifest['windows'])
+                with open(os.path.join(self.profile, 'profile.json'), 'w') as f:
+                    json.dump(manifest, f)
                 with open(self.store_path(), 'wb') as f:
                     f.write(store)
                 r = tool('--profile', self.profile)
