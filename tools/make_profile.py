@@ -12,6 +12,11 @@ header, then one entry per setting, ordered by the GUID's stored bytes as
 the player itself writes them, so the same sources always give the same
 bytes. Scripts are stored with CR LF line ends, as the script editor keeps
 them.
+
+When the folder already has a store, only the settings profile.json makes
+are replaced: playlists, volume, library folders, windows the user moved,
+windows and scripts profile.json does not name, and settings of other
+components all stay. --fresh writes the sources alone.
 """
 
 import argparse
@@ -55,6 +60,7 @@ GENERAL_SCRIPTS = {
     'On Volume Change': '9541E11B-4C27-45DD-A714-38D97F79414A',
 }
 
+MAIN_WINDOW = '6B999F1C-01BD-426E-8B09-7A0D58F4A788'
 WINDOW_GUIDS = 'BA9BB3A4-DD31-4F09-A4F6-8C799D4A0176'
 WINDOW_IDS = 'FC354353-8A11-480B-A5D6-DA229C5EA542'
 WINDOW_DISPLAYS = 'C5904F23-D970-4DA9-ABCA-53708639CA5E'
@@ -71,6 +77,9 @@ WINDOW_EVENTS = [
 
 class ProfileError(Exception):
     pass
+
+
+kind_names = {dict: 'object', list: 'array', str: 'text'}
 
 
 def text(s):
@@ -115,6 +124,8 @@ def store_bytes(settings):
 
 
 def read_script(folder, name):
+    if not isinstance(name, str):
+        raise ProfileError(f'{folder}: a script file name must be text, not {json.dumps(name)}')
     path = os.path.join(folder, name)
     try:
         with open(path, 'rb') as f:
@@ -132,7 +143,11 @@ def read_script(folder, name):
     return lines.replace('\n', '\r\n')
 
 
-def build_settings(folder):
+NEVER_PLACED = struct.pack('<3I8i', 44, 0xFFFF, 5, 0, 0, 0, 0, 0, 0, 0, 0)
+PLACEMENT_SIZE = len(NEVER_PLACED)
+
+
+def read_manifest(folder):
     manifest_path = os.path.join(folder, 'profile.json')
     try:
         with open(manifest_path, encoding='utf-8') as f:
@@ -141,7 +156,17 @@ def build_settings(folder):
         raise ProfileError(f'{manifest_path}: {e.strerror}')
     except json.JSONDecodeError as e:
         raise ProfileError(f'{manifest_path}: line {e.lineno}: {e.msg}')
+    if not isinstance(manifest, dict):
+        raise ProfileError(f'{manifest_path}: not a JSON object')
+    return manifest_path, manifest
 
+
+def build_profile(folder):
+    """The profile's own settings: ({guid text: bytes}, [window definitions])."""
+    manifest_path, manifest = read_manifest(folder)
+    for key, kind in (('general_scripts', dict), ('windows', list), ('custom_scripts', str)):
+        if key in manifest and not isinstance(manifest[key], kind):
+            raise ProfileError(f'{manifest_path}: "{key}" must be a JSON {kind_names[kind]}')
     settings = {}
     if 'trim_mode' in manifest:
         settings[TRIM_MODE] = int32(1 if manifest['trim_mode'] else 0)
@@ -152,34 +177,179 @@ def build_settings(folder):
             raise ProfileError(f'{manifest_path}: unknown general script "{name}"')
         settings[GENERAL_SCRIPTS[name]] = text(read_script(folder, file))
 
-    windows = manifest.get('windows', [])
-    if windows:
-        events = {ev: [] for ev, _ in WINDOW_EVENTS}
-        for w in windows:
-            if not isinstance(w, dict) or 'guid' not in w or 'id' not in w:
-                raise ProfileError(f'{manifest_path}: every window needs a "guid" and an "id"')
-            try:
-                uuid.UUID(w['guid'])
-            except (TypeError, ValueError):
-                raise ProfileError(f'{manifest_path}: window {w["id"]}: bad GUID "{w["guid"]}"')
-            scripts = w.get('scripts', {})
-            for ev in scripts:
-                if ev not in events:
-                    raise ProfileError(f'{manifest_path}: window {w["id"]}: unknown event "{ev}"')
-            for ev in events:
-                events[ev].append(read_script(folder, scripts[ev]) if ev in scripts else '')
-            rect = w.get('placement')
-            if rect is not None and (len(rect) != 4 or rect[2] <= rect[0] or rect[3] <= rect[1]):
-                raise ProfileError(f'{manifest_path}: window {w["id"]}: bad placement {rect}')
-        settings[WINDOW_GUIDS] = guid_list([w['guid'] for w in windows])
-        settings[WINDOW_IDS] = text_list([w['id'] for w in windows])
-        settings[WINDOW_DISPLAYS] = text_list([w.get('display', w['id']) for w in windows])
-        never_placed = struct.pack('<3I8i', 44, 0xFFFF, 5, 0, 0, 0, 0, 0, 0, 0, 0)
-        settings[WINDOW_PLACEMENTS] = struct.pack('<I', len(windows)) + b''.join(
-            placement(w['placement']) if w.get('placement') else never_placed for w in windows)
-        for ev, guid in WINDOW_EVENTS:
-            settings[guid] = text_list(events[ev])
+    windows = []
+    for w in manifest.get('windows', []):
+        if (not isinstance(w, dict) or 'guid' not in w or not isinstance(w.get('id'), str)
+                or not isinstance(w.get('scripts', {}), dict)):
+            raise ProfileError(f'{manifest_path}: every window needs a "guid" and an "id" '
+                              f'(text), and its "scripts" are a JSON object')
+        try:
+            guid = str(uuid.UUID(w['guid'])).upper()
+        except (TypeError, ValueError, AttributeError):
+            raise ProfileError(f'{manifest_path}: window {w["id"]}: bad GUID "{w["guid"]}"')
+        scripts = w.get('scripts', {})
+        for ev in scripts:
+            if ev not in dict(WINDOW_EVENTS):
+                raise ProfileError(f'{manifest_path}: window {w["id"]}: unknown event "{ev}"')
+        if guid in [known['guid'] for known in windows]:
+            raise ProfileError(f'{manifest_path}: window {w["id"]}: GUID {guid} is used twice')
+        rect = w.get('placement')
+        if rect is not None and (not isinstance(rect, list) or len(rect) != 4
+                                 or not all(isinstance(v, int) for v in rect)
+                                 or rect[2] <= rect[0] or rect[3] <= rect[1]):
+            raise ProfileError(f'{manifest_path}: window {w["id"]}: bad placement {rect}')
+        windows.append({
+            'guid': guid,
+            'id': w['id'],
+            'display': w.get('display', w['id']),
+            'placement': placement(rect) if rect else NEVER_PLACED,
+            'events': {ev: read_script(folder, scripts[ev]) if ev in scripts else ''
+                       for ev, _ in WINDOW_EVENTS},
+        })
+    # The player opens this window at start and every other window hangs from
+    # it; a store without it starts as an empty, unscripted window.
+    if MAIN_WINDOW not in [w['guid'] for w in windows]:
+        raise ProfileError(
+            f'{manifest_path}: no window has the main window\'s GUID {{{MAIN_WINDOW}}}; '
+            f'the player opens that window at start, so one window of "windows" must have '
+            f'"guid": "{MAIN_WINDOW}"')
+    return settings, windows
+
+
+def window_settings(windows):
+    settings = {
+        WINDOW_GUIDS: guid_list([w['guid'] for w in windows]),
+        WINDOW_IDS: text_list([w['id'] for w in windows]),
+        WINDOW_DISPLAYS: text_list([w['display'] for w in windows]),
+        WINDOW_PLACEMENTS: struct.pack('<I', len(windows)) + b''.join(
+            w['placement'] for w in windows),
+    }
+    for ev, guid in WINDOW_EVENTS:
+        settings[guid] = text_list([w['events'][ev] for w in windows])
     return settings
+
+
+def build_settings(folder):
+    """The store's settings for a profile written from its sources alone."""
+    settings, windows = build_profile(folder)
+    settings.update(window_settings(windows))
+    return settings
+
+
+def read_store(path):
+    """{guid text: bytes} of an existing store, or None when there is none.
+
+    A damaged store is refused rather than rewritten: what the tool cannot
+    read it could not keep."""
+    try:
+        with open(path, 'rb') as f:
+            data = f.read()
+    except FileNotFoundError:
+        return None
+    except OSError as e:
+        raise ProfileError(f'{path}: {e.strerror}')
+    refuse = (f'; the store is left as it is (start corvina500 on the profile once to '
+              f'repair it, or run with --fresh to replace it)')
+    if len(data) < 20 or data[:8] != b'CORVCFG\x1a':
+        raise ProfileError(f'{path}: not a configuration store' + refuse)
+    version, count, crc = struct.unpack_from('<III', data, 8)
+    if zlib.crc32(data[:16]) != crc:
+        raise ProfileError(f'{path}: the header is damaged' + refuse)
+    if version != 1:
+        raise ProfileError(f'{path}: unsupported format version {version}' + refuse)
+    settings = {}
+    at = 20
+    for n in range(count):
+        if at + 20 > len(data):
+            raise ProfileError(f'{path}: the file ends early' + refuse)
+        size = struct.unpack_from('<I', data, at + 16)[0]
+        end = at + 20 + size
+        if end + 4 > len(data) or zlib.crc32(data[at:end]) != struct.unpack_from('<I', data, end)[0]:
+            raise ProfileError(f'{path}: entry {n + 1} (at byte {at}) is damaged' + refuse)
+        guid = str(uuid.UUID(bytes_le=data[at:at + 16])).upper()
+        settings[guid] = data[at + 20:end]
+        at = end + 4
+    if at != len(data):
+        raise ProfileError(f'{path}: bytes after the last entry' + refuse)
+    return settings
+
+
+def decode_list(raw, item):
+    """Elements of a stored list; `item(raw, at)` gives (element, next offset).
+    Stops at damage, as the player does."""
+    if raw is None or len(raw) < 4:
+        return []
+    count = struct.unpack_from('<I', raw)[0]
+    out, at = [], 4
+    for _ in range(count):
+        try:
+            element, at = item(raw, at)
+        except (struct.error, ValueError):
+            break
+        out.append(element)
+    return out
+
+
+def text_item(raw, at):
+    size = struct.unpack_from('<I', raw, at)[0]
+    if at + 4 + size > len(raw):
+        raise ValueError('cut short')
+    return raw[at + 4:at + 4 + size].decode('utf-8', 'replace'), at + 4 + size
+
+
+def guid_item(raw, at):
+    if at + 16 > len(raw):
+        raise ValueError('cut short')
+    return str(uuid.UUID(bytes_le=raw[at:at + 16])).upper(), at + 16
+
+
+def placement_item(raw, at):
+    if at + PLACEMENT_SIZE > len(raw):
+        raise ValueError('cut short')
+    return raw[at:at + PLACEMENT_SIZE], at + PLACEMENT_SIZE
+
+
+def stored_windows(stored):
+    """The window definitions a store holds, as build_profile gives them."""
+    guids = decode_list(stored.get(WINDOW_GUIDS), guid_item)
+    ids = decode_list(stored.get(WINDOW_IDS), text_item)
+    displays = decode_list(stored.get(WINDOW_DISPLAYS), text_item)
+    placements = decode_list(stored.get(WINDOW_PLACEMENTS), placement_item)
+    events = {ev: decode_list(stored.get(g), text_item) for ev, g in WINDOW_EVENTS}
+
+    def at(items, i, default):
+        return items[i] if i < len(items) else default
+    return [{
+        'guid': g,
+        'id': at(ids, i, ''),
+        'display': at(displays, i, at(ids, i, '')),
+        'placement': at(placements, i, NEVER_PLACED),
+        'events': {ev: at(events[ev], i, '') for ev in events},
+    } for i, g in enumerate(guids)]
+
+
+def merged_settings(folder, stored):
+    """The stored settings with those the profile's sources make replaced.
+
+    Windows are matched by GUID: a known window gets its new id, name and
+    scripts and keeps the placement the user gave it; windows only the store
+    knows keep their place in the lists, new ones go at the end."""
+    settings, windows = build_profile(folder)
+    merged = dict(stored)
+    merged.update(settings)
+    kept = stored_windows(stored)
+    index = {w['guid']: i for i, w in enumerate(kept)}
+    for w in windows:
+        i = index.get(w['guid'])
+        if i is None:
+            index[w['guid']] = len(kept)
+            kept.append(w)
+        else:
+            if kept[i]['placement'] != NEVER_PLACED:
+                w = dict(w, placement=kept[i]['placement'])
+            kept[i] = w
+    merged.update(window_settings(kept))
+    return merged
 
 
 def main(argv):
@@ -187,13 +357,21 @@ def main(argv):
     parser.add_argument('--profile', default=DEFAULT_PROFILE,
                         help='profile folder with profile.json (default: profiles/default)')
     parser.add_argument('--out', help='where to write the store (default: in the profile folder)')
+    parser.add_argument('--fresh', action='store_true',
+                        help='write the sources alone, dropping everything else the store holds')
     parser.add_argument('--check', action='store_true',
-                        help='compare with the store on disk instead of writing it')
+                        help='compare the sources alone with the store on disk instead of writing it')
     args = parser.parse_args(argv)
 
     out = args.out or os.path.join(args.profile, STORE_NAME)
     try:
-        data = store_bytes(build_settings(args.profile))
+        if args.fresh or args.check:
+            settings = build_settings(args.profile)
+        else:
+            stored = read_store(out)
+            settings = (build_settings(args.profile) if stored is None
+                        else merged_settings(args.profile, stored))
+        data = store_bytes(settings)
     except ProfileError as e:
         print(f'make_profile: {e}', file=sys.stderr)
         return 2
@@ -205,8 +383,8 @@ def main(argv):
         except OSError:
             current = None
         if current != data:
-            print(f'make_profile: {out} is not up to date with its sources; '
-                  f'run python3 tools/make_profile.py', file=sys.stderr)
+            print(f'make_profile: {out} is not what its sources make; '
+                  f'run python3 tools/make_profile.py --fresh', file=sys.stderr)
             return 1
         return 0
 

@@ -1,0 +1,174 @@
+"""tools/make_profile.py on a profile the player has used: re-running it after
+a script edit keeps what the user did and updates the scripts.
+
+    python3 tests/profile/profile_tool_test.py BUILD_FOLDER
+"""
+
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.realpath(__file__)))
+from player_run import ROOT, run_player, windows_path, write_wav  # noqa: E402
+
+sys.path.insert(0, os.path.join(ROOT, 'tools'))
+import make_profile  # noqa: E402
+
+BUILD = None
+TOOL = os.path.join(ROOT, 'tools', 'make_profile.py')
+PLAYER_STATE = '5E0C6A41-7B2D-4F19-9A3E-1C8D2B7F6E05'
+LIBRARY_FOLDERS = '9D4B1F27-3A6C-4E85-B2D0-7F1E6A9C3B48'
+UNKNOWN = '0A0B0C0D-1111-2222-3333-444455556666'
+SECOND_WINDOW = '0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0'
+
+
+def tool(*args):
+    return subprocess.run([sys.executable, TOOL] + list(args), capture_output=True, text=True)
+
+
+class ProfileTool(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(prefix='cor-profile-')
+        self.profile = os.path.join(self.dir, 'profile')
+        os.makedirs(os.path.join(self.profile, 'scripts'))
+        self.music = os.path.join(self.dir, 'music')
+        os.makedirs(self.music)
+        for n in range(4):
+            write_wav(os.path.join(self.music, f'{n + 1:02}.wav'))
+        self.manifest = {
+            'trim_mode': True,
+            'custom_scripts': 'scripts/custom.tf',
+            'general_scripts': {'On Init': 'scripts/init.tf'},
+            'windows': [
+                {'guid': make_profile.MAIN_WINDOW, 'id': 'main', 'placement': [50, 50, 450, 350],
+                 'scripts': {'load': 'scripts/main.load.tf'}},
+                {'guid': SECOND_WINDOW, 'id': 'w1', 'placement': [500, 50, 700, 250]},
+            ],
+        }
+        self.write_sources(version='one')
+
+    def tearDown(self):
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    def write_sources(self, version):
+        files = {
+            'profile.json': json.dumps(self.manifest),
+            'scripts/custom.tf': f'#function version\n{version}\n#end',
+            'scripts/init.tf': '$puts(x,1)',
+            'scripts/main.load.tf': '$window(w1)',
+        }
+        for name, content in files.items():
+            with open(os.path.join(self.profile, name), 'w', encoding='utf-8') as f:
+                f.write(content)
+
+    def store_path(self):
+        return os.path.join(self.profile, make_profile.STORE_NAME)
+
+    def store(self):
+        return make_profile.read_store(self.store_path())
+
+    def player(self, *args):
+        r = run_player(BUILD, ['--profile', windows_path(self.profile)] + list(args))
+        self.assertEqual(r.returncode, 0, r.stderr.decode(errors='replace'))
+        return r.stdout.decode('utf-8')
+
+    def test_rerun_keeps_what_the_user_did_and_updates_the_scripts(self):
+        self.assertEqual(tool('--profile', self.profile).returncode, 0)
+        # Settings of other modules the player may not even load: only kept.
+        stored = self.store()
+        stored[LIBRARY_FOLDERS] = make_profile.text_list([windows_path(self.music)])
+        stored[UNKNOWN] = b'\x01\x02\x03'
+        with open(self.store_path(), 'wb') as f:
+            f.write(make_profile.store_bytes(stored))
+
+        # What a user does in a session: music, volume, order, a window moved.
+        self.assertEqual(self.player('--add', windows_path(self.music), '--eval',
+                                     '$volume(-6)$mainmenu_execute(Playback/Order/Random)'
+                                     '$window(w1,520,80,230,170)$version()'),
+                         '-6.0000000one')
+        used = self.store()
+        self.assertIn(PLAYER_STATE, used)
+        before = self.player('--eval', '$pl_itemcount()|$volume()|%playback_ordername%|'
+                                       '%lib_count%')
+        self.assertEqual(before, '4|-6.0000000|Random|4')
+
+        self.write_sources(version='two')
+        r = tool('--profile', self.profile)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        after = self.store()
+        made = make_profile.build_settings(self.profile)
+        for guid, value in used.items():
+            if guid not in made:
+                self.assertEqual(after.get(guid), value, f'setting {guid} was not kept')
+        # The moved window keeps its place; the scripts are the new ones.
+        self.assertEqual(after[make_profile.WINDOW_PLACEMENTS],
+                         used[make_profile.WINDOW_PLACEMENTS])
+        self.assertNotEqual(after[make_profile.WINDOW_PLACEMENTS],
+                            made[make_profile.WINDOW_PLACEMENTS])
+        self.assertEqual(after[make_profile.CUSTOM_SCRIPTS], made[make_profile.CUSTOM_SCRIPTS])
+        self.assertEqual(self.player('--eval', '$pl_itemcount()|$volume()|%playback_ordername%|'
+                                               '%lib_count%|$version()'),
+                         before + '|two')
+
+    def test_windows_only_the_store_knows_stay(self):
+        self.assertEqual(tool('--profile', self.profile).returncode, 0)
+        del self.manifest['windows'][1]
+        self.manifest['windows'].append(
+            {'guid': '11223344-5566-7788-99AA-BBCCDDEEFF00', 'id': 'w2', 'display': 'Two'})
+        self.write_sources(version='one')
+        self.assertEqual(tool('--profile', self.profile).returncode, 0)
+        ids = make_profile.decode_list(self.store()[make_profile.WINDOW_IDS],
+                                       make_profile.text_item)
+        self.assertEqual(ids, ['main', 'w1', 'w2'])
+        self.assertEqual(self.player('--eval', '$window(w2)$iswindowvisible(w2)'), '1')
+
+    def test_refusals_leave_the_store_alone(self):
+        self.assertEqual(tool('--profile', self.profile).returncode, 0)
+        with open(self.store_path(), 'rb') as f:
+            good = f.read()
+        damaged = bytearray(good)
+        damaged[30] ^= 0xFF
+        main, second = self.manifest['windows']
+        cases = [
+            # (profile.json's windows, or None to keep them; the store; the message)
+            ([second], good, 'no window has the main window\'s GUID '
+                             '{6B999F1C-01BD-426E-8B09-7A0D58F4A788}'),
+            ([main, dict(second, guid=main['guid'].lower())], good, 'is used twice'),
+            ([main, dict(second, placement=[10, 10, 5, 5])], good, 'bad placement'),
+            ([main, dict(second, scripts={'load': 3})], good, 'must be text'),
+            (None, bytes(damaged), 'entry 1 (at byte 20) is damaged'),
+            (None, b'hello', 'not a configuration store'),
+        ]
+        for windows, store, message in cases:
+            with self.subTest(message):
+                manifest = dict(self.manifest, windows=windows or self.manifest['windows'])
+                with open(os.path.join(self.profile, 'profile.json'), 'w') as f:
+                    json.dump(manifest, f)
+                with open(self.store_path(), 'wb') as f:
+                    f.write(store)
+                r = tool('--profile', self.profile)
+                self.assertEqual(r.returncode, 2)
+                self.assertIn(message, r.stderr)
+                self.assertEqual(r.stderr.count('\n'), 1, r.stderr)
+                with open(self.store_path(), 'rb') as f:
+                    self.assertEqual(f.read(), store)
+
+    def test_fresh_drops_everything_else(self):
+        self.assertEqual(tool('--profile', self.profile).returncode, 0)
+        stored = self.store()
+        stored[UNKNOWN] = b'x'
+        with open(self.store_path(), 'wb') as f:
+            f.write(make_profile.store_bytes(stored))
+        self.assertEqual(tool('--check', '--profile', self.profile).returncode, 1)
+        self.assertEqual(tool('--fresh', '--profile', self.profile).returncode, 0)
+        self.assertEqual(tool('--check', '--profile', self.profile).returncode, 0)
+        self.assertNotIn(UNKNOWN, self.store())
+
+
+if __name__ == '__main__':
+    BUILD = sys.argv.pop(1)
+    unittest.main()
