@@ -235,14 +235,19 @@ TEST(PlaylistManager, FormattingUsesTheInstalledFormatter) {
     EXPECT_FALSE(rig.playlists->playlist_format_title(p, 0, nullptr, plain, &compiled));
     EXPECT_EQ(plain.value, "plain") << "without a formatter the script runs without the track";
 
-    rig.tracks.set_formatter(
-        [](metadb_handle_impl& track, titleformat_hook*, string_sink& out, titleformat_object*) {
-            out.write(track.path().data(), track.path().size());
-            return true;
-        });
+    // The formatter is told where the item stands.
+    rig.tracks.set_formatter([](metadb_handle_impl& track, titleformat_hook*, string_sink& out,
+                                titleformat_object*, const t_playlist_item_place* place) {
+        std::string text(track.path());
+        if (place)
+            text += "|" + std::to_string(place->index) + "/" + std::to_string(place->total) + "|" +
+                    std::string(place->playlist_name);
+        out.write(text.data(), text.size());
+        return true;
+    });
     text_sink formatted;
     EXPECT_TRUE(rig.playlists->playlist_format_title(p, 0, nullptr, formatted, &compiled));
-    EXPECT_EQ(formatted.value, "x.mp3");
+    EXPECT_EQ(formatted.value, "x.mp3|0/1|L");
     text_sink none;
     EXPECT_FALSE(rig.playlists->playlist_format_title(p, 1, nullptr, none, &compiled));
 }
