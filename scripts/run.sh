@@ -33,6 +33,7 @@ first=()
 if [ ! -e "$profile/corvina500.cfgstore" ]; then
   mkdir -p "$profile"
   cp profiles/default/corvina500.cfgstore "$profile/"
+  cp -r profiles/default/images "$profile/"
   first=(--add "$(windows_path "$demo")")
   echo "run: made the profile $profile from the default profile, with the demo music"
 fi

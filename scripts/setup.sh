@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth
-          fonts-wine fonts-liberation fonts-dejavu-core fonts-ipafont-gothic googletest python3)
+          fonts-wine fonts-liberation fonts-dejavu-core fonts-ipafont-gothic
+          fonts-wqy-microhei googletest python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

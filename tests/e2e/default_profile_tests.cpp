@@ -8,6 +8,7 @@
 #include <gdiplus.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <memory>
@@ -35,10 +36,11 @@ std::wstring widen(const std::string& s) {
     return w;
 }
 
-// The committed store, found from the test data folder (the tests' source
-// folder) or, failing that, from the build folder inside the checkout.
-std::wstring committed_store() {
-    const wchar_t* rel = L"\\..\\profiles\\default\\corvina500.cfgstore";
+// The committed default profile folder, found from the test data folder
+// (the tests' source folder) or, failing that, from the build folder inside
+// the checkout.
+std::wstring committed_profile() {
+    const wchar_t* rel = L"\\..\\profiles\\default";
     if (const char* data = std::getenv("COR_TEST_DATA"); data && *data) {
         std::wstring path = widen(data) + rel;
         if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return path;
@@ -267,18 +269,23 @@ protected:
     void SetUp() override {
         profile = cor_test::make_temp_folder(L"default_profile");
         music = cor_test::make_temp_folder(L"default_music");
-        const std::wstring store = committed_store();
-        ASSERT_TRUE(CopyFileW(store.c_str(), (profile + L"\\corvina500.cfgstore").c_str(), FALSE))
-            << "no committed store at " << std::string(store.begin(), store.end());
-        const char* titles[] = {"Alpha", "Bravo", "Charlie"};
-        for (int i = 0; i < 3; ++i) {
+        // The store and the buttons' pictures, as the run command copies them.
+        const std::wstring from = committed_profile();
+        ASSERT_TRUE(CreateDirectoryW((profile + L"\\images").c_str(), nullptr));
+        for (const wchar_t* file :
+             {L"corvina500.cfgstore", L"images\\button_over.png", L"images\\button_push.png"})
+            ASSERT_TRUE(
+                CopyFileW((from + L"\\" + file).c_str(), (profile + L"\\" + file).c_str(), FALSE))
+                << "not in the committed profile: " << std::string(from.begin(), from.end());
+        const auto tracks = this->tracks();
+        for (size_t i = 0; i < tracks.size(); ++i) {
             cor_test::t_wav_format f;
             f.sample_rate = 11025;
             f.channels = 1;
             f.bits = 8;
             f.seconds = track_seconds;
-            f.tags = {{"INAM", titles[i]},
-                      {"IART", "Test Band"},
+            f.tags = {{"INAM", tracks[i].first},
+                      {"IART", tracks[i].second},
                       {"IPRD", "Test Album"},
                       {"ITRK", std::to_string(i + 1)}};
             ASSERT_TRUE(cor_test::write_file(music + L"\\0" + std::to_wstring(i + 1) + L".wav",
@@ -295,6 +302,10 @@ protected:
     void TearDown() override {
         cor_test::remove_tree(profile);
         cor_test::remove_tree(music);
+    }
+    // Title and artist of each track.
+    virtual std::vector<std::pair<std::string, std::string>> tracks() const {
+        return {{"Alpha", "Test Band"}, {"Bravo", "Test Band"}, {"Charlie", "Test Band"}};
     }
     std::vector<std::wstring> run_args() const {
         return {L"--profile",    profile,
@@ -406,6 +417,196 @@ TEST_F(DefaultProfile, LaysItselfOutAgainWhenResizedAndReopensThere) {
     EXPECT_EQ(again.width, shot.width());
     EXPECT_EQ(again.height, shot.height());
     EXPECT_EQ(again.seek_w, layout.seek_w + (again.width - layout.width));
+}
+
+// Titles a person's library has: longer than their column, and in
+// Japanese, Chinese and Korean. The last track's title is as many
+// unassigned code points, which every font draws as its box glyph.
+class DefaultProfileTitles : public DefaultProfile {
+protected:
+    static constexpr int cjk_length = 24;
+    std::vector<std::pair<std::string, std::string>> tracks() const override {
+        std::string boxes;
+        for (int i = 0; i < cjk_length; ++i) boxes += "\xCD\xB8";  // U+0378
+        return {
+            {"A Very Long Title That Goes On And On Well Past The End Of Its Column",
+             "An Artist Whose Name Is Far Too Long For The Artist Column"},
+            {"\xE5\xA4\x9C\xE6\x98\x8E\xE3\x81\x91\xE3\x81\xAE\xE6\x9D\xB1\xE4\xBA\xAC\xE3\x82\xBF"
+             "\xE3\x83\xAF\xE3\x83\xBC\xE3\x81\xA8\xE9\x9D\x99\xE3\x81\x8B\xE3\x81\xAA\xE9\x9B\xA8"
+             "\xE3\x81\xAE\xE6\xAD\x8C\xE3\x81\xA8\xE9\x95\xB7\xE3\x81\x84\xE9\xA1\x8C\xE5\x90\x8D",
+             "\xE5\xB1\xB1\xE7\x94\xB0\xE5\xA4\xAA\xE9\x83\x8E"},  // 夜明けの東京タワーと静かな雨の歌と長い題名
+            {"\xE6\x98\xA5\xE7\x9C\xA0\xE4\xB8\x8D\xE8\xA7\x89\xE6\x99\x93\xE5\xA4\x84\xE5\xA4\x84"
+             "\xE9\x97\xBB\xE5\x95\xBC\xE9\xB8\x9F\xE5\xA4\x9C\xE6\x9D\xA5\xE9\xA3\x8E\xE9\x9B\xA8"
+             "\xE5\xA3\xB0\xE8\x8A\xB1\xE8\x90\xBD\xE7\x9F\xA5\xE5\xA4\x9A\xE5\xB0\x91\xE6\x98\xA5"
+             "\xE7\x9C\xA0\xE4\xB8\x8D",
+             "\xE7\x8E\x8B\xE8\x8F\xB2"},  // 春眠不觉晓处处闻啼鸟夜来风雨声花落知多少春眠不
+            {"\xEB\xB0\xA4\xED\x95\x98\xEB\x8A\x98\xEC\x9D\x98\x20\xEB\xB3\x84\xEC\x9D\x84\x20\xEB"
+             "\x85\xB8\xEB\x9E\x98\xED\x95\x98\xEB\x8A\x94\x20\xEC\x95\x84\xEC\x9D\xB4\xEB\x93\xA4"
+             "\xEA\xB3\xBC\x20\xEC\xB9\x9C\xEA\xB5\xAC",
+             "\xEC\x95\x84\xEC\x9D\xB4\xEC\x9C\xA0"},  // 밤하늘의 별을 노래하는 아이들과 친구 (24)
+            {boxes, "Test Band"},
+        };
+    }
+};
+
+// The ink of a playlist row's column: the pixels that differ from the row's
+// own background, as a mask over the column's box.
+struct t_ink {
+    int left, top, width, height;
+    std::vector<bool> mask;
+    bool at(int x, int y) const { return mask[size_t(y) * width + x]; }
+    int count() const { return int(std::count(mask.begin(), mask.end(), true)); }
+    // Rows of the box that hold ink.
+    std::vector<int> rows() const {
+        std::vector<int> out;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                if (at(x, y)) {
+                    out.push_back(y);
+                    break;
+                }
+        return out;
+    }
+    int rightmost_column() const {
+        for (int x = width - 1; x >= 0; --x)
+            for (int y = 0; y < height; ++y)
+                if (at(x, y)) return x;
+        return -1;
+    }
+};
+
+t_ink ink_of(const picture& shot, RECT box, COLORREF background) {
+    t_ink ink{
+        int(box.left), int(box.top), int(box.right - box.left), int(box.bottom - box.top), {}};
+    for (int y = box.top; y < box.bottom; ++y)
+        for (int x = box.left; x < box.right; ++x)
+            ink.mask.push_back(!picture::close_to(shot.at(x, y), background, 12));
+    return ink;
+}
+
+// Whether the ink ends in an ellipsis: its last three marks (runs of
+// columns with ink) are dots, each at most 3 pixels wide and all within
+// the same 4 pixel rows.
+bool ends_with_ellipsis(const t_ink& ink, std::string& why) {
+    int marks = 0, top = ink.height, bottom = -1, width = 0, widest = 0;
+    for (int x = ink.width - 1; x >= 0 && marks < 3; --x) {
+        bool column = false;
+        for (int y = 0; y < ink.height; ++y)
+            if (ink.at(x, y)) {
+                column = true;
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        if (column) {
+            widest = std::max(widest, ++width);
+        } else if (width) {
+            ++marks;
+            width = 0;
+        }
+    }
+    std::ostringstream out;
+    out << "the last " << marks << " marks are up to " << widest << " px wide and "
+        << (bottom - top + 1) << " px high";
+    why = out.str();
+    return marks == 3 && widest <= 3 && bottom - top + 1 <= 4;
+}
+
+TEST_F(DefaultProfileTitles, DrawsLongAndCjkTitlesOnOneLineInTheirOwnGlyphsAndFlatButtons) {
+    running_player player(run_args());
+    ASSERT_TRUE(player.started());
+    HWND main = player.main_window();
+    ASSERT_NE(main, nullptr);
+    // Where the buttons are, while the window is open.
+    std::vector<RECT> buttons;
+    for (const wchar_t* caption :
+         {L"Prev", L"Play", L"Stop", L"Next", L"Random", L"Order: Default"}) {
+        HWND b = running_player::button(main, caption);
+        ASSERT_NE(b, nullptr) << "no button " << std::string(caption, caption + wcslen(caption));
+        RECT r;
+        GetWindowRect(b, &r);
+        MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+        buttons.push_back(r);
+    }
+    std::this_thread::sleep_for(500ms);
+    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_EQ(player.wait_exit(), 0);
+    EXPECT_EQ(error_lines(cor_test::read_file(profile + L"\\console.txt")),
+              std::vector<std::string>{});
+
+    picture shot(profile + L"\\shot.png");
+    ASSERT_TRUE(shot.loaded());
+    const auto& l = layout;
+    // The columns as the skin lays them out (ui_row): title, then artist.
+    const int w = l.width - 2 * l.m;
+    const int title_x = l.m + 42, title_w = w * 58 / 100 - 42;
+    const int artist_x = l.m + w * 58 / 100 + 8, artist_w = w * 42 / 100 - 68;
+    const auto row_ink = [&](int row, int x, int width) {
+        const int y = l.rows_y + row * l.row_h;
+        // Between the number and the title nothing is drawn: the row's background.
+        const COLORREF background = shot.at(l.m + 37, y + l.row_h / 2);
+        // The focused row's outline runs along the band's first and last lines.
+        return ink_of(shot, {x, y + 1, x + width, y + l.row_h - 1}, background);
+    };
+    const int rows = int(tracks().size());
+    for (int row = 0; row < rows; ++row) {
+        for (const auto& [x, width] :
+             {std::pair{title_x, title_w}, std::pair{artist_x, artist_w}}) {
+            SCOPED_TRACE("row " + std::to_string(row) + (x == title_x ? " title" : " artist"));
+            const t_ink ink = row_ink(row, x, width);
+            const auto ink_rows = ink.rows();
+            ASSERT_FALSE(ink_rows.empty());
+            // One line of text: the rows with ink follow each other without
+            // a gap, so no piece of a second line shows under the first.
+            EXPECT_LE(ink_rows.back() - ink_rows.front() + 1, int(ink_rows.size()) + 1)
+                << "ink from row " << ink_rows.front() << " to " << ink_rows.back()
+                << " of the band";
+        }
+    }
+    // Below the last row's band there is only the window's background.
+    const RECT below{l.m, l.rows_y + rows * l.row_h, l.width - l.m, l.rows_y + rows * l.row_h + 12};
+    EXPECT_EQ(ink_of(shot, below, RGB(17, 19, 24)).count(), 0);
+
+    // Long titles and the long artist end in an ellipsis.
+    std::string why;
+    for (int row : {0, 1, 2})
+        EXPECT_TRUE(ends_with_ellipsis(row_ink(row, title_x, title_w), why))
+            << "title of row " << row << ": " << why;
+    EXPECT_TRUE(ends_with_ellipsis(row_ink(0, artist_x, artist_w), why)) << why;
+    EXPECT_FALSE(ends_with_ellipsis(row_ink(4, artist_x, artist_w), why)) << "Test Band: " << why;
+
+    // Japanese, Chinese and Korean draw in their own glyphs: their ink is
+    // unlike that of the same number of box glyphs.
+    const t_ink boxes = row_ink(4, title_x, title_w);
+    ASSERT_GT(boxes.count(), 100) << "no box glyphs to compare with";
+    for (int row : {1, 2, 3}) {
+        const t_ink text = row_ink(row, title_x, title_w);
+        int differ = 0;
+        for (size_t i = 0; i < text.mask.size(); ++i) differ += text.mask[i] != boxes.mask[i];
+        EXPECT_GT(differ, boxes.count() / 2) << "row " << row << " draws as boxes";
+    }
+
+    // The button faces are the skin's flat colour up to their edges, with
+    // the caption on them and no grey frame: the two lines inside each edge
+    // are the face, the edge itself the face or the window's background
+    // (the corners are rounded off).
+    const COLORREF face = RGB(40, 45, 57), window = RGB(17, 19, 24), caption = RGB(226, 230, 238);
+    for (const RECT& b : buttons) {
+        SCOPED_TRACE("button at " + std::to_string(b.left) + "," + std::to_string(b.top));
+        int off_face = 0;
+        const auto check = [&](int x, int y, bool edge) {
+            const COLORREF c = shot.at(x, y);
+            off_face +=
+                !picture::close_to(c, face, 8) && !(edge && picture::close_to(c, window, 8));
+        };
+        for (int x = b.left + 7; x < b.right - 7; ++x)
+            for (int d = 0; d < 3; ++d)
+                check(x, b.top + d, d == 0), check(x, b.bottom - 1 - d, d == 0);
+        for (int y = b.top + 7; y < b.bottom - 7; ++y)
+            for (int d = 0; d < 3; ++d)
+                check(b.left + d, y, d == 0), check(b.right - 1 - d, y, d == 0);
+        EXPECT_EQ(off_face, 0);
+        EXPECT_GT(shot.count(b, caption), 10) << "no caption";
+    }
 }
 
 }  // namespace

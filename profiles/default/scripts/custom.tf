@@ -196,14 +196,14 @@ $if(%playback_isplaying%,
 		fg:#c_faint#,font-name:#font#,font-size:8,halign:right))
 	$hash(ui_h_title,$drawtext(main,$ui_meta('%title%'),
 		$get(x),$add(#m#,28),$get(w),30,
-		fg:#c_text#,font-name:#font#,font-size:17,font-style:b,ellipsis:end))
+		fg:#c_text#,font-name:#font#,font-size:17,font-style:b,ellipsis:end,editctrl:true))
 	$hash(ui_h_line2,$drawtext(main,$ui_meta('[%artist%]'),
 		$get(x),$add(#m#,58),$get(w),20,
-		fg:#c_dim#,font-name:#font#,font-size:11,ellipsis:end))
+		fg:#c_dim#,font-name:#font#,font-size:11,ellipsis:end,editctrl:true))
 	$hash(ui_h_line3,$drawtext(main,
 		$ui_join($ui_meta('[%album%]'),$ui_meta('[%date%]')),
 		$get(x),$add(#m#,78),$get(w),18,
-		fg:#c_faint#,font-name:#font#,font-size:9,ellipsis:end)),
+		fg:#c_faint#,font-name:#font#,font-size:9,ellipsis:end,editctrl:true)),
 // Stopped: the title says so, the lines below describe the playlist.
 	$hash(ui_h_label,$drawtext(main,'CORVINA500',
 		$get(x),$add(#m#,12),$get(w),16,
@@ -216,13 +216,13 @@ $if(%playback_isplaying%,
 			$ui_tracks($ui_count())' in '%pl_activename%' · '$ui_time($pl_duration()),
 			'The playlist is empty'),
 		$get(x),$add(#m#,58),$get(w),20,
-		fg:#c_dim#,font-name:#font#,font-size:11,ellipsis:end))
+		fg:#c_dim#,font-name:#font#,font-size:11,ellipsis:end,editctrl:true))
 	$hash(ui_h_line3,$drawtext(main,
 		$ifgreater($ui_count(),0,
 			'Click a track to play it',
 			'Drop music files on this window to add them'),
 		$get(x),$add(#m#,78),$get(w),18,
-		fg:#c_faint#,font-name:#font#,font-size:9,ellipsis:end)))
+		fg:#c_faint#,font-name:#font#,font-size:9,ellipsis:end,editctrl:true)))
 $ui_show(ui_h_label)$ui_show(ui_h_count)$ui_show(ui_h_title)
 $ui_show(ui_h_line2)$ui_show(ui_h_line3)
 #end
@@ -288,29 +288,41 @@ $if($greater($get(len),0),
 // ---------------------------------------------------------------------------
 
 #function ui_button
-// ui_button(key,caption,x,width,script): one transport button. The script
-// is the text of the fifth parameter, run at each click.
-$ui_drop(%_param1%)
-$hash(%_param1%,$button(main,%_param2%,%_param3%,#ctl_y#,%_param4%,#ctl_h#,%_param5%,
-	type:text2,fg:#c_btn_text#,bg:#c_button#,font-name:#font#,font-size:9))
-// A button's own window is made when the button is first painted.
-$ui_show(%_param1%)
+// ui_button(key,caption,x,y,width,height,script,font size): a flat button
+// in the skin's colours. The skin draws the face and the caption; over
+// them lies a frameless button (type image2) that shows what is beneath
+// it, plus a light veil while the mouse is over it and the accent colour
+// while it is pressed (pictures in the profile's images folder; a path
+// that starts with / is taken from the profile folder). The caption is
+// also the button's own text, which names no picture, so it draws
+// nothing itself. The script is the text of the seventh parameter, run
+// at each click.
+$ui_drop(%_param1%)$ui_drop(%_param1%_face)$ui_drop(%_param1%_caption)
+$hash(%_param1%_face,$gp_roundrect(main,%_param3%,%_param4%,%_param5%,%_param6%,6,6,
+	brush:255-#c_button#))
+$hash(%_param1%_caption,$drawtext(main,%_param2%,%_param3%,%_param4%,%_param5%,%_param6%,
+	fg:#c_btn_text#,font-name:#font#,font-size:%_param8%,halign:center,valign:middle))
+$hash(%_param1%,$button(main,%_param2%,%_param3%,%_param4%,%_param5%,%_param6%,%_param7%,
+	type:image2,over:/images/button_over.png,push:/images/button_push.png))
+// The button's own window is made when the button is first painted; it
+// takes a copy of the face and caption painted just before it.
+$ui_show(%_param1%_face)$ui_show(%_param1%_caption)$ui_show(%_param1%)
 #end
 
 #function ui_buttons
 // The transport row. The play button's caption follows the player's state;
 // a click toggles between playing and pausing.
-$ui_button(ui_b_prev,Prev,#m#,52,'$playback_control(prev)')
+$ui_button(ui_b_prev,Prev,#m#,#ctl_y#,52,#ctl_h#,'$playback_control(prev)',9)
 $ui_play_button()
-$ui_button(ui_b_stop,Stop,$add(#m#,124),52,'$playback_control(stop)')
-$ui_button(ui_b_next,Next,$add(#m#,180),52,'$playback_control(next)')
-$ui_button(ui_b_rand,Random,$add(#m#,236),64,'$playback_control(rand)')
+$ui_button(ui_b_stop,Stop,$add(#m#,124),#ctl_y#,52,#ctl_h#,'$playback_control(stop)',9)
+$ui_button(ui_b_next,Next,$add(#m#,180),#ctl_y#,52,#ctl_h#,'$playback_control(next)',9)
+$ui_button(ui_b_rand,Random,$add(#m#,236),#ctl_y#,64,#ctl_h#,'$playback_control(rand)',9)
 #end
 
 #function ui_play_button
 // The play button alone, also made again at start, pause and stop events.
 $ui_button(ui_b_play,$if(%playback_isplaying%,$if(%playback_ispaused%,Play,Pause),Play),
-	$add(#m#,56),64,'$playback_control(play_or_pause)')
+	$add(#m#,56),#ctl_y#,64,#ctl_h#,'$playback_control(play_or_pause)',9)
 #end
 
 // ---------------------------------------------------------------------------
@@ -355,11 +367,8 @@ $volume($display_volume(100,$ui_clamp(%_param1%,0,100)))
 // ---------------------------------------------------------------------------
 
 #function ui_order
-$ui_drop(ui_b_order)
-$hash(ui_b_order,$button(main,'Order: '%playback_ordername%,
-	$sub(%ui_w%,#m#,170),#list_y#,170,24,'$ui_next_order()',
-	type:text2,fg:#c_btn_text#,bg:#c_button#,font-name:#font#,font-size:8))
-$ui_show(ui_b_order)
+$ui_button(ui_b_order,'Order: '%playback_ordername%,
+	$sub(%ui_w%,#m#,170),#list_y#,170,24,'$ui_next_order()',8)
 #end
 
 #function ui_next_order
@@ -381,7 +390,7 @@ $hash(ui_pl_title,$drawtext(main,PLAYLIST,#m#,#list_y#,80,24,
 $hash(ui_pl_info,$drawtext(main,
 	$if(%pl_activename%,%pl_activename%' · '$ui_tracks($pl_itemcount())' · '$ui_time($pl_duration())),
 	$add(#m#,72),#list_y#,$sub(%ui_w%,$mul(2,#m#),72,180),24,
-	fg:#c_dim#,font-name:#font#,font-size:9,valign:middle,ellipsis:end))
+	fg:#c_dim#,font-name:#font#,font-size:9,valign:middle,ellipsis:end,editctrl:true))
 $ui_show(ui_pl_title)$ui_show(ui_pl_info)
 // Old rows go first, then as many rows as fit are made again.
 $for(i,0,$sub(%ui_rows_shown%,1),1,'$ui_row_drop(%i%)')
@@ -447,8 +456,10 @@ $puts(playing,$if($and(%playback_isplaying%,$strcmp(%pl_playingname%,%pl_activen
 	$strcmp(%pi_playingindex%,$get(item))),1,0))
 $puts(focus,$if($strcmp(%pi_activeindex%,$get(item)),1,0))
 $puts(fg,$ifequal($get(playing),1,#c_accent#,#c_text#))
-// Texts sit in one-line boxes, so a text too long for its column is cut
-// short rather than wrapped onto a second line.
+// Texts sit in one-line boxes. A text box wraps at blanks (and between
+// ideographs); editctrl:true draws only the lines that fit whole, and
+// ellipsis:end ends the last of them with "...", so a text too long for
+// its column is cut with an ellipsis and leaves nothing under its row.
 $puts(ty,$add($get(y),3))
 $puts(title_w,$if(%ui_columns%,$sub($div($mul($get(w),58),100),42),$sub($get(w),108)))
 $ifequal($get(playing),1,
@@ -469,11 +480,11 @@ $hash(ui_r%_param1%_num,$drawtext(main,$add($get(item),1),$add(#m#,6),$get(ty),2
 $hash(ui_r%_param1%_text,$drawtext(main,$pl_getmeta('%title%',,$get(item)),
 	$add(#m#,42),$get(ty),$get(title_w),18,
 	fg:$get(fg),font-name:#font#,font-size:10,
-	font-style:$ifequal($get(playing),1,b,),valign:middle,ellipsis:end))
+	font-style:$ifequal($get(playing),1,b,),valign:middle,ellipsis:end,editctrl:true))
 $if(%ui_columns%,
 	$hash(ui_r%_param1%_artist,$drawtext(main,$pl_getmeta('[%artist%]',,$get(item)),
 		$add(#m#,$div($mul($get(w),58),100),8),$get(ty),$sub($div($mul($get(w),42),100),68),18,
-		fg:#c_dim#,font-name:#font#,font-size:9,valign:middle,ellipsis:end)))
+		fg:#c_dim#,font-name:#font#,font-size:9,valign:middle,ellipsis:end,editctrl:true)))
 $hash(ui_r%_param1%_len,$drawtext(main,$pl_getmeta('[%length%]',,$get(item)),
 	$sub($add(#m#,$get(w)),58),$get(ty),50,18,
 	fg:#c_faint#,font-name:#font#,font-size:9,halign:right,valign:middle))
