@@ -20,6 +20,8 @@ public:
     [[nodiscard]] virtual bool open(const t_track_info& track, double position, bool paused,
                                     std::string& error) = 0;
     virtual void close() = 0;
+    // Lets go of the device and finishes an output file (at shutdown).
+    virtual void release() { close(); }
     virtual void pause(bool paused) = 0;
     // Position within the track, limited to 0 .. length().
     virtual void seek(double position) = 0;

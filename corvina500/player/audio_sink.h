@@ -42,6 +42,8 @@ public:
 // is finished (through a temporary file renamed into place) on close. The
 // file keeps the first format opened; another format is refused.
 std::unique_ptr<audio_sink> make_clock_sink(clock_source& clock, std::string wav_path = {});
+// The same on a steady clock of its own.
+std::unique_ptr<audio_sink> make_realtime_sink(std::string wav_path = {});
 
 // The sound device: WASAPI shared mode, else waveOut; null when the
 // platform has neither.

@@ -195,4 +195,13 @@ std::unique_ptr<audio_sink> make_clock_sink(clock_source& clock, std::string wav
     return std::make_unique<clock_sink>(clock, std::move(wav_path));
 }
 
+std::unique_ptr<audio_sink> make_realtime_sink(std::string wav_path) {
+    // The sink outlives whoever made it, so it keeps its own clock.
+    struct realtime_sink : steady_clock_source, clock_sink {
+        explicit realtime_sink(std::string path)
+            : clock_sink(static_cast<steady_clock_source&>(*this), std::move(path)) {}
+    };
+    return std::make_unique<realtime_sink>(std::move(wav_path));
+}
+
 }  // namespace cor

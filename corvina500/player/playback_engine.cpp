@@ -179,7 +179,10 @@ void playback_engine::stop_with(uint32_t reason) {
     notify(play_callback::flag_stop, [&](play_callback& cb) { cb.on_playback_stop(reason); });
 }
 
-void playback_engine::shutdown() { stop_with(stop_reason_shutting_down); }
+void playback_engine::shutdown() {
+    stop_with(stop_reason_shutting_down);
+    output_->release();
+}
 
 void playback_engine::play_item(size_t playlist, size_t item) {
     if (!playlists_->item_track(playlist, item)) return;

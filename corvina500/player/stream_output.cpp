@@ -109,6 +109,12 @@ void stream_output::close() {
     written_ = 0;
 }
 
+void stream_output::release() {
+    close();
+    std::lock_guard<std::mutex> hold(lock_);
+    sink_->close();
+}
+
 void stream_output::pause(bool paused) {
     std::lock_guard<std::mutex> hold(lock_);
     paused_ = paused;

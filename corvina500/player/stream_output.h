@@ -37,6 +37,7 @@ public:
     bool open(const t_track_info& track, double position, bool paused,
               std::string& error) override;
     void close() override;
+    void release() override;
     void pause(bool paused) override;
     void seek(double position) override;
     void set_gain(double gain) override;
