@@ -28,7 +28,8 @@ int main(int argc, char** argv) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const std::string folder = argv[1];
     std::printf("%-10s %14s %14s %16s\n", "file", "open ms", "decode ms/s", "play->queued ms");
-    for (const char* name : {"sine.wav", "sine.flac", "sine.ogg", "sine.mp3", "sine.m4a", "sine.wma"}) {
+    for (const char* name :
+         {"sine.wav", "sine.flac", "sine.ogg", "sine.mp3", "sine.m4a", "sine.wma"}) {
         const std::string path = folder + "\\" + name;
         double best_open = 1e9, best_decode = 1e9, best_start = 1e9;
         bool ok = true;

@@ -27,6 +27,7 @@ std::optional<std::string> parse_command_line(const std::vector<std::string>& ar
 
 inline constexpr const char* usage_text =
     "usage: corvina500 [--profile DIR] [--eval SCRIPT] [--exit-after MS] [--console FILE] "
-    "[--screenshot FILE.png] [--output-file FILE.wav] [--format SCRIPT] [--no-component] [--play] [--add PATH...]";
+    "[--screenshot FILE.png] [--output-file FILE.wav] [--format SCRIPT] [--no-component] [--play] "
+    "[--add PATH...]";
 
 }  // namespace cor

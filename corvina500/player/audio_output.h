@@ -55,8 +55,7 @@ public:
 class silent_output : public audio_output {
 public:
     explicit silent_output(clock_source& clock) : clock_(clock) {}
-    bool open(const t_track_info& track, double position, bool paused,
-              std::string& error) override;
+    bool open(const t_track_info& track, double position, bool paused, std::string& error) override;
     void close() override;
     void pause(bool paused) override;
     void seek(double position) override;
@@ -74,6 +73,5 @@ private:
     double base_ = 0;     // position at started_
     double started_ = 0;  // clock time when base_ was reached
 };
-
 
 }  // namespace cor

@@ -98,8 +98,8 @@ public:
             return false;
         }
         if (file_ && file_->started() && !(f == file_format_)) {
-            error = "the output file holds " + std::to_string(file_format_.sample_rate) +
-                    " Hz, " + std::to_string(file_format_.channels) + " channels";
+            error = "the output file holds " + std::to_string(file_format_.sample_rate) + " Hz, " +
+                    std::to_string(file_format_.channels) + " channels";
             return false;
         }
         if (file_ && !file_->started()) {

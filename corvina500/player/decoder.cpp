@@ -80,8 +80,7 @@ std::unique_ptr<decoder> open_decoder(std::string_view path, std::string& error)
     std::string wav_error;
     if (auto d = detail::open_wav_decoder(path, wav_error)) return d;
     if (wav_error == "cannot open file") {
-        error = std::string(fs_path(path).has_filename() &&
-                                    !std::filesystem::exists(fs_path(path))
+        error = std::string(fs_path(path).has_filename() && !std::filesystem::exists(fs_path(path))
                                 ? "file not found"
                                 : "cannot open file");
         return nullptr;

@@ -64,14 +64,13 @@ public:
             return false;
         }
         const WAVEFORMATEX wfx = pcm16(f);
-        const DWORD flags = AUDCLNT_STREAMFLAGS_EVENTCALLBACK |
-                            AUDCLNT_STREAMFLAGS_AUTOCONVERTPCM |
+        const DWORD flags = AUDCLNT_STREAMFLAGS_EVENTCALLBACK | AUDCLNT_STREAMFLAGS_AUTOCONVERTPCM |
                             AUDCLNT_STREAMFLAGS_SRC_DEFAULT_QUALITY;
         const auto duration = REFERENCE_TIME(sink_buffer_seconds * units_per_second);
         UINT32 frames = 0;
         if (!event_ ||
-            FAILED(client_->Initialize(AUDCLNT_SHAREMODE_SHARED, flags, duration, 0, &wfx,
-                                       nullptr)) ||
+            FAILED(
+                client_->Initialize(AUDCLNT_SHAREMODE_SHARED, flags, duration, 0, &wfx, nullptr)) ||
             FAILED(client_->SetEventHandle(event_)) || FAILED(client_->GetBufferSize(&frames)) ||
             FAILED(client_->GetService(__uuidof(IAudioRenderClient), render_.put_void()))) {
             close();
@@ -259,9 +258,7 @@ private:
         std::vector<int16_t> samples;
         bool prepared = false;
     };
-    static bool busy(const t_buffer& b) {
-        return b.prepared && !(b.header.dwFlags & WHDR_DONE);
-    }
+    static bool busy(const t_buffer& b) { return b.prepared && !(b.header.dwFlags & WHDR_DONE); }
 
     HANDLE event_;
     HWAVEOUT device_ = nullptr;
@@ -293,7 +290,9 @@ public:
     void close() override {
         if (chosen_) chosen_->close();
     }
-    t_stream_format format() const override { return chosen_ ? chosen_->format() : t_stream_format{}; }
+    t_stream_format format() const override {
+        return chosen_ ? chosen_->format() : t_stream_format{};
+    }
     size_t writable() override { return chosen_ ? chosen_->writable() : 0; }
     void write(const int16_t* s, size_t n) override {
         if (chosen_) chosen_->write(s, n);

@@ -251,8 +251,8 @@ private:
             DWORD stream = 0, flags = 0;
             LONGLONG time = 0;
             com_ptr<IMFSample> sample;
-            const HRESULT hr = reader_->ReadSample(audio_stream, 0, &stream, &flags, &time,
-                                                   sample.put());
+            const HRESULT hr =
+                reader_->ReadSample(audio_stream, 0, &stream, &flags, &time, sample.put());
             if (FAILED(hr)) {
                 error_ = hresult_text(hr);
                 eof_ = true;
@@ -271,9 +271,8 @@ private:
             std::memcpy(pending_.data(), data, whole * sizeof(int16_t));
             buffer->Unlock();
             if (whole == 0) continue;
-            block_frame_ = uint64_t(std::max<LONGLONG>(time, 0) / units_per_second *
-                                        format_.sample_rate +
-                                    0.5);
+            block_frame_ = uint64_t(
+                std::max<LONGLONG>(time, 0) / units_per_second * format_.sample_rate + 0.5);
             have_time_ = true;
             return true;
         }

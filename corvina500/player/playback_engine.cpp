@@ -125,8 +125,7 @@ bool playback_engine::open_one(const t_item_location& where, double position, bo
     output_->set_gain(gain());
     std::string error;
     if (!output_->open(track->info(), position, paused, error)) {
-        if (console_)
-            console_("Unable to open item for playback: " + track->path() + ": " + error);
+        if (console_) console_("Unable to open item for playback: " + track->path() + ": " + error);
         return false;
     }
     paused_ = paused;
@@ -220,8 +219,8 @@ void playback_engine::end_of_track() {
         stop_with(stop_reason_eof);
         return;
     }
-    const auto next = next_asked_ ? next_
-                                  : playlists_->navigate(playlist_manager_impl::step::next_automatic);
+    const auto next =
+        next_asked_ ? next_ : playlists_->navigate(playlist_manager_impl::step::next_automatic);
     if (!next || !open(*next, 0, false)) {
         stop_with(stop_reason_eof);
         return;

@@ -34,8 +34,7 @@ public:
     stream_output(const stream_output&) = delete;
     stream_output& operator=(const stream_output&) = delete;
 
-    bool open(const t_track_info& track, double position, bool paused,
-              std::string& error) override;
+    bool open(const t_track_info& track, double position, bool paused, std::string& error) override;
     void close() override;
     void release() override;
     void pause(bool paused) override;

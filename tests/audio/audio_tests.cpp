@@ -42,7 +42,8 @@ std::vector<int16_t> decode_all(decoder& d) {
     std::vector<int16_t> out;
     std::vector<int16_t> chunk(4096 * d.format().channels);
     while (size_t n = d.read(chunk.data(), 4096))
-        out.insert(out.end(), chunk.begin(), chunk.begin() + std::ptrdiff_t(n * d.format().channels));
+        out.insert(out.end(), chunk.begin(),
+                   chunk.begin() + std::ptrdiff_t(n * d.format().channels));
     return out;
 }
 
@@ -87,8 +88,8 @@ struct t_format_case {
 // so the level at a point tells where in the file it is.
 TEST(Decoding, EveryFormatGivesTheSineAndSeeksWithin50ms) {
     const t_format_case cases[] = {
-        {"sine.wav", "PCM", true},   {"sine.flac", "FLAC", true},  {"sine.ogg", "Vorbis", false},
-        {"sine.mp3", "MP3", false},  {"sine.m4a", "AAC", false},   {"sine.wma", "WMA", false},
+        {"sine.wav", "PCM", true},  {"sine.flac", "FLAC", true}, {"sine.ogg", "Vorbis", false},
+        {"sine.mp3", "MP3", false}, {"sine.m4a", "AAC", false},  {"sine.wma", "WMA", false},
     };
     ASSERT_FALSE(samples_folder().empty()) << "COR_AUDIO_SAMPLES is not set";
     std::string unsupported;
@@ -141,7 +142,8 @@ TEST(Decoding, EveryFormatGivesTheSineAndSeeksWithin50ms) {
             EXPECT_NEAR(frequency(after, 0, 2048), 440.0, 6.0);
         }
     }
-    if (!unsupported.empty()) std::cout << "[          ] not decodable here:" << unsupported << "\n";
+    if (!unsupported.empty())
+        std::cout << "[          ] not decodable here:" << unsupported << "\n";
 }
 
 // The engine on the real decoding output, whose sink writes what it hears
@@ -185,7 +187,8 @@ struct t_playing_rig {
 
     manual_clock clock;
     track_database tracks;
-    service_ptr_t<play_callback_manager_impl> callbacks = make_service<play_callback_manager_impl>();
+    service_ptr_t<play_callback_manager_impl> callbacks =
+        make_service<play_callback_manager_impl>();
     service_ptr_t<playlist_manager_impl> playlists =
         make_service<playlist_manager_impl>(tracks, callbacks);
     stream_output* stream = nullptr;
@@ -205,7 +208,9 @@ TEST(Playback, TimeFollowsWhatIsHeardAndAnUndecodableItemIsSkipped) {
         rig.engine->set_volume(-6.0206f);  // half
         rig.engine->start(playback_control::track_command_play, false);
         ASSERT_EQ(rig.console.size(), 1u);
-        EXPECT_EQ(rig.console[0].rfind("Unable to open item for playback: " + sample("corrupt.mp3") + ": ", 0), 0u)
+        EXPECT_EQ(rig.console[0].rfind(
+                      "Unable to open item for playback: " + sample("corrupt.mp3") + ": ", 0),
+                  0u)
             << rig.console[0];
         EXPECT_EQ(rig.playing(), "sine.ogg");
         EXPECT_EQ(rig.engine->get_position(), 0) << "nothing heard yet";
@@ -226,7 +231,8 @@ TEST(Playback, TimeFollowsWhatIsHeardAndAnUndecodableItemIsSkipped) {
     const auto heard = read_wav_samples(out);
     std::filesystem::remove(fs_path(out));
     ASSERT_NEAR(double(heard.size()) / 2 / rate, 2.0, 0.03);
-    EXPECT_NEAR(rms(heard, rate / 2 - 1024, 2048) * std::sqrt(2.0), 0.5 * 0.233 * peak, 0.02 * peak);
+    EXPECT_NEAR(rms(heard, rate / 2 - 1024, 2048) * std::sqrt(2.0), 0.5 * 0.233 * peak,
+                0.02 * peak);
     EXPECT_NEAR(frequency(heard, 0, rate), 440.0, 1.0);
 }
 
@@ -263,8 +269,8 @@ TEST(Player, PlaysAFolderIntoTheOutputFileAndSkipsTheCorruptFile) {
     const std::string folder = samples_folder() + "\\e2e";
     const std::wstring music(folder.begin(), folder.end());
     const auto r = cor_test::run_player({L"--profile", profile, L"--no-component", L"--console",
-                                         console, L"--add", music, L"--play", L"--output-file",
-                                         out, L"--exit-after", L"4500"});
+                                         console, L"--add", music, L"--play", L"--output-file", out,
+                                         L"--exit-after", L"4500"});
     EXPECT_EQ(r.exit_code, 0);
     const std::string lines = cor_test::read_file(console);
     // The tag reader already refuses it, so it never reaches the decoder.
@@ -280,8 +286,7 @@ TEST(Player, PlaysAFolderIntoTheOutputFileAndSkipsTheCorruptFile) {
     for (const double at : {0.5, 1.5, 2.5}) {
         SCOPED_TRACE(at);
         EXPECT_NEAR(frequency(pcm, size_t(at * rate) - 2205, 4410), 440.0, 12.0);
-        EXPECT_NEAR(rms(pcm, size_t(at * rate) - 1024, 2048) * std::sqrt(2.0), peak,
-                    0.05 * peak);
+        EXPECT_NEAR(rms(pcm, size_t(at * rate) - 1024, 2048) * std::sqrt(2.0), peak, 0.05 * peak);
     }
     // What the playlist shows of each: the codec by name.
     const auto codecs = cor_test::run_player({L"--profile", profile, L"--format", L"%codec%"});
