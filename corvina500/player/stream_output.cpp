@@ -81,7 +81,7 @@ bool stream_output::open(const t_track_info& track, double position, bool paused
         sink_->close();
         sink_ = std::move(fallback_);
         if (notice_)
-            notice_("corvina500: no sound device (" + device_error + "); playing without sound");
+            notice_("corvina500: " + device_error + "; playing without sound");
     }
     t_segment s;
     const uint64_t end = source->length();
