@@ -263,6 +263,9 @@ TEST(Playback, TracksOfOneFormatJoinWithoutAGap) {
 }
 
 TEST(Player, PlaysAFolderIntoTheOutputFileAndSkipsTheCorruptFile) {
+    // Wine starts its desktop process with a process's first window; started
+    // by the player, it would inherit the player's output pipe and hold it open.
+    DestroyWindow(CreateWindowW(L"STATIC", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr));
     const std::wstring profile = cor_test::make_temp_folder(L"audio_e2e");
     const std::wstring out = profile + L"\\out.wav";
     const std::wstring console = profile + L"\\console.txt";
