@@ -5,7 +5,12 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth
           fonts-wine fonts-liberation fonts-dejavu-core fonts-ipafont-gothic
-          fonts-wqy-microhei googletest python3)
+          fonts-wqy-microhei googletest python3
+          # Wine's Media Foundation decodes through GStreamer: MP3, FLAC and Ogg
+          # need base and good, AAC and WMA libav.
+          gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
+          # Encoders that make the audio tests' sample files.
+          flac vorbis-tools lame ffmpeg)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

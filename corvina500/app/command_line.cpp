@@ -22,6 +22,8 @@ std::optional<std::string> parse_command_line(const std::vector<std::string>& ar
             if (auto e = value(out.console_file)) return e;
         } else if (a == "--screenshot") {
             if (auto e = value(out.screenshot)) return e;
+        } else if (a == "--output-file") {
+            if (auto e = value(out.output_file)) return e;
         } else if (a == "--format") {
             if (auto e = value(out.format)) return e;
         } else if (a == "--no-component") {

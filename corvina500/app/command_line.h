@@ -14,6 +14,7 @@ struct t_command_line {
     std::optional<std::string> console_file;
     std::optional<std::string> screenshot;
     std::optional<std::string> format;
+    std::optional<std::string> output_file;
     std::optional<long long> exit_after_ms;
     std::vector<std::string> add;
     bool no_component = false;
@@ -26,6 +27,7 @@ std::optional<std::string> parse_command_line(const std::vector<std::string>& ar
 
 inline constexpr const char* usage_text =
     "usage: corvina500 [--profile DIR] [--eval SCRIPT] [--exit-after MS] [--console FILE] "
-    "[--screenshot FILE.png] [--format SCRIPT] [--no-component] [--play] [--add PATH...]";
+    "[--screenshot FILE.png] [--output-file FILE.wav] [--format SCRIPT] [--no-component] [--play] "
+    "[--add PATH...]";
 
 }  // namespace cor

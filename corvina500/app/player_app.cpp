@@ -169,7 +169,7 @@ int run_player(const t_command_line& cl) {
     api.add_service(console_service::class_guid, console_service.get());
 
     const auto print = [&console](std::string_view line) { console.print(line); };
-    player_core core(print);
+    player_core core(print, nullptr, cl.output_file.value_or(std::string()));
     core.register_services(api);
     core.load(store);
     if (!cl.add.empty()) core.add_to_active(cl.add);

@@ -5,7 +5,9 @@
 #include "corvina500/config/config_store.h"
 #include "corvina500/media/file_reader.h"
 #include "corvina500/media/media_library.h"
+#include "corvina500/player/decoder.h"
 #include "corvina500/player/player_state.h"
+#include "corvina500/player/stream_output.h"
 #include "guid_text.h"
 #include "titleformat/tf_service.h"
 #include "titleformat/titleformat.h"
@@ -39,7 +41,21 @@ std::vector<std::string> decode_folders(std::string_view raw) {
 
 }  // namespace
 
-player_core::player_core(console_fn console, clock_source* clock, bool with_sound)
+namespace {
+
+std::unique_ptr<audio_output> make_output(clock_source* manual, std::string output_file,
+                                          const player_core::console_fn& console) {
+    if (manual) return std::make_unique<silent_output>(*manual);
+    if (!output_file.empty())
+        return std::make_unique<stream_output>(make_realtime_sink(std::move(output_file)), true);
+    auto device = make_device_sink();
+    if (!device) return std::make_unique<stream_output>(make_realtime_sink(), true);
+    return std::make_unique<stream_output>(std::move(device), true, make_realtime_sink(), console);
+}
+
+}  // namespace
+
+player_core::player_core(console_fn console, clock_source* clock, std::string output_file)
     : console_(std::move(console)),
       own_clock_(clock ? nullptr : std::make_unique<steady_clock_source>()),
       clock_(clock ? *clock : *own_clock_),
@@ -48,6 +64,14 @@ player_core::player_core(console_fn console, clock_source* clock, bool with_soun
         t_track_info info;
         std::string error;
         if (read_track_file(path, info, error)) return info;
+        // Formats the tag readers do not know may still be decodable.
+        std::string decode_error;
+        if (error == "unrecognised file format") {
+            if (const auto d = open_decoder(path, decode_error)) {
+                add_stream_info(*d, info);
+                return info;
+            }
+        }
         console_(std::string(path) + ": " + error + " (skipped)");
         return std::nullopt;
     });
@@ -61,7 +85,7 @@ player_core::player_core(console_fn console, clock_source* clock, bool with_soun
     playlists_ = service_ptr_t<playlist_manager_impl>(
         new service_impl_t<playlist_manager_impl>(tracks_, callbacks_));
     engine_ = service_ptr_t<playback_engine>(new service_impl_t<playback_engine>(
-        playlists_, callbacks_, clock_, with_sound ? make_device_output() : nullptr));
+        playlists_, callbacks_, make_output(clock, std::move(output_file), console_), console_));
     library_ =
         service_ptr_t<library_manager_impl>(new service_impl_t<library_manager_impl>(tracks_));
     // No folders yet: no library.

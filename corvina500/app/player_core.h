@@ -28,8 +28,11 @@ class player_core {
 public:
     using console_fn = std::function<void(std::string_view)>;
 
-    // `clock` null means real time; `with_sound` false means a silent clock.
-    player_core(console_fn console, clock_source* clock = nullptr, bool with_sound = true);
+    // With `clock`, playback keeps silent time on it (timing tests); without
+    // it tracks are decoded and played on the sound device or, given
+    // `output_file`, written to that WAV file in real time.
+    explicit player_core(console_fn console, clock_source* clock = nullptr,
+                         std::string output_file = {});
     ~player_core();
     player_core(const player_core&) = delete;
     player_core& operator=(const player_core&) = delete;

@@ -4,7 +4,7 @@
 
 namespace cor {
 
-bool silent_output::open(const t_track_info& track, double position, bool paused) {
+bool silent_output::open(const t_track_info& track, double position, bool paused, std::string&) {
     open_ = true;
     paused_ = paused;
     length_ = track.length() > 0 ? track.length() : 0;

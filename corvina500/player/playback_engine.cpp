@@ -7,15 +7,20 @@ namespace cor {
 
 playback_engine::playback_engine(service_ptr_t<playlist_manager_impl> playlists,
                                  service_ptr_t<play_callback_manager_impl> callbacks,
-                                 clock_source& clock, std::unique_ptr<audio_output> device)
+                                 std::unique_ptr<audio_output> output, console_fn console)
     : playlists_(std::move(playlists)),
       callbacks_(std::move(callbacks)),
-      device_(std::move(device)),
-      silent_(clock),
-      output_(&silent_) {
+      output_(std::move(output)),
+      console_(std::move(console)) {
     playlists_->set_item_player(
         [this](size_t playlist, size_t item) { play_item(playlist, item); });
 }
+
+playback_engine::playback_engine(service_ptr_t<playlist_manager_impl> playlists,
+                                 service_ptr_t<play_callback_manager_impl> callbacks,
+                                 clock_source& clock)
+    : playback_engine(std::move(playlists), std::move(callbacks),
+                      std::make_unique<silent_output>(clock)) {}
 
 playback_engine::~playback_engine() {
     playlists_->set_item_player({});
@@ -97,27 +102,68 @@ void playback_engine::begin(const t_item_location& where, uint32_t command, bool
            [&](play_callback& cb) { cb.on_playback_new_track(track.get()); });
 }
 
-bool playback_engine::open(const t_item_location& where, double position, bool paused) {
+bool playback_engine::open(t_item_location where, double position, bool paused) {
+    // Each item is tried once, so a list of undecodable files ends.
+    const size_t tries = playlists_->playlist_get_item_count(where.playlist);
+    for (size_t i = 0; i < std::max<size_t>(tries, 1); ++i) {
+        if (open_one(where, position, paused)) return true;
+        if (!playlists_->item_track(where.playlist, where.item)) return false;
+        playlists_->set_playing_item(where.playlist, where.item);
+        const auto next = playlists_->navigate(playlist_manager_impl::step::next_automatic);
+        playlists_->clear_playing_item();
+        if (!next) return false;
+        where = *next;
+        position = 0;
+    }
+    return false;
+}
+
+bool playback_engine::open_one(const t_item_location& where, double position, bool paused) {
     const track_ptr track = playlists_->item_track(where.playlist, where.item);
     if (!track) return false;
     close_output();
-    output_ = &silent_;
-    if (device_) {
-        device_->set_gain(gain());
-        if (device_->open(track->info(), position, paused)) output_ = device_.get();
+    output_->set_gain(gain());
+    std::string error;
+    if (!output_->open(track->info(), position, paused, error)) {
+        if (console_) console_("Unable to open item for playback: " + track->path() + ": " + error);
+        return false;
     }
-    if (output_ == &silent_) (void)silent_.open(track->info(), position, paused);
-    track_ = track;
-    playing_ = true;
     paused_ = paused;
-    length_ = output_->length();
-    last_second_ = static_cast<int64_t>(std::floor(output_->position()));
-    playlists_->set_playing_item(where.playlist, where.item);
+    adopt(where, track);
     return true;
 }
 
+void playback_engine::adopt(const t_item_location& where, const track_ptr& track) {
+    t_track_info info = track->info();
+    const size_t known = info.info.size();
+    const double length = info.length();
+    output_->stream_info(info);
+    if (info.info.size() != known || info.length() != length)
+        track->set_info(std::make_shared<const t_track_info>(std::move(info)));
+    track_ = track;
+    playing_ = true;
+    length_ = output_->length();
+    last_second_ = static_cast<int64_t>(std::floor(output_->position()));
+    next_.reset();
+    next_track_.reset();
+    next_asked_ = next_queued_ = false;
+    playlists_->set_playing_item(where.playlist, where.item);
+}
+
 void playback_engine::close_output() {
-    if (output_) output_->close();
+    output_->close();
+    next_.reset();
+    next_track_.reset();
+    next_asked_ = next_queued_ = false;
+}
+
+void playback_engine::prepare_next() {
+    next_asked_ = true;
+    if (stop_after_current_) return;
+    next_ = playlists_->navigate(playlist_manager_impl::step::next_automatic);
+    if (!next_) return;
+    next_track_ = playlists_->item_track(next_->playlist, next_->item);
+    next_queued_ = next_track_ && output_->queue_next(next_track_->info());
 }
 
 void playback_engine::stop_with(uint32_t reason) {
@@ -132,7 +178,10 @@ void playback_engine::stop_with(uint32_t reason) {
     notify(play_callback::flag_stop, [&](play_callback& cb) { cb.on_playback_stop(reason); });
 }
 
-void playback_engine::shutdown() { stop_with(stop_reason_shutting_down); }
+void playback_engine::shutdown() {
+    stop_with(stop_reason_shutting_down);
+    output_->release();
+}
 
 void playback_engine::play_item(size_t playlist, size_t item) {
     if (!playlists_->item_track(playlist, item)) return;
@@ -144,6 +193,15 @@ void playback_engine::tick() {
     if (!playing_) return;
     output_->poll();
     if (paused_) return;
+    if (next_queued_ && output_->took_next()) {
+        const t_item_location where = *next_;
+        const track_ptr track = next_track_;
+        adopt(where, track);
+        notify(play_callback::flag_new_track,
+               [&](play_callback& cb) { cb.on_playback_new_track(track.get()); });
+        return;
+    }
+    if (!next_asked_ && output_->wants_next()) prepare_next();
     if (output_->finished()) {
         end_of_track();
         return;
@@ -161,7 +219,8 @@ void playback_engine::end_of_track() {
         stop_with(stop_reason_eof);
         return;
     }
-    const auto next = playlists_->navigate(playlist_manager_impl::step::next_automatic);
+    const auto next =
+        next_asked_ ? next_ : playlists_->navigate(playlist_manager_impl::step::next_automatic);
     if (!next || !open(*next, 0, false)) {
         stop_with(stop_reason_eof);
         return;

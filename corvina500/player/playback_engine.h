@@ -1,14 +1,15 @@
 // The Host's transport. Everything happens on the main thread: commands come
 // from there, and the Host's message loop calls tick() about every 50 ms,
-// which feeds the audio device, reports each whole second played and moves to
-// the next track when one ends. Sound goes to the device output when it
-// takes the track (PCM WAV with a device present) and to the silent output
-// otherwise, which keeps the same time on the clock; the caller never sees
-// the difference.
+// which reports each whole second heard and moves to the next track when
+// one ends. An item that cannot be played is reported on the console once
+// and skipped. Playback time is the output's: what was actually heard.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 #include "corvina500/player/audio_output.h"
 #include "corvina500/player/callbacks.h"
@@ -22,10 +23,15 @@ class playback_engine : public playback_control {
 public:
     static constexpr float volume_step = 1.0f;
 
-    // `clock` must outlive the engine. `device` may be null (no sound).
+    using console_fn = std::function<void(std::string_view)>;
+
+    // Plays on `output`; reasons an item cannot be played go to `console`.
     playback_engine(service_ptr_t<playlist_manager_impl> playlists,
-                    service_ptr_t<play_callback_manager_impl> callbacks, clock_source& clock,
-                    std::unique_ptr<audio_output> device = nullptr);
+                    service_ptr_t<play_callback_manager_impl> callbacks,
+                    std::unique_ptr<audio_output> output, console_fn console = {});
+    // Keeps silent time on `clock`, which must outlive the engine (timing tests).
+    playback_engine(service_ptr_t<playlist_manager_impl> playlists,
+                    service_ptr_t<play_callback_manager_impl> callbacks, clock_source& clock);
     virtual ~playback_engine();
     playback_engine(const playback_engine&) = delete;
     playback_engine& operator=(const playback_engine&) = delete;
@@ -77,8 +83,14 @@ private:
     };
 
     void begin(const t_item_location& where, uint32_t command, bool paused, double position);
-    // Opens the item's track; false when the item is gone.
-    bool open(const t_item_location& where, double position, bool paused);
+    // Opens the item's track, or the first playable one after it; false when
+    // none can be played.
+    bool open(t_item_location where, double position, bool paused);
+    // Opens exactly this item; false with the reason printed.
+    bool open_one(const t_item_location& where, double position, bool paused);
+    // Takes `track` at `where` as the playing track (after open or a gapless switch).
+    void adopt(const t_item_location& where, const track_ptr& track);
+    void prepare_next();
     void close_output();
     void stop_with(uint32_t reason);
     void end_of_track();
@@ -90,9 +102,14 @@ private:
 
     service_ptr_t<playlist_manager_impl> playlists_;
     service_ptr_t<play_callback_manager_impl> callbacks_;
-    std::unique_ptr<audio_output> device_;
-    silent_output silent_;
-    audio_output* output_;  // the one the playing track is open on
+    std::unique_ptr<audio_output> output_;
+    console_fn console_;
+    // The item that follows, fixed ahead of the end so gapless playback and
+    // the automatic step agree; `next_queued_` when the output has it.
+    std::optional<t_item_location> next_;
+    track_ptr next_track_;
+    bool next_asked_ = false;
+    bool next_queued_ = false;
     track_ptr track_;
     bool playing_ = false;
     bool paused_ = false;

@@ -18,7 +18,7 @@ std::wstring list_text(HWND list, int index) {
 TEST(BasicWindow, ListsTheActivePlaylistAndFollowsItsChanges) {
     cor::manual_clock clock;
     std::vector<std::string> lines;
-    cor::player_core core([&](std::string_view l) { lines.emplace_back(l); }, &clock, false);
+    cor::player_core core([&](std::string_view l) { lines.emplace_back(l); }, &clock);
     cor::basic_window window(core);
     ASSERT_TRUE(window.create());
     HWND wnd = static_cast<HWND>(window.handle());
@@ -49,7 +49,7 @@ TEST(BasicWindow, ListsTheActivePlaylistAndFollowsItsChanges) {
 
 TEST(BasicWindow, ButtonsPlayPauseAndStop) {
     cor::manual_clock clock;
-    cor::player_core core([](std::string_view) {}, &clock, false);
+    cor::player_core core([](std::string_view) {}, &clock);
     cor::basic_window window(core);
     ASSERT_TRUE(window.create());
     HWND wnd = static_cast<HWND>(window.handle());

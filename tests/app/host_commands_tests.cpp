@@ -16,7 +16,7 @@ bool quit_posted() {
 
 TEST(HostCommands, ExitAndRestartEndTheLoop) {
     cor::manual_clock clock;
-    cor::player_core core([](std::string_view) {}, &clock, false);
+    cor::player_core core([](std::string_view) {}, &clock);
     cor::host_commands commands(core);
     auto menu = commands.mainmenu_service();
     EXPECT_TRUE(menu->execute_command(cor::mainmenu_manager::command_exit));
@@ -30,7 +30,7 @@ TEST(HostCommands, ExitAndRestartEndTheLoop) {
 
 TEST(HostCommands, MediaKeysDrivePlayback) {
     cor::manual_clock clock;
-    cor::player_core core([](std::string_view) {}, &clock, false);
+    cor::player_core core([](std::string_view) {}, &clock);
     cor::t_track_info t;
     t.path = "C:\\m\\a.flac";
     t.sample_rate = 1000;
@@ -57,7 +57,7 @@ namespace {
 
 TEST(HostCommands, PlaybackOrdersAreMenuCommands) {
     cor::manual_clock clock;
-    cor::player_core core([](std::string_view) {}, &clock, false);
+    cor::player_core core([](std::string_view) {}, &clock);
     cor::host_commands commands(core);
     auto menu = commands.mainmenu_service();
     std::vector<std::string> paths;

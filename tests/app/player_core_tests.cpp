@@ -57,7 +57,7 @@ TEST(PlayerCore, LibraryIsEnabledWithFoldersAndCountsTheirFiles) {
     write(music + "\\broken.wav", "RIFFxxxx");
     std::vector<std::string> lines;
     cor::manual_clock clock;
-    cor::player_core core([&](std::string_view l) { lines.emplace_back(l); }, &clock, false);
+    cor::player_core core([&](std::string_view l) { lines.emplace_back(l); }, &clock);
     core.scan_library();
     EXPECT_FALSE(core.library().is_enabled());
     core.set_library_folders({music});
@@ -76,7 +76,7 @@ TEST(PlayerCore, StateRoundTripsThroughTheStore) {
     cor::manual_clock clock;
     {
         cor::host_config_store store(store_path, [](std::string_view) {});
-        cor::player_core core([](std::string_view) {}, &clock, false);
+        cor::player_core core([](std::string_view) {}, &clock);
         EXPECT_EQ(core.add_to_active({folder}), 2u);
         const size_t second = core.playlists().create_playlist("Other", 5, cor::no_index);
         ASSERT_TRUE(core.playlists().playlist_rename(second, "Renamed", 7));
@@ -89,7 +89,7 @@ TEST(PlayerCore, StateRoundTripsThroughTheStore) {
     }
     cor::host_config_store store(store_path, [](std::string_view) {});
     ASSERT_TRUE(store.load());
-    cor::player_core core([](std::string_view) {}, &clock, false);
+    cor::player_core core([](std::string_view) {}, &clock);
     core.load(store);
     auto& pm = core.playlists();
     ASSERT_EQ(pm.get_playlist_count(), 2u);

@@ -44,7 +44,7 @@ struct recording_mainmenu : cor::mainmenu_manager {
 
 component_host::component_host()
     : api_("C:\\profile"),
-      player_([this](std::string_view line) { lines_.emplace_back(line); }, &clock_, false) {
+      player_([this](std::string_view line) { lines_.emplace_back(line); }, &clock_) {
     player_.register_services(api_);
     cor::tf::set_system_code_page(GetACP());
     // Keep the suite's own output readable: lines are checked, not shown.
