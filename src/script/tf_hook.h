@@ -86,8 +86,8 @@ public:
 
 private:
     friend class func_call;
-    void run_user_function(cor::string_sink& out, const std::string& body,
-                           cor::titleformat_params& params);
+    void run_user_function(cor::string_sink& out, std::string_view folded_name,
+                           const std::string& body, cor::titleformat_params& params);
 
     t_script_context& context_;
     field_list* variables_;
@@ -96,6 +96,10 @@ private:
     std::string last_result_;
     bool last_found_ = false;
 };
+
+// "$name" of the innermost component or user function running now, empty
+// outside any; names what starts a nested run.
+std::string_view running_function();
 
 // Lower-case fold of function and field names: A-Z by hand, the rest of
 // the Basic Multilingual Plane by the platform's per-character mapping.
