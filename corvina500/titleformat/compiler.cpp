@@ -242,12 +242,12 @@ private:
         // The character after the name is taken as the '(' even when it is
         // not one.
         pos = std::min(q + 1, src_.size());
-        if (name.empty()) {
-            report(dollar, "expected a function name after $");
-            return false;
-        }
         if (q >= src_.size() || src_[q] != '(') {
-            report(q, "expected ( after $" + std::string(name));
+            // "$()" is a call, of a function nobody knows.
+            if (name.empty())
+                report(dollar, "expected a function name after $");
+            else
+                report(q, "expected ( after $" + std::string(name));
             return false;
         }
         if (too_deep(dollar, depth)) return false;

@@ -63,7 +63,8 @@ TEST(Errors, TheFirstErrorIsPlacedAndExplained) {
     const row rows[] = {
         {"ab'cd", 2, "expected ' to close the quote"},
         {"a%title", 1, "expected % to close the field"},
-        {"x$(", 1, "expected a function name after $"},
+        {"x$ y", 1, "expected a function name after $"},
+        {"x$(", 1, "expected ) to close $("},
         {"$upper x", 6, "expected ( after $upper"},
         {"$if(1,$upper(a)", 0, "expected ) to close $if("},
         {"$if(1,$upper(a,b", 6, "expected ) to close $upper("},
@@ -115,7 +116,9 @@ TEST(Robustness, NestingPastTheLimitIsRefusedWithAMessage) {
         const auto p = compile(r.script, out.compiled, &error);
         (void)run(*p, nullptr, nullptr, out.text);
         EXPECT_EQ(out.compiled, r.compiles) << r.script.substr(0, 12);
-        if (!r.compiles) EXPECT_EQ(error.message, too_deep) << r.script.substr(0, 12);
+        if (!r.compiles) {
+            EXPECT_EQ(error.message, too_deep) << r.script.substr(0, 12);
+        }
     }
 }
 
