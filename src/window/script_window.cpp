@@ -226,6 +226,7 @@ void script_window::run_event(int event, field_list* variables) {
     bool stop = false;
     vesk_tf_hook hook(context, variables, &stop);
     (void)run_script(text, hook);
+    report_undefined_window_macros(def, static_cast<size_t>(event));
 }
 
 void script_window::repaint_background() {
