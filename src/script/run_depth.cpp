@@ -25,9 +25,12 @@ stack_range thread_stack() {
     thread_local stack_range range = [] {
         stack_range r;
         MEMORY_BASIC_INFORMATION info{};
-        if (VirtualQuery(&info, &info, sizeof info) == sizeof info)
+        // The committed pages from here up end where the stack begins; the
+        // reservation starts where it may grow down to.
+        if (VirtualQuery(&info, &info, sizeof info) == sizeof info) {
             r.low = reinterpret_cast<uintptr_t>(info.AllocationBase);
-        r.high = reinterpret_cast<uintptr_t>(reinterpret_cast<NT_TIB*>(NtCurrentTeb())->StackBase);
+            r.high = reinterpret_cast<uintptr_t>(info.BaseAddress) + info.RegionSize;
+        }
         return r;
     }();
     return range;
