@@ -11,11 +11,13 @@ using table_t = std::unordered_map<std::string_view, const t_function_entry*>;
 table_t build_table() {
     table_t table;
     for (const auto list :
-         {engine_functions(), window_field_functions(), timer_functions(), loop_functions(),
-          window_functions(), object_functions(), playback_functions(), playlist_functions(),
-          playlist_format_functions(), playlist_save_functions(), string_functions(),
-          regexp_functions(), split_functions(), drawing_functions(), map_functions(),
-          button_functions(), mainmenu_functions()})
+         {engine_functions(),        window_field_functions(), timer_functions(),
+          loop_functions(),          window_functions(),       object_functions(),
+          playback_functions(),      playlist_functions(),     playlist_format_functions(),
+          playlist_save_functions(), string_functions(),       regexp_functions(),
+          split_functions(),         drawing_functions(),      map_functions(),
+          button_functions(),        mainmenu_functions(),     file_functions(),
+          command_functions(),       store_file_functions(),   album_art_functions()})
         for (const auto& e : list) table.emplace(e.name, &e);
     return table;
 }
