@@ -1,13 +1,14 @@
 #include "dsp/dsp_chain.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 
 namespace cor {
 namespace {
 
-dsp_chain* g_output_chain = nullptr;
+std::atomic<dsp_chain*> g_output_chain{nullptr};
 
 void put_u32(std::string& out, uint32_t v) {
     for (int i = 0; i < 4; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
@@ -24,6 +25,7 @@ bool dsp_chain::set(const std::vector<t_dsp_preset>& presets) {
         if (known && !processor) return false;
         next.push_back({p, std::string(dsp_name(p.owner)), std::move(processor)});
     }
+    const std::lock_guard lock(processing_);
     entries_ = std::move(next);
     return true;
 }
@@ -36,16 +38,22 @@ std::vector<t_dsp_preset> dsp_chain::presets() const {
 }
 
 void dsp_chain::process(float* samples, size_t frames, uint32_t channels, uint32_t rate) {
+    const std::lock_guard lock(processing_);
+    run(samples, frames, channels, rate);
+}
+
+void dsp_chain::run(float* samples, size_t frames, uint32_t channels, uint32_t rate) {
     for (auto& e : entries_)
         if (e.processor) e.processor->process(samples, frames, channels, rate);
 }
 
 void dsp_chain::process_s16(int16_t* samples, size_t frames, uint32_t channels, uint32_t rate) {
+    const std::lock_guard lock(processing_);
     if (entries_.empty() || channels == 0) return;
     const size_t n = frames * channels;
     scratch_.resize(n);
     for (size_t i = 0; i < n; ++i) scratch_[i] = samples[i];
-    process(scratch_.data(), frames, channels, rate);
+    run(scratch_.data(), frames, channels, rate);
     for (size_t i = 0; i < n; ++i)
         samples[i] =
             static_cast<int16_t>(std::lround(std::clamp(scratch_[i], -32768.0f, 32767.0f)));
@@ -90,7 +98,7 @@ bool dsp_chain::decode(std::string_view bytes, std::vector<t_dsp_preset>& out) {
 void set_output_dsp(dsp_chain* chain) { g_output_chain = chain; }
 
 void apply_output_dsp(int16_t* samples, size_t frames, uint32_t channels, uint32_t sample_rate) {
-    if (g_output_chain) g_output_chain->process_s16(samples, frames, channels, sample_rate);
+    if (dsp_chain* chain = g_output_chain.load()) chain->process_s16(samples, frames, channels, sample_rate);
 }
 
 }  // namespace cor

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -83,8 +84,13 @@ public:
     [[nodiscard]] static bool decode(std::string_view bytes, std::vector<t_dsp_preset>& out);
 
 private:
+    void run(float* samples, size_t frames, uint32_t channels, uint32_t sample_rate);
+
     std::vector<t_entry> entries_;
     std::vector<float> scratch_;
+    // The output may process on a thread of its own; only set() changes
+    // the entries, and only on the main thread, so readers there need no lock.
+    std::mutex processing_;
 };
 
 // The chain that the player's output applies; none at first. The output
