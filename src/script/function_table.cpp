@@ -18,7 +18,9 @@ table_t build_table() {
           split_functions(),         drawing_functions(),      map_functions(),
           button_functions(),        mainmenu_functions(),     frame_functions(),
           look_functions(),          sizing_functions(),       placement_functions(),
-          window_query_functions(),  fade_functions(),         tray_functions()})
+          window_query_functions(),  fade_functions(),         tray_functions(),
+          file_functions(),          command_functions(),      store_file_functions(),
+          album_art_functions()})
         for (const auto& e : list) table.emplace(e.name, &e);
     return table;
 }
