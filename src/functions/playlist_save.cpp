@@ -6,6 +6,7 @@
 #include <string>
 
 #include "functions/code_page.h"
+#include "functions/file_write.h"
 #include "functions/playlist_access.h"
 #include "functions/script_path.h"
 #include "script/error_report.h"
@@ -14,31 +15,6 @@
 
 namespace vesk {
 namespace {
-
-class file_handle {
-public:
-    explicit file_handle(HANDLE h) : h_(h) {}
-    ~file_handle() {
-        if (valid()) CloseHandle(h_);
-    }
-    file_handle(const file_handle&) = delete;
-    file_handle& operator=(const file_handle&) = delete;
-    [[nodiscard]] bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-    [[nodiscard]] HANDLE get() const { return h_; }
-
-private:
-    HANDLE h_;
-};
-
-bool write_all(HANDLE file, std::string_view bytes) {
-    while (!bytes.empty()) {
-        DWORD written = 0;
-        const auto chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 30));
-        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
-        bytes.remove_prefix(written);
-    }
-    return true;
-}
 
 // The item's text as one line of the file: CR LF pairs in the text become
 // single line breaks, and every line break is stored as CR LF.
@@ -90,32 +66,20 @@ void fn_pl_save(func_call& c) {
     }
     const std::string format = prepare_format(c.param(1), escape);
 
-    const std::wstring path = script_path(c.param(0));
-    file_handle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                 append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                 nullptr));
-    if (!file.valid()) {
-        c.fail(err_low, "%s: file write error");
-        return;
-    }
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) ||
-        !SetFilePointerEx(file.get(), LARGE_INTEGER{}, nullptr, FILE_END)) {
-        c.fail(err_low, "%s: file write error");
-        return;
-    }
-    if (!ansi && size.QuadPart == 0 && !write_all(file.get(), "\xEF\xBB\xBF")) {
-        c.fail(err_low, "%s: file write error");
-        return;
-    }
+    std::string content;
     const size_t count = pm->playlist_get_item_count(pl);
     for (size_t i = 0; i < count; ++i) {
         std::string line = file_line(format_item(c, *pm, pl, i, format));
-        if (ansi) line = utf8_to_code_page(line, ansi_code_page);
-        if (!write_all(file.get(), line)) {
-            c.fail(err_low, "%s: file write error");
-            return;
-        }
+        content += ansi ? utf8_to_code_page(line, ansi_code_page) : line;
+    }
+    // Through a temporary file, so a failed write never leaves half a list.
+    const std::wstring path = script_path(c.param(0));
+    const std::string_view bom = ansi ? "" : "\xEF\xBB\xBF";
+    const bool written =
+        append ? append_file(path, bom, content) : replace_file(path, std::string(bom) + content);
+    if (!written) {
+        c.fail(err_low, "%s: file write error");
+        return;
     }
     c.set_found(true);
 }
