@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "functions/charcode_option.h"
 #include "functions/code_page.h"
 #include "functions/hash_store.h"
 #include "functions/script_path.h"
@@ -84,14 +85,7 @@ void fn_cmd(func_call& c) {
             error_key = std::string(*k);
             has_error_key = true;
         } else if (auto cc = option_value(p, "charcode")) {
-            if (is_keyword(*cc, "sjis")) {
-                ansi = true;
-            } else if (is_keyword(*cc, "utf8")) {
-                ansi = false;
-            } else {
-                c.fail(err_low, "%s: unknown charcode '%s'", {*cc});
-                return;
-            }
+            if (!read_charcode(c, *cc, ansi)) return;
         } else {
             c.unknown_option(p);
             return;

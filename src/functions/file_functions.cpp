@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "functions/charcode_option.h"
 #include "functions/code_page.h"
 #include "functions/file_write.h"
 #include "functions/playlist_access.h"
@@ -218,18 +219,6 @@ void fn_files_ex(func_call& c) {
 }
 
 // Reads "charcode:"; false (after the message) for an unknown one.
-bool read_charcode(func_call& c, std::string_view value, bool& ansi) {
-    if (is_keyword(value, "sjis")) {
-        ansi = true;
-    } else if (is_keyword(value, "utf8")) {
-        ansi = false;
-    } else {
-        c.fail(err_low, "%s: unknown charcode '%s'", {value});
-        return false;
-    }
-    return true;
-}
-
 // Text mode: each CR LF is read as LF.
 template <class Char>
 std::basic_string<Char> drop_cr_before_lf(std::basic_string_view<Char> s) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "functions/charcode_option.h"
 #include "functions/code_page.h"
 #include "functions/file_write.h"
 #include "functions/playlist_access.h"
@@ -42,14 +43,7 @@ void fn_pl_save(func_call& c) {
         if (auto v = option_value(p, "escape")) {
             escape = read_bool(*v);
         } else if (auto cc = option_value(p, "charcode")) {
-            if (is_keyword(*cc, "sjis")) {
-                ansi = true;
-            } else if (is_keyword(*cc, "utf8")) {
-                ansi = false;
-            } else {
-                c.fail(err_low, "%s: unknown charcode '%s'", {*cc});
-                return;
-            }
+            if (!read_charcode(c, *cc, ansi)) return;
         } else if (auto m = option_value(p, "mode")) {
             if (is_keyword(*m, "add")) {
                 append = true;
