@@ -25,10 +25,26 @@ std::wstring quote(const std::wstring& arg) {
     return out + L"\"";
 }
 
-void drain(HANDLE pipe, std::string& into) {
+// Reads until the pipe closes or, once the player has exited, until nothing
+// is left in it: a program started while the player ran (Wine starts its own
+// services from whichever program first needs them) can inherit the write
+// end and hold it open long after the player is gone.
+void drain(HANDLE pipe, HANDLE process, std::string& into) {
     char buf[4096];
-    DWORD n = 0;
-    while (ReadFile(pipe, buf, sizeof buf, &n, nullptr) && n) into.append(buf, n);
+    for (;;) {
+        DWORD waiting = 0;
+        if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &waiting, nullptr)) return;
+        if (waiting) {
+            DWORD n = 0;
+            const DWORD ask = waiting < sizeof buf ? waiting : DWORD(sizeof buf);
+            if (!ReadFile(pipe, buf, ask, &n, nullptr) || !n) return;
+            into.append(buf, n);
+            continue;
+        }
+        if (WaitForSingleObject(process, 10) == WAIT_OBJECT_0) {
+            if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &waiting, nullptr) || !waiting) return;
+        }
+    }
 }
 }  // namespace
 
@@ -63,8 +79,8 @@ t_process_result run_player(const std::vector<std::wstring>& args, unsigned time
     CloseHandle(out_write);
     CloseHandle(err_write);
     if (ok) {
-        std::thread t_out(drain, out_read, std::ref(r.out));
-        std::thread t_err(drain, err_read, std::ref(r.err));
+        std::thread t_out(drain, out_read, pi.hProcess, std::ref(r.out));
+        std::thread t_err(drain, err_read, pi.hProcess, std::ref(r.err));
         if (WaitForSingleObject(pi.hProcess, timeout_ms) != WAIT_OBJECT_0)
             TerminateProcess(pi.hProcess, 99);
         t_out.join();
@@ -116,7 +132,9 @@ std::string read_file(const std::wstring& path) {
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return data;
-    drain(h, data);
+    char buf[4096];
+    DWORD n = 0;
+    while (ReadFile(h, buf, sizeof buf, &n, nullptr) && n) data.append(buf, n);
     CloseHandle(h);
     return data;
 }
