@@ -18,4 +18,16 @@ bool read_charcode(func_call& c, std::string_view value, bool& ansi) {
     return true;
 }
 
+bool read_write_mode(func_call& c, std::string_view value, bool& append) {
+    if (is_keyword(value, "add")) {
+        append = true;
+    } else if (is_keyword(value, "write")) {
+        append = false;
+    } else {
+        c.fail(err_low, "%s: unknown write mode '%s'", {value});
+        return false;
+    }
+    return true;
+}
+
 }  // namespace vesk

@@ -45,14 +45,7 @@ void fn_pl_save(func_call& c) {
         } else if (auto cc = option_value(p, "charcode")) {
             if (!read_charcode(c, *cc, ansi)) return;
         } else if (auto m = option_value(p, "mode")) {
-            if (is_keyword(*m, "add")) {
-                append = true;
-            } else if (is_keyword(*m, "write")) {
-                append = false;
-            } else {
-                c.fail(err_low, "%s: unknown write mode '%s'", {*m});
-                return;
-            }
+            if (!read_write_mode(c, *m, append)) return;
         } else {
             c.unknown_option(p);
             return;
