@@ -13,6 +13,9 @@
 #include "app/player_core.h"
 #include "app/screenshot.h"
 #include "config.h"
+#include "guid_text.h"
+#include "panels/console_history.h"
+#include "panels/panel_types.h"
 #include "corvina500/config/config_store.h"
 #include "test_bench.h"
 #include "titleformat/tf_service.h"
@@ -173,6 +176,24 @@ int run_player(const t_command_line& cl) {
     core.register_services(api);
     core.load(store);
     if (!cl.add.empty()) core.add_to_active(cl.add);
+    // Panels are offered before the component loads: its settings name them.
+    auto history = make_console_history();
+    console.add_receiver(history);
+    auto panel_service = make_panel_service(core, *history);
+    api.add_service(ui_extension::panel_manager::class_guid, panel_service.get());
+    if (cl.list_panels) {
+        std::string listing;
+        for (size_t i = 0, n = panel_service->get_panel_count(); i < n; ++i) {
+            guid id{};
+            string_out name, category;
+            if (!panel_service->get_panel_info(i, id, name, category)) continue;
+            listing += guid_to_text(id) + '\t' + name.text + '\t' + category.text + '\n';
+        }
+        write_handle(STD_OUTPUT_HANDLE, listing);
+        console.clear_receivers();
+        if (SUCCEEDED(com)) CoUninitialize();
+        return 0;
+    }
 
     if (cl.format) {
         write_handle(STD_OUTPUT_HANDLE, core.format_active(*cl.format));

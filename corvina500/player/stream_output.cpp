@@ -180,6 +180,7 @@ void stream_output::pump() {
                 buffer_[i] = int16_t(std::lround(buffer_[i] * gain_));
         }
         sink_->write(buffer_.data(), got);
+        if (tap_) tap_->feed(buffer_.data(), got, channels);
         written_ += got;
         sent_total_ += got;
     }

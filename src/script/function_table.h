@@ -40,5 +40,6 @@ std::span<const t_function_entry> string_functions();
 std::span<const t_function_entry> regexp_functions();
 std::span<const t_function_entry> split_functions();
 std::span<const t_function_entry> drawing_functions();
+std::span<const t_function_entry> panel_functions();
 
 }  // namespace vesk

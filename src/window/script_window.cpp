@@ -13,6 +13,7 @@
 #include "host/identity.h"
 #include "host/player_events.h"
 #include "host/ui_state.h"
+#include "panel/panel_host.h"
 #include "script/script_run.h"
 #include "script/stored_scripts.h"
 #include "script/tf_hook.h"
@@ -548,6 +549,7 @@ void script_window::on_destroy() {
         ReleaseCapture();
         resizing_ = border_zone::none;
     }
+    panels_on_window_destroy(wnd_, ui_state().shutting_down);
     if (is_main()) {
         // Close the other windows first, so their records go before the main window's.
         const size_t count = open_windows().size();
@@ -566,7 +568,10 @@ void script_window::on_destroy() {
         open_windows().erase(open_windows().begin() + static_cast<std::ptrdiff_t>(info));
     object_routing::clear_window(id_);
     const bool main = is_main();
-    if (main) detach_player_events();
+    if (main) {
+        panels_on_main_window_end();
+        detach_player_events();
+    }
     wnd_ = nullptr;
     if (main) PostQuitMessage(0);
 }
