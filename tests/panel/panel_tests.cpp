@@ -142,6 +142,8 @@ TEST_F(PanelTest, MistakesGiveTheirMessagesAndUnusablePanelsFailSilently) {
 // Closing keeps the settings (here the user's column width) for the next
 // show, through a fresh panel object; so does the close of the window.
 TEST_F(PanelTest, ClosedPanelsComeBackAsTheyWere) {
+    // The profile folder, where closing keeps the panel data file a moment.
+    CreateDirectoryW(L"C:\\profile", nullptr);
     add_panel(cor::panels::playlist_view_guid, "list");
     host.eval("$panel(a,list,0,0,400,300)");
     ASSERT_NE(list_view("list"), nullptr);
@@ -168,7 +170,7 @@ TEST_F(PanelTest, ClosedPanelsComeBackAsTheyWere) {
 
     // No temporary panel data file is left in the profile folder.
     WIN32_FIND_DATAW found;
-    HANDLE h = FindFirstFileW(L"C:\\*-*-*-*-*", &found);
+    HANDLE h = FindFirstFileW(L"C:\\profile\\*-*-*-*-*", &found);
     EXPECT_EQ(h, INVALID_HANDLE_VALUE);
     if (h != INVALID_HANDLE_VALUE) FindClose(h);
 }
