@@ -64,6 +64,19 @@ protected:
     ~titleformat_object() = default;
 };
 
+// Told where and why a script does not compile. offset is the byte offset
+// of the error in the compiled text; line and column count from 1, the
+// column in characters; the message says what was expected there, for
+// example "expected ) to close $if(".
+class titleformat_compile_report {
+public:
+    virtual void on_error(size_t offset, size_t line, size_t column, const char* message,
+                          size_t length) = 0;
+
+protected:
+    ~titleformat_compile_report() = default;
+};
+
 class titleformat_compiler : public service_base {
 public:
     // {A5C5B1E2-3F0D-4B8E-9C51-0E7D2B6F4A10}
@@ -72,6 +85,9 @@ public:
     // On success *out receives an owned reference; on a syntax error returns
     // false and leaves *out null.
     virtual bool compile(titleformat_object** out, const char* text, size_t length) = 0;
+    // As compile; a syntax error is also described to `report`, once.
+    virtual bool compile_reporting(titleformat_object** out, const char* text, size_t length,
+                                   titleformat_compile_report& report) = 0;
 
 protected:
     ~titleformat_compiler() = default;

@@ -43,6 +43,21 @@ char32_t utf8_next(std::string_view s, size_t& pos) noexcept {
     return cp;
 }
 
+text_position position_of(std::string_view s, size_t offset) noexcept {
+    text_position p;
+    if (offset > s.size()) offset = s.size();
+    for (size_t i = 0; i < offset; ++i) {
+        const char c = s[i];
+        if (c == '\n' || (c == '\r' && (i + 1 >= s.size() || s[i + 1] != '\n'))) {
+            ++p.line;
+            p.column = 1;
+        } else if (c != '\r' && (static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+            ++p.column;  // continuation bytes belong to the character before
+        }
+    }
+    return p;
+}
+
 void utf8_append(std::string& out, char32_t cp) {
     if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
     if (cp < 0x80) {

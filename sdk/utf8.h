@@ -12,6 +12,14 @@ namespace cor {
 char32_t utf8_next(std::string_view s, size_t& pos) noexcept;
 void utf8_append(std::string& out, char32_t cp);
 
+// Line and column (both from 1, the column in code points) of the byte at
+// `offset`; a line ends at a line feed, a lone carriage return, or both.
+struct text_position {
+    size_t line = 1;
+    size_t column = 1;
+};
+text_position position_of(std::string_view s, size_t offset) noexcept;
+
 std::wstring to_wide(std::string_view utf8);
 std::string to_utf8(std::wstring_view wide);
 

@@ -6,7 +6,9 @@
 The tunes are synthesised (soft triangle and sine voices with envelopes), so
 nothing is downloaded and the same bytes come out on every machine. Each file
 carries RIFF INFO tags (title, artist, album, track, date, genre), which the
-player reads like any other tagged file.
+player reads like any other tagged file. The first two also carry a front
+cover, a generated PNG in an ID3v2.3 tag inside an "id3 " chunk, as many
+tagging programs write it into WAV files.
 """
 
 import array
@@ -14,6 +16,7 @@ import math
 import os
 import struct
 import sys
+import zlib
 
 RATE = 32000
 ARTIST = 'The Corvina Quartet'
@@ -115,13 +118,58 @@ def info_chunk(tags):
     return b'LIST' + struct.pack('<I', len(body)) + body
 
 
-def wav_bytes(samples, tags):
+def png_bytes(width, height, pixel):
+    """A truecolour PNG; pixel(x, y) gives (r, g, b)."""
+    def chunk(kind, data):
+        return (struct.pack('>I', len(data)) + kind + data +
+                struct.pack('>I', zlib.crc32(kind + data) & 0xFFFFFFFF))
+    rows = b''.join(b'\0' + bytes(c for x in range(width) for c in pixel(x, y))
+                    for y in range(height))
+    header = struct.pack('>IIBBBBB', width, height, 8, 2, 0, 0, 0)
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) +
+            chunk(b'IDAT', zlib.compress(rows, 9)) + chunk(b'IEND', b''))
+
+
+def cover_png(hue):
+    """An album cover: a dusk gradient, a sun and its reflection in water."""
+    size = 96
+
+    def pixel(x, y):
+        t = y / (size - 1)
+        r, g, b = (int(40 + 180 * t), int(30 + 60 * t), int(90 + 40 * (1 - t)))
+        r, g = (r + hue) % 256, (g + hue // 2) % 256
+        dx, dy = x - 48, y - 52
+        if dx * dx + dy * dy < 20 * 20 and y < 60:
+            r, g, b = 250, 200, 90
+        if y >= 60:
+            r, g, b = r // 3, g // 3, b // 2 + 40
+            if abs(dx) < 18 - (y - 60) // 2 and (y // 3) % 2 == 0:
+                r, g, b = 200, 150, 80
+        return r, g, b
+    return png_bytes(size, size, pixel)
+
+
+def id3_chunk(picture):
+    """An "id3 " chunk holding an ID3v2.3 tag with one front cover (APIC)."""
+    apic = b'\0' + b'image/png\0' + b'\x03' + b'Cover\0' + picture
+    frame = b'APIC' + struct.pack('>I', len(apic)) + b'\0\0' + apic
+    size = len(frame)
+    syncsafe = bytes([(size >> 21) & 0x7F, (size >> 14) & 0x7F, (size >> 7) & 0x7F, size & 0x7F])
+    tag = b'ID3\x03\x00\x00' + syncsafe + frame
+    if len(tag) % 2:
+        tag += b'\0'
+    return b'id3 ' + struct.pack('<I', len(tag)) + tag
+
+
+def wav_bytes(samples, tags, cover=None):
     fmt = struct.pack('<HHIIHH', 1, 1, RATE, RATE * 2, 2, 16)
     data = samples.tobytes() if sys.byteorder == 'little' else _swapped(samples)
     body = b'WAVE'
     body += b'fmt ' + struct.pack('<I', len(fmt)) + fmt
     body += info_chunk(tags)
     body += b'data' + struct.pack('<I', len(data)) + data
+    if cover is not None:
+        body += id3_chunk(cover)
     return b'RIFF' + struct.pack('<I', len(body)) + body
 
 
@@ -211,7 +259,7 @@ def main(argv):
         path = os.path.join(folder, name)
         # Written beside and renamed, so an interrupted build leaves no half file.
         with open(path + '.tmp', 'wb') as f:
-            f.write(wav_bytes(samples, tags))
+            f.write(wav_bytes(samples, tags, cover_png(40 * number) if number <= 2 else None))
         os.replace(path + '.tmp', path)
     return 0
 

@@ -3,6 +3,8 @@
 #include "app/host_api_impl.h"
 #include "cfg_var.h"
 #include "corvina500/config/config_store.h"
+#include "corvina500/dsp/dsp_service.h"
+#include "corvina500/media/art_reader.h"
 #include "corvina500/media/file_reader.h"
 #include "corvina500/media/media_library.h"
 #include "corvina500/player/decoder.h"
@@ -18,6 +20,7 @@ namespace {
 // The Host's own settings in the store.
 constexpr guid player_state_id = guid_of("5E0C6A41-7B2D-4F19-9A3E-1C8D2B7F6E05");
 constexpr guid library_folders_id = guid_of("9D4B1F27-3A6C-4E85-B2D0-7F1E6A9C3B48");
+constexpr guid dsp_chain_id = guid_of("2A7E4C19-5D83-4B06-A1F2-9C3E8D5B7A60");
 
 std::string encode_folders(const std::vector<std::string>& folders) {
     std::string out;
@@ -95,11 +98,15 @@ player_core::player_core(console_fn console, clock_source* clock, std::string ou
         service_ptr_t<library_manager_impl>(new service_impl_t<library_manager_impl>(tracks_));
     // No folders yet: no library.
     library_->set_enabled(false);
+    dsp_service_ = make_dsp_service(dsp_);
+    album_art_ = make_album_art_service();
+    set_output_dsp(&dsp_);
 }
 
 player_core::~player_core() { shutdown(); }
 
 void player_core::shutdown() {
+    set_output_dsp(nullptr);
     if (!engine_) return;
     engine_->shutdown();
     playlists_->release_locks();
@@ -110,6 +117,8 @@ void player_core::register_services(host_api_impl& api) {
     api.add_service(playlist_manager::class_guid, playlists_.get());
     api.add_service(library_manager::class_guid, library_.get());
     api.add_service(play_callback_manager::class_guid, callbacks_.get());
+    api.add_service(dsp_config_manager::class_guid, dsp_service_.get());
+    api.add_service(album_art_manager::class_guid, album_art_.get());
 }
 
 void player_core::load(const host_config_store& store) {
@@ -124,6 +133,11 @@ void player_core::load(const host_config_store& store) {
         }
     }
     if (store.get_raw(library_folders_id, raw)) library_folders_ = decode_folders(raw);
+    if (store.get_raw(dsp_chain_id, raw)) {
+        std::vector<t_dsp_preset> presets;
+        if (!dsp_chain::decode(raw, presets) || !dsp_.set(presets))
+            console_("corvina500: the saved DSP chain is damaged; starting with none");
+    }
     scan_library();
 }
 
@@ -132,6 +146,7 @@ void player_core::save(host_config_store& store) {
     store.set_raw(player_state_id,
                   std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     store.set_raw(library_folders_id, encode_folders(library_folders_));
+    store.set_raw(dsp_chain_id, dsp_.encode());
 }
 
 void player_core::set_library_folders(std::vector<std::string> folders) {

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "album_art.h"
+#include "corvina500/dsp/dsp_chain.h"
 #include "corvina500/player/callbacks.h"
 #include "corvina500/player/clock.h"
 #include "corvina500/player/library_manager_impl.h"
@@ -16,6 +18,7 @@
 #include "corvina500/player/playback_engine.h"
 #include "corvina500/player/playlist_manager_impl.h"
 #include "corvina500/player/track_database.h"
+#include "dsp.h"
 
 namespace cor {
 
@@ -64,6 +67,8 @@ public:
     track_database& tracks() { return tracks_; }
     // Peaks of what is played (nothing on a manual clock).
     pcm_tap& tap() { return tap_; }
+    // The sound processors the output applies, kept in the store.
+    dsp_chain& dsp() { return dsp_; }
 
     // Folders scanned into the library at start; empty disables the library.
     void set_library_folders(std::vector<std::string> folders);
@@ -85,6 +90,9 @@ private:
     service_ptr_t<playback_engine> engine_;
     service_ptr_t<library_manager_impl> library_;
     std::vector<std::string> library_folders_;
+    dsp_chain dsp_;
+    service_ptr_t<dsp_config_manager> dsp_service_;
+    service_ptr_t<album_art_manager> album_art_;
 };
 
 }  // namespace cor

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -104,6 +105,12 @@ void normalise_fields(t_track_info& info);
 // ID3v2 tag starting at `h` (`n` bytes available): its whole size with
 // header and footer, or 0 when `h` holds no tag header.
 uint64_t id3v2_tag_size(const uint8_t* h, size_t n);
+// Each frame of a whole ID3v2 tag (header included) with its identifier
+// and its data, unsynchronisation and frame flags undone. Compressed and
+// encrypted frames are passed over; the walk stops at padding or damage.
+void for_each_id3v2_frame(
+    const uint8_t* tag, size_t size,
+    const std::function<void(std::string_view id, const uint8_t* data, size_t n)>& frame);
 // Adds the fields of a whole ID3v2 tag (header included). Damaged frames
 // are skipped; the fields read before them stay.
 void parse_id3v2(const uint8_t* tag, size_t size, t_track_info& out);
@@ -115,6 +122,9 @@ std::string_view id3_genre_name(unsigned index);
 bool read_mp3(byte_source& src, t_track_info& out, std::string& error);
 bool read_flac(byte_source& src, t_track_info& out, std::string& error);
 bool read_ogg_vorbis(byte_source& src, t_track_info& out, std::string& error);
+// The identification and comment header packets of the first Vorbis stream.
+bool read_vorbis_headers(byte_source& src, uint32_t& serial, std::vector<uint8_t>& id_packet,
+                         std::vector<uint8_t>& comment_packet, std::string& error);
 bool read_wav(byte_source& src, t_track_info& out, std::string& error);
 
 }  // namespace cor::media_detail

@@ -231,7 +231,9 @@ uint64_t id3v2_tag_size(const uint8_t* h, size_t n) {
     return 10 + uint64_t(syncsafe32(h + 6)) + (footer ? 10 : 0);
 }
 
-void parse_id3v2(const uint8_t* tag, size_t size, t_track_info& out) {
+void for_each_id3v2_frame(
+    const uint8_t* tag, size_t size,
+    const std::function<void(std::string_view, const uint8_t*, size_t)>& frame) {
     if (id3v2_tag_size(tag, size) == 0) return;
     const uint8_t major = tag[3];
     const uint8_t flags = tag[5];
@@ -288,8 +290,14 @@ void parse_id3v2(const uint8_t* tag, size_t size, t_track_info& out) {
                 n = resynced.size();
             }
         }
-        parse_frame(as_text(h, id_len), data, n, out);
+        frame(as_text(h, id_len), data, n);
     }
+}
+
+void parse_id3v2(const uint8_t* tag, size_t size, t_track_info& out) {
+    for_each_id3v2_frame(tag, size, [&](std::string_view id, const uint8_t* data, size_t n) {
+        parse_frame(id, data, n, out);
+    });
 }
 
 bool parse_id3v1(const uint8_t* p, size_t size, t_track_info& out) {

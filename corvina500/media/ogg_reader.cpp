@@ -93,7 +93,8 @@ uint64_t last_granule(byte_source& src, uint32_t serial) {
 
 }  // namespace
 
-bool read_ogg_vorbis(byte_source& src, t_track_info& out, std::string& error) {
+bool read_vorbis_headers(byte_source& src, uint32_t& serial_out, std::vector<uint8_t>& id_packet,
+                         std::vector<uint8_t>& comment_packet, std::string& error) {
     if (!starts_with(src.read(0, 4), "OggS")) {
         error = "not an Ogg file";
         return false;
@@ -147,6 +148,16 @@ bool read_ogg_vorbis(byte_source& src, t_track_info& out, std::string& error) {
         }
     }
 
+    serial_out = *serial;
+    id_packet = std::move(packets[0]);
+    comment_packet = std::move(packets[1]);
+    return true;
+}
+
+bool read_ogg_vorbis(byte_source& src, t_track_info& out, std::string& error) {
+    uint32_t serial = 0;
+    std::vector<std::vector<uint8_t>> packets(2);
+    if (!read_vorbis_headers(src, serial, packets[0], packets[1], error)) return false;
     t_span_reader id(packets[0]);
     const std::string_view magic = id.text(7);
     const uint32_t version = id.le32();
@@ -165,7 +176,7 @@ bool read_ogg_vorbis(byte_source& src, t_track_info& out, std::string& error) {
     }
 
     out.sample_rate = rate;
-    out.length_samples = last_granule(src, *serial);
+    out.length_samples = last_granule(src, serial);
     out.set_info("codec", "Vorbis");
     if (nominal > 0)
         set_info_number(out, "bitrate", round_div(uint64_t(nominal), 1000));

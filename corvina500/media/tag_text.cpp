@@ -60,6 +60,8 @@ bool parse_vorbis_comments(const uint8_t* data, size_t size, t_track_info& out) 
         if (!r.ok()) break;
         const size_t eq = field.find('=');
         if (eq == 0 || eq == std::string_view::npos || eq + 1 == field.size()) continue;
+        // Embedded pictures are album art, not text to show.
+        if (stricmp_utf8(field.substr(0, eq), "METADATA_BLOCK_PICTURE") == 0) continue;
         out.add_meta(clean_utf8(field.substr(0, eq)), clean_utf8(field.substr(eq + 1)));
     }
     return r.ok();

@@ -8,6 +8,8 @@
 #include <windows.h>
 #endif
 
+#include "corvina500/dsp/dsp_chain.h"
+
 namespace cor {
 namespace {
 
@@ -179,6 +181,7 @@ void stream_output::pump() {
             for (size_t i = 0; i < got * channels; ++i)
                 buffer_[i] = int16_t(std::lround(buffer_[i] * gain_));
         }
+        apply_output_dsp(buffer_.data(), got, channels, s->source->format().sample_rate);
         sink_->write(buffer_.data(), got);
         if (tap_) tap_->feed(buffer_.data(), got, channels);
         written_ += got;

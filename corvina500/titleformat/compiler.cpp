@@ -2,7 +2,7 @@
 // level ends the script there. A syntax error inside an argument drops the
 // rest of that argument: the parser skips ahead, counting parentheses, to
 // the comma or ')' that ends it, and the call still runs. Either way
-// compile() reports the error.
+// compile() reports the first error: where, and what was expected.
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -13,9 +13,6 @@ namespace cor::tf {
 namespace {
 
 constexpr size_t npos = std::string_view::npos;
-// Deeper nesting than any real script needs; bounds the recursion of both
-// the parser and the evaluator.
-constexpr int max_depth = 100;
 
 bool is_name_char(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
@@ -26,7 +23,8 @@ enum class stop { end, comma, close, bracket, error };
 
 class parser {
 public:
-    parser(std::string_view src, program& p) : src_(src), p_(p) {}
+    parser(std::string_view src, program& p, compile_error* error)
+        : src_(src), p_(p), error_(error) {}
 
     [[nodiscard]] bool failed() const { return failed_; }
 
@@ -53,6 +51,21 @@ private:
         if (q < src_.size() && src_[q] == '\r') ++q;
         if (q < src_.size() && src_[q] == '\n') ++q;
         return q;
+    }
+
+    // Only the first error is described; later ones follow from it.
+    void report(size_t at, std::string_view what) {
+        if (failed_) return;
+        failed_ = true;
+        if (!error_) return;
+        error_->offset = std::min(at, src_.size());
+        error_->message.assign(what);
+    }
+
+    bool too_deep(size_t at, int depth) {
+        if (depth < max_nesting_depth) return false;
+        report(at, "nesting deeper than " + std::to_string(max_nesting_depth) + " levels");
+        return true;
     }
 
     uint32_t add_node(node_kind kind, uint8_t id, std::string_view text, span sub = {}) {
@@ -100,8 +113,12 @@ private:
     stop sequence(size_t& pos, bool in_arg, bool in_section, int depth,
                   std::vector<uint32_t>& items) {
         std::string pending;
-        auto fail = [&](size_t at) {
+        // An error already described by a nested parse keeps its description.
+        // Parsing stops at `at`; the error is described at `where`, unless a
+        // nested parse described it already.
+        auto fail = [&](size_t at, size_t where = npos, std::string_view what = {}) {
             flush(pending, items);
+            if (!what.empty()) report(where, what);
             failed_ = true;
             pos = at;
             return stop::error;
@@ -115,7 +132,7 @@ private:
             switch (ch) {
                 case '\'': {
                     const size_t q = src_.find('\'', pos + 1);
-                    if (q == npos) return fail(src_.size());
+                    if (q == npos) return fail(src_.size(), pos, "expected ' to close the quote");
                     if (q == pos + 1)
                         pending += '\'';
                     else
@@ -125,7 +142,7 @@ private:
                 }
                 case '%': {
                     const size_t q = src_.find('%', pos + 1);
-                    if (q == npos) return fail(pos + 1);
+                    if (q == npos) return fail(pos + 1, pos, "expected % to close the field");
                     if (q == pos + 1) {
                         pending += '%';
                     } else {
@@ -147,17 +164,18 @@ private:
                     if (!call(pos, depth, items)) return fail(pos);
                     break;
                 case '[': {
-                    if (depth >= max_depth) return fail(pos);
+                    if (too_deep(pos, depth)) return fail(pos);
                     flush(pending, items);
                     std::vector<uint32_t> sub;
                     size_t q = pos + 1;
-                    if (sequence(q, in_arg, true, depth + 1, sub) != stop::bracket) return fail(q);
+                    if (sequence(q, in_arg, true, depth + 1, sub) != stop::bracket)
+                        return fail(q, pos, "expected ] to close the [");
                     items.push_back(add_node(node_kind::section, 0, {}, commit(sub)));
                     pos = q + 1;
                     break;
                 }
                 case ']':
-                    if (!in_section) return fail(pos + 1);
+                    if (!in_section) return fail(pos + 1, pos, "unexpected ] without [");
                     flush(pending, items);
                     return stop::bracket;
                 case ',':
@@ -169,11 +187,12 @@ private:
                     [[fallthrough]];
                 case ')':
                     // Inside an argument, a section must close before it does.
-                    if (!in_arg || in_section) return fail(pos);
+                    if (in_section) return fail(pos, pos, std::string("expected ] before ") + ch);
+                    if (!in_arg) return fail(pos, pos, "unexpected ) without a function call");
                     flush(pending, items);
                     return ch == ',' ? stop::comma : stop::close;
                 case '(':
-                    return fail(pos);
+                    return fail(pos, pos, "unexpected ( without a function name");
                 case '\n':
                 case '\r':
                     // Line breaks only lay out the script, except inside an
@@ -215,6 +234,7 @@ private:
     // A call at pos ('$' not followed by '$'). On success pos is past its
     // ')'; on a syntax error pos is where parsing cannot go on.
     bool call(size_t& pos, int depth, std::vector<uint32_t>& items) {
+        const size_t dollar = pos;
         const size_t name_begin = pos + 1;
         size_t q = name_begin;
         while (q < src_.size() && is_name_char(src_[q])) ++q;
@@ -222,7 +242,15 @@ private:
         // The character after the name is taken as the '(' even when it is
         // not one.
         pos = std::min(q + 1, src_.size());
-        if (q >= src_.size() || src_[q] != '(' || depth >= max_depth) return false;
+        if (q >= src_.size() || src_[q] != '(') {
+            // "$()" is a call, of a function nobody knows.
+            if (name.empty())
+                report(dollar, "expected a function name after $");
+            else
+                report(q, "expected ( after $" + std::string(name));
+            return false;
+        }
+        if (too_deep(dollar, depth)) return false;
 
         std::vector<span> arg_spans;
         if (pos < src_.size() && src_[pos] == ')') {
@@ -232,7 +260,10 @@ private:
                 std::vector<uint32_t> arg_items;
                 stop s = sequence(pos, true, false, depth + 1, arg_items);
                 if (s == stop::error) s = skip_argument(pos);
-                if (s == stop::end) return false;  // no ')'
+                if (s == stop::end) {
+                    report(dollar, "expected ) to close $" + std::string(name) + "(");
+                    return false;
+                }
                 arg_spans.push_back(commit(arg_items));
                 ++pos;
                 if (s == stop::close) break;
@@ -247,14 +278,15 @@ private:
 
     std::string_view src_;
     program& p_;
+    compile_error* error_;
     bool failed_ = false;
 };
 
 }  // namespace
 
-std::shared_ptr<const program> compile(std::string_view text, bool& ok) {
+std::shared_ptr<const program> compile(std::string_view text, bool& ok, compile_error* error) {
     auto p = std::make_shared<program>();
-    parser ps(text, *p);
+    parser ps(text, *p, error);
     ps.parse_root();
     p->pool.shrink_to_fit();
     ok = !ps.failed();

@@ -4,6 +4,8 @@
 #include <new>
 #include <string>
 
+#include "../../sdk/utf8.h"
+
 namespace cor::tf {
 namespace {
 
@@ -63,12 +65,32 @@ private:
 class compiler_impl : public titleformat_compiler {
 public:
     bool compile(titleformat_object** out, const char* text, size_t length) override {
+        return compile_with(out, text, length, nullptr);
+    }
+
+    bool compile_reporting(titleformat_object** out, const char* text, size_t length,
+                           titleformat_compile_report& report) override {
+        return compile_with(out, text, length, &report);
+    }
+
+private:
+    static bool compile_with(titleformat_object** out, const char* text, size_t length,
+                             titleformat_compile_report* report) {
         if (!out) return false;
         *out = nullptr;
         try {
+            const std::string_view source(text ? text : "", text ? length : 0);
             bool ok = false;
-            auto p = tf::compile(std::string_view(text ? text : "", text ? length : 0), ok);
-            if (!ok) return false;
+            compile_error error;
+            auto p = tf::compile(source, ok, report ? &error : nullptr);
+            if (!ok) {
+                if (report) {
+                    const text_position at = position_of(source, error.offset);
+                    report->on_error(error.offset, at.line, at.column, error.message.data(),
+                                     error.message.size());
+                }
+                return false;
+            }
             auto* object = new service_impl_t<object_impl>(std::move(p));
             object->service_add_ref();
             *out = object;

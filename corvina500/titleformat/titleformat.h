@@ -33,9 +33,22 @@ struct t_format_context {
 // number of times.
 class program;
 
+// Calls and sections nest at most this deep. The bound keeps the recursive
+// parser and evaluator far inside any thread's stack, whatever the input.
+inline constexpr int max_nesting_depth = 100;
+
+// The first syntax error of a script: where parsing found it (a byte offset
+// into the text) and what it expected there.
+struct compile_error {
+    size_t offset = 0;
+    std::string message;
+};
+
 // Always returns a program. ok is false on a syntax error; the program then
-// evaluates to what the text evaluates to up to the error.
-[[nodiscard]] std::shared_ptr<const program> compile(std::string_view text, bool& ok);
+// evaluates to what the text evaluates to up to the error, and `error`, when
+// given, describes it.
+[[nodiscard]] std::shared_ptr<const program> compile(std::string_view text, bool& ok,
+                                                     compile_error* error = nullptr);
 
 // Appends the evaluated text to out; returns the truth flag of the script.
 // ctx and hook may be null.

@@ -29,6 +29,7 @@ void run_general_script(size_t slot, field_list* variables) {
     context.script_id = general_script_identity(slot);
     vesk_tf_hook hook(context, variables);
     (void)run_script(text, hook);
+    report_undefined_macros(slot);
 }
 
 }  // namespace vesk

@@ -11,6 +11,8 @@ cor::service_ptr_t<cor::playlist_manager> g_playlists;
 cor::service_ptr_t<cor::library_manager> g_library;
 cor::service_ptr_t<cor::mainmenu_manager> g_mainmenu;
 cor::service_ptr_t<cor::keyboard_shortcut_manager> g_shortcuts;
+cor::service_ptr_t<cor::album_art_manager> g_album_art;
+cor::service_ptr_t<cor::dsp_config_manager> g_dsp;
 
 }  // namespace
 
@@ -24,6 +26,8 @@ void attach(cor::host_api* api, void* module_handle) {
     g_library.reset();
     g_mainmenu.reset();
     g_shortcuts.reset();
+    g_album_art.reset();
+    g_dsp.reset();
     if (api) {
         g_console = api->get<cor::console_service>();
         g_compiler = api->get<cor::titleformat_compiler>();
@@ -32,6 +36,8 @@ void attach(cor::host_api* api, void* module_handle) {
         g_library = api->get<cor::library_manager>();
         g_mainmenu = api->get<cor::mainmenu_manager>();
         g_shortcuts = api->get<cor::keyboard_shortcut_manager>();
+        g_album_art = api->get<cor::album_art_manager>();
+        g_dsp = api->get<cor::dsp_config_manager>();
     }
 }
 
@@ -48,6 +54,8 @@ cor::playlist_manager* playlists() { return g_playlists.get(); }
 cor::library_manager* library() { return g_library.get(); }
 cor::mainmenu_manager* mainmenu() { return g_mainmenu.get(); }
 cor::keyboard_shortcut_manager* shortcuts() { return g_shortcuts.get(); }
+cor::album_art_manager* album_art() { return g_album_art.get(); }
+cor::dsp_config_manager* dsp() { return g_dsp.get(); }
 
 std::string profile_path() {
     if (!g_api) return {};

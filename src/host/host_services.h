@@ -6,8 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "album_art.h"
 #include "component.h"
 #include "console.h"
+#include "dsp.h"
 #include "playback.h"
 #include "playlist.h"
 #include "titleformat.h"
@@ -29,6 +31,8 @@ cor::playlist_manager* playlists();
 cor::library_manager* library();
 cor::mainmenu_manager* mainmenu();
 cor::keyboard_shortcut_manager* shortcuts();
+cor::album_art_manager* album_art();
+cor::dsp_config_manager* dsp();
 
 // The Host's profile location (a path inside the profile folder).
 std::string profile_path();

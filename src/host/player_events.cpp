@@ -149,6 +149,7 @@ void run_event_script(size_t slot, track_kind kind, field_list& variables) {
     context.script_id = general_script_identity(slot);
     vesk_tf_hook hook(context, &variables, nullptr, track.get());
     (void)run_script(script, hook);
+    report_undefined_macros(slot);
 }
 
 template <class Record, class Slot>

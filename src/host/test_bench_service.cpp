@@ -3,6 +3,7 @@
 // the text prepared as stored scripts are.
 #include "config/settings.h"
 #include "host/service_factory.h"
+#include "script/error_report.h"
 #include "script/preprocessor.h"
 #include "script/script_run.h"
 #include "test_bench.h"
@@ -16,9 +17,13 @@ public:
         t_script_context context;
         bool break_flag = false;
         vesk_tf_hook hook(context, nullptr, &break_flag, nullptr);
-        const std::string prepared = prepare_script(std::string_view(text, length), trim_mode());
-        const std::string result = vesk::run_script(prepared, hook);
+        const prepared_script prepared =
+            prepare_traced(std::string_view(text, length), trim_mode());
+        const std::string result = vesk::run_script(prepared.text, hook);
         out.write(result.data(), result.size());
+        // After the run, so that the script's own $errorlevel counts.
+        for (const std::string& name : prepared.undefined_macros)
+            report(err_high, "%s: undefined macro #%s#", {"Vesk User Interface", name});
     }
 };
 

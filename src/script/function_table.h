@@ -29,6 +29,13 @@ std::span<const t_function_entry> object_functions();
 std::span<const t_function_entry> timer_functions();
 std::span<const t_function_entry> loop_functions();
 std::span<const t_function_entry> window_functions();
+std::span<const t_function_entry> frame_functions();
+std::span<const t_function_entry> look_functions();
+std::span<const t_function_entry> sizing_functions();
+std::span<const t_function_entry> placement_functions();
+std::span<const t_function_entry> window_query_functions();
+std::span<const t_function_entry> fade_functions();
+std::span<const t_function_entry> tray_functions();
 std::span<const t_function_entry> map_functions();
 std::span<const t_function_entry> button_functions();
 std::span<const t_function_entry> mainmenu_functions();
@@ -41,5 +48,9 @@ std::span<const t_function_entry> regexp_functions();
 std::span<const t_function_entry> split_functions();
 std::span<const t_function_entry> drawing_functions();
 std::span<const t_function_entry> panel_functions();
+std::span<const t_function_entry> file_functions();
+std::span<const t_function_entry> command_functions();
+std::span<const t_function_entry> store_file_functions();
+std::span<const t_function_entry> album_art_functions();
 
 }  // namespace vesk

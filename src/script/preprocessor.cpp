@@ -1,5 +1,8 @@
 #include "script/preprocessor.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "script/user_functions.h"
 
 namespace vesk {
@@ -15,61 +18,126 @@ bool is_name_char(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
 
-std::string crlf_to_lf(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
+// A text on its way through preparation, with where each byte came from
+// when tracing.
+struct traced {
+    std::string text;
+    origin_map origin;
+    bool tracing = false;
+
+    void put(char c, uint32_t from) {
+        text += c;
+        if (tracing) origin.push_back(from);
+    }
+    [[nodiscard]] uint32_t from(size_t i) const {
+        return tracing ? origin[i] : static_cast<uint32_t>(i);
+    }
+};
+
+traced start_trace(std::string_view text, bool tracing) {
+    traced t{std::string(text), {}, tracing};
+    if (tracing)
+        for (size_t i = 0; i < text.size(); ++i) t.origin.push_back(static_cast<uint32_t>(i));
+    return t;
+}
+
+traced crlf_to_lf(const traced& in) {
+    traced out{{}, {}, in.tracing};
+    out.text.reserve(in.text.size());
+    const std::string& text = in.text;
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-        out += text[i];
+        out.put(text[i], in.from(i));
     }
     return out;
 }
 
 // Outside quotes: "//" comments dropped with their line feed; in trim mode
 // blanks and line feeds dropped too.
-std::string clean(std::string_view text, bool trim) {
-    std::string out;
-    out.reserve(text.size());
+traced clean(const traced& in, bool trim) {
+    traced out{{}, {}, in.tracing};
+    out.text.reserve(in.text.size());
+    const std::string& text = in.text;
     bool quoted = false;
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '\'') {
             quoted = !quoted;
-            out += c;
+            out.put(c, in.from(i));
             continue;
         }
         if (!quoted) {
             if (c == '/' && i + 1 < text.size() && text[i + 1] == '/') {
                 const size_t lf = text.find('\n', i);
-                if (lf == std::string_view::npos) break;
+                if (lf == std::string::npos) break;
                 i = lf;
                 continue;
             }
             if (trim && is_blank(c)) continue;
         }
-        out += c;
+        out.put(c, in.from(i));
     }
     return out;
 }
 
-std::string replace_outside_quotes(std::string_view text, std::string_view from,
-                                   std::string_view to) {
-    std::string out;
-    out.reserve(text.size());
+// A macro's value takes the place of its reference, so all of it traces to
+// the reference's first '#'.
+traced replace_outside_quotes(const traced& in, std::string_view from, std::string_view to) {
+    traced out{{}, {}, in.tracing};
+    out.text.reserve(in.text.size());
+    const std::string& text = in.text;
     bool quoted = false;
     for (size_t i = 0; i < text.size();) {
         if (text[i] == '\'') {
             quoted = !quoted;
-            out += text[i++];
+            out.put(text[i], in.from(i));
+            ++i;
             continue;
         }
         if (!quoted && text.compare(i, from.size(), from) == 0) {
-            out += to;
+            for (const char c : to) out.put(c, in.from(i));
             i += from.size();
             continue;
         }
-        out += text[i++];
+        out.put(text[i], in.from(i));
+        ++i;
     }
+    return out;
+}
+
+// The names of "#name#" references left outside quotes once every macro
+// was substituted, in order of appearance, each once.
+std::vector<std::string> leftover_macros(std::string_view text, const ordered_map& defines) {
+    std::vector<std::string> names;
+    bool quoted = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\'') quoted = !quoted;
+        if (quoted || text[i] != '#') continue;
+        size_t q = i + 1;
+        while (q < text.size() && is_name_char(text[q])) ++q;
+        if (q == i + 1 || q >= text.size() || text[q] != '#') continue;
+        std::string name(text.substr(i + 1, q - i - 1));
+        // A macro used by a value set before it is known, just not expanded.
+        if (!defines.find(name) && std::find(names.begin(), names.end(), name) == names.end())
+            names.push_back(std::move(name));
+        i = q - 1;  // the closing '#' may open the next reference
+    }
+    return names;
+}
+
+prepared_script prepare(std::string_view text, bool trim, const ordered_map& defines,
+                        bool tracing) {
+    traced t = start_trace(text, tracing);
+    if (trim) t = crlf_to_lf(t);
+    t = clean(t, trim);
+    for (const auto& [name, value] : defines) {
+        t = replace_outside_quotes(t, "#" + name + "#", value);
+        t = clean(t, trim);
+    }
+    prepared_script out;
+    out.undefined_macros = leftover_macros(t.text, defines);
+    out.text = std::move(t.text);
+    out.origin = std::move(t.origin);
     return out;
 }
 
@@ -77,67 +145,124 @@ std::string replace_outside_quotes(std::string_view text, std::string_view from,
 
 const ordered_map& define_table() { return defines_global(); }
 
-bool parse_custom_scripts(std::string_view raw, ordered_map* defines, ordered_map* functions) {
-    const std::string text = crlf_to_lf(raw);
+bool parse_custom_scripts(std::string_view raw, ordered_map* defines, ordered_map* functions,
+                          custom_scripts_error* error,
+                          std::vector<std::pair<std::string, origin_map>>* function_origins) {
+    // Offsets in `text` trace back to `raw`, so errors and bodies can point
+    // into the text as the user wrote it.
+    const traced lf = crlf_to_lf(start_trace(raw, true));
+    const std::string& text = lf.text;
     enum class state { outside, in_define, in_function } st = state::outside;
     std::string name, body;
+    origin_map body_origin;
+    size_t block_start = 0;
     const auto starts = [&](size_t i, std::string_view word) {
         return text.compare(i, word.size(), word) == 0;
+    };
+    const auto fail = [&](size_t at, std::string message) {
+        if (error) {
+            error->offset = at < text.size() ? lf.from(at) : raw.size();
+            error->message = std::move(message);
+        }
+        return false;
     };
 
     for (size_t i = 0; i < text.size();) {
         const char c = text[i];
         if (is_blank(c)) {
-            if (st != state::outside) body += c;
+            if (st != state::outside) {
+                body += c;
+                body_origin.push_back(lf.from(i));
+            }
             ++i;
             continue;
         }
         if (starts(i, "//")) {
-            const size_t lf = text.find('\n', i);
-            i = lf == std::string::npos ? text.size() : lf + 1;
+            const size_t next = text.find('\n', i);
+            i = next == std::string::npos ? text.size() : next + 1;
             continue;
         }
         if (st == state::outside) {
             const bool is_define = starts(i, "#define");
             const bool is_function = !is_define && starts(i, "#function");
-            if (!is_define && !is_function) return false;  // #end or any text outside a block
-            i += is_define ? 7 : 9;
-            if (i >= text.size() || (text[i] != ' ' && text[i] != '\t')) return false;
+            if (!is_define && !is_function)
+                return fail(i, starts(i, "#end") ? "#end outside a block"
+                                                 : "expected #define or #function");
+            block_start = i;
+            const std::string_view keyword = is_define ? "#define" : "#function";
+            i += keyword.size();
+            if (i >= text.size() || (text[i] != ' ' && text[i] != '\t'))
+                return fail(i, "expected a blank after " + std::string(keyword));
             while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
             const size_t name_start = i;
             while (i < text.size() && is_name_char(text[i])) ++i;
-            if (i == name_start || i >= text.size() || !is_blank(text[i])) return false;
+            if (i == name_start)
+                return fail(
+                    i, "expected a name of letters, digits and _ after " + std::string(keyword));
             name.assign(text, name_start, i - name_start);
+            if (i >= text.size())
+                return fail(block_start,
+                            "expected #end to close " + std::string(keyword) + " " + name);
+            if (!is_blank(text[i]))
+                return fail(i, "expected a blank or a line break after " + name);
             while (i < text.size() && is_blank(text[i])) ++i;
             body.clear();
+            body_origin.clear();
             st = is_define ? state::in_define : state::in_function;
             continue;
         }
         if (starts(i, "#end")) {
             const size_t after = i + 4;
-            if (after < text.size() && !is_blank(text[after])) return false;
+            if (after < text.size() && !is_blank(text[after]))
+                return fail(after, "expected a blank or a line break after #end");
             if (st == state::in_define) {
                 while (!body.empty() && is_blank(body.back())) body.pop_back();
                 if (defines) defines->set(name, body);
-            } else if (functions) {
-                functions->set(name, body);
+            } else {
+                if (functions) functions->set(name, body);
+                if (function_origins) {
+                    body_origin.resize(body.size());
+                    function_origins->emplace_back(name, std::move(body_origin));
+                    body_origin = {};
+                }
             }
             st = state::outside;
             i = after;
             continue;
         }
         body += c;
+        body_origin.push_back(lf.from(i));
         ++i;
     }
-    return st == state::outside;
+    if (st != state::outside)
+        return fail(block_start, std::string("expected #end to close ") +
+                                     (st == state::in_define ? "#define " : "#function ") + name);
+    return true;
 }
 
-bool compile_custom_scripts(std::string_view text, bool trim) {
-    if (!parse_custom_scripts(text, nullptr, nullptr)) return false;
+bool compile_custom_scripts(std::string_view text, bool trim, custom_scripts_error* error,
+                            std::vector<traced_function>* traced_functions) {
+    if (!parse_custom_scripts(text, nullptr, nullptr, error)) return false;
     ordered_map defines, functions;
-    (void)parse_custom_scripts(text, &defines, &functions);
-    for (size_t i = 0; i < functions.size(); ++i)
-        functions.value_at(i) = prepare_script(functions.value_at(i), trim, defines);
+    std::vector<std::pair<std::string, origin_map>> origins;
+    (void)parse_custom_scripts(text, &defines, &functions, nullptr,
+                               traced_functions ? &origins : nullptr);
+    for (size_t i = 0; i < functions.size(); ++i) {
+        std::string& body = functions.value_at(i);
+        if (!traced_functions) {
+            body = prepare_script(body, trim, defines);
+            continue;
+        }
+        prepared_script prepared = prepare(body, trim, defines, true);
+        // A name set twice keeps its last body, as the table does.
+        const auto& name = (functions.begin() + static_cast<std::ptrdiff_t>(i))->first;
+        const auto it = std::find_if(origins.rbegin(), origins.rend(),
+                                     [&](const auto& o) { return o.first == name; });
+        for (uint32_t& at : prepared.origin)
+            at = it != origins.rend() && at < it->second.size() ? it->second[at] : 0;
+        body = prepared.text;
+        traced_functions->push_back({name, std::move(prepared)});
+    }
     defines_global() = std::move(defines);
     set_user_functions(std::move(functions));
     return true;
@@ -148,12 +273,11 @@ std::string prepare_script(std::string_view text, bool trim) {
 }
 
 std::string prepare_script(std::string_view text, bool trim, const ordered_map& defines) {
-    std::string s = clean(trim ? crlf_to_lf(text) : std::string(text), trim);
-    for (const auto& [name, value] : defines) {
-        s = replace_outside_quotes(s, "#" + name + "#", value);
-        s = clean(s, trim);
-    }
-    return s;
+    return std::move(prepare(text, trim, defines, false).text);
+}
+
+prepared_script prepare_traced(std::string_view text, bool trim) {
+    return prepare(text, trim, defines_global(), true);
 }
 
 }  // namespace vesk

@@ -1,5 +1,6 @@
 // Running a script text through the Host's compiler with a hook: directly
-// without a track, or formatted against the hook's track.
+// without a track, or formatted against the hook's track. A run started
+// inside another is bounded in depth (script/run_depth.h).
 #pragma once
 
 #include <string>
@@ -12,5 +13,15 @@ namespace vesk {
 inline constexpr std::string_view compilation_error_text = "[COMPILATION ERROR]";
 
 std::string run_script(std::string_view text, vesk_tf_hook& hook);
+
+// Where and why the Host's compiler refuses a script text.
+struct script_error {
+    size_t offset = 0;  // byte offset into the text compiled
+    std::string message;
+};
+
+// Compiles `text` without running it; false with `error` filled when it
+// does not compile. True as well when there is no Host compiler to ask.
+bool check_script(std::string_view text, script_error& error);
 
 }  // namespace vesk

@@ -7,6 +7,8 @@
 #include "host/host_services.h"
 #include "script/error_report.h"
 #include "script/preprocessor.h"
+#include "script/script_run.h"
+#include "utf8.h"
 
 namespace vesk {
 
@@ -73,6 +75,45 @@ cor::cfg_string g_general[general_script_count] = {
 
 std::array<std::string, general_script_count + 1> g_prepared_general;
 std::vector<std::array<std::string, window_script_count + 1>> g_prepared_window;
+// Macro references each prepared script kept unexpanded; reported once
+// after its first run at a level that shows them.
+std::array<std::vector<std::string>, general_script_count + 1> g_undefined_general;
+std::vector<std::array<std::vector<std::string>, window_script_count + 1>> g_undefined_window;
+std::vector<std::pair<std::string, std::vector<std::string>>> g_undefined_functions;
+
+constexpr std::string_view component_name = "Vesk User Interface";
+
+// "line 3, column 7" of a byte offset into `text`.
+std::string position_text(std::string_view text, size_t offset) {
+    const cor::text_position at = cor::position_of(text, offset);
+    return "line " + std::to_string(at.line) + ", column " + std::to_string(at.column);
+}
+
+// Compiles a prepared script; when the Host refuses it, prints where, in
+// the text as stored.
+void check_prepared(const prepared_script& prepared, std::string_view stored,
+                    std::string_view what) {
+    if (prepared.text.empty()) return;
+    script_error error;
+    if (check_script(prepared.text, error)) return;
+    const size_t at =
+        error.offset < prepared.origin.size() ? prepared.origin[error.offset] : stored.size();
+    report(err_low, "%s: compile error in %s at %s: %s",
+           {component_name, what, position_text(stored, at), error.message});
+}
+
+std::string window_script_name(size_t index, size_t slot) {
+    const std::string name =
+        index < cfg_window_id_list.size() ? cfg_window_id_list[index] : std::string();
+    return format_message("window '%s' %s script", {name, window_titles[slot]});
+}
+
+void report_macros(std::vector<std::string>& names, std::string_view what) {
+    if (names.empty() || error_level() < err_high) return;
+    for (const std::string& name : names)
+        report(err_high, "%s: undefined macro #%s# in %s", {component_name, name, what});
+    names.clear();
+}
 
 const std::string& empty_text() {
     static const std::string empty;
@@ -128,20 +169,62 @@ const std::string& prepared_window_script(size_t index, size_t slot) {
 }
 
 bool compile_stored_custom_scripts() {
-    if (compile_custom_scripts(cfg_custom_scripts.get(), trim_mode())) return true;
-    host::console_print(
-        format_message("%s: Custom scripts compile error.", {"Vesk User Interface"}));
-    return false;
+    const std::string& text = cfg_custom_scripts.get();
+    custom_scripts_error error;
+    std::vector<traced_function> functions;
+    if (!compile_custom_scripts(text, trim_mode(), &error, &functions)) {
+        host::console_print(format_message("%s: Custom scripts compile error.", {component_name}));
+        host::console_print(
+            format_message("%s: custom scripts, %s: %s",
+                           {component_name, position_text(text, error.offset), error.message}));
+        return false;
+    }
+    g_undefined_functions.clear();
+    for (traced_function& f : functions) {
+        check_prepared(f.body, text, format_message("custom scripts function '%s'", {f.name}));
+        if (!f.body.undefined_macros.empty())
+            g_undefined_functions.emplace_back(f.name, std::move(f.body.undefined_macros));
+    }
+    return true;
 }
 
 void prepare_all() {
     const bool trim = trim_mode();
-    for (size_t slot = 1; slot <= general_script_count; ++slot)
-        g_prepared_general[slot] = prepare_script(general_script(slot).get(), trim);
+    for (size_t slot = 1; slot <= general_script_count; ++slot) {
+        const std::string& stored = general_script(slot).get();
+        prepared_script prepared = prepare_traced(stored, trim);
+        check_prepared(prepared, stored, std::string(general_titles[slot]) + " script");
+        g_prepared_general[slot] = std::move(prepared.text);
+        g_undefined_general[slot] = std::move(prepared.undefined_macros);
+    }
     g_prepared_window.assign(cfg_window_guid_list.size(), {});
-    for (size_t i = 0; i < g_prepared_window.size(); ++i)
-        for (size_t slot = 1; slot <= window_script_count; ++slot)
-            g_prepared_window[i][slot] = prepare_script(window_script(i, slot), trim);
+    g_undefined_window.assign(cfg_window_guid_list.size(), {});
+    for (size_t i = 0; i < g_prepared_window.size(); ++i) {
+        for (size_t slot = 1; slot <= window_script_count; ++slot) {
+            const std::string& stored = window_script(i, slot);
+            prepared_script prepared = prepare_traced(stored, trim);
+            check_prepared(prepared, stored, window_script_name(i, slot));
+            g_prepared_window[i][slot] = std::move(prepared.text);
+            g_undefined_window[i][slot] = std::move(prepared.undefined_macros);
+        }
+    }
+}
+
+void report_undefined_macros(size_t slot) {
+    if (slot >= 1 && slot <= general_script_count)
+        report_macros(g_undefined_general[slot], std::string(general_titles[slot]) + " script");
+}
+
+void report_undefined_function_macros(std::string_view name) {
+    if (g_undefined_functions.empty() || error_level() < err_high) return;
+    for (auto& [function, names] : g_undefined_functions)
+        if (function == name)
+            report_macros(names, format_message("custom scripts function '%s'", {function}));
+}
+
+void report_undefined_window_macros(size_t index, size_t slot) {
+    if (index < g_undefined_window.size() && slot >= 1 && slot <= window_script_count)
+        report_macros(g_undefined_window[index][slot], window_script_name(index, slot));
 }
 
 std::string combined_general_listing() {

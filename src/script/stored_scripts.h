@@ -56,10 +56,17 @@ const std::string& window_script(size_t index, size_t slot);
 const std::string& prepared_window_script(size_t index, size_t slot);
 
 // Compiles the custom scripts; on failure prints the compile error line
-// and keeps the last good definitions.
+// and where the text went wrong, and keeps the last good definitions. A
+// user function that the Host cannot compile is reported (from level low).
 bool compile_stored_custom_scripts();
-// Re-prepares every stored script.
+// Re-prepares every stored script; one that the Host cannot compile is
+// reported with its place in the stored text (from level low).
 void prepare_all();
+// After a run of a stored script: its macro references that no #define
+// expands, once per preparation, from level high.
+void report_undefined_macros(size_t general_slot);
+void report_undefined_window_macros(size_t window_index, size_t slot);
+void report_undefined_function_macros(std::string_view name);
 
 std::string combined_general_listing();
 std::string combined_window_listing(size_t index);

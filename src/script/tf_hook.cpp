@@ -12,12 +12,32 @@
 #include "script/fields.h"
 #include "script/function_table.h"
 #include "script/script_run.h"
+#include "script/stored_scripts.h"
 #include "script/user_functions.h"
 #include "utf8.h"
 #include "window/window_fields.h"
 #include "window/window_registry.h"
 
 namespace vesk {
+namespace {
+
+const std::string* g_running = nullptr;
+
+// Names the function running for its scope, the one before it after.
+class running_scope {
+public:
+    explicit running_scope(const std::string& name) : before_(g_running) { g_running = &name; }
+    ~running_scope() { g_running = before_; }
+    running_scope(const running_scope&) = delete;
+    running_scope& operator=(const running_scope&) = delete;
+
+private:
+    const std::string* before_;
+};
+
+}  // namespace
+
+std::string_view running_function() { return g_running ? *g_running : std::string_view(); }
 
 std::string fold_name(std::string_view name) {
     std::string out;
@@ -123,9 +143,10 @@ bool vesk_tf_hook::process_function(cor::string_sink& out, const char* name, siz
     if (!body) {
         last_result_.clear();
         last_found_ = false;
+        report(err_high, "%s: unknown function", {"$" + folded});
         return false;
     }
-    run_user_function(out, *body, params);
+    run_user_function(out, folded, *body, params);
     found = true;
     last_found_ = true;
     return true;
@@ -137,15 +158,18 @@ void vesk_tf_hook::invoke(handler_fn handler, const char* display, cor::string_s
     found = false;
     func_call call(*this, out, params, found, folded_name, display);
     if (error_level() >= err_debug) host::console_print(call.name());
-    handler(call);
+    {
+        const running_scope running(call.name());
+        handler(call);
+    }
     // The call's own output, not what calls made while its arguments were
     // evaluated left behind.
     last_result_ = std::move(call.written_);
     last_found_ = found;
 }
 
-void vesk_tf_hook::run_user_function(cor::string_sink& out, const std::string& body,
-                                     cor::titleformat_params& params) {
+void vesk_tf_hook::run_user_function(cor::string_sink& out, std::string_view folded_name,
+                                     const std::string& body, cor::titleformat_params& params) {
     field_list locals;
     if (variables_) {
         for (const auto& v : *variables_)
@@ -162,7 +186,10 @@ void vesk_tf_hook::run_user_function(cor::string_sink& out, const std::string& b
     }
     vesk_tf_hook inner(context_, &locals, break_flag_, track_);
     inner.share_regexp_of(*this);
+    const std::string name = "$" + std::string(folded_name);
+    const running_scope running(name);
     const std::string result = run_script(body, inner);
+    report_undefined_function_macros(folded_name);
     out.write(result.data(), result.size());
     last_result_ = result;
 }

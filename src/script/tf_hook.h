@@ -98,8 +98,8 @@ public:
 
 private:
     friend class func_call;
-    void run_user_function(cor::string_sink& out, const std::string& body,
-                           cor::titleformat_params& params);
+    void run_user_function(cor::string_sink& out, std::string_view folded_name,
+                           const std::string& body, cor::titleformat_params& params);
 
     t_script_context& context_;
     field_list* variables_;
@@ -110,6 +110,10 @@ private:
     std::unique_ptr<regexp_engine> regexp_;
     vesk_tf_hook* regexp_outer_ = nullptr;
 };
+
+// "$name" of the innermost component or user function running now, empty
+// outside any; names what starts a nested run.
+std::string_view running_function();
 
 // Lower-case fold of function and field names: A-Z by hand, the rest of
 // the Basic Multilingual Plane by the platform's per-character mapping.

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include "config/settings.h"
+#include "window/tray_state.h"
+#include "window/tray_windows.h"
 #include "window/window_registry.h"
 
 namespace vesk {
@@ -22,6 +24,8 @@ void store_placements() {
 }  // namespace
 
 void save_window_state() {
+    // Hidden in the tray, every window would count as closed.
+    if (tray_state().windows_stored) restore_all_windows();
     std::vector<cor::guid> ids, parents;
     for (const auto& info : open_windows()) {
         if (info.id == main_window_guid) continue;

@@ -20,6 +20,10 @@
 #include "script/timers.h"
 #include "utf8.h"
 #include "window/object_routing.h"
+#include "window/placement_math.h"
+#include "window/tray_icon.h"
+#include "window/tray_state.h"
+#include "window/tray_windows.h"
 #include "window/window_registry.h"
 
 namespace vesk {
@@ -35,6 +39,19 @@ WINDOWPLACEMENT default_placement() {
 }
 
 bool is_child(HWND wnd) { return (GetWindowLongW(wnd, GWL_STYLE) & WS_CHILD) != 0; }
+
+// A remembered place that lies on no monitor any more (one unplugged, a
+// resolution changed) comes back onto the nearest monitor's work area.
+RECT onto_a_monitor(const RECT& r) {
+    if (MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) return r;
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (!GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi)) return r;
+    const t_rect in =
+        bring_inside({r.left, r.top, r.right, r.bottom},
+                     {mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom});
+    return {in.left, in.top, in.right, in.bottom};
+}
 
 void store_placement(HWND wnd, const cor::guid& id) {
     const size_t def = definition_by_guid(id);
@@ -126,7 +143,8 @@ bool script_window::initialise(const RECT* rect, bool hidden, bool embedded) {
         cfg_window_winp_list.add(default_placement());
     WINDOWPLACEMENT wp = def != no_window ? cfg_window_winp_list[def] : default_placement();
     RECT r{};
-    if (wp.flags == 0xFFFF) {
+    const bool remembered = wp.flags != 0xFFFF;
+    if (!remembered) {
         if (rect) {
             r = *rect;
         } else {
@@ -141,17 +159,19 @@ bool script_window::initialise(const RECT* rect, bool hidden, bool embedded) {
         r = *rect;
         wp.ptMinPosition = wp.ptMaxPosition = {r.left, r.top};
         wp.rcNormalPosition = r;
-    } else {
-        r = wp.rcNormalPosition;
     }
-    wp.length = sizeof wp;
-    if (def != no_window) cfg_window_winp_list[def] = wp;
-
     const size_t parent_open = parent_ == cor::guid_null ? no_window : open_window_by_guid(parent_);
     HWND parent_wnd = parent_open == no_window
                           ? nullptr
                           : reinterpret_cast<HWND>(open_windows()[parent_open].hwnd);
     const bool child = embedded && parent_wnd;
+    if (remembered && !rect && !child) {
+        // A script's own rectangle is taken as given; only a remembered one moves.
+        wp.rcNormalPosition = onto_a_monitor(wp.rcNormalPosition);
+        r = wp.rcNormalPosition;
+    }
+    wp.length = sizeof wp;
+    if (def != no_window) cfg_window_winp_list[def] = wp;
     const std::wstring title = cor::to_wide(def != no_window && def < cfg_window_display_list.size()
                                                 ? cfg_window_display_list[def]
                                                 : "");
@@ -227,6 +247,7 @@ void script_window::run_event(int event, field_list* variables) {
     bool stop = false;
     vesk_tf_hook hook(context, variables, &stop);
     (void)run_script(text, hook);
+    report_undefined_window_macros(def, static_cast<size_t>(event));
 }
 
 void script_window::repaint_background() {
@@ -325,7 +346,11 @@ LRESULT script_window::proc(UINT msg, WPARAM wp, LPARAM lp) {
             on_destroy();
             return DefWindowProcW(wnd, msg, wp, lp);
         case WM_MOVE:
-            if (!suppress_events) run_event(ev_move);
+            if (suppress_events) break;
+            run_event(ev_move);
+            if (is_main() && wnd_ && IsIconic(wnd_) && tray_hides_on_minimize() &&
+                !tray_state().windows_stored)
+                hide_all_windows(true);
             break;
         case WM_SIZE:
             if (!suppress_events) run_event(ev_resize);
@@ -357,11 +382,11 @@ LRESULT script_window::proc(UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_GETMINMAXINFO: {
             auto* mmi = reinterpret_cast<MINMAXINFO*>(lp);
-            if (!has_size_limits) {
-                size_limits = *mmi;
-                has_size_limits = true;
+            if (!limits.captured) {
+                limits.proposed = limits.in_force = *mmi;
+                limits.captured = true;
             }
-            *mmi = size_limits;
+            *mmi = limits.in_force;
             return 0;
         }
         case WM_DRAWITEM:
@@ -388,6 +413,8 @@ LRESULT script_window::proc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_TIMER:
             if (wp >= timer_registry::first_id && wp <= timer_registry::last_id && is_main())
                 on_script_timer(static_cast<uint32_t>(wp));
+            else if (wp == fade_timer_id)
+                fade_tick(wnd, fade);
             break;
         case WM_MOUSEMOVE:
             return on_mouse_move(wp, lp);
@@ -403,7 +430,11 @@ LRESULT script_window::proc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_DROPFILES:
             on_drop_files(reinterpret_cast<HDROP>(wp));
             return 0;
+        case tray_callback_message:
+            if (is_main()) on_tray_callback(wnd, lp);
+            return 0;
         default:
+            if (tray && msg == tray_icon::taskbar_created_message()) tray->on_taskbar_created();
             if (msg >= WM_LBUTTONDBLCLK && msg <= WM_XBUTTONDBLCLK) {
                 LPARAM point = lp;
                 if (msg == WM_MOUSEWHEEL) {
@@ -429,6 +460,8 @@ void script_window::on_create() {
     buffer_.ensure();
     if (is_main()) {
         ui_state().ui_active = true;
+        tray = std::make_unique<tray_icon>(wnd_);
+        if (tray_mode() == 2) tray->show();
         attach_player_events(wnd_);
     }
     run_event(ev_load);
@@ -544,6 +577,8 @@ LRESULT script_window::on_lbutton_down(WPARAM wp, LPARAM lp) {
 
 void script_window::on_destroy() {
     if (!is_main()) run_event(ev_close);
+    if (fade.running()) KillTimer(wnd_, fade_timer_id);
+    fade = {};
     buffer_.release();
     if (resizing_ != border_zone::none) {
         ReleaseCapture();
@@ -569,6 +604,7 @@ void script_window::on_destroy() {
     object_routing::clear_window(id_);
     const bool main = is_main();
     if (main) {
+        tray.reset();
         panels_on_main_window_end();
         detach_player_events();
     }

@@ -6,16 +6,27 @@
 #include <windows.h>
 
 #include <array>
+#include <memory>
 
 #include "script/script_context.h"
 #include "user_interface.h"
 #include "window/back_buffer.h"
 #include "window/border.h"
+#include "window/fade.h"
 #include "window/window_services.h"
 
 namespace vesk {
 
 inline constexpr wchar_t window_class_name[] = L"cor_ui_vesk_window_class";
+
+class tray_icon;
+
+// The platform's size-limit record as it first proposed it, and the record
+// in force that every size-limit query receives.
+struct t_size_limits {
+    MINMAXINFO proposed{}, in_force{};
+    bool captured = false;
+};
 
 struct t_background {
     bool fill = true;
@@ -69,8 +80,12 @@ public:
     bool drag = true;
     bool suppress_events = false;
     int cancel_flags = 0;  // bit 0: keep placement, bit 1: no recovery
-    MINMAXINFO size_limits{};
-    bool has_size_limits = false;
+    t_size_limits limits;
+    t_fade fade;
+    // Main window only: the tray icon, and whether the windows went to the
+    // tray because the main window was minimized.
+    std::unique_ptr<tray_icon> tray;
+    bool hidden_by_minimize = false;
 
 private:
     static LRESULT CALLBACK thunk(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -112,4 +112,39 @@ TEST_F(RecoveredProfile, OnlyTheVisibleTopLevelWindowComesBack) {
     EXPECT_EQ(run(L"$iswindowvisible(w1)$iswindowvisible(w2)").first, "00");
 }
 
+// Endless recursion, from On Init and from a script, self and mutual: each
+// run prints one line naming the function, goes on, and shuts down
+// normally, so what the run changed is saved.
+TEST(HostileScripts, EndlessRecursionEndsWithALineAndTheRunIsSaved) {
+    const std::wstring profile = cor_test::make_temp_folder(L"recursion");
+    cor_test::store_writer store;
+    store.text("91B9F234-CAD8-4D68-98E3-D7A7A4DA9DB5",
+               "#function self\r\nx$self()#end\r\n"
+               "#function ping\r\n$pong()#end\r\n#function pong\r\n$ping()#end");
+    store.text("0D7C1407-260E-4AAD-8C18-886498173576", "$self()$console(init goes on)");
+    store.guid_list("BA9BB3A4-DD31-4F09-A4F6-8C799D4A0176", {main_guid});
+    store.text_list("FC354353-8A11-480B-A5D6-DA229C5EA542", {"main"});
+    ASSERT_TRUE(cor_test::write_file(profile + L"\\corvina500.cfgstore", store.bytes()));
+    const std::wstring console = profile + L"\\console.txt";
+
+    const auto first = cor_test::run_player(
+        {L"--profile", profile, L"--console", console, L"--eval", L"$ping()$volume(-9)$self()"});
+    EXPECT_EQ(first.exit_code, 0);
+    // The refused calls wrote nothing; the outermost run and 63 nested runs
+    // of $self's body did.
+    EXPECT_EQ(first.out, "-9.0000000" + std::string(63, 'x'));
+    const std::string lines = cor_test::read_file(console);
+    const std::string too_deep = ": scripts nested too deep (at most 64 levels), not run\n";
+    EXPECT_NE(lines.find("\n$self" + too_deep + "init goes on\n"), std::string::npos) << lines;
+    EXPECT_NE(lines.find("\n$pong" + too_deep), std::string::npos) << lines;
+    EXPECT_NE(lines.find("\n$self" + too_deep + "Vesk User Interface: Shutdown\n"),
+              std::string::npos)
+        << lines;
+
+    const auto second = cor_test::run_player({L"--profile", profile, L"--eval", L"$volume()"});
+    EXPECT_EQ(second.exit_code, 0);
+    EXPECT_EQ(second.out, "-9.0000000");
+    cor_test::remove_tree(profile);
+}
+
 }  // namespace

@@ -5,14 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <thread>
 
 #include "script/error_report.h"
 #include "script/options.h"
+#include "script/run_depth.h"
 #include "script/script_run.h"
 #include "script/tf_hook.h"
 #include "script/user_functions.h"
 #include "support/component_host.h"
+#include "titleformat/titleformat.h"
 
 using cor_test::component_host;
 using lines = std::vector<std::string>;
@@ -73,6 +76,98 @@ TEST_F(HookTest, NestedUserFunctionSeesOuterVariablesButNotItsParameters) {
 TEST_F(HookTest, UserFunctionBodyThatDoesNotCompileSaysSo) {
     vesk::set_user_functions({{"broken", "$add(1"}});
     EXPECT_EQ(host.eval("$broken()"), "[COMPILATION ERROR]");
+}
+
+// Endless recursion is cut at the bound with one line naming the function;
+// the outer run goes on and its later calls run in full.
+TEST_F(HookTest, RecursionIsCutAtTheBoundWithOneLine) {
+    struct row {
+        vesk::ordered_map functions;
+        std::string script;
+        int level;
+        std::string out;
+        lines printed;
+    };
+    const std::string too_deep = ": scripts nested too deep (at most 64 levels), not run";
+    // The outermost run and 63 bodies below it.
+    const std::string bodies(vesk::max_run_depth - 1, 'x');
+    const row rows[] = {
+        {{{"f", "x$f()"}}, "$f()|$upper(a)", 2, bodies + "|A", {"$f" + too_deep}},
+        {{{"f", "x$f()"}}, "$f()$f()", 1, bodies + bodies, {"$f" + too_deep, "$f" + too_deep}},
+        {{{"f", "x$f()"}}, "$f()", 0, bodies, {}},
+        // Mutual: the body refused is the 64th, a call of pong.
+        {{{"ping", "$pong()"}, {"pong", "$ping()"}}, "$ping()", 2, "", {"$pong" + too_deep}},
+        // Branching recursion would take 2^64 calls without the cut.
+        {{{"f", "$f()$f()"}, {"g", "$f()"}},
+         "$g()$g()y",
+         2,
+         "y",
+         {"$f" + too_deep, "$f" + too_deep}},
+        // Through a loop body: the loop is what starts the refused run.
+        {{{"f", "$for(i,1,1,1,\\df\\{\\},escape:on)"}}, "[$f()]z", 2, "z", {"$for" + too_deep}},
+        // A finite recursion inside the bound is untouched.
+        {{{"down", "$ifgreater(%_param1%,0,$down($sub(%_param1%,1)),)%_param1%"}},
+         "$down(60)",
+         2,
+         "",
+         {}},
+    };
+    for (const row& r : rows) {
+        vesk::set_user_functions(r.functions);
+        vesk::set_error_level(r.level);
+        const std::string out = run(r.script);
+        vesk::set_error_level(vesk::err_middle);
+        if (r.script != "$down(60)") {
+            EXPECT_EQ(out, r.out) << r.script;
+        } else {
+            std::string expected;
+            for (int i = 0; i <= 60; ++i) expected += std::to_string(i);
+            EXPECT_EQ(out, expected);
+        }
+        EXPECT_EQ(host.take_lines(), r.printed) << r.script;
+        EXPECT_EQ(vesk::run_depth(), 0);
+    }
+}
+
+// The deepest recursion the bound lets through, with every body nested as
+// deep as the Host allows, stays far inside the thread's stack.
+TEST_F(HookTest, TheBoundLeavesMostOfTheStackFree) {
+    // Each pair is two levels; the call inside is the last level allowed.
+    const int pairs = (cor::tf::max_nesting_depth - 1) / 2;
+    std::string body;
+    for (int i = 0; i < pairs; ++i) body += "[$upper(";
+    body += "$f()";
+    for (int i = 0; i < pairs; ++i) body += ")]";
+    vesk::set_user_functions({{"f", body}});
+    vesk::reset_peak_stack_use();
+    const vesk::stack_use start = vesk::current_stack_use();
+    (void)run("$f()");
+    ASSERT_GT(start.total, 0u);
+    const size_t per_level = (vesk::peak_stack_use() - start.used) / vesk::max_run_depth;
+    std::printf("stack: %zu KB reserved, %zu KB in use at the bound, %zu bytes per level\n",
+                start.total / 1024, vesk::peak_stack_use() / 1024, per_level);
+    EXPECT_LT(vesk::peak_stack_use(), start.total / 3);
+    EXPECT_EQ(host.take_lines().size(), 1u);
+}
+
+TEST_F(HookTest, UnknownFunctionsAndMacrosAreNamedFromLevelHigh) {
+    struct row {
+        const char* level;
+        lines printed;
+    };
+    const row rows[] = {
+        {"middle", {}},
+        {"high",
+         {"$nosuch: unknown function", "Vesk User Interface: undefined macro #nomacro#",
+          "Vesk User Interface: undefined macro #other_1#"}},
+    };
+    for (const row& r : rows) {
+        host.eval(std::string("$errorlevel(") + r.level + ")");
+        EXPECT_EQ(host.eval("$nosuch(1)#nomacro#'#quoted#'#other_1##nomacro#"),
+                  "[UNKNOWN FUNCTION]#nomacro##quoted##other_1##nomacro#");
+        EXPECT_EQ(host.take_lines(), r.printed) << r.level;
+    }
+    host.eval("$errorlevel(middle)");
 }
 
 TEST_F(HookTest, LocalVariablesAreSearchedFromLastToFirst) {

@@ -4,6 +4,7 @@
 
 #include "config/settings.h"
 #include "guid_text.h"
+#include "script/error_report.h"
 #include "script/preprocessor.h"
 #include "script/stored_scripts.h"
 #include "support/component_host.h"
@@ -83,12 +84,69 @@ TEST_F(StoredScripts, PrepareAllUsesTheMacrosAndTrimMode) {
     EXPECT_EQ(general_script(slot_on_init).get(), "$puts(a, #who# ) // note\r\n'#who#'");
 }
 
-TEST_F(StoredScripts, FailedCompileIsReportedOnce) {
-    cfg_custom_scripts.set("#function open");
-    host.take_lines();
-    EXPECT_FALSE(compile_stored_custom_scripts());
-    EXPECT_EQ(host.take_lines(),
-              std::vector<std::string>{"Vesk User Interface: Custom scripts compile error."});
+// Each script that does not compile gets one line with its place in the
+// text as stored: comments, macros and trim mode do not move it.
+TEST_F(StoredScripts, CompileErrorsNameTheScriptAndThePlaceAsStored) {
+    struct row {
+        const char* custom;
+        const char* on_init;
+        const char* load;  // window "w"
+        int trim;
+        int level;
+        std::vector<std::string> lines;
+    };
+    const std::string ui = "Vesk User Interface: ";
+    const row rows[] = {
+        {"#function open",
+         "",
+         "",
+         0,
+         2,
+         {ui + "Custom scripts compile error.",
+          ui + "custom scripts, line 1, column 1: expected #end to close #function open"}},
+        {"#define a 1 #end\r\n  #end",
+         "",
+         "",
+         0,
+         0,
+         {ui + "Custom scripts compile error.",
+          ui + "custom scripts, line 2, column 3: #end outside a block"}},
+        {"#define open $if( #end\r\n#function f\r\n// note\r\n\t$upper(x)#open#\r\n#end",
+         "",
+         "",
+         1,
+         1,
+         {ui + "compile error in custom scripts function 'f' at line 4, column 11: expected ) "
+               "to close $if("}},
+        {"#define two $upper(2 #end",
+         "$upper(1)\r\n// #two#\r\n  x]#two#",
+         "",
+         1,
+         1,
+         {ui + "compile error in On Init script at line 3, column 4: unexpected ] without ["}},
+        {"#define two $upper(2 #end",
+         "",
+         "'('\n日本#two#",
+         0,
+         2,
+         {ui + "compile error in window 'w' Load script at line 2, column 3: expected ) to "
+               "close $upper("}},
+        // Below level low only the custom scripts' own message stays.
+        {"", "x)", "$if(", 0, 0, {}},
+    };
+    add_window("w");
+    for (const row& r : rows) {
+        cfg_trim_mode = r.trim;
+        set_error_level(r.level);
+        cfg_custom_scripts.set(r.custom);
+        general_script(slot_on_init).set(r.on_init);
+        cfg_window_tf_load_list[0] = r.load;
+        host.take_lines();
+        compile_stored_custom_scripts();
+        prepare_all();
+        EXPECT_EQ(host.take_lines(), r.lines) << r.custom << " / " << r.on_init << " / " << r.load;
+    }
+    set_error_level(err_middle);
 }
 
 TEST_F(StoredScripts, CombinedListingsByteForByte) {

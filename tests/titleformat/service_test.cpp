@@ -61,6 +61,37 @@ TEST(CompilerService, ASyntaxErrorGivesNoObject) {
     EXPECT_FALSE(object);
 }
 
+TEST(CompilerService, ASyntaxErrorIsReportedWithLineAndColumn) {
+    struct report_log : titleformat_compile_report {
+        void on_error(size_t offset, size_t line, size_t column, const char* message,
+                      size_t length) override {
+            text += std::to_string(offset) + "@" + std::to_string(line) + ":" +
+                    std::to_string(column) + " " + std::string(message, length) + ";";
+        }
+        std::string text;
+    };
+    struct row {
+        std::string script;
+        const char* report;  // empty when the script compiles
+    };
+    // Columns count characters: "日本" takes six bytes and two columns.
+    const row rows[] = {
+        {"$upper(a)\r\n\t日本$if(1,\n2", "18@2:4 expected ) to close $if(;"},
+        {"a\rb\n\nc]", "6@4:2 unexpected ] without [;"},
+        {"[%a%]\n$upper(x)", ""},
+    };
+    const auto compiler = make_titleformat_compiler();
+    for (const row& r : rows) {
+        report_log log;
+        titleformat_object* raw = nullptr;
+        const bool ok = compiler->compile_reporting(&raw, r.script.data(), r.script.size(), log);
+        const auto object = service_ptr_t<titleformat_object>::adopt(raw);
+        EXPECT_EQ(ok, *r.report == 0) << r.script;
+        EXPECT_EQ(ok, static_cast<bool>(object)) << r.script;
+        EXPECT_EQ(log.text, r.report) << r.script;
+    }
+}
+
 TEST(CompilerService, ObjectsAreReferenceCounted) {
     bool ok = false;
     const auto object = compile_object("x", ok);

@@ -54,16 +54,72 @@ TEST(Errors, ValidScriptsCompile) {
         EXPECT_TRUE(evaluate(s).compiled) << s;
 }
 
-TEST(Robustness, DeepNestingIsRefusedWithoutCrashing) {
-    const std::string sections(100000, '[');
-    EXPECT_FALSE(evaluate(sections).compiled);
+TEST(Errors, TheFirstErrorIsPlacedAndExplained) {
+    struct row {
+        const char* script;
+        size_t offset;
+        const char* message;
+    };
+    const row rows[] = {
+        {"ab'cd", 2, "expected ' to close the quote"},
+        {"a%title", 1, "expected % to close the field"},
+        {"x$ y", 1, "expected a function name after $"},
+        {"x$(", 1, "expected ) to close $("},
+        {"$upper x", 6, "expected ( after $upper"},
+        {"$if(1,$upper(a)", 0, "expected ) to close $if("},
+        {"$if(1,$upper(a,b", 6, "expected ) to close $upper("},
+        {"a)b", 1, "unexpected ) without a function call"},
+        {"a(b", 1, "unexpected ( without a function name"},
+        {"a]b", 1, "unexpected ] without ["},
+        {"a[b[c]", 1, "expected ] to close the ["},
+        {"$if([a,b])", 6, "expected ] before ,"},
+        // Only the first of several errors.
+        {"$upper(a(b))'x", 8, "unexpected ( without a function name"},
+    };
+    for (const row& r : rows) {
+        bool ok = true;
+        compile_error error;
+        (void)compile(r.script, ok, &error);
+        EXPECT_FALSE(ok) << r.script;
+        EXPECT_EQ(error.offset, r.offset) << r.script;
+        EXPECT_EQ(error.message, r.message) << r.script;
+    }
+}
 
-    std::string calls;
-    for (int i = 0; i < 20000; ++i) calls += "$if(1,";
-    calls += "x";
-    for (int i = 0; i < 20000; ++i) calls += ")";
-    const outcome r = evaluate(calls);
-    EXPECT_FALSE(r.compiled);
+TEST(Robustness, NestingPastTheLimitIsRefusedWithAMessage) {
+    const auto nested = [](const char* open, const char* close, int levels) {
+        std::string s;
+        for (int i = 0; i < levels; ++i) s += open;
+        s += "x";
+        for (int i = 0; i < levels; ++i) s += close;
+        return s;
+    };
+    const std::string too_deep = "nesting deeper than 100 levels";
+    struct row {
+        std::string script;
+        bool compiles;
+    };
+    const row rows[] = {
+        {nested("$if(1,", ")", max_nesting_depth), true},
+        {nested("[", "]", max_nesting_depth), true},
+        {nested("$if(1,", ")", max_nesting_depth + 1), false},
+        {nested("[", "]", max_nesting_depth + 1), false},
+        // Far past the limit, closed or not: refused, never a stack overflow.
+        {nested("$if(1,", ")", 100000), false},
+        {std::string(100000, '['), false},
+        {nested("$if(1,", "", 100000), false},
+        {nested("[$upper(", ")]", 50000), false},
+    };
+    for (const row& r : rows) {
+        compile_error error;
+        outcome out;
+        const auto p = compile(r.script, out.compiled, &error);
+        (void)run(*p, nullptr, nullptr, out.text);
+        EXPECT_EQ(out.compiled, r.compiles) << r.script.substr(0, 12);
+        if (!r.compiles) {
+            EXPECT_EQ(error.message, too_deep) << r.script.substr(0, 12);
+        }
+    }
 }
 
 TEST(Robustness, ModerateNestingWorks) {

@@ -183,9 +183,17 @@ $pl_getmeta(%_param1%,%pl_playingname%,%pi_playingindex%)
 // The card: what plays (title, artist, album and year), or, when stopped,
 // what the active playlist holds.
 $ui_drop(ui_h_label)$ui_drop(ui_h_title)$ui_drop(ui_h_line2)
-$ui_drop(ui_h_line3)$ui_drop(ui_h_count)
+$ui_drop(ui_h_line3)$ui_drop(ui_h_count)$ui_drop(ui_h_cover)
 $puts(x,$add(#m#,16))
 $puts(w,$sub(%ui_w%,$mul(2,$add(#m#,16))))
+// The playing track's front cover, when it has one, stands at the card's
+// left and the text moves over to its right.
+$puts(art,$if(%playback_isplaying%,$ui_meta('%path%')))
+$if($albumart_find($get(art),cover_back:false,disc:false,icon:false),
+	$hash(ui_h_cover,$gp_image(main,$albumart($get(art),cover_front),
+		$add(#m#,12),$add(#m#,12),$sub(#card_h#,24),$sub(#card_h#,24),keepaspect:true))
+	$puts(x,$add($get(x),$sub(#card_h#,16)))
+	$puts(w,$sub($get(w),$sub(#card_h#,16))))
 $if(%playback_isplaying%,
 	$hash(ui_h_label,$drawtext(main,$if(%playback_ispaused%,PAUSED,'NOW PLAYING'),
 		$get(x),$add(#m#,12),$get(w),16,
@@ -223,7 +231,7 @@ $if(%playback_isplaying%,
 			'Drop music files on this window to add them'),
 		$get(x),$add(#m#,78),$get(w),18,
 		fg:#c_faint#,font-name:#font#,font-size:9,ellipsis:end,editctrl:true)))
-$ui_show(ui_h_label)$ui_show(ui_h_count)$ui_show(ui_h_title)
+$ui_show(ui_h_cover)$ui_show(ui_h_label)$ui_show(ui_h_count)$ui_show(ui_h_title)
 $ui_show(ui_h_line2)$ui_show(ui_h_line3)
 #end
 

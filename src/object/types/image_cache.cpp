@@ -69,7 +69,7 @@ bool parse_album_art_reference(std::string_view name, std::string_view& path,
     kind = inner.substr(tab + 1);
     path = inner.substr(0, tab);
     for (const char* k : {"cover_front", "cover_back", "disc", "icon"})
-        if (kind == k) return true;
+        if (cor::iequals_utf8(kind, k)) return true;
     return false;
 }
 

@@ -1,0 +1,300 @@
+// The tray icon: what the component asks of the shell (Wine's tray cannot
+// be queried), hiding every window to the tray and back in order, and the
+// icon's menu, read while it is open.
+#include "window_test_util.h"
+
+#include "utf8.h"
+#include "window/recovery.h"
+#include "window/stacking.h"
+#include "window/tray_icon.h"
+#include "window/tray_state.h"
+#include "window/tray_windows.h"
+
+using namespace window_test;
+using lines = std::vector<std::string>;
+
+namespace {
+
+class Tray : public WindowTest {
+protected:
+    HWND main = nullptr;
+
+    void start(int mode) {
+        vesk::cfg_tray_mode = mode;
+        main = host.start_ui();
+        ASSERT_NE(main, nullptr);
+        vesk::set_error_level(vesk::err_low);
+        host.take_lines();
+    }
+    void TearDown() override {
+        WindowTest::TearDown();
+        vesk::cfg_tray_mode = 0;
+    }
+    vesk::tray_icon& tray() { return *vesk::main_tray(); }
+    const vesk::tray_icon::t_request& last() { return tray().requests().back(); }
+    void click(UINT mouse) { SendMessageW(main, vesk::tray_callback_message, 0, mouse); }
+    lines run(const std::string& script) {
+        lines out{host.eval(script)};
+        for (auto& l : host.take_lines()) out.push_back(std::move(l));
+        return out;
+    }
+};
+
+// A 16 by 16 icon file, 32 bits per pixel.
+std::wstring write_icon_file() {
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    const std::wstring path = std::wstring(dir) + L"vesk_tray_test.ico";
+    std::string bytes;
+    const auto put16 = [&](uint16_t v) { bytes.append(reinterpret_cast<char*>(&v), 2); };
+    const auto put32 = [&](uint32_t v) { bytes.append(reinterpret_cast<char*>(&v), 4); };
+    const uint32_t image = 40 + 16 * 16 * 4 + 16 * 4;
+    put16(0), put16(1), put16(1);
+    bytes += std::string{16, 16, 0, 0};
+    put16(1), put16(32), put32(image), put32(6 + 16);
+    put32(40), put32(16), put32(32), put16(1), put16(32);
+    for (int i = 0; i < 6; ++i) put32(0);
+    for (int i = 0; i < 16 * 16; ++i) put32(0xFF2080C0);
+    bytes += std::string(16 * 4, '\0');
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(f);
+    return path;
+}
+
+TEST_F(Tray, ScriptsAddChangeAndRemoveTheIcon) {
+    start(0);
+    EXPECT_TRUE(tray().requests().empty());  // no icon without tray mode
+    EXPECT_EQ(run("%tasktray%|$if($tasktray(1),y,n)%tasktray%"), lines{"0|y1"});
+    const auto& add = last();
+    EXPECT_EQ(add.message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(add.data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    EXPECT_EQ(add.data.uCallbackMessage, 0x040Au);
+    EXPECT_EQ(add.data.uID, 0u);
+    EXPECT_EQ(add.data.hWnd, main);
+    EXPECT_EQ(add.data.uVersion, 3u);
+    EXPECT_NE(add.data.hIcon, nullptr);
+    EXPECT_STREQ(add.data.szTip, L"corvina500");
+    EXPECT_TRUE(add.accepted);
+
+    // Texts longer than the record's fields are cut to them.
+    const std::string long_tip(300, 'x');
+    run("$traytip(" + long_tip + ")");
+    EXPECT_EQ(last().message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(last().data.uFlags, static_cast<UINT>(NIF_TIP));
+    EXPECT_EQ(std::wstring(last().data.szTip), std::wstring(127, L'x'));
+    // A character outside the basic plane is never cut in half.
+    std::string emoji_tip(126, 'y');
+    emoji_tip += "\xF0\x9F\x8E\xB5";
+    run("$traytip(" + emoji_tip + ")");
+    EXPECT_EQ(std::wstring(last().data.szTip), std::wstring(126, L'y'));
+
+    const std::wstring icon = write_icon_file();
+    EXPECT_EQ(run("$if($trayicon(" + cor::to_utf8(icon) + "),y,n)"), lines{"y"});
+    EXPECT_EQ(last().data.uFlags, static_cast<UINT>(NIF_ICON));
+    EXPECT_EQ(last().data.hIcon, tray().icon());
+    const size_t asked = tray().requests().size();
+    EXPECT_EQ(run("$if($trayicon(C:\\nowhere\\none.ico),y,n)"), lines{"n"});
+    EXPECT_EQ(tray().requests().size(), asked);
+    DeleteFileW(icon.c_str());
+
+    // The shell restarted: the icon comes back, but only while it is shown.
+    SendMessageW(main, vesk::tray_icon::taskbar_created_message(), 0, 0);
+    EXPECT_EQ(last().message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(std::wstring(last().data.szTip), std::wstring(126, L'y'));
+    EXPECT_EQ(run("$tasktray(0)%tasktray%$if(%tasktray%,y,n)"), lines{"0n"});
+    EXPECT_EQ(last().message, static_cast<DWORD>(NIM_DELETE));
+    const size_t after_delete = tray().requests().size();
+    SendMessageW(main, vesk::tray_icon::taskbar_created_message(), 0, 0);
+    EXPECT_EQ(tray().requests().size(), after_delete);
+    EXPECT_EQ(run("$tasktray()"), (lines{"", "$tasktray: invalid syntax"}));
+}
+
+TEST_F(Tray, BalloonOptionsAndMessages) {
+    start(2);
+    ASSERT_TRUE(vesk::tray_state().icon_shown);
+    EXPECT_EQ(last().message, static_cast<DWORD>(NIM_ADD));
+    const struct {
+        const char* options;
+        DWORD flags;
+    } cases[] = {
+        {"", NIIF_NONE},
+        {",ignored,icon:info", NIIF_INFO},
+        {",,icon:WARNING,sound:false", NIIF_WARNING | NIIF_NOSOUND},
+        {",,sound:on,icon:error", NIIF_ERROR},
+        {",,icon:none,sound:0", NIIF_NONE | NIIF_NOSOUND},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(run(std::string("$if($trayballoon(Title,Body") + c.options + "),y,n)"),
+                  lines{"y"})
+            << c.options;
+        EXPECT_EQ(last().message, static_cast<DWORD>(NIM_MODIFY));
+        EXPECT_EQ(last().data.uFlags, static_cast<UINT>(NIF_INFO));
+        EXPECT_EQ(last().data.dwInfoFlags, c.flags) << c.options;
+        EXPECT_STREQ(last().data.szInfoTitle, L"Title");
+        EXPECT_STREQ(last().data.szInfo, L"Body");
+    }
+    run("$trayballoon(" + std::string(100, 't') + "," + std::string(400, 'b') + ")");
+    EXPECT_EQ(std::wstring(last().data.szInfoTitle), std::wstring(63, L't'));
+    EXPECT_EQ(std::wstring(last().data.szInfo), std::wstring(255, L'b'));
+    const size_t asked = tray().requests().size();
+    EXPECT_EQ(run("$if($trayballoon(T,B,,icon:question),y,n)$trayballoon(T,B,,loud:1)"
+                  "$trayballoon(T)"),
+              (lines{"n", "$trayballoon: unknown icon 'question'",
+                     "$trayballoon: unknown option 'loud:1'", "$trayballoon: invalid syntax"}));
+    EXPECT_EQ(tray().requests().size(), asked);
+}
+
+TEST_F(Tray, MinimizingHidesEveryWindowAndAClickRestoresTheirOrder) {
+    start(3);
+    EXPECT_FALSE(vesk::tray_state().icon_shown);  // mode 3: only while hidden
+    define("a", {"", "", "", "", "$console(move a)"});
+    define("b");
+    define("c");
+    define("hidden");
+    host.eval("$window(a,50,50,200,100)$window(b,80,80,200,100)$window(c,110,110,200,100)");
+    host.eval("$window(hidden,,,,,hide)");
+    host.eval("$style(b,zorder:topmost)");
+    SetWindowPos(handle_of("a"), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    const auto others = [&] {
+        std::vector<HWND> out;
+        for (HWND w : vesk::script_windows_from_top())
+            if (w != main && IsWindowVisible(w)) out.push_back(w);
+        return out;
+    };
+    const auto before = others();
+    ASSERT_EQ(before.size(), 3u);
+    host.take_lines();
+
+    ShowWindow(main, SW_MINIMIZE);
+    host.pump();
+    EXPECT_TRUE(vesk::tray_state().icon_shown);
+    EXPECT_EQ(host.eval("%tasktray_store%"), "1");
+    for (const char* id : {"a", "b", "c", "hidden"}) EXPECT_FALSE(IsWindowVisible(handle_of(id)));
+    EXPECT_FALSE(IsWindowVisible(main));
+    // While hidden, the main window runs no move event; the others still do.
+    MoveWindow(handle_of("a"), 60, 50, 200, 100, FALSE);
+    EXPECT_EQ(lines_with("move "), lines{"a"});
+
+    click(WM_LBUTTONDOWN);
+    host.pump();
+    EXPECT_FALSE(vesk::tray_state().icon_shown);  // mode 3 removes it again
+    EXPECT_EQ(last().message, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_EQ(host.eval("%tasktray_store%"), "0");
+    EXPECT_TRUE(IsWindowVisible(main));
+    EXPECT_FALSE(IsIconic(main));
+    for (const char* id : {"a", "b", "c"}) EXPECT_TRUE(IsWindowVisible(handle_of(id)));
+    EXPECT_FALSE(IsWindowVisible(handle_of("hidden")));
+    EXPECT_TRUE(GetWindowLongW(handle_of("b"), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(others(), before);
+
+    // A click while the windows show hides them with their ranks, the main
+    // window keeping 0; the next one brings them back in that order.
+    SetWindowPos(handle_of("c"), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    const auto shown = vesk::script_windows_from_top();
+    const auto shown_others = others();
+    ASSERT_NE(shown_others, before);
+    click(WM_LBUTTONDOWN);
+    EXPECT_FALSE(IsWindowVisible(main));
+    EXPECT_FALSE(vesk::tray_state().icon_shown);  // a click adds no icon in mode 3
+    int expected = 1;
+    for (HWND w : shown) {
+        const size_t open = vesk::open_window_by_handle(reinterpret_cast<HWND__*>(w));
+        EXPECT_EQ(vesk::open_windows()[open].zorder, w == main ? 0 : expected++);
+    }
+    click(WM_LBUTTONDOWN);
+    EXPECT_TRUE(IsWindowVisible(main));
+    EXPECT_EQ(others(), shown_others);
+}
+
+TEST_F(Tray, SavingTheWindowsBringsThemBackFromTheTray) {
+    start(2);
+    define("a");
+    host.eval("$window(a)");
+    click(WM_LBUTTONDOWN);
+    ASSERT_FALSE(IsWindowVisible(handle_of("a")));
+    vesk::save_window_state();
+    EXPECT_TRUE(IsWindowVisible(handle_of("a")));
+    ASSERT_EQ(vesk::cfg_window_recovery_list.size(), 1u);
+    EXPECT_TRUE(vesk::tray_state().icon_shown);  // mode 2 keeps it
+}
+
+// Reads the open popup menu from inside its modal loop, then picks a
+// command (or none) with the keyboard.
+struct menu_reader {
+    static inline std::vector<std::pair<std::wstring, bool>> items;
+    static inline int pick_from_bottom = 0;  // 0: dismiss
+
+    static void CALLBACK read(HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        HWND popup = FindWindowW(L"#32768", nullptr);
+        if (!popup) return;
+        auto* menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+        items.clear();
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+            wchar_t text[64] = {};
+            GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+            items.emplace_back(
+                text, (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_CHECKED) != 0);
+        }
+        if (pick_from_bottom == 0) {
+            EndMenu();
+            return;
+        }
+        for (int i = 0; i < pick_from_bottom; ++i) PostMessageW(popup, WM_KEYDOWN, VK_UP, 0);
+        PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 0);
+    }
+};
+
+TEST_F(Tray, TheMenuShowsThePlaybackStateAndRunsItsCommands) {
+    start(2);
+    auto& pm = host.player().playlists();
+    const size_t pl = pm.create_playlist("Tray", 4, cor::no_index);
+    cor::t_track_info info;
+    info.path = "C:\\music\\tray.wav";
+    info.add_meta("title", "Tray");
+    info.length_seconds = 100;
+    cor::track_ptr track = host.player().tracks().put(std::move(info));
+    cor::metadb_handle* raw = track.get();
+    pm.playlist_insert_items(pl, cor::no_index, &raw, 1, nullptr);
+    ASSERT_TRUE(pm.set_active_playlist(pl));
+    ASSERT_TRUE(pm.playlist_set_focus_item(pl, 0));
+    const auto open_menu = [&](int pick) {
+        menu_reader::items.clear();
+        menu_reader::pick_from_bottom = pick;
+        SetTimer(nullptr, 0, 50, &menu_reader::read);
+        click(WM_RBUTTONUP);
+        host.pump(20);
+    };
+    const auto checked = [] {
+        std::string out;
+        for (const auto& [text, on] : menu_reader::items)
+            if (on) out += cor::to_utf8(text) + " ";
+        return out;
+    };
+    open_menu(0);
+    ASSERT_EQ(menu_reader::items.size(), 11u);
+    const wchar_t* texts[] = {L"Stop",        L"Pause",  L"Play", L"Previous",
+                              L"Next",        L"Random", L"",     L"Vesk UI Configuration",
+                              L"Preferences", L"",       L"Exit"};
+    for (size_t i = 0; i < 11; ++i) EXPECT_EQ(menu_reader::items[i].first, texts[i]);
+    EXPECT_EQ(checked(), "Stop ");
+
+    // Keyboard steps skip the separators: "Play" is the seventh from the bottom.
+    open_menu(7);
+    EXPECT_EQ(host.eval("%playback_state%"), "play");
+    open_menu(0);
+    EXPECT_EQ(checked(), "Play ");
+    host.eval("$playback_control(pause)");
+    open_menu(0);
+    EXPECT_EQ(checked(), "Pause Play ");
+    open_menu(9);  // "Stop"
+    EXPECT_EQ(host.eval("%playback_state%"), "stop");
+    // "Exit" asks the main window to close, which ends the Host.
+    open_menu(1);
+    ASSERT_EQ(host.commands.size(), 1u);
+    EXPECT_TRUE(host.commands[0] == cor::mainmenu_manager::command_exit);
+}
+
+}  // namespace
