@@ -69,6 +69,7 @@ public:
     pcm_tap& tap() { return tap_; }
     // The sound processors the output applies, kept in the store.
     dsp_chain& dsp() { return dsp_; }
+    album_art_manager& album_art() { return *album_art_; }
 
     // Folders scanned into the library at start; empty disables the library.
     void set_library_folders(std::vector<std::string> folders);

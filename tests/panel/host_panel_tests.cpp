@@ -219,6 +219,84 @@ TEST(HostPanels, ConsoleShowsTheNewestLinesLastAndClears) {
     EXPECT_EQ(lines(), L"");
 }
 
+// A 24-bit BMP of `w` by 1 pixels of one colour.
+std::string bmp(int w, uint8_t r, uint8_t g, uint8_t b) {
+    const uint32_t row = static_cast<uint32_t>((w * 3 + 3) / 4 * 4);
+    std::string out = "BM" + pack({54 + row, 0, 54, 40, static_cast<uint32_t>(w), 1});
+    out += std::string("\x01\x00\x18\x00", 4) + pack({0, row, 2835, 2835, 0, 0});
+    std::string pixels(row, '\0');
+    for (int x = 0; x < w; ++x) {
+        pixels[x * 3] = static_cast<char>(b);
+        pixels[x * 3 + 1] = static_cast<char>(g);
+        pixels[x * 3 + 2] = static_cast<char>(r);
+    }
+    return out + pixels;
+}
+
+// The playing track's cover beside it fills the width, keeping its 4:1
+// aspect; without a track the placeholder comes back.
+TEST(HostPanels, AlbumArtShowsThePlayingTracksCoverScaledToFit) {
+    cor_test::component_host host;
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"cor_art_panel";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const auto write = [&](const wchar_t* name, const std::string& bytes) {
+        HANDLE f = CreateFileW((folder + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                               CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        CloseHandle(f);
+    };
+    write(L"cover.bmp", bmp(4, 200, 30, 40));
+    // A silent second of 16-bit stereo.
+    write(L"x.wav", "RIFF" + pack({36 + 176400}) + "WAVEfmt " + pack({16}) +
+                        std::string("\x01\x00\x02\x00", 4) + pack({44100, 176400}) +
+                        std::string("\x04\x00\x10\x00", 4) + "data" + pack({176400}) +
+                        std::string(176400, '\0'));
+    auto& pm = host.player().playlists();
+    const size_t pl = pm.create_playlist("A", 1, cor::no_index);
+    cor::t_track_info info;
+    char narrow[MAX_PATH * 3];
+    WideCharToMultiByte(CP_UTF8, 0, (folder + L"\\x.wav").c_str(), -1, narrow, sizeof narrow,
+                        nullptr, nullptr);
+    info.path = narrow;
+    info.length_seconds = 100;
+    auto track = host.player().tracks().put(std::move(info));
+    cor::metadb_handle* item = track.get();
+    pm.playlist_insert_items(pl, 0, &item, 1, nullptr);
+
+    parent_window parent;
+    auto panel = make(host, cor::panels::album_art_guid);
+    const std::string no_margin = pack({1, 0x000000, 0});
+    panel->set_config(no_margin.data(), no_margin.size());
+    HWND wnd =
+        static_cast<HWND>(panel->create_or_transfer_window(parent.wnd, nullptr, 0, 0, 200, 200));
+    ShowWindow(wnd, SW_SHOW);
+    EXPECT_FALSE(cor::panels::album_art_has_cover(panel.get()));
+    host.player().playback().play_item(pl, 0);
+    EXPECT_TRUE(cor::panels::album_art_has_cover(panel.get()));
+    // Painted into a bitmap: the 200 by 50 band across the middle is the cover.
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 200, 200);
+    HGDIOBJ old = SelectObject(mem, bitmap);
+    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    PrintWindow(wnd, mem, PW_CLIENTONLY);
+    const COLORREF middle = GetPixel(mem, 100, 100), above = GetPixel(mem, 100, 60);
+    SelectObject(mem, old);
+    DeleteObject(bitmap);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(middle, RGB(200, 30, 40));
+    EXPECT_EQ(above, RGB(0, 0, 0));
+    host.player().playback().stop();
+    EXPECT_FALSE(cor::panels::album_art_has_cover(panel.get()));
+    DeleteFileW((folder + L"\\cover.bmp").c_str());
+    DeleteFileW((folder + L"\\x.wav").c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
 // Stopped, the meter draws nothing even when sound reaches the tap; playing,
 // it draws frames at most 30 times a second; stopping ends them.
 TEST(HostPanels, PeakMeterDrawsOnlyWhilePlaying) {

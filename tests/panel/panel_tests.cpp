@@ -334,8 +334,9 @@ TEST_F(PanelTest, AThousandShowAndCloseCyclesLeakNoWindowsOrHandles) {
     // close, so it takes part in one cycle of ten; the other panels in all.
     for (int i = 0; i < 1000; ++i) {
         if (i % 10 == 0) host.eval("$panel(a,list,0,0,100,100)$closepanel(list)");
-        host.eval("$panel(b,art,0,0,50,20)$panel(a,art,0,0,60,20)$panel(a,meter,0,30,60,20)"
-                  "$closepanel(art)$clearpanel(a)");
+        host.eval(
+            "$panel(b,art,0,0,50,20)$panel(a,art,0,0,60,20)$panel(a,meter,0,30,60,20)"
+            "$closepanel(art)$clearpanel(a)");
         if (i % 100 == 0) host.pump(1);
     }
     host.pump();
