@@ -73,6 +73,20 @@ WINDOW_EVENTS = [
     ('move', '8C712E5B-E0C2-45A7-9D72-1C27912168C4'),
     ('activate', '0BCAE8A4-DB49-45AF-852C-1FBECED7294E'),
 ]
+PANEL_GUIDS = 'CC7C233E-8F21-4D93-8C31-BCC71B50BBC9'
+PANEL_IDS = 'C7CE100B-5AED-4D50-B246-0970A5E420B8'
+PANEL_DISPLAYS = 'F361759A-9AEC-455A-942F-771FE1144AAE'
+PANEL_RECORDS = '80B30BCA-317B-49A2-BDFC-7F7BD4A6B786'
+# The player's panel types (corvina500.exe --list-panels): name, GUID, category.
+PANEL_TYPES = {
+    'Playlist View': ('0F6A3C1E-5B27-4D8E-9C41-2A7E8B3D6F10', 'Playlist views'),
+    'Album Art': ('B3D81F47-6E2A-4C95-8F03-7D1C5A9E2B64', 'Panels'),
+    'Console': ('6C2E9A05-D4B1-4F78-A3E6-0B8F2D7C1E93', 'Panels'),
+    'Peak Meter': ('E91B4D72-38C6-4A0F-B5D9-6F2A1C8E3B57', 'Visualisations'),
+}
+# Panel definitions get identities derived from their ids, so writing the
+# store again names the same definitions.
+PANEL_NAMESPACE = uuid.UUID('4C1D7A36-92E5-4B08-A6F3-5E2B8D0C7A19')
 
 
 class ProfileError(Exception):
@@ -164,7 +178,8 @@ def read_manifest(folder):
 def build_profile(folder):
     """The profile's own settings: ({guid text: bytes}, [window definitions])."""
     manifest_path, manifest = read_manifest(folder)
-    for key, kind in (('general_scripts', dict), ('windows', list), ('custom_scripts', str)):
+    for key, kind in (('general_scripts', dict), ('windows', list), ('custom_scripts', str),
+                      ('panels', list)):
         if key in manifest and not isinstance(manifest[key], kind):
             raise ProfileError(f'{manifest_path}: "{key}" must be a JSON {kind_names[kind]}')
     settings = {}
@@ -213,7 +228,42 @@ def build_profile(folder):
             f'{manifest_path}: no window has the main window\'s GUID {{{MAIN_WINDOW}}}; '
             f'the player opens that window at start, so one window of "windows" must have '
             f'"guid": "{MAIN_WINDOW}"')
-    return settings, windows
+    return settings, windows, read_panels(manifest_path, manifest)
+
+
+def read_panels(manifest_path, manifest):
+    """The panel definitions of "panels": id and type name of each."""
+    panels = []
+    for p in manifest.get('panels', []):
+        if not isinstance(p, dict) or not isinstance(p.get('id'), str) or not p['id']:
+            raise ProfileError(f'{manifest_path}: every panel needs an "id" (text)')
+        if p.get('type') not in PANEL_TYPES:
+            raise ProfileError(f'{manifest_path}: panel {p["id"]}: unknown type '
+                              f'"{p.get("type")}"; the types are {", ".join(PANEL_TYPES)}')
+        if p['id'].lower() in [known['id'].lower() for known in panels]:
+            raise ProfileError(f'{manifest_path}: panel {p["id"]}: the id is used twice')
+        type_guid, category = PANEL_TYPES[p['type']]
+        panels.append({
+            'guid': str(uuid.uuid5(PANEL_NAMESPACE, p['id'])).upper(),
+            'id': p['id'],
+            'display': f'{p["type"]} / {category}',
+            'type': type_guid,
+            'settings': b'',
+        })
+    return panels
+
+
+def panel_settings(panels):
+    records = struct.pack('<I', len(panels))
+    for p in panels:
+        records += (uuid.UUID(p['type']).bytes_le + struct.pack('<I', len(p['settings']))
+                    + p['settings'])
+    return {
+        PANEL_GUIDS: guid_list([p['guid'] for p in panels]),
+        PANEL_IDS: text_list([p['id'] for p in panels]),
+        PANEL_DISPLAYS: text_list([p['display'] for p in panels]),
+        PANEL_RECORDS: records,
+    }
 
 
 def window_settings(windows):
@@ -231,8 +281,10 @@ def window_settings(windows):
 
 def build_settings(folder):
     """The store's settings for a profile written from its sources alone."""
-    settings, windows = build_profile(folder)
+    settings, windows, panels = build_profile(folder)
     settings.update(window_settings(windows))
+    if panels:
+        settings.update(panel_settings(panels))
     return settings
 
 
@@ -328,13 +380,36 @@ def stored_windows(stored):
     } for i, g in enumerate(guids)]
 
 
+def record_item(raw, at):
+    type_guid, at = guid_item(raw, at)
+    size = struct.unpack_from('<I', raw, at)[0]
+    if at + 4 + size > len(raw):
+        raise ValueError('cut short')
+    return (type_guid, raw[at + 4:at + 4 + size]), at + 4 + size
+
+
+def stored_panels(stored):
+    """The panel definitions a store holds, with each one's own settings."""
+    guids = decode_list(stored.get(PANEL_GUIDS), guid_item)
+    ids = decode_list(stored.get(PANEL_IDS), text_item)
+    displays = decode_list(stored.get(PANEL_DISPLAYS), text_item)
+    records = decode_list(stored.get(PANEL_RECORDS), record_item)
+    return [{
+        'guid': g,
+        'id': ids[i] if i < len(ids) else '',
+        'display': displays[i] if i < len(displays) else '',
+        'type': records[i][0] if i < len(records) else str(uuid.UUID(int=0)).upper(),
+        'settings': records[i][1] if i < len(records) else b'',
+    } for i, g in enumerate(guids)]
+
+
 def merged_settings(folder, stored):
     """The stored settings with those the profile's sources make replaced.
 
     Windows are matched by GUID: a known window gets its new id, name and
     scripts and keeps the placement the user gave it; windows only the store
     knows keep their place in the lists, new ones go at the end."""
-    settings, windows = build_profile(folder)
+    settings, windows, panels = build_profile(folder)
     merged = dict(stored)
     merged.update(settings)
     kept = stored_windows(stored)
@@ -349,6 +424,21 @@ def merged_settings(folder, stored):
                 w = dict(w, placement=kept[i]['placement'])
             kept[i] = w
     merged.update(window_settings(kept))
+    # Panels are matched by id: a known panel of the same type keeps its
+    # identity and the settings the user gave it.
+    if panels:
+        kept_panels = stored_panels(stored)
+        by_id = {p['id'].lower(): i for i, p in enumerate(kept_panels)}
+        for p in panels:
+            i = by_id.get(p['id'].lower())
+            if i is None:
+                kept_panels.append(p)
+            elif kept_panels[i]['type'] == p['type']:
+                kept_panels[i] = dict(p, guid=kept_panels[i]['guid'],
+                                      settings=kept_panels[i]['settings'])
+            else:
+                kept_panels[i] = dict(p, guid=kept_panels[i]['guid'])
+        merged.update(panel_settings(kept_panels))
     return merged
 
 

@@ -14,6 +14,9 @@
 #include "app/screenshot.h"
 #include "config.h"
 #include "corvina500/config/config_store.h"
+#include "guid_text.h"
+#include "panels/console_history.h"
+#include "panels/panel_types.h"
 #include "test_bench.h"
 #include "titleformat/tf_service.h"
 #include "user_interface.h"
@@ -152,6 +155,14 @@ int run_player(const t_command_line& cl) {
                      "corvina500: cannot open console file " + *cl.console_file + "\n");
         return 2;
     }
+    // The listing needs no player: nothing is loaded, played or saved.
+    if (cl.list_panels) {
+        std::string listing;
+        for (const auto& type : panels::panel_types())
+            listing += guid_to_text(type.id) + '\t' + type.name + '\t' + type.category + '\n';
+        write_handle(STD_OUTPUT_HANDLE, listing);
+        return 0;
+    }
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     // $len2 and $ansi measure and convert in the system's code page.
     tf::set_system_code_page(GetACP());
@@ -173,6 +184,11 @@ int run_player(const t_command_line& cl) {
     core.register_services(api);
     core.load(store);
     if (!cl.add.empty()) core.add_to_active(cl.add);
+    // Panels are offered before the component loads: its settings name them.
+    auto history = make_console_history();
+    console.add_receiver(history);
+    auto panel_service = make_panel_service(core, *history);
+    api.add_service(ui_extension::panel_manager::class_guid, panel_service.get());
 
     if (cl.format) {
         write_handle(STD_OUTPUT_HANDLE, core.format_active(*cl.format));

@@ -47,13 +47,18 @@ std::vector<std::string> decode_folders(std::string_view raw) {
 namespace {
 
 std::unique_ptr<audio_output> make_output(clock_source* manual, std::string output_file,
-                                          const player_core::console_fn& console) {
+                                          const player_core::console_fn& console, pcm_tap& tap) {
     if (manual) return std::make_unique<silent_output>(*manual);
+    std::unique_ptr<stream_output> out;
     if (!output_file.empty())
-        return std::make_unique<stream_output>(make_realtime_sink(std::move(output_file)), true);
-    auto device = make_device_sink();
-    if (!device) return std::make_unique<stream_output>(make_realtime_sink(), true);
-    return std::make_unique<stream_output>(std::move(device), true, make_realtime_sink(), console);
+        out = std::make_unique<stream_output>(make_realtime_sink(std::move(output_file)), true);
+    else if (auto device = make_device_sink())
+        out = std::make_unique<stream_output>(std::move(device), true, make_realtime_sink(),
+                                              console);
+    else
+        out = std::make_unique<stream_output>(make_realtime_sink(), true);
+    out->set_tap(&tap);
+    return out;
 }
 
 }  // namespace
@@ -88,7 +93,7 @@ player_core::player_core(console_fn console, clock_source* clock, std::string ou
     playlists_ = service_ptr_t<playlist_manager_impl>(
         new service_impl_t<playlist_manager_impl>(tracks_, callbacks_));
     engine_ = service_ptr_t<playback_engine>(new service_impl_t<playback_engine>(
-        playlists_, callbacks_, make_output(clock, std::move(output_file), console_), console_));
+        playlists_, callbacks_, make_output(clock, std::move(output_file), console_, tap_), console_));
     library_ =
         service_ptr_t<library_manager_impl>(new service_impl_t<library_manager_impl>(tracks_));
     // No folders yet: no library.

@@ -14,6 +14,7 @@
 #include "corvina500/player/callbacks.h"
 #include "corvina500/player/clock.h"
 #include "corvina500/player/library_manager_impl.h"
+#include "corvina500/player/pcm_tap.h"
 #include "corvina500/player/playback_engine.h"
 #include "corvina500/player/playlist_manager_impl.h"
 #include "corvina500/player/track_database.h"
@@ -64,8 +65,11 @@ public:
     library_manager_impl& library() { return *library_; }
     play_callback_manager_impl& callbacks() { return *callbacks_; }
     track_database& tracks() { return tracks_; }
+    // Peaks of what is played (nothing on a manual clock).
+    pcm_tap& tap() { return tap_; }
     // The sound processors the output applies, kept in the store.
     dsp_chain& dsp() { return dsp_; }
+    album_art_manager& album_art() { return *album_art_; }
 
     // Folders scanned into the library at start; empty disables the library.
     void set_library_folders(std::vector<std::string> folders);
@@ -81,6 +85,7 @@ private:
     std::unique_ptr<clock_source> own_clock_;
     clock_source& clock_;
     track_database tracks_;
+    pcm_tap tap_;  // outlives the engine's output
     service_ptr_t<play_callback_manager_impl> callbacks_;
     service_ptr_t<playlist_manager_impl> playlists_;
     service_ptr_t<playback_engine> engine_;

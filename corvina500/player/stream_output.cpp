@@ -183,6 +183,7 @@ void stream_output::pump() {
         }
         apply_output_dsp(buffer_.data(), got, channels, s->source->format().sample_rate);
         sink_->write(buffer_.data(), got);
+        if (tap_) tap_->feed(buffer_.data(), got, channels);
         written_ += got;
         sent_total_ += got;
     }

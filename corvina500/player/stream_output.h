@@ -19,6 +19,7 @@
 #include "corvina500/player/audio_output.h"
 #include "corvina500/player/audio_sink.h"
 #include "corvina500/player/decoder.h"
+#include "corvina500/player/pcm_tap.h"
 
 namespace cor {
 
@@ -48,6 +49,13 @@ public:
     bool wants_next() override;
     bool queue_next(const t_track_info& track) override;
     bool took_next() override;
+
+    // Every buffer sent to the sink also goes to `tap`, which must outlive
+    // this output (the peak meter).
+    void set_tap(pcm_tap* tap) {
+        std::lock_guard<std::mutex> hold(lock_);
+        tap_ = tap;
+    }
 
     // Frames written to the sink since the output was made (benchmarks).
     [[nodiscard]] uint64_t frames_sent();
@@ -83,6 +91,7 @@ private:
     std::thread thread_;
     std::condition_variable wake_;
     bool quit_ = false;
+    pcm_tap* tap_ = nullptr;
 };
 
 }  // namespace cor

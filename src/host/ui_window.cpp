@@ -12,6 +12,7 @@
 #include "host/service_factory.h"
 #include "host/ui_state.h"
 #include "object/types/image_cache.h"
+#include "panel/panel_host.h"
 #include "script/error_report.h"
 #include "script/stored_scripts.h"
 #include "script/timers.h"
@@ -53,6 +54,7 @@ void* vesk_ui_window::init(cor::ui_message_hook hook) {
     create_playlist_lock();
     make_general_script_identities();
     repair_window_lists();
+    panels_on_init();
     ensure_main_definition();
     gdiplus_session::start();
     image_cache::instance().set_limit(image_cache::default_limit);

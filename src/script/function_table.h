@@ -47,6 +47,7 @@ std::span<const t_function_entry> string_functions();
 std::span<const t_function_entry> regexp_functions();
 std::span<const t_function_entry> split_functions();
 std::span<const t_function_entry> drawing_functions();
+std::span<const t_function_entry> panel_functions();
 std::span<const t_function_entry> file_functions();
 std::span<const t_function_entry> command_functions();
 std::span<const t_function_entry> store_file_functions();

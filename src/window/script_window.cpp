@@ -13,6 +13,7 @@
 #include "host/identity.h"
 #include "host/player_events.h"
 #include "host/ui_state.h"
+#include "panel/panel_host.h"
 #include "script/script_run.h"
 #include "script/stored_scripts.h"
 #include "script/tf_hook.h"
@@ -583,6 +584,7 @@ void script_window::on_destroy() {
         ReleaseCapture();
         resizing_ = border_zone::none;
     }
+    panels_on_window_destroy(wnd_, ui_state().shutting_down);
     if (is_main()) {
         // Close the other windows first, so their records go before the main window's.
         const size_t count = open_windows().size();
@@ -603,6 +605,7 @@ void script_window::on_destroy() {
     const bool main = is_main();
     if (main) {
         tray.reset();
+        panels_on_main_window_end();
         detach_player_events();
     }
     wnd_ = nullptr;

@@ -157,6 +157,33 @@ class ProfileTool(unittest.TestCase):
                 with open(self.store_path(), 'rb') as f:
                     self.assertEqual(f.read(), store)
 
+    def test_panels_keep_their_settings_and_unknown_types_are_refused(self):
+        self.manifest['panels'] = [{'id': 'list', 'type': 'Playlist View'}]
+        self.write_sources(version='one')
+        self.assertEqual(tool('--profile', self.profile).returncode, 0)
+        self.assertEqual(self.player('--eval', '$panel(main,list,0,0,300,200)$ispanelvisible(list)'),
+                         '1')
+        # The player saved the panel's own settings (its columns).
+        used = self.store()
+        records = make_profile.decode_list(used[make_profile.PANEL_RECORDS],
+                                           make_profile.record_item)
+        self.assertEqual(records[0][0], make_profile.PANEL_TYPES['Playlist View'][0])
+        self.assertGreater(len(records[0][1]), 0)
+        self.manifest['panels'].append({'id': 'art', 'type': 'Album Art'})
+        self.write_sources(version='two')
+        self.assertEqual(tool('--profile', self.profile).returncode, 0)
+        panels = make_profile.stored_panels(self.store())
+        self.assertEqual([p['id'] for p in panels], ['list', 'art'])
+        self.assertEqual(panels[0]['settings'], records[0][1])
+        self.assertEqual(self.player('--eval', '$panel(main,art,0,0,30,20)$ispanelvisible(art)'),
+                         '1')
+
+        self.manifest['panels'] = [{'id': 'x', 'type': 'Spectrum'}]
+        self.write_sources(version='two')
+        r = tool('--profile', self.profile)
+        self.assertEqual(r.returncode, 2)
+        self.assertIn('panel x: unknown type "Spectrum"', r.stderr)
+
     def test_fresh_drops_everything_else(self):
         self.assertEqual(tool('--profile', self.profile).returncode, 0)
         stored = self.store()

@@ -6,6 +6,7 @@
 
 #include "component.h"
 #include "host/service_factory.h"
+#include "panels/panel_types.h"
 #include "script/error_report.h"
 #include "test_bench.h"
 #include "titleformat/tf_service.h"
@@ -56,6 +57,10 @@ component_host::component_host()
     auto* receiver = new cor::service_impl_t<capture>();
     receiver->lines = &lines_;
     console_.add_receiver(cor::service_ptr_t<cor::console_receiver>(receiver));
+    history_ = cor::make_console_history();
+    console_.add_receiver(history_);
+    panels_ = cor::make_panel_service(player_, *history_);
+    api_.add_service(cor::ui_extension::panel_manager::class_guid, panels_.get());
     auto* mainmenu = new cor::service_impl_t<recording_mainmenu>();
     mainmenu->commands = &commands;
     api_.add_service(cor::mainmenu_manager::class_guid, mainmenu);

@@ -10,6 +10,8 @@
 #include "app/console_impl.h"
 #include "app/host_api_impl.h"
 #include "app/player_core.h"
+#include "panels/console_history.h"
+#include "ui_extension.h"
 #include "user_interface.h"
 
 namespace cor_test {
@@ -28,6 +30,8 @@ public:
     // The Host's player, on a clock the test drives and without sound.
     cor::player_core& player() { return player_; }
     cor::manual_clock& clock() { return clock_; }
+    // The Host's panel types, as the component reaches them.
+    cor::ui_extension::panel_manager& panels() { return *panels_; }
 
     // Starts the component's user interface as the Host does; the main
     // window's handle, or null.
@@ -46,6 +50,8 @@ private:
     std::vector<std::string> lines_;
     cor::manual_clock clock_;
     cor::player_core player_;
+    cor::service_ptr_t<cor::console_history> history_;
+    cor::service_ptr_t<cor::ui_extension::panel_manager> panels_;
     cor::service_ptr_t<cor::user_interface> ui_;
 };
 

@@ -1,0 +1,205 @@
+// "Album Art": the playing track's front cover from the Host's album-art
+// service, scaled to fit and keeping its aspect, centred. Without a track
+// or a cover it draws a placeholder sleeve. The picture is decoded once per
+// track and kept as a bitmap. Settings: the background colour and the
+// margin around the picture.
+#include <windows.h>
+
+#include <objidl.h>
+
+#include <gdiplus.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "app/player_core.h"
+#include "panels/panel_types.h"
+
+namespace cor::panels {
+namespace {
+
+constexpr uint32_t settings_version = 1;
+
+// GDI+ for the life of a panel that decodes pictures; the platform counts
+// start-ups, so the component's own session is not disturbed.
+class gdiplus_user {
+public:
+    gdiplus_user() {
+        Gdiplus::GdiplusStartupInput input;
+        if (Gdiplus::GdiplusStartup(&token_, &input, nullptr) != Gdiplus::Ok) token_ = 0;
+    }
+    ~gdiplus_user() {
+        if (token_) Gdiplus::GdiplusShutdown(token_);
+    }
+    gdiplus_user(const gdiplus_user&) = delete;
+    gdiplus_user& operator=(const gdiplus_user&) = delete;
+    explicit operator bool() const { return token_ != 0; }
+
+private:
+    ULONG_PTR token_ = 0;
+};
+
+std::unique_ptr<Gdiplus::Bitmap> decode(const std::string& bytes) {
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    if (!mem) return nullptr;
+    if (void* p = GlobalLock(mem)) {
+        std::copy(bytes.begin(), bytes.end(), static_cast<char*>(p));
+        GlobalUnlock(mem);
+    }
+    IStream* stream = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(mem, TRUE, &stream))) {
+        GlobalFree(mem);
+        return nullptr;
+    }
+    std::unique_ptr<Gdiplus::Bitmap> picture(Gdiplus::Bitmap::FromStream(stream));
+    stream->Release();
+    // The decoded copy must not depend on the stream, which is gone.
+    if (!picture || picture->GetLastStatus() != Gdiplus::Ok) return nullptr;
+    const int w = static_cast<int>(picture->GetWidth()), h = static_cast<int>(picture->GetHeight());
+    auto copy = std::make_unique<Gdiplus::Bitmap>(w, h, PixelFormat32bppPARGB);
+    Gdiplus::Graphics g(copy.get());
+    g.DrawImage(picture.get(), 0, 0, w, h);
+    return copy;
+}
+
+class album_art : public host_panel {
+public:
+    album_art(const t_panel_type& type, t_panel_env env)
+        : host_panel(type, env), watch_([this] { on_track(); }) {}
+
+    // Whether a cover (not the placeholder) is being shown.
+    bool has_cover() const { return cover_ != nullptr; }
+
+protected:
+    ~album_art() override {
+        destroy_window();
+        cover_.reset();
+    }
+
+    bool read_settings(std::string_view bytes) override {
+        uint32_t v[2];
+        if (!unpack_settings(bytes, settings_version, v, 2) || v[0] > 0xFFFFFF || v[1] > 1000)
+            return false;
+        back_ = v[0];
+        margin_ = v[1];
+        if (wnd_) InvalidateRect(wnd_, nullptr, FALSE);
+        return true;
+    }
+
+    std::string write_settings() override {
+        return pack_settings(settings_version, {back_, margin_});
+    }
+
+    void on_created() override {
+        watch_.start(env_.core.callbacks(),
+                     play_callback::flag_new_track | play_callback::flag_stop, 0);
+        on_track();
+    }
+    void on_destroying() override { watch_.stop(); }
+
+    LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) override {
+        if (msg == WM_ERASEBKGND) return 1;
+        if (msg == WM_PAINT) {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(wnd_, &ps);
+            paint(dc);
+            EndPaint(wnd_, &ps);
+            return 0;
+        }
+        if (msg == WM_PRINTCLIENT) {
+            paint(reinterpret_cast<HDC>(wp));
+            return 0;
+        }
+        return host_panel::on_message(msg, wp, lp);
+    }
+
+private:
+    void on_track() {
+        std::string path;
+        metadb_handle* playing = nullptr;
+        if (env_.core.playback().get_now_playing(&playing) && playing) {
+            path = static_cast<metadb_handle_impl*>(playing)->info().path;
+            playing->service_release();
+        }
+        if (path != path_) {
+            path_ = path;
+            cover_.reset();
+            album_art_extractor* art = nullptr;
+            if (!path.empty() && gdiplus_ &&
+                env_.core.album_art().open(path.data(), path.size(), &art) && art) {
+                string_out bytes;
+                if (art->query(album_art_front_cover, bytes)) cover_ = decode(bytes.text);
+                art->service_release();
+            }
+        }
+        if (wnd_) InvalidateRect(wnd_, nullptr, FALSE);
+    }
+
+    void paint(HDC dc) {
+        RECT cr;
+        GetClientRect(wnd_, &cr);
+        HBRUSH back = CreateSolidBrush(back_);
+        FillRect(dc, &cr, back);
+        DeleteObject(back);
+        const int m = static_cast<int>(margin_);
+        const int room_w = std::max(0, static_cast<int>(cr.right) - 2 * m);
+        const int room_h = std::max(0, static_cast<int>(cr.bottom) - 2 * m);
+        if (cover_ && room_w > 0 && room_h > 0) {
+            // Scaled to fit, keeping the picture's aspect.
+            const double pw = cover_->GetWidth(), ph = cover_->GetHeight();
+            const double scale = std::min(room_w / pw, room_h / ph);
+            const int w = std::max(1, static_cast<int>(pw * scale + 0.5));
+            const int h = std::max(1, static_cast<int>(ph * scale + 0.5));
+            Gdiplus::Graphics g(dc);
+            g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+            // Flipped tiling at the edges keeps the border pixels from
+            // fading into the transparent outside when scaled.
+            Gdiplus::ImageAttributes edges;
+            edges.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+            const Gdiplus::Rect to((cr.right - w) / 2, (cr.bottom - h) / 2, w, h);
+            g.DrawImage(cover_.get(), to, 0, 0, static_cast<INT>(pw), static_cast<INT>(ph),
+                        Gdiplus::UnitPixel, &edges);
+        } else if (std::min(room_w, room_h) > 0) {
+            paint_placeholder(dc, cr, std::min(room_w, room_h));
+        }
+    }
+
+    // A square sleeve with a disc: no track, or a track without a cover.
+    void paint_placeholder(HDC dc, const RECT& cr, int side) {
+        const int x = (cr.right - side) / 2, y = (cr.bottom - side) / 2;
+        RECT sleeve{x, y, x + side, y + side};
+        HBRUSH fill = CreateSolidBrush(RGB(70, 70, 80));
+        FillRect(dc, &sleeve, fill);
+        DeleteObject(fill);
+        HBRUSH disc = CreateSolidBrush(RGB(110, 110, 120));
+        HGDIOBJ old_brush = SelectObject(dc, disc);
+        HGDIOBJ old_pen = SelectObject(dc, GetStockObject(NULL_PEN));
+        const int r = side * 3 / 8, cx = x + side / 2, cy = y + side / 2;
+        Ellipse(dc, cx - r, cy - r, cx + r, cy + r);
+        SelectObject(dc, GetStockObject(WHITE_BRUSH));
+        Ellipse(dc, cx - r / 6, cy - r / 6, cx + r / 6, cy + r / 6);
+        SelectObject(dc, old_pen);
+        SelectObject(dc, old_brush);
+        DeleteObject(disc);
+    }
+
+    gdiplus_user gdiplus_;
+    player_watch watch_;
+    std::string path_;
+    std::unique_ptr<Gdiplus::Bitmap> cover_;
+    uint32_t back_ = RGB(0, 0, 0);
+    uint32_t margin_ = 4;
+};
+
+}  // namespace
+
+ui_extension::window* make_album_art(const t_panel_type& type, t_panel_env env) {
+    return new service_impl_t<album_art>(type, env);
+}
+
+bool album_art_has_cover(ui_extension::window* panel) {
+    if (!panel || panel->get_extension_guid() != album_art_guid) return false;
+    return static_cast<album_art*>(panel)->has_cover();
+}
+
+}  // namespace cor::panels

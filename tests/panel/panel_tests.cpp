@@ -1,0 +1,348 @@
+// Panels in script windows: the seven panel functions, closing through the
+// panel data file, windows that close their panels, the stored records,
+// windows made around a panel type, and the easy-embed tool.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "host/gdi_handles.h"
+#include "panel/panel_definitions.h"
+#include "panel/panel_file.h"
+#include "panel/panel_host.h"
+#include "panels/host_panel.h"
+#include "panels/panel_types.h"
+#include "window/window_test_util.h"
+
+namespace {
+
+using namespace window_test;
+using lines = std::vector<std::string>;
+
+std::string pack(std::initializer_list<uint32_t> values) {
+    std::string out;
+    for (uint32_t v : values) cor::raw_put_u32(out, v);
+    return out;
+}
+
+class PanelTest : public WindowTest {
+protected:
+    void SetUp() override {
+        host.start_ui();
+        define("a");
+        define("b");
+        host.eval("$window(a)$window(b)");
+        host.take_lines();
+    }
+    void TearDown() override {
+        WindowTest::TearDown();
+        vesk::cfg_panel_guid_list.clear();
+        vesk::cfg_panel_id_list.clear();
+        vesk::cfg_panel_display_list.clear();
+        vesk::cfg_panel_ext_list.items().clear();
+    }
+
+    size_t add_panel(const cor::guid& type, const std::string& id) {
+        return vesk::add_panel_definition(type, id, id + " / test");
+    }
+    vesk::t_ext_param& record(const std::string& id) {
+        return vesk::cfg_panel_ext_list[vesk::panel_by_id(id)];
+    }
+    std::string settings(const std::string& id) {
+        cor::string_out out;
+        record(id).instance->get_config(out);
+        return out.text;
+    }
+    HWND list_view(const std::string& id) {
+        return FindWindowExW(record(id).wnd, nullptr, WC_LISTVIEWW, nullptr);
+    }
+    // Script output, then the console lines it printed.
+    lines run(const std::string& script) {
+        lines out{host.eval(script)};
+        for (auto& l : host.take_lines()) out.push_back(std::move(l));
+        return out;
+    }
+};
+
+TEST_F(PanelTest, APanelIsPlacedMovedHiddenAndQueried) {
+    add_panel(cor::panels::playlist_view_guid, "list");
+    HWND a = handle_of("a"), b = handle_of("b");
+    EXPECT_EQ(
+        run("$ispanelvisible(list)|$if($panel(a,list,10,20,200,100),ok)|$ispanelvisible(list)"),
+        lines{"0|ok|1"});
+    HWND wnd = record("list").wnd;
+    ASSERT_TRUE(IsWindow(wnd));
+    EXPECT_EQ(GetParent(wnd), a);
+    EXPECT_TRUE(IsWindowVisible(wnd));
+    RECT r;
+    GetWindowRect(wnd, &r);
+    MapWindowPoints(nullptr, a, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, 10);
+    EXPECT_EQ(r.top, 20);
+    EXPECT_EQ(r.right - r.left, 200);
+
+    // Shown from window B, the same panel window moves into B.
+    EXPECT_EQ(run("$if($panel(b,list,5,6,70,80),ok)"), lines{"ok"});
+    EXPECT_EQ(record("list").wnd, wnd);
+    EXPECT_EQ(GetParent(wnd), b);
+
+    // Only the given, non-empty values change; the base point moves x and y.
+    EXPECT_EQ(run("$if($movepanel(list,,,300),ok)$base(100,100)$movepanel(list,-1)"), lines{"ok"});
+    GetWindowRect(wnd, &r);
+    MapWindowPoints(nullptr, b, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, 99);
+    EXPECT_EQ(r.top, 6);
+    EXPECT_EQ(r.right - r.left, 300);
+    EXPECT_EQ(r.bottom - r.top, 80);
+
+    EXPECT_EQ(run("$if($updatepanel(list,level:5),ok)$showpanel(list,0)$ispanelvisible(list)"),
+              lines{"ok0"});
+    EXPECT_FALSE(IsWindowVisible(wnd));
+    EXPECT_EQ(run("$showpanel(list,1)$ispanelvisible(list)"), lines{"1"});
+    EXPECT_TRUE(IsWindowVisible(wnd));
+
+    // "hide" places it hidden; "mempos:" sets the map rectangle.
+    EXPECT_EQ(run("$panel(a,list,1,2,3,4,hide,mempos:1)$ispanelvisible(list)|%_mp_left%,%_mp_top%,"
+                  "%_mp_right%,%_mp_bottom%"),
+              lines{"0|1,2,4,6"});
+    EXPECT_FALSE(IsWindowVisible(wnd));
+}
+
+TEST_F(PanelTest, MistakesGiveTheirMessagesAndUnusablePanelsFailSilently) {
+    add_panel(cor::panels::console_guid, "con");
+    const size_t gone = add_panel(cor::panels::console_guid, "gone");
+    vesk::cfg_panel_ext_list[gone].instance.reset();
+    vesk::cfg_panel_ext_list[gone].unavailable = true;
+    struct t_case {
+        const char* script;
+        lines expected;
+    };
+    const t_case cases[] = {
+        {"$panel(a,nope,0,0,1,1)", {"", "$panel: panel 'nope' not found"}},
+        {"$movepanel(nope)", {"", "$movepanel: panel 'nope' not found"}},
+        {"$showpanel(nope,1)", {"", "$showpanel: panel 'nope' not found"}},
+        {"$closepanel(nope)", {"", "$closepanel: panel 'nope' not found"}},
+        {"$updatepanel(nope)", {"", "$updatepanel: panel 'nope' not found"}},
+        {"$ispanelvisible(nope)", {"0"}},
+        {"$panel(zz,con,0,0,1,1)", {"", "$panel: window 'zz' not found"}},
+        {"$clearpanel(zz)", {"", "$clearpanel: window 'zz' not found"}},
+        {"$panel(a,con,0,0,1)", {"", "$panel: invalid syntax"}},
+        {"$movepanel(con,1,2,3,4,5)", {"", "$movepanel: invalid syntax"}},
+        {"$showpanel(con)", {"", "$showpanel: invalid syntax"}},
+        {"$panel(a,con,0,0,1,1,hidden)", {"", "$panel: unknown option 'hidden'"}},
+        // No window yet: moving and refreshing fail without a word.
+        {"$movepanel(con,1)$updatepanel(con)", {""}},
+        {"$panel(a,con,0,0,10,10)$updatepanel(con,lvl:2)",
+         {"", "$updatepanel: unknown option 'lvl:2'"}},
+        {"$if($panel(a,gone,0,0,10,10),yes,no)$if($movepanel(gone),yes,no)", {"nono"}},
+    };
+    vesk::set_error_level(vesk::err_high);
+    for (const auto& c : cases) EXPECT_EQ(run(c.script), c.expected) << c.script;
+}
+
+// Closing keeps the settings (here the user's column width) for the next
+// show, through a fresh panel object; so does the close of the window.
+TEST_F(PanelTest, ClosedPanelsComeBackAsTheyWere) {
+    // The profile folder, where closing keeps the panel data file a moment.
+    CreateDirectoryW(L"C:\\profile", nullptr);
+    add_panel(cor::panels::playlist_view_guid, "list");
+    host.eval("$panel(a,list,0,0,400,300)");
+    ASSERT_NE(list_view("list"), nullptr);
+    ListView_SetColumnWidth(list_view("list"), 2, 177);
+    // Held, so a new object cannot take the old one's address.
+    const auto first = record("list").instance;
+    HWND first_wnd = record("list").wnd;
+
+    EXPECT_EQ(run("$if($closepanel(list),ok)$ispanelvisible(list)"), lines{"ok0"});
+    EXPECT_FALSE(IsWindow(first_wnd));
+    EXPECT_NE(record("list").instance.get(), first.get());
+    host.eval("$panel(b,list,0,0,400,300)");
+    EXPECT_EQ(ListView_GetColumnWidth(list_view("list"), 2), 177);
+
+    ListView_SetColumnWidth(list_view("list"), 3, 66);
+    HWND second_wnd = record("list").wnd;
+    host.eval("$closewindow(b)");
+    host.pump();
+    EXPECT_FALSE(IsWindow(second_wnd));
+    EXPECT_EQ(record("list").wnd, nullptr);
+    host.eval("$panel(a,list,0,0,400,300)");
+    EXPECT_EQ(ListView_GetColumnWidth(list_view("list"), 2), 177);
+    EXPECT_EQ(ListView_GetColumnWidth(list_view("list"), 3), 66);
+
+    // No temporary panel data file is left in the profile folder.
+    WIN32_FIND_DATAW found;
+    HANDLE h = FindFirstFileW(L"C:\\profile\\*-*-*-*-*", &found);
+    EXPECT_EQ(h, INVALID_HANDLE_VALUE);
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
+}
+
+TEST_F(PanelTest, ClearPanelDestroysEveryPanelWindowOfTheWindowAndKeepsTheObjects) {
+    add_panel(cor::panels::album_art_guid, "art");
+    add_panel(cor::panels::peak_meter_guid, "meter");
+    add_panel(cor::panels::console_guid, "con");
+    host.eval("$panel(a,art,0,0,50,50)$panel(a,meter,60,0,50,50)$panel(b,con,0,0,50,50)");
+    const HWND art = record("art").wnd, meter = record("meter").wnd;
+    const auto* art_object = record("art").instance.get();
+    EXPECT_EQ(
+        run("$if($clearpanel(a),ok)$ispanelvisible(art)$ispanelvisible(meter)$ispanelvisible(con)"),
+        lines{"ok001"});
+    EXPECT_FALSE(IsWindow(art));
+    EXPECT_FALSE(IsWindow(meter));
+    EXPECT_EQ(record("art").instance.get(), art_object);
+    EXPECT_EQ(run("$if($panel(b,art,0,0,50,50),ok)$ispanelvisible(art)"), lines{"ok1"});
+}
+
+// A stored record of a type the Host does not offer is kept out of use,
+// with its bytes, and saved as it came.
+TEST_F(PanelTest, StoredRecordsOfUnknownTypesKeepTheirBytes) {
+    const cor::guid unknown{0x12345678, 1, 2, {3, 4, 5, 6, 7, 8, 9, 10}};
+    const std::string meter = pack({1, 0x0000FF, 0x222222});
+    std::string raw = pack({2});
+    cor::raw_put_guid(raw, unknown);
+    cor::raw_put_text(raw, "opaque bytes");
+    cor::raw_put_guid(raw, cor::panels::peak_meter_guid);
+    cor::raw_put_text(raw, meter);
+    vesk::cfg_panel_guid_list.add(cor::guid{1, 0, 0, {}});
+    vesk::cfg_panel_guid_list.add(cor::guid{2, 0, 0, {}});
+    host.take_lines();
+    ASSERT_TRUE(vesk::cfg_panel_ext_list.set_raw(raw));
+    EXPECT_EQ(host.take_lines(), lines{"ui_extension::window::create_by_guid error!"});
+    vesk::repair_panel_lists();
+    EXPECT_EQ(host.take_lines(),
+              (lines{"cfg_panel_id_list.add_item", "cfg_panel_id_list.add_item",
+                     "cfg_panel_display_list.add_item", "cfg_panel_display_list.add_item"}));
+    vesk::cfg_panel_id_list[0] = "old";
+    vesk::cfg_panel_id_list[1] = "meter";
+    EXPECT_EQ(settings("meter"), meter);
+    EXPECT_EQ(run("$if($panel(a,old,0,0,9,9),yes,no)$ispanelvisible(old)"), lines{"no0"});
+    EXPECT_EQ(vesk::cfg_panel_ext_list.get_raw(), raw);
+    // Damaged bytes keep the records read before the damage.
+    EXPECT_FALSE(vesk::cfg_panel_ext_list.set_raw(raw.substr(0, raw.size() - 1)));
+    EXPECT_EQ(vesk::cfg_panel_ext_list.size(), 1u);
+}
+
+TEST_F(PanelTest, PanelDataFilesCarryNameTypeAndSettings) {
+    const vesk::t_panel_data data{"Peak Meter", cor::panels::peak_meter_guid, pack({1, 2, 3})};
+    const std::string bytes = vesk::encode_panel_data(data);
+    std::string expected;
+    cor::raw_put_text(expected, "Peak Meter");
+    cor::raw_put_guid(expected, cor::panels::peak_meter_guid);
+    cor::raw_put_text(expected, pack({1, 2, 3}));
+    EXPECT_EQ(bytes, expected);
+    const auto back = vesk::decode_panel_data(bytes);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->name, data.name);
+    EXPECT_EQ(back->type, data.type);
+    EXPECT_EQ(back->settings, data.settings);
+    for (size_t cut : {size_t{0}, size_t{3}, bytes.size() - 1})
+        EXPECT_FALSE(vesk::decode_panel_data(bytes.substr(0, cut)));
+    EXPECT_FALSE(vesk::decode_panel_data(bytes + "x"));
+}
+
+TEST_F(PanelTest, WindowsMadeAroundAPanelTypeGetUniqueIds) {
+    define("Album_List");
+    ASSERT_TRUE(vesk::make_window_around_panel(cor::panels::playlist_view_guid, "Album List",
+                                               "Playlist views"));
+    ASSERT_TRUE(vesk::make_window_around_panel(cor::panels::playlist_view_guid, "Album List",
+                                               "Playlist views"));
+    EXPECT_EQ(vesk::cfg_panel_id_list.get(),
+              (std::vector<std::string>{"Album_List", "Album_List1"}));
+    EXPECT_EQ(vesk::cfg_panel_display_list[1], "Album List / Playlist views");
+    const auto& ids = vesk::cfg_window_id_list.get();
+    EXPECT_EQ(std::vector<std::string>(ids.end() - 2, ids.end()),
+              (std::vector<std::string>{"Album_List1", "Album_List2"}));
+    // Each new window is open, shows its panel inside the 10-pixel margin
+    // and keeps it there when resized.
+    HWND wnd = handle_of("Album_List2");
+    ASSERT_NE(wnd, nullptr);
+    EXPECT_EQ(host.eval("$ispanelvisible(Album_List1)"), "1");
+    EXPECT_EQ(GetParent(record("Album_List1").wnd), wnd);
+    SetWindowPos(wnd, nullptr, 0, 0, 400, 300, SWP_NOZORDER | SWP_NOMOVE);
+    RECT client, panel;
+    GetClientRect(wnd, &client);
+    GetWindowRect(record("Album_List1").wnd, &panel);
+    EXPECT_EQ(panel.right - panel.left, client.right - 20);
+    EXPECT_EQ(vesk::cfg_window_display_list[vesk::definition_by_id("Album_List2")], "Album List");
+}
+
+TEST_F(PanelTest, TheEmbedToolCancelsOnARightClickAndAppendsOneLineOnADoubleClick) {
+    add_panel(cor::panels::album_art_guid, "art");
+    HWND a = handle_of("a");
+    const size_t def = vesk::definition_by_id("a");
+    const std::string before = vesk::cfg_window_tf_load_list[def];
+    POINT at{0, 0};
+    ClientToScreen(a, &at);
+    at.x += 30;
+    at.y += 40;
+
+    HWND tool = vesk::start_embed_tool(a, 1, "art", at);
+    ASSERT_NE(tool, nullptr);
+    EXPECT_EQ(vesk::start_embed_tool(a, 1, "art", at), nullptr);  // one visible tool per window
+    EXPECT_EQ(GetWindowLongW(tool, GWL_EXSTYLE) & WS_EX_LAYERED, WS_EX_LAYERED);
+    BYTE alpha = 0;
+    EXPECT_TRUE(GetLayeredWindowAttributes(tool, nullptr, &alpha, nullptr));
+    EXPECT_EQ(alpha, 128);
+    SendMessageW(tool, WM_RBUTTONUP, 0, 0);
+    EXPECT_FALSE(IsWindow(tool));
+    EXPECT_EQ(vesk::cfg_window_tf_load_list[def], before);
+    EXPECT_EQ(host.eval("$ispanelvisible(art)"), "0");
+
+    tool = vesk::start_embed_tool(a, 1, "art", at);
+    ASSERT_NE(tool, nullptr);
+    RECT tr;
+    GetWindowRect(tool, &tr);
+    POINT origin{tr.left, tr.top};
+    ScreenToClient(a, &origin);
+    SendMessageW(tool, WM_LBUTTONDBLCLK, 0, MAKELPARAM(50, 50));
+    EXPECT_FALSE(IsWindow(tool));
+    const std::string line = "\r\n$panel(%_id%,'art'," + std::to_string(origin.x) + "," +
+                             std::to_string(origin.y) + "," + std::to_string(tr.right - tr.left) +
+                             "," + std::to_string(tr.bottom - tr.top) + ")";
+    EXPECT_EQ(vesk::cfg_window_tf_load_list[def], before + line);
+    EXPECT_EQ(host.eval("$ispanelvisible(art)"), "1");
+    EXPECT_EQ(GetParent(record("art").wnd), a);
+
+    // A window placed by the tool opens embedded in the target.
+    define("c");
+    tool = vesk::start_embed_tool(a, 0, "c", at);
+    SendMessageW(tool, WM_LBUTTONDBLCLK, 0, 0);
+    ASSERT_NE(handle_of("c"), nullptr);
+    EXPECT_EQ(GetParent(handle_of("c")), a);
+    EXPECT_NE(vesk::cfg_window_tf_load_list[def].find("$window('c',"), std::string::npos);
+}
+
+BOOL CALLBACK count_window(HWND wnd, LPARAM count) {
+    ++*reinterpret_cast<long*>(count);
+    EnumChildWindows(wnd, count_window, count);
+    return TRUE;
+}
+
+long thread_windows() {
+    long count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), count_window, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+TEST_F(PanelTest, AThousandShowAndCloseCyclesLeakNoWindowsOrHandles) {
+    add_panel(cor::panels::playlist_view_guid, "list");
+    add_panel(cor::panels::album_art_guid, "art");
+    add_panel(cor::panels::peak_meter_guid, "meter");
+    host.eval("$panel(a,list,0,0,100,100)$closepanel(list)");
+    host.pump();
+    const long windows = thread_windows();
+    const long handles = vesk::handle_count::live();
+    // Under Wine a shown list view costs a fifth of a second to make and
+    // close, so it takes part in one cycle of ten; the other panels in all.
+    for (int i = 0; i < 1000; ++i) {
+        if (i % 10 == 0) host.eval("$panel(a,list,0,0,100,100)$closepanel(list)");
+        host.eval(
+            "$panel(b,art,0,0,50,20)$panel(a,art,0,0,60,20)$panel(a,meter,0,30,60,20)"
+            "$closepanel(art)$clearpanel(a)");
+        if (i % 100 == 0) host.pump(1);
+    }
+    host.pump();
+    EXPECT_EQ(thread_windows(), windows);
+    EXPECT_EQ(vesk::handle_count::live(), handles);
+    EXPECT_EQ(cor::panels::host_panel::live_windows(), 0);
+}
+
+}  // namespace
