@@ -18,6 +18,7 @@ struct t_command_line {
     std::vector<std::string> add;
     bool no_component = false;
     bool play = false;
+    bool list_commands = false;
 };
 
 // Returns an error text on a bad flag, a missing value or a bad number.
@@ -26,6 +27,7 @@ std::optional<std::string> parse_command_line(const std::vector<std::string>& ar
 
 inline constexpr const char* usage_text =
     "usage: corvina500 [--profile DIR] [--eval SCRIPT] [--exit-after MS] [--console FILE] "
-    "[--screenshot FILE.png] [--format SCRIPT] [--no-component] [--play] [--add PATH...]";
+    "[--screenshot FILE.png] [--format SCRIPT] [--no-component] [--play] [--list-commands] "
+    "[--add PATH...]";
 
 }  // namespace cor

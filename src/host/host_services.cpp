@@ -10,6 +10,7 @@ cor::service_ptr_t<cor::playback_control> g_playback;
 cor::service_ptr_t<cor::playlist_manager> g_playlists;
 cor::service_ptr_t<cor::library_manager> g_library;
 cor::service_ptr_t<cor::mainmenu_manager> g_mainmenu;
+cor::service_ptr_t<cor::contextmenu_manager> g_contextmenu;
 cor::service_ptr_t<cor::keyboard_shortcut_manager> g_shortcuts;
 
 }  // namespace
@@ -23,6 +24,7 @@ void attach(cor::host_api* api, void* module_handle) {
     g_playlists.reset();
     g_library.reset();
     g_mainmenu.reset();
+    g_contextmenu.reset();
     g_shortcuts.reset();
     if (api) {
         g_console = api->get<cor::console_service>();
@@ -31,6 +33,7 @@ void attach(cor::host_api* api, void* module_handle) {
         g_playlists = api->get<cor::playlist_manager>();
         g_library = api->get<cor::library_manager>();
         g_mainmenu = api->get<cor::mainmenu_manager>();
+        g_contextmenu = api->get<cor::contextmenu_manager>();
         g_shortcuts = api->get<cor::keyboard_shortcut_manager>();
     }
 }
@@ -47,6 +50,7 @@ cor::playback_control* playback() { return g_playback.get(); }
 cor::playlist_manager* playlists() { return g_playlists.get(); }
 cor::library_manager* library() { return g_library.get(); }
 cor::mainmenu_manager* mainmenu() { return g_mainmenu.get(); }
+cor::contextmenu_manager* contextmenu() { return g_contextmenu.get(); }
 cor::keyboard_shortcut_manager* shortcuts() { return g_shortcuts.get(); }
 
 std::string profile_path() {

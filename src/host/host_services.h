@@ -8,6 +8,7 @@
 
 #include "component.h"
 #include "console.h"
+#include "menu.h"
 #include "playback.h"
 #include "playlist.h"
 #include "titleformat.h"
@@ -28,6 +29,7 @@ cor::playback_control* playback();
 cor::playlist_manager* playlists();
 cor::library_manager* library();
 cor::mainmenu_manager* mainmenu();
+cor::contextmenu_manager* contextmenu();
 cor::keyboard_shortcut_manager* shortcuts();
 
 // The Host's profile location (a path inside the profile folder).

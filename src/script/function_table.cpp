@@ -15,7 +15,7 @@ table_t build_table() {
           window_functions(), object_functions(), playback_functions(), playlist_functions(),
           playlist_format_functions(), playlist_save_functions(), string_functions(),
           regexp_functions(), split_functions(), drawing_functions(), map_functions(),
-          button_functions(), mainmenu_functions()})
+          button_functions(), mainmenu_functions(), popupmenu_functions()})
         for (const auto& e : list) table.emplace(e.name, &e);
     return table;
 }

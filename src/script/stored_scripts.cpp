@@ -5,6 +5,7 @@
 #include "config/settings.h"
 #include "guid_text.h"
 #include "host/host_services.h"
+#include "menu/user_commands.h"
 #include "script/error_report.h"
 #include "script/preprocessor.h"
 
@@ -142,6 +143,7 @@ void prepare_all() {
     for (size_t i = 0; i < g_prepared_window.size(); ++i)
         for (size_t slot = 1; slot <= window_script_count; ++slot)
             g_prepared_window[i][slot] = prepare_script(window_script(i, slot), trim);
+    prepare_user_commands();
 }
 
 std::string combined_general_listing() {

@@ -34,6 +34,7 @@ struct recording_mainmenu : cor::mainmenu_manager {
         path.write(text, std::strlen(text));
         return true;
     }
+    uint32_t get_command_flags(size_t) override { return 0; }
     bool find_command_by_name(const char* name, size_t length, cor::guid& id) override {
         if (std::string_view(name, length) != "Do It") return false;
         id = component_host::test_command;
