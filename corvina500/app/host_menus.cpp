@@ -104,14 +104,22 @@ std::vector<t_mainmenu_entry> menu_tree::mainmenu() const {
     for (const auto& g : groups_)
         groups.push_back({g, g->get_guid(), g->get_parent(), g->get_sort_priority(),
                           text_of([&](string_sink& s) { g->get_display_name(s); })});
-    // A group whose parent nobody offers stands at the top level rather
-    // than vanishing with its commands.
-    for (auto& g : groups) {
-        if (g.parent == guid_null) continue;
-        const bool known = std::any_of(groups.begin(), groups.end(),
-                                       [&](const t_group& o) { return o.id == g.parent; });
-        if (!known) g.parent = guid_null;
+    // A group that cannot be reached from the top (its parent is offered by
+    // nobody, or it is its own ancestor) stands at the top level rather than
+    // vanishing with its commands.
+    std::vector<bool> reached(groups.size(), false);
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (size_t i = 0; i < groups.size(); ++i) {
+            if (reached[i]) continue;
+            bool ok = groups[i].parent == guid_null;
+            for (size_t j = 0; j < groups.size() && !ok; ++j)
+                ok = reached[j] && groups[j].id == groups[i].parent;
+            if (ok) reached[i] = changed = true;
+        }
     }
+    for (size_t i = 0; i < groups.size(); ++i)
+        if (!reached[i]) groups[i].parent = guid_null;
     std::vector<t_mainmenu_entry> out;
     walk(guid_null, "", 0, out, groups);
     return out;

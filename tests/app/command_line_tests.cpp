@@ -11,7 +11,8 @@ TEST(CommandLine, ReadsEveryFlag) {
     t_command_line cl;
     ASSERT_FALSE(parse_command_line(
         {"--profile", "p", "--eval", "$add(1,2)", "--exit-after", "250", "--console", "c.txt",
-         "--screenshot", "s.png", "--format", "%title%", "--no-component", "--add", "a", "b"},
+         "--screenshot", "s.png", "--format", "%title%", "--no-component", "--list-commands",
+         "--add", "a", "b"},
         cl));
     EXPECT_EQ(cl.profile.value_or(""), "p");
     EXPECT_EQ(cl.eval.value_or(""), "$add(1,2)");
@@ -20,6 +21,7 @@ TEST(CommandLine, ReadsEveryFlag) {
     EXPECT_EQ(cl.screenshot.value_or(""), "s.png");
     EXPECT_EQ(cl.format.value_or(""), "%title%");
     EXPECT_TRUE(cl.no_component);
+    EXPECT_TRUE(cl.list_commands);
     EXPECT_EQ(cl.add, (std::vector<std::string>{"a", "b"}));
 }
 
