@@ -28,7 +28,9 @@ size_t user_command_set::find(std::string_view name) const {
     return size();
 }
 
-void user_command_set::set(std::string_view name, std::string script) {
+void user_command_set::set(std::string_view given, std::string script) {
+    // The name may point into the lists that repair replaces.
+    const std::string name(given);
     repair();
     if (const size_t i = find(name); i < size()) {
         scripts_[i] = std::move(script);
@@ -39,7 +41,8 @@ void user_command_set::set(std::string_view name, std::string script) {
     scripts_.add(std::move(script));
 }
 
-bool user_command_set::remove(std::string_view name) {
+bool user_command_set::remove(std::string_view given) {
+    const std::string name(given);
     repair();
     const size_t i = find(name);
     if (i >= size()) return false;

@@ -39,8 +39,8 @@ std::string temp_folder() {
     wchar_t tmp[MAX_PATH];
     GetTempPathW(MAX_PATH, tmp);
     static int n = 0;
-    std::wstring path = std::wstring(tmp) + L"cor_menus_" +
-                        std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++n);
+    std::wstring path = std::wstring(tmp) + L"cor_menus_" + std::to_wstring(GetCurrentProcessId()) +
+                        L"_" + std::to_wstring(++n);
     CreateDirectoryW(path.c_str(), nullptr);
     return std::string(path.begin(), path.end());
 }
@@ -53,8 +53,8 @@ void write_wav(const std::string& path) {
     std::string s = "RIFF";
     le(s, 36 + 8000, 4);
     s += "WAVEfmt ";
-    for (auto [v, n] : {std::pair{16u, 4}, {1u, 2}, {1u, 2}, {8000u, 4}, {8000u, 4}, {1u, 2},
-                        {8u, 2}})
+    for (auto [v, n] :
+         {std::pair{16u, 4}, {1u, 2}, {1u, 2}, {8000u, 4}, {8000u, 4}, {1u, 2}, {8u, 2}})
         le(s, v, n);
     s += "data";
     le(s, 8000, 4);
@@ -127,14 +127,31 @@ TEST_F(HostMenus, TreeHasGroupsInOrderWithStableDistinctIdentities) {
         if (tops.empty() || tops.back() != top) tops.push_back(top);
     }
     EXPECT_EQ(tops, (std::vector<std::string>{"File", "Edit", "Playback", "Library", "Help"}));
-    for (const char* expected :
-         {"File/Open...", "File/Add files...", "File/Add folder...", "File/New playlist",
-          "File/Load playlist...", "File/Save playlist...", "File/Preferences", "File/Exit",
-          "Edit/Select all", "Edit/Remove", "Edit/Crop", "Edit/Sort/By title", "Edit/Clear",
-          "Playback/Play", "Playback/Pause", "Playback/Stop", "Playback/Previous",
-          "Playback/Next", "Playback/Random", "Playback/Order/Shuffle (albums)",
-          "Playback/Volume up", "Playback/Volume down", "Library/Add folder to library...",
-          "Library/Rescan", "Help/About"})
+    for (const char* expected : {"File/Open...",
+                                 "File/Add files...",
+                                 "File/Add folder...",
+                                 "File/New playlist",
+                                 "File/Load playlist...",
+                                 "File/Save playlist...",
+                                 "File/Preferences",
+                                 "File/Exit",
+                                 "Edit/Select all",
+                                 "Edit/Remove",
+                                 "Edit/Crop",
+                                 "Edit/Sort/By title",
+                                 "Edit/Clear",
+                                 "Playback/Play",
+                                 "Playback/Pause",
+                                 "Playback/Stop",
+                                 "Playback/Previous",
+                                 "Playback/Next",
+                                 "Playback/Random",
+                                 "Playback/Order/Shuffle (albums)",
+                                 "Playback/Volume up",
+                                 "Playback/Volume down",
+                                 "Library/Add folder to library...",
+                                 "Library/Rescan",
+                                 "Help/About"})
         EXPECT_NE(std::find(all.begin(), all.end(), expected), all.end()) << expected;
     // Exit closes the File group; the orders follow the transport commands.
     EXPECT_EQ(all[8], "File/Exit");
