@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -400,8 +401,16 @@ TEST_F(HostMenus, ShortcutsRunTheirCommands) {
     state[VK_CONTROL] = 0;
     SetKeyboardState(state);
     (void)pl;
-    // Every shortcut names a command that exists.
-    for (const auto& s : cor::host_commands::shortcuts()) EXPECT_TRUE(entry(s.path)) << s.path;
+    // Every shortcut names a command that exists, and the README lists it.
+    const char* data = std::getenv("COR_TEST_DATA");
+    ASSERT_TRUE(data);
+    std::stringstream readme;
+    readme << std::ifstream(std::string(data) + "/../README.md").rdbuf();
+    for (const auto& s : cor::host_commands::shortcuts()) {
+        EXPECT_TRUE(entry(s.path)) << s.path;
+        EXPECT_NE(readme.str().find(std::string("| ") + s.path + " |"), std::string::npos)
+            << s.path;
+    }
 }
 
 }  // namespace
