@@ -200,7 +200,7 @@ int run_player(const t_command_line& cl) {
         if (ui && !main) console.print("corvina500: the user interface did not start");
 
         if (cl.play) core.playback().start(playback_control::track_command_play, false);
-        basic_window plain(core);
+        basic_window plain(core, &commands);
         if (!ui && !cl.eval && !cl.list_commands && !plain.create())
             console.print("corvina500: could not open a window");
         if (cl.eval || cl.list_commands) {
