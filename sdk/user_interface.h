@@ -55,6 +55,8 @@ public:
     // the top, then the command's name, joined by "/").
     virtual size_t get_command_count() = 0;
     virtual bool get_command(size_t index, guid& id, string_sink& path) = 0;
+    // mainmenu_commands::flag_checked and flag_disabled of command `index`.
+    virtual uint32_t get_command_flags(size_t index) = 0;
     // A command by its own name, ignoring case.
     virtual bool find_command_by_name(const char* name, size_t length, guid& id) = 0;
 

@@ -2,8 +2,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
+#include "app/host_commands.h"
 #include "app/player_core.h"
 #include "titleformat/titleformat.h"
 #include "utf8.h"
@@ -12,13 +15,42 @@ namespace cor {
 namespace {
 
 constexpr wchar_t class_name[] = L"corvina500_basic_window";
-enum : int { id_list = 100, id_play = 101, id_stop = 102, id_status = 103 };
+enum : int {
+    id_list = 100,
+    id_play = 101,
+    id_stop = 102,
+    id_status = 103,
+    id_first_command = 1000
+};
+
+// Appends `label` under the submenus its path names, making them as needed.
+void add_by_path(HMENU root, std::vector<std::pair<std::string, HMENU>>& submenus,
+                 const std::string& path, UINT id, UINT flags) {
+    HMENU parent = root;
+    size_t start = 0;
+    for (size_t slash = path.find('/'); slash != std::string::npos;
+         slash = path.find('/', slash + 1)) {
+        const std::string key = path.substr(0, slash);
+        auto it = std::find_if(submenus.begin(), submenus.end(),
+                               [&](const auto& s) { return s.first == key; });
+        if (it == submenus.end()) {
+            HMENU sub = CreatePopupMenu();
+            AppendMenuW(parent, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub),
+                        to_wide(key.substr(start)).c_str());
+            submenus.emplace_back(key, sub);
+            it = submenus.end() - 1;
+        }
+        parent = it->second;
+        start = slash + 1;
+    }
+    AppendMenuW(parent, MF_STRING | flags, id, to_wide(path.substr(start)).c_str());
+}
 
 }  // namespace
 
 class basic_window::impl final : public play_callback, public playlist_callback {
 public:
-    explicit impl(player_core& core) : core_(core) {}
+    impl(player_core& core, host_commands* commands) : core_(core), commands_(commands) {}
     ~impl() {
         (void)core_.callbacks().unregister_play_callback(this);
         (void)core_.callbacks().unregister_playlist_callback(this);
@@ -37,6 +69,7 @@ public:
         wnd_ = CreateWindowExW(0, class_name, L"corvina500", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                CW_USEDEFAULT, 520, 420, nullptr, nullptr, wc.hInstance, this);
         if (!wnd_) return false;
+        if (commands_) SetMenu(wnd_, build_menu_bar());
         (void)core_.callbacks().register_play_callback(this, play_callback::flag_all);
         (void)core_.callbacks().register_playlist_callback(this, playlist_callback::flag_all);
         refresh_list();
@@ -85,7 +118,18 @@ private:
                 MoveWindow(GetDlgItem(wnd, id_list), 8, 42, w - 16, h - 50, TRUE);
                 return 0;
             }
+            case WM_INITMENUPOPUP:
+                refresh_menu_states(reinterpret_cast<HMENU>(wp));
+                return 0;
+            case WM_CONTEXTMENU:
+                if (reinterpret_cast<HWND>(wp) == GetDlgItem(wnd, id_list)) show_context_menu(lp);
+                return 0;
             case WM_COMMAND:
+                if (commands_ && LOWORD(wp) >= id_first_command &&
+                    LOWORD(wp) < id_first_command + menu_ids_.size()) {
+                    (void)commands_->execute(menu_ids_[LOWORD(wp) - id_first_command]);
+                    return 0;
+                }
                 if (LOWORD(wp) == id_play) core_.playback().play_or_pause();
                 if (LOWORD(wp) == id_stop) core_.playback().stop();
                 if (LOWORD(wp) == id_list && HIWORD(wp) == LBN_DBLCLK) {
@@ -101,6 +145,62 @@ private:
             default:
                 return DefWindowProcW(wnd, msg, wp, lp);
         }
+    }
+
+    HMENU build_menu_bar() {
+        HMENU bar = CreateMenu();
+        std::vector<std::pair<std::string, HMENU>> submenus;
+        menu_ids_.clear();
+        for (const auto& e : commands_->menus().mainmenu()) {
+            add_by_path(bar, submenus, e.path,
+                        id_first_command + static_cast<UINT>(menu_ids_.size()), 0);
+            menu_ids_.push_back(e.id);
+        }
+        return bar;
+    }
+
+    // Check marks and grayed items as things stand when a menu opens.
+    void refresh_menu_states(HMENU popup) {
+        if (!commands_) return;
+        const auto entries = commands_->menus().mainmenu();
+        for (int i = 0, n = GetMenuItemCount(popup); i < n; ++i) {
+            const UINT id = GetMenuItemID(popup, i);
+            if (id < id_first_command || id >= id_first_command + menu_ids_.size()) continue;
+            const guid& g = menu_ids_[id - id_first_command];
+            for (const auto& e : entries) {
+                if (e.id != g) continue;
+                CheckMenuItem(
+                    popup, id,
+                    MF_BYCOMMAND |
+                        (e.flags & mainmenu_commands::flag_checked ? MF_CHECKED : MF_UNCHECKED));
+                EnableMenuItem(
+                    popup, id,
+                    MF_BYCOMMAND |
+                        (e.flags & mainmenu_commands::flag_disabled ? MF_GRAYED : MF_ENABLED));
+            }
+        }
+    }
+
+    void show_context_menu(LPARAM at) {
+        const auto item = SendDlgItemMessageW(wnd_, id_list, LB_GETCURSEL, 0, 0);
+        const size_t pl = core_.playlists().get_active_playlist();
+        metadb_handle* track = nullptr;
+        if (!commands_ || item == LB_ERR || pl == no_index ||
+            !core_.playlists().playlist_get_item_handle(pl, static_cast<size_t>(item), &track))
+            return;
+        const auto entries = commands_->menus().contextmenu();
+        HMENU popup = CreatePopupMenu();
+        std::vector<std::pair<std::string, HMENU>> submenus;
+        for (size_t i = 0; i < entries.size(); ++i)
+            add_by_path(popup, submenus, entries[i].path, static_cast<UINT>(i + 1), 0);
+        POINT p{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+        if (at == -1) GetCursorPos(&p);
+        const UINT chosen = static_cast<UINT>(
+            TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, p.x, p.y, 0, wnd_, nullptr));
+        DestroyMenu(popup);
+        if (chosen >= 1 && chosen <= entries.size())
+            (void)commands_->menus().execute_context(entries[chosen - 1].id, &track, 1);
+        track->service_release();
     }
 
     void refresh_list() {
@@ -162,9 +262,12 @@ private:
     void on_playback_order_changed(size_t) override {}
 
     player_core& core_;
+    host_commands* commands_;
+    std::vector<guid> menu_ids_;
 };
 
-basic_window::basic_window(player_core& core) : impl_(std::make_unique<impl>(core)) {}
+basic_window::basic_window(player_core& core, host_commands* commands)
+    : impl_(std::make_unique<impl>(core, commands)) {}
 basic_window::~basic_window() = default;
 bool basic_window::create() { return impl_->create(); }
 void* basic_window::handle() const { return impl_->wnd_; }

@@ -1,5 +1,6 @@
 // The player's own plain window, shown when no component draws the user
-// interface: the active playlist, what plays, and play/pause and stop.
+// interface: the active playlist, what plays, play/pause and stop, and
+// the Host's menus.
 #pragma once
 
 #include <memory>
@@ -7,10 +8,13 @@
 namespace cor {
 
 class player_core;
+class host_commands;
 
 class basic_window {
 public:
-    explicit basic_window(player_core& core);
+    // With `commands`, the window has the Host's main menu as its menu bar
+    // and the context menu on the playlist's tracks.
+    explicit basic_window(player_core& core, host_commands* commands = nullptr);
     ~basic_window();
     basic_window(const basic_window&) = delete;
     basic_window& operator=(const basic_window&) = delete;

@@ -32,6 +32,8 @@ std::optional<std::string> parse_command_line(const std::vector<std::string>& ar
             out.play = true;
         } else if (a == "--list-panels") {
             out.list_panels = true;
+        } else if (a == "--list-commands") {
+            out.list_commands = true;
         } else if (a == "--exit-after") {
             std::optional<std::string> text;
             if (auto e = value(text)) return e;

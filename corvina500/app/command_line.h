@@ -20,6 +20,7 @@ struct t_command_line {
     bool no_component = false;
     bool play = false;
     bool list_panels = false;
+    bool list_commands = false;
 };
 
 // Returns an error text on a bad flag, a missing value or a bad number.
@@ -29,6 +30,6 @@ std::optional<std::string> parse_command_line(const std::vector<std::string>& ar
 inline constexpr const char* usage_text =
     "usage: corvina500 [--profile DIR] [--eval SCRIPT] [--exit-after MS] [--console FILE] "
     "[--screenshot FILE.png] [--output-file FILE.wav] [--format SCRIPT] [--no-component] [--play] "
-    "[--list-panels] [--add PATH...]";
+    "[--list-panels] [--list-commands] [--add PATH...]";
 
 }  // namespace cor

@@ -1,16 +1,20 @@
-// The Host's main-menu commands and keyboard shortcuts, offered to
-// components as services.
+// The Host's own main-menu commands (File, Edit, View, Playback, Library,
+// Help), its context-menu items on tracks and its keyboard shortcuts,
+// offered as the same services components use, in one menu tree with the
+// components' groups and commands.
 #pragma once
 
-#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/host_menus.h"
 #include "user_interface.h"
 
 namespace cor {
 
 class player_core;
+class loaded_component;
 
 // {3F8E2A71-9C04-4B6D-A5E3-7D1B0C9F2E48}
 inline constexpr guid command_play_pause{
@@ -28,35 +32,60 @@ inline constexpr guid command_previous{
 inline constexpr guid command_random{
     0x3f8e2a71, 0x9c04, 0x4b6d, {0xa5, 0xe3, 0x7d, 0x1b, 0x0c, 0x9f, 0x2e, 0x4c}};
 
+// What the commands ask of the user. Tests replace it.
+class host_dialogs {
+public:
+    virtual ~host_dialogs() = default;
+    // Chosen paths; empty when cancelled.
+    virtual std::vector<std::string> open_files(const char* title, bool playlists_only,
+                                                bool multiple) = 0;
+    virtual std::string save_playlist_file(const char* title) = 0;
+    virtual std::string choose_folder(const char* title) = 0;
+    virtual void message(const char* title, const std::string& text) = 0;
+    // Shows the file in its folder.
+    virtual void reveal(const std::string& path) = 0;
+};
+std::unique_ptr<host_dialogs> make_system_dialogs();
+
 class host_commands {
 public:
-    explicit host_commands(player_core& core);
+    host_commands(player_core& core, std::string profile_folder = {},
+                  std::unique_ptr<host_dialogs> dialogs = make_system_dialogs());
+    ~host_commands();
+    host_commands(const host_commands&) = delete;
+    host_commands& operator=(const host_commands&) = delete;
 
-    struct t_command {
-        guid id;
-        std::string path;  // "Playback/Order/Random"
-    };
-    [[nodiscard]] const std::vector<t_command>& commands() const { return commands_; }
+    // Adds a component's groups, commands and context items, and its name
+    // for the About box.
+    void attach(const loaded_component& component);
+    // Drops every component's services, before their libraries unload.
+    void detach_components();
 
-    // Exit ends the message loop; restart does too and asks for a new run.
-    bool execute(const guid& command);
+    menu_tree& menus() { return tree_; }
+    bool execute(const guid& command) { return tree_.execute(command); }
     [[nodiscard]] bool restart_requested() const { return restart_; }
     // A key-down message: true when it ran a shortcut.
     bool process_keydown(uintptr_t key);
 
-    service_ptr_t<mainmenu_manager> mainmenu_service();
+    service_ptr_t<mainmenu_manager> mainmenu_service() { return tree_.mainmenu_service(); }
+    service_ptr_t<contextmenu_manager> contextmenu_service() { return tree_.contextmenu_service(); }
     service_ptr_t<keyboard_shortcut_manager> shortcut_service();
 
-private:
+    // Keys with Ctrl (or not) and the command path they run, as the README lists them.
     struct t_shortcut {
         uintptr_t key;
         bool ctrl;
-        guid command;
+        const char* path;
     };
-    player_core& core_;
+    static const std::vector<t_shortcut>& shortcuts();
+
+    class impl;
+
+private:
+    std::unique_ptr<impl> impl_;
+    menu_tree tree_;
+    menu_tree::t_mark own_;
     bool restart_ = false;
-    std::vector<t_shortcut> shortcuts_;
-    std::vector<t_command> commands_;
 };
 
 }  // namespace cor

@@ -15,6 +15,7 @@
 #include "config.h"
 #include "corvina500/config/config_store.h"
 #include "guid_text.h"
+#include "menu.h"
 #include "panels/console_history.h"
 #include "panels/panel_types.h"
 #include "test_bench.h"
@@ -193,9 +194,11 @@ int run_player(const t_command_line& cl) {
     if (cl.format) {
         write_handle(STD_OUTPUT_HANDLE, core.format_active(*cl.format));
     } else {
-        host_commands commands(core);
+        host_commands commands(core, api.profile_folder());
         auto mainmenu = commands.mainmenu_service();
         api.add_service(mainmenu_manager::class_guid, mainmenu.get());
+        auto contextmenu = commands.contextmenu_service();
+        api.add_service(contextmenu_manager::class_guid, contextmenu.get());
         auto shortcuts = commands.shortcut_service();
         api.add_service(keyboard_shortcut_manager::class_guid, shortcuts.get());
 
@@ -206,18 +209,24 @@ int run_player(const t_command_line& cl) {
                 console.print("corvina500: " + error);
             for (auto& r : component.services<console_receiver>()) console.add_receiver(r);
             for (auto& io : component.services<config_io>()) store.attach(io);
+            commands.attach(component);
         }
         auto ui = component.service<user_interface>();
         HWND main = ui ? static_cast<HWND>(ui->init(nullptr)) : nullptr;
         if (ui && !main) console.print("corvina500: the user interface did not start");
 
         if (cl.play) core.playback().start(playback_control::track_command_play, false);
-        basic_window plain(core);
-        if (!ui && !cl.eval && !plain.create())
+        basic_window plain(core, &commands);
+        if (!ui && !cl.eval && !cl.list_commands && !plain.create())
             console.print("corvina500: could not open a window");
-        if (cl.eval) {
+        if (cl.eval || cl.list_commands) {
             pump_messages();
-            write_handle(STD_OUTPUT_HANDLE, evaluate(*cl.eval, component, *compiler));
+            if (cl.eval) write_handle(STD_OUTPUT_HANDLE, evaluate(*cl.eval, component, *compiler));
+            if (cl.list_commands) {
+                std::string lines;
+                for (const auto& e : commands.menus().mainmenu()) lines += e.path + "\n";
+                write_handle(STD_OUTPUT_HANDLE, lines);
+            }
         } else {
             message_loop(cl.exit_after_ms, core);
         }
@@ -237,6 +246,7 @@ int run_player(const t_command_line& cl) {
         (void)store.write();
         store.detach_all();
         console.clear_receivers();
+        commands.detach_components();
         if (commands.restart_requested()) restart_self();
     }
     if (cl.format) {

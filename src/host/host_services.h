@@ -10,6 +10,7 @@
 #include "component.h"
 #include "console.h"
 #include "dsp.h"
+#include "menu.h"
 #include "playback.h"
 #include "playlist.h"
 #include "titleformat.h"
@@ -30,6 +31,7 @@ cor::playback_control* playback();
 cor::playlist_manager* playlists();
 cor::library_manager* library();
 cor::mainmenu_manager* mainmenu();
+cor::contextmenu_manager* contextmenu();
 cor::keyboard_shortcut_manager* shortcuts();
 cor::album_art_manager* album_art();
 cor::dsp_config_manager* dsp();

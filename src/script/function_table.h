@@ -39,6 +39,7 @@ std::span<const t_function_entry> tray_functions();
 std::span<const t_function_entry> map_functions();
 std::span<const t_function_entry> button_functions();
 std::span<const t_function_entry> mainmenu_functions();
+std::span<const t_function_entry> popupmenu_functions();
 std::span<const t_function_entry> playback_functions();
 std::span<const t_function_entry> playlist_functions();
 std::span<const t_function_entry> playlist_format_functions();

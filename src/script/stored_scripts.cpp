@@ -5,6 +5,7 @@
 #include "config/settings.h"
 #include "guid_text.h"
 #include "host/host_services.h"
+#include "menu/user_commands.h"
 #include "script/error_report.h"
 #include "script/preprocessor.h"
 #include "script/script_run.h"
@@ -208,6 +209,7 @@ void prepare_all() {
             g_undefined_window[i][slot] = std::move(prepared.undefined_macros);
         }
     }
+    prepare_user_commands();
 }
 
 void report_undefined_macros(size_t slot) {

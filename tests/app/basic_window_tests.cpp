@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/basic_window.h"
+#include "app/host_commands.h"
 #include "app/player_core.h"
 
 namespace {
@@ -79,6 +80,60 @@ TEST(BasicWindow, ButtonsPlayPauseAndStop) {
     EXPECT_FALSE(core.playback().is_playing());
     GetDlgItemTextW(wnd, 103, status, 128);
     EXPECT_STREQ(status, L"Stopped");
+}
+
+}  // namespace
+
+namespace {
+
+// The plain window's menu bar is the Host's main menu: its groups, and
+// their commands chosen as the user would.
+TEST(BasicWindow, MenuBarHoldsTheHostsMenuAndRunsItsCommands) {
+    cor::manual_clock clock;
+    cor::player_core core([](std::string_view) {}, &clock);
+    cor::host_commands commands(core);
+    cor::basic_window window(core, &commands);
+    ASSERT_TRUE(window.create());
+    HWND wnd = static_cast<HWND>(window.handle());
+    HMENU bar = GetMenu(wnd);
+    ASSERT_TRUE(bar);
+    std::vector<std::wstring> groups;
+    HMENU playback = nullptr;
+    for (int i = 0; i < GetMenuItemCount(bar); ++i) {
+        wchar_t text[64] = L"";
+        GetMenuStringW(bar, i, text, 64, MF_BYPOSITION);
+        groups.emplace_back(text);
+        if (groups.back() == L"Playback") playback = GetSubMenu(bar, i);
+    }
+    EXPECT_EQ(groups,
+              (std::vector<std::wstring>{L"File", L"Edit", L"Playback", L"Library", L"Help"}));
+    ASSERT_TRUE(playback);
+    auto id_of = [](HMENU menu, const wchar_t* wanted) -> UINT {
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+            wchar_t text[64] = L"";
+            GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
+            if (std::wstring(text) == wanted) return GetMenuItemID(menu, i);
+        }
+        return 0;
+    };
+    cor::t_track_info t;
+    t.path = "C:\\music\\song.flac";
+    t.sample_rate = 1000;
+    t.length_samples = 10000;
+    auto& pm = core.playlists();
+    ASSERT_TRUE(pm.set_active_playlist(pm.create_playlist("Default", 7, cor::no_index)));
+    cor::metadb_handle* items[] = {core.tracks().put(t).get()};
+    pm.playlist_insert_items(0, 0, items, 1, nullptr);
+
+    SendMessageW(wnd, WM_COMMAND, id_of(playback, L"Play or Pause"), 0);
+    EXPECT_TRUE(core.playback().is_playing());
+    SendMessageW(wnd, WM_COMMAND, id_of(playback, L"Pause"), 0);
+    // The menu shows the state when it opens.
+    SendMessageW(wnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(playback), 2);
+    EXPECT_EQ(GetMenuState(playback, id_of(playback, L"Pause"), MF_BYCOMMAND) & MF_CHECKED,
+              UINT(MF_CHECKED));
+    SendMessageW(wnd, WM_COMMAND, id_of(playback, L"Stop"), 0);
+    EXPECT_FALSE(core.playback().is_playing());
 }
 
 }  // namespace

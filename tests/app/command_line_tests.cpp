@@ -9,11 +9,27 @@ using cor::t_command_line;
 
 TEST(CommandLine, ReadsEveryFlag) {
     t_command_line cl;
-    ASSERT_FALSE(parse_command_line(
-        {"--profile", "p", "--eval", "$add(1,2)", "--exit-after", "250", "--console", "c.txt",
-         "--screenshot", "s.png", "--format", "%title%", "--no-component", "--output-file", "o.wav",
-         "--list-panels", "--add", "a", "b"},
-        cl));
+    ASSERT_FALSE(parse_command_line({"--profile",
+                                     "p",
+                                     "--eval",
+                                     "$add(1,2)",
+                                     "--exit-after",
+                                     "250",
+                                     "--console",
+                                     "c.txt",
+                                     "--screenshot",
+                                     "s.png",
+                                     "--format",
+                                     "%title%",
+                                     "--no-component",
+                                     "--output-file",
+                                     "o.wav",
+                                     "--list-panels",
+                                     "--list-commands",
+                                     "--add",
+                                     "a",
+                                     "b"},
+                                    cl));
     EXPECT_EQ(cl.profile.value_or(""), "p");
     EXPECT_EQ(cl.eval.value_or(""), "$add(1,2)");
     EXPECT_EQ(cl.exit_after_ms.value_or(-1), 250);
@@ -23,6 +39,7 @@ TEST(CommandLine, ReadsEveryFlag) {
     EXPECT_TRUE(cl.no_component);
     EXPECT_EQ(cl.output_file.value_or(""), "o.wav");
     EXPECT_TRUE(cl.list_panels);
+    EXPECT_TRUE(cl.list_commands);
     EXPECT_EQ(cl.add, (std::vector<std::string>{"a", "b"}));
 }
 

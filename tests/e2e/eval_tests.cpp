@@ -94,3 +94,33 @@ TEST_F(PlayerProcess, WithoutTheComponentThePlainWindowRunsUntilExit) {
 }
 
 }  // namespace
+
+namespace {
+
+// The menus as a reviewer sees them: every command path, the component's
+// group among the Host's, user commands that outlive the run, and Host
+// commands run by path in any case.
+TEST_F(PlayerProcess, MenusListAndRunCommandsAcrossRuns) {
+    auto r = run_player({L"--profile", profile, L"--list-commands"});
+    EXPECT_EQ(r.exit_code, 0);
+    for (const char* line :
+         {"File/Open...\n", "File/Exit\n", "Edit/Sort/By title\n", "Playback/Order/Random\n",
+          "Library/Rescan\n", "Help/About\n", "Vesk/Window/View/corvina500\n",
+          "Vesk/Window/Cascade\n", "Vesk/Configuration\n"})
+        EXPECT_NE(r.out.find(line), std::string::npos) << line;
+    EXPECT_EQ(r.out.find("Vesk/User/"), std::string::npos);
+
+    r = run_player({L"--profile", profile, L"--eval",
+                    L"$if($mainmenu_set(Louder,'$volume(-3)'),y,n)"
+                    L"$if($contextmenu_set(Tag,'$console(%title%)'),y,n)"
+                    L"$if($mainmenu_execute('PLAYBACK/order/shuffle (albums)'),y,n)"
+                    L"$if($mainmenu_execute(Playback/Nothing),y,n)"});
+    EXPECT_EQ(r.out, "yyyn");
+    r = run_player({L"--profile", profile, L"--list-commands"});
+    EXPECT_NE(r.out.find("\nVesk/User/Louder\n"), std::string::npos) << r.out;
+    r = run_player({L"--profile", profile, L"--eval",
+                    L"%playback_ordername%|$if($mainmenu_execute(vesk/user/LOUDER),y,n)|%volume%"});
+    EXPECT_EQ(r.out, "Shuffle (albums)|y|-3.0000000");
+}
+
+}  // namespace

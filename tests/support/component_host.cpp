@@ -6,6 +6,7 @@
 
 #include "component.h"
 #include "host/service_factory.h"
+#include "menu.h"
 #include "panels/panel_types.h"
 #include "script/error_report.h"
 #include "test_bench.h"
@@ -27,14 +28,16 @@ struct recording_mainmenu : cor::mainmenu_manager {
         commands->push_back(command);
         return true;
     }
-    size_t get_command_count() override { return 2; }
+    size_t get_command_count() override { return 3; }
     bool get_command(size_t index, cor::guid& id, cor::string_sink& path) override {
-        const char* text = index == 0 ? "File/Exit" : "Test/Group/Do It";
-        if (index > 1) return false;
-        id = index == 0 ? command_exit : component_host::test_command;
+        static const char* const texts[] = {"File/Exit", "Test/Group/Do It", "Vesk/Palette"};
+        if (index > 2) return false;
+        const char* text = texts[index];
+        id = index == 0 ? command_exit : index == 1 ? component_host::test_command : cor::guid_null;
         path.write(text, std::strlen(text));
         return true;
     }
+    uint32_t get_command_flags(size_t) override { return 0; }
     bool find_command_by_name(const char* name, size_t length, cor::guid& id) override {
         if (std::string_view(name, length) != "Do It") return false;
         id = component_host::test_command;
@@ -64,6 +67,23 @@ component_host::component_host()
     auto* mainmenu = new cor::service_impl_t<recording_mainmenu>();
     mainmenu->commands = &commands;
     api_.add_service(cor::mainmenu_manager::class_guid, mainmenu);
+    // The Host's real context menu, and a tree that holds the component's
+    // groups, commands and items as the Host's own tree would.
+    menus_ = std::make_unique<cor::host_commands>(player_);
+    auto contextmenu = menus_->contextmenu_service();
+    api_.add_service(cor::contextmenu_manager::class_guid, contextmenu.get());
+    for (auto* f : vesk::host::factory_list()) {
+        const cor::guid id = f->get_class_guid();
+        if (id == cor::mainmenu_group::class_guid)
+            menus_->menus().add(cor::service_ptr_t<cor::mainmenu_group>::adopt(
+                static_cast<cor::mainmenu_group*>(f->create_instance())));
+        else if (id == cor::mainmenu_commands::class_guid)
+            menus_->menus().add(cor::service_ptr_t<cor::mainmenu_commands>::adopt(
+                static_cast<cor::mainmenu_commands*>(f->create_instance())));
+        else if (id == cor::contextmenu_item::class_guid)
+            menus_->menus().add(cor::service_ptr_t<cor::contextmenu_item>::adopt(
+                static_cast<cor::contextmenu_item*>(f->create_instance())));
+    }
     corvina500_get_interface(&api_, GetModuleHandleW(nullptr));
     vesk::set_error_level(vesk::err_middle);
 }
@@ -103,6 +123,7 @@ void component_host::pump(unsigned ms) {
 component_host::~component_host() {
     stop_ui();
     corvina500_get_interface(nullptr, nullptr);
+    menus_.reset();
     vesk::set_error_level(vesk::err_off);
 }
 

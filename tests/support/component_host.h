@@ -4,11 +4,13 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/console_impl.h"
 #include "app/host_api_impl.h"
+#include "app/host_commands.h"
 #include "app/player_core.h"
 #include "panels/console_history.h"
 #include "ui_extension.h"
@@ -43,6 +45,9 @@ public:
     static constexpr cor::guid test_command{0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0xAA}};
     // Main-menu commands the component ran, in order.
     std::vector<cor::guid> commands;
+    // The Host's menu tree with the component's groups, commands and
+    // context items in it; its context menu is the one scripts reach.
+    cor::host_commands& menus() { return *menus_; }
 
 private:
     cor::host_console console_;
@@ -52,6 +57,7 @@ private:
     cor::player_core player_;
     cor::service_ptr_t<cor::console_history> history_;
     cor::service_ptr_t<cor::ui_extension::panel_manager> panels_;
+    std::unique_ptr<cor::host_commands> menus_;
     cor::service_ptr_t<cor::user_interface> ui_;
 };
 

@@ -1,0 +1,193 @@
+// $popupmenu_create, $popupmenu_remove, $popupmenu_additem,
+// $popupmenu_removeitem, $popupmenu_view, $popupmenu_view_mainmenu.
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/host_services.h"
+#include "menu.h"
+#include "menu/popup_menus.h"
+#include "script/error_report.h"
+#include "script/function_table.h"
+#include "script/options.h"
+#include "utf8.h"
+
+namespace vesk {
+namespace {
+
+struct menu_deleter {
+    void operator()(HMENU m) const {
+        if (m) DestroyMenu(m);
+    }
+};
+using menu_handle = std::unique_ptr<std::remove_pointer_t<HMENU>, menu_deleter>;
+
+void fn_popupmenu_create(func_call& c) {
+    if (!c.require_count(1)) return;
+    c.set_found(popupmenu_list::instance().create(c.param(0)));
+}
+
+void fn_popupmenu_remove(func_call& c) {
+    if (!c.require_count(1)) return;
+    c.set_found(popupmenu_list::instance().remove(c.param(0)));
+}
+
+void fn_popupmenu_additem(func_call& c) {
+    if (!c.require_at_least(3)) return;
+    std::string command(c.param(2)), check;
+    bool escape = false;
+    for (size_t i = 3; i < c.count(); ++i) {
+        const std::string_view p = c.param(i);
+        if (auto v = option_value(p, "escape")) {
+            escape = read_bool(*v);
+        } else if (auto s = option_value(p, "check")) {
+            check = std::string(*s);
+        } else {
+            c.unknown_option(p);
+            return;
+        }
+    }
+    popupmenu_group* menu = popupmenu_list::instance().find(c.param(0));
+    if (!menu) return;
+    if (escape) {
+        command = unescape_script(command);
+        check = unescape_script(check);
+    }
+    menu->set(c.param(1), std::move(command), std::move(check));
+    c.set_found(true);
+}
+
+void fn_popupmenu_removeitem(func_call& c) {
+    if (!c.require_count(2)) return;
+    popupmenu_group* menu = popupmenu_list::instance().find(c.param(0));
+    c.set_found(menu && menu->remove(c.param(1)));
+}
+
+// "halign:" and "valign:" from parameter `first` on; false after a message.
+bool read_alignment(func_call& c, size_t first, UINT& flags) {
+    UINT h = TPM_LEFTALIGN, v = TPM_VCENTERALIGN;
+    for (size_t i = first; i < c.count(); ++i) {
+        const std::string_view p = c.param(i);
+        if (auto word = option_value(p, "halign")) {
+            const auto f = halign_flags(*word);
+            if (!f) {
+                c.fail(err_low, "%s: unknown halign '%s'", {*word});
+                return false;
+            }
+            h = *f;
+        } else if (auto vword = option_value(p, "valign")) {
+            const auto f = valign_flags(*vword);
+            if (!f) {
+                c.fail(err_low, "%s: unknown valign '%s'", {*vword});
+                return false;
+            }
+            v = *f;
+        } else {
+            c.unknown_option(p);
+            return false;
+        }
+    }
+    flags = h | v;
+    return true;
+}
+
+void fn_popupmenu_view(func_call& c) {
+    if (!c.require_at_least(1)) return;
+    UINT align = 0;
+    if (!read_alignment(c, 1, align)) return;
+    // A copy: the chosen item's script may remove or change this menu.
+    const popupmenu_group* found = popupmenu_list::instance().find(c.param(0));
+    if (!found) return;
+    const popupmenu_group menu = *found;
+    c.set_found(true);
+    const menu_handle popup(build_popup(menu));
+    const UINT chosen = track_popup(popup.get(), align);
+    if (chosen >= 1 && chosen <= menu.items.size()) run_popup_item(menu, chosen - 1);
+}
+
+// The Host's main menu as one popup: a submenu per group, built from the
+// commands' paths; command number i + 1 is the Host's command i.
+struct t_mainmenu_popup {
+    menu_handle root{CreatePopupMenu()};
+    std::vector<cor::guid> commands;
+};
+
+t_mainmenu_popup build_mainmenu_popup(cor::mainmenu_manager& host) {
+    t_mainmenu_popup out;
+    std::map<std::string, HMENU> submenus;  // by path prefix
+    const auto submenu_for = [&](const std::string& prefix) {
+        HMENU parent = out.root.get();
+        size_t start = 0;
+        for (size_t slash = prefix.find('/'); slash != std::string::npos;
+             slash = prefix.find('/', slash + 1)) {
+            const std::string key = prefix.substr(0, slash);
+            auto it = submenus.find(key);
+            if (it == submenus.end()) {
+                HMENU sub = CreatePopupMenu();
+                AppendMenuW(parent, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub),
+                            cor::to_wide(key.substr(start)).c_str());
+                it = submenus.emplace(key, sub).first;
+            }
+            parent = it->second;
+            start = slash + 1;
+        }
+        return parent;
+    };
+    for (size_t i = 0, n = host.get_command_count(); i < n; ++i) {
+        cor::guid id{};
+        cor::string_out path;
+        if (!host.get_command(i, id, path)) continue;
+        const size_t slash = path.text.rfind('/');
+        HMENU parent = submenu_for(slash == std::string::npos ? std::string()
+                                                              : path.text.substr(0, slash + 1));
+        const uint32_t flags = host.get_command_flags(i);
+        UINT mf = MF_STRING;
+        if (flags & cor::mainmenu_commands::flag_checked) mf |= MF_CHECKED;
+        if (flags & cor::mainmenu_commands::flag_disabled) mf |= MF_GRAYED;
+        out.commands.push_back(id);
+        AppendMenuW(
+            parent, mf, out.commands.size(),
+            cor::to_wide(path.text.substr(slash == std::string::npos ? 0 : slash + 1)).c_str());
+    }
+    // "Easy creating" will list the panel types that can be embedded, by
+    // category, once the component hosts panels; until then it is empty.
+    if (auto own = submenus.find("Vesk"); own != submenus.end()) {
+        AppendMenuW(own->second, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(own->second, MF_POPUP | MF_STRING | MF_GRAYED,
+                    reinterpret_cast<UINT_PTR>(CreatePopupMenu()), L"Easy creating");
+    }
+    return out;
+}
+
+void fn_popupmenu_view_mainmenu(func_call& c) {
+    UINT align = 0;
+    if (!read_alignment(c, 0, align)) return;
+    cor::mainmenu_manager* host = host::mainmenu();
+    if (!host) return;
+    t_mainmenu_popup popup = build_mainmenu_popup(*host);
+    const UINT chosen = track_popup(popup.root.get(), align);
+    if (chosen == 0) {
+        c.set_found(true);
+        return;
+    }
+    if (chosen <= popup.commands.size())
+        c.set_found(host->execute_command(popup.commands[chosen - 1]));
+}
+
+constexpr t_function_entry entries[] = {
+    {"popupmenu_create", fn_popupmenu_create},
+    {"popupmenu_remove", fn_popupmenu_remove},
+    {"popupmenu_additem", fn_popupmenu_additem},
+    {"popupmenu_removeitem", fn_popupmenu_removeitem},
+    {"popupmenu_view", fn_popupmenu_view},
+    {"popupmenu_view_mainmenu", fn_popupmenu_view_mainmenu},
+};
+
+}  // namespace
+
+std::span<const t_function_entry> popupmenu_functions() { return entries; }
+
+}  // namespace vesk

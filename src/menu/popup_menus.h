@@ -1,0 +1,68 @@
+// Script-built popup menus: named menus of items with a command script and
+// an optional check script, kept in creation order for the whole run, and
+// how one becomes a platform menu and is shown at the mouse pointer.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vesk {
+
+struct popupmenu_item {
+    std::string text;  // a leading "-" makes a separator
+    std::string command;
+    std::string check;
+    [[nodiscard]] bool is_separator() const { return !text.empty() && text.front() == '-'; }
+};
+
+struct popupmenu_group {
+    std::string name;
+    std::vector<popupmenu_item> items;
+
+    // By text, ignoring case; null when absent.
+    popupmenu_item* find(std::string_view text);
+    // Replaces the scripts of the item with that text (keeping its place),
+    // or appends a new item.
+    void set(std::string_view text, std::string command, std::string check);
+    bool remove(std::string_view text);
+};
+
+class popupmenu_list {
+public:
+    static popupmenu_list& instance();
+    // False when a menu of that name (ignoring case) exists.
+    bool create(std::string_view name);
+    bool remove(std::string_view name);
+    popupmenu_group* find(std::string_view name);
+    void clear() { menus_.clear(); }
+
+private:
+    std::vector<popupmenu_group> menus_;
+};
+
+// Whether item `index` shows a check mark: its check script, prepared and
+// run outside any window with _index and _count, yields a leading integer
+// other than 0. Never in safe mode.
+bool popup_item_checked(const popupmenu_group& menu, size_t index);
+// The platform menu: item i has the command number i + 1.
+HMENU build_popup(const popupmenu_group& menu);
+// Runs the command script of item `index` with _index, _count and _checked.
+void run_popup_item(const popupmenu_group& menu, size_t index);
+
+// "halign:" and "valign:" words to TrackPopupMenu flags; nothing for an
+// unknown word.
+std::optional<UINT> halign_flags(std::string_view word);
+std::optional<UINT> valign_flags(std::string_view word);
+
+// Shows `menu` at the mouse pointer with the main window as owner and
+// returns the chosen command number (0: none). Tests put their own
+// chooser in place of the platform's tracking.
+using popup_chooser = UINT (*)(HMENU menu, UINT flags, HWND owner);
+popup_chooser set_popup_chooser(popup_chooser chooser);
+UINT track_popup(HMENU menu, UINT align_flags);
+
+}  // namespace vesk
