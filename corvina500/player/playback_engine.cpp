@@ -159,6 +159,7 @@ void playback_engine::close_output() {
 
 void playback_engine::prepare_next() {
     next_asked_ = true;
+    next_queue_generation_ = playlists_->queue_generation();
     if (stop_after_current_) return;
     next_ = playlists_->navigate(playlist_manager_impl::step::next_automatic);
     if (!next_) return;
@@ -200,6 +201,13 @@ void playback_engine::tick() {
         notify(play_callback::flag_new_track,
                [&](play_callback& cb) { cb.on_playback_new_track(track.get()); });
         return;
+    }
+    // The queue changed since the next item was picked: pick again, unless
+    // the output is already decoding it (that item then plays first).
+    if (next_asked_ && !next_queued_ && next_queue_generation_ != playlists_->queue_generation()) {
+        next_.reset();
+        next_track_.reset();
+        next_asked_ = false;
     }
     if (!next_asked_ && output_->wants_next()) prepare_next();
     if (output_->finished()) {

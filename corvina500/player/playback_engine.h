@@ -110,6 +110,7 @@ private:
     track_ptr next_track_;
     bool next_asked_ = false;
     bool next_queued_ = false;
+    uint64_t next_queue_generation_ = 0;  // the playback queue's when next_ was picked
     track_ptr track_;
     bool playing_ = false;
     bool paused_ = false;

@@ -174,6 +174,7 @@ bool playlist_manager_impl::remove_playlist(size_t playlist) {
 
     const size_t old_count = playlists_.size();
     order_.forget(playlists_[playlist].id);
+    queue_.forget(playlists_[playlist].id);
     playlists_.erase(playlists_.begin() + static_cast<std::ptrdiff_t>(playlist));
     const size_t old_active = active_;
     bool activate = false;
@@ -295,6 +296,7 @@ size_t playlist_manager_impl::playlist_insert_items(size_t playlist, size_t firs
         if (playing_.item == no_index && playing_.follower > base) playing_.follower += count;
     }
     order_.items_inserted(pl.id, base, count);
+    queue_.items_inserted(pl.id, base, count);
     ++generation_;
     notify(playlist_callback::flag_items_added, [&](playlist_callback& cb) {
         cb.on_items_added(playlist, base, count, raw.data(), selected.get());
@@ -374,6 +376,7 @@ void playlist_manager_impl::remove_items_unchecked(size_t playlist, std::vector<
         }
     }
     order_.items_remapped(pl.id, old_to_new);
+    queue_.items_remapped(pl.id, old_to_new);
     ++generation_;
 
     const flag_array mask = make_flags(old_count);
@@ -430,6 +433,7 @@ bool playlist_manager_impl::playlist_reorder_items(size_t playlist, const size_t
             playing_.follower = old_to_new[playing_.follower];
     }
     order_.items_remapped(list.id, old_to_new);
+    queue_.items_remapped(list.id, old_to_new);
     ++generation_;
     const std::vector<size_t> copy(order, order + count);
     const size_t new_focus = list.focus;
@@ -662,7 +666,28 @@ void playlist_manager_impl::notify_track_changed(const metadb_handle_impl* track
 
 // Engine side.
 
+bool playlist_manager_impl::queue_add(size_t playlist, size_t item) {
+    const t_playlist* pl = find(playlist);
+    if (!pl || item >= pl->items.size()) return false;
+    queue_.push({pl->id, item});
+    return true;
+}
+
+std::vector<t_item_location> playlist_manager_impl::queue_items() const {
+    std::vector<t_item_location> out;
+    for (const auto& e : queue_.entries()) out.push_back({playlist_index(e.playlist_id), e.item});
+    return out;
+}
+
+std::optional<t_item_location> playlist_manager_impl::queued_location() const {
+    const auto first = queue_.front();
+    if (!first) return std::nullopt;
+    return t_item_location{playlist_index(first->playlist_id), first->item};
+}
+
 std::optional<t_item_location> playlist_manager_impl::navigate(step direction) {
+    if (direction != step::previous)
+        if (auto queued = queued_location()) return queued;
     size_t playlist = playlist_index(playing_.playlist_id);
     if (!playing_.active && playlist != active_) playlist = no_index;
     size_t current;
@@ -692,6 +717,7 @@ std::optional<t_item_location> playlist_manager_impl::navigate(step direction) {
 }
 
 std::optional<t_item_location> playlist_manager_impl::start_location() {
+    if (auto queued = queued_location()) return queued;
     const t_playlist* pl = find(active_);
     if (!pl || pl->items.empty()) return std::nullopt;
     if (pl->focus != no_index) return t_item_location{active_, pl->focus};
@@ -708,6 +734,7 @@ std::optional<t_item_location> playlist_manager_impl::random_location() {
 
 void playlist_manager_impl::set_playing_item(size_t playlist, size_t item) {
     playing_ = {playlist_id(playlist), item, 0, true};
+    queue_.played({playing_.playlist_id, item});
 }
 
 void playlist_manager_impl::clear_playing_item() { playing_.active = false; }

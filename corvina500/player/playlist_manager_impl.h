@@ -17,6 +17,7 @@
 
 #include "corvina500/player/callbacks.h"
 #include "corvina500/player/playback_order.h"
+#include "corvina500/player/playback_queue.h"
 #include "corvina500/player/track_database.h"
 #include "sdk/playlist.h"
 
@@ -99,17 +100,26 @@ public:
     // that holds it.
     void notify_track_changed(const metadb_handle_impl* track);
 
+    // The playback queue (playback_queue.h). Adding fails for a missing item.
+    bool queue_add(size_t playlist, size_t item);
+    void queue_flush() { queue_.clear(); }
+    // Where the queued items are now, first to play first.
+    [[nodiscard]] std::vector<t_item_location> queue_items() const;
+    [[nodiscard]] uint64_t queue_generation() const { return queue_.generation(); }
+
     // Engine side.
     enum class step { next_automatic, next, previous };
-    // Where playback goes from the playing item. While stopped it goes from
-    // the last played item when that is in the active playlist, else from
-    // the active playlist's focused item.
+    // Where playback goes from the playing item: forward, the first queued
+    // item when there is one. While stopped it goes from the last played
+    // item when that is in the active playlist, else from the active
+    // playlist's focused item.
     std::optional<t_item_location> navigate(step direction);
-    // Where the "play" command starts: the active playlist's focused item,
-    // else where the order begins.
+    // Where the "play" command starts: the first queued item, else the
+    // active playlist's focused item, else where the order begins.
     std::optional<t_item_location> start_location();
     // Any item of the active playlist.
     std::optional<t_item_location> random_location();
+    // The item begins to play; it leaves the queue when it was first there.
     void set_playing_item(size_t playlist, size_t item);
     // Playback stopped; the item is remembered as the last one played.
     void clear_playing_item();
@@ -145,6 +155,7 @@ private:
     template <class Query>
     bool allowed(size_t playlist, uint32_t filter, Query&& query);
     [[nodiscard]] t_order_view order_view(const t_playlist& pl);
+    [[nodiscard]] std::optional<t_item_location> queued_location() const;
     void notify_lock_indexes(size_t from);
     // Removal with the lock already asked (or not to be asked).
     void remove_items_unchecked(size_t playlist, std::vector<bool> mask);
@@ -161,6 +172,7 @@ private:
     uint64_t generation_ = 0;  // counts changes, to notice re-entry
     t_playing playing_;
     playback_order_state order_;
+    playback_queue queue_;
     std::function<void(size_t, size_t)> item_player_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 
 #include "player_rig.h"
 
@@ -302,6 +303,131 @@ TEST(PlaybackEngine, EditedTrackAndUnknownLengths) {
     rig.engine->notify_track_changed(rig.tracks.find("c.mp3").get());
     rig.engine->notify_track_changed(b.get());
     EXPECT_EQ(rig.play_events.take(), (events{"edited b.mp3"}));
+}
+
+// The playback queue as a listener meets it: each row is what the user
+// does, then what plays and what is still queued.
+TEST(PlaybackEngine, QueuedItemsPlayFirstInOrderThenTheOrderGoesOnFromTheLast) {
+    player_rig rig;
+    const size_t list = rig.create("Music");
+    rig.add(list, {"a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3", "f.mp3"});
+    auto& pm = *rig.playlists;
+    auto& e = *rig.engine;
+    const auto queue = [&] {
+        std::string out;
+        for (const auto& at : pm.queue_items())
+            out += (out.empty() ? "" : " ") + rig.item_name(at.playlist, at.item);
+        return out;
+    };
+    const auto act = [&](const std::string& step) {
+        const char verb = step[0];
+        const size_t item = step.size() > 1 ? size_t(step[1] - '0') : 0;
+        switch (verb) {
+            case 'q':
+                EXPECT_TRUE(pm.queue_add(list, item));
+                break;
+            case 'p':
+                e.start(playback_control::track_command_play, false);
+                break;
+            case 's':
+                e.stop();
+                break;
+            case 'n':
+                e.next();
+                break;
+            case 'b':
+                e.previous();
+                break;
+            case 'e':
+                rig.run(10);
+                break;  // the track plays to its end
+            case 'd':
+                e.play_item(list, item);
+                break;
+            case 'f':
+                pm.queue_flush();
+                break;
+            case 'x': {  // removes the item
+                std::vector<bool> mask(pm.playlist_get_item_count(list), false);
+                mask[item] = true;
+                const std::unique_ptr<bool[]> raw(new bool[mask.size()]);
+                std::copy(mask.begin(), mask.end(), raw.get());
+                EXPECT_TRUE(pm.playlist_remove_items(list, raw.get(), mask.size()));
+                break;
+            }
+            case 'i':
+                rig.playlists->playlist_insert_items(
+                    list, item, std::vector<metadb_handle*>{rig.track("new.mp3").get()}.data(), 1,
+                    nullptr);
+                break;
+        }
+    };
+    struct t_row {
+        std::vector<std::string> steps;
+        const char* playing;
+        const char* queued;
+    };
+    const t_row rows[] = {
+        {{"q4", "q1", "q4"}, "nothing", "e.mp3 b.mp3 e.mp3"},
+        {{"p"}, "e.mp3", "b.mp3 e.mp3"},    // play starts with the queue
+        {{"s"}, "nothing", "b.mp3 e.mp3"},  // stopping keeps it
+        {{"p"}, "b.mp3", "e.mp3"},
+        {{"n"}, "e.mp3", ""},
+        {{"n"}, "f.mp3", ""},        // the order goes on after e
+        {{"q0", "e"}, "a.mp3", ""},  // the end of a track takes the queue too
+        {{"e"}, "b.mp3", ""},
+        {{"q3", "q5", "b"}, "a.mp3", "d.mp3 f.mp3"},  // back is by the order
+        {{"d2"}, "c.mp3", "d.mp3 f.mp3"},             // an item played by hand is not the queue's
+        {{"x3"}, "c.mp3", "f.mp3"},                   // a removed item leaves the queue
+        {{"i0", "q1"}, "c.mp3", "f.mp3 a.mp3"},       // queued items follow the edits
+        {{"n", "n"}, "a.mp3", ""},
+        {{"n"}, "b.mp3", ""},
+        {{"q4", "f", "n"}, "c.mp3", ""},
+    };
+    for (const auto& row : rows) {
+        std::string what;
+        for (const auto& step : row.steps) {
+            act(step);
+            what += step + " ";
+        }
+        EXPECT_EQ(rig.now_playing(), row.playing) << what;
+        EXPECT_EQ(queue(), row.queued) << what;
+    }
+}
+
+// What plays next is picked ahead of the end; queueing after that still
+// comes first, unless the output already decodes the next track.
+TEST(PlaybackEngine, QueueingAfterTheNextTrackWasPickedStillComesFirst) {
+    struct early_output final : silent_output {
+        using silent_output::silent_output;
+        bool wants_next() override { return length() - position() < 2; }
+        bool queue_next(const t_track_info&) override {
+            ++asked;
+            return false;
+        }
+        int asked = 0;
+    };
+    player_rig rig;
+    const size_t list = rig.create("Music");
+    rig.add(list, {"a.mp3", "b.mp3", "c.mp3", "d.mp3"});
+    auto output = std::make_unique<early_output>(rig.clock);
+    early_output* out = output.get();
+    auto engine = make_service<playback_engine>(rig.playlists, rig.callbacks, std::move(output));
+    engine->play_item(list, 0);
+    rig.clock.advance(9);
+    engine->tick();
+    ASSERT_EQ(out->asked, 1);  // b was picked
+    ASSERT_TRUE(rig.playlists->queue_add(list, 3));
+    for (int i = 0; i < 32; ++i) {
+        rig.clock.advance(1.0 / 16);
+        engine->tick();
+    }
+    metadb_handle* h = nullptr;
+    ASSERT_TRUE(engine->get_now_playing(&h));
+    EXPECT_EQ(track_name(h), "d.mp3");
+    h->service_release();
+    EXPECT_TRUE(rig.playlists->queue_items().empty());
+    engine->shutdown();
 }
 
 }  // namespace
