@@ -230,6 +230,43 @@ public:
         const size_t first = pm().playlist_insert_items(target, no_index, tracks, count, nullptr);
         if (first != no_index) core.playback().play_item(target, first);
     }
+    // Each track is queued where it stands: the active playlist first (a
+    // track listed twice there is queued once per listing asked for), then
+    // any other playlist; a track in none is added to the active one.
+    void queue_tracks(metadb_handle* const* tracks, size_t count) {
+        const auto find_in = [&](size_t pl, const std::string& path,
+                                 const std::vector<bool>& skip) {
+            for (size_t i = 0, n = pm().playlist_get_item_count(pl); i < n; ++i) {
+                if (i < skip.size() && skip[i]) continue;
+                metadb_handle* h = nullptr;
+                if (!pm().playlist_get_item_handle(pl, i, &h) || !h) continue;
+                string_out p;
+                h->get_path(p);
+                h->service_release();
+                if (p.text == path) return i;
+            }
+            return no_index;
+        };
+        std::vector<bool> used;  // items of the active playlist queued by this call
+        for (size_t t = 0; t < count; ++t) {
+            string_out path;
+            tracks[t]->get_path(path);
+            const size_t active_pl = active();
+            size_t pl = active_pl;
+            size_t item = pl == no_index ? no_index : find_in(pl, path.text, used);
+            for (size_t p = 0, n = pm().get_playlist_count(); item == no_index && p < n; ++p)
+                if (p != active_pl) item = find_in(pl = p, path.text, {});
+            if (item == no_index) {
+                pl = active_or_new();
+                item = pm().playlist_insert_items(pl, no_index, &tracks[t], 1, nullptr);
+            }
+            if (item == no_index || !pm().queue_add(pl, item)) continue;
+            if (pl == active()) {
+                if (used.size() <= item) used.resize(item + 1, false);
+                used[item] = true;
+            }
+        }
+    }
     void remove_tracks(metadb_handle* const* tracks, size_t count) {
         const size_t pl = active();
         const auto mask = mask_of(pl, tracks, count);
@@ -299,6 +336,8 @@ const t_command_def command_defs[] = {
     {command_previous, mainmenu_groups::playback, main_set, "Previous", [](impl& i) { i.core.playback().previous(); }},
     {command_next, mainmenu_groups::playback, main_set, "Next", [](impl& i) { i.core.playback().next(); }},
     {command_random, mainmenu_groups::playback, main_set, "Random", [](impl& i) { i.core.playback().random(); }},
+    {host_id(0x66), mainmenu_groups::playback, main_set, "Flush playback queue", [](impl& i) { i.pm().queue_flush(); },
+     [](impl& i) { return i.pm().queue_items().empty() ? mainmenu_commands::flag_disabled : 0u; }},
     {host_id(0x4f), mainmenu_groups::playback, late_set, "Volume up", [](impl& i) { i.core.playback().volume_up(); }},
     {host_id(0x50), mainmenu_groups::playback, late_set, "Volume down", [](impl& i) { i.core.playback().volume_down(); }},
     {host_id(0x65), mainmenu_groups::playback, late_set, "Mute", [](impl& i) { i.core.playback().volume_mute_toggle(); },
@@ -319,6 +358,7 @@ struct t_context_def {
 
 const t_context_def context_defs[] = {
     {host_id(0x70), "Play", [](impl& i, metadb_handle* const* t, size_t n) { i.play_tracks(t, n); }},
+    {host_id(0x74), "Add to playback queue", [](impl& i, metadb_handle* const* t, size_t n) { i.queue_tracks(t, n); }},
     {host_id(0x71), "Remove from playlist", [](impl& i, metadb_handle* const* t, size_t n) { i.remove_tracks(t, n); }},
     {host_id(0x72), "Open containing folder", [](impl& i, metadb_handle* const* t, size_t) { i.reveal(t[0]); }},
     {host_id(0x73), "Properties", [](impl& i, metadb_handle* const* t, size_t) { i.properties(t[0]); }},

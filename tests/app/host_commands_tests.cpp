@@ -337,8 +337,9 @@ TEST_F(HostMenus, ContextMenuActsOnTheGivenTracks) {
         ASSERT_TRUE(menu->get_command(i, id, path));
         names.push_back(path.text);
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"Play", "Remove from playlist",
-                                               "Open containing folder", "Properties"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"Play", "Add to playback queue", "Remove from playlist",
+                                        "Open containing folder", "Properties"}));
     auto run = [&](const char* name, std::vector<size_t> items) {
         std::vector<cor::metadb_handle*> tracks;
         for (size_t i : items) {
@@ -356,6 +357,25 @@ TEST_F(HostMenus, ContextMenuActsOnTheGivenTracks) {
     size_t playing = 0;
     ASSERT_TRUE(core.playback().get_playing_item(nullptr, &playing));
     EXPECT_EQ(playing, 1u);
+
+    // Queued in the order given, a track listed once queued where it
+    // stands; the queue is flushed from the main menu.
+    const auto queued = [&] {
+        std::string out;
+        for (const auto& at : pm.queue_items()) out += std::to_string(at.item);
+        return out;
+    };
+    EXPECT_EQ(entry("Playback/Flush playback queue")->flags, cor::mainmenu_commands::flag_disabled);
+    ASSERT_TRUE(run("Add to playback queue", {2, 0}));
+    ASSERT_TRUE(run("Add to playback queue", {2}));
+    EXPECT_EQ(queued(), "202");
+    core.playback().next();
+    EXPECT_EQ(queued(), "02");
+    EXPECT_EQ(entry("Playback/Flush playback queue")->flags, 0u);
+    ASSERT_TRUE(this->run("Playback/Flush playback queue"));
+    EXPECT_EQ(queued(), "");
+    EXPECT_FALSE(this->run("Playback/Flush playback queue"));
+
     ASSERT_TRUE(run("Open containing folder", {2}));
     EXPECT_EQ(dialogs->revealed, std::vector<std::string>{"C:\\m\\c.flac"});
     EXPECT_FALSE(run("Properties", {}));
