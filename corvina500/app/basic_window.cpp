@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -108,8 +110,18 @@ private:
                     WS_EX_CLIENTEDGE, L"LISTBOX", L"",
                     WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 0, 0,
                     0, wnd, reinterpret_cast<HMENU>(id_list), inst, nullptr);
+                // The focus is mostly on a child; the shortcuts must not
+                // depend on which one.
+                for (HWND child = GetWindow(wnd, GW_CHILD); child;
+                     child = GetWindow(child, GW_HWNDNEXT))
+                    SetWindowSubclass(child, &impl::child_proc, 0,
+                                      reinterpret_cast<DWORD_PTR>(this));
                 return 0;
             }
+            case WM_KEYDOWN:
+            case WM_SYSKEYDOWN:
+                if (shortcut(wp)) return 0;
+                return DefWindowProcW(wnd, msg, wp, lp);
             case WM_SIZE: {
                 const int w = LOWORD(lp), h = HIWORD(lp);
                 MoveWindow(GetDlgItem(wnd, id_play), 8, 8, 100, 26, TRUE);
@@ -132,6 +144,7 @@ private:
                 }
                 if (LOWORD(wp) == id_play) core_.playback().play_or_pause();
                 if (LOWORD(wp) == id_stop) core_.playback().stop();
+                if (LOWORD(wp) == id_list && HIWORD(wp) == LBN_SELCHANGE) select_listed();
                 if (LOWORD(wp) == id_list && HIWORD(wp) == LBN_DBLCLK) {
                     const auto item = SendDlgItemMessageW(wnd, id_list, LB_GETCURSEL, 0, 0);
                     const size_t pl = core_.playlists().get_active_playlist();
@@ -145,6 +158,32 @@ private:
             default:
                 return DefWindowProcW(wnd, msg, wp, lp);
         }
+    }
+
+    static LRESULT CALLBACK child_proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                       DWORD_PTR data) {
+        auto* self = reinterpret_cast<impl*>(data);
+        if ((msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) && self->shortcut(wp)) return 0;
+        if (msg == WM_NCDESTROY) RemoveWindowSubclass(wnd, &impl::child_proc, 0);
+        return DefSubclassProc(wnd, msg, wp, lp);
+    }
+
+    bool shortcut(WPARAM key) { return commands_ && commands_->process_keydown(key); }
+
+    // The highlighted line is the playlist's selection and focus, so the
+    // selection commands (Remove, Crop) act on what the user sees.
+    void select_listed() {
+        const auto item = SendDlgItemMessageW(wnd_, id_list, LB_GETCURSEL, 0, 0);
+        const size_t pl = core_.playlists().get_active_playlist();
+        const size_t n = pl == no_index ? 0 : core_.playlists().playlist_get_item_count(pl);
+        if (item == LB_ERR || static_cast<size_t>(item) >= n) return;
+        const std::unique_ptr<bool[]> all(new bool[n]), state(new bool[n]);
+        for (size_t i = 0; i < n; ++i) {
+            all[i] = true;
+            state[i] = i == static_cast<size_t>(item);
+        }
+        (void)core_.playlists().playlist_set_selection(pl, all.get(), state.get(), n);
+        (void)core_.playlists().playlist_set_focus_item(pl, static_cast<size_t>(item));
     }
 
     HMENU build_menu_bar() {

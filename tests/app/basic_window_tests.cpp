@@ -137,3 +137,76 @@ TEST(BasicWindow, MenuBarHoldsTheHostsMenuAndRunsItsCommands) {
 }
 
 }  // namespace
+
+namespace {
+
+// The Host's shortcuts work wherever the focus is in the plain window,
+// the playlist and the buttons included.
+TEST(BasicWindow, ShortcutsReachTheirCommandsFromEveryChild) {
+    cor::manual_clock clock;
+    cor::player_core core([](std::string_view) {}, &clock);
+    cor::host_commands commands(core);
+    cor::basic_window window(core, &commands);
+    ASSERT_TRUE(window.create());
+    HWND wnd = static_cast<HWND>(window.handle());
+    auto& pm = core.playlists();
+    const size_t pl = pm.create_playlist("Default", 7, cor::no_index);
+    ASSERT_TRUE(pm.set_active_playlist(pl));
+    std::vector<cor::track_ptr> keep;
+    for (const char* name : {"a", "b", "c"}) {
+        cor::t_track_info t;
+        t.path = std::string("C:\\music\\") + name + ".flac";
+        t.add_meta("title", name);
+        t.sample_rate = 1000;
+        t.length_samples = 10000;
+        keep.push_back(core.tracks().put(t));
+        cor::metadb_handle* item = keep.back().get();
+        pm.playlist_insert_items(pl, cor::no_index, &item, 1, nullptr);
+    }
+    HWND list = GetDlgItem(wnd, 100);
+    // The user picks the second line.
+    SendMessageW(list, LB_SETCURSEL, 1, 0);
+    SendMessageW(wnd, WM_COMMAND, MAKEWPARAM(100, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+
+    const auto playing = [&] {
+        size_t item = cor::no_index;
+        if (!core.playback().get_playing_item(nullptr, &item)) return std::string("-");
+        return std::string(core.playback().is_paused() ? "paused " : "") + std::to_string(item);
+    };
+    struct t_press {
+        int focus;  // child control id
+        UINT key;
+        bool ctrl;
+        const char* playing;
+        size_t items;
+    };
+    const t_press presses[] = {
+        {100, VK_SPACE, false, "1", 3},         // plays from the picked line
+        {101, VK_SPACE, false, "paused 1", 3},  // once, not also as a button click
+        {102, VK_RIGHT, true, "2", 3},
+        {100, VK_LEFT, true, "1", 3},
+        {100, VK_DELETE, false, "-", 2},  // the picked (and playing) line goes
+        {100, 'Z', true, "-", 2},         // no shortcut: nothing happens
+    };
+    BYTE state[256] = {};
+    for (const auto& p : presses) {
+        HWND target = GetDlgItem(wnd, p.focus);
+        SetFocus(target);
+        ASSERT_EQ(GetFocus(), target);
+        state[VK_CONTROL] = p.ctrl ? 0x80 : 0;
+        SetKeyboardState(state);
+        PostMessageW(target, WM_KEYDOWN, p.key, 1);
+        PostMessageW(target, WM_KEYUP, p.key, 0xC0000001);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        EXPECT_EQ(playing(), p.playing) << p.focus << " " << p.key;
+        EXPECT_EQ(pm.playlist_get_item_count(pl), p.items) << p.focus << " " << p.key;
+    }
+    state[VK_CONTROL] = 0;
+    SetKeyboardState(state);
+}
+
+}  // namespace
