@@ -13,6 +13,7 @@
 #include "host/ui_state.h"
 #include "host/ui_window.h"
 #include "menu.h"
+#include "menu/popup_menus.h"
 #include "menu/user_commands.h"
 #include "menu/window_arrange.h"
 #include "script/error_report.h"
@@ -43,13 +44,12 @@ public:
     void get_display_name(cor::string_sink& out) override { put(out, Name); }
 };
 
-constexpr char root_name[] = "Vesk";
 constexpr char window_name[] = "Window";
 constexpr char display_name[] = "View";
 constexpr char user_name[] = "User";
 
 class vesk_ui_mainmenu_root_group
-    : public group_t<root_group_id, cor::guid_null, cor::sort_priority_dontcare, root_name> {};
+    : public group_t<root_group_id, cor::guid_null, cor::sort_priority_dontcare, own_group_name> {};
 class vesk_ui_mainmenu_window_group
     : public group_t<window_group_id, root_group_id, cor::sort_priority_base, window_name> {};
 class vesk_ui_mainmenu_display_group

@@ -10,6 +10,8 @@
 #include "host/host_services.h"
 #include "menu.h"
 #include "menu/popup_menus.h"
+#include "panel/panel_definitions.h"
+#include "panel/panel_host.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/options.h"
@@ -109,11 +111,36 @@ void fn_popupmenu_view(func_call& c) {
 }
 
 // The Host's main menu as one popup: a submenu per group, built from the
-// commands' paths; command number i + 1 is the Host's command i.
+// commands' paths; command number i + 1 is the Host's command i, and the
+// numbers after the commands pick a panel type of "Easy creating".
 struct t_mainmenu_popup {
     menu_handle root{CreatePopupMenu()};
     std::vector<cor::guid> commands;
+    std::vector<t_panel_type_info> panels;
 };
+
+// Inside the component's own group: the panel types in the Host's order,
+// a new category submenu whenever the category changes.
+void add_easy_creating(HMENU own, t_mainmenu_popup& out) {
+    out.panels = available_panel_types();
+    HMENU easy = CreatePopupMenu();
+    HMENU category = nullptr;
+    std::string current;
+    for (size_t i = 0; i < out.panels.size(); ++i) {
+        const auto& type = out.panels[i];
+        if (!category || cor::stricmp_utf8(type.category, current) != 0) {
+            category = CreatePopupMenu();
+            current = type.category;
+            AppendMenuW(easy, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(category),
+                        cor::to_wide(current).c_str());
+        }
+        AppendMenuW(category, MF_STRING, out.commands.size() + 1 + i,
+                    cor::to_wide(type.name).c_str());
+    }
+    AppendMenuW(own, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(own, MF_POPUP | MF_STRING | (out.panels.empty() ? MF_GRAYED : 0),
+                reinterpret_cast<UINT_PTR>(easy), L"Easy creating");
+}
 
 t_mainmenu_popup build_mainmenu_popup(cor::mainmenu_manager& host) {
     t_mainmenu_popup out;
@@ -152,13 +179,8 @@ t_mainmenu_popup build_mainmenu_popup(cor::mainmenu_manager& host) {
             parent, mf, out.commands.size(),
             cor::to_wide(path.text.substr(slash == std::string::npos ? 0 : slash + 1)).c_str());
     }
-    // "Easy creating" will list the panel types that can be embedded, by
-    // category, once the component hosts panels; until then it is empty.
-    if (auto own = submenus.find("Vesk"); own != submenus.end()) {
-        AppendMenuW(own->second, MF_SEPARATOR, 0, nullptr);
-        AppendMenuW(own->second, MF_POPUP | MF_STRING | MF_GRAYED,
-                    reinterpret_cast<UINT_PTR>(CreatePopupMenu()), L"Easy creating");
-    }
+    if (auto own = submenus.find(own_group_name); own != submenus.end())
+        add_easy_creating(own->second, out);
     return out;
 }
 
@@ -167,14 +189,16 @@ void fn_popupmenu_view_mainmenu(func_call& c) {
     if (!read_alignment(c, 0, align)) return;
     cor::mainmenu_manager* host = host::mainmenu();
     if (!host) return;
-    t_mainmenu_popup popup = build_mainmenu_popup(*host);
-    const UINT chosen = track_popup(popup.root.get(), align);
+    const t_mainmenu_popup popup = build_mainmenu_popup(*host);
+    const size_t chosen = track_popup(popup.root.get(), align);
     if (chosen == 0) {
         c.set_found(true);
-        return;
-    }
-    if (chosen <= popup.commands.size())
+    } else if (chosen <= popup.commands.size()) {
         c.set_found(host->execute_command(popup.commands[chosen - 1]));
+    } else if (chosen - popup.commands.size() <= popup.panels.size()) {
+        const auto& type = popup.panels[chosen - popup.commands.size() - 1];
+        c.set_found(make_window_around_panel(type.id, type.name, type.category));
+    }
 }
 
 constexpr t_function_entry entries[] = {

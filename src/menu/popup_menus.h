@@ -12,6 +12,9 @@
 
 namespace vesk {
 
+// The component's group at the top of the Host's main menu.
+inline constexpr char own_group_name[] = "Vesk";
+
 struct popupmenu_item {
     std::string text;  // a leading "-" makes a separator
     std::string command;

@@ -7,6 +7,8 @@
 #include "menu/popup_menus.h"
 #include "menu/user_commands.h"
 #include "menu/window_arrange.h"
+#include "panel/panel_definitions.h"
+#include "panels/panel_types.h"
 #include "utf8.h"
 #include "window/window_services.h"
 #include "window/window_test_util.h"
@@ -72,6 +74,10 @@ protected:
         for (auto* set : {&vesk::user_mainmenu_commands(), &vesk::user_contextmenu_commands()})
             while (set->size()) set->remove(set->name(0));
         WindowTest::TearDown();
+        vesk::cfg_panel_guid_list.clear();
+        vesk::cfg_panel_id_list.clear();
+        vesk::cfg_panel_display_list.clear();
+        vesk::cfg_panel_ext_list.items().clear();
     }
     std::vector<std::string> vesk_paths() {
         std::vector<std::string> out;
@@ -185,13 +191,43 @@ TEST_F(MenuTest, MainMenuPopupHoldsTheHostsGroupsAndRunsTheChoice) {
     ASSERT_TRUE(host.start_ui());
     g_state.choice = "Do It";
     EXPECT_EQ(host.eval("$if($popupmenu_view_mainmenu(halign:center),y,n)"), "y");
-    EXPECT_EQ(g_state.seen, (std::vector<std::string>{"File >", "  Exit", "Test >", "  Group >",
-                                                      "    Do It", "Vesk >", "  Palette", "  ---",
-                                                      "  Easy creating (off) >"}));
+    // "Easy creating" holds the Host's panel types by category, in its order.
+    std::vector<std::string> expected{"File >",    "  Exit",    "Test >",
+                                      "  Group >", "    Do It", "Vesk >",
+                                      "  Palette", "  ---",     "  Easy creating >"};
+    std::string category;
+    for (size_t i = 0; i < host.panels().get_panel_count(); ++i) {
+        cor::guid id{};
+        cor::string_out name, cat;
+        ASSERT_TRUE(host.panels().get_panel_info(i, id, name, cat));
+        if (i == 0 || cat.text != category) expected.push_back("    " + cat.text + " >");
+        category = cat.text;
+        expected.push_back("      " + name.text);
+    }
+    EXPECT_EQ(g_state.seen, expected);
     ASSERT_EQ(host.commands.size(), 1u);
     EXPECT_TRUE(host.commands[0] == cor_test::component_host::test_command);
     g_state.choice = "";
     EXPECT_EQ(host.eval("$if($popupmenu_view_mainmenu(),y,n)"), "y");
+    EXPECT_EQ(host.commands.size(), 1u);
+
+    // Choosing a panel type opens a window around a new panel of it, each
+    // time under a new id.
+    define("Album_Art");
+    g_state.choice = "Album Art";
+    for (const char* window : {"Album_Art1", "Album_Art2"}) {
+        EXPECT_EQ(host.eval("$if($popupmenu_view_mainmenu(),y,n)"), "y");
+        host.pump();
+        HWND wnd = handle_of(window);
+        ASSERT_TRUE(wnd) << window;
+        EXPECT_TRUE(IsWindowVisible(wnd));
+        const std::string panel = vesk::cfg_panel_id_list.get().back();
+        const auto& record = vesk::cfg_panel_ext_list[vesk::panel_by_id(panel)];
+        EXPECT_TRUE(record.type == cor::panels::album_art_guid);
+        ASSERT_TRUE(record.wnd);
+        EXPECT_EQ(GetParent(record.wnd), wnd);
+    }
+    EXPECT_EQ(vesk::cfg_panel_id_list.get(), (std::vector<std::string>{"Album_Art", "Album_Art1"}));
     EXPECT_EQ(host.commands.size(), 1u);
 }
 
