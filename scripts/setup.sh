@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth
           fonts-wine fonts-liberation fonts-dejavu-core fonts-ipafont-gothic
           fonts-wqy-microhei googletest python3
+          # The byte readers' fuzz targets: clang's libFuzzer and sanitizers.
+          clang
           # Wine's Media Foundation decodes through GStreamer: MP3, FLAC and Ogg
           # need base and good, AAC and WMA libav.
           gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav

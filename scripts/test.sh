@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything with the test suites and runs them under Wine.
+# Builds everything with the test suites and runs them under Wine, then
+# runs each fuzz target natively for a few seconds over its corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -8,3 +9,4 @@ cmake --build --preset tests
 export WINEPREFIX="$PWD/build/tests/wineprefix"
 scripts/wine-prefix.sh "$WINEPREFIX"
 scripts/with-display.sh ctest --preset tests --parallel 2 "$@"
+scripts/fuzz.sh

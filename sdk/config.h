@@ -59,4 +59,22 @@ protected:
     ~config_store() = default;
 };
 
+// Offered by a component whose settings travel as a file of its own: the
+// Host's --export-config and --import-config run these after start-up.
+// Paths are UTF-8; problems go to the console, never to a dialog. An
+// import replaces the settings in memory; the Host's normal save at exit
+// keeps them.
+class config_transfer : public service_base {
+public:
+    // {C3E0A5D2-6F41-4B8E-9D27-1A5B7C0E4F93}
+    static constexpr guid class_guid{
+        0xc3e0a5d2, 0x6f41, 0x4b8e, {0x9d, 0x27, 0x1a, 0x5b, 0x7c, 0x0e, 0x4f, 0x93}};
+
+    [[nodiscard]] virtual bool export_config(const char* path, size_t length) = 0;
+    [[nodiscard]] virtual bool import_config(const char* path, size_t length) = 0;
+
+protected:
+    ~config_transfer() = default;
+};
+
 }  // namespace cor

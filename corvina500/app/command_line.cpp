@@ -24,6 +24,10 @@ std::optional<std::string> parse_command_line(const std::vector<std::string>& ar
             if (auto e = value(out.screenshot)) return e;
         } else if (a == "--output-file") {
             if (auto e = value(out.output_file)) return e;
+        } else if (a == "--export-config") {
+            if (auto e = value(out.export_config)) return e;
+        } else if (a == "--import-config") {
+            if (auto e = value(out.import_config)) return e;
         } else if (a == "--format") {
             if (auto e = value(out.format)) return e;
         } else if (a == "--no-component") {

@@ -15,6 +15,8 @@ struct t_command_line {
     std::optional<std::string> screenshot;
     std::optional<std::string> format;
     std::optional<std::string> output_file;
+    std::optional<std::string> export_config;
+    std::optional<std::string> import_config;
     std::optional<long long> exit_after_ms;
     std::vector<std::string> add;
     bool no_component = false;
@@ -30,6 +32,7 @@ std::optional<std::string> parse_command_line(const std::vector<std::string>& ar
 inline constexpr const char* usage_text =
     "usage: corvina500 [--profile DIR] [--eval SCRIPT] [--exit-after MS] [--console FILE] "
     "[--screenshot FILE.png] [--output-file FILE.wav] [--format SCRIPT] [--no-component] [--play] "
-    "[--list-panels] [--list-commands] [--add PATH...]";
+    "[--list-panels] [--list-commands] [--export-config FILE] [--import-config FILE] [--add "
+    "PATH...]";
 
 }  // namespace cor

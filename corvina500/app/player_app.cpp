@@ -215,6 +215,20 @@ int run_player(const t_command_line& cl) {
         HWND main = ui ? static_cast<HWND>(ui->init(nullptr)) : nullptr;
         if (ui && !main) console.print("corvina500: the user interface did not start");
 
+        if (cl.import_config || cl.export_config) {
+            pump_messages();
+            if (auto transfer = component.service<config_transfer>()) {
+                // An import first, so both together copy one file's settings to another.
+                if (cl.import_config)
+                    (void)transfer->import_config(cl.import_config->data(),
+                                                  cl.import_config->size());
+                if (cl.export_config)
+                    (void)transfer->export_config(cl.export_config->data(),
+                                                  cl.export_config->size());
+            } else {
+                console.print("corvina500: no component takes --export-config or --import-config");
+            }
+        }
         if (cl.play) core.playback().start(playback_control::track_command_play, false);
         basic_window plain(core, &commands);
         if (!ui && !cl.eval && !cl.list_commands && !plain.create())

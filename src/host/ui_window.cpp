@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "config/config_transfer.h"
 #include "config/settings.h"
 #include "functions/playlist_lock.h"
 #include "host/gdiplus_session.h"
@@ -52,7 +53,9 @@ void* vesk_ui_window::init(cor::ui_message_hook hook) {
     set_error_level(err_middle);
     tray_state() = {};
     create_playlist_lock();
+    import_pending_config();
     make_general_script_identities();
+    if (cfg_backup_at_start.get()) run_backup("start", nullptr);
     repair_window_lists();
     panels_on_init();
     ensure_main_definition();
@@ -67,6 +70,8 @@ void* vesk_ui_window::init(cor::ui_message_hook hook) {
         main.reset();
         return nullptr;
     }
+    // The timer lives on the main window, so it starts once that exists.
+    restart_backup_timer(main->hwnd());
     return main->hwnd();
 }
 
@@ -74,7 +79,9 @@ void vesk_ui_window::shutdown() {
     ui_state().shutting_down = true;
     host::console_print(format_message("%s: Shutdown", {component_name}));
     run_general_script(slot_on_quit);
+    stop_backup_timer(main_window_handle());
     timer_registry::instance().stop_all();
+    if (cfg_backup_at_exit.get()) run_backup("exit", nullptr);
     if (auto& main = main_window()) {
         if (HWND wnd = main->hwnd()) DestroyWindow(wnd);
         main.reset();

@@ -1,10 +1,8 @@
 #include "panel/panel_file.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
 #include "cfg_var.h"
+#include "config/config_transfer.h"
+#include "functions/file_write.h"
 #include "functions/script_path.h"
 #include "guid_text.h"
 #include "host/identity.h"
@@ -17,31 +15,6 @@ namespace {
 size_t definition_index(const cor::guid& definition) {
     const size_t i = cfg_panel_guid_list.find(definition);
     return i < cfg_panel_guid_list.size() ? i : no_panel;
-}
-
-bool write_file(const std::wstring& path, const std::string& bytes) {
-    const std::wstring temp = path + L".tmp";
-    {
-        std::ofstream out(std::filesystem::path(temp), std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (!out.flush()) {
-            out.close();
-            DeleteFileW(temp.c_str());
-            return false;
-        }
-    }
-    if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        DeleteFileW(temp.c_str());
-        return false;
-    }
-    return true;
-}
-
-std::optional<std::string> read_file(const std::wstring& path) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // The settings of a record, leaving its panel and instance as they are.
@@ -76,20 +49,22 @@ bool export_panel_data(HWND, const std::wstring& path, const cor::guid& definiti
     t_ext_param* p = i == no_panel ? nullptr : usable_panel(i, false);
     if (!p) return false;
     const t_panel_data data{panel_name(p->instance.get()), p->type, settings_now(*p)};
-    return write_file(path, encode_panel_data(data));
+    return replace_file(path, encode_panel_data(data));
 }
 
 bool import_panel_data(HWND owner, const std::wstring& path, const cor::guid& definition) {
     const size_t i = definition_index(definition);
     t_ext_param* p = i == no_panel ? nullptr : usable_panel(i, false);
     if (!p) return false;
-    const auto bytes = read_file(path);
-    const auto data = bytes ? decode_panel_data(*bytes) : std::nullopt;
+    std::string bytes;
+    const auto data = read_file(path, bytes) ? decode_panel_data(bytes) : std::nullopt;
     if (!data) return false;
     if (data->type != p->type) {
         const std::string text = "Unmatch class data.\r\n\r\nName : " + data->name +
                                  " \r\nGUID : " + cor::guid_to_text(data->type);
-        MessageBoxW(owner, cor::to_wide(text).c_str(), L"Import panel data", MB_ICONERROR);
+        debug_line("Import panel data : Unmatch class data. (" + data->name + ", " +
+                   cor::guid_to_text(data->type) + ")");
+        message_box(owner, text, "Import panel data", MB_ICONERROR);
         return false;
     }
     p->instance->set_config(data->settings.data(), data->settings.size());

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "config/settings.h"
+#include "host/ui_state.h"
 #include "window/tray_state.h"
 #include "window/tray_windows.h"
 #include "window/window_registry.h"
@@ -11,6 +12,7 @@ namespace vesk {
 namespace {
 
 void store_placements() {
+    if (ui_state().settings_imported) return;
     for (const auto& info : open_windows()) {
         const size_t def = definition_by_guid(info.id);
         if (def == no_window || def >= cfg_window_winp_list.size()) continue;
@@ -24,6 +26,7 @@ void store_placements() {
 }  // namespace
 
 void save_window_state() {
+    if (ui_state().settings_imported) return;
     // Hidden in the tray, every window would count as closed.
     if (tray_state().windows_stored) restore_all_windows();
     std::vector<cor::guid> ids, parents;
@@ -40,6 +43,7 @@ void save_window_state() {
 }
 
 void save_window_state_for_export() {
+    if (ui_state().settings_imported) return;
     std::vector<cor::guid> ids;
     for (const auto& info : open_windows())
         if (info.id != main_window_guid) ids.push_back(info.id);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "config/config_transfer.h"
 #include "config/settings.h"
 #include "host/general_scripts.h"
 #include "host/host_services.h"
@@ -54,6 +55,7 @@ RECT onto_a_monitor(const RECT& r) {
 }
 
 void store_placement(HWND wnd, const cor::guid& id) {
+    if (ui_state().settings_imported) return;
     const size_t def = definition_by_guid(id);
     if (def == no_window) return;
     WINDOWPLACEMENT wp{};
@@ -415,6 +417,8 @@ LRESULT script_window::proc(UINT msg, WPARAM wp, LPARAM lp) {
                 on_script_timer(static_cast<uint32_t>(wp));
             else if (wp == fade_timer_id)
                 fade_tick(wnd, fade);
+            else if (wp == backup_timer_id && is_main())
+                run_backup("every", wnd);
             break;
         case WM_MOUSEMOVE:
             return on_mouse_move(wp, lp);

@@ -26,6 +26,10 @@ TEST(CommandLine, ReadsEveryFlag) {
                                      "o.wav",
                                      "--list-panels",
                                      "--list-commands",
+                                     "--export-config",
+                                     "out.config",
+                                     "--import-config",
+                                     "in.config",
                                      "--add",
                                      "a",
                                      "b"},
@@ -40,6 +44,8 @@ TEST(CommandLine, ReadsEveryFlag) {
     EXPECT_EQ(cl.output_file.value_or(""), "o.wav");
     EXPECT_TRUE(cl.list_panels);
     EXPECT_TRUE(cl.list_commands);
+    EXPECT_EQ(cl.export_config.value_or(""), "out.config");
+    EXPECT_EQ(cl.import_config.value_or(""), "in.config");
     EXPECT_EQ(cl.add, (std::vector<std::string>{"a", "b"}));
 }
 
@@ -56,6 +62,8 @@ TEST(CommandLine, RejectsBadInput) {
                                                                   {"plain"},
                                                                   {"--eval"},
                                                                   {"--output-file"},
+                                                                  {"--export-config"},
+                                                                  {"--import-config"},
                                                                   {"--exit-after", "soon"},
                                                                   {"--exit-after", "-5"},
                                                                   {"--exit-after", "10ms"},
