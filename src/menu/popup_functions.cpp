@@ -18,13 +18,6 @@
 namespace vesk {
 namespace {
 
-struct menu_deleter {
-    void operator()(HMENU m) const {
-        if (m) DestroyMenu(m);
-    }
-};
-using menu_handle = std::unique_ptr<std::remove_pointer_t<HMENU>, menu_deleter>;
-
 void fn_popupmenu_create(func_call& c) {
     if (!c.require_count(1)) return;
     c.set_found(popupmenu_list::instance().create(c.param(0)));
@@ -108,12 +101,7 @@ void fn_popupmenu_view(func_call& c) {
     if (chosen >= 1 && chosen <= menu.items.size()) run_popup_item(menu, chosen - 1);
 }
 
-// The Host's main menu as one popup: a submenu per group, built from the
-// commands' paths; command number i + 1 is the Host's command i.
-struct t_mainmenu_popup {
-    menu_handle root{CreatePopupMenu()};
-    std::vector<cor::guid> commands;
-};
+}  // namespace
 
 t_mainmenu_popup build_mainmenu_popup(cor::mainmenu_manager& host) {
     t_mainmenu_popup out;
@@ -162,6 +150,14 @@ t_mainmenu_popup build_mainmenu_popup(cor::mainmenu_manager& host) {
     return out;
 }
 
+bool run_mainmenu_choice(cor::mainmenu_manager& host, const t_mainmenu_popup& popup, UINT chosen) {
+    if (chosen == 0) return true;
+    if (chosen <= popup.commands.size()) return host.execute_command(popup.commands[chosen - 1]);
+    return false;
+}
+
+namespace {
+
 void fn_popupmenu_view_mainmenu(func_call& c) {
     UINT align = 0;
     if (!read_alignment(c, 0, align)) return;
@@ -169,12 +165,7 @@ void fn_popupmenu_view_mainmenu(func_call& c) {
     if (!host) return;
     t_mainmenu_popup popup = build_mainmenu_popup(*host);
     const UINT chosen = track_popup(popup.root.get(), align);
-    if (chosen == 0) {
-        c.set_found(true);
-        return;
-    }
-    if (chosen <= popup.commands.size())
-        c.set_found(host->execute_command(popup.commands[chosen - 1]));
+    c.set_found(run_mainmenu_choice(*host, popup, chosen));
 }
 
 constexpr t_function_entry entries[] = {

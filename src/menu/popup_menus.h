@@ -5,12 +5,23 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
+#include "user_interface.h"
+
 namespace vesk {
+
+struct menu_deleter {
+    void operator()(HMENU m) const {
+        if (m) DestroyMenu(m);
+    }
+};
+using menu_handle = std::unique_ptr<std::remove_pointer_t<HMENU>, menu_deleter>;
 
 struct popupmenu_item {
     std::string text;  // a leading "-" makes a separator
@@ -64,5 +75,18 @@ std::optional<UINT> valign_flags(std::string_view word);
 using popup_chooser = UINT (*)(HMENU menu, UINT flags, HWND owner);
 popup_chooser set_popup_chooser(popup_chooser chooser);
 UINT track_popup(HMENU menu, UINT align_flags);
+// The same at a screen point with `owner` as the menu's owner.
+UINT track_popup_at(HMENU menu, UINT flags, POINT at, HWND owner);
+
+// The Host's main menu as one popup: a submenu per group, built from the
+// commands' paths; command number i + 1 is the Host's command i.
+struct t_mainmenu_popup {
+    menu_handle root{CreatePopupMenu()};
+    std::vector<cor::guid> commands;
+};
+t_mainmenu_popup build_mainmenu_popup(cor::mainmenu_manager& host);
+// Runs what was chosen from such a popup; 0 (nothing chosen) counts as
+// done. False when the choice ran nothing.
+bool run_mainmenu_choice(cor::mainmenu_manager& host, const t_mainmenu_popup& popup, UINT chosen);
 
 }  // namespace vesk
