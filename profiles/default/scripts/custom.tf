@@ -395,10 +395,11 @@ $select($add(%_param1%,1),Default,'Repeat (playlist)','Repeat (track)',Random,
 
 #function ui_order
 // Made once per build; afterwards (the order changed) only the selection
-// follows. Selecting from a script runs no select script.
+// follows. The closed list is its selection field (18 pixels) plus the
+// platform's frame, which keeps it within the header row. Selecting from a script runs no select script.
 $if(%ui_batch%,
 	$ui_drop(ui_order_box)
-	$hash(ui_order_box,$combobox(main,$sub(%ui_w%,#m#,170),#list_y#,170,24,droph:190))
+	$hash(ui_order_box,$combobox(main,$sub(%ui_w%,#m#,170),#list_y#,170,18,droph:190))
 	$ui_order_add()$ui_order_add()$ui_order_add()$ui_order_add()
 	$ui_order_add()$ui_order_add()$ui_order_add(),
 	$combobox_select(%ui_order_box%,%playback_orderindex%))
