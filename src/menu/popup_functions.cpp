@@ -20,13 +20,6 @@
 namespace vesk {
 namespace {
 
-struct menu_deleter {
-    void operator()(HMENU m) const {
-        if (m) DestroyMenu(m);
-    }
-};
-using menu_handle = std::unique_ptr<std::remove_pointer_t<HMENU>, menu_deleter>;
-
 void fn_popupmenu_create(func_call& c) {
     if (!c.require_count(1)) return;
     c.set_found(popupmenu_list::instance().create(c.param(0)));
@@ -110,15 +103,6 @@ void fn_popupmenu_view(func_call& c) {
     if (chosen >= 1 && chosen <= menu.items.size()) run_popup_item(menu, chosen - 1);
 }
 
-// The Host's main menu as one popup: a submenu per group, built from the
-// commands' paths; command number i + 1 is the Host's command i, and the
-// numbers after the commands pick a panel type of "Easy creating".
-struct t_mainmenu_popup {
-    menu_handle root{CreatePopupMenu()};
-    std::vector<cor::guid> commands;
-    std::vector<t_panel_type_info> panels;
-};
-
 // Inside the component's own group: the panel types in the Host's order,
 // a new category submenu whenever the category changes.
 void add_easy_creating(HMENU own, t_mainmenu_popup& out) {
@@ -141,6 +125,8 @@ void add_easy_creating(HMENU own, t_mainmenu_popup& out) {
     AppendMenuW(own, MF_POPUP | MF_STRING | (out.panels.empty() ? MF_GRAYED : 0),
                 reinterpret_cast<UINT_PTR>(easy), L"Easy creating");
 }
+
+}  // namespace
 
 t_mainmenu_popup build_mainmenu_popup(cor::mainmenu_manager& host) {
     t_mainmenu_popup out;
@@ -184,21 +170,26 @@ t_mainmenu_popup build_mainmenu_popup(cor::mainmenu_manager& host) {
     return out;
 }
 
+bool run_mainmenu_choice(cor::mainmenu_manager& host, const t_mainmenu_popup& popup, UINT chosen) {
+    if (chosen == 0) return true;
+    if (chosen <= popup.commands.size()) return host.execute_command(popup.commands[chosen - 1]);
+    if (chosen - popup.commands.size() <= popup.panels.size()) {
+        const auto& type = popup.panels[chosen - popup.commands.size() - 1];
+        return make_window_around_panel(type.id, type.name, type.category);
+    }
+    return false;
+}
+
+namespace {
+
 void fn_popupmenu_view_mainmenu(func_call& c) {
     UINT align = 0;
     if (!read_alignment(c, 0, align)) return;
     cor::mainmenu_manager* host = host::mainmenu();
     if (!host) return;
-    const t_mainmenu_popup popup = build_mainmenu_popup(*host);
-    const size_t chosen = track_popup(popup.root.get(), align);
-    if (chosen == 0) {
-        c.set_found(true);
-    } else if (chosen <= popup.commands.size()) {
-        c.set_found(host->execute_command(popup.commands[chosen - 1]));
-    } else if (chosen - popup.commands.size() <= popup.panels.size()) {
-        const auto& type = popup.panels[chosen - popup.commands.size() - 1];
-        c.set_found(make_window_around_panel(type.id, type.name, type.category));
-    }
+    t_mainmenu_popup popup = build_mainmenu_popup(*host);
+    const UINT chosen = track_popup(popup.root.get(), align);
+    c.set_found(run_mainmenu_choice(*host, popup, chosen));
 }
 
 constexpr t_function_entry entries[] = {

@@ -152,6 +152,18 @@ popup_chooser set_popup_chooser(popup_chooser chooser) {
     return previous;
 }
 
+UINT track_popup_at(HMENU menu, UINT flags, POINT at, HWND owner) {
+    if (!menu || !owner) return 0;
+    SetForegroundWindow(owner);
+    flags |= TPM_RETURNCMD;
+    const UINT chosen =
+        g_chooser != platform_chooser
+            ? g_chooser(menu, flags, owner)
+            : static_cast<UINT>(TrackPopupMenu(menu, flags, at.x, at.y, 0, owner, nullptr));
+    PostMessageW(owner, WM_NULL, 0, 0);
+    return chosen;
+}
+
 UINT track_popup(HMENU menu, UINT align_flags) {
     HWND owner = main_window_handle();
     if (!menu || !owner) return 0;

@@ -5,15 +5,27 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
+
+#include "panel/panel_definitions.h"
+#include "user_interface.h"
 
 namespace vesk {
 
 // The component's group at the top of the Host's main menu.
 inline constexpr char own_group_name[] = "Vesk";
+
+struct menu_deleter {
+    void operator()(HMENU m) const {
+        if (m) DestroyMenu(m);
+    }
+};
+using menu_handle = std::unique_ptr<std::remove_pointer_t<HMENU>, menu_deleter>;
 
 struct popupmenu_item {
     std::string text;  // a leading "-" makes a separator
@@ -67,5 +79,20 @@ std::optional<UINT> valign_flags(std::string_view word);
 using popup_chooser = UINT (*)(HMENU menu, UINT flags, HWND owner);
 popup_chooser set_popup_chooser(popup_chooser chooser);
 UINT track_popup(HMENU menu, UINT align_flags);
+// The same at a screen point with `owner` as the menu's owner.
+UINT track_popup_at(HMENU menu, UINT flags, POINT at, HWND owner);
+
+// The Host's main menu as one popup: a submenu per group, built from the
+// commands' paths; command number i + 1 is the Host's command i, and the
+// numbers after the commands pick a panel type of "Easy creating".
+struct t_mainmenu_popup {
+    menu_handle root{CreatePopupMenu()};
+    std::vector<cor::guid> commands;
+    std::vector<t_panel_type_info> panels;
+};
+t_mainmenu_popup build_mainmenu_popup(cor::mainmenu_manager& host);
+// Runs what was chosen from such a popup; 0 (nothing chosen) counts as
+// done. False when the choice ran nothing.
+bool run_mainmenu_choice(cor::mainmenu_manager& host, const t_mainmenu_popup& popup, UINT chosen);
 
 }  // namespace vesk

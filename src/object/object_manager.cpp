@@ -57,6 +57,12 @@ bool over_window(HWND wnd, POINT pt) {
 
 }  // namespace
 
+namespace {
+bool g_alive = false;
+}  // namespace
+
+bool object_manager::alive() { return g_alive; }
+
 object_manager& object_manager::instance() {
     static object_manager manager;
     return manager;
@@ -66,9 +72,11 @@ object_manager::object_manager()
     : lists_(make_lists(std::make_index_sequence<object::type_count>())) {
     order_.set_sink(this);
     for (auto& l : lists_) l->set_sink(this);
+    g_alive = true;
 }
 
 object_manager::~object_manager() {
+    g_alive = false;
     // Objects first, then their entries; nothing is deferred any more.
     for (auto it = lists_.rbegin(); it != lists_.rend(); ++it) (*it)->set_sink(nullptr);
     order_.set_sink(nullptr);

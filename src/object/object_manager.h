@@ -31,6 +31,9 @@ struct guid_hash {
 class object_manager final : private object::object_sink {
 public:
     static object_manager& instance();
+    // False once the manager is being torn down: destructors of controls
+    // must not reach back into it then.
+    static bool alive();
 
     object_manager();
     ~object_manager();

@@ -7,18 +7,11 @@
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/options.h"
+#include "window/child_refresh.h"
 #include "window/window_registry.h"
 
 namespace vesk {
 namespace {
-
-// The panel window's rectangle in its parent's client coordinates.
-RECT rect_in_parent(HWND wnd) {
-    RECT r;
-    GetWindowRect(wnd, &r);
-    MapWindowPoints(nullptr, GetParent(wnd), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
 
 void fn_panel(func_call& c) {
     if (!c.require_at_least(6)) return;
@@ -133,21 +126,7 @@ void fn_updatepanel(func_call& c) {
             return;
         }
     }
-    HWND wnd = p->wnd;
-    if (level > 0) InvalidateRect(wnd, nullptr, TRUE);
-    if (level > 1) UpdateWindow(wnd);
-    if (level > 2)
-        SetWindowPos(wnd, nullptr, 0, 0, 0, 0,
-                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
-    if (level > 3) {
-        const RECT r = rect_in_parent(wnd);
-        SetWindowPos(wnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                     SWP_NOZORDER | SWP_FRAMECHANGED);
-    }
-    if (level > 4) {
-        ShowWindow(wnd, SW_HIDE);
-        ShowWindow(wnd, SW_SHOW);
-    }
+    refresh_child(p->wnd, level);
     c.set_found(true);
 }
 

@@ -20,7 +20,8 @@ table_t build_table() {
           look_functions(),          sizing_functions(),       placement_functions(),
           window_query_functions(),  fade_functions(),         tray_functions(),
           file_functions(),          command_functions(),      store_file_functions(),
-          album_art_functions(),     panel_functions(),        popupmenu_functions()})
+          album_art_functions(),     panel_functions(),        popupmenu_functions(),
+          combobox_functions(),      tooltip_functions(),      control_functions()})
         for (const auto& e : list) table.emplace(e.name, &e);
     return table;
 }

@@ -74,6 +74,7 @@ public:
     void paint_background(HDC dc, const RECT& area) override;
     void redraw(bool full) override;
     int next_control_id() override;
+    COLORREF background_colour() const override { return background.color; }
 
     t_background background;
     t_border border;

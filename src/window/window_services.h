@@ -35,6 +35,8 @@ public:
     virtual void redraw(bool full) = 0;
     // A control identifier no object of this window uses yet.
     virtual int next_control_id() = 0;
+    // The colour the window's background is filled with.
+    virtual COLORREF background_colour() const = 0;
 
 protected:
     ~window_paint_target() = default;

@@ -166,6 +166,46 @@ private:
 // the release of the left button, with nothing between them.
 void click_button(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
 
+// The first child of `main` of the window class, or null.
+HWND child_of_class(HWND main, const wchar_t* cls) {
+    struct search {
+        const wchar_t* cls;
+        HWND found;
+    } s{cls, nullptr};
+    EnumChildWindows(
+        main,
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<search*>(p);
+            wchar_t name[64] = {};
+            GetClassNameW(w, name, 64);
+            if (_wcsicmp(name, s->cls) != 0) return TRUE;
+            s->found = w;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+// The tip windows of the player's process over `main` (a tip whose tool is
+// a button belongs to the button's top-level window).
+int window_tips(HWND main) {
+    struct search {
+        HWND main;
+        int count;
+    } s{main, 0};
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<search*>(p);
+            wchar_t name[64] = {};
+            GetClassNameW(w, name, 64);
+            if (_wcsicmp(name, L"tooltips_class32") == 0 && GetWindow(w, GW_OWNER) == s->main)
+                ++s->count;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.count;
+}
+
 // Entering a mouse map, pressing, releasing and leaving. The entry and the
 // press are sent back to back: a map takes a press only while it is the
 // one under the mouse, and other programs' windows coming and going on the
@@ -330,7 +370,16 @@ TEST_F(DefaultProfile, PlaysSeeksPausesAndQuitsThroughItsOwnControls) {
     ASSERT_NE(main, nullptr);
     move_aside(main);
     ASSERT_NE(running_player::button(main, L"Play"), nullptr) << "the buttons row is missing";
-    ASSERT_NE(running_player::button(main, L"Order: Default"), nullptr);
+    // The playback order is a drop-down list of the seven orders, showing
+    // the one in force; each transport button has its tip.
+    HWND order = child_of_class(main, L"ComboBox");
+    ASSERT_NE(order, nullptr) << "the playback order list is missing";
+    EXPECT_EQ(SendMessageW(order, CB_GETCOUNT, 0, 0), 7);
+    EXPECT_EQ(SendMessageW(order, CB_GETCURSEL, 0, 0), 0);
+    // The tips come with the buttons' first paint.
+    const auto tips_by = steady::now() + 10s;
+    while (window_tips(main) < 5 && steady::now() < tips_by) std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(window_tips(main), 5);
 
     // The second playlist row plays its track; the play button turns into a pause button.
     const auto& l = layout;
@@ -346,12 +395,13 @@ TEST_F(DefaultProfile, PlaysSeeksPausesAndQuitsThroughItsOwnControls) {
     ASSERT_NE(running_player::button(main, L"Play"), nullptr) << "the pause button did not pause";
     const double played = std::chrono::duration<double>(steady::now() - seeked).count();
 
-    // Two wheel notches down on the volume bar; a click on the order button.
+    // Two wheel notches down on the volume bar; "Repeat (track)" chosen in
+    // the order list as the platform reports a choice. The list follows
+    // the player's order, which the choice changed.
     wheel(main, l.vol_x + l.vol_w / 2, l.ctl_y + 15, -2);
-    HWND order = running_player::button(main, L"Order: Default");
-    ASSERT_NE(order, nullptr);
-    click_button(order);
-    EXPECT_NE(running_player::button(main, L"Order: Repeat (playlist)"), nullptr);
+    SendMessageW(order, CB_SETCURSEL, 2, 0);
+    SendMessageW(main, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(order), CBN_SELENDOK),
+                 reinterpret_cast<LPARAM>(order));
 
     // The close box of the window ends the player.
     PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -359,6 +409,10 @@ TEST_F(DefaultProfile, PlaysSeeksPausesAndQuitsThroughItsOwnControls) {
 
     const std::string console = cor_test::read_file(profile + L"\\console.txt");
     EXPECT_NE(console.find("Vesk User Interface: Shutdown"), std::string::npos) << console;
+    // The order chosen in the list is the player's, kept for the next run.
+    const auto order_now =
+        cor_test::run_player({L"--profile", profile, L"--eval", L"%playback_orderindex%"});
+    EXPECT_EQ(order_now.out, "2");
     EXPECT_EQ(error_lines(console), std::vector<std::string>{}) << console;
 
     picture shot(profile + L"\\shot.png");
@@ -518,8 +572,7 @@ TEST_F(DefaultProfileTitles, DrawsLongAndCjkTitlesOnOneLineInTheirOwnGlyphsAndFl
     ASSERT_NE(main, nullptr);
     // Where the buttons are, while the window is open.
     std::vector<RECT> buttons;
-    for (const wchar_t* caption :
-         {L"Prev", L"Play", L"Stop", L"Next", L"Random", L"Order: Default"}) {
+    for (const wchar_t* caption : {L"Prev", L"Play", L"Stop", L"Next", L"Random"}) {
         HWND b = running_player::button(main, caption);
         ASSERT_NE(b, nullptr) << "no button " << std::string(caption, caption + wcslen(caption));
         RECT r;

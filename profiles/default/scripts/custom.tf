@@ -147,8 +147,10 @@ $ui_order()
 $ui_playlist()
 
 $hash(ui_batch,)
-// One repaint of the whole window shows everything at once.
+// One repaint of the whole window shows everything at once; the order
+// list exists from then on and shows the order in force.
 $updatewindow(main)
+$ui_order()
 #end
 
 #function ui_background
@@ -296,15 +298,17 @@ $if($greater($get(len),0),
 // ---------------------------------------------------------------------------
 
 #function ui_button
-// ui_button(key,caption,x,y,width,height,script,font size): a flat button
-// in the skin's colours. The skin draws the face and the caption; over
-// them lies a frameless button (type image2) that shows what is beneath
-// it, plus a light veil while the mouse is over it and the accent colour
-// while it is pressed (pictures in the profile's images folder; a path
-// that starts with / is taken from the profile folder). The caption is
-// also the button's own text, which names no picture, so it draws
+// ui_button(key,caption,x,y,width,height,script,font size,tip): a flat
+// button in the skin's colours. The skin draws the face and the caption;
+// over them lies a frameless button (type image2) that shows what is
+// beneath it, plus a light veil while the mouse is over it and the accent
+// colour while it is pressed (pictures in the profile's images folder; a
+// path that starts with / is taken from the profile folder). The caption
+// is also the button's own text, which names no picture, so it draws
 // nothing itself. The script is the text of the seventh parameter, run
-// at each click.
+// at each click. A tip, when given, shows while the mouse rests on the
+// button, in the card's colours.
+$ui_drop(%_param1%_tip)
 $ui_drop(%_param1%)$ui_drop(%_param1%_face)$ui_drop(%_param1%_caption)
 $hash(%_param1%_face,$gp_roundrect(main,%_param3%,%_param4%,%_param5%,%_param6%,6,6,
 	brush:255-#c_button#))
@@ -312,25 +316,32 @@ $hash(%_param1%_caption,$drawtext(main,%_param2%,%_param3%,%_param4%,%_param5%,%
 	fg:#c_btn_text#,font-name:#font#,font-size:%_param8%,halign:center,valign:middle))
 $hash(%_param1%,$button(main,%_param2%,%_param3%,%_param4%,%_param5%,%_param6%,%_param7%,
 	type:image2,over:/images/button_over.png,push:/images/button_push.png))
+// A tooltip on a button covers the button's own window, from its corner.
+$if(%_param9%,
+	$hash(%_param1%_tip,$tooltip($hash(%_param1%),%_param9%,0,0,%_param5%,%_param6%,
+		fg:#c_text#,bg:#c_panel#)))
 // The button's own window is made when the button is first painted; it
-// takes a copy of the face and caption painted just before it.
-$ui_show(%_param1%_face)$ui_show(%_param1%_caption)$ui_show(%_param1%)
+// takes a copy of the face and caption painted just before it. Its tip
+// follows, once there is a window to attach it to.
+$ui_show(%_param1%_face)$ui_show(%_param1%_caption)$ui_show(%_param1%)$ui_show(%_param1%_tip)
 #end
 
 #function ui_buttons
 // The transport row. The play button's caption follows the player's state;
 // a click toggles between playing and pausing.
-$ui_button(ui_b_prev,Prev,#m#,#ctl_y#,52,#ctl_h#,'$playback_control(prev)',9)
+$ui_button(ui_b_prev,Prev,#m#,#ctl_y#,52,#ctl_h#,'$playback_control(prev)',9,'Previous track')
 $ui_play_button()
-$ui_button(ui_b_stop,Stop,$add(#m#,124),#ctl_y#,52,#ctl_h#,'$playback_control(stop)',9)
-$ui_button(ui_b_next,Next,$add(#m#,180),#ctl_y#,52,#ctl_h#,'$playback_control(next)',9)
-$ui_button(ui_b_rand,Random,$add(#m#,236),#ctl_y#,64,#ctl_h#,'$playback_control(rand)',9)
+$ui_button(ui_b_stop,Stop,$add(#m#,124),#ctl_y#,52,#ctl_h#,'$playback_control(stop)',9,Stop)
+$ui_button(ui_b_next,Next,$add(#m#,180),#ctl_y#,52,#ctl_h#,'$playback_control(next)',9,'Next track')
+$ui_button(ui_b_rand,Random,$add(#m#,236),#ctl_y#,64,#ctl_h#,'$playback_control(rand)',9,
+	'A random track')
 #end
 
 #function ui_play_button
 // The play button alone, also made again at start, pause and stop events.
 $ui_button(ui_b_play,$if(%playback_isplaying%,$if(%playback_ispaused%,Play,Pause),Play),
-	$add(#m#,56),#ctl_y#,64,#ctl_h#,'$playback_control(play_or_pause)',9)
+	$add(#m#,56),#ctl_y#,64,#ctl_h#,'$playback_control(play_or_pause)',9,
+	$if(%playback_isplaying%,$if(%playback_ispaused%,'Go on playing','Pause'),'Play'))
 #end
 
 // ---------------------------------------------------------------------------
@@ -370,19 +381,44 @@ $volume($display_volume(100,$ui_clamp(%_param1%,0,100)))
 #end
 
 // ---------------------------------------------------------------------------
-// Playback order: a button that shows the order and steps to the next one.
-// The Host's main-menu commands "Playback/Order/<name>" switch it.
+// Playback order: a drop-down list whose entries the skin draws itself.
+// Each entry of a combobox runs a draw script that draws into the combobox
+// (named by %_objectid%), and a select script when the user picks it. The
+// Host's main-menu commands "Playback/Order/<name>" switch the order.
 // ---------------------------------------------------------------------------
 
-#function ui_order
-$ui_button(ui_b_order,'Order: '%playback_ordername%,
-	$sub(%ui_w%,#m#,170),#list_y#,170,24,'$ui_next_order()',8)
+#function ui_order_name
+// ui_order_name(index): the name of playback order index (0 is Default).
+$select($add(%_param1%,1),Default,'Repeat (playlist)','Repeat (track)',Random,
+	'Shuffle (tracks)','Shuffle (albums)','Shuffle (folders)')
 #end
 
-#function ui_next_order
-$mainmenu_execute('Playback/Order/'$select($add($mod($add(%playback_orderindex%,1),7),1),
-	Default,'Repeat (playlist)','Repeat (track)',Random,
-	'Shuffle (tracks)','Shuffle (albums)','Shuffle (folders)'))
+#function ui_order
+// Made once per build; afterwards (the order changed) only the selection
+// follows. The closed list is its selection field (18 pixels) plus the
+// platform's frame, which keeps it within the header row. Selecting from a script runs no select script.
+$if(%ui_batch%,
+	$ui_drop(ui_order_box)
+	$hash(ui_order_box,$combobox(main,$sub(%ui_w%,#m#,170),#list_y#,170,18,droph:190))
+	$ui_order_add()$ui_order_add()$ui_order_add()$ui_order_add()
+	$ui_order_add()$ui_order_add()$ui_order_add(),
+	$combobox_select(%ui_order_box%,%playback_orderindex%))
+#end
+
+#function ui_order_add
+// One entry; its scripts learn which one from %_index%.
+$combobox_additem(%ui_order_box%,height:24,draw:'$ui_order_item()',
+	select:'$mainmenu_execute(Playback/Order/$ui_order_name(%_index%))')
+#end
+
+#function ui_order_item
+// Draws entry %_index% into a piece of %_iwidth% by %_iheight% pixels:
+// the button face, the accent tint under the mouse, and the name.
+$gp_rect(%_objectid%,0,0,%_iwidth%,%_iheight%,aa:false,
+	brush:255-$ifequal(%_selected%,1,#c_play_row#,#c_button#))
+$drawtext(%_objectid%,$ui_order_name(%_index%),8,0,$sub(%_iwidth%,16),%_iheight%,
+	fg:$ifequal(%_selected%,1,#c_accent#,#c_btn_text#),
+	font-name:#font#,font-size:8,valign:middle)
 #end
 
 // ---------------------------------------------------------------------------

@@ -1,0 +1,188 @@
+#include "control/combobox_object.h"
+
+#include <string>
+
+#include "config/settings.h"
+#include "host/gdi_handles.h"
+#include "object/object_manager.h"
+#include "script/preprocessor.h"
+#include "script/script_run.h"
+#include "script/tf_hook.h"
+#include "window/window_services.h"
+
+namespace vesk::object {
+namespace {
+
+constexpr DWORD combobox_style = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL |
+                                 CBS_DROPDOWNLIST | CBS_OWNERDRAWVARIABLE | CBS_NOINTEGRALHEIGHT;
+
+HWND list_of(HWND combobox) {
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    return combobox && GetComboBoxInfo(combobox, &info) ? info.hwndList : nullptr;
+}
+
+void run_item_script(const std::string& prepared, t_script_context& context, field_list& vars) {
+    vesk_tf_hook hook(context, &vars);
+    (void)run_script(prepared, hook);
+}
+
+}  // namespace
+
+combobox_object::~combobox_object() {
+    if (control_wnd) {
+        SetWindowLongPtrW(control_wnd, GWLP_USERDATA, 0);
+        if (class_proc_)
+            SetWindowLongPtrW(control_wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(class_proc_));
+        DestroyWindow(control_wnd);
+    }
+    if (object_manager::alive())
+        object_manager::instance().clear_parent_unlocked(id, cat_all_objects);
+}
+
+bool combobox_object::get_rect(RECT& r) {
+    r = {x, y, x + width - 1, y + height - 1};
+    return true;
+}
+
+void combobox_object::draw(HWND wnd, HDC, Gdiplus::Graphics*) {
+    if (!control_wnd) create_window(wnd);
+}
+
+void combobox_object::create_window(HWND parent_wnd) {
+    HWND box = CreateWindowExW(
+        WS_EX_TOPMOST, L"COMBOBOX", L"", combobox_style, x, y, width, height, parent_wnd,
+        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(control_id)),
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent_wnd, GWLP_HINSTANCE)), nullptr);
+    if (!box) return;
+    control_wnd = box;
+    for (auto& item : items_) append_to_window(*item);
+    class_proc_ = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(box, GWLP_WNDPROC));
+    SetWindowLongPtrW(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&combobox_object::subclass));
+    apply_size();
+}
+
+LRESULT CALLBACK combobox_object::subclass(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<combobox_object*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    if (!self || !self->class_proc_) return DefWindowProcW(wnd, msg, wp, lp);
+    return CallWindowProcW(self->class_proc_, wnd, msg, wp, lp);
+}
+
+void combobox_object::apply_size() {
+    if (!control_wnd) return;
+    // A drop-down list takes its window height as the opened list's.
+    const int h = items_.empty() ? height : drop_height;
+    SetWindowPos(control_wnd, HWND_TOP, x, y, width, h,
+                 SWP_FRAMECHANGED | (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+}
+
+void combobox_object::hide_empty_list() {
+    if (!items_.empty()) return;
+    if (HWND list = list_of(control_wnd)) ShowWindow(list, SW_HIDE);
+}
+
+void combobox_object::append_to_window(combobox_item& item) {
+    SendMessageW(control_wnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void combobox_object::add_item(combobox_item item) {
+    items_.push_back(std::make_unique<combobox_item>(std::move(item)));
+    if (!control_wnd) return;
+    append_to_window(*items_.back());
+    if (items_.size() == 1) {
+        SendMessageW(control_wnd, CB_SETCURSEL, 0, 0);
+        apply_size();
+    }
+}
+
+bool combobox_object::select(int64_t index) {
+    if (!control_wnd) return false;
+    return SendMessageW(control_wnd, CB_SETCURSEL, static_cast<WPARAM>(index), 0) != CB_ERR;
+}
+
+bool combobox_object::remove_item(int64_t index) {
+    if (!control_wnd) return false;
+    if (SendMessageW(control_wnd, CB_DELETESTRING, static_cast<WPARAM>(index), 0) == CB_ERR)
+        return false;
+    if (index >= 0 && static_cast<size_t>(index) < items_.size())
+        items_.erase(items_.begin() + index);
+    apply_size();
+    return true;
+}
+
+void combobox_object::measure_item(WPARAM, MEASUREITEMSTRUCT& m) {
+    if (m.itemID == static_cast<UINT>(-1)) {
+        m.itemHeight = static_cast<UINT>(height);
+    } else if (m.itemID < items_.size()) {
+        const int32_t h = items_[m.itemID]->height;
+        m.itemHeight = static_cast<UINT>(h < 0 ? height : h);
+    }
+    m.itemWidth = static_cast<UINT>(width);
+}
+
+void combobox_object::draw_item(WPARAM, const DRAWITEMSTRUCT& item) {
+    hide_empty_list();
+    const int w = item.rcItem.right - item.rcItem.left, h = item.rcItem.bottom - item.rcItem.top;
+    if (w <= 0 || h <= 0) return;
+    unique_hbitmap bitmap(CreateCompatibleBitmap(item.hDC, w, h));
+    unique_hdc mem(CreateCompatibleDC(item.hDC));
+    if (!bitmap || !mem) return;
+    select_guard sel(mem.get(), bitmap.get());
+    COLORREF fill = 0xFFFFFF;
+    if (window_paint_target* target = paint_target_of(GetParent(control_wnd)))
+        fill = target->background_colour();
+    {
+        unique_hbrush brush(CreateSolidBrush(fill));
+        RECT all{0, 0, w, h};
+        FillRect(mem.get(), &all, brush.get());
+    }
+    if (item.itemID != static_cast<UINT>(-1) && item.itemID < items_.size()) {
+        auto& manager = object_manager::instance();
+        manager.clear_parent(id, cat_all_objects);
+        const std::string prepared = prepare_script(items_[item.itemID]->draw, trim_mode());
+        if (!prepared.empty() && !safe_mode()) {
+            HWND list = list_of(control_wnd);
+            const LONG list_style = list ? GetWindowLongW(list, GWL_STYLE) : 0;
+            t_script_context context;
+            context.wnd = reinterpret_cast<HWND__*>(control_wnd);
+            context.window_id = id;
+            field_list vars{
+                {"_objectid", identity_text(id), true, false},
+                {"_index", std::to_string(item.itemID), true, false},
+                {"_count", std::to_string(items_.size()), true, false},
+                {"_vscroll", (list_style & WS_VSCROLL) ? "1" : "0", true, false},
+                {"_hscroll", (list_style & WS_HSCROLL) ? "1" : "0", true, false},
+                {"_iwidth", std::to_string(w), true, false},
+                {"_iheight", std::to_string(h), true, false},
+                {"_focus", (item.itemState & ODS_FOCUS) ? "1" : "0", true, false},
+                {"_selected", (item.itemState & ODS_SELECTED) ? "1" : "0", true, false}};
+            run_item_script(prepared, context, vars);
+            Gdiplus::Graphics graphics(mem.get());
+            manager.draw(id, control_wnd, mem.get(), &graphics);
+        }
+    }
+    BitBlt(item.hDC, item.rcItem.left, item.rcItem.top, w, h, mem.get(), 0, 0, SRCCOPY);
+}
+
+void combobox_object::on_command(const cor::guid& parent_id, HWND wnd, uint32_t, uint32_t code) {
+    hide_empty_list();
+    if (items_.empty()) {
+        if (code == CBN_DROPDOWN && control_wnd) PostMessageW(control_wnd, CB_SHOWDROPDOWN, 0, 0);
+        return;
+    }
+    if (code != CBN_SELENDOK || !control_wnd) return;
+    const LRESULT selected = SendMessageW(control_wnd, CB_GETCURSEL, 0, 0);
+    if (selected < 0 || static_cast<size_t>(selected) >= items_.size()) return;
+    const std::string prepared = prepare_script(items_[selected]->select, trim_mode());
+    if (prepared.empty() || safe_mode()) return;
+    t_script_context context;
+    context.wnd = reinterpret_cast<HWND__*>(wnd);
+    context.window_id = parent_id;
+    field_list vars{{"_objectid", identity_text(id), true, false},
+                    {"_index", std::to_string(selected), true, false},
+                    {"_count", std::to_string(items_.size()), true, false}};
+    run_item_script(prepared, context, vars);
+}
+
+}  // namespace vesk::object

@@ -1,0 +1,232 @@
+#include "control/tooltip_object.h"
+
+#include <string>
+
+#include "config/settings.h"
+#include "object/object_manager.h"
+#include "object/types/paint_support.h"
+#include "script/preprocessor.h"
+#include "script/script_run.h"
+#include "script/tf_hook.h"
+#include "utf8.h"
+#include "window/window_registry.h"
+
+namespace vesk::object {
+namespace {
+
+constexpr UINT_PTR tool_id = 1;
+
+}  // namespace
+
+tooltip_object::~tooltip_object() {
+    if (control_wnd) {
+        SetWindowLongPtrW(control_wnd, GWLP_USERDATA, 0);
+        if (class_proc_)
+            SetWindowLongPtrW(control_wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(class_proc_));
+        DestroyWindow(control_wnd);
+    }
+    if (picture_dc_ && picture_previous_) SelectObject(picture_dc_.get(), picture_previous_);
+    picture_dc_.reset();
+    picture_.reset();
+    if (object_manager::alive())
+        object_manager::instance().clear_parent_unlocked(id, cat_all_objects);
+}
+
+bool tooltip_object::get_rect(RECT& r) {
+    r = {x, y, x + width - 1, y + height - 1};
+    return true;
+}
+
+HWND tooltip_object::target_window_handle() const {
+    if (target_kind == target_control) {
+        const object_base* target = object_manager::instance().find(target_id);
+        return target ? target->control_wnd : nullptr;
+    }
+    const size_t open = open_window_by_guid(target_id);
+    return open == no_window ? nullptr : reinterpret_cast<HWND>(open_windows()[open].hwnd);
+}
+
+void tooltip_object::draw(HWND, HDC dc, Gdiplus::Graphics*) {
+    // A control target gets its window at its own first paint; the tip
+    // waits for it.
+    if (control_wnd) return;
+    if (HWND target = target_window_handle()) create_window(target, dc);
+}
+
+void tooltip_object::fill_tool(TTTOOLINFOW& ti) {
+    ti = {};
+    ti.cbSize = TTTOOLINFOW_V2_SIZE;
+    ti.uFlags = static_cast<UINT>(mode) | TTF_SUBCLASS;
+    ti.hwnd = tool_owner_;
+    ti.uId = tool_id;
+    ti.rect = {x, y, x + width, y + height};
+    tool_text_ = custom ? std::wstring(L" ") : cor::to_wide(text);
+    ti.lpszText = tool_text_.data();
+}
+
+void tooltip_object::create_window(HWND target, HDC dc) {
+    DWORD style = WS_POPUP | TTS_NOPREFIX;
+    if (always) style |= TTS_ALWAYSTIP;
+    if (balloon) style |= TTS_BALLOON;
+    if (close) style |= TTS_CLOSE;
+    HWND tip = CreateWindowExW(
+        0, TOOLTIPS_CLASSW, nullptr, style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+        CW_USEDEFAULT, target, nullptr,
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(target, GWLP_HINSTANCE)), nullptr);
+    if (!tip) return;
+    control_wnd = tip;
+    tool_owner_ = target;
+    if (font.valid && dc) {
+        font_handle_.reset(paint::create_gdi_font(dc, font));
+        SendMessageW(tip, WM_SETFONT, reinterpret_cast<WPARAM>(font_handle_.get()), TRUE);
+    }
+    TTTOOLINFOW ti;
+    fill_tool(ti);
+    SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    apply(false);
+    SetWindowLongPtrW(tip, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    class_proc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        tip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&tooltip_object::subclass)));
+}
+
+void tooltip_object::apply(bool redraw) {
+    HWND tip = control_wnd;
+    if (!tip) return;
+    if (foreground.valid)
+        SendMessageW(tip, TTM_SETTIPTEXTCOLOR, grammar::gdi_colour(foreground), 0);
+    if (background.valid) SendMessageW(tip, TTM_SETTIPBKCOLOR, grammar::gdi_colour(background), 0);
+    if (margin[0] >= 0 || margin[1] >= 0 || margin[2] >= 0 || margin[3] >= 0) {
+        RECT m{margin[0], margin[1], margin[2], margin[3]};
+        SendMessageW(tip, TTM_SETMARGIN, 0, reinterpret_cast<LPARAM>(&m));
+    }
+    if (!title.empty()) {
+        const std::wstring wide = cor::to_wide(title);
+        SendMessageW(tip, TTM_SETTITLEW, static_cast<WPARAM>(icon),
+                     reinterpret_cast<LPARAM>(wide.c_str()));
+    }
+    if (custom && redraw) draw_picture();
+    TTTOOLINFOW ti;
+    fill_tool(ti);
+    SendMessageW(tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+    if (mode != mode_auto)
+        SendMessageW(tip, TTM_TRACKPOSITION, 0,
+                     MAKELPARAM(static_cast<WORD>(position[0]), static_cast<WORD>(position[1])));
+    SendMessageW(tip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void tooltip_object::activate(bool on) {
+    if (!control_wnd) return;
+    TTTOOLINFOW ti;
+    fill_tool(ti);
+    SendMessageW(control_wnd, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&ti));
+    if (on) SendMessageW(control_wnd, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&ti));
+}
+
+bool tooltip_object::tip_visible() const { return control_wnd && IsWindowVisible(control_wnd); }
+
+void tooltip_object::measure() {
+    if (!control_wnd || tip_visible()) return;
+    measuring_ = true;
+    activate(true);
+    SendMessageW(control_wnd, TTM_UPDATE, 0, 0);
+    // Measuring must not leave a hidden tracking tip active.
+    activate(false);
+    measuring_ = false;
+}
+
+SIZE tooltip_object::tip_size() {
+    if (size[0] >= 1 && size[1] >= 1) return {size[0], size[1]};
+    measure();
+    RECT r{};
+    if (control_wnd) GetWindowRect(control_wnd, &r);
+    SIZE s{r.right - r.left, r.bottom - r.top};
+    // An automatic tip that never showed has no size of its own yet: the
+    // platform still knows how large its bubble would be.
+    if ((s.cx <= 0 || s.cy <= 0) && control_wnd) {
+        TTTOOLINFOW ti;
+        fill_tool(ti);
+        const LRESULT bubble =
+            SendMessageW(control_wnd, TTM_GETBUBBLESIZE, 0, reinterpret_cast<LPARAM>(&ti));
+        s = {LOWORD(bubble), HIWORD(bubble)};
+    }
+    return s;
+}
+
+void tooltip_object::draw_picture() {
+    if (!control_wnd) return;
+    prepared_ = true;
+    auto& manager = object_manager::instance();
+    manager.clear_parent(id, cat_all_objects);
+    const std::string prepared = prepare_script(text, trim_mode());
+    const SIZE s = tip_size();
+    if (picture_dc_ && picture_previous_) SelectObject(picture_dc_.get(), picture_previous_);
+    picture_dc_.reset();
+    picture_.reset();
+    picture_previous_ = nullptr;
+    if (s.cx <= 0 || s.cy <= 0) return;
+    HDC tip_dc = GetDC(control_wnd);
+    picture_.reset(CreateCompatibleBitmap(tip_dc, s.cx, s.cy));
+    picture_dc_.reset(CreateCompatibleDC(tip_dc));
+    ReleaseDC(control_wnd, tip_dc);
+    if (!picture_ || !picture_dc_) return;
+    picture_previous_ = SelectObject(picture_dc_.get(), picture_.get());
+    if (!prepared.empty() && !safe_mode()) {
+        t_script_context context;
+        context.wnd = reinterpret_cast<HWND__*>(control_wnd);
+        context.window_id = id;
+        field_list vars{{"_objectid", identity_text(id), true, false},
+                        {"_iwidth", std::to_string(s.cx), true, false},
+                        {"_iheight", std::to_string(s.cy), true, false}};
+        vesk_tf_hook hook(context, &vars);
+        (void)run_script(prepared, hook);
+    }
+    RECT all{0, 0, s.cx, s.cy};
+    FillRect(picture_dc_.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    Gdiplus::Graphics graphics(picture_dc_.get());
+    manager.draw(id, control_wnd, picture_dc_.get(), &graphics);
+}
+
+LRESULT CALLBACK tooltip_object::subclass(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<tooltip_object*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    if (!self || !self->class_proc_) return DefWindowProcW(wnd, msg, wp, lp);
+    if (self->measuring_) {
+        // The tip works out its size without being seen.
+        if (msg == WM_PAINT) {
+            ValidateRect(wnd, nullptr);
+            return 0;
+        }
+        if (msg == WM_WINDOWPOSCHANGING) {
+            auto* pos = reinterpret_cast<WINDOWPOS*>(lp);
+            pos->x = GetSystemMetrics(SM_CXSCREEN) + 1;
+            pos->y = GetSystemMetrics(SM_CYSCREEN) + 1;
+            pos->flags = (pos->flags & ~(SWP_NOMOVE | SWP_SHOWWINDOW)) | SWP_HIDEWINDOW;
+            return 0;
+        }
+    }
+    if (msg == WM_PAINT) {
+        if (self->custom && !self->prepared_) self->draw_picture();
+        if (self->size[0] >= 1 && self->size[1] >= 1)
+            SetWindowPos(wnd, nullptr, 0, 0, self->size[0], self->size[1],
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+        if (self->topmost)
+            SetWindowPos(wnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        if (self->custom) {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(wnd, &ps);
+            RECT client;
+            GetClientRect(wnd, &client);
+            if (self->picture_dc_)
+                BitBlt(dc, 0, 0, client.right, client.bottom, self->picture_dc_.get(), 0, 0,
+                       SRCCOPY);
+            EndPaint(wnd, &ps);
+            return 0;
+        }
+    }
+    if (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN) {
+        ShowWindow(wnd, SW_HIDE);
+        return 0;
+    }
+    return CallWindowProcW(self->class_proc_, wnd, msg, wp, lp);
+}
+
+}  // namespace vesk::object

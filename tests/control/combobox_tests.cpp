@@ -1,0 +1,146 @@
+// Comboboxes as real owner-drawn windows: items painted by their scripts
+// in the opened list, selection by message and by script, the messages.
+#include "control_test_util.h"
+
+#include "control/combobox_object.h"
+
+using namespace control_test;
+using vesk::object::combobox_object;
+
+namespace {
+
+class Comboboxes : public ControlTest {
+protected:
+    combobox_object* box(const std::string& id) {
+        return object<combobox_object>(id, vesk::object::type_combobox);
+    }
+    HWND list_of(combobox_object* b) {
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        return GetComboBoxInfo(b->control_wnd, &info) ? info.hwndList : nullptr;
+    }
+    // A combobox of w whose items fill themselves with the given colours.
+    std::string make(const std::vector<std::string>& colours, const std::string& extra = "") {
+        const std::string id = host.eval("$combobox(w,10,10,120,24" + extra + ")");
+        EXPECT_EQ(id.size(), 36u);
+        for (const auto& c : colours)
+            host.eval("$combobox_additem(" + id +
+                      ",height:20,draw:'$gp_rect(%_objectid%,0,0,%_iwidth%,%_iheight%,brush:255-" +
+                      c +
+                      ",aa:false)$console(item %_index% of %_count% %_iwidth%x%_iheight%)',"
+                      "select:'$console(chose %_index% of %_count%)')");
+        return id;
+    }
+};
+
+TEST_F(Comboboxes, OpenedListShowsEachItemAsItsScriptDrewIt) {
+    const std::string id = make({"255-0-0", "0-255-0", "0-0-255"}, ",droph:200");
+    repaint();
+    combobox_object* b = box(id);
+    ASSERT_NE(b, nullptr);
+    ASSERT_NE(b->control_wnd, nullptr);
+    EXPECT_EQ(GetParent(b->control_wnd), wnd);
+    EXPECT_EQ(GetDlgCtrlID(b->control_wnd), static_cast<int>(b->control_id));
+    EXPECT_EQ(SendMessageW(b->control_wnd, CB_GETCOUNT, 0, 0), 3);
+    host.take_lines();
+    SendMessageW(b->control_wnd, CB_SHOWDROPDOWN, TRUE, 0);
+    host.pump();
+    HWND list = list_of(b);
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(IsWindowVisible(list));
+    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+    HDC dc = GetDC(list);
+    const COLORREF expected[] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)};
+    for (int i = 0; i < 3; ++i) {
+        RECT item{};
+        SendMessageW(list, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&item));
+        EXPECT_EQ(item.bottom - item.top, 20);
+        EXPECT_EQ(GetPixel(dc, item.left + 5, item.top + 10), expected[i]) << "item " << i;
+    }
+    ReleaseDC(list, dc);
+    const auto drawn = lines_with("item 2 of 3 ");
+    ASSERT_FALSE(drawn.empty());
+    EXPECT_EQ(drawn.back().substr(drawn.back().find('x')), "x20");
+    SendMessageW(b->control_wnd, CB_SHOWDROPDOWN, FALSE, 0);
+    // Objects drawn for an item live only until the next item is drawn.
+    EXPECT_LE(vesk::object_manager::instance().count(b->id, vesk::object::type_gp_rect), 1u);
+}
+
+TEST_F(Comboboxes, ItemHeightsAreClampedAndAnEmptyListClosesAtOnce) {
+    const std::string id = host.eval("$combobox(w,10,10,120,24)");
+    repaint();
+    combobox_object* b = box(id);
+    ASSERT_NE(b->control_wnd, nullptr);
+    SendMessageW(b->control_wnd, CB_SHOWDROPDOWN, TRUE, 0);
+    host.pump();
+    EXPECT_FALSE(SendMessageW(b->control_wnd, CB_GETDROPPEDSTATE, 0, 0));
+    const struct {
+        const char* option;
+        int height;
+    } rows[] = {{"height:0", 1}, {"height:300", 255}, {"height:17", 17}, {"draw:''", 24}};
+    for (const auto& row : rows) host.eval("$combobox_additem(" + id + "," + row.option + ")");
+    // The first item added to an existing window becomes the selection.
+    EXPECT_EQ(SendMessageW(b->control_wnd, CB_GETCURSEL, 0, 0), 0);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(SendMessageW(b->control_wnd, CB_GETITEMHEIGHT, i, 0), rows[i].height)
+            << rows[i].option;
+}
+
+TEST_F(Comboboxes, ChoosingRunsTheSelectScriptOnceAndSelectingByScriptRunsNone) {
+    const std::string id = make({"255-0-0", "0-255-0", "0-0-255"});
+    repaint();
+    combobox_object* b = box(id);
+    host.take_lines();
+    // What the platform does when the user confirms an item.
+    SendMessageW(b->control_wnd, CB_SETCURSEL, 2, 0);
+    SendMessageW(wnd, WM_COMMAND, MAKEWPARAM(b->control_id, CBN_SELENDOK),
+                 reinterpret_cast<LPARAM>(b->control_wnd));
+    EXPECT_EQ(lines_with("chose "), lines{"2 of 3"});
+    EXPECT_EQ(host.eval("$if($combobox_select(" + id + ",5),y,n)"), "n");
+    EXPECT_EQ(SendMessageW(b->control_wnd, CB_GETCURSEL, 0, 0), 2);
+    EXPECT_EQ(host.eval("$if($combobox_select(" + id + ",1),y,n)"), "y");
+    EXPECT_EQ(SendMessageW(b->control_wnd, CB_GETCURSEL, 0, 0), 1);
+    EXPECT_TRUE(lines_with("chose ").empty());
+    EXPECT_EQ(host.eval("$if($combobox_removeitem(" + id + ",0),y,n)$if($combobox_removeitem(" +
+                        id + ",7),y,n)"),
+              "yn");
+    EXPECT_EQ(b->item_count(), 2u);
+    EXPECT_EQ(SendMessageW(b->control_wnd, CB_GETCOUNT, 0, 0), 2);
+}
+
+TEST_F(Comboboxes, RemovingTheComboboxRemovesWhatWasDrawnInIt) {
+    const std::string id = make({"255-0-0"});
+    repaint();
+    const std::string inner = host.eval("$text(" + id + ",x,0,0)");
+    ASSERT_EQ(inner.size(), 36u);
+    host.eval("$removeobject(" + id + ")");
+    EXPECT_EQ(vesk::object_manager::instance().find(inner), nullptr);
+}
+
+TEST_F(Comboboxes, BadCallsPrintTheirMessagesAtTheirLevels) {
+    vesk::set_error_level(vesk::err_middle);
+    const std::string button = host.eval("$button(w,b,0,0,10,10,'')");
+    const std::string unknown = "00000000-0000-0000-0000-000000000001";
+    const struct {
+        std::string script, line;
+    } rows[] = {
+        {"$combobox(w,1,2,3)", "$combobox: invalid syntax"},
+        {"$combobox(w,0,0,100,20,droph:50,bogus)", "$combobox: unknown option 'bogus'"},
+        {"$combobox(nowhere,0,0,100,20)", "$combobox: window 'nowhere' not found"},
+        {"$combobox_additem(" + unknown + ",height:3)",
+         "$combobox_additem: object '" + unknown + "' not found"},
+        {"$combobox_additem(" + button + ",height:3)",
+         "$combobox_additem: '" + button + "' is not combobox"},
+        {"$combobox_select(" + button + ")", "$combobox_select: invalid syntax"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(host.eval(row.script), "") << row.script;
+        EXPECT_EQ(host.take_lines(), lines{row.line}) << row.script;
+    }
+    // At level 1 an unknown object goes unreported.
+    vesk::set_error_level(vesk::err_low);
+    host.eval(rows[3].script);
+    EXPECT_TRUE(host.take_lines().empty());
+}
+
+}  // namespace
