@@ -1,8 +1,9 @@
 // "Album Art": the playing track's front cover from the Host's album-art
 // service, scaled to fit and keeping its aspect, centred. Without a track
 // or a cover it draws a placeholder sleeve. The picture is decoded once per
-// track and kept as a bitmap. Settings: the background colour and the
-// margin around the picture.
+// track and kept as a bitmap; a large JPEG only at the fraction of its size
+// that the panel shows (again, larger, should the panel grow). Settings: the background colour and
+// the margin around the picture.
 #include <windows.h>
 
 #include <objidl.h>
@@ -13,6 +14,7 @@
 #include <memory>
 
 #include "app/player_core.h"
+#include "jpeg_preview.h"
 #include "panels/panel_types.h"
 
 namespace cor::panels {
@@ -38,6 +40,29 @@ public:
 private:
     ULONG_PTR token_ = 0;
 };
+
+// A reduced decode covering want × want, or null.
+std::unique_ptr<Gdiplus::Bitmap> decode_reduced(const std::string& bytes, uint32_t want) {
+    t_jpeg_preview preview;
+    if (!want || !read_jpeg_preview(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
+                                    want, want, preview))
+        return nullptr;
+    const auto w = static_cast<INT>(preview.preview_width);
+    const auto h = static_cast<INT>(preview.preview_height);
+    auto bitmap = std::make_unique<Gdiplus::Bitmap>(w, h, PixelFormat32bppRGB);
+    Gdiplus::BitmapData data{};
+    const Gdiplus::Rect all(0, 0, w, h);
+    if (bitmap->GetLastStatus() != Gdiplus::Ok ||
+        bitmap->LockBits(&all, Gdiplus::ImageLockModeWrite, PixelFormat32bppRGB, &data) !=
+            Gdiplus::Ok)
+        return nullptr;
+    for (INT y = 0; y < h; ++y)
+        std::copy_n(&preview.pixels[size_t(y) * size_t(w)], w,
+                    reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(data.Scan0) +
+                                                ptrdiff_t(y) * data.Stride));
+    bitmap->UnlockBits(&data);
+    return bitmap;
+}
 
 std::unique_ptr<Gdiplus::Bitmap> decode(const std::string& bytes) {
     HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
@@ -124,15 +149,35 @@ private:
         if (path != path_) {
             path_ = path;
             cover_.reset();
+            bytes_.clear();
             album_art_extractor* art = nullptr;
             if (!path.empty() && gdiplus_ &&
                 env_.core.album_art().open(path.data(), path.size(), &art) && art) {
                 string_out bytes;
-                if (art->query(album_art_front_cover, bytes)) cover_ = decode(bytes.text);
+                if (art->query(album_art_front_cover, bytes)) {
+                    bytes_ = std::move(bytes.text);
+                    decode_for(room());
+                }
                 art->service_release();
             }
         }
         if (wnd_) InvalidateRect(wnd_, nullptr, FALSE);
+    }
+
+    // The larger side of the room the picture is drawn in; 0 before the
+    // panel has a size.
+    uint32_t room() const {
+        RECT cr{};
+        if (!wnd_ || !GetClientRect(wnd_, &cr)) return 0;
+        const int side = std::max(cr.right, cr.bottom) - 2 * static_cast<int>(margin_);
+        return side > 0 ? static_cast<uint32_t>(side) : 0;
+    }
+
+    void decode_for(uint32_t want) {
+        // Without a size yet, the smallest decode; painting asks for more.
+        cover_ = decode_reduced(bytes_, std::max(want, 1u));
+        reduced_ = cover_ != nullptr;
+        if (!cover_) cover_ = decode(bytes_);
     }
 
     void paint(HDC dc) {
@@ -144,6 +189,11 @@ private:
         const int m = static_cast<int>(margin_);
         const int room_w = std::max(0, static_cast<int>(cr.right) - 2 * m);
         const int room_h = std::max(0, static_cast<int>(cr.bottom) - 2 * m);
+        // Grown past what a reduced decode covers: decode again.
+        if (reduced_ && cover_ &&
+            (static_cast<int>(cover_->GetWidth()) < room_w &&
+             static_cast<int>(cover_->GetHeight()) < room_h))
+            decode_for(static_cast<uint32_t>(std::max(room_w, room_h)));
         if (cover_ && room_w > 0 && room_h > 0) {
             // Scaled to fit, keeping the picture's aspect.
             const double pw = cover_->GetWidth(), ph = cover_->GetHeight();
@@ -187,6 +237,8 @@ private:
     player_watch watch_;
     std::string path_;
     std::unique_ptr<Gdiplus::Bitmap> cover_;
+    std::string bytes_;  // the cover as stored, for a sharper decode
+    bool reduced_ = false;
     uint32_t back_ = RGB(0, 0, 0);
     uint32_t margin_ = 4;
 };
