@@ -154,6 +154,7 @@ struct component {
     uint8_t id = 0, h = 1, v = 1, tq = 0;
     uint8_t td = 0, ta = 0;
     uint32_t blocks_w = 0, blocks_h = 0;  // padded to whole MCUs
+    uint32_t side = 1;                    // 1: a block's mean; 2: its quarters
     bool has_mean = false;
     int32_t pred = 0;
     std::vector<int32_t> coef;  // per block: `per_block` dequantized terms
@@ -218,7 +219,6 @@ private:
             scale_ = 4;
         else
             return false;
-        per_block_ = scale_ == 8 ? 1 : 4;
         comps_.resize(count);
         for (size_t i = 0; i < count; ++i) {
             component& c = comps_[i];
@@ -236,10 +236,14 @@ private:
         for (component& c : comps_) {
             c.blocks_w = mcus_x_ * c.h;
             c.blocks_h = mcus_y_ * c.v;
-            total += uint64_t(c.blocks_w) * c.blocks_h * per_block_;
+            // Sub-sampled colour keeps its quarters where the file has
+            // them, so that it is as sharp as the brightness.
+            c.side = !progressive && (scale_ == 4 || c.h < h_max_ || c.v < v_max_) ? 2 : 1;
+            total += uint64_t(c.blocks_w) * c.blocks_h * c.side * c.side;
         }
         if (total > max_coefficients) return false;
-        for (component& c : comps_) c.coef.assign(size_t(c.blocks_w) * c.blocks_h * per_block_, 0);
+        for (component& c : comps_)
+            c.coef.assign(size_t(c.blocks_w) * c.blocks_h * c.side * c.side, 0);
         return true;
     }
 
@@ -350,7 +354,7 @@ private:
         if (s < 0 || s > 15) return false;
         c.pred = bounded(int64_t(c.pred) + bits.receive_extend(s));
         const auto& q = quant_[c.tq];
-        int32_t* out = &c.coef[block * per_block_];
+        int32_t* out = &c.coef[block * c.side * c.side];
         out[0] = bounded(int64_t(c.pred) * q[0]);
         const huffman& ac = ac_[c.ta];
         for (int k = 1; k < 64;) {
@@ -358,7 +362,7 @@ private:
                 bits.skip(fast & 15);
                 k += (fast >> 4) & 15;
                 if (k > 63) return false;
-                if (per_block_ == 4) {
+                if (c.side == 2) {
                     const int32_t v = fast >> 8;
                     if (k == zz_h) out[1] = v * q[zz_h];
                     if (k == zz_v) out[2] = v * q[zz_v];
@@ -378,7 +382,7 @@ private:
             k += run;
             if (k > 63) return false;
             const int32_t v = bits.receive_extend(size);
-            if (per_block_ == 4) {
+            if (c.side == 2) {
                 if (k == zz_h) out[1] = v * q[zz_h];
                 if (k == zz_v) out[2] = v * q[zz_v];
                 if (k == zz_hv) out[3] = v * q[zz_hv];
@@ -397,12 +401,13 @@ private:
 
     // One plane per component at the reduced size: a block's mean, or the
     // means of its four quarters from its first terms.
-    std::vector<uint8_t> plane(const component& c, uint32_t side, uint32_t& plane_w) const {
+    std::vector<uint8_t> plane(const component& c, uint32_t& plane_w) const {
+        const uint32_t side = c.side;
         plane_w = c.blocks_w * side;
         std::vector<uint8_t> out(size_t(plane_w) * c.blocks_h * side);
         for (uint32_t by = 0; by < c.blocks_h; ++by)
             for (uint32_t bx = 0; bx < c.blocks_w; ++bx) {
-                const int32_t* f = &c.coef[(size_t(by) * c.blocks_w + bx) * per_block_];
+                const int32_t* f = &c.coef[(size_t(by) * c.blocks_w + bx) * side * side];
                 if (side == 1) {
                     out[size_t(by) * plane_w + bx] = clamp_byte(((f[0] + 4) >> 3) + 128);
                     continue;
@@ -422,7 +427,6 @@ private:
     }
 
     bool pixels(t_jpeg_preview& out) const {
-        const uint32_t side = 8 / scale_;
         out.width = width_;
         out.height = height_;
         out.scale = scale_;
@@ -432,8 +436,8 @@ private:
         std::vector<std::vector<uint8_t>> planes;
         std::vector<uint32_t> widths(comps_.size()), heights(comps_.size());
         for (size_t i = 0; i < comps_.size(); ++i) {
-            planes.push_back(plane(comps_[i], side, widths[i]));
-            heights[i] = comps_[i].blocks_h * side;
+            planes.push_back(plane(comps_[i], widths[i]));
+            heights[i] = comps_[i].blocks_h * comps_[i].side;
         }
         const bool rgb = comps_.size() == 3 &&
                          (adobe_transform_ == 0 ||
@@ -442,9 +446,13 @@ private:
             for (uint32_t x = 0; x < out.preview_width; ++x) {
                 int32_t v[3] = {0, 0, 0};
                 for (size_t i = 0; i < comps_.size(); ++i) {
-                    // Sub-sampled planes are widened by repeating samples.
-                    const uint32_t cx = std::min(x * comps_[i].h / h_max_, widths[i] - 1);
-                    const uint32_t cy = std::min(y * comps_[i].v / v_max_, heights[i] - 1);
+                    // A plane sample covers 8 / side of the component's
+                    // samples, each h_max / h of the picture's pixels.
+                    const component& c = comps_[i];
+                    const uint32_t cx =
+                        std::min(x * scale_ * c.side * c.h / (8 * h_max_), widths[i] - 1);
+                    const uint32_t cy =
+                        std::min(y * scale_ * c.side * c.v / (8 * v_max_), heights[i] - 1);
                     v[i] = planes[i][size_t(cy) * widths[i] + cx];
                 }
                 int32_t r = v[0], g = v[0], b = v[0];
@@ -465,7 +473,7 @@ private:
     }
 
     uint32_t want_w_, want_h_;
-    uint32_t width_ = 0, height_ = 0, scale_ = 8, per_block_ = 1;
+    uint32_t width_ = 0, height_ = 0, scale_ = 8;
     uint32_t h_max_ = 1, v_max_ = 1, mcus_x_ = 0, mcus_y_ = 0;
     uint32_t restart_ = 0;
     int adobe_transform_ = -1;
