@@ -210,8 +210,12 @@ private:
         if (width_ == 0 || height_ == 0 || (count != 1 && count != 3) || n < 6 + 3 * count)
             return false;
         progressive_ = progressive;
+        double fit = 0;
+        if (want_w_ && want_h_)
+            fit = std::min({1.0, double(want_w_) / width_, double(want_h_) / height_});
         const auto fits = [&](uint32_t d) {
-            return (width_ + d - 1) / d >= want_w_ && (height_ + d - 1) / d >= want_h_;
+            return (width_ + d - 1) / d >= uint32_t(width_ * fit) &&
+                   (height_ + d - 1) / d >= uint32_t(height_ * fit);
         };
         if (fits(8))
             scale_ = 8;

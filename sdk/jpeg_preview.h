@@ -21,9 +21,10 @@ struct t_jpeg_preview {
     std::vector<uint32_t> pixels;  // 0xFFRRGGBB, rows top down
 };
 
-// The smallest reduction that still gives at least want_width × want_height
-// pixels (0 × 0: the smallest there is). False when the data is not a JPEG
-// this reader handles or no reduction is large enough; `out` is then
+// The smallest reduction that still covers the picture fitted into a box
+// of want_width × want_height, keeping its aspect and never enlarged (0 for
+// either: the smallest there is). False when the data is not a JPEG this
+// reader handles or no reduction is large enough; `out` is then
 // unspecified.
 [[nodiscard]] bool read_jpeg_preview(const uint8_t* data, size_t size, uint32_t want_width,
                                      uint32_t want_height, t_jpeg_preview& out);

@@ -41,12 +41,15 @@ private:
     ULONG_PTR token_ = 0;
 };
 
-// A reduced decode covering want × want, or null.
-std::unique_ptr<Gdiplus::Bitmap> decode_reduced(const std::string& bytes, uint32_t want) {
+// A reduced decode covering the picture fitted into room_w × room_h, or
+// null; the picture's own size goes to `size`.
+std::unique_ptr<Gdiplus::Bitmap> decode_reduced(const std::string& bytes, uint32_t room_w,
+                                                uint32_t room_h, SIZE& size) {
     t_jpeg_preview preview;
-    if (!want || !read_jpeg_preview(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
-                                    want, want, preview))
+    if (!read_jpeg_preview(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), room_w,
+                           room_h, preview))
         return nullptr;
+    size = {static_cast<LONG>(preview.width), static_cast<LONG>(preview.height)};
     const auto w = static_cast<INT>(preview.preview_width);
     const auto h = static_cast<INT>(preview.preview_height);
     auto bitmap = std::make_unique<Gdiplus::Bitmap>(w, h, PixelFormat32bppRGB);
@@ -94,6 +97,7 @@ public:
 
     // Whether a cover (not the placeholder) is being shown.
     bool has_cover() const { return cover_ != nullptr; }
+    uint32_t decoded_width() const { return cover_ ? cover_->GetWidth() : 0; }
 
 protected:
     ~album_art() override {
@@ -164,20 +168,29 @@ private:
         if (wnd_) InvalidateRect(wnd_, nullptr, FALSE);
     }
 
-    // The larger side of the room the picture is drawn in; 0 before the
-    // panel has a size.
-    uint32_t room() const {
+    // The room the picture is fitted into; 1 by 1 before the panel has a
+    // size (the smallest decode: painting asks for more).
+    SIZE room() const {
         RECT cr{};
-        if (!wnd_ || !GetClientRect(wnd_, &cr)) return 0;
-        const int side = std::max(cr.right, cr.bottom) - 2 * static_cast<int>(margin_);
-        return side > 0 ? static_cast<uint32_t>(side) : 0;
+        if (wnd_) GetClientRect(wnd_, &cr);
+        const int m = 2 * static_cast<int>(margin_);
+        return {std::max(1, static_cast<int>(cr.right) - m),
+                std::max(1, static_cast<int>(cr.bottom) - m)};
     }
 
-    void decode_for(uint32_t want) {
-        // Without a size yet, the smallest decode; painting asks for more.
-        cover_ = decode_reduced(bytes_, std::max(want, 1u));
+    void decode_for(SIZE room) {
+        cover_ = decode_reduced(bytes_, static_cast<uint32_t>(room.cx),
+                                static_cast<uint32_t>(room.cy), full_);
         reduced_ = cover_ != nullptr;
         if (!cover_) cover_ = decode(bytes_);
+    }
+
+    // Whether a reduced cover has fewer pixels than it is drawn at.
+    bool too_small(int room_w, int room_h) const {
+        if (!reduced_ || !cover_ || full_.cx <= 0 || full_.cy <= 0) return false;
+        const double fit = std::min({1.0, double(room_w) / full_.cx, double(room_h) / full_.cy});
+        return cover_->GetWidth() < uint32_t(full_.cx * fit) ||
+               cover_->GetHeight() < uint32_t(full_.cy * fit);
     }
 
     void paint(HDC dc) {
@@ -190,10 +203,7 @@ private:
         const int room_w = std::max(0, static_cast<int>(cr.right) - 2 * m);
         const int room_h = std::max(0, static_cast<int>(cr.bottom) - 2 * m);
         // Grown past what a reduced decode covers: decode again.
-        if (reduced_ && cover_ &&
-            (static_cast<int>(cover_->GetWidth()) < room_w &&
-             static_cast<int>(cover_->GetHeight()) < room_h))
-            decode_for(static_cast<uint32_t>(std::max(room_w, room_h)));
+        if (too_small(room_w, room_h)) decode_for({room_w, room_h});
         if (cover_ && room_w > 0 && room_h > 0) {
             // Scaled to fit, keeping the picture's aspect.
             const double pw = cover_->GetWidth(), ph = cover_->GetHeight();
@@ -239,6 +249,7 @@ private:
     std::unique_ptr<Gdiplus::Bitmap> cover_;
     std::string bytes_;  // the cover as stored, for a sharper decode
     bool reduced_ = false;
+    SIZE full_{};  // the cover's own size
     uint32_t back_ = RGB(0, 0, 0);
     uint32_t margin_ = 4;
 };
@@ -252,6 +263,11 @@ ui_extension::window* make_album_art(const t_panel_type& type, t_panel_env env) 
 bool album_art_has_cover(ui_extension::window* panel) {
     if (!panel || panel->get_extension_guid() != album_art_guid) return false;
     return static_cast<album_art*>(panel)->has_cover();
+}
+
+uint32_t album_art_decoded_width(ui_extension::window* panel) {
+    if (!panel || panel->get_extension_guid() != album_art_guid) return 0;
+    return static_cast<album_art*>(panel)->decoded_width();
 }
 
 }  // namespace cor::panels

@@ -116,12 +116,12 @@ TEST_F(AlbumArt, LargeCoversDecodeAtTheSizeDrawn) {
         uint32_t width, height, decoded_width;  // after the step
         size_t loads;
     };
-    // Each side of the decode must reach the side asked for.
+    // The decode must cover the picture fitted into want × want.
     const step steps[] = {
-        {20, {}, 320, 160, 40, 1},  // an eighth: 40 by 20
-        {15, {}, 320, 160, 40, 1},  // still enough: no new decode
-        {30, {}, 320, 160, 80, 2},  // a quarter: 80 by 40
-        {20, 1, 160, 320, 20, 3},   // after clearing: an eighth, turned a quarter
+        {40, {}, 320, 160, 40, 1},  // an eighth: 40 by 20
+        {30, {}, 320, 160, 40, 1},  // still enough: no new decode
+        {60, {}, 320, 160, 80, 2},  // a quarter: 80 by 40
+        {40, 1, 160, 320, 20, 3},   // after clearing: an eighth, turned a quarter
         {0, {}, 160, 320, 160, 4},  // the whole picture, still turned
     };
     for (const step& s : steps) {

@@ -170,8 +170,10 @@ void gp_image_cache_item::load(uint32_t want) {
 
 bool gp_image_cache_item::sharp_enough(uint32_t want) const {
     if (!reduced_ || !image_) return true;
-    return want && image_->GetWidth() >= std::min(want, width_) &&
-           image_->GetHeight() >= std::min(want, height_);
+    if (!want) return false;
+    const double fit = std::min({1.0, double(want) / width_, double(want) / height_});
+    return image_->GetWidth() >= uint32_t(width_ * fit) &&
+           image_->GetHeight() >= uint32_t(height_ * fit);
 }
 
 void gp_image_cache_item::rotate_flip(int code) {

@@ -41,8 +41,8 @@ public:
     [[nodiscard]] uint32_t width() const { return width_; }
     [[nodiscard]] uint32_t height() const { return height_; }
     [[nodiscard]] bool reduced() const { return reduced_; }
-    // Whether the decoded pixels suffice for drawing at want × want (0:
-    // the picture's own size).
+    // Whether the decoded pixels suffice for drawing the picture within
+    // want × want keeping its aspect (0: at its own size).
     [[nodiscard]] bool sharp_enough(uint32_t want) const;
     // Made from the image on first request (buttons blit it); null
     // without an image.
@@ -84,10 +84,10 @@ public:
     static constexpr uint32_t default_limit = 50;
     static image_cache& instance();
 
-    // Null only when the cache is busy. `want`, when not 0, is the largest
-    // side the caller draws the picture at: a large JPEG is then decoded
-    // at a fraction of its size that still covers it, and decoded again
-    // when a later caller needs more.
+    // Null only when the cache is busy. `want`, when not 0, is the side of
+    // a square the caller draws the picture within, keeping its aspect: a
+    // large JPEG is then decoded at a fraction of its size that still
+    // covers that, and decoded again when a later caller needs more.
     [[nodiscard]] std::shared_ptr<gp_image_cache_item> find_or_load(std::string_view file,
                                                                     uint32_t want = 0);
     void drop(std::string_view file);
