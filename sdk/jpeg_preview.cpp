@@ -12,7 +12,7 @@ namespace {
 constexpr int zz_h = 1, zz_v = 2, zz_hv = 4;
 // Far beyond any cover; keeps a forged frame size from asking for
 // gigabytes.
-constexpr uint64_t max_coefficients = 1u << 24;
+constexpr uint64_t max_coefficients = 1u << 22;
 
 uint32_t be16(const uint8_t* p) { return uint32_t(p[0]) << 8 | p[1]; }
 
@@ -320,6 +320,8 @@ private:
                 for (component* c : in_scan) c->pred = 0;
             }
             const uint32_t ux = uint32_t(u % units_x), uy = uint32_t(u / units_x);
+            // A frame far larger than its data stops at the first row past the end.
+            if (ux == 0 && bits.ran_out()) return false;
             for (component* c : in_scan) {
                 const uint32_t bh = single ? 1 : c->h, bv = single ? 1 : c->v;
                 for (uint32_t y = 0; y < bv; ++y)

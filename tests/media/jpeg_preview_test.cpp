@@ -265,6 +265,7 @@ TEST(JpegPreview, DamagedAndUnsupportedFilesAreRefused) {
         {"lossless", changed(sof + 1, 0xC3)},
         {"four components", changed(sof + 9, 4)},
         {"zero width", changed(sof + 8, 0)},
+        {"far taller than its data", changed(sof + 5, 0xFF)},
         {"sampling factor 0", changed(sof + 11, 0x00)},
         {"segment longer than the file", changed(sof + 2, 0xFF)},
         {"not a JPEG", changed(1, 0xD9)},
