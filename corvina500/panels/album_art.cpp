@@ -1,8 +1,9 @@
 // "Album Art": the playing track's front cover from the Host's album-art
 // service, scaled to fit and keeping its aspect, centred. Without a track
 // or a cover it draws a placeholder sleeve. The picture is decoded once per
-// track and kept as a bitmap. Settings: the background colour and the
-// margin around the picture.
+// track and kept as a bitmap; a large JPEG only at the fraction of its size
+// that the panel shows (again, larger, should the panel grow). Settings: the background colour and
+// the margin around the picture.
 #include <windows.h>
 
 #include <objidl.h>
@@ -13,6 +14,7 @@
 #include <memory>
 
 #include "app/player_core.h"
+#include "jpeg_preview.h"
 #include "panels/panel_types.h"
 
 namespace cor::panels {
@@ -38,6 +40,32 @@ public:
 private:
     ULONG_PTR token_ = 0;
 };
+
+// A reduced decode covering the picture fitted into room_w × room_h, or
+// null; the picture's own size goes to `size`.
+std::unique_ptr<Gdiplus::Bitmap> decode_reduced(const std::string& bytes, uint32_t room_w,
+                                                uint32_t room_h, SIZE& size) {
+    t_jpeg_preview preview;
+    if (!read_jpeg_preview(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), room_w,
+                           room_h, preview))
+        return nullptr;
+    size = {static_cast<LONG>(preview.width), static_cast<LONG>(preview.height)};
+    const auto w = static_cast<INT>(preview.preview_width);
+    const auto h = static_cast<INT>(preview.preview_height);
+    auto bitmap = std::make_unique<Gdiplus::Bitmap>(w, h, PixelFormat32bppRGB);
+    Gdiplus::BitmapData data{};
+    const Gdiplus::Rect all(0, 0, w, h);
+    if (bitmap->GetLastStatus() != Gdiplus::Ok ||
+        bitmap->LockBits(&all, Gdiplus::ImageLockModeWrite, PixelFormat32bppRGB, &data) !=
+            Gdiplus::Ok)
+        return nullptr;
+    for (INT y = 0; y < h; ++y)
+        std::copy_n(&preview.pixels[size_t(y) * size_t(w)], w,
+                    reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(data.Scan0) +
+                                                ptrdiff_t(y) * data.Stride));
+    bitmap->UnlockBits(&data);
+    return bitmap;
+}
 
 std::unique_ptr<Gdiplus::Bitmap> decode(const std::string& bytes) {
     HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
@@ -69,6 +97,7 @@ public:
 
     // Whether a cover (not the placeholder) is being shown.
     bool has_cover() const { return cover_ != nullptr; }
+    uint32_t decoded_width() const { return cover_ ? cover_->GetWidth() : 0; }
 
 protected:
     ~album_art() override {
@@ -124,15 +153,44 @@ private:
         if (path != path_) {
             path_ = path;
             cover_.reset();
+            bytes_.clear();
             album_art_extractor* art = nullptr;
             if (!path.empty() && gdiplus_ &&
                 env_.core.album_art().open(path.data(), path.size(), &art) && art) {
                 string_out bytes;
-                if (art->query(album_art_front_cover, bytes)) cover_ = decode(bytes.text);
+                if (art->query(album_art_front_cover, bytes)) {
+                    bytes_ = std::move(bytes.text);
+                    decode_for(room());
+                }
                 art->service_release();
             }
         }
         if (wnd_) InvalidateRect(wnd_, nullptr, FALSE);
+    }
+
+    // The room the picture is fitted into; 1 by 1 before the panel has a
+    // size (the smallest decode: painting asks for more).
+    SIZE room() const {
+        RECT cr{};
+        if (wnd_) GetClientRect(wnd_, &cr);
+        const int m = 2 * static_cast<int>(margin_);
+        return {std::max(1, static_cast<int>(cr.right) - m),
+                std::max(1, static_cast<int>(cr.bottom) - m)};
+    }
+
+    void decode_for(SIZE room) {
+        cover_ = decode_reduced(bytes_, static_cast<uint32_t>(room.cx),
+                                static_cast<uint32_t>(room.cy), full_);
+        reduced_ = cover_ != nullptr;
+        if (!cover_) cover_ = decode(bytes_);
+    }
+
+    // Whether a reduced cover has fewer pixels than it is drawn at.
+    bool too_small(int room_w, int room_h) const {
+        if (!reduced_ || !cover_ || full_.cx <= 0 || full_.cy <= 0) return false;
+        const double fit = std::min({1.0, double(room_w) / full_.cx, double(room_h) / full_.cy});
+        return cover_->GetWidth() < uint32_t(full_.cx * fit) ||
+               cover_->GetHeight() < uint32_t(full_.cy * fit);
     }
 
     void paint(HDC dc) {
@@ -144,6 +202,8 @@ private:
         const int m = static_cast<int>(margin_);
         const int room_w = std::max(0, static_cast<int>(cr.right) - 2 * m);
         const int room_h = std::max(0, static_cast<int>(cr.bottom) - 2 * m);
+        // Grown past what a reduced decode covers: decode again.
+        if (too_small(room_w, room_h)) decode_for({room_w, room_h});
         if (cover_ && room_w > 0 && room_h > 0) {
             // Scaled to fit, keeping the picture's aspect.
             const double pw = cover_->GetWidth(), ph = cover_->GetHeight();
@@ -187,6 +247,9 @@ private:
     player_watch watch_;
     std::string path_;
     std::unique_ptr<Gdiplus::Bitmap> cover_;
+    std::string bytes_;  // the cover as stored, for a sharper decode
+    bool reduced_ = false;
+    SIZE full_{};  // the cover's own size
     uint32_t back_ = RGB(0, 0, 0);
     uint32_t margin_ = 4;
 };
@@ -200,6 +263,11 @@ ui_extension::window* make_album_art(const t_panel_type& type, t_panel_env env) 
 bool album_art_has_cover(ui_extension::window* panel) {
     if (!panel || panel->get_extension_guid() != album_art_guid) return false;
     return static_cast<album_art*>(panel)->has_cover();
+}
+
+uint32_t album_art_decoded_width(ui_extension::window* panel) {
+    if (!panel || panel->get_extension_guid() != album_art_guid) return 0;
+    return static_cast<album_art*>(panel)->decoded_width();
 }
 
 }  // namespace cor::panels

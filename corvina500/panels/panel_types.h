@@ -34,6 +34,9 @@ ui_extension::window* make_peak_meter(const t_panel_type& type, t_panel_env env)
 
 // Whether an Album Art panel shows a cover rather than its placeholder.
 bool album_art_has_cover(ui_extension::window* panel);
+// How many pixels wide the cover was decoded (a large JPEG at a fraction of
+// its size); 0 without one.
+uint32_t album_art_decoded_width(ui_extension::window* panel);
 // Peak meter frames drawn from the engine's levels since the panel was made.
 uint64_t peak_meter_frames(ui_extension::window* meter);
 

@@ -392,8 +392,16 @@ void fn_execute(func_call& c) {
         else if (is_keyword(s, "maximize"))
             show = SW_SHOWMINNOACTIVE;
     }
-    (void)ShellExecuteW(nullptr, L"open", path.c_str(), c.count() >= 2 ? params.c_str() : nullptr,
-                        nullptr, show);
+    // Without the flag the shell reports a failure in a message box, which
+    // would hold the player until someone closes it.
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    info.lpVerb = L"open";
+    info.lpFile = path.c_str();
+    info.lpParameters = c.count() >= 2 ? params.c_str() : nullptr;
+    info.nShow = show;
+    if (!ShellExecuteExW(&info)) c.fail(err_low, "%s: cannot open '%s'", {c.param(0)});
     c.set_found(true);
 }
 

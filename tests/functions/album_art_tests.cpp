@@ -4,6 +4,7 @@
 #include "function_test_util.h"
 #include "media/media_samples.h"
 #include "object/types/image_cache.h"
+#include "support/gdiplus_jpeg.h"
 #include "support/sample_pictures.h"
 
 using namespace function_test;
@@ -86,6 +87,69 @@ TEST_F(AlbumArt, ImagesLoadReferencesThroughTheHost) {
     EXPECT_EQ(back->image(), nullptr);
     EXPECT_TRUE(vesk::image_exists(run("$albumart(" + with_art + ",cover_front)")));
     EXPECT_FALSE(vesk::image_exists(run("$albumart(" + without_art + ",cover_front)")));
+    cache.clear();
+}
+
+TEST_F(AlbumArt, LargeCoversDecodeAtTheSizeDrawn) {
+    ASSERT_NE(host.start_ui(), nullptr);
+    // 320 by 160: red on the left half, blue on the right.
+    std::vector<uint8_t> jpeg;
+    {
+        Gdiplus::Bitmap picture(320, 160, PixelFormat24bppRGB);
+        Gdiplus::Graphics g(&picture);
+        Gdiplus::SolidBrush red(Gdiplus::Color(255, 220, 0, 0)),
+            blue(Gdiplus::Color(255, 0, 0, 220));
+        g.FillRectangle(&red, 0, 0, 160, 160);
+        g.FillRectangle(&blue, 160, 0, 160, 160);
+        jpeg = cor_test::encode_jpeg(picture);
+    }
+    ASSERT_FALSE(jpeg.empty());
+    cor::test::write_bytes(dir.file("big.mp3"),
+                           text(media_test::id3_tag(3, apic(3, jpeg)) + media_test::mp3_frames(2)));
+    const std::string ref = run("$albumart(" + dir.path("big.mp3") + ",cover_front)");
+    auto& cache = vesk::image_cache::instance();
+    cache.clear();
+    const size_t loads = cache.loads();
+    struct step {
+        uint32_t want;
+        std::optional<int> rotate;
+        uint32_t width, height, decoded_width;  // after the step
+        size_t loads;
+    };
+    // The decode must cover the picture fitted into want × want.
+    const step steps[] = {
+        {40, {}, 320, 160, 40, 1},  // an eighth: 40 by 20
+        {30, {}, 320, 160, 40, 1},  // still enough: no new decode
+        {60, {}, 320, 160, 80, 2},  // a quarter: 80 by 40
+        {40, 1, 160, 320, 20, 3},   // after clearing: an eighth, turned a quarter
+        {0, {}, 160, 320, 160, 4},  // the whole picture, still turned
+    };
+    for (const step& s : steps) {
+        if (&s == &steps[3]) cache.clear();
+        const auto item = cache.find_or_load(ref, s.want);
+        ASSERT_TRUE(item && item->image()) << s.want;
+        if (s.rotate) (void)vesk::place_cache_item(*item, {0, 0, -1, -1}, {}, s.rotate, false);
+        EXPECT_EQ(item->width(), s.width) << s.want;
+        EXPECT_EQ(item->height(), s.height) << s.want;
+        EXPECT_EQ(item->image()->GetWidth(), s.decoded_width) << s.want;
+        EXPECT_EQ(cache.loads() - loads, s.loads) << s.want;
+    }
+    // Drawn from a reduced decode into 80 by 40, the halves stay apart.
+    cache.clear();
+    const auto item = cache.find_or_load(ref, 40);
+    ASSERT_TRUE(item && item->reduced());
+    Gdiplus::Bitmap target(80, 40, PixelFormat32bppARGB);
+    {
+        Gdiplus::Graphics g(&target);
+        vesk::draw_cache_item(g, *item, {0, 0, 80, 40}, std::nullopt, 255, std::nullopt, true);
+    }
+    Gdiplus::Color left, right;
+    target.GetPixel(10, 20, &left);
+    target.GetPixel(70, 20, &right);
+    EXPECT_GT(left.GetR(), 180);
+    EXPECT_LT(left.GetB(), 40);
+    EXPECT_GT(right.GetB(), 180);
+    EXPECT_LT(right.GetR(), 40);
     cache.clear();
 }
 

@@ -1,6 +1,6 @@
-// A console program for the $cmd cases: "big N" prints N bytes, "fail"
-// prints to both streams and exits 3, "cat" copies its input, "hang"
-// never ends.
+// A console program for the $cmd and $execute cases: "big N" prints N
+// bytes, "fail" prints to both streams and exits 3, "cat" copies its input,
+// "hang" never ends, "touch FILE TEXT" writes TEXT to FILE.
 #include <windows.h>
 
 #include <cstdlib>
@@ -33,6 +33,14 @@ int main(int argc, char** argv) {
         DWORD n = 0;
         while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buf, sizeof buf, &n, nullptr) && n)
             put(out, std::string(buf, n));
+        return 0;
+    }
+    if (argc >= 4 && std::strcmp(argv[1], "touch") == 0) {
+        const HANDLE f = CreateFileA(argv[2], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (f == INVALID_HANDLE_VALUE) return 2;
+        put(f, argv[3]);
+        CloseHandle(f);
         return 0;
     }
     if (argc >= 2 && std::strcmp(argv[1], "hang") == 0) {

@@ -177,6 +177,26 @@ TEST_F(Files, RunningPrograms) {
     vesk::set_command_time_limit(0);
 }
 
+TEST_F(Files, OpeningThroughTheShell) {
+    std::string program = "Z:" COR_CMD_CHILD;
+    for (char& ch : program)
+        if (ch == '/') ch = '\\';
+    // Started hidden, the program leaves its mark; the call does not wait.
+    EXPECT_EQ(run_lines("$if($execute(" + program + ",'touch \"" + at("mark.txt") +
+                        "\" started',hide),y,n)"),
+              (lines{"y"}));
+    std::string mark;
+    for (int i = 0; i < 200 && mark != "started"; ++i) {
+        Sleep(50);
+        if (fs::exists(dir.file("mark.txt"))) mark = get("mark.txt");
+    }
+    EXPECT_EQ(mark, "started");
+    // A program that is not there: a console line, no dialog to wait on.
+    EXPECT_EQ(
+        run_lines("$if($exec(Z:\\no\\such\\program.exe),y,n)$exec()"),
+        (lines{"y", "$exec: cannot open 'Z:\\no\\such\\program.exe'", "$exec: invalid syntax"}));
+}
+
 std::string le16(unsigned v) { return bytes({int(v & 0xFF), int(v >> 8)}); }
 std::string be16(unsigned v) { return bytes({int(v >> 8), int(v & 0xFF)}); }
 std::string le32(uint32_t v) { return le16(v & 0xFFFF) + le16(v >> 16); }

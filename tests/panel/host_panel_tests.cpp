@@ -12,6 +12,7 @@
 #include "panels/host_panel.h"
 #include "panels/panel_types.h"
 #include "support/component_host.h"
+#include "support/gdiplus_jpeg.h"
 
 namespace {
 
@@ -234,7 +235,8 @@ std::string bmp(int w, uint8_t r, uint8_t g, uint8_t b) {
 }
 
 // The playing track's cover beside it fills the width, keeping its 4:1
-// aspect; without a track the placeholder comes back.
+// aspect; without a track the placeholder comes back. A large JPEG is
+// decoded only as large as it is shown.
 TEST(HostPanels, AlbumArtShowsThePlayingTracksCoverScaledToFit) {
     cor_test::component_host host;
     wchar_t temp[MAX_PATH];
@@ -292,7 +294,31 @@ TEST(HostPanels, AlbumArtShowsThePlayingTracksCoverScaledToFit) {
     EXPECT_EQ(above, RGB(0, 0, 0));
     host.player().playback().stop();
     EXPECT_FALSE(cor::panels::album_art_has_cover(panel.get()));
+
+    // A large JPEG cover is decoded at the quarter that covers 200 by 50,
+    // and whole once the panel grows past it.
     DeleteFileW((folder + L"\\cover.bmp").c_str());
+    {
+        ULONG_PTR token = 0;
+        Gdiplus::GdiplusStartupInput in;
+        ASSERT_EQ(Gdiplus::GdiplusStartup(&token, &in, nullptr), Gdiplus::Ok);
+        std::vector<uint8_t> jpeg;
+        {
+            Gdiplus::Bitmap picture(1024, 256, PixelFormat24bppRGB);
+            Gdiplus::Graphics g(&picture);
+            g.Clear(Gdiplus::Color(255, 200, 30, 40));
+            jpeg = cor_test::encode_jpeg(picture);
+        }
+        Gdiplus::GdiplusShutdown(token);
+        write(L"cover.jpg", std::string(jpeg.begin(), jpeg.end()));
+    }
+    host.player().playback().play_item(pl, 0);
+    EXPECT_EQ(cor::panels::album_art_decoded_width(panel.get()), 256u);
+    SetWindowPos(wnd, nullptr, 0, 0, 600, 600, SWP_NOZORDER | SWP_NOMOVE);
+    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(cor::panels::album_art_decoded_width(panel.get()), 1024u);
+    host.player().playback().stop();
+    DeleteFileW((folder + L"\\cover.jpg").c_str());
     DeleteFileW((folder + L"\\x.wav").c_str());
     RemoveDirectoryW(folder.c_str());
 }

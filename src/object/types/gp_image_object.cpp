@@ -22,7 +22,13 @@ gp_image_object::~gp_image_object() {
 std::shared_ptr<gp_image_cache_item> gp_image_object::picture() {
     // Pictures that change on disk are read anew for every use.
     if (!cache) image_cache::instance().drop(file);
-    return image_cache::instance().find_or_load(file);
+    // Fitted whole into a box of known size, the picture needs no more
+    // pixels than fill the box's larger side (either way round, for
+    // rotation).
+    const uint32_t want = keepaspect && !clip && dest.w > 0 && dest.h > 0
+                              ? static_cast<uint32_t>(std::max(dest.w, dest.h))
+                              : 0;
+    return image_cache::instance().find_or_load(file, want);
 }
 
 void gp_image_object::draw(HWND wnd, HDC dc, Gdiplus::Graphics* graphics) {

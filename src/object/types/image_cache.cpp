@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "functions/script_path.h"
+#include "jpeg_preview.h"
 #include "object/types/paint_support.h"
 #include "utf8.h"
 
@@ -75,17 +76,73 @@ bool parse_album_art_reference(std::string_view name, std::string_view& path,
 
 gp_image_cache_item::gp_image_cache_item(std::string file_name) : file(std::move(file_name)) {}
 
-gp_image_cache_item::~gp_image_cache_item() {
+gp_image_cache_item::~gp_image_cache_item() { release(); }
+
+void gp_image_cache_item::release() {
     hbitmap_.reset();
     bitmap_.reset();
     image_.reset();
     if (stream_) stream_->Release();
+    stream_ = nullptr;
     if (memory_) GlobalFree(memory_);
+    memory_ = nullptr;
+    width_ = height_ = 0;
+    reduced_ = false;
 }
 
-void gp_image_cache_item::load() {
+namespace {
+
+// A reduced decode of JPEG bytes, as an opaque bitmap; null when the
+// reader cannot give one large enough.
+std::unique_ptr<Gdiplus::Bitmap> jpeg_preview(HGLOBAL block, uint32_t want, uint32_t& width,
+                                              uint32_t& height) {
+    const void* bytes = GlobalLock(block);
+    if (!bytes) return nullptr;
+    cor::t_jpeg_preview preview;
+    const bool ok = cor::read_jpeg_preview(static_cast<const uint8_t*>(bytes), GlobalSize(block),
+                                           want, want, preview);
+    GlobalUnlock(block);
+    // Worth it only when it saves most of the work.
+    if (!ok || preview.scale < 4) return nullptr;
+    auto bitmap = std::make_unique<Gdiplus::Bitmap>(static_cast<INT>(preview.preview_width),
+                                                    static_cast<INT>(preview.preview_height),
+                                                    PixelFormat32bppRGB);
+    Gdiplus::BitmapData data{};
+    const Gdiplus::Rect all(0, 0, static_cast<INT>(preview.preview_width),
+                            static_cast<INT>(preview.preview_height));
+    if (bitmap->GetLastStatus() != Gdiplus::Ok ||
+        bitmap->LockBits(&all, Gdiplus::ImageLockModeWrite, PixelFormat32bppRGB, &data) !=
+            Gdiplus::Ok)
+        return nullptr;
+    for (uint32_t y = 0; y < preview.preview_height; ++y)
+        std::copy_n(&preview.pixels[size_t(y) * preview.preview_width], preview.preview_width,
+                    reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(data.Scan0) +
+                                                ptrdiff_t(y) * data.Stride));
+    bitmap->UnlockBits(&data);
+    width = preview.width;
+    height = preview.height;
+    return bitmap;
+}
+
+}  // namespace
+
+void gp_image_cache_item::load(uint32_t want) {
+    release();
     memory_ = read_picture(file);
     if (!memory_) return;
+    if (want) {
+        if (auto preview = jpeg_preview(memory_, want, width_, height_)) {
+            memory_ = GlobalFree(memory_);
+            image_ = std::move(preview);
+            reduced_ = true;
+            if (rotate_code_ >= 0) {
+                const int code = rotate_code_;
+                rotate_code_ = -1;
+                rotate_flip(code);
+            }
+            return;
+        }
+    }
     // The stream leaves the block to us: GDI+ reads it lazily for as long
     // as the image lives.
     if (FAILED(CreateStreamOnHGlobal(memory_, FALSE, &stream_))) {
@@ -102,6 +159,29 @@ void gp_image_cache_item::load() {
         return;
     }
     image_ = std::move(image);
+    width_ = image_->GetWidth();
+    height_ = image_->GetHeight();
+    if (rotate_code_ >= 0) {
+        const int code = rotate_code_;
+        rotate_code_ = -1;
+        rotate_flip(code);
+    }
+}
+
+bool gp_image_cache_item::sharp_enough(uint32_t want) const {
+    if (!reduced_ || !image_) return true;
+    if (!want) return false;
+    const double fit = std::min({1.0, double(want) / width_, double(want) / height_});
+    return image_->GetWidth() >= uint32_t(width_ * fit) &&
+           image_->GetHeight() >= uint32_t(height_ * fit);
+}
+
+void gp_image_cache_item::rotate_flip(int code) {
+    if (!image_ || rotate_code_ >= 0) return;
+    image_->RotateFlip(static_cast<Gdiplus::RotateFlipType>(code));
+    rotate_code_ = code;
+    // Odd codes turn the picture a quarter.
+    if (code & 1) std::swap(width_, height_);
 }
 
 HBITMAP gp_image_cache_item::gdi_bitmap() {
@@ -128,13 +208,20 @@ image_cache& image_cache::instance() {
     return *cache;
 }
 
-std::shared_ptr<gp_image_cache_item> image_cache::find_or_load(std::string_view file) {
+std::shared_ptr<gp_image_cache_item> image_cache::find_or_load(std::string_view file,
+                                                               uint32_t want) {
     object::busy_scope busy(busy_);
     if (!busy.ok()) return nullptr;
     for (const auto& item : items_)
-        if (cor::iequals_utf8(item->file, file)) return item;
+        if (cor::iequals_utf8(item->file, file)) {
+            if (!item->sharp_enough(want)) {
+                item->load(want);
+                ++loads_;
+            }
+            return item;
+        }
     auto item = std::make_shared<gp_image_cache_item>(std::string(file));
-    item->load();
+    item->load(want);
     ++loads_;
     items_.push_back(item);
     while (items_.size() > limit_ && items_.size() > 1) items_.erase(items_.begin());
@@ -176,12 +263,8 @@ bool image_exists(std::string_view file) {
 grammar::image_placement place_cache_item(gp_image_cache_item& item, grammar::box dest,
                                           const std::optional<grammar::box>& clip,
                                           std::optional<int> rotate_flip, bool keepaspect) {
-    Gdiplus::Image* image = item.image();
-    if (rotate_flip && !item.rotated) {
-        image->RotateFlip(static_cast<Gdiplus::RotateFlipType>(*rotate_flip));
-        item.rotated = true;
-    }
-    return grammar::place_image(image->GetWidth(), image->GetHeight(), dest, clip, keepaspect);
+    if (rotate_flip) item.rotate_flip(*rotate_flip);
+    return grammar::place_image(item.width(), item.height(), dest, clip, keepaspect);
 }
 
 void draw_cache_item(Gdiplus::Graphics& g, gp_image_cache_item& item, grammar::box dest,
@@ -201,9 +284,23 @@ void draw_cache_item(Gdiplus::Graphics& g, gp_image_cache_item& item, grammar::b
                                    Gdiplus::ColorAdjustTypeBitmap);
     }
     const auto p = place_cache_item(item, dest, clip, rotate_flip, keepaspect);
-    g.DrawImage(image, Gdiplus::Rect(p.dest.x, p.dest.y, p.dest.w, p.dest.h), p.source.x,
-                p.source.y, p.source.w, p.source.h, Gdiplus::UnitPixel,
-                attributes ? &*attributes : nullptr);
+    if (item.reduced()) {
+        // The source rectangle is in the picture's own pixels; flipped
+        // tiling keeps the edges from fading into the outside when scaled.
+        if (!attributes) attributes.emplace();
+        attributes->SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+        const auto sx = static_cast<Gdiplus::REAL>(image->GetWidth()) / item.width();
+        const auto sy = static_cast<Gdiplus::REAL>(image->GetHeight()) / item.height();
+        g.DrawImage(image,
+                    Gdiplus::RectF(Gdiplus::REAL(p.dest.x), Gdiplus::REAL(p.dest.y),
+                                   Gdiplus::REAL(p.dest.w), Gdiplus::REAL(p.dest.h)),
+                    p.source.x * sx, p.source.y * sy, p.source.w * sx, p.source.h * sy,
+                    Gdiplus::UnitPixel, &*attributes);
+    } else {
+        g.DrawImage(image, Gdiplus::Rect(p.dest.x, p.dest.y, p.dest.w, p.dest.h), p.source.x,
+                    p.source.y, p.source.w, p.source.h, Gdiplus::UnitPixel,
+                    attributes ? &*attributes : nullptr);
+    }
     if (out)
         *out = {p.dest.x, p.dest.y, paint::saturate(int64_t(p.dest.x) + 1 + p.dest.w),
                 paint::saturate(int64_t(p.dest.y) + 1 + p.dest.h)};

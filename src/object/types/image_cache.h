@@ -34,17 +34,27 @@ public:
     gp_image_cache_item& operator=(const gp_image_cache_item&) = delete;
 
     const std::string file;
-    // None when the file could not be read or decoded.
+    // None when the file could not be read or decoded. A reduced picture
+    // has fewer pixels than the picture's own size below.
     [[nodiscard]] Gdiplus::Image* image() const { return image_.get(); }
+    // The picture's own size, turned by the rotate/flip applied.
+    [[nodiscard]] uint32_t width() const { return width_; }
+    [[nodiscard]] uint32_t height() const { return height_; }
+    [[nodiscard]] bool reduced() const { return reduced_; }
+    // Whether the decoded pixels suffice for drawing the picture within
+    // want × want keeping its aspect (0: at its own size).
+    [[nodiscard]] bool sharp_enough(uint32_t want) const;
     // Made from the image on first request (buttons blit it); null
     // without an image.
     [[nodiscard]] HBITMAP gdi_bitmap();
     // The first rotate/flip applied sticks for as long as the item lives.
-    bool rotated = false;
+    [[nodiscard]] bool rotated() const { return rotate_code_ >= 0; }
+    void rotate_flip(int code);
 
 private:
     friend class image_cache;
-    void load();
+    void load(uint32_t want);
+    void release();
 
     // Declared so that the image goes first, then its stream, then the
     // memory the stream reads.
@@ -53,6 +63,9 @@ private:
     std::unique_ptr<Gdiplus::Image> image_;
     std::unique_ptr<Gdiplus::Bitmap> bitmap_;
     unique_hbitmap hbitmap_;
+    uint32_t width_ = 0, height_ = 0;
+    bool reduced_ = false;
+    int rotate_code_ = -1;
 };
 
 // Reads an embedded picture of a track ("cover_front", "cover_back",
@@ -71,8 +84,12 @@ public:
     static constexpr uint32_t default_limit = 50;
     static image_cache& instance();
 
-    // Null only when the cache is busy.
-    [[nodiscard]] std::shared_ptr<gp_image_cache_item> find_or_load(std::string_view file);
+    // Null only when the cache is busy. `want`, when not 0, is the side of
+    // a square the caller draws the picture within, keeping its aspect: a
+    // large JPEG is then decoded at a fraction of its size that still
+    // covers that, and decoded again when a later caller needs more.
+    [[nodiscard]] std::shared_ptr<gp_image_cache_item> find_or_load(std::string_view file,
+                                                                    uint32_t want = 0);
     void drop(std::string_view file);
     void clear();
 

@@ -1,0 +1,43 @@
+// A picture encoded as JPEG by GDI+ (which must be running), for the
+// reduced-decoding cases.
+#pragma once
+
+#include <windows.h>
+
+#include <objidl.h>
+
+#include <gdiplus.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace cor_test {
+
+inline std::vector<uint8_t> encode_jpeg(Gdiplus::Bitmap& picture) {
+    CLSID jpeg{};
+    UINT n = 0, size = 0;
+    Gdiplus::GetImageEncodersSize(&n, &size);
+    std::vector<uint8_t> buf(size);
+    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buf.data());
+    Gdiplus::GetImageEncoders(n, size, codecs);
+    for (UINT i = 0; i < n; ++i)
+        if (std::wstring(codecs[i].MimeType) == L"image/jpeg") jpeg = codecs[i].Clsid;
+    IStream* s = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &s))) return {};
+    std::vector<uint8_t> out;
+    STATSTG st{};
+    if (picture.Save(s, &jpeg, nullptr) == Gdiplus::Ok &&
+        SUCCEEDED(s->Stat(&st, STATFLAG_NONAME))) {
+        out.resize(size_t(st.cbSize.QuadPart));
+        LARGE_INTEGER zero{};
+        ULONG got = 0;
+        s->Seek(zero, STREAM_SEEK_SET, nullptr);
+        s->Read(out.data(), ULONG(out.size()), &got);
+        out.resize(got);
+    }
+    s->Release();
+    return out;
+}
+
+}  // namespace cor_test
