@@ -4,6 +4,8 @@
 // the comma or ')' that ends it, and the call still runs. Either way
 // compile() reports the first error: where, and what was expected.
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -18,32 +20,62 @@ bool is_name_char(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
 
+// Characters that end a run of plain text: 1 everywhere, 2 only inside an
+// argument.
+constexpr auto special_chars = [] {
+    std::array<uint8_t, 256> t{};
+    for (const char c : std::string_view("'%$[]()\n\r")) t[static_cast<uint8_t>(c)] = 1;
+    t[static_cast<uint8_t>(',')] = 2;
+    return t;
+}();
+
 // How a sequence ended.
 enum class stop { end, comma, close, bracket, error };
 
+// The parse's growing arrays, kept from one compile to the next on each
+// thread so that a compile allocates only the finished program. Items and
+// argument spans are built on stacks, nested sequences above their
+// parent's, and moved to the final arrays when a sequence closes.
+struct workspace {
+    std::vector<node> nodes;
+    std::vector<uint32_t> items;
+    std::vector<span> args;
+    std::string pool;
+    std::vector<uint32_t> item_stack;
+    std::vector<span> arg_stack;
+
+    void clear() {
+        nodes.clear();
+        items.clear();
+        args.clear();
+        pool.clear();
+        item_stack.clear();
+        arg_stack.clear();
+    }
+    // A very large script leaves no very large buffers behind.
+    void trim() {
+        if (pool.capacity() > (64u << 10) || nodes.capacity() > (16u << 10)) *this = workspace{};
+    }
+};
+
 class parser {
 public:
-    parser(std::string_view src, program& p, compile_error* error)
-        : src_(src), p_(p), error_(error) {}
+    parser(std::string_view src, workspace& w, compile_error* error)
+        : src_(src), w_(w), error_(error) {}
 
     [[nodiscard]] bool failed() const { return failed_; }
 
-    void parse_root() {
-        std::vector<uint32_t> items;
+    span parse_root() {
         size_t pos = 0;
-        sequence(pos, false, false, 0, items);
-        p_.root = commit(items);
+        const size_t base = w_.item_stack.size();
+        sequence(pos, false, false, 0);
+        return commit(base);
     }
 
 private:
-    bool at_line_start(size_t pos) const {
-        return pos == 0 || src_[pos - 1] == '\n' || src_[pos - 1] == '\r';
-    }
-
     // End of the comment line starting at pos (its line break included), or
     // npos when the line is not a comment.
     size_t comment_end(size_t pos) const {
-        if (!at_line_start(pos)) return npos;
         size_t q = pos;
         while (q < src_.size() && (src_[q] == ' ' || src_[q] == '\t')) ++q;
         if (src_.compare(q, 2, "//") != 0) return npos;
@@ -68,75 +100,78 @@ private:
         return true;
     }
 
-    uint32_t add_node(node_kind kind, uint8_t id, std::string_view text, span sub = {}) {
-        const auto off = static_cast<uint32_t>(p_.pool.size());
-        p_.pool.append(text);
-        p_.nodes.push_back({kind, id, off, static_cast<uint32_t>(text.size()), sub});
-        return static_cast<uint32_t>(p_.nodes.size() - 1);
+    void push_node(node_kind kind, uint8_t id, uint32_t off, uint32_t len, span sub = {}) {
+        w_.item_stack.push_back(static_cast<uint32_t>(w_.nodes.size()));
+        w_.nodes.push_back({kind, id, off, len, sub});
     }
 
-    span commit(const std::vector<uint32_t>& items) {
-        const span s{static_cast<uint32_t>(p_.items.size()), static_cast<uint32_t>(items.size())};
-        p_.items.insert(p_.items.end(), items.begin(), items.end());
+    // Every text in the pool is followed by a NUL, so that a hook may read
+    // a name or a plain-text argument as a C string.
+    uint32_t add_text(std::string_view text) {
+        const auto off = static_cast<uint32_t>(w_.pool.size());
+        w_.pool.append(text);
+        w_.pool += '\0';
+        return off;
+    }
+
+    // Moves the items stacked since base to the final array.
+    span commit(size_t base) {
+        auto& st = w_.item_stack;
+        const span s{static_cast<uint32_t>(w_.items.size()),
+                     static_cast<uint32_t>(st.size() - base)};
+        w_.items.insert(w_.items.end(), st.begin() + static_cast<ptrdiff_t>(base), st.end());
+        st.resize(base);
         return s;
     }
 
-    void flush(std::string& pending, std::vector<uint32_t>& items) {
-        if (pending.empty()) return;
-        items.push_back(add_node(node_kind::text, 0, pending));
-        pending.clear();
-    }
-
-    static bool is_special(char c, bool in_arg) {
-        switch (c) {
-            case '\'':
-            case '%':
-            case '$':
-            case '[':
-            case ']':
-            case '(':
-            case ')':
-            case '\n':
-            case '\r':
-                return true;
-            case ',':
-                return in_arg;
-            default:
-                return false;
-        }
+    // Plain text accumulates at the end of the pool from `text_begin` on;
+    // everything that is not plain text flushes it into a node first.
+    void flush(size_t& text_begin) {
+        const size_t end = w_.pool.size();
+        if (end == text_begin) return;
+        push_node(node_kind::text, 0, static_cast<uint32_t>(text_begin),
+                  static_cast<uint32_t>(end - text_begin));
+        w_.pool += '\0';
+        text_begin = w_.pool.size();
     }
 
     // Parses from pos until the end of the script, or the ',' or ')' that ends
     // an argument, or the ']' that ends a section; pos is left on that
-    // character. On a syntax error pos is where parsing cannot go on and
-    // items hold what came before.
-    stop sequence(size_t& pos, bool in_arg, bool in_section, int depth,
-                  std::vector<uint32_t>& items) {
-        std::string pending;
-        // An error already described by a nested parse keeps its description.
+    // character. The items are stacked on the item stack. On a syntax error
+    // pos is where parsing cannot go on and the stack holds what came
+    // before.
+    stop sequence(size_t& pos, bool in_arg, bool in_section, int depth) {
+        size_t text_begin = w_.pool.size();
         // Parsing stops at `at`; the error is described at `where`, unless a
         // nested parse described it already.
         auto fail = [&](size_t at, size_t where = npos, std::string_view what = {}) {
-            flush(pending, items);
+            flush(text_begin);
             if (!what.empty()) report(where, what);
             failed_ = true;
             pos = at;
             return stop::error;
         };
-        while (pos < src_.size()) {
-            if (const size_t c = comment_end(pos); c != npos) {
-                pos = c;
-                continue;
+        const uint8_t special = in_arg ? 3 : 1;
+        const size_t size = src_.size();
+        bool line_start = pos == 0 || src_[pos - 1] == '\n' || src_[pos - 1] == '\r';
+        while (pos < size) {
+            if (line_start) {
+                line_start = false;
+                if (const size_t c = comment_end(pos); c != npos) {
+                    pos = c;
+                    line_start = true;
+                    continue;
+                }
             }
             const char ch = src_[pos];
             switch (ch) {
                 case '\'': {
                     const size_t q = src_.find('\'', pos + 1);
-                    if (q == npos) return fail(src_.size(), pos, "expected ' to close the quote");
+                    if (q == npos) return fail(size, pos, "expected ' to close the quote");
                     if (q == pos + 1)
-                        pending += '\'';
+                        w_.pool += '\'';
                     else
-                        pending.append(src_, pos + 1, q - pos - 1);
+                        w_.pool.append(src_, pos + 1, q - pos - 1);
                     pos = q + 1;
                     break;
                 }
@@ -144,43 +179,52 @@ private:
                     const size_t q = src_.find('%', pos + 1);
                     if (q == npos) return fail(pos + 1, pos, "expected % to close the field");
                     if (q == pos + 1) {
-                        pending += '%';
+                        w_.pool += '%';
                     } else {
-                        flush(pending, items);
+                        flush(text_begin);
                         const std::string_view name = src_.substr(pos + 1, q - pos - 1);
-                        items.push_back(add_node(node_kind::field,
-                                                 static_cast<uint8_t>(find_field(name)), name));
+                        push_node(node_kind::field, static_cast<uint8_t>(find_field(name)),
+                                  add_text(name), static_cast<uint32_t>(name.size()));
+                        text_begin = w_.pool.size();
                     }
                     pos = q + 1;
                     break;
                 }
-                case '$':
-                    if (src_.compare(pos, 2, "$$") == 0) {
-                        pending += '$';
+                case '$': {
+                    if (pos + 1 < size && src_[pos + 1] == '$') {
+                        w_.pool += '$';
                         pos += 2;
                         break;
                     }
-                    flush(pending, items);
-                    if (!call(pos, depth, items)) return fail(pos);
+                    flush(text_begin);
+                    const bool called = call(pos, depth);
+                    text_begin = w_.pool.size();
+                    if (!called) return fail(pos);
                     break;
+                }
                 case '[': {
                     if (too_deep(pos, depth)) return fail(pos);
-                    flush(pending, items);
-                    std::vector<uint32_t> sub;
+                    flush(text_begin);
+                    const size_t base = w_.item_stack.size();
                     size_t q = pos + 1;
-                    if (sequence(q, in_arg, true, depth + 1, sub) != stop::bracket)
+                    if (sequence(q, in_arg, true, depth + 1) != stop::bracket) {
+                        w_.item_stack.resize(base);
+                        text_begin = w_.pool.size();
                         return fail(q, pos, "expected ] to close the [");
-                    items.push_back(add_node(node_kind::section, 0, {}, commit(sub)));
+                    }
+                    const span sub = commit(base);
+                    push_node(node_kind::section, 0, 0, 0, sub);
+                    text_begin = w_.pool.size();
                     pos = q + 1;
                     break;
                 }
                 case ']':
                     if (!in_section) return fail(pos + 1, pos, "unexpected ] without [");
-                    flush(pending, items);
+                    flush(text_begin);
                     return stop::bracket;
                 case ',':
                     if (!in_arg) {
-                        pending += ',';
+                        w_.pool += ',';
                         ++pos;
                         break;
                     }
@@ -189,7 +233,7 @@ private:
                     // Inside an argument, a section must close before it does.
                     if (in_section) return fail(pos, pos, std::string("expected ] before ") + ch);
                     if (!in_arg) return fail(pos, pos, "unexpected ) without a function call");
-                    flush(pending, items);
+                    flush(text_begin);
                     return ch == ',' ? stop::comma : stop::close;
                 case '(':
                     return fail(pos, pos, "unexpected ( without a function name");
@@ -197,19 +241,21 @@ private:
                 case '\r':
                     // Line breaks only lay out the script, except inside an
                     // argument where they are part of its text.
-                    if (in_arg) pending += ch;
+                    if (in_arg) w_.pool += ch;
                     ++pos;
+                    line_start = true;
                     break;
                 default: {
                     size_t q = pos + 1;
-                    while (q < src_.size() && !is_special(src_[q], in_arg)) ++q;
-                    pending.append(src_, pos, q - pos);
+                    while (q < size && !(special_chars[static_cast<uint8_t>(src_[q])] & special))
+                        ++q;
+                    w_.pool.append(src_, pos, q - pos);
                     pos = q;
                     break;
                 }
             }
         }
-        flush(pending, items);
+        flush(text_begin);
         return stop::end;
     }
 
@@ -232,8 +278,9 @@ private:
     }
 
     // A call at pos ('$' not followed by '$'). On success pos is past its
-    // ')'; on a syntax error pos is where parsing cannot go on.
-    bool call(size_t& pos, int depth, std::vector<uint32_t>& items) {
+    // ')' and the call is on the item stack; on a syntax error pos is where
+    // parsing cannot go on.
+    bool call(size_t& pos, int depth) {
         const size_t dollar = pos;
         const size_t name_begin = pos + 1;
         size_t q = name_begin;
@@ -252,44 +299,79 @@ private:
         }
         if (too_deep(dollar, depth)) return false;
 
-        std::vector<span> arg_spans;
+        const size_t arg_base = w_.arg_stack.size();
         if (pos < src_.size() && src_[pos] == ')') {
             ++pos;  // $name() has no argument
         } else {
             for (;;) {
-                std::vector<uint32_t> arg_items;
-                stop s = sequence(pos, true, false, depth + 1, arg_items);
+                const size_t item_base = w_.item_stack.size();
+                stop s = sequence(pos, true, false, depth + 1);
                 if (s == stop::error) s = skip_argument(pos);
                 if (s == stop::end) {
+                    w_.item_stack.resize(item_base);
+                    w_.arg_stack.resize(arg_base);
                     report(dollar, "expected ) to close $" + std::string(name) + "(");
                     return false;
                 }
-                arg_spans.push_back(commit(arg_items));
+                w_.arg_stack.push_back(commit(item_base));
                 ++pos;
                 if (s == stop::close) break;
             }
         }
-        const span args{static_cast<uint32_t>(p_.args.size()),
-                        static_cast<uint32_t>(arg_spans.size())};
-        p_.args.insert(p_.args.end(), arg_spans.begin(), arg_spans.end());
-        items.push_back(add_node(node_kind::call, find_function(name), name, args));
+        auto& st = w_.arg_stack;
+        const span args{static_cast<uint32_t>(w_.args.size()),
+                        static_cast<uint32_t>(st.size() - arg_base)};
+        w_.args.insert(w_.args.end(), st.begin() + static_cast<ptrdiff_t>(arg_base), st.end());
+        st.resize(arg_base);
+        push_node(node_kind::call, find_function(name), add_text(name),
+                  static_cast<uint32_t>(name.size()), args);
         return true;
     }
 
     std::string_view src_;
-    program& p_;
+    workspace& w_;
     compile_error* error_;
     bool failed_ = false;
 };
 
+template <class T>
+size_t aligned(size_t offset) {
+    return (offset + alignof(T) - 1) / alignof(T) * alignof(T);
+}
+
 }  // namespace
 
 std::shared_ptr<const program> compile(std::string_view text, bool& ok, compile_error* error) {
-    auto p = std::make_shared<program>();
-    parser ps(text, *p, error);
-    ps.parse_root();
-    p->pool.shrink_to_fit();
+    static thread_local workspace w;
+    w.clear();
+    parser ps(text, w, error);
+    const span root = ps.parse_root();
     ok = !ps.failed();
+
+    const size_t nodes_at = 0;
+    const size_t items_at = aligned<uint32_t>(nodes_at + w.nodes.size() * sizeof(node));
+    const size_t args_at = aligned<span>(items_at + w.items.size() * sizeof(uint32_t));
+    const size_t pool_at = args_at + w.args.size() * sizeof(span);
+    const size_t total = pool_at + w.pool.size();
+
+    auto p = std::make_shared<program>();
+    if (total) {
+        p->storage_ = std::make_unique_for_overwrite<std::byte[]>(total);
+        std::byte* const block = p->storage_.get();
+        if (!w.nodes.empty())
+            std::memcpy(block + nodes_at, w.nodes.data(), w.nodes.size() * sizeof(node));
+        if (!w.items.empty())
+            std::memcpy(block + items_at, w.items.data(), w.items.size() * sizeof(uint32_t));
+        if (!w.args.empty())
+            std::memcpy(block + args_at, w.args.data(), w.args.size() * sizeof(span));
+        if (!w.pool.empty()) std::memcpy(block + pool_at, w.pool.data(), w.pool.size());
+        p->nodes = reinterpret_cast<const node*>(block + nodes_at);
+        p->items = reinterpret_cast<const uint32_t*>(block + items_at);
+        p->args = reinterpret_cast<const span*>(block + args_at);
+        p->pool = reinterpret_cast<const char*>(block + pool_at);
+    }
+    p->root = root;
+    w.trim();
     return p;
 }
 

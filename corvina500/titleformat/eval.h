@@ -3,7 +3,7 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,16 +17,21 @@ namespace cor::tf {
 // state allocates nothing beyond its output. It is used as a stack because
 // a hook may run another program from inside a call.
 struct scratch {
-    // The cached arguments of one active call.
+    // The cached arguments of one active call. An argument that is plain
+    // text is read from the program in place; the others are evaluated
+    // into their own string.
     struct level {
         std::vector<std::string> text;
+        std::vector<std::string_view> value;
         std::vector<uint8_t> state;  // arg_state
     };
     struct variable {
         std::string name;
         std::string value;
     };
-    std::deque<level> levels;  // a deque: growing it never moves a cached argument
+    // Levels are held by pointer: growing the stack never moves a cached
+    // argument.
+    std::vector<std::unique_ptr<level>> levels;
     size_t levels_used = 0;
     std::vector<variable> vars;
     size_t vars_used = 0;

@@ -45,7 +45,8 @@ int64_t parse_number(std::string_view s) {
     uint64_t v = 0;
     for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
         const auto d = static_cast<uint64_t>(s[i] - '0');
-        v = v > (limit - d) / 10 ? limit : v * 10 + d;
+        // v * 10 + d > limit, without dividing per digit
+        v = v > limit / 10 || (v == limit / 10 && d > limit % 10) ? limit : v * 10 + d;
     }
     return negative ? static_cast<int64_t>(0 - v) : static_cast<int64_t>(v);
 }
@@ -75,7 +76,7 @@ bool run(const program& p, const t_format_context* ctx, titleformat_hook* hook, 
 
 bool evaluator::sequence(span s, std::string& out) {
     bool any = false;
-    const uint32_t* item = prog.items.data() + s.first;
+    const uint32_t* item = prog.items + s.first;
     for (uint32_t k = 0; k < s.count; ++k) any |= eval(prog.nodes[item[k]], out);
     return any;
 }
@@ -83,7 +84,7 @@ bool evaluator::sequence(span s, std::string& out) {
 bool evaluator::eval(const node& n, std::string& out) {
     switch (n.kind) {
         case node_kind::text:
-            out.append(prog.pool, n.text_off, n.text_len);
+            out.append(prog.pool + n.text_off, n.text_len);
             return false;
         case node_kind::field:
             return field(n, out);
@@ -161,10 +162,11 @@ void evaluator::set_var(std::string_view name, std::string_view value) {
 call_args::call_args(evaluator& ev, const node& call)
     : ev_(ev), args_(call.sub), count_(call.sub.count) {
     scratch& w = ev.work;
-    if (w.levels_used == w.levels.size()) w.levels.emplace_back();
-    level_ = &w.levels[w.levels_used++];
+    if (w.levels_used == w.levels.size()) w.levels.push_back(std::make_unique<scratch::level>());
+    level_ = w.levels[w.levels_used++].get();
     if (level_->text.size() < count_) {
         level_->text.resize(count_);
+        level_->value.resize(count_);
         level_->state.resize(count_);
     }
     std::fill_n(level_->state.begin(), count_, not_evaluated);
@@ -173,16 +175,26 @@ call_args::call_args(evaluator& ev, const node& call)
 call_args::~call_args() { --ev_.work.levels_used; }
 
 void call_args::evaluate(size_t i) {
+    const span arg = ev_.prog.args[args_.first + i];
+    if (arg.count == 1) {
+        const node& n = ev_.prog.nodes[ev_.prog.items[arg.first]];
+        if (n.kind == node_kind::text) {
+            level_->value[i] = ev_.prog.text_of(n);
+            level_->state[i] = evaluated_false;
+            return;
+        }
+    }
     std::string& t = level_->text[i];
     t.clear();
-    const bool f = ev_.sequence(ev_.prog.args[args_.first + i], t);
+    const bool f = ev_.sequence(arg, t);
+    level_->value[i] = t;
     level_->state[i] = f ? evaluated_true : evaluated_false;
 }
 
 std::string_view call_args::text(size_t i) {
     if (i >= count_) return {};
     if (level_->state[i] == not_evaluated || level_->state[i] == emitted) evaluate(i);
-    return level_->text[i];
+    return level_->value[i];
 }
 
 bool call_args::found(size_t i) {
@@ -197,7 +209,7 @@ bool call_args::emit(size_t i, std::string& out) {
     if (i >= count_) return false;
     const uint8_t st = level_->state[i];
     if (st == evaluated_false || st == evaluated_true) {
-        out += level_->text[i];
+        out += level_->value[i];
         return st == evaluated_true;
     }
     level_->state[i] = emitted;

@@ -3,10 +3,10 @@
 // run walks the tree without parsing, hashing or allocating.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <string>
+#include <memory>
 #include <string_view>
-#include <vector>
 
 #include "titleformat.h"
 
@@ -68,17 +68,27 @@ struct node {
     span sub;  // call: its arguments in program::args; section: its items
 };
 
+// All four arrays live in one block, allocated once the parse is over and
+// sized exactly.
 class program {
 public:
-    std::string pool;
-    std::vector<node> nodes;
-    std::vector<uint32_t> items;  // node indices; each sequence is contiguous
-    std::vector<span> args;       // one sequence of items per argument
+    program() = default;
+    program(const program&) = delete;
+    program& operator=(const program&) = delete;
+
+    const node* nodes = nullptr;
+    const uint32_t* items = nullptr;  // node indices; each sequence is contiguous
+    const span* args = nullptr;       // one sequence of items per argument
+    const char* pool = nullptr;
     span root;
 
     [[nodiscard]] std::string_view text_of(const node& n) const {
-        return std::string_view(pool).substr(n.text_off, n.text_len);
+        return {pool + n.text_off, n.text_len};
     }
+
+private:
+    friend std::shared_ptr<const program> compile(std::string_view, bool&, compile_error*);
+    std::unique_ptr<std::byte[]> storage_;
 };
 
 // Compile-time name lookups, ignoring case.
