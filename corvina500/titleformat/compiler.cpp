@@ -33,23 +33,19 @@ constexpr auto special_chars = [] {
 enum class stop { end, comma, close, bracket, error };
 
 // The parse's growing arrays, kept from one compile to the next on each
-// thread so that a compile allocates only the finished program. Items and
-// argument spans are built on stacks, nested sequences above their
-// parent's, and moved to the final arrays when a sequence closes.
+// thread so that a compile allocates only the finished program. The spans
+// of a call's arguments are stacked, a nested call's above its parent's,
+// and moved to the final array when the call closes.
 struct workspace {
     std::vector<node> nodes;
-    std::vector<uint32_t> items;
     std::vector<span> args;
     std::string pool;
-    std::vector<uint32_t> item_stack;
     std::vector<span> arg_stack;
 
     void clear() {
         nodes.clear();
-        items.clear();
         args.clear();
         pool.clear();
-        item_stack.clear();
         arg_stack.clear();
     }
     // A very large script leaves no very large buffers behind.
@@ -67,9 +63,9 @@ public:
 
     span parse_root() {
         size_t pos = 0;
-        const size_t base = w_.item_stack.size();
-        sequence(pos, false, false, 0);
-        return commit(base);
+        chain root;
+        sequence(pos, false, false, 0, root);
+        return root.items;
     }
 
 private:
@@ -78,7 +74,7 @@ private:
     size_t comment_end(size_t pos) const {
         size_t q = pos;
         while (q < src_.size() && (src_[q] == ' ' || src_[q] == '\t')) ++q;
-        if (src_.compare(q, 2, "//") != 0) return npos;
+        if (q + 1 >= src_.size() || src_[q] != '/' || src_[q + 1] != '/') return npos;
         while (q < src_.size() && src_[q] != '\n' && src_[q] != '\r') ++q;
         if (q < src_.size() && src_[q] == '\r') ++q;
         if (q < src_.size() && src_[q] == '\n') ++q;
@@ -100,9 +96,21 @@ private:
         return true;
     }
 
-    void push_node(node_kind kind, uint8_t id, uint32_t off, uint32_t len, span sub = {}) {
-        w_.item_stack.push_back(static_cast<uint32_t>(w_.nodes.size()));
-        w_.nodes.push_back({kind, id, off, len, sub});
+    // The items of a sequence being parsed: each node links to the next.
+    struct chain {
+        span items;
+        uint32_t last = 0;
+    };
+
+    void push_node(chain& c, node_kind kind, uint8_t id, uint32_t off, uint32_t len,
+                   span sub = {}) {
+        const auto at = static_cast<uint32_t>(w_.nodes.size());
+        w_.nodes.push_back({kind, id, off, len, sub, 0});
+        if (c.items.count++ == 0)
+            c.items.first = at;
+        else
+            w_.nodes[c.last].next = at;
+        c.last = at;
     }
 
     // Every text in the pool is followed by a NUL, so that a hook may read
@@ -114,22 +122,12 @@ private:
         return off;
     }
 
-    // Moves the items stacked since base to the final array.
-    span commit(size_t base) {
-        auto& st = w_.item_stack;
-        const span s{static_cast<uint32_t>(w_.items.size()),
-                     static_cast<uint32_t>(st.size() - base)};
-        w_.items.insert(w_.items.end(), st.begin() + static_cast<ptrdiff_t>(base), st.end());
-        st.resize(base);
-        return s;
-    }
-
     // Plain text accumulates at the end of the pool from `text_begin` on;
     // everything that is not plain text flushes it into a node first.
-    void flush(size_t& text_begin) {
+    void flush(chain& c, size_t& text_begin) {
         const size_t end = w_.pool.size();
         if (end == text_begin) return;
-        push_node(node_kind::text, 0, static_cast<uint32_t>(text_begin),
+        push_node(c, node_kind::text, 0, static_cast<uint32_t>(text_begin),
                   static_cast<uint32_t>(end - text_begin));
         w_.pool += '\0';
         text_begin = w_.pool.size();
@@ -137,15 +135,14 @@ private:
 
     // Parses from pos until the end of the script, or the ',' or ')' that ends
     // an argument, or the ']' that ends a section; pos is left on that
-    // character. The items are stacked on the item stack. On a syntax error
-    // pos is where parsing cannot go on and the stack holds what came
-    // before.
-    stop sequence(size_t& pos, bool in_arg, bool in_section, int depth) {
+    // character. On a syntax error pos is where parsing cannot go on and
+    // the chain holds what came before.
+    stop sequence(size_t& pos, bool in_arg, bool in_section, int depth, chain& items) {
         size_t text_begin = w_.pool.size();
         // Parsing stops at `at`; the error is described at `where`, unless a
         // nested parse described it already.
         auto fail = [&](size_t at, size_t where = npos, std::string_view what = {}) {
-            flush(text_begin);
+            flush(items, text_begin);
             if (!what.empty()) report(where, what);
             failed_ = true;
             pos = at;
@@ -181,9 +178,9 @@ private:
                     if (q == pos + 1) {
                         w_.pool += '%';
                     } else {
-                        flush(text_begin);
+                        flush(items, text_begin);
                         const std::string_view name = src_.substr(pos + 1, q - pos - 1);
-                        push_node(node_kind::field, static_cast<uint8_t>(find_field(name)),
+                        push_node(items, node_kind::field, static_cast<uint8_t>(find_field(name)),
                                   add_text(name), static_cast<uint32_t>(name.size()));
                         text_begin = w_.pool.size();
                     }
@@ -196,31 +193,29 @@ private:
                         pos += 2;
                         break;
                     }
-                    flush(text_begin);
-                    const bool called = call(pos, depth);
+                    flush(items, text_begin);
+                    const bool called = call(pos, depth, items);
                     text_begin = w_.pool.size();
                     if (!called) return fail(pos);
                     break;
                 }
                 case '[': {
                     if (too_deep(pos, depth)) return fail(pos);
-                    flush(text_begin);
-                    const size_t base = w_.item_stack.size();
+                    flush(items, text_begin);
+                    chain sub;
                     size_t q = pos + 1;
-                    if (sequence(q, in_arg, true, depth + 1) != stop::bracket) {
-                        w_.item_stack.resize(base);
+                    if (sequence(q, in_arg, true, depth + 1, sub) != stop::bracket) {
                         text_begin = w_.pool.size();
                         return fail(q, pos, "expected ] to close the [");
                     }
-                    const span sub = commit(base);
-                    push_node(node_kind::section, 0, 0, 0, sub);
+                    push_node(items, node_kind::section, 0, 0, 0, sub.items);
                     text_begin = w_.pool.size();
                     pos = q + 1;
                     break;
                 }
                 case ']':
                     if (!in_section) return fail(pos + 1, pos, "unexpected ] without [");
-                    flush(text_begin);
+                    flush(items, text_begin);
                     return stop::bracket;
                 case ',':
                     if (!in_arg) {
@@ -233,7 +228,7 @@ private:
                     // Inside an argument, a section must close before it does.
                     if (in_section) return fail(pos, pos, std::string("expected ] before ") + ch);
                     if (!in_arg) return fail(pos, pos, "unexpected ) without a function call");
-                    flush(text_begin);
+                    flush(items, text_begin);
                     return ch == ',' ? stop::comma : stop::close;
                 case '(':
                     return fail(pos, pos, "unexpected ( without a function name");
@@ -255,7 +250,7 @@ private:
                 }
             }
         }
-        flush(text_begin);
+        flush(items, text_begin);
         return stop::end;
     }
 
@@ -278,9 +273,9 @@ private:
     }
 
     // A call at pos ('$' not followed by '$'). On success pos is past its
-    // ')' and the call is on the item stack; on a syntax error pos is where
+    // ')' and the call ends the chain; on a syntax error pos is where
     // parsing cannot go on.
-    bool call(size_t& pos, int depth) {
+    bool call(size_t& pos, int depth, chain& items) {
         const size_t dollar = pos;
         const size_t name_begin = pos + 1;
         size_t q = name_begin;
@@ -304,16 +299,15 @@ private:
             ++pos;  // $name() has no argument
         } else {
             for (;;) {
-                const size_t item_base = w_.item_stack.size();
-                stop s = sequence(pos, true, false, depth + 1);
+                chain arg;
+                stop s = sequence(pos, true, false, depth + 1, arg);
                 if (s == stop::error) s = skip_argument(pos);
                 if (s == stop::end) {
-                    w_.item_stack.resize(item_base);
                     w_.arg_stack.resize(arg_base);
                     report(dollar, "expected ) to close $" + std::string(name) + "(");
                     return false;
                 }
-                w_.arg_stack.push_back(commit(item_base));
+                w_.arg_stack.push_back(arg.items);
                 ++pos;
                 if (s == stop::close) break;
             }
@@ -323,7 +317,7 @@ private:
                         static_cast<uint32_t>(st.size() - arg_base)};
         w_.args.insert(w_.args.end(), st.begin() + static_cast<ptrdiff_t>(arg_base), st.end());
         st.resize(arg_base);
-        push_node(node_kind::call, find_function(name), add_text(name),
+        push_node(items, node_kind::call, find_function(name), add_text(name),
                   static_cast<uint32_t>(name.size()), args);
         return true;
     }
@@ -335,9 +329,35 @@ private:
 };
 
 template <class T>
-size_t aligned(size_t offset) {
+constexpr size_t aligned(size_t offset) {
     return (offset + alignof(T) - 1) / alignof(T) * alignof(T);
 }
+
+// Allocates the shared pointer's block with room for the program's arrays
+// after it, so that a program costs a single allocation.
+template <class T>
+struct with_trailing {
+    using value_type = T;
+    size_t extra;
+    std::byte** trailing;
+
+    with_trailing(size_t e, std::byte** t) : extra(e), trailing(t) {}
+    template <class U>
+    with_trailing(const with_trailing<U>& o) : extra(o.extra), trailing(o.trailing) {}
+
+    T* allocate(size_t n) {
+        const size_t head = aligned<std::max_align_t>(n * sizeof(T));
+        auto* block = static_cast<std::byte*>(::operator new(head + extra));
+        *trailing = block + head;
+        return reinterpret_cast<T*>(block);
+    }
+    void deallocate(T* p, size_t) { ::operator delete(p); }
+
+    template <class U>
+    bool operator==(const with_trailing<U>& o) const {
+        return extra == o.extra;
+    }
+};
 
 }  // namespace
 
@@ -348,28 +368,18 @@ std::shared_ptr<const program> compile(std::string_view text, bool& ok, compile_
     const span root = ps.parse_root();
     ok = !ps.failed();
 
-    const size_t nodes_at = 0;
-    const size_t items_at = aligned<uint32_t>(nodes_at + w.nodes.size() * sizeof(node));
-    const size_t args_at = aligned<span>(items_at + w.items.size() * sizeof(uint32_t));
+    const size_t args_at = aligned<span>(w.nodes.size() * sizeof(node));
     const size_t pool_at = args_at + w.args.size() * sizeof(span);
     const size_t total = pool_at + w.pool.size();
 
-    auto p = std::make_shared<program>();
-    if (total) {
-        p->storage_ = std::make_unique_for_overwrite<std::byte[]>(total);
-        std::byte* const block = p->storage_.get();
-        if (!w.nodes.empty())
-            std::memcpy(block + nodes_at, w.nodes.data(), w.nodes.size() * sizeof(node));
-        if (!w.items.empty())
-            std::memcpy(block + items_at, w.items.data(), w.items.size() * sizeof(uint32_t));
-        if (!w.args.empty())
-            std::memcpy(block + args_at, w.args.data(), w.args.size() * sizeof(span));
-        if (!w.pool.empty()) std::memcpy(block + pool_at, w.pool.data(), w.pool.size());
-        p->nodes = reinterpret_cast<const node*>(block + nodes_at);
-        p->items = reinterpret_cast<const uint32_t*>(block + items_at);
-        p->args = reinterpret_cast<const span*>(block + args_at);
-        p->pool = reinterpret_cast<const char*>(block + pool_at);
-    }
+    std::byte* block = nullptr;
+    auto p = std::allocate_shared<program>(with_trailing<program>(total, &block));
+    if (!w.nodes.empty()) std::memcpy(block, w.nodes.data(), w.nodes.size() * sizeof(node));
+    if (!w.args.empty()) std::memcpy(block + args_at, w.args.data(), w.args.size() * sizeof(span));
+    if (!w.pool.empty()) std::memcpy(block + pool_at, w.pool.data(), w.pool.size());
+    p->nodes = reinterpret_cast<const node*>(block);
+    p->args = reinterpret_cast<const span*>(block + args_at);
+    p->pool = reinterpret_cast<const char*>(block + pool_at);
     p->root = root;
     w.trim();
     return p;

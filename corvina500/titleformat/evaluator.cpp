@@ -76,8 +76,12 @@ bool run(const program& p, const t_format_context* ctx, titleformat_hook* hook, 
 
 bool evaluator::sequence(span s, std::string& out) {
     bool any = false;
-    const uint32_t* item = prog.items + s.first;
-    for (uint32_t k = 0; k < s.count; ++k) any |= eval(prog.nodes[item[k]], out);
+    uint32_t at = s.first;
+    for (uint32_t k = 0; k < s.count; ++k) {
+        const node& n = prog.nodes[at];
+        any |= eval(n, out);
+        at = n.next;
+    }
     return any;
 }
 
@@ -177,7 +181,7 @@ call_args::~call_args() { --ev_.work.levels_used; }
 void call_args::evaluate(size_t i) {
     const span arg = ev_.prog.args[args_.first + i];
     if (arg.count == 1) {
-        const node& n = ev_.prog.nodes[ev_.prog.items[arg.first]];
+        const node& n = ev_.prog.nodes[arg.first];
         if (n.kind == node_kind::text) {
             level_->value[i] = ev_.prog.text_of(n);
             level_->state[i] = evaluated_false;

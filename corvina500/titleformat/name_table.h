@@ -11,11 +11,19 @@ namespace cor::tf {
 
 constexpr char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
-// FNV-1a of the name with ASCII letters lowered.
+// Mixes the length with the first, middle and last characters (ASCII
+// letters lowered): enough to tell the known names apart in a few probes,
+// and cheaper than hashing every character of a long name.
 constexpr uint32_t folded_hash(std::string_view s) {
-    uint32_t h = 2166136261u;
-    for (const char c : s) h = (h ^ static_cast<uint8_t>(ascii_lower(c))) * 16777619u;
-    return h;
+    if (s.empty()) return 0;
+    const auto at = [&](size_t i) {
+        return static_cast<uint32_t>(static_cast<uint8_t>(ascii_lower(s[i])));
+    };
+    uint32_t h = static_cast<uint32_t>(s.size()) * 0x9E3779B1u;
+    h ^= at(0) * 0x85EBCA6Bu;
+    h ^= at(s.size() / 2) * 0xC2B2AE35u;
+    h ^= at(s.size() - 1) * 0x27D4EB2Fu;
+    return h ^ (h >> 15);
 }
 
 // Open addressing over Slots entries (a power of two, well above the
@@ -40,6 +48,7 @@ public:
         for (size_t at = folded_hash(name) & (Slots - 1); slots_[at]; at = (at + 1) & (Slots - 1)) {
             const std::string_view n = names_[slots_[at] - 1];
             if (n.size() != name.size()) continue;
+            if (n == name) return slots_[at] - 1;  // scripts mostly write names in lower case
             size_t k = 0;
             while (k < n.size() && n[k] == ascii_lower(name[k])) ++k;
             if (k == n.size()) return slots_[at] - 1;

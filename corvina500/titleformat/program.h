@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string_view>
 
 #include "titleformat.h"
@@ -55,6 +54,7 @@ enum class field_id : uint8_t {
     playlist_name,
 };
 
+// A sequence of nodes (first, then each node's next), or of arguments.
 struct span {
     uint32_t first = 0;
     uint32_t count = 0;
@@ -65,11 +65,12 @@ struct node {
     uint8_t id;         // built-in function index of a call, field_id of a field
     uint32_t text_off;  // literal text, or the name of a field or call, in program::pool
     uint32_t text_len;
-    span sub;  // call: its arguments in program::args; section: its items
+    span sub;       // call: its arguments in program::args; section: its items
+    uint32_t next;  // the node after this one in its sequence
 };
 
-// All four arrays live in one block, allocated once the parse is over and
-// sized exactly.
+// The three arrays follow the program in the block that holds it,
+// allocated once the parse is over and sized exactly.
 class program {
 public:
     program() = default;
@@ -77,18 +78,13 @@ public:
     program& operator=(const program&) = delete;
 
     const node* nodes = nullptr;
-    const uint32_t* items = nullptr;  // node indices; each sequence is contiguous
-    const span* args = nullptr;       // one sequence of items per argument
+    const span* args = nullptr;  // one sequence of items per argument
     const char* pool = nullptr;
     span root;
 
     [[nodiscard]] std::string_view text_of(const node& n) const {
         return {pool + n.text_off, n.text_len};
     }
-
-private:
-    friend std::shared_ptr<const program> compile(std::string_view, bool&, compile_error*);
-    std::unique_ptr<std::byte[]> storage_;
 };
 
 // Compile-time name lookups, ignoring case.
