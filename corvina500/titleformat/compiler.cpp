@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "program.h"
+#include "eval.h"
 
 namespace cor::tf {
 namespace {
@@ -105,7 +105,16 @@ private:
     void push_node(chain& c, node_kind kind, uint8_t id, uint32_t off, uint32_t len,
                    span sub = {}) {
         const auto at = static_cast<uint32_t>(w_.nodes.size());
-        w_.nodes.push_back({kind, id, off, len, sub, 0});
+        node& n = w_.nodes.emplace_back();
+        n.kind = kind;
+        n.id = id;
+        n.text_off = off;
+        n.text_len = len;
+        n.next = 0;
+        if (kind == node_kind::text)
+            n.number = parse_number({w_.pool.data() + off, len});
+        else
+            n.sub = sub;
         if (c.items.count++ == 0)
             c.items.first = at;
         else

@@ -70,9 +70,17 @@ public:
     call_args& operator=(const call_args&) = delete;
 
     [[nodiscard]] size_t size() const { return count_; }
-    std::string_view text(size_t i);
-    bool found(size_t i);
-    int64_t number(size_t i);
+    std::string_view text(size_t i) {
+        if (i >= count_) return {};
+        if (!settled(i)) evaluate(i);
+        return level_->value[i];
+    }
+    bool found(size_t i) {
+        if (i >= count_) return false;
+        if (!settled(i)) evaluate(i);
+        return level_->state[i] == evaluated_true;
+    }
+    int64_t number(size_t i) { return i < count_ ? evaluated_number(i) : 0; }
     // Appends argument i to out and returns its truth. An argument not yet
     // evaluated is evaluated straight into out, so it must not be asked for
     // again afterwards.
@@ -83,7 +91,12 @@ public:
     bool get_param_found(size_t index) override;
 
 private:
+    enum arg_state : uint8_t { not_evaluated, evaluated_false, evaluated_true, emitted };
+    [[nodiscard]] bool settled(size_t i) const {
+        return level_->state[i] == evaluated_false || level_->state[i] == evaluated_true;
+    }
     void evaluate(size_t i);
+    int64_t evaluated_number(size_t i);
 
     evaluator& ev_;
     span args_;

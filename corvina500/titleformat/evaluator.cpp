@@ -18,8 +18,6 @@ private:
     std::string& s_;
 };
 
-enum arg_state : uint8_t { not_evaluated, evaluated_false, evaluated_true, emitted };
-
 std::atomic<uint32_t> g_code_page{1252};
 
 }  // namespace
@@ -195,19 +193,17 @@ void call_args::evaluate(size_t i) {
     level_->state[i] = f ? evaluated_true : evaluated_false;
 }
 
-std::string_view call_args::text(size_t i) {
-    if (i >= count_) return {};
-    if (level_->state[i] == not_evaluated || level_->state[i] == emitted) evaluate(i);
-    return level_->value[i];
+int64_t call_args::evaluated_number(size_t i) {
+    // Plain text has no side effect to run, and its value was read at
+    // compile time.
+    const span arg = ev_.prog.args[args_.first + i];
+    if (arg.count == 0) return 0;
+    if (arg.count == 1) {
+        const node& n = ev_.prog.nodes[arg.first];
+        if (n.kind == node_kind::text) return n.number;
+    }
+    return parse_number(text(i));
 }
-
-bool call_args::found(size_t i) {
-    if (i >= count_) return false;
-    if (level_->state[i] == not_evaluated || level_->state[i] == emitted) evaluate(i);
-    return level_->state[i] == evaluated_true;
-}
-
-int64_t call_args::number(size_t i) { return parse_number(text(i)); }
 
 bool call_args::emit(size_t i, std::string& out) {
     if (i >= count_) return false;

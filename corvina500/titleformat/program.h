@@ -65,10 +65,12 @@ struct node {
     uint8_t id;         // built-in function index of a call, field_id of a field
     uint32_t text_off;  // literal text, or the name of a field or call, in program::pool
     uint32_t text_len;
-    span sub;       // call: its arguments in program::args; section: its items
     uint32_t next;  // the node after this one in its sequence
+    union {
+        span sub{};      // call: its arguments in program::args; section: its items
+        int64_t number;  // text: its value as a number, read once
+    };
 };
-
 // The three arrays follow the program in the block that holds it,
 // allocated once the parse is over and sized exactly.
 class program {
