@@ -48,9 +48,8 @@ public:
         for (size_t at = folded_hash(name) & (Slots - 1); slots_[at]; at = (at + 1) & (Slots - 1)) {
             const std::string_view n = names_[slots_[at] - 1];
             if (n.size() != name.size()) continue;
-            if (n == name) return slots_[at] - 1;  // scripts mostly write names in lower case
             size_t k = 0;
-            while (k < n.size() && n[k] == ascii_lower(name[k])) ++k;
+            while (k < n.size() && (n[k] == name[k] || n[k] == ascii_lower(name[k]))) ++k;
             if (k == n.size()) return slots_[at] - 1;
         }
         return -1;
