@@ -21,14 +21,17 @@ scripts/wine-prefix.sh "$WINEPREFIX" >/dev/null
 # The decoders' sample files are made by a test fixture.
 ctest --preset tests -R '^audio_samples$' >/dev/null
 samples="Z:$(echo "$PWD/build/tests/tests/audio/samples" | tr / '\\')"
+# Every benchmark the build made, whatever their number.
 scripts/with-display.sh bash -c '
   set -e
-  for b in tf_bench dispatch_bench object_bench drawing_bench fade_bench profile_bench panel_bench art_bench; do
+  for exe in build/tests/*_bench.exe; do
+    b=$(basename "$exe" .exe)
     echo "-- $b"
-    wine build/tests/$b.exe $([ $b = tf_bench ] && echo 7)
+    case $b in
+      tf_bench) wine "$exe" 7 ;;
+      library_bench) wine "$exe" 1000 ;;
+      audio_bench) wine "$exe" "$1" ;;
+      *) wine "$exe" ;;
+    esac
   done
-  echo "-- library_bench"
-  wine build/tests/library_bench.exe 1000
-  echo "-- audio_bench"
-  wine build/tests/audio_bench.exe "$1"
 ' run_all "$samples"
