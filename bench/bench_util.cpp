@@ -1,8 +1,10 @@
 #include "bench_util.h"
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <thread>
 
 namespace {
 std::atomic<uint64_t> g_allocations{0};
@@ -10,6 +12,23 @@ std::atomic<uint64_t> g_allocations{0};
 
 namespace cor_bench {
 uint64_t allocation_count() { return g_allocations.load(std::memory_order_relaxed); }
+
+void print_load_average() {
+    // Under Wine the Linux file is reached through the drive that maps "/".
+    for (const char* path : {"/proc/loadavg", "Z:\\proc\\loadavg"}) {
+        if (FILE* f = std::fopen(path, "r")) {
+            double a = 0, b = 0, c = 0;
+            const int n = std::fscanf(f, "%lf %lf %lf", &a, &b, &c);
+            std::fclose(f);
+            if (n == 3) {
+                std::printf("load average at start: %.2f %.2f %.2f (%u cores)\n", a, b, c,
+                            std::thread::hardware_concurrency());
+                return;
+            }
+        }
+    }
+    std::printf("load average at start: unknown\n");
+}
 }  // namespace cor_bench
 
 void* operator new(std::size_t n) {

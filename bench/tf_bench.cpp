@@ -1,4 +1,13 @@
-// The Host's script engine: compile once, run many times.
+// The Host's script engine: compile once, run many times. Every figure is
+// taken in interleaved rounds (each round measures every script once), so
+// that load from other work on the machine reaches all of them alike; the
+// min and the median over the rounds are printed.
+//   tf_bench [ROUNDS]    (21 by default)
+#include <algorithm>
+#include <cstdlib>
+#include <deque>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "bench_util.h"
@@ -60,7 +69,9 @@ const char* window_title_script =
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
+    cor_bench::print_load_average();
     const cor::t_track_info track = make_track();
     cor::tf::t_format_context ctx;
     ctx.track = &track;
@@ -76,47 +87,75 @@ int main() {
         {"nested $if/$greater/$num/$pad/$if2/$ifgreater/$len/$left",
          "$if($greater($len(%title%),5),$pad($left(%title%,8),12,.),$if2(%artist%,none))"
          "$ifgreater($num(%tracknumber%,3),2,$num(%tracknumber%,3),-)"},
-        {"400-character window title", window_title_script},
+        {"398-character window title", window_title_script},
     };
-    std::printf(
-        "script                                                      run per call  allocs per "
-        "run\n");
+    constexpr double block_ns = 2e6;
     std::string out;
     out.reserve(1024);
+    bench_hook hook;
+
+    // Each measurement: its series, the body it times, and how many of
+    // the things reported one body run does.
+    struct measurement {
+        cor_bench::series s;
+        std::function<void()> body;
+        double per = 1;
+        double allocs = -1;
+    };
+    std::deque<measurement> all;
+    auto add = [&all](std::string name, std::function<void()> body, double per = 1,
+                      double allocs = -1) {
+        measurement& m = all.emplace_back();
+        m.s.name = std::move(name);
+        m.body = std::move(body);
+        m.per = per;
+        m.allocs = allocs;
+    };
+    std::vector<std::shared_ptr<const cor::tf::program>> programs;
     for (const auto& c : cases) {
         bool ok = false;
-        auto prog = cor::tf::compile(c.script, ok);
-        const double run_ns = cor_bench::ns_per_iteration([&] {
+        programs.push_back(cor::tf::compile(c.script, ok));
+        const cor::tf::program* prog = programs.back().get();
+        auto run = [&out, &ctx, prog] {
             out.clear();
             cor::tf::run(*prog, &ctx, nullptr, out);
+        };
+        add(std::string("run ") + c.name, run, 1, cor_bench::allocations_per_iteration(run));
+        add(std::string("compile ") + c.name, [script = c.script] {
+            bool k = false;
+            auto p = cor::tf::compile(script, k);
         });
-        const double allocs = cor_bench::allocations_per_iteration([&] {
-            out.clear();
-            cor::tf::run(*prog, &ctx, nullptr, out);
-        });
-        cor_bench::report(std::string("run ") + c.name, run_ns, allocs);
-        const double compile_ns = cor_bench::ns_per_iteration(
-            [&] {
-                bool k = false;
-                auto p = cor::tf::compile(c.script, k);
-            },
-            100);
-        cor_bench::report(std::string("compile ") + c.name, compile_ns);
     }
-
-    bench_hook hook;
     bool ok = false;
-    auto hooked = cor::tf::compile("$f()$f()$f()$f()$f()$f()$f()$f()$f()$f()", ok);
-    const double ns10 = cor_bench::ns_per_iteration([&] {
-        out.clear();
-        cor::tf::run(*hooked, nullptr, &hook, out);
-    });
-    cor_bench::report("hook dispatch of a function (per call)", ns10 / 10);
-    auto fields = cor::tf::compile("%w%%w%%w%%w%%w%%w%%w%%w%%w%%w%", ok);
-    const double fns10 = cor_bench::ns_per_iteration([&] {
-        out.clear();
-        cor::tf::run(*fields, nullptr, &hook, out);
-    });
-    cor_bench::report("hook dispatch of a field (per field)", fns10 / 10);
+    programs.push_back(cor::tf::compile("$f()$f()$f()$f()$f()$f()$f()$f()$f()$f()", ok));
+    add(
+        "hook dispatch of a function (per call)",
+        [&out, &hook, p = programs.back().get()] {
+            out.clear();
+            cor::tf::run(*p, nullptr, &hook, out);
+        },
+        10);
+    programs.push_back(cor::tf::compile("%w%%w%%w%%w%%w%%w%%w%%w%%w%%w%", ok));
+    add(
+        "hook dispatch of a field (per field)",
+        [&out, &hook, p = programs.back().get()] {
+            out.clear();
+            cor::tf::run(*p, nullptr, &hook, out);
+        },
+        10);
+
+    for (auto& m : all) m.s.iterations = cor_bench::calibrate(m.body, block_ns);
+    for (int r = 0; r < rounds; ++r)
+        for (auto& m : all) m.s.round(m.body);
+
+    std::printf("%d interleaved rounds of about %.0f ms each per figure; ns per run\n", rounds,
+                block_ns / 1e6);
+    std::printf("%-66s %10s %10s %7s\n", "", "min", "median", "allocs");
+    for (const auto& m : all) {
+        std::printf("%-66s %10.1f %10.1f", m.s.name.c_str(), m.s.min() / m.per,
+                    m.s.median() / m.per);
+        if (m.allocs >= 0) std::printf(" %7.2f", m.allocs);
+        std::printf("\n");
+    }
     return 0;
 }

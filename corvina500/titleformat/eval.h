@@ -3,7 +3,7 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,16 +17,21 @@ namespace cor::tf {
 // state allocates nothing beyond its output. It is used as a stack because
 // a hook may run another program from inside a call.
 struct scratch {
-    // The cached arguments of one active call.
+    // The cached arguments of one active call. An argument that is plain
+    // text is read from the program in place; the others are evaluated
+    // into their own string.
     struct level {
         std::vector<std::string> text;
+        std::vector<std::string_view> value;
         std::vector<uint8_t> state;  // arg_state
     };
     struct variable {
         std::string name;
         std::string value;
     };
-    std::deque<level> levels;  // a deque: growing it never moves a cached argument
+    // Levels are held by pointer: growing the stack never moves a cached
+    // argument.
+    std::vector<std::unique_ptr<level>> levels;
     size_t levels_used = 0;
     std::vector<variable> vars;
     size_t vars_used = 0;
@@ -65,9 +70,17 @@ public:
     call_args& operator=(const call_args&) = delete;
 
     [[nodiscard]] size_t size() const { return count_; }
-    std::string_view text(size_t i);
-    bool found(size_t i);
-    int64_t number(size_t i);
+    std::string_view text(size_t i) {
+        if (i >= count_) return {};
+        if (!settled(i)) evaluate(i);
+        return level_->value[i];
+    }
+    bool found(size_t i) {
+        if (i >= count_) return false;
+        if (!settled(i)) evaluate(i);
+        return level_->state[i] == evaluated_true;
+    }
+    int64_t number(size_t i) { return i < count_ ? evaluated_number(i) : 0; }
     // Appends argument i to out and returns its truth. An argument not yet
     // evaluated is evaluated straight into out, so it must not be asked for
     // again afterwards.
@@ -78,7 +91,12 @@ public:
     bool get_param_found(size_t index) override;
 
 private:
+    enum arg_state : uint8_t { not_evaluated, evaluated_false, evaluated_true, emitted };
+    [[nodiscard]] bool settled(size_t i) const {
+        return level_->state[i] == evaluated_false || level_->state[i] == evaluated_true;
+    }
     void evaluate(size_t i);
+    int64_t evaluated_number(size_t i);
 
     evaluator& ev_;
     span args_;

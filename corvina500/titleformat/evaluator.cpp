@@ -18,8 +18,6 @@ private:
     std::string& s_;
 };
 
-enum arg_state : uint8_t { not_evaluated, evaluated_false, evaluated_true, emitted };
-
 std::atomic<uint32_t> g_code_page{1252};
 
 }  // namespace
@@ -45,7 +43,8 @@ int64_t parse_number(std::string_view s) {
     uint64_t v = 0;
     for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
         const auto d = static_cast<uint64_t>(s[i] - '0');
-        v = v > (limit - d) / 10 ? limit : v * 10 + d;
+        // v * 10 + d > limit, without dividing per digit
+        v = v > limit / 10 || (v == limit / 10 && d > limit % 10) ? limit : v * 10 + d;
     }
     return negative ? static_cast<int64_t>(0 - v) : static_cast<int64_t>(v);
 }
@@ -75,15 +74,19 @@ bool run(const program& p, const t_format_context* ctx, titleformat_hook* hook, 
 
 bool evaluator::sequence(span s, std::string& out) {
     bool any = false;
-    const uint32_t* item = prog.items.data() + s.first;
-    for (uint32_t k = 0; k < s.count; ++k) any |= eval(prog.nodes[item[k]], out);
+    uint32_t at = s.first;
+    for (uint32_t k = 0; k < s.count; ++k) {
+        const node& n = prog.nodes[at];
+        any |= eval(n, out);
+        at = n.next;
+    }
     return any;
 }
 
 bool evaluator::eval(const node& n, std::string& out) {
     switch (n.kind) {
         case node_kind::text:
-            out.append(prog.pool, n.text_off, n.text_len);
+            out.append(prog.pool + n.text_off, n.text_len);
             return false;
         case node_kind::field:
             return field(n, out);
@@ -161,10 +164,11 @@ void evaluator::set_var(std::string_view name, std::string_view value) {
 call_args::call_args(evaluator& ev, const node& call)
     : ev_(ev), args_(call.sub), count_(call.sub.count) {
     scratch& w = ev.work;
-    if (w.levels_used == w.levels.size()) w.levels.emplace_back();
-    level_ = &w.levels[w.levels_used++];
+    if (w.levels_used == w.levels.size()) w.levels.push_back(std::make_unique<scratch::level>());
+    level_ = w.levels[w.levels_used++].get();
     if (level_->text.size() < count_) {
         level_->text.resize(count_);
+        level_->value.resize(count_);
         level_->state.resize(count_);
     }
     std::fill_n(level_->state.begin(), count_, not_evaluated);
@@ -173,31 +177,39 @@ call_args::call_args(evaluator& ev, const node& call)
 call_args::~call_args() { --ev_.work.levels_used; }
 
 void call_args::evaluate(size_t i) {
+    const span arg = ev_.prog.args[args_.first + i];
+    if (arg.count == 1) {
+        const node& n = ev_.prog.nodes[arg.first];
+        if (n.kind == node_kind::text) {
+            level_->value[i] = ev_.prog.text_of(n);
+            level_->state[i] = evaluated_false;
+            return;
+        }
+    }
     std::string& t = level_->text[i];
     t.clear();
-    const bool f = ev_.sequence(ev_.prog.args[args_.first + i], t);
+    const bool f = ev_.sequence(arg, t);
+    level_->value[i] = t;
     level_->state[i] = f ? evaluated_true : evaluated_false;
 }
 
-std::string_view call_args::text(size_t i) {
-    if (i >= count_) return {};
-    if (level_->state[i] == not_evaluated || level_->state[i] == emitted) evaluate(i);
-    return level_->text[i];
+int64_t call_args::evaluated_number(size_t i) {
+    // Plain text has no side effect to run, and its value was read at
+    // compile time.
+    const span arg = ev_.prog.args[args_.first + i];
+    if (arg.count == 0) return 0;
+    if (arg.count == 1) {
+        const node& n = ev_.prog.nodes[arg.first];
+        if (n.kind == node_kind::text) return n.number;
+    }
+    return parse_number(text(i));
 }
-
-bool call_args::found(size_t i) {
-    if (i >= count_) return false;
-    if (level_->state[i] == not_evaluated || level_->state[i] == emitted) evaluate(i);
-    return level_->state[i] == evaluated_true;
-}
-
-int64_t call_args::number(size_t i) { return parse_number(text(i)); }
 
 bool call_args::emit(size_t i, std::string& out) {
     if (i >= count_) return false;
     const uint8_t st = level_->state[i];
     if (st == evaluated_false || st == evaluated_true) {
-        out += level_->text[i];
+        out += level_->value[i];
         return st == evaluated_true;
     }
     level_->state[i] = emitted;

@@ -7,6 +7,7 @@
 
 #include "../core/track_info.h"
 #include "eval.h"
+#include "name_table.h"
 
 namespace cor::tf {
 namespace {
@@ -364,9 +365,10 @@ bool player_field(const t_format_context& ctx, field_id id, std::string& out) {
 }  // namespace
 
 field_id find_field(std::string_view name) {
-    for (const field_name& f : field_names)
-        if (ascii_iequal(f.name, name)) return f.id;
-    return field_id::tag;
+    static constexpr name_table<128> table([](size_t i) { return field_names[i].name; },
+                                           std::size(field_names));
+    const int i = table.find(name);
+    return i < 0 ? field_id::tag : field_names[i].id;
 }
 
 bool resolve_field(const evaluator& ev, field_id id, std::string_view name, std::string& out) {

@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "eval.h"
+#include "name_table.h"
 #include "unicode.h"
 
 namespace cor::tf {
@@ -819,7 +820,7 @@ bool fn_transition(evaluator&, call_args& a, std::string& out) {
 
 }  // namespace
 
-const builtin builtins[] = {
+constexpr builtin builtins[] = {
     {"if", fn_if, 2, 3, true},
     {"if2", fn_if2, 2, 2, true},
     {"if3", fn_if3, 2, any_count, false},
@@ -903,9 +904,10 @@ const size_t builtin_count = std::size(builtins);
 static_assert(std::size(builtins) < unknown_function);
 
 uint8_t find_function(std::string_view name) {
-    for (size_t i = 0; i < std::size(builtins); ++i)
-        if (ascii_iequal(builtins[i].name, name)) return static_cast<uint8_t>(i);
-    return unknown_function;
+    static constexpr name_table<256> table([](size_t i) { return builtins[i].name; },
+                                           std::size(builtins));
+    const int i = table.find(name);
+    return i < 0 ? unknown_function : static_cast<uint8_t>(i);
 }
 
 }  // namespace cor::tf

@@ -3,10 +3,9 @@
 // run walks the tree without parsing, hashing or allocating.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <string>
 #include <string_view>
-#include <vector>
 
 #include "titleformat.h"
 
@@ -55,6 +54,7 @@ enum class field_id : uint8_t {
     playlist_name,
 };
 
+// A sequence of nodes (first, then each node's next), or of arguments.
 struct span {
     uint32_t first = 0;
     uint32_t count = 0;
@@ -65,19 +65,27 @@ struct node {
     uint8_t id;         // built-in function index of a call, field_id of a field
     uint32_t text_off;  // literal text, or the name of a field or call, in program::pool
     uint32_t text_len;
-    span sub;  // call: its arguments in program::args; section: its items
+    uint32_t next;  // the node after this one in its sequence
+    union {
+        span sub{};      // call: its arguments in program::args; section: its items
+        int64_t number;  // text: its value as a number, read once
+    };
 };
-
+// The three arrays follow the program in the block that holds it,
+// allocated once the parse is over and sized exactly.
 class program {
 public:
-    std::string pool;
-    std::vector<node> nodes;
-    std::vector<uint32_t> items;  // node indices; each sequence is contiguous
-    std::vector<span> args;       // one sequence of items per argument
+    program() = default;
+    program(const program&) = delete;
+    program& operator=(const program&) = delete;
+
+    const node* nodes = nullptr;
+    const span* args = nullptr;  // one sequence of items per argument
+    const char* pool = nullptr;
     span root;
 
     [[nodiscard]] std::string_view text_of(const node& n) const {
-        return std::string_view(pool).substr(n.text_off, n.text_len);
+        return {pool + n.text_off, n.text_len};
     }
 };
 

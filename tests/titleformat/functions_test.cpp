@@ -146,6 +146,41 @@ TEST(Arithmetic, SixtyFourBitsWrapAround) {
     EXPECT_EQ(text_of("$muldiv(9223372036854775807,4,8)"), "4611686018427387903");
 }
 
+// A number written in the script and the same text computed at run time
+// read alike, saturating at the 64-bit limits.
+TEST(Arithmetic, WrittenAndComputedNumbersReadAlike) {
+    const struct {
+        const char* text;
+        const char* value;
+    } cases[] = {
+        {"12", "12"},
+        {" 12", "12"},
+        {"\t-5", "-5"},
+        {"-0", "0"},
+        {"7x3", "7"},
+        {"x7", "0"},
+        {"", "0"},
+        {"1e3", "1"},
+        {"--4", "0"},
+        {"- 4", "0"},
+        {"00042", "42"},
+        {"4 2", "4"},
+        {"9223372036854775807", "9223372036854775807"},
+        {"9223372036854775808", "9223372036854775807"},
+        {"99999999999999999999", "9223372036854775807"},
+        {"-9223372036854775808", "-9223372036854775808"},
+        {"-9223372036854775809", "-9223372036854775808"},
+    };
+    for (const auto& c : cases) {
+        const std::string written = std::string("$add(") + c.text + ",0)";
+        const std::string computed = std::string("$add($if2($get(none),") + c.text + "),0)";
+        const std::string in_put = std::string("$puts(n,") + c.text + ")$add($get(n),0)";
+        EXPECT_EQ(text_of(written), c.value) << written;
+        EXPECT_EQ(text_of(computed), c.value) << computed;
+        EXPECT_EQ(text_of(in_put), c.value) << in_put;
+    }
+}
+
 TEST(Arithmetic, MinMaxAndTruth) {
     EXPECT_EQ(text_of("$min(3,-2,5)|$max(3,-2,5)|$max(7)"), "-2|5|7");
     EXPECT_FALSE(evaluate("$add(1,2)").truth);

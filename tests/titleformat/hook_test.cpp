@@ -72,6 +72,17 @@ public:
             write_param(out, params, 0);
             return true;
         }
+        if (n == "terminated") {  // whether its name and arguments end in a NUL
+            bool all = name[length] == '\0';
+            for (size_t i = 0; i < params.get_param_count(); ++i) {
+                const char* text = nullptr;
+                size_t len = 0;
+                params.get_param(i, text, len);
+                all = all && text[len] == '\0';
+            }
+            out.write(all ? "yes" : "no", all ? 3 : 2);
+            return true;
+        }
         if (n == "scribble") out.write("junk", 4);  // then declines
         return false;
     }
@@ -105,6 +116,14 @@ TEST(HookResolution, UnknownFunctionsReachTheHookByTheirWrittenName) {
     EXPECT_EQ(r.text, "H||[UNKNOWN FUNCTION]");
     EXPECT_TRUE(r.truth);
     EXPECT_EQ(hook.functions, (std::vector<std::string>{"first", "first", "Nope"}));
+}
+
+// Names and arguments may be read as C strings: written text and computed
+// text alike, next to other text in the script.
+TEST(HookResolution, NamesAndArgumentsEndInANul) {
+    recording_hook hook;
+    EXPECT_EQ(text_of("x$terminated(abc,$upper(d)e,,'q'r%hooked%)y$terminated()", nullptr, &hook),
+              "xyesyyes");
 }
 
 TEST(HookResolution, FieldsGoToTheHookOnlyWhenTheHostCannotResolveThem) {
