@@ -1,5 +1,6 @@
 #include "host/player_events.h"
 
+#include <algorithm>
 #include <memory>
 #include <span>
 
@@ -382,6 +383,16 @@ bool handle_player_event(UINT msg, WPARAM wp, LPARAM lp) {
         return true;
     }
     return false;
+}
+
+std::vector<std::string> player_event_variable_names() {
+    std::vector<std::string> names;
+    field_list vars;
+    for (const auto& slot : playback_slots) slot.variables(t_playback_event{}, vars);
+    for (const auto& slot : playlist_slots) slot.variables(t_playlist_event{}, vars);
+    for (const auto& v : vars)
+        if (std::find(names.begin(), names.end(), v.name) == names.end()) names.push_back(v.name);
+    return names;
 }
 
 }  // namespace vesk

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "play_callback.h"
 
@@ -106,5 +107,8 @@ void attach_player_events(HWND main_window);
 void detach_player_events();
 // True when `msg` was an event message and has been handled.
 bool handle_player_event(UINT msg, WPARAM wp, LPARAM lp);
+
+// The names of every variable that some player event gives its script.
+std::vector<std::string> player_event_variable_names();
 
 }  // namespace vesk

@@ -2,6 +2,7 @@
 // player fields, engine fields, then local variables and the $hash store.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -18,5 +19,9 @@ struct t_field_value {
 // them or the state it needs does not exist.
 bool resolve_player_field(std::string_view folded, t_field_value& out);
 bool resolve_engine_field(vesk_tf_hook& hook, std::string_view folded, t_field_value& out);
+
+// Every name the resolvers above answer, for the reference texts' check.
+std::span<const std::string_view> player_field_names();
+std::span<const std::string_view> engine_field_names();
 
 }  // namespace vesk

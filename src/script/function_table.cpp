@@ -41,4 +41,11 @@ const t_function_entry* find_function(std::string_view folded_name) {
 
 size_t function_count() { return table().size(); }
 
+std::vector<std::string_view> function_names() {
+    std::vector<std::string_view> names;
+    names.reserve(table().size());
+    for (const auto& [name, entry] : table()) names.push_back(name);
+    return names;
+}
+
 }  // namespace vesk

@@ -4,6 +4,7 @@
 
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "script/tf_hook.h"
 
@@ -21,6 +22,9 @@ const t_function_entry* find_function(std::string_view folded_name);
 
 // Number of names in the table (aliases count separately).
 size_t function_count();
+
+// Every name of the table, in no particular order.
+std::vector<std::string_view> function_names();
 
 // Each subsystem's list of functions.
 std::span<const t_function_entry> engine_functions();

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <array>
+
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/tf_hook.h"
@@ -9,42 +11,91 @@
 
 namespace vesk {
 
+namespace {
+
+bool integer(long v, t_field_value& out) {
+    out.text = std::to_string(v);
+    return true;
+}
+
+RECT window_rect(const t_window_info& w) {
+    RECT r{};
+    GetWindowRect(reinterpret_cast<HWND>(w.hwnd), &r);
+    return r;
+}
+
+RECT client_rect(const t_window_info& w) {
+    RECT r{};
+    GetClientRect(reinterpret_cast<HWND>(w.hwnd), &r);
+    return r;
+}
+
+bool window_name(const t_window_info& w, t_field_value& out) {
+    out.text = definition_name(w.id);
+    return true;
+}
+
+struct t_window_field {
+    std::string_view name;
+    bool (*read)(const t_window_info&, t_field_value&);
+};
+
+constexpr t_window_field window_fields[] = {
+    {"_width",
+     [](const t_window_info& w, t_field_value& out) {
+         const RECT r = window_rect(w);
+         return integer(r.right - r.left, out);
+     }},
+    {"_height",
+     [](const t_window_info& w, t_field_value& out) {
+         const RECT r = window_rect(w);
+         return integer(r.bottom - r.top, out);
+     }},
+    {"_x",
+     [](const t_window_info& w, t_field_value& out) { return integer(window_rect(w).left, out); }},
+    {"_y",
+     [](const t_window_info& w, t_field_value& out) { return integer(window_rect(w).top, out); }},
+    {"_cwidth",
+     [](const t_window_info& w, t_field_value& out) {
+         const RECT r = client_rect(w);
+         return integer(r.right - r.left, out);
+     }},
+    {"_cheight",
+     [](const t_window_info& w, t_field_value& out) {
+         const RECT r = client_rect(w);
+         return integer(r.bottom - r.top, out);
+     }},
+    {"_windowid", window_name},
+    {"_id", window_name},
+    {"_parentid",
+     [](const t_window_info& w, t_field_value& out) {
+         if (w.parent == cor::guid_null) return false;
+         out.text = definition_name(w.parent);
+         return true;
+     }},
+    {"_menubar",
+     [](const t_window_info& w, t_field_value& out) {
+         out.text = GetMenu(reinterpret_cast<HWND>(w.hwnd)) ? "1" : "0";
+         return true;
+     }},
+};
+
+constexpr auto window_names = [] {
+    std::array<std::string_view, std::size(window_fields)> names{};
+    for (size_t i = 0; i < names.size(); ++i) names[i] = window_fields[i].name;
+    return names;
+}();
+
+}  // namespace
+
 bool resolve_window_field(const t_window_info& window, std::string_view f, t_field_value& out) {
     out.found = true;
-    HWND wnd = reinterpret_cast<HWND>(window.hwnd);
-    const auto integer = [&](long v) {
-        out.text = std::to_string(v);
-        return true;
-    };
-    if (f == "_width" || f == "_height" || f == "_x" || f == "_y") {
-        RECT r{};
-        GetWindowRect(wnd, &r);
-        if (f == "_width") return integer(r.right - r.left);
-        if (f == "_height") return integer(r.bottom - r.top);
-        return integer(f == "_x" ? r.left : r.top);
-    }
-    if (f == "_cwidth" || f == "_cheight") {
-        RECT r{};
-        GetClientRect(wnd, &r);
-        return integer(f == "_cwidth" ? r.right - r.left : r.bottom - r.top);
-    }
-    if (f == "_windowid" || f == "_id") {
-        out.text = definition_name(window.id);
-        return true;
-    }
-    if (f == "_parentid") {
-        if (window.parent == cor::guid_null) return false;
-        out.text = definition_name(window.parent);
-        return true;
-    }
-    if (f == "_menubar") {
-        const bool has = GetMenu(wnd) != nullptr;
-        out.text = has ? "1" : "0";
-        out.found = true;
-        return true;
-    }
+    for (const auto& field : window_fields)
+        if (field.name == f) return field.read(window, out);
     return false;
 }
+
+std::span<const std::string_view> window_field_names() { return window_names; }
 
 namespace {
 

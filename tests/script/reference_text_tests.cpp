@@ -1,0 +1,217 @@
+// The reference texts: the reading rules the palette applies to them, and
+// the shipped texts themselves, checked against the functions and fields
+// the component really answers so that they cannot fall behind the code.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "config/reference_text.h"
+#include "host/player_events.h"
+#include "script/fields.h"
+#include "script/function_table.h"
+#include "window/window_fields.h"
+
+namespace {
+
+using vesk::parse_reference_text;
+
+// "[group]{body}<item>{body}" in parse order, problems counted at the end.
+std::string outline(const vesk::t_reference_text& t) {
+    std::string out;
+    for (const auto& g : t.groups) {
+        out += "[" + g.label + "]";
+        for (const auto& b : g.body) out += "{" + b + "}";
+        for (const auto& i : g.items) {
+            out += "<" + i.label + ">";
+            for (const auto& b : i.body) out += "{" + b + "}";
+        }
+    }
+    if (!t.problems.empty()) out += " !" + std::to_string(t.problems.size());
+    return out;
+}
+
+struct t_rule_case {
+    const char* rule;
+    std::string file;
+    char sigil;
+    bool drop_sigil;
+    std::string expected;
+};
+
+TEST(ReferenceText, ReadingRules) {
+    const std::string a998(998, 'a'), a999(999, 'a');
+    const t_rule_case cases[] = {
+        {"groups keep file order, items sort ignoring case", "+B\n$b\n$A\n$c\n+A\n$z\n", '$', false,
+         "[B]<$A><$b><$c>[A]<$z>"},
+        {"body goes to the latest heading, one leading tab dropped",
+         "+G\ngroup text\n$f\n\tone\n\t\ttwo\n\n", '$', false, "[G]{group text}<$f>{one}{\ttwo}{}"},
+        {"an item's body stays with it when it sorts before an earlier one",
+         "+G\n$m\n\tm text\n$a\n\ta text\n", '$', false, "[G]<$a>{a text}<$m>{m text}"},
+        {"another file's sigil is body text", "+G\n$f\n%x%\n", '$', false, "[G]<$f>{%x%}"},
+        {"the variables file takes % items", "+G\n$f\n%x%\n", '%', false, "[G]{$f}<%x%>"},
+        {"the readme drops its sigil", "+Start\n-First window\n\ttext\n", '-', true,
+         "[Start]<First window>{text}"},
+        {"CR LF reads as a line feed", "+G\r\n$f\r\n\tx\r\n", '$', false, "[G]<$f>{x}"},
+        {"a last line without a line feed", "+G\n$f", '$', false, "[G]<$f>"},
+        {"998 bytes and the line feed fill one read", "+G\n" + a998 + "\n", '$', false,
+         "[G]{" + a998 + "}"},
+        {"a longer line is read in pieces, each by the rules", "+G\n$" + a999 + "\n", '$', false,
+         "[G]<$" + std::string(998, 'a') + ">{a} !1"},
+        {"999 bytes leave the line feed to a read of its own", "+G\n" + a999 + "\n", '$', false,
+         "[G]{" + a999 + "}{} !1"},
+        {"an item before any group stands in an unnamed group", "$f\n+G\n$g\n", '$', false,
+         "[]<$f>[G]<$g> !1"},
+        {"text before any heading is dropped", "stray\n+G\n", '$', false, "[G] !1"},
+        {"an empty file has no groups", "", '$', false, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(outline(parse_reference_text(c.file, c.sigil, c.drop_sigil)), c.expected)
+            << c.rule;
+}
+
+TEST(ReferenceText, EntryTextAndNames) {
+    EXPECT_EQ(vesk::reference_entry_text("$f(x)", {"one", "", "two"}),
+              "$f(x)\r\n\r\none\r\n\r\ntwo\r\n");
+    EXPECT_EQ(vesk::reference_entry_text("-Start", {}), "-Start\r\n\r\n");
+    const std::pair<const char*, const char*> names[] = {
+        {"$window(id[,x,y,width,height,options...])", "window"},
+        {"$clock()", "clock"},
+        {"$unpack", "unpack"},
+        {"%_width%", "_width"},
+        {"%pl_count% (player)", "pl_count"},
+        {"", ""},
+    };
+    for (const auto& [label, name] : names)
+        EXPECT_EQ(vesk::reference_item_name(label), name) << label;
+}
+
+// ---- The shipped texts ----------------------------------------------------
+
+std::string source_root() {
+    const char* data = std::getenv("COR_TEST_DATA");
+    return std::string(data && *data ? data : ".") + "/..";
+}
+
+std::string read_file(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::filesystem::path exe_folder() {
+    wchar_t buf[MAX_PATH];
+    GetModuleFileNameW(nullptr, buf, MAX_PATH);
+    return std::filesystem::path(buf).parent_path();
+}
+
+struct t_shipped {
+    const char* file;
+    char sigil;
+    bool drop_sigil;
+};
+constexpr t_shipped shipped[] = {
+    {"cor_ui_vesk_functions.txt", '$', false},
+    {"cor_ui_vesk_variables.txt", '%', false},
+    {"cor_ui_vesk_readme.txt", '-', true},
+};
+
+std::string source_text(const char* file) {
+    return read_file(source_root() + "/reference/" + file);
+}
+
+// Item names of a shipped text, lower case; a name documented twice fails.
+std::set<std::string> documented(const char* file, char sigil) {
+    std::set<std::string> names;
+    for (const auto& g : parse_reference_text(source_text(file), sigil).groups)
+        for (const auto& i : g.items) {
+            std::string name = vesk::reference_item_name(i.label);
+            std::transform(name.begin(), name.end(), name.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            EXPECT_TRUE(names.insert(name).second) << file << ": " << name << " twice";
+        }
+    return names;
+}
+
+TEST(ReferenceText, ShippedTextsReadCleanlyAndLieBesideTheComponent) {
+    for (const auto& s : shipped) {
+        SCOPED_TRACE(s.file);
+        const std::string text = source_text(s.file);
+        ASSERT_GT(text.size(), 1000u);
+        // Read in the system code page: plain ASCII reads the same in all.
+        const auto odd = std::find_if(text.begin(), text.end(), [](unsigned char c) {
+            return c != '\t' && c != '\n' && c != '\r' && (c < 0x20 || c > 0x7E);
+        });
+        EXPECT_EQ(odd, text.end()) << "at byte " << (odd - text.begin());
+        const auto parsed = parse_reference_text(text, s.sigil, s.drop_sigil);
+        EXPECT_EQ(parsed.problems, std::vector<std::string>{});
+        size_t items = 0;
+        for (const auto& g : parsed.groups) {
+            EXPECT_FALSE(g.label.empty());
+            EXPECT_FALSE(g.items.empty() && g.body.empty()) << g.label;
+            for (const auto& i : g.items) EXPECT_FALSE(i.body.empty()) << i.label;
+            items += g.items.size();
+        }
+        EXPECT_GE(items, 5u);
+        // The build's copy, beside the component (and these tests).
+        EXPECT_EQ(read_file(exe_folder() / s.file), text) << "copy in " << exe_folder();
+    }
+}
+
+TEST(ReferenceText, FunctionsTextCoversTheFunctionTable) {
+    const std::set<std::string> docs = documented("cor_ui_vesk_functions.txt", '$');
+    std::set<std::string> table;
+    for (const auto name : vesk::function_names()) table.emplace(name);
+    for (const auto& name : table) EXPECT_TRUE(docs.count(name)) << "$" << name << " undocumented";
+    for (const auto& name : docs)
+        EXPECT_TRUE(table.count(name)) << "$" << name << " documented but not a function";
+    // Every function shows how it is called.
+    for (const auto& g : parse_reference_text(source_text("cor_ui_vesk_functions.txt"), '$').groups)
+        for (const auto& i : g.items)
+            EXPECT_TRUE(std::any_of(i.body.begin(), i.body.end(), [](const std::string& b) {
+                return b.starts_with("Example:");
+            })) << i.label;
+}
+
+// Variables that scripts' starters (maps, menus, timers, windows, files)
+// put in place are not gathered in one table; each documented one must at
+// least be a name the sources hand to scripts.
+bool named_in_sources(const std::string& name) {
+    std::string stem = name;
+    while (!stem.empty() && std::isdigit(static_cast<unsigned char>(stem.back())))
+        stem.pop_back();  // _param1, _param2, ... are made from "_param"
+    const std::string literals[] = {"\"" + name + "\"", "\"" + stem + "\""};
+    for (const auto& e : std::filesystem::recursive_directory_iterator(source_root() + "/src")) {
+        if (e.path().extension() != ".cpp") continue;
+        const std::string code = read_file(e.path());
+        for (const auto& literal : literals)
+            if (code.find(literal) != std::string::npos) return true;
+    }
+    return false;
+}
+
+TEST(ReferenceText, VariablesTextCoversTheFields) {
+    const std::set<std::string> docs = documented("cor_ui_vesk_variables.txt", '%');
+    std::set<std::string> known;
+    for (const auto name : vesk::window_field_names()) known.emplace(name);
+    for (const auto name : vesk::player_field_names()) known.emplace(name);
+    for (const auto name : vesk::engine_field_names()) known.emplace(name);
+    for (const auto& name : vesk::player_event_variable_names()) known.insert(name);
+    ASSERT_GT(known.size(), 50u);
+    for (const auto& name : known) EXPECT_TRUE(docs.count(name)) << "%" << name << "% undocumented";
+    for (const auto& name : docs) {
+        if (!known.count(name)) {
+            EXPECT_TRUE(named_in_sources(name))
+                << "%" << name << "% documented but nothing sets it";
+        }
+    }
+}
+
+}  // namespace
