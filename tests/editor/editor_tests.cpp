@@ -115,32 +115,164 @@ protected:
             for (int x = a.x; x < b.x && x < w; ++x) ++out[px[static_cast<size_t>(y) * w + x]];
         return out;
     }
+    // The default character format the editor gave the control.
+    CHARFORMATW format() {
+        CHARFORMATW cf{};
+        cf.cbSize = sizeof cf;
+        SendMessageW(editor, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
+        return cf;
+    }
     int line_height() {
-        POINTL a{}, b{};
-        SendMessageW(editor, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&a), 0);
-        SendMessageW(editor, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&b), 1);
-        TEXTMETRICW tm{};
+        const CHARFORMATW cf = format();
         HDC dc = GetDC(editor);
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(editor, WM_GETFONT, 0, 0)));
-        GetTextMetricsW(dc, &tm);
-        SelectObject(dc, old);
+        vesk::unique_hfont font(CreateFontW(-MulDiv(cf.yHeight / 20, GetDeviceCaps(dc, LOGPIXELSY), 72),
+                                            0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
+                                            cf.szFaceName));
+        TEXTMETRICW tm{};
+        {
+            vesk::select_guard in(dc, font.get());
+            GetTextMetricsW(dc, &tm);
+        }
         ReleaseDC(editor, dc);
         return tm.tmHeight;
     }
 };
 
-TEST_F(Editor, Probe) {
-    make();
-    set_text(L"$if(%artist%,'a,b',x)// z");
-    for (LONG i = 0; i < 25; ++i) {
-        std::string s;
-        for (auto [c, n] : cell(i)) {
-            char buf[32];
-            snprintf(buf, sizeof buf, " %06lX:%d", static_cast<unsigned long>(c), n);
-            s += buf;
+// The ink of a character's cell (every pixel not of the cell's most common
+// colour must be this one colour) and that most common colour.
+struct cell_colours {
+    COLORREF ink = CLR_INVALID, back = CLR_INVALID;
+    bool one_ink = true;
+};
+
+// Default colours, as the settings file documents them.
+constexpr COLORREF base_fg = RGB(0, 0, 0), func_fg = RGB(0xC0, 0, 0x40),
+                   var_fg = RGB(0, 0x40, 0xC0), comment_fg = RGB(0, 0x80, 0),
+                   symbol_fg = RGB(0x99, 0, 0xFF), quot_fg = RGB(0x80, 0x80, 0xFF),
+                   pare_fg = RGB(0x99, 0, 0xFF), ok_bg = RGB(0xCC, 0xFF, 0),
+                   err_bg = RGB(0xFF, 0x66, 0xFF), selected_bg = RGB(0x58, 0x62, 0x62);
+
+class Painted : public Editor {
+protected:
+    cell_colours colours_of(LONG pos) {
+        cell_colours out;
+        const std::map<COLORREF, int> counts = cell(pos);
+        int most = 0;
+        for (auto [c, n] : counts)
+            if (n > most) most = n, out.back = c;
+        for (auto [c, n] : counts) {
+            if (c == out.back) continue;
+            if (out.ink != CLR_INVALID) out.one_ink = false;
+            out.ink = c;
         }
-        printf("%ld%s\n", static_cast<long>(i), s.c_str());
+        return out;
     }
+    void expect_cell(LONG pos, COLORREF fg, COLORREF bg, const std::string& what) {
+        const cell_colours c = colours_of(pos);
+        EXPECT_EQ(c.back, bg) << what << " at " << pos;
+        EXPECT_EQ(c.ink, fg) << what << " at " << pos;
+        EXPECT_TRUE(c.one_ink) << what << " at " << pos;
+    }
+};
+
+TEST_F(Painted, ColoursEachTokenFromTheSettingsFile) {
+    // A function, a bracket, a field, commas in and out of quotes, a comment.
+    const std::wstring line = L"$if(%artist%,'a,b',x)// z";
+    const char* const classes = "fffpvvvvvvvvsqqqqqsbpcc c";
+    const struct {
+        const char* name;
+        const char* ini;  // null: no file
+        std::map<char, std::pair<COLORREF, COLORREF>> changed;
+    } cases[] = {
+        {"no file", nullptr, {}},
+        {"only func_fg", "[editor]\nfunc_fg=00FF00\n", {{'f', {RGB(0, 255, 0), white}}}},
+        {"malformed", "[editor]\nfunc_fg=12-34\nvar_fg=GG\ncomment_fg=\nfont_size=x\n", {}},
+        {"backgrounds",
+         "[editor]\nbase_bg=FFFFF0\nfunc_bg=FFFF00\nvar_bg=0-255-255\nquot_bg=E0E0E0\n"
+         "comment_bg=101010\ncomment_fg=FFFFFF\nsymbol_fg=FF0000\npare_fg=0000FF\n",
+         {{'b', {base_fg, RGB(255, 255, 240)}},
+          {'f', {func_fg, RGB(255, 255, 0)}},
+          {'v', {var_fg, RGB(0, 255, 255)}},
+          {'q', {quot_fg, RGB(0xE0, 0xE0, 0xE0)}},
+          {'c', {white, RGB(16, 16, 16)}},
+          // Their own backgrounds stay white, so white is painted.
+          {'s', {RGB(255, 0, 0), white}},
+          {'p', {RGB(0, 0, 255), white}}}},
+    };
+    for (const auto& c : cases) {
+        DeleteFileW(ini_path);
+        if (c.ini) write_ini(c.ini);
+        make();
+        set_text(line);
+        std::map<char, std::pair<COLORREF, COLORREF>> expected = {
+            {'b', {base_fg, white}},  {'f', {func_fg, white}},   {'v', {var_fg, white}},
+            {'c', {comment_fg, white}}, {'s', {symbol_fg, white}}, {'q', {quot_fg, white}},
+            {'p', {pare_fg, white}}};
+        for (const auto& [k, v] : c.changed) expected[k] = v;
+        for (LONG i = 0; i < static_cast<LONG>(line.size()); ++i) {
+            if (classes[i] == ' ') continue;
+            const auto [fg, bg] = expected[classes[i]];
+            expect_cell(i, fg, bg, c.name);
+        }
+    }
+}
+
+TEST_F(Painted, MarksTheBracketAtTheCaret) {
+    make();
+    struct cell {
+        LONG pos;
+        COLORREF fg, bg;
+    };
+    const struct {
+        const wchar_t* text;
+        LONG from, to;  // selection; equal for a caret
+        std::vector<cell> cells;
+    } cases[] = {
+        {L"$a(", 3, 3, {{2, base_fg, err_bg}}},
+        {L"$a()", 4, 4, {{2, base_fg, ok_bg}, {3, base_fg, ok_bg}}},
+        {L"(a(b)c)", 1, 1,
+         {{0, base_fg, ok_bg}, {2, pare_fg, white}, {4, pare_fg, white}, {6, base_fg, ok_bg}}},
+        {L"[x](", 0, 0, {{0, base_fg, ok_bg}, {2, base_fg, ok_bg}, {3, pare_fg, white}}},
+        {L"'('", 2, 2, {{1, quot_fg, white}}},
+        // A selection shows no pair; its characters take the selected colours.
+        {L"$a()", 2, 4, {{1, func_fg, white}, {2, white, selected_bg}, {3, white, selected_bg}}},
+    };
+    for (const auto& c : cases) {
+        set_text(c.text);
+        caret(c.from, c.to);
+        for (const cell& x : c.cells) expect_cell(x.pos, x.fg, x.bg, std::to_string(c.from));
+    }
+
+    // Typing the partner of an unmatched bracket pairs it.
+    set_text(L"$a(");
+    caret(3);
+    EXPECT_EQ(colours_of(2).back, err_bg);
+    SendMessageW(editor, WM_CHAR, L')', 0);
+    expect_cell(2, base_fg, ok_bg, "typed");
+    expect_cell(3, base_fg, ok_bg, "typed");
+}
+
+TEST_F(Painted, FontAndLimitFromTheSettingsFile) {
+    write_ini("[editor]\nlimit_text_size=10\n");
+    make();
+    // Below the limit the text is coloured; at it, the control paints it plain.
+    set_text(L"$abcdefgh");
+    expect_cell(0, func_fg, white, "9 characters");
+    set_text(L"$abcdefghi");
+    for (LONG pos : {0, 9}) {
+        const std::map<COLORREF, int> counts = cell(pos);
+        EXPECT_EQ(counts.count(func_fg), 0u) << pos;
+        EXPECT_GT(counts.size(), 1u) << pos;  // the control drew the character
+    }
+
+    write_ini("[editor]\nfont_face_name=Courier New\nfont_size=20\n");
+    make();
+    const CHARFORMATW cf = format();
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(MulDiv(cf.yHeight, dpi, 1440), MulDiv(20, dpi, 72));
+    EXPECT_STREQ(cf.szFaceName, L"Courier New");
 }
 
 }  // namespace
