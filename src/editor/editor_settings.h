@@ -21,9 +21,7 @@ struct colour_pair {
     friend bool operator==(const colour_pair&, const colour_pair&) = default;
 };
 
-inline constexpr uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) {
-    return r | g << 8 | b << 16;
-}
+inline constexpr uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return r | g << 8 | b << 16; }
 
 struct editor_settings {
     uint32_t limit_text_size = 1048576;
@@ -31,7 +29,7 @@ struct editor_settings {
     int font_size = 10;  // points
     // Indexed by `token`.
     colour_pair tokens[7] = {
-        {rgb(0, 0, 0), rgb(255, 255, 255)},         // base
+        {rgb(0, 0, 0), rgb(255, 255, 255)},           // base
         {rgb(0xC0, 0x00, 0x40), rgb(255, 255, 255)},  // func
         {rgb(0x00, 0x40, 0xC0), rgb(255, 255, 255)},  // var
         {rgb(0x00, 0x80, 0x00), rgb(255, 255, 255)},  // comment

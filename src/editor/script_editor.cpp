@@ -1,6 +1,7 @@
 #include "editor/script_editor.h"
 
 #include <commctrl.h>
+#include <ole2.h>
 #include <richedit.h>
 
 #include <algorithm>
@@ -28,7 +29,7 @@ constexpr UINT draw_flags = DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP | DT_EXPANDT
 // newer library exists, its own class behaves the same. The library stays
 // loaded: editors made from it may outlive any one caller.
 const wchar_t* rich_edit_class() {
-    static const wchar_t* cls = [] () -> const wchar_t* {
+    static const wchar_t* cls = []() -> const wchar_t* {
         if (LoadLibraryW(L"riched20.dll")) return L"RichEdit20W";
         if (LoadLibraryW(L"msftedit.dll")) return L"RICHEDIT50W";
         return nullptr;
@@ -50,6 +51,9 @@ class script_editor {
 public:
     script_editor(HWND hwnd, editor::editor_settings settings)
         : hwnd_(hwnd), settings_(std::move(settings)) {}
+    ~script_editor() {
+        if (ole_) OleUninitialize();
+    }
 
     void set_up();
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
@@ -68,6 +72,10 @@ private:
     void apply_format_rect();
     [[nodiscard]] POINT position_of(size_t pos) const;
     void show_menu(LPARAM where);
+    void paste();
+    [[nodiscard]] bool writable() const {
+        return !(GetWindowLongW(hwnd_, GWL_STYLE) & ES_READONLY);
+    }
 
     HWND hwnd_;
     editor::editor_settings settings_;
@@ -76,15 +84,18 @@ private:
     std::wstring status_;
     RECT insets_{};  // the control's own margins around the text
     int status_height_ = 0;
+    // The control pastes and drags through OLE's clipboard, which needs
+    // OLE on this thread while the editor lives.
+    bool ole_ = SUCCEEDED(OleInitialize(nullptr));
 };
 
 void script_editor::set_up() {
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
-    font_.reset(CreateFontW(-MulDiv(settings_.font_size, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE,
-                            FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+    font_.reset(CreateFontW(-MulDiv(settings_.font_size, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                            FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                            DEFAULT_QUALITY, DEFAULT_PITCH,
                             cor::to_wide(settings_.font_face).c_str()));
     // Plain text only: pasted formatting would move characters away from
     // where the colouring draws them.
@@ -108,7 +119,8 @@ void script_editor::set_up() {
 
 bool script_editor::plain() const {
     GETTEXTLENGTHEX gtl{GTL_NUMCHARS | GTL_PRECISE, 1200};
-    const LRESULT length = SendMessageW(hwnd_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gtl), 0);
+    const LRESULT length =
+        SendMessageW(hwnd_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gtl), 0);
     return length >= 0 && static_cast<unsigned long long>(length) >= settings_.limit_text_size;
 }
 
@@ -142,8 +154,7 @@ POINT script_editor::position_of(size_t pos) const {
     return {pt.x, pt.y};
 }
 
-void script_editor::draw_run(HDC dc, size_t begin, size_t end,
-                             const editor::colour_pair& colours) {
+void script_editor::draw_run(HDC dc, size_t begin, size_t end, const editor::colour_pair& colours) {
     if (begin >= end) return;
     const POINT at = position_of(begin);
     SetTextColor(dc, colours.fg);
@@ -172,9 +183,11 @@ void script_editor::draw_lines(HDC dc, const CHARRANGE& sel) {
     SendMessageW(hwnd_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
     const size_t first = static_cast<size_t>(SendMessageW(hwnd_, EM_GETFIRSTVISIBLELINE, 0, 0));
     POINTL bottom{format.left, format.bottom - 1};
-    const LRESULT last_char = SendMessageW(hwnd_, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&bottom));
-    const size_t last = std::min(lines_.line_of(static_cast<size_t>(std::max<LRESULT>(last_char, 0))) + 1,
-                                 lines_.line_count() - 1);
+    const LRESULT last_char =
+        SendMessageW(hwnd_, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&bottom));
+    const size_t last =
+        std::min(lines_.line_of(static_cast<size_t>(std::max<LRESULT>(last_char, 0))) + 1,
+                 lines_.line_count() - 1);
     const std::wstring& text = lines_.text();
     const auto selected = [&](size_t i) {
         return static_cast<LONG>(i) >= sel.cpMin && static_cast<LONG>(i) < sel.cpMax;
@@ -191,7 +204,8 @@ void script_editor::draw_lines(HDC dc, const CHARRANGE& sel) {
                 run = i + 1;
                 continue;
             }
-            const editor::colour_pair& c = selected(i) ? settings_.selected : settings_.of(x.colour);
+            const editor::colour_pair& c =
+                selected(i) ? settings_.selected : settings_.of(x.colour);
             if (i > run && c != run_colours) {
                 draw_run(dc, run, i, run_colours);
                 run = i;
@@ -271,16 +285,47 @@ void script_editor::paint() {
     EndPaint(hwnd_, &ps);
 }
 
+// Plain text only, through the platform's clipboard: the control's own
+// paste goes through OLE and may bring formatting that would move
+// characters away from where the colouring draws them.
+void script_editor::paste() {
+    if (!writable() || !IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(hwnd_)) return;
+    std::wstring text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text.assign(p, wcsnlen(p, GlobalSize(data) / sizeof(wchar_t)));
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    SendMessageW(hwnd_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
 void script_editor::run_command(UINT command) {
     switch (command) {
-        case editor_undo: SendMessageW(hwnd_, EM_UNDO, 0, 0); break;
-        case editor_redo: SendMessageW(hwnd_, EM_REDO, 0, 0); break;
-        case editor_cut: SendMessageW(hwnd_, WM_CUT, 0, 0); break;
-        case editor_copy: SendMessageW(hwnd_, WM_COPY, 0, 0); break;
-        case editor_paste: SendMessageW(hwnd_, WM_PASTE, 0, 0); break;
-        case editor_delete: SendMessageW(hwnd_, WM_CLEAR, 0, 0); break;
-        case editor_select_all: SendMessageW(hwnd_, EM_SETSEL, 0, -1); break;
-        default: return;
+        case editor_undo:
+            SendMessageW(hwnd_, EM_UNDO, 0, 0);
+            break;
+        case editor_redo:
+            SendMessageW(hwnd_, EM_REDO, 0, 0);
+            break;
+        case editor_cut:
+            SendMessageW(hwnd_, WM_CUT, 0, 0);
+            break;
+        case editor_copy:
+            SendMessageW(hwnd_, WM_COPY, 0, 0);
+            break;
+        case editor_paste:
+            paste();
+            break;
+        case editor_delete:
+            SendMessageW(hwnd_, WM_CLEAR, 0, 0);
+            break;
+        case editor_select_all:
+            SendMessageW(hwnd_, EM_SETSEL, 0, -1);
+            break;
+        default:
+            return;
     }
     InvalidateRect(hwnd_, nullptr, FALSE);
 }
@@ -288,8 +333,10 @@ void script_editor::run_command(UINT command) {
 void script_editor::show_menu(LPARAM where) {
     CHARRANGE sel{};
     SendMessageW(hwnd_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&sel));
-    const bool selection = sel.cpMin != sel.cpMax;
-    const bool writable = !(GetWindowLongW(hwnd_, GWL_STYLE) & ES_READONLY);
+    // A selection may reach past the text onto the closing paragraph mark.
+    const LONG length = GetWindowTextLengthW(hwnd_);
+    const bool selection = std::min(sel.cpMax, length) > sel.cpMin;
+    const bool writable = this->writable();
     struct item {
         UINT id;
         const wchar_t* label;
@@ -301,7 +348,7 @@ void script_editor::show_menu(LPARAM where) {
         {0, nullptr, false},
         {editor_cut, L"Cut\tCtrl+X", writable && selection},
         {editor_copy, L"Copy\tCtrl+C", selection},
-        {editor_paste, L"Paste\tCtrl+V", writable && SendMessageW(hwnd_, EM_CANPASTE, 0, 0) != 0},
+        {editor_paste, L"Paste\tCtrl+V", writable && IsClipboardFormatAvailable(CF_UNICODETEXT)},
         {editor_delete, L"Delete", writable && selection},
         {0, nullptr, false},
         {editor_select_all, L"Select All\tCtrl+A", true},
@@ -329,18 +376,46 @@ void script_editor::show_menu(LPARAM where) {
 // quote can recolour lines far from the change.
 bool may_change_view(HWND hwnd, UINT msg, WPARAM wp) {
     switch (msg) {
-        case WM_CHAR: case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_IME_CHAR:
-        case WM_IME_COMPOSITION: case WM_LBUTTONDOWN: case WM_LBUTTONUP:
-        case WM_LBUTTONDBLCLK: case WM_RBUTTONDOWN: case WM_VSCROLL: case WM_HSCROLL:
-        case WM_MOUSEWHEEL: case WM_MOUSEHWHEEL: case WM_SETTEXT: case WM_CUT: case WM_PASTE:
-        case WM_CLEAR: case WM_UNDO: case EM_UNDO: case EM_REDO: case EM_REPLACESEL:
-        case EM_SETSEL: case EM_EXSETSEL: case EM_SETTEXTEX: case EM_STREAMIN:
-        case EM_PASTESPECIAL: case EM_LINESCROLL: case EM_SCROLL: case EM_SCROLLCARET:
-        case EM_SETSCROLLPOS: case WM_SETFOCUS: case WM_KILLFOCUS: case EM_SETREADONLY:
+        case WM_CHAR:
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+        case WM_IME_CHAR:
+        case WM_IME_COMPOSITION:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDOWN:
+        case WM_VSCROLL:
+        case WM_HSCROLL:
+        case WM_MOUSEWHEEL:
+        case WM_MOUSEHWHEEL:
+        case WM_SETTEXT:
+        case WM_CUT:
+        case WM_PASTE:
+        case WM_CLEAR:
+        case WM_UNDO:
+        case EM_UNDO:
+        case EM_REDO:
+        case EM_REPLACESEL:
+        case EM_SETSEL:
+        case EM_EXSETSEL:
+        case EM_SETTEXTEX:
+        case EM_STREAMIN:
+        case EM_PASTESPECIAL:
+        case EM_LINESCROLL:
+        case EM_SCROLL:
+        case EM_SCROLLCARET:
+        case EM_SETSCROLLPOS:
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+        case EM_SETREADONLY:
             return true;
-        case WM_MOUSEMOVE: return (wp & MK_LBUTTON) != 0;
-        case WM_TIMER: return GetCapture() == hwnd;  // scrolling while selecting
-        default: return false;
+        case WM_MOUSEMOVE:
+            return (wp & MK_LBUTTON) != 0;
+        case WM_TIMER:
+            return GetCapture() == hwnd;  // scrolling while selecting
+        default:
+            return false;
     }
 }
 
@@ -373,21 +448,32 @@ LRESULT script_editor::handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CONTEXTMENU:
             show_menu(lp);
             return 0;
+        case WM_PASTE:
+            paste();
+            return 0;
+        case WM_KEYDOWN: {
+            const bool ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0;
+            if ((wp == 'V' && ctrl && !shift) || (wp == VK_INSERT && shift && !ctrl)) {
+                paste();
+                return 0;
+            }
+            break;
+        }
         case WM_SIZE: {
             const LRESULT r = DefSubclassProc(hwnd_, msg, wp, lp);
             apply_format_rect();
             InvalidateRect(hwnd_, nullptr, FALSE);
             return r;
         }
-        default: break;
+        default:
+            break;
     }
     const LRESULT r = DefSubclassProc(hwnd_, msg, wp, lp);
     if (may_change_view(hwnd_, msg, wp)) InvalidateRect(hwnd_, nullptr, FALSE);
     return r;
 }
 
-LRESULT CALLBACK editor_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
-                             DWORD_PTR data) {
+LRESULT CALLBACK editor_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
     auto* editor = reinterpret_cast<script_editor*>(data);
     if (msg == WM_NCDESTROY) {
         RemoveWindowSubclass(hwnd, editor_proc, subclass_id);
@@ -424,8 +510,8 @@ HWND create_script_editor(HWND parent, int control_id, const RECT& rect) {
                         ES_WANTRETURN;
     HWND hwnd = CreateWindowExW(WS_EX_CLIENTEDGE, cls, L"", style, rect.left, rect.top,
                                 rect.right - rect.left, rect.bottom - rect.top, parent,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id)),
-                                instance, nullptr);
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id)), instance,
+                                nullptr);
     if (!hwnd) return nullptr;
     auto editor = std::make_unique<script_editor>(hwnd, read_settings());
     editor->set_up();

@@ -8,11 +8,20 @@ namespace {
 
 int pair_of(wchar_t c, bool& opening) noexcept {
     switch (c) {
-        case L'(': opening = true; return 0;
-        case L')': opening = false; return 0;
-        case L'[': opening = true; return 1;
-        case L']': opening = false; return 1;
-        default: return -1;
+        case L'(':
+            opening = true;
+            return 0;
+        case L')':
+            opening = false;
+            return 0;
+        case L'[':
+            opening = true;
+            return 1;
+        case L']':
+            opening = false;
+            return 1;
+        default:
+            return -1;
     }
 }
 
@@ -70,7 +79,8 @@ lexeme lex_char(std::wstring_view text, size_t pos, lex_state& st) noexcept {
 }
 
 void script_lines::set_text(std::wstring text) {
-    const auto [old_it, new_it] = std::mismatch(text_.begin(), text_.end(), text.begin(), text.end());
+    const auto [old_it, new_it] =
+        std::mismatch(text_.begin(), text_.end(), text.begin(), text.end());
     const size_t first_change = static_cast<size_t>(new_it - text.begin());
     if (old_it == text_.end() && new_it == text.end()) return;
     text_ = std::move(text);

@@ -2,13 +2,16 @@
 // control in a real window, its colours read back from painted pixels.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <richedit.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -60,9 +63,11 @@ protected:
         editor = vesk::create_script_editor(frame, 101, rect);
         ASSERT_TRUE(editor);
     }
-    void set_text(const std::wstring& text) {
-        SetWindowTextW(editor, text.c_str());
+    void expect_func_at_zero() {
+        const std::map<COLORREF, int> counts = cell(0);
+        EXPECT_GT(counts.count(RGB(0xC0, 0, 0x40)), 0u);
     }
+    void set_text(const std::wstring& text) { SetWindowTextW(editor, text.c_str()); }
     void caret(LONG pos, LONG end = -2) {
         SendMessageW(editor, EM_SETSEL, pos, end == -2 ? pos : end);
     }
@@ -125,9 +130,9 @@ protected:
     int line_height() {
         const CHARFORMATW cf = format();
         HDC dc = GetDC(editor);
-        vesk::unique_hfont font(CreateFontW(-MulDiv(cf.yHeight / 20, GetDeviceCaps(dc, LOGPIXELSY), 72),
-                                            0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
-                                            cf.szFaceName));
+        vesk::unique_hfont font(
+            CreateFontW(-MulDiv(cf.yHeight / 20, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0,
+                        FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, cf.szFaceName));
         TEXTMETRICW tm{};
         {
             vesk::select_guard in(dc, font.get());
@@ -205,7 +210,7 @@ TEST_F(Painted, ColoursEachTokenFromTheSettingsFile) {
         make();
         set_text(line);
         std::map<char, std::pair<COLORREF, COLORREF>> expected = {
-            {'b', {base_fg, white}},  {'f', {func_fg, white}},   {'v', {var_fg, white}},
+            {'b', {base_fg, white}},    {'f', {func_fg, white}},   {'v', {var_fg, white}},
             {'c', {comment_fg, white}}, {'s', {symbol_fg, white}}, {'q', {quot_fg, white}},
             {'p', {pare_fg, white}}};
         for (const auto& [k, v] : c.changed) expected[k] = v;
@@ -230,7 +235,9 @@ TEST_F(Painted, MarksTheBracketAtTheCaret) {
     } cases[] = {
         {L"$a(", 3, 3, {{2, base_fg, err_bg}}},
         {L"$a()", 4, 4, {{2, base_fg, ok_bg}, {3, base_fg, ok_bg}}},
-        {L"(a(b)c)", 1, 1,
+        {L"(a(b)c)",
+         1,
+         1,
          {{0, base_fg, ok_bg}, {2, pare_fg, white}, {4, pare_fg, white}, {6, base_fg, ok_bg}}},
         {L"[x](", 0, 0, {{0, base_fg, ok_bg}, {2, base_fg, ok_bg}, {3, pare_fg, white}}},
         {L"'('", 2, 2, {{1, quot_fg, white}}},
@@ -273,6 +280,190 @@ TEST_F(Painted, FontAndLimitFromTheSettingsFile) {
     ReleaseDC(nullptr, screen);
     EXPECT_EQ(MulDiv(cf.yHeight, dpi, 1440), MulDiv(20, dpi, 72));
     EXPECT_STREQ(cf.szFaceName, L"Courier New");
+}
+
+// The context menu as the control shows it, read when it opens and closed
+// at once.
+struct menu_item {
+    std::wstring label;  // empty for a separator
+    bool enabled;
+};
+std::vector<menu_item>* g_seen = nullptr;
+
+LRESULT CALLBACK menu_spy(HWND h, UINT m, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR) {
+    if (m == WM_INITMENUPOPUP && g_seen) {
+        const auto menu = reinterpret_cast<HMENU>(w);
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+            wchar_t text[64] = {};
+            GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+            const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+            g_seen->push_back({text, !(state & (MF_GRAYED | MF_DISABLED))});
+        }
+        EndMenu();
+    }
+    return DefSubclassProc(h, m, w, l);
+}
+
+TEST_F(Editor, ContextMenuFollowsTheControlsState) {
+    make();
+    SetWindowSubclass(editor, menu_spy, 1, 0);
+    const auto open_menu = [&] {
+        std::vector<menu_item> seen;
+        g_seen = &seen;
+        SendMessageW(editor, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(editor), MAKELPARAM(20, 20));
+        g_seen = nullptr;
+        return seen;
+    };
+    const auto text = [&] {
+        wchar_t buf[64] = {};
+        GetWindowTextW(editor, buf, 64);
+        return std::wstring(buf);
+    };
+    ASSERT_TRUE(OpenClipboard(frame));
+    EmptyClipboard();
+    CloseClipboard();
+
+    const std::vector<std::wstring> labels = {
+        L"Undo\tCtrl+Z",  L"Redo\tCtrl+Y", L"", L"Cut\tCtrl+X",       L"Copy\tCtrl+C",
+        L"Paste\tCtrl+V", L"Delete",       L"", L"Select All\tCtrl+A"};
+    // Each step, then the enabled items (U, R, X, C, V, D, A in menu order)
+    // and the text it leaves.
+    const struct {
+        const char* step;
+        std::function<void()> act;
+        const char* enabled;
+        const wchar_t* text;
+    } steps[] = {
+        {"empty", [] {}, "------A", L""},
+        {"typed",
+         [&] {
+             for (wchar_t c : L"ab")
+                 if (c) SendMessageW(editor, WM_CHAR, c, 0);
+         },
+         "U-----A", L"ab"},
+        {"select all", [&] { vesk::run_script_editor_command(editor, vesk::editor_select_all); },
+         "U-XC-DA", L"ab"},
+        {"copy", [&] { vesk::run_script_editor_command(editor, vesk::editor_copy); }, "U-XCVDA",
+         L"ab"},
+        {"delete", [&] { vesk::run_script_editor_command(editor, vesk::editor_delete); }, "U---V-A",
+         L""},
+        {"undo", [&] { vesk::run_script_editor_command(editor, vesk::editor_undo); }, "UR--V-A",
+         L"ab"},
+        {"paste at the end",
+         [&] {
+             caret(2);
+             vesk::run_script_editor_command(editor, vesk::editor_paste);
+         },
+         "U---V-A", L"abab"},
+        {"cut",
+         [&] {
+             caret(0, 1);
+             vesk::run_script_editor_command(editor, vesk::editor_cut);
+         },
+         "U---V-A", L"bab"},
+        // The keyboard's paste takes plain text from the clipboard too.
+        {"Shift+Insert",
+         [&] {
+             caret(3);
+             SendMessageW(editor, WM_KEYDOWN, VK_SHIFT, 0);
+             BYTE keys[256] = {};
+             GetKeyboardState(keys);
+             keys[VK_SHIFT] = 0x80;
+             SetKeyboardState(keys);
+             SendMessageW(editor, WM_KEYDOWN, VK_INSERT, 0);
+             keys[VK_SHIFT] = 0;
+             SetKeyboardState(keys);
+         },
+         "U---V-A", L"baba"},
+        {"read-only with a selection",
+         [&] {
+             SendMessageW(editor, EM_SETREADONLY, TRUE, 0);
+             caret(0, 2);
+             SendMessageW(editor, WM_PASTE, 0, 0);
+         },
+         "---C--A", L"baba"},
+    };
+    for (const auto& s : steps) {
+        s.act();
+        const std::vector<menu_item> seen = open_menu();
+        ASSERT_EQ(seen.size(), labels.size()) << s.step;
+        std::string enabled;
+        const char letters[] = "UR XCVD A";
+        for (size_t i = 0; i < seen.size(); ++i) {
+            EXPECT_EQ(seen[i].label, labels[i]) << s.step;
+            if (letters[i] != ' ') enabled += seen[i].enabled ? letters[i] : '-';
+        }
+        EXPECT_EQ(enabled, s.enabled) << s.step;
+        EXPECT_EQ(text(), s.text) << s.step;
+    }
+    RemoveWindowSubclass(editor, menu_spy, 1);
+}
+
+// A script of `lines` lines whose quotes, comments and brackets carry their
+// state from line to line.
+std::wstring long_script(int lines) {
+    const wchar_t* const samples[] = {L"$if(%artist%,'by '%artist%,",
+                                      L"  // a note (with a bracket", L"  'a quote over",
+                                      L"  two lines',[%album%]", L"  $puts(x,$add(1,2)))"};
+    std::wstring out;
+    for (int i = 0; i < lines; ++i) out += std::wstring(samples[i % 5]) + L"\r\n";
+    return out + L"$end";
+}
+
+TEST_F(Editor, PaintsTheEndOfALongScriptAsAWholeWalkWould) {
+    const std::wstring script = long_script(1500);
+    const auto paint_end = [&](const std::wstring& text, bool fresh) {
+        if (fresh) make();
+        if (fresh) set_text(text);
+        const LONG end = static_cast<LONG>(SendMessageW(editor, WM_GETTEXTLENGTH, 0, 0));
+        caret(end);
+        SendMessageW(editor, EM_SCROLLCARET, 0, 0);
+        return capture();
+    };
+    const std::vector<COLORREF> original = paint_end(script, true);
+    EXPECT_GT(std::count(original.begin(), original.end(), var_fg), 0);
+
+    // A quote opened on the first line recolours the last ones.
+    caret(0);
+    SendMessageW(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"'"));
+    const std::vector<COLORREF> quoted = paint_end(L"", false);
+    EXPECT_NE(quoted, original);
+    // The same text painted by a new editor, whose cache starts empty.
+    EXPECT_EQ(paint_end(L"'" + script, true), quoted);
+
+    // Taking the quote away again gives back the first picture, and so does
+    // a script without the lines above the visible ones.
+    const std::vector<COLORREF> again = paint_end(script, true);
+    caret(0);
+    SendMessageW(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"'"));
+    (void)paint_end(L"", false);
+    SendMessageW(editor, EM_UNDO, 0, 0);
+    EXPECT_EQ(paint_end(L"", false), original);
+    EXPECT_EQ(again, original);
+    EXPECT_EQ(paint_end(long_script(1000), true), original);
+}
+
+TEST_F(Editor, StatusLineUnderTheText) {
+    make();
+    set_text(L"$a(1)\r\n$b(2)");
+    const auto bottom_rows = [&] {
+        int w, h;
+        const std::vector<COLORREF> px = capture(w, h);
+        return std::vector<COLORREF>(px.end() - 4 * w, px.end());
+    };
+    const auto all_white = [](const std::vector<COLORREF>& px) {
+        return std::all_of(px.begin(), px.end(), [](COLORREF c) { return c == white; });
+    };
+    EXPECT_TRUE(all_white(bottom_rows()));
+    vesk::set_script_editor_status(editor, "2:3 unexpected \xE2\x80\x9C)\xE2\x80\x9D");
+    EXPECT_EQ(vesk::script_editor_status(editor), "2:3 unexpected \xE2\x80\x9C)\xE2\x80\x9D");
+    const std::vector<COLORREF> strip = bottom_rows();
+    EXPECT_GT(std::count(strip.begin(), strip.end(), GetSysColor(COLOR_BTNFACE)), 0);
+    // The text keeps its place and colours above the strip.
+    expect_func_at_zero();
+    vesk::set_script_editor_status(editor, "");
+    EXPECT_EQ(vesk::script_editor_status(editor), "");
+    EXPECT_TRUE(all_white(bottom_rows()));
 }
 
 }  // namespace

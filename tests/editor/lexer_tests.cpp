@@ -42,7 +42,8 @@ TEST(ScriptLexer, ClassifiesEachCharacter) {
         {L"%a//b%", "vvcccc"},
         {L"[x],(y)", "pbpspbp"},
     };
-    for (const auto& c : cases) EXPECT_EQ(classes(c.text), c.expected) << std::string(c.text, c.text + wcslen(c.text));
+    for (const auto& c : cases)
+        EXPECT_EQ(classes(c.text), c.expected) << std::string(c.text, c.text + wcslen(c.text));
 }
 
 TEST(ScriptLexer, PairsTheBracketAtTheCaret) {
@@ -81,7 +82,8 @@ TEST(ScriptLexer, PairsTheBracketAtTheCaret) {
 // new text, and recolouring after an edit starts at the edited line.
 TEST(ScriptLexer, CachedLinesFollowEdits) {
     std::wstring text;
-    const wchar_t* const samples[] = {L"$if(%a%,'x',y)", L"// note (", L"[%b%", L"')'", L"$c(1,2)]", L"plain"};
+    const wchar_t* const samples[] = {L"$if(%a%,'x',y)", L"// note (", L"[%b%", L"')'",
+                                      L"$c(1,2)]",       L"plain"};
     for (int i = 0; i < 400; ++i) text += std::wstring(samples[i % 6]) + L"\r";
     script_lines cached;
     cached.set_text(text);
@@ -123,9 +125,11 @@ TEST(EditorSettings, ReadsTheEditorSection) {
     } cases[] = {
         {"", [](editor_settings&) {}},
         {"[editor]\nfunc_fg=00FF00\n", [](editor_settings& s) { s.tokens[1].fg = rgb(0, 255, 0); }},
-        {"[Editor]\r\nFUNC_BG = 1-2-3\r\n", [](editor_settings& s) { s.tokens[1].bg = rgb(1, 2, 3); }},
+        {"[Editor]\r\nFUNC_BG = 1-2-3\r\n",
+         [](editor_settings& s) { s.tokens[1].bg = rgb(1, 2, 3); }},
         // Alpha is ignored; the Host's colour marker is blue, green, red.
-        {"[editor]\nvar_fg=128-10-20-30\nquot_bg=\x03" "302010\x03\n",
+        {"[editor]\nvar_fg=128-10-20-30\nquot_bg=\x03"
+         "302010\x03\n",
          [](editor_settings& s) {
              s.tokens[2].fg = rgb(10, 20, 30);
              s.tokens[5].bg = rgb(0x10, 0x20, 0x30);
