@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "editor/editor_settings.h"
 #include "editor/script_lexer.h"
@@ -20,9 +21,6 @@ namespace vesk {
 
 namespace {
 
-constexpr UINT_PTR subclass_id = 0x5C71;
-// The editor behind a control, found again by the public functions.
-const wchar_t* const editor_property = L"VeskScriptEditor";
 constexpr UINT draw_flags = DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP | DT_EXPANDTABS;
 
 // The control's class: riched20 registers "RichEdit20W"; where only the
@@ -56,18 +54,25 @@ public:
     }
 
     void set_up();
+    void subclass(WNDPROC original) { original_ = original; }
+    [[nodiscard]] WNDPROC original() const { return original_; }
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
     void set_status(std::wstring text);
     [[nodiscard]] const std::wstring& status() const { return status_; }
     void run_command(UINT command);
 
 private:
+    [[nodiscard]] size_t text_length() const;
     [[nodiscard]] bool plain() const;
+    void note_change(UINT msg, WPARAM wp);
+    void refresh_text();
     void paint();
     void render(HDC target);
     void draw_lines(HDC dc, const CHARRANGE& sel);
+    [[nodiscard]] int advance(HDC dc, size_t line, size_t pos) const;
     void draw_char(HDC dc, size_t pos, const editor::colour_pair& colours);
-    void draw_run(HDC dc, size_t begin, size_t end, const editor::colour_pair& colours);
+    int draw_run(HDC dc, int x, int y, size_t begin, size_t end,
+                 const editor::colour_pair& colours);
     void draw_status(HDC dc, const RECT& client);
     void apply_format_rect();
     [[nodiscard]] POINT position_of(size_t pos) const;
@@ -78,12 +83,20 @@ private:
     }
 
     HWND hwnd_;
+    WNDPROC original_ = nullptr;
     editor::editor_settings settings_;
     unique_hfont font_;
     editor::script_lines lines_;
     std::wstring status_;
     RECT insets_{};  // the control's own margins around the text
     int status_height_ = 0;
+    // The cached text is right up to this character; npos: all of it.
+    size_t stale_from_ = 0;
+    // Where the visible lines lie, noted by the paint in progress.
+    size_t first_line_ = 0, last_line_ = 0;
+    POINT origin_{};
+    int line_height_ = 1;
+    int tab_width_ = 48;
     // The control pastes and drags through OLE's clipboard, which needs
     // OLE on this thread while the editor lives.
     bool ole_ = SUCCEEDED(OleInitialize(nullptr));
@@ -110,6 +123,14 @@ void script_editor::set_up() {
     SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
     SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
     SendMessageW(hwnd_, EM_SETBKGNDCOLOR, 0, settings_.base().bg);
+    // The control's default tab stops: every half inch.
+    PARAFORMAT pf{};
+    pf.cbSize = sizeof pf;
+    SendMessageW(hwnd_, EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+    const LONG tab_twips = pf.cTabCount > 0 ? (pf.rgxTabs[0] & 0xFFFFFF) : 720;
+    HDC screen_x = GetDC(nullptr);
+    tab_width_ = std::max(MulDiv(tab_twips, GetDeviceCaps(screen_x, LOGPIXELSX), 1440), 1);
+    ReleaseDC(nullptr, screen_x);
     RECT client, format;
     GetClientRect(hwnd_, &client);
     SendMessageW(hwnd_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
@@ -117,12 +138,7 @@ void script_editor::set_up() {
                client.bottom - format.bottom};
 }
 
-bool script_editor::plain() const {
-    GETTEXTLENGTHEX gtl{GTL_NUMCHARS | GTL_PRECISE, 1200};
-    const LRESULT length =
-        SendMessageW(hwnd_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gtl), 0);
-    return length >= 0 && static_cast<unsigned long long>(length) >= settings_.limit_text_size;
-}
+bool script_editor::plain() const { return text_length() >= settings_.limit_text_size; }
 
 void script_editor::apply_format_rect() {
     RECT client;
@@ -154,9 +170,94 @@ POINT script_editor::position_of(size_t pos) const {
     return {pt.x, pt.y};
 }
 
-void script_editor::draw_run(HDC dc, size_t begin, size_t end, const editor::colour_pair& colours) {
-    if (begin >= end) return;
-    const POINT at = position_of(begin);
+size_t script_editor::text_length() const {
+    GETTEXTLENGTHEX gtl{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    const LRESULT n = SendMessageW(hwnd_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gtl), 0);
+    return static_cast<size_t>(std::max<LRESULT>(n, 0));
+}
+
+// Before a message that may edit: the text from the line above the
+// selection onward is read again at the next paint (the line above, since
+// deleting backwards may join a line to it). Messages that can change the
+// text anywhere (undo, replacing the whole text) drop all of it.
+void script_editor::note_change(UINT msg, WPARAM wp) {
+    size_t from = 0;
+    switch (msg) {
+        case WM_CHAR:
+        case WM_IME_CHAR:
+        case WM_IME_COMPOSITION:
+        case WM_CUT:
+        case WM_CLEAR:
+        case EM_REPLACESEL:
+            break;
+        case WM_KEYDOWN:
+            if (GetKeyState(VK_CONTROL) < 0 && (wp == 'Z' || wp == 'Y')) {
+                stale_from_ = 0;
+                return;
+            }
+            if (wp != VK_DELETE && wp != VK_BACK && wp != VK_RETURN && wp != VK_TAB &&
+                !(GetKeyState(VK_CONTROL) < 0 && wp == 'X'))
+                return;
+            break;
+        case WM_SETTEXT:
+        case EM_SETTEXTEX:
+        case EM_STREAMIN:
+        case WM_UNDO:
+        case EM_UNDO:
+        case EM_REDO:
+            stale_from_ = 0;
+            return;
+        default:
+            return;
+    }
+    CHARRANGE sel{};
+    SendMessageW(hwnd_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&sel));
+    const size_t line = lines_.line_of(
+        std::min<size_t>(static_cast<size_t>(std::max<LONG>(sel.cpMin, 0)), lines_.text().size()));
+    from = lines_.line_start(line > 0 ? line - 1 : 0);
+    stale_from_ = std::min(stale_from_, from);
+}
+
+// Reads only what may have changed: the control gives its text slowly, in
+// proportion to its length.
+void script_editor::refresh_text() {
+    const size_t length = text_length();
+    // A change the messages did not show (a drop from another program).
+    if (stale_from_ == editor::npos && length != lines_.text().size()) stale_from_ = 0;
+    if (stale_from_ == editor::npos) return;
+    const size_t from = std::min(stale_from_, std::min(length, lines_.text().size()));
+    std::wstring text = lines_.text().substr(0, from);
+    text.resize(length + 1);
+    TEXTRANGEW range{{static_cast<LONG>(from), static_cast<LONG>(length)}, text.data() + from};
+    const LRESULT got = SendMessageW(hwnd_, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+    text.resize(from + static_cast<size_t>(std::max<LRESULT>(got, 0)));
+    lines_.set_text(std::move(text));
+    stale_from_ = editor::npos;
+}
+
+// The x offset of `pos` from its line's start, as the control lays it out:
+// one font, tabs at regular stops.
+int script_editor::advance(HDC dc, size_t line, size_t pos) const {
+    const std::wstring& text = lines_.text();
+    int x = 0;
+    size_t run = lines_.line_start(line);
+    for (size_t i = run; i <= pos; ++i) {
+        if (i == pos || text[i] == L'\t') {
+            SIZE size{};
+            if (i > run)
+                GetTextExtentPoint32W(dc, text.data() + run, static_cast<int>(i - run), &size);
+            x += size.cx;
+            if (i == pos) break;
+            x = (x / tab_width_ + 1) * tab_width_;
+            run = i + 1;
+        }
+    }
+    return x;
+}
+
+int script_editor::draw_run(HDC dc, int x, int y, size_t begin, size_t end,
+                            const editor::colour_pair& colours) {
+    if (begin >= end) return x;
     SetTextColor(dc, colours.fg);
     if (colours.bg != settings_.base().bg) {
         SetBkMode(dc, OPAQUE);
@@ -164,55 +265,73 @@ void script_editor::draw_run(HDC dc, size_t begin, size_t end, const editor::col
     } else {
         SetBkMode(dc, TRANSPARENT);
     }
-    RECT r{at.x, at.y, at.x + 1, at.y + 1};
-    DrawTextW(dc, lines_.text().data() + begin, static_cast<int>(end - begin), &r, draw_flags);
+    const wchar_t* run = lines_.text().data() + begin;
+    const int n = static_cast<int>(end - begin);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, run, n, &size);
+    ExtTextOutW(dc, x, y, 0, nullptr, run, static_cast<UINT>(n), nullptr);
+    return x + size.cx;
 }
 
 void script_editor::draw_char(HDC dc, size_t pos, const editor::colour_pair& colours) {
-    const POINT at = position_of(pos);
+    const size_t line = lines_.line_of(pos);
+    if (line < first_line_ || line > last_line_) return;
+    const int y = origin_.y + static_cast<int>(line - first_line_) * line_height_;
     SetTextColor(dc, colours.fg);
     SetBkMode(dc, OPAQUE);
     SetBkColor(dc, colours.bg);
-    RECT r{at.x, at.y, at.x + 1, at.y + 1};
-    DrawTextW(dc, lines_.text().data() + pos, 1, &r, draw_flags);
+    ExtTextOutW(dc, origin_.x + advance(dc, line, pos), y, 0, nullptr, lines_.text().data() + pos,
+                1, nullptr);
 }
 
 void script_editor::draw_lines(HDC dc, const CHARRANGE& sel) {
     if (lines_.text().empty()) return;
     RECT format;
     SendMessageW(hwnd_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
-    const size_t first = static_cast<size_t>(SendMessageW(hwnd_, EM_GETFIRSTVISIBLELINE, 0, 0));
-    POINTL bottom{format.left, format.bottom - 1};
-    const LRESULT last_char =
-        SendMessageW(hwnd_, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&bottom));
-    const size_t last =
-        std::min(lines_.line_of(static_cast<size_t>(std::max<LRESULT>(last_char, 0))) + 1,
-                 lines_.line_count() - 1);
+    // Every line has the same height and starts at the same x, so two
+    // positions from the control place them all.
+    first_line_ = std::min(static_cast<size_t>(SendMessageW(hwnd_, EM_GETFIRSTVISIBLELINE, 0, 0)),
+                           lines_.line_count() - 1);
+    origin_ = position_of(lines_.line_start(first_line_));
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    line_height_ = std::max<int>(tm.tmHeight, 1);
+    if (first_line_ + 1 < lines_.line_count()) {
+        const int next = position_of(lines_.line_start(first_line_ + 1)).y - origin_.y;
+        if (next > 0) line_height_ = next;
+    }
+    const size_t shown = static_cast<size_t>(std::max<LONG>(format.bottom - origin_.y, 0)) /
+                         static_cast<size_t>(line_height_);
+    last_line_ = std::min(first_line_ + shown + 1, lines_.line_count() - 1);
+
     const std::wstring& text = lines_.text();
     const auto selected = [&](size_t i) {
         return static_cast<LONG>(i) >= sel.cpMin && static_cast<LONG>(i) < sel.cpMax;
     };
-    for (size_t line = first; line <= last; ++line) {
+    for (size_t line = first_line_; line <= last_line_; ++line) {
+        const int y = origin_.y + static_cast<int>(line - first_line_) * line_height_;
+        int x = origin_.x;
         editor::lex_state st = lines_.state_at(line);
         const size_t end = lines_.line_end(line);
         size_t run = lines_.line_start(line);
         editor::colour_pair run_colours{};
         for (size_t i = run; i < end; ++i) {
-            const editor::lexeme x = editor::lex_char(text, i, st);
+            const editor::lexeme lexeme = editor::lex_char(text, i, st);
             if (text[i] == L'\t') {
-                draw_run(dc, run, i, run_colours);
+                x = draw_run(dc, x, y, run, i, run_colours);
+                x = origin_.x + ((x - origin_.x) / tab_width_ + 1) * tab_width_;
                 run = i + 1;
                 continue;
             }
             const editor::colour_pair& c =
-                selected(i) ? settings_.selected : settings_.of(x.colour);
+                selected(i) ? settings_.selected : settings_.of(lexeme.colour);
             if (i > run && c != run_colours) {
-                draw_run(dc, run, i, run_colours);
+                x = draw_run(dc, x, y, run, i, run_colours);
                 run = i;
             }
             run_colours = c;
         }
-        draw_run(dc, run, end, run_colours);
+        draw_run(dc, x, y, run, end, run_colours);
     }
     if (sel.cpMin != sel.cpMax) return;
     const editor::bracket_match m = lines_.match_at(static_cast<size_t>(sel.cpMin));
@@ -253,16 +372,7 @@ void script_editor::render(HDC target) {
         SetBkColor(dc.get(), settings_.base().bg);
         ExtTextOutW(dc.get(), 0, 0, ETO_OPAQUE, &client, nullptr, 0, nullptr);
 
-        GETTEXTLENGTHEX gtl{GTL_NUMCHARS | GTL_PRECISE, 1200};
-        const LRESULT length =
-            SendMessageW(hwnd_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gtl), 0);
-        std::wstring text(static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
-        GETTEXTEX gt{static_cast<DWORD>(text.size() * sizeof(wchar_t)), GT_DEFAULT, 1200, nullptr,
-                     nullptr};
-        const LRESULT got = SendMessageW(hwnd_, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&gt),
-                                         reinterpret_cast<LPARAM>(text.data()));
-        text.resize(static_cast<size_t>(std::max<LRESULT>(got, 0)));
-        lines_.set_text(std::move(text));
+        refresh_text();
 
         CHARRANGE sel{};
         SendMessageW(hwnd_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&sel));
@@ -427,7 +537,7 @@ LRESULT script_editor::handle(UINT msg, WPARAM wp, LPARAM lp) {
                 return 0;
             }
             if (!status_.empty()) {
-                const LRESULT r = DefSubclassProc(hwnd_, msg, wp, lp);
+                const LRESULT r = CallWindowProcW(original_, hwnd_, msg, wp, lp);
                 HDC dc = GetDC(hwnd_);
                 RECT client;
                 GetClientRect(hwnd_, &client);
@@ -460,7 +570,7 @@ LRESULT script_editor::handle(UINT msg, WPARAM wp, LPARAM lp) {
             break;
         }
         case WM_SIZE: {
-            const LRESULT r = DefSubclassProc(hwnd_, msg, wp, lp);
+            const LRESULT r = CallWindowProcW(original_, hwnd_, msg, wp, lp);
             apply_format_rect();
             InvalidateRect(hwnd_, nullptr, FALSE);
             return r;
@@ -468,28 +578,40 @@ LRESULT script_editor::handle(UINT msg, WPARAM wp, LPARAM lp) {
         default:
             break;
     }
-    const LRESULT r = DefSubclassProc(hwnd_, msg, wp, lp);
+    note_change(msg, wp);
+    const LRESULT r = CallWindowProcW(original_, hwnd_, msg, wp, lp);
     if (may_change_view(hwnd_, msg, wp)) InvalidateRect(hwnd_, nullptr, FALSE);
     return r;
 }
 
-LRESULT CALLBACK editor_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
-    auto* editor = reinterpret_cast<script_editor*>(data);
+// The editors alive, by control. A plain subclass with a table lookup:
+// the common controls' subclass chain looks its data up in window
+// properties on every message, which costs a server round trip under Wine.
+std::unordered_map<HWND, script_editor*>& editors() {
+    static std::unordered_map<HWND, script_editor*> all;
+    return all;
+}
+
+script_editor* editor_of(HWND hwnd) {
+    const auto it = editors().find(hwnd);
+    return it == editors().end() ? nullptr : it->second;
+}
+
+LRESULT CALLBACK editor_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    script_editor* editor = editor_of(hwnd);
+    if (!editor) return DefWindowProcW(hwnd, msg, wp, lp);
     if (msg == WM_NCDESTROY) {
-        RemoveWindowSubclass(hwnd, editor_proc, subclass_id);
-        RemovePropW(hwnd, editor_property);
+        const WNDPROC original = editor->original();
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+        editors().erase(hwnd);
         delete editor;
-        return DefSubclassProc(hwnd, msg, wp, lp);
+        return CallWindowProcW(original, hwnd, msg, wp, lp);
     }
     try {
         return editor->handle(msg, wp, lp);
     } catch (...) {
-        return DefSubclassProc(hwnd, msg, wp, lp);
+        return CallWindowProcW(editor->original(), hwnd, msg, wp, lp);
     }
-}
-
-script_editor* editor_of(HWND hwnd) {
-    return hwnd ? static_cast<script_editor*>(GetPropW(hwnd, editor_property)) : nullptr;
 }
 
 editor::editor_settings read_settings() {
@@ -515,12 +637,9 @@ HWND create_script_editor(HWND parent, int control_id, const RECT& rect) {
     if (!hwnd) return nullptr;
     auto editor = std::make_unique<script_editor>(hwnd, read_settings());
     editor->set_up();
-    if (!SetWindowSubclass(hwnd, editor_proc, subclass_id,
-                           reinterpret_cast<DWORD_PTR>(editor.get()))) {
-        DestroyWindow(hwnd);
-        return nullptr;
-    }
-    SetPropW(hwnd, editor_property, editor.release());
+    editor->subclass(reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editor_proc))));
+    editors().emplace(hwnd, editor.release());
     return hwnd;
 }
 

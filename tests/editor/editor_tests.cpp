@@ -181,9 +181,10 @@ protected:
 };
 
 TEST_F(Painted, ColoursEachTokenFromTheSettingsFile) {
-    // A function, a bracket, a field, commas in and out of quotes, a comment.
-    const std::wstring line = L"$if(%artist%,'a,b',x)// z";
-    const char* const classes = "fffpvvvvvvvvsqqqqqsbpcc c";
+    // A function, a bracket, a field, commas in and out of quotes, a tab, a
+    // comment.
+    const std::wstring line = L"$if(%artist%,\t'a,b',x)// z";
+    const char* const classes = "fffpvvvvvvvvs qqqqqsbpcc c";
     const struct {
         const char* name;
         const char* ini;  // null: no file
