@@ -21,8 +21,6 @@ namespace vesk {
 
 namespace {
 
-constexpr UINT draw_flags = DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP | DT_EXPANDTABS;
-
 // The control's class: riched20 registers "RichEdit20W"; where only the
 // newer library exists, its own class behaves the same. The library stays
 // loaded: editors made from it may outlive any one caller.

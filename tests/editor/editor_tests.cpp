@@ -242,6 +242,8 @@ TEST_F(Painted, MarksTheBracketAtTheCaret) {
          {{0, base_fg, ok_bg}, {2, pare_fg, white}, {4, pare_fg, white}, {6, base_fg, ok_bg}}},
         {L"[x](", 0, 0, {{0, base_fg, ok_bg}, {2, base_fg, ok_bg}, {3, pare_fg, white}}},
         {L"'('", 2, 2, {{1, quot_fg, white}}},
+        // The control counts a line break as one character.
+        {L"(\r\n$a)", 5, 5, {{0, base_fg, ok_bg}, {3, func_fg, white}, {4, base_fg, ok_bg}}},
         // A selection shows no pair; its characters take the selected colours.
         {L"$a()", 2, 4, {{1, func_fg, white}, {2, white, selected_bg}, {3, white, selected_bg}}},
     };
