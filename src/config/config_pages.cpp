@@ -707,15 +707,18 @@ class option_page final : public config_page {
 config_pages::config_pages(HWND host, HWND tab) : tab_(tab) {
     pages_ = {std::make_unique<window_page>(), std::make_unique<panel_page>(),
               std::make_unique<script_page>(), std::make_unique<option_page>()};
-    RECT area;
-    GetClientRect(tab, &area);
-    TabCtrl_AdjustRect(tab, FALSE, &area);
-    MapWindowPoints(tab, host, reinterpret_cast<POINT*>(&area), 2);
+    // The tabs first: their row decides where the pages go.
     for (int i = 0; i < page_count; ++i) {
         TCITEMW tab_item{};
         tab_item.mask = TCIF_TEXT;
         tab_item.pszText = const_cast<wchar_t*>(page_titles[i]);
         SendMessageW(tab, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&tab_item));
+    }
+    RECT area;
+    GetClientRect(tab, &area);
+    TabCtrl_AdjustRect(tab, FALSE, &area);
+    MapWindowPoints(tab, host, reinterpret_cast<POINT*>(&area), 2);
+    for (int i = 0; i < page_count; ++i) {
         HWND page = create_dialog(page_layouts[i], host, config_page::proc,
                                   reinterpret_cast<LPARAM>(pages_[i].get()));
         SetWindowPos(page, HWND_TOP, area.left, area.top, area.right - area.left,
