@@ -49,6 +49,10 @@ public:
     static constexpr guid command_restart{
         0xef9b60fe, 0xcb03, 0x4c40, {0xa8, 0xfd, 0x3f, 0x18, 0x21, 0x02, 0x0b, 0x37}};
 
+    // {3F8E2A71-9C04-4B6D-A5E3-7D1B0C9F2E57}: opens the preferences window.
+    static constexpr guid command_preferences{
+        0x3f8e2a71, 0x9c04, 0x4b6d, {0xa5, 0xe3, 0x7d, 0x1b, 0x0c, 0x9f, 0x2e, 0x57}};
+
     // False when no command has that identifier.
     virtual bool execute_command(const guid& command) = 0;
     // The commands in menu order: identifier and path (group names from

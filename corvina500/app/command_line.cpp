@@ -22,6 +22,11 @@ std::optional<std::string> parse_command_line(const std::vector<std::string>& ar
             if (auto e = value(out.console_file)) return e;
         } else if (a == "--screenshot") {
             if (auto e = value(out.screenshot)) return e;
+        } else if (a == "--screenshot-window") {
+            if (auto e = value(out.screenshot_window_title)) return e;
+            if (auto e = value(out.screenshot_window_file)) return e;
+        } else if (a == "--open-config") {
+            out.open_config = true;
         } else if (a == "--output-file") {
             if (auto e = value(out.output_file)) return e;
         } else if (a == "--export-config") {

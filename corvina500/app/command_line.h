@@ -17,12 +17,16 @@ struct t_command_line {
     std::optional<std::string> output_file;
     std::optional<std::string> export_config;
     std::optional<std::string> import_config;
+    // --screenshot-window TITLE FILE.png
+    std::optional<std::string> screenshot_window_title;
+    std::optional<std::string> screenshot_window_file;
     std::optional<long long> exit_after_ms;
     std::vector<std::string> add;
     bool no_component = false;
     bool play = false;
     bool list_panels = false;
     bool list_commands = false;
+    bool open_config = false;
 };
 
 // Returns an error text on a bad flag, a missing value or a bad number.
@@ -31,7 +35,8 @@ std::optional<std::string> parse_command_line(const std::vector<std::string>& ar
 
 inline constexpr const char* usage_text =
     "usage: corvina500 [--profile DIR] [--eval SCRIPT] [--exit-after MS] [--console FILE] "
-    "[--screenshot FILE.png] [--output-file FILE.wav] [--format SCRIPT] [--no-component] [--play] "
+    "[--screenshot FILE.png] [--screenshot-window TITLE FILE.png] [--open-config] [--output-file "
+    "FILE.wav] [--format SCRIPT] [--no-component] [--play] "
     "[--list-panels] [--list-commands] [--export-config FILE] [--import-config FILE] [--add "
     "PATH...]";
 

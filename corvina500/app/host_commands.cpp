@@ -311,7 +311,7 @@ const t_command_def command_defs[] = {
     {host_id(0x55), mainmenu_groups::file, main_set, "Load playlist...", [](impl& i) { i.load_playlist(); }},
     {host_id(0x56), mainmenu_groups::file, main_set, "Save playlist...", [](impl& i) { i.save_playlist(); },
      [](impl& i) { return i.active() == no_index ? mainmenu_commands::flag_disabled : 0u; }},
-    {host_id(0x57), mainmenu_groups::file, main_set, "Preferences", [](impl& i) { i.preferences(); }},
+    {mainmenu_manager::command_preferences, mainmenu_groups::file, main_set, "Preferences", [](impl& i) { i.preferences(); }},
     {mainmenu_manager::command_restart, mainmenu_groups::file, main_set, "Restart",
      [](impl& i) { i.restart(); }},
     {mainmenu_manager::command_exit, mainmenu_groups::file, main_set, "Exit", [](impl&) { PostQuitMessage(0); }},

@@ -229,6 +229,13 @@ int run_player(const t_command_line& cl) {
                 console.print("corvina500: no component takes --export-config or --import-config");
             }
         }
+        if (cl.open_config) {
+            // The user interface's own command, whatever group it sits in.
+            guid id{};
+            auto menu = commands.mainmenu_service();
+            if (!menu->find_command_by_name("Configuration", 13, id) || !menu->execute_command(id))
+                console.print("corvina500: --open-config: no configuration command");
+        }
         if (cl.play) core.playback().start(playback_control::track_command_play, false);
         basic_window plain(core, &commands);
         if (!ui && !cl.eval && !cl.list_commands && !plain.create())
@@ -250,6 +257,13 @@ int run_player(const t_command_line& cl) {
             std::string error;
             if (!save_client_png(shown, *cl.screenshot, error))
                 console.print("corvina500: screenshot: " + error);
+        }
+        if (cl.screenshot_window_title) {
+            pump_messages();
+            HWND wnd = FindWindowW(nullptr, to_wide(*cl.screenshot_window_title).c_str());
+            std::string error = "no window titled " + *cl.screenshot_window_title;
+            if (!wnd || !save_client_png(wnd, *cl.screenshot_window_file, error))
+                console.print("corvina500: screenshot-window: " + error);
         }
         // The interface's state (which windows are open, where they stand)
         // is gone once it has shut down, so it is taken first.

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include "config/config_dialog.h"
 #include "host/host_services.h"
 #include "menu/popup_menus.h"
 #include "object/types/paint_support.h"
@@ -212,6 +213,12 @@ void menubar_object::open_menu(HWND script_wnd, size_t button) {
     const UINT chosen = track_popup_at(menu, TPM_LEFTALIGN | TPM_TOPALIGN, at, script_wnd);
     if (g_open.hook) UnhookWindowsHookEx(g_open.hook);
     g_open = {};
+    // While the configuration pages are open they own the settings a
+    // command could change.
+    if (chosen != 0 && config_page_active()) {
+        report_config_page_active(main_window_handle());
+        return;
+    }
     (void)run_mainmenu_choice(*host, popup, chosen);
 }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "config/config_dialog.h"
 #include "config/settings.h"
 #include "guid_text.h"
 #include "host/host_services.h"
@@ -89,8 +90,8 @@ private:
     std::span<const t_fixed_command> list_;
 };
 
-// The palette window and the configuration dialog are not part of the
-// component yet; their commands say so instead of doing nothing.
+// The palette window is not part of the component yet; its command says
+// so instead of doing nothing.
 void report_missing(const char* what) {
     host::console_print(
         format_message("%s: %s does not exist yet", {component_name, std::string_view(what)}));
@@ -100,7 +101,7 @@ constexpr t_fixed_command root_commands[] = {
     {guid_of("8E0B7D44-2F6A-4C1E-9B35-6A1D0E7C5F11"), "Palette",
      [] { report_missing("the palette window"); }},
     {guid_of("8E0B7D44-2F6A-4C1E-9B35-6A1D0E7C5F12"), "Configuration",
-     [] { report_missing("the configuration dialog"); }},
+     [] { (void)open_config_dialog(); }},
 };
 
 constexpr t_fixed_command window_commands[] = {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "config/config_dialog.h"
 #include "host/host_services.h"
 #include "menu.h"
 #include "menu/popup_menus.h"
@@ -16,6 +17,7 @@
 #include "script/function_table.h"
 #include "script/options.h"
 #include "utf8.h"
+#include "window/window_services.h"
 
 namespace vesk {
 namespace {
@@ -175,6 +177,10 @@ bool run_mainmenu_choice(cor::mainmenu_manager& host, const t_mainmenu_popup& po
     if (chosen <= popup.commands.size()) return host.execute_command(popup.commands[chosen - 1]);
     if (chosen - popup.commands.size() <= popup.panels.size()) {
         const auto& type = popup.panels[chosen - popup.commands.size() - 1];
+        if (config_page_active()) {
+            report_config_page_active(main_window_handle());
+            return true;
+        }
         return make_window_around_panel(type.id, type.name, type.category);
     }
     return false;

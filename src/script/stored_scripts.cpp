@@ -189,6 +189,30 @@ bool compile_stored_custom_scripts() {
     return true;
 }
 
+std::string stored_script_error(std::string_view stored) {
+    const prepared_script prepared = prepare_traced(stored, trim_mode());
+    script_error error;
+    if (prepared.text.empty() || check_script(prepared.text, error)) return {};
+    const size_t at =
+        error.offset < prepared.origin.size() ? prepared.origin[error.offset] : stored.size();
+    return position_text(stored, at) + ": " + error.message;
+}
+
+std::string custom_scripts_compile_error() {
+    const std::string& text = cfg_custom_scripts.get();
+    struct custom_scripts_error error;
+    std::vector<traced_function> functions;
+    if (!compile_custom_scripts(text, trim_mode(), &error, &functions))
+        return position_text(text, error.offset) + ": " + error.message;
+    for (const traced_function& f : functions) {
+        script_error e;
+        if (f.body.text.empty() || check_script(f.body.text, e)) continue;
+        const size_t at = e.offset < f.body.origin.size() ? f.body.origin[e.offset] : text.size();
+        return position_text(text, at) + ": " + e.message;
+    }
+    return {};
+}
+
 void prepare_all() {
     const bool trim = trim_mode();
     for (size_t slot = 1; slot <= general_script_count; ++slot) {

@@ -68,6 +68,12 @@ void report_undefined_macros(size_t general_slot);
 void report_undefined_window_macros(size_t window_index, size_t slot);
 void report_undefined_function_macros(std::string_view name);
 
+// What the Host says of `stored` as it would be prepared now, with the
+// place in the stored text ("line 2, column 5: ..."); empty when it
+// compiles. The custom scripts are checked as custom scripts.
+std::string stored_script_error(std::string_view stored);
+std::string custom_scripts_compile_error();
+
 std::string combined_general_listing();
 std::string combined_window_listing(size_t index);
 

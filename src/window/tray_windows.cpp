@@ -7,6 +7,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "config/config_dialog.h"
 #include "host/gdi_handles.h"
 #include "host/host_services.h"
 #include "window/script_window.h"
@@ -148,9 +149,11 @@ void run_tray_command(HWND main, int command) {
             if (pc) pc->start(pc_t::track_command_rand, false);
             break;
         case tray_configuration:
+            (void)open_config_dialog();
+            break;
         case tray_preferences:
-            // Neither the configuration dialog nor a way to open the Host's
-            // preferences exists yet; these entries do nothing until then.
+            if (auto* menu = host::mainmenu())
+                (void)menu->execute_command(cor::mainmenu_manager::command_preferences);
             break;
         case tray_exit:
             SendMessageW(main, WM_CLOSE, 0, 0);

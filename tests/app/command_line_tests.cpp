@@ -19,6 +19,10 @@ TEST(CommandLine, ReadsEveryFlag) {
                                      "c.txt",
                                      "--screenshot",
                                      "s.png",
+                                     "--screenshot-window",
+                                     "Vesk UI Configuration",
+                                     "w.png",
+                                     "--open-config",
                                      "--format",
                                      "%title%",
                                      "--no-component",
@@ -39,6 +43,9 @@ TEST(CommandLine, ReadsEveryFlag) {
     EXPECT_EQ(cl.exit_after_ms.value_or(-1), 250);
     EXPECT_EQ(cl.console_file.value_or(""), "c.txt");
     EXPECT_EQ(cl.screenshot.value_or(""), "s.png");
+    EXPECT_EQ(cl.screenshot_window_title.value_or(""), "Vesk UI Configuration");
+    EXPECT_EQ(cl.screenshot_window_file.value_or(""), "w.png");
+    EXPECT_TRUE(cl.open_config);
     EXPECT_EQ(cl.format.value_or(""), "%title%");
     EXPECT_TRUE(cl.no_component);
     EXPECT_EQ(cl.output_file.value_or(""), "o.wav");
@@ -64,6 +71,8 @@ TEST(CommandLine, RejectsBadInput) {
                                                                   {"--output-file"},
                                                                   {"--export-config"},
                                                                   {"--import-config"},
+                                                                  {"--screenshot-window"},
+                                                                  {"--screenshot-window", "T"},
                                                                   {"--exit-after", "soon"},
                                                                   {"--exit-after", "-5"},
                                                                   {"--exit-after", "10ms"},
