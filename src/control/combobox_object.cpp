@@ -57,6 +57,9 @@ void combobox_object::create_window(HWND parent_wnd) {
     if (!box) return;
     control_wnd = box;
     for (auto& item : items_) append_to_window(*item);
+    // Items added before the window existed are its first items too; without
+    // a selection the closed field would show no item at all.
+    if (!items_.empty()) SendMessageW(box, CB_SETCURSEL, 0, 0);
     class_proc_ = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(box, GWLP_WNDPROC));
     SetWindowLongPtrW(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&combobox_object::subclass));

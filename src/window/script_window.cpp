@@ -301,6 +301,22 @@ void script_window::redraw(bool full) {
     if (buffer_.dc()) object_routing::draw(id_, wnd_, buffer_.dc(), buffer_.graphics());
 }
 
+// Comboboxes ask for the brush of what the platform paints itself: the
+// margin around the selection field and the opened list below its items.
+// Windows asks with the list-box message for a drop-down list, Wine with the
+// edit one. Both take the window's background so the field sits in the skin.
+HBRUSH script_window::combobox_brush(HWND control) {
+    wchar_t name[16] = {};
+    if (!control || !GetClassNameW(control, name, 16) ||
+        (lstrcmpiW(name, L"ComboBox") != 0 && lstrcmpiW(name, L"ComboLBox") != 0))
+        return nullptr;
+    if (!combobox_brush_ || combobox_brush_colour_ != background.color) {
+        combobox_brush_.reset(CreateSolidBrush(background.color));
+        combobox_brush_colour_ = background.color;
+    }
+    return combobox_brush_.get();
+}
+
 int script_window::next_control_id() {
     for (int tries = 0; tries < 30000; ++tries) {
         const int id = next_control_;
@@ -391,6 +407,11 @@ LRESULT script_window::proc(UINT msg, WPARAM wp, LPARAM lp) {
             *mmi = limits.in_force;
             return 0;
         }
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+            if (HBRUSH brush = combobox_brush(reinterpret_cast<HWND>(lp)))
+                return reinterpret_cast<LRESULT>(brush);
+            break;
         case WM_DRAWITEM:
             object_routing::draw_item(id_, wp, reinterpret_cast<DRAWITEMSTRUCT*>(lp));
             return 0;
@@ -584,6 +605,7 @@ void script_window::on_destroy() {
     if (fade.running()) KillTimer(wnd_, fade_timer_id);
     fade = {};
     buffer_.release();
+    combobox_brush_.reset();
     if (resizing_ != border_zone::none) {
         ReleaseCapture();
         resizing_ = border_zone::none;

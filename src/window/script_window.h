@@ -8,6 +8,7 @@
 #include <array>
 #include <memory>
 
+#include "host/gdi_handles.h"
 #include "script/script_context.h"
 #include "user_interface.h"
 #include "window/back_buffer.h"
@@ -98,6 +99,7 @@ private:
     LRESULT on_mouse_move(WPARAM wp, LPARAM lp);
     LRESULT on_lbutton_down(WPARAM wp, LPARAM lp);
     void paint_parent_area(HDC dc, const RECT& area, bool blend);
+    HBRUSH combobox_brush(HWND control);
     void recover_windows();
 
     HWND wnd_ = nullptr;
@@ -109,6 +111,8 @@ private:
     int next_control_ = 100;
     back_buffer buffer_;
     border_zone resizing_ = border_zone::none;
+    unique_hbrush combobox_brush_;
+    COLORREF combobox_brush_colour_ = 0;
 };
 
 }  // namespace vesk

@@ -19,6 +19,15 @@ protected:
         info.cbSize = sizeof info;
         return GetComboBoxInfo(b->control_wnd, &info) ? info.hwndList : nullptr;
     }
+    // The colour at (x, y) of the control window once it has painted afresh.
+    static COLORREF painted_pixel(HWND control, int x, int y) {
+        RedrawWindow(control, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+        HDC dc = GetDC(control);
+        const COLORREF c = GetPixel(dc, x, y);
+        ReleaseDC(control, dc);
+        return c;
+    }
     // A combobox of w whose items fill themselves with the given colours.
     std::string make(const std::vector<std::string>& colours, const std::string& extra = "") {
         const std::string id = host.eval("$combobox(w,10,10,120,24" + extra + ")");
@@ -64,6 +73,46 @@ TEST_F(Comboboxes, OpenedListShowsEachItemAsItsScriptDrewIt) {
     SendMessageW(b->control_wnd, CB_SHOWDROPDOWN, FALSE, 0);
     // Objects drawn for an item live only until the next item is drawn.
     EXPECT_LE(vesk::object_manager::instance().count(b->id, vesk::object::type_gp_rect), 1u);
+}
+
+TEST_F(Comboboxes, ClosedFieldShowsTheSelectionAsItsScriptDrewItInTheWindowsColour) {
+    host.eval("$bgcolor(w,0-0-128)");
+    // Every item comes before the window does, as in a script that builds
+    // the whole window and then repaints it once.
+    const std::string id = make({"255-0-0", "0-255-0", "0-0-255"}, ",droph:200");
+    host.eval("$combobox_additem(" + id + ",height:20)");
+    repaint();
+    combobox_object* b = box(id);
+    ASSERT_NE(b, nullptr);
+    ASSERT_NE(b->control_wnd, nullptr);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetComboBoxInfo(b->control_wnd, &info));
+    const RECT field = info.rcItem;
+    const int mid_x = (field.left + field.right) / 2, mid_y = (field.top + field.bottom) / 2;
+    const struct {
+        std::string script;
+        int selection;
+        COLORREF colour;
+    } rows[] = {
+        {"", 0, RGB(255, 0, 0)},
+        {"$combobox_select(" + id + ",2)", 2, RGB(0, 0, 255)},
+        // No draw script: only the window's background colour.
+        {"$combobox_select(" + id + ",3)", 3, RGB(0, 0, 128)},
+        {"$combobox_select(" + id + ",1)", 1, RGB(0, 255, 0)},
+    };
+    for (const auto& row : rows) {
+        host.eval(row.script);
+        host.take_lines();
+        EXPECT_EQ(SendMessageW(b->control_wnd, CB_GETCURSEL, 0, 0), row.selection) << row.script;
+        EXPECT_EQ(painted_pixel(b->control_wnd, mid_x, mid_y), row.colour) << row.script;
+        // The field is drawn by the selected item's own script, not a copy.
+        const std::string drawn = "item " + std::to_string(row.selection) + " of 4 ";
+        EXPECT_EQ(lines_with(drawn).empty(), row.selection == 3) << row.script;
+        // The margin the platform paints around the field takes the window's
+        // colour rather than the system's white.
+        EXPECT_EQ(painted_pixel(b->control_wnd, field.left, mid_y), RGB(0, 0, 128)) << row.script;
+    }
 }
 
 TEST_F(Comboboxes, ItemHeightsAreClampedAndAnEmptyListClosesAtOnce) {

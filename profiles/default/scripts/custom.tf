@@ -157,6 +157,9 @@ $ui_order()
 // Window fill, the card behind the track information and a separator
 // above the playlist. Full-size rectangles, redrawn with every build.
 $ui_drop(ui_bg)$ui_drop(ui_card)$ui_drop(ui_sep)
+// The window's own colour shows where the platform paints: around the
+// order list's field and below its entries.
+$bgcolor(main,#c_bg#)
 $hash(ui_bg,$gp_rect(main,0,0,%ui_w%,%ui_h%,brush:255-#c_bg#,aa:false))
 $hash(ui_card,$gp_roundrect(main,#m#,#m#,$sub(%ui_w%,$mul(2,#m#)),#card_h#,8,8,
 	brush:255-#c_panel#))
