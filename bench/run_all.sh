@@ -35,3 +35,5 @@ scripts/with-display.sh bash -c '
     esac
   done
 ' run_all "$samples"
+echo "-- profile_cpu (10 s)"
+bash bench/profile_cpu.sh 10

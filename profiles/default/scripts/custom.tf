@@ -70,6 +70,15 @@ $if($greater($len($get(id)),0),
 	$hash(%_param1%,))
 #end
 
+#function ui_drop_quiet
+// ui_drop_quiet(key): as ui_drop, leaving the area as painted, for an
+// object about to be covered by its replacement.
+$puts(id,$hash(%_param1%))
+$if($greater($len($get(id)),0),
+	$removeobject($get(id),redraw:false)
+	$hash(%_param1%,))
+#end
+
 #function ui_show
 // ui_show(key): paints the object remembered under key, unless a full
 // rebuild is running (that ends with one repaint of the whole window).
@@ -244,15 +253,26 @@ $ui_show(ui_h_line2)$ui_show(ui_h_line3)
 // Seek bar and times
 // ---------------------------------------------------------------------------
 
+#function ui_seek_at
+// Keeps the played width in pixels (0 to ui_seek_w) and the elapsed and
+// remaining times of the playing track under ui_at_done, ui_at_elapsed and
+// ui_at_remain. ($puts variables stay inside the function that sets them.)
+$puts(len,$ui_ticks(%playback_length%))
+$hash(ui_at_done,$ui_clamp($ifgreater($get(len),0,
+	$muldiv($ui_ticks(%playback_position%),%ui_seek_w%,$get(len)),0),0,%ui_seek_w%))
+$hash(ui_at_elapsed,$ui_time(%playback_position%))
+// A stream of unknown length has no remaining time.
+$hash(ui_at_remain,$if($greater($get(len),0),
+	'-'$ui_time($max(0,$sub(%playback_length%,%playback_position%))),'-:--'))
+#end
+
 #function ui_seek
 // The seek bar: a track, the played part over it, a knob at the position,
-// the elapsed time on the left and the remaining time on the right.
-// Called by the timer four times a second while playing.
-$puts(len,$ui_ticks(%playback_length%))
-$puts(pos,$ui_ticks(%playback_position%))
+// the elapsed time on the left and the remaining time on the right. Made
+// again by a build, a new track, a seek and a stop; while a track plays,
+// ui_seek_tick moves it.
+$ui_seek_at()
 $puts(y,$add(#seek_y#,5))
-$puts(done,$ifgreater($get(len),0,$muldiv($get(pos),%ui_seek_w%,$get(len)),0))
-$puts(done,$ui_clamp($get(done),0,%ui_seek_w%))
 // The track and the map that seeks are made once per build; the played
 // part and the times change.
 $if(%ui_batch%,
@@ -266,17 +286,17 @@ $if(%ui_batch%,
 	$map_rect(%ui_seek_map%,$sub(%ui_seek_x%,4),$sub(#seek_y#,2),$add(%ui_seek_w%,8),18))
 $ui_drop(ui_seek_done)$ui_drop(ui_seek_knob)
 $ui_drop(ui_t_elapsed)$ui_drop(ui_t_remain)
+// What the tick compares with: the knob's pixel and the times shown.
+$hash(ui_seek_px,%ui_at_done%)
+$hash(ui_seek_elapsed,%ui_at_elapsed%)
+$hash(ui_seek_remain,%ui_at_remain%)
 $if(%playback_isplaying%,
-	$if($greater($get(done),5),
-		$hash(ui_seek_done,$gp_roundrect(main,%ui_seek_x%,$get(y),$get(done),#seek_h#,3,3,
-			brush:255-#c_accent#)))
-	$hash(ui_seek_knob,$gp_circle(main,$sub($add(%ui_seek_x%,$get(done)),6),$sub($get(y),3),12,12,
+	$ui_seek_done(%ui_at_done%)
+	$hash(ui_seek_knob,$gp_circle(main,$sub($add(%ui_seek_x%,%ui_at_done%),6),$sub($get(y),3),12,12,
 		brush:255-#c_text#))
-	$hash(ui_t_elapsed,$drawtext(main,$ui_time(%playback_position%),#m#,#seek_y#,#time_w#,16,
+	$hash(ui_t_elapsed,$drawtext(main,%ui_at_elapsed%,#m#,#seek_y#,#time_w#,16,
 		fg:#c_dim#,font-name:#font#,font-size:9,valign:middle))
-	// A stream of unknown length has no remaining time.
-	$hash(ui_t_remain,$drawtext(main,
-		$if($greater($get(len),0),'-'$ui_time($max(0,$sub(%playback_length%,%playback_position%))),'-:--'),
+	$hash(ui_t_remain,$drawtext(main,%ui_at_remain%,
 		$sub(%ui_w%,#m#,#time_w#),#seek_y#,#time_w#,16,
 		fg:#c_dim#,font-name:#font#,font-size:9,halign:right,valign:middle)),
 	$hash(ui_t_elapsed,$drawtext(main,'-:--',#m#,#seek_y#,#time_w#,16,
@@ -284,6 +304,48 @@ $if(%playback_isplaying%,
 	$hash(ui_t_remain,$drawtext(main,'-:--',$sub(%ui_w%,#m#,#time_w#),#seek_y#,#time_w#,16,
 		fg:#c_faint#,font-name:#font#,font-size:9,halign:right,valign:middle)))
 $ui_show(ui_seek_done)$ui_show(ui_seek_knob)$ui_show(ui_t_elapsed)$ui_show(ui_t_remain)
+#end
+
+#function ui_seek_done
+// ui_seek_done(width): makes the played part, under 6 pixels none at all
+// (its rounded ends need the room). It is not painted here.
+$if($greater(%_param1%,5),
+	$hash(ui_seek_done,$gp_roundrect(main,%ui_seek_x%,$add(#seek_y#,5),%_param1%,#seek_h#,3,3,
+		brush:255-#c_accent#)))
+#end
+
+#function ui_seek_tick
+// The seek bar's clock, four times a second while a track plays. Only
+// what changed is painted: the played part and the knob when the position
+// reached another pixel, each time text when the second it shows changed.
+$if($and(%playback_isplaying%,$greater($len(%ui_seek_knob%),0)),
+	$ui_seek_at()
+	$if($strcmp(%ui_at_done%,%ui_seek_px%),,
+		$hash(ui_seek_px,%ui_at_done%)
+		// Shapes keep their size: the played part is made again, without
+		// erasing it first, since it only grows between seeks; the knob
+		// stays painted over it.
+		$ui_drop_quiet(ui_seek_done)
+		$ui_seek_done(%ui_at_done%)
+		$if($greater($len(%ui_seek_done%),0),
+			$setobjectzorder(%ui_seek_knob%,top)
+			$updateobject(%ui_seek_done%))
+		$moveobject(%ui_seek_knob%,$sub($add(%ui_seek_x%,%ui_at_done%),6),$add(#seek_y#,2),
+			redraw:true))
+	$if($strcmp(%ui_at_elapsed%,%ui_seek_elapsed%),,
+		$hash(ui_seek_elapsed,%ui_at_elapsed%)
+		$setparam(%ui_t_elapsed%,false,text:%ui_at_elapsed%)
+		$updateobject(%ui_t_elapsed%))
+	$if($strcmp(%ui_at_remain%,%ui_seek_remain%),,
+		$hash(ui_seek_remain,%ui_at_remain%)
+		$setparam(%ui_t_remain%,false,text:%ui_at_remain%)
+		$updateobject(%ui_t_remain%)))
+#end
+
+#function ui_clock
+// Runs the seek bar's clock while a track plays, and stops it when paused
+// or stopped: then nothing moves, so nothing needs to run.
+$settimer(ui_tick,$if(%playback_isplaying%,$if(%playback_ispaused%,0,250),0))
 #end
 
 #function ui_seek_click

@@ -1,4 +1,4 @@
-// Once the window is open: a timer that moves the seek bar and the times
-// four times a second. Every timer runs the On Timer script, which tells
-// timers apart by %_timerid%.
-$settimer(ui_tick,250)
+// Once the window is open: the seek bar's clock, when a track already
+// plays. Every timer runs the On Timer script, which tells timers apart by
+// %_timerid%.
+$ui_clock()

@@ -3,4 +3,5 @@
 // event, which comes just before this one.)
 $ui_header()
 $ui_seek()
+$ui_clock()
 $ui_playlist()

@@ -1,5 +1,3 @@
-// Every timer runs this script. ui_tick (set by the main window) moves the
-// seek bar while a track plays; paused or stopped, there is nothing to move.
-$if($strcmp(%_timerid%,ui_tick),
-	$if(%playback_isplaying%,
-		$if(%playback_ispaused%,,$ui_seek())))
+// Every timer runs this script. ui_tick is the seek bar's clock, running
+// only while a track plays (see ui_clock).
+$if($strcmp(%_timerid%,ui_tick),$ui_seek_tick())
