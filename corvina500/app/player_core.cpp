@@ -177,6 +177,8 @@ void player_core::set_library_folders(std::vector<std::string> folders) {
 }
 
 void player_core::scan_library() {
+    // From scratch, so a folder taken out of the list takes its tracks with it.
+    library_->clear();
     library_->set_enabled(!library_folders_.empty());
     if (library_folders_.empty()) return;
     media_library lib;

@@ -367,6 +367,7 @@ public:
             if (i < 0 || static_cast<size_t>(i) >= folders.size()) return;
             folders.erase(folders.begin() + i);
             core_.set_library_folders(std::move(folders));
+            core_.scan_library();
             fill_folders();
         } else if (control == id::rescan && code == BN_CLICKED) {
             core_.scan_library();

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "app/host_commands.h"
 #include "app/preferences_window.h"
@@ -44,6 +45,23 @@ std::string text_of(HWND wnd, HTREEITEM item = nullptr) {
         SendMessageW(wnd, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
     }
     return cor::to_utf8(buf);
+}
+
+// A mono 8-bit WAV of one second.
+void write_wav(const std::filesystem::path& path) {
+    auto le = [](std::string& s, uint32_t v, int n) {
+        for (int i = 0; i < n; ++i) s += char((v >> (8 * i)) & 0xFF);
+    };
+    std::string s = "RIFF";
+    le(s, 36 + 8000, 4);
+    s += "WAVEfmt ";
+    for (auto [v, n] :
+         {std::pair{16u, 4}, {1u, 2}, {1u, 2}, {8000u, 4}, {8000u, 4}, {1u, 2}, {8u, 2}})
+        le(s, v, n);
+    s += "data";
+    le(s, 8000, 4);
+    s.append(8000, char(128));
+    std::ofstream(path, std::ios::binary) << s;
 }
 
 void click(HWND page, int control) {
@@ -166,23 +184,31 @@ TEST_F(PreferencesWindow, ASecondOpenBringsTheFirstForward) {
 // The folders and the volume step reach the player at once and the store
 // at its save; the next start reads them back.
 TEST_F(PreferencesWindow, LibraryFoldersAndVolumeStepPersist) {
-    HWND library = show("Playlists and library");
+    HWND page = show("Playlists and library");
     const std::string a = folder.path("a"), b = folder.path("b");
     std::filesystem::create_directory(folder.file("a"));
     std::filesystem::create_directory(folder.file("b"));
+    write_wav(folder.file("a") / "one.wav");
+    auto& library = host.player().library();
     for (const auto& chosen : {a, b, a, std::string()}) {  // again, then cancelled
         dialogs->folder = chosen;
-        click(library, id::folder_add);
+        click(page, id::folder_add);
     }
     const std::vector<std::string> both{a, b};
     EXPECT_EQ(host.player().library_folders(), both);
-    EXPECT_EQ(SendDlgItemMessageW(library, id::folders, LB_GETCOUNT, 0, 0), 2);
-    click(library, id::folder_remove);  // nothing selected: nothing removed
+    EXPECT_EQ(SendDlgItemMessageW(page, id::folders, LB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(library.get_count(), 1u);
+    click(page, id::folder_remove);  // nothing selected: nothing removed
     EXPECT_EQ(host.player().library_folders(), both);
-    SendDlgItemMessageW(library, id::folders, LB_SETCURSEL, 0, 0);
-    click(library, id::folder_remove);
+    SendDlgItemMessageW(page, id::folders, LB_SETCURSEL, 0, 0);
+    click(page, id::folder_remove);
     EXPECT_EQ(host.player().library_folders(), std::vector<std::string>{b});
-    EXPECT_EQ(SendDlgItemMessageW(library, id::folders, LB_GETCOUNT, 0, 0), 1);
+    EXPECT_EQ(SendDlgItemMessageW(page, id::folders, LB_GETCOUNT, 0, 0), 1);
+    // The removed folder's tracks leave the library; Rescan finds new ones.
+    EXPECT_EQ(library.get_count(), 0u);
+    write_wav(folder.file("b") / "two.wav");
+    click(page, id::rescan);
+    EXPECT_EQ(library.get_count(), 1u);
 
     // Each step the list offers is what Volume up and down then move by.
     HWND playback = show("Playback");
