@@ -27,6 +27,7 @@ struct t_command_line {
     bool list_panels = false;
     bool list_commands = false;
     bool open_config = false;
+    bool open_preferences = false;
 };
 
 // Returns an error text on a bad flag, a missing value or a bad number.
@@ -35,7 +36,8 @@ std::optional<std::string> parse_command_line(const std::vector<std::string>& ar
 
 inline constexpr const char* usage_text =
     "usage: corvina500 [--profile DIR] [--eval SCRIPT] [--exit-after MS] [--console FILE] "
-    "[--screenshot FILE.png] [--screenshot-window TITLE FILE.png] [--open-config] [--output-file "
+    "[--screenshot FILE.png] [--screenshot-window TITLE FILE.png] [--open-config] "
+    "[--open-preferences] [--output-file "
     "FILE.wav] [--format SCRIPT] [--no-component] [--play] "
     "[--list-panels] [--list-commands] [--export-config FILE] [--import-config FILE] [--add "
     "PATH...]";

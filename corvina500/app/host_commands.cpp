@@ -11,6 +11,7 @@
 
 #include "app/host_api_impl.h"
 #include "app/player_core.h"
+#include "app/preferences_window.h"
 #include "app/properties_window.h"
 #include "corvina500/player/m3u.h"
 #include "titleformat/titleformat.h"
@@ -58,12 +59,17 @@ class host_commands::impl {
 public:
     impl(host_commands& owner, player_core& core, std::string profile,
          std::unique_ptr<host_dialogs> dialogs)
-        : owner(owner), core(core), profile(std::move(profile)), dialogs(std::move(dialogs)) {}
+        : owner(owner),
+          core(core),
+          profile(std::move(profile)),
+          dialogs(std::move(dialogs)),
+          prefs(core, *this->dialogs) {}
 
     host_commands& owner;
     player_core& core;
     std::string profile;
     std::unique_ptr<host_dialogs> dialogs;
+    preferences_window prefs;
     std::vector<std::string> components;
 
     playlist_manager_impl& pm() { return core.playlists(); }
@@ -118,13 +124,7 @@ public:
         if (!save_m3u(path, playlist_m3u_entries(pm(), pl)))
             dialogs->message("Save playlist", "Could not write " + path);
     }
-    void preferences() {
-        std::string text = "Profile folder: " + profile + "\r\nSettings: " + profile +
-                           "\\corvina500.cfgstore\r\nLibrary folders:";
-        for (const auto& f : core.library_folders()) text += "\r\n    " + f;
-        if (core.library_folders().empty()) text += " none";
-        dialogs->message("Preferences", text);
-    }
+    void preferences() { (void)prefs.open(); }
     void restart() {
         owner.restart_ = true;
         PostQuitMessage(0);
@@ -553,11 +553,15 @@ void host_commands::attach(const loaded_component& component) {
         v->get_component_version(version);
         impl_->components.push_back(name.text + " " + version.text);
     }
+    for (auto& p : component.services<preferences_page>()) impl_->prefs.add_page(p);
 }
+
+preferences_window& host_commands::preferences() { return impl_->prefs; }
 
 void host_commands::detach_components() {
     tree_.truncate(own_);
     impl_->components.clear();
+    impl_->prefs.clear_pages();
 }
 
 const std::vector<host_commands::t_shortcut>& host_commands::shortcuts() {

@@ -15,6 +15,7 @@ namespace cor {
 
 class player_core;
 class loaded_component;
+class preferences_window;
 
 // {3F8E2A71-9C04-4B6D-A5E3-7D1B0C9F2E48}
 inline constexpr guid command_play_pause{
@@ -62,6 +63,9 @@ public:
     void detach_components();
 
     menu_tree& menus() { return tree_; }
+    // The Preferences window that File > Preferences opens; attach() adds
+    // the components' pages to it.
+    preferences_window& preferences();
     bool execute(const guid& command) { return tree_.execute(command); }
     [[nodiscard]] bool restart_requested() const { return restart_; }
     // A key-down message: true when it ran a shortcut.

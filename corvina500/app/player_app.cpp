@@ -236,6 +236,7 @@ int run_player(const t_command_line& cl) {
             if (!menu->find_command_by_name("Configuration", 13, id) || !menu->execute_command(id))
                 console.print("corvina500: --open-config: no configuration command");
         }
+        if (cl.open_preferences) (void)commands.execute(mainmenu_manager::command_preferences);
         if (cl.play) core.playback().start(playback_control::track_command_play, false);
         basic_window plain(core, &commands);
         if (!ui && !cl.eval && !cl.list_commands && !plain.create())

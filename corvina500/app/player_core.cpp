@@ -1,5 +1,8 @@
 #include "app/player_core.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "app/host_api_impl.h"
 #include "cfg_var.h"
 #include "corvina500/config/config_store.h"
@@ -21,6 +24,8 @@ namespace {
 constexpr guid player_state_id = guid_of("5E0C6A41-7B2D-4F19-9A3E-1C8D2B7F6E05");
 constexpr guid library_folders_id = guid_of("9D4B1F27-3A6C-4E85-B2D0-7F1E6A9C3B48");
 constexpr guid dsp_chain_id = guid_of("2A7E4C19-5D83-4B06-A1F2-9C3E8D5B7A60");
+// Text, so a hand-edited or damaged value is easy to reject.
+constexpr guid volume_step_id = guid_of("6C3F8A12-4E97-4B0D-8D21-5A9E7C3B1F64");
 
 std::string encode_folders(const std::vector<std::string>& folders) {
     std::string out;
@@ -47,16 +52,24 @@ std::vector<std::string> decode_folders(std::string_view raw) {
 namespace {
 
 std::unique_ptr<audio_output> make_output(clock_source* manual, std::string output_file,
-                                          const player_core::console_fn& console, pcm_tap& tap) {
-    if (manual) return std::make_unique<silent_output>(*manual);
+                                          const player_core::console_fn& console, pcm_tap& tap,
+                                          std::string& name) {
+    if (manual) {
+        name = "None (silent clock)";
+        return std::make_unique<silent_output>(*manual);
+    }
     std::unique_ptr<stream_output> out;
-    if (!output_file.empty())
+    if (!output_file.empty()) {
+        name = "WAV file " + output_file;
         out = std::make_unique<stream_output>(make_realtime_sink(std::move(output_file)), true);
-    else if (auto device = make_device_sink())
-        out = std::make_unique<stream_output>(std::move(device), true, make_realtime_sink(),
-                                              console);
-    else
+    } else if (auto device = make_device_sink()) {
+        name = "The system's default sound device";
+        out =
+            std::make_unique<stream_output>(std::move(device), true, make_realtime_sink(), console);
+    } else {
+        name = "None: no sound device could be opened";
         out = std::make_unique<stream_output>(make_realtime_sink(), true);
+    }
     out->set_tap(&tap);
     return out;
 }
@@ -93,7 +106,8 @@ player_core::player_core(console_fn console, clock_source* clock, std::string ou
     playlists_ = service_ptr_t<playlist_manager_impl>(
         new service_impl_t<playlist_manager_impl>(tracks_, callbacks_));
     engine_ = service_ptr_t<playback_engine>(new service_impl_t<playback_engine>(
-        playlists_, callbacks_, make_output(clock, std::move(output_file), console_, tap_), console_));
+        playlists_, callbacks_,
+        make_output(clock, std::move(output_file), console_, tap_, output_name_), console_));
     library_ =
         service_ptr_t<library_manager_impl>(new service_impl_t<library_manager_impl>(tracks_));
     // No folders yet: no library.
@@ -133,6 +147,12 @@ void player_core::load(const host_config_store& store) {
         }
     }
     if (store.get_raw(library_folders_id, raw)) library_folders_ = decode_folders(raw);
+    if (store.get_raw(volume_step_id, raw)) {
+        char* end = nullptr;
+        const float step = std::strtof(raw.c_str(), &end);
+        if (end == raw.c_str() || *end || !engine_->set_volume_step(step))
+            console_("corvina500: ignored a bad volume step \"" + raw + "\"");
+    }
     if (store.get_raw(dsp_chain_id, raw)) {
         std::vector<t_dsp_preset> presets;
         if (!dsp_chain::decode(raw, presets) || !dsp_.set(presets))
@@ -146,6 +166,9 @@ void player_core::save(host_config_store& store) {
     store.set_raw(player_state_id,
                   std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     store.set_raw(library_folders_id, encode_folders(library_folders_));
+    char step[32];
+    std::snprintf(step, sizeof step, "%g", static_cast<double>(engine_->volume_step()));
+    store.set_raw(volume_step_id, step);
     store.set_raw(dsp_chain_id, dsp_.encode());
 }
 
@@ -154,6 +177,8 @@ void player_core::set_library_folders(std::vector<std::string> folders) {
 }
 
 void player_core::scan_library() {
+    // From scratch, so a folder taken out of the list takes its tracks with it.
+    library_->clear();
     library_->set_enabled(!library_folders_.empty());
     if (library_folders_.empty()) return;
     media_library lib;

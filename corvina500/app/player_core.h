@@ -70,6 +70,8 @@ public:
     // The sound processors the output applies, kept in the store.
     dsp_chain& dsp() { return dsp_; }
     album_art_manager& album_art() { return *album_art_; }
+    // What the sound goes to, for the user to read.
+    const std::string& output_name() const { return output_name_; }
 
     // Folders scanned into the library at start; empty disables the library.
     void set_library_folders(std::vector<std::string> folders);
@@ -91,6 +93,7 @@ private:
     service_ptr_t<playback_engine> engine_;
     service_ptr_t<library_manager_impl> library_;
     std::vector<std::string> library_folders_;
+    std::string output_name_;
     dsp_chain dsp_;
     service_ptr_t<dsp_config_manager> dsp_service_;
     service_ptr_t<album_art_manager> album_art_;

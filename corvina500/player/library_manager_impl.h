@@ -23,6 +23,7 @@ public:
     // False when the track is already there.
     bool add(const track_ptr& track);
     bool remove(const metadb_handle* track);
+    void clear() { items_.clear(); }
     [[nodiscard]] bool contains(const metadb_handle* track) const;
 
 private:

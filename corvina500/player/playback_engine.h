@@ -21,7 +21,10 @@ namespace cor {
 
 class playback_engine : public playback_control {
 public:
-    static constexpr float volume_step = 1.0f;
+    // Decibels Volume up and down move by; the Preferences' Playback page sets it.
+    static constexpr float default_volume_step = 1.0f;
+    static constexpr float min_volume_step = 0.1f;
+    static constexpr float max_volume_step = 20.0f;
 
     using console_fn = std::function<void(std::string_view)>;
 
@@ -66,8 +69,15 @@ public:
 
     float get_volume() override { return volume_; }
     void set_volume(float decibels) override;
-    void volume_up() override { set_volume(volume_ + volume_step); }
-    void volume_down() override { set_volume(volume_ - volume_step); }
+    void volume_up() override { set_volume(volume_ + volume_step_); }
+    void volume_down() override { set_volume(volume_ - volume_step_); }
+    [[nodiscard]] float volume_step() const { return volume_step_; }
+    // False, and no change, outside [min_volume_step, max_volume_step].
+    bool set_volume_step(float decibels) {
+        if (!(decibels >= min_volume_step && decibels <= max_volume_step)) return false;
+        volume_step_ = decibels;
+        return true;
+    }
     void volume_mute_toggle() override;
 
     size_t get_playback_order_count() override;
@@ -118,6 +128,7 @@ private:
     double length_ = 0;
     int64_t last_second_ = 0;
     float volume_ = 0;
+    float volume_step_ = default_volume_step;
     float volume_before_mute_ = 0;
     t_cursor cursor_;             // what track_command_settrack plays
     double resume_position_ = 0;  // where the last stop left the last track

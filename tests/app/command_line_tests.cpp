@@ -23,6 +23,7 @@ TEST(CommandLine, ReadsEveryFlag) {
                                      "Vesk UI Configuration",
                                      "w.png",
                                      "--open-config",
+                                     "--open-preferences",
                                      "--format",
                                      "%title%",
                                      "--no-component",
@@ -46,6 +47,7 @@ TEST(CommandLine, ReadsEveryFlag) {
     EXPECT_EQ(cl.screenshot_window_title.value_or(""), "Vesk UI Configuration");
     EXPECT_EQ(cl.screenshot_window_file.value_or(""), "w.png");
     EXPECT_TRUE(cl.open_config);
+    EXPECT_TRUE(cl.open_preferences);
     EXPECT_EQ(cl.format.value_or(""), "%title%");
     EXPECT_TRUE(cl.no_component);
     EXPECT_EQ(cl.output_file.value_or(""), "o.wav");

@@ -6,6 +6,7 @@
 
 #include "app/player_core.h"
 #include "corvina500/config/config_store.h"
+#include "guid_text.h"
 
 namespace {
 
@@ -100,6 +101,33 @@ TEST(PlayerCore, StateRoundTripsThroughTheStore) {
     EXPECT_EQ(core.library_folders(), std::vector<std::string>{folder});
     EXPECT_EQ(core.library().get_count(), 2u);
     EXPECT_EQ(core.format_active("%list_index%/%list_total% %filename%"), "1/2 a\n2/2 b\n");
+}
+
+// The volume step is kept as text; a value edited out of range or into
+// nonsense is reported and the default kept, so Volume up still moves.
+TEST(PlayerCore, StoredVolumeStepIsCheckedOnLoad) {
+    constexpr cor::guid key = cor::guid_of("6C3F8A12-4E97-4B0D-8D21-5A9E7C3B1F64");
+    const struct {
+        const char* stored;
+        float step;
+        bool reported;
+    } cases[] = {{"2.5", 2.5f, false}, {"0.1", 0.1f, false}, {"abc", 1.0f, true},
+                 {"", 1.0f, true},     {"0", 1.0f, true},    {"-3", 1.0f, true},
+                 {"1e9", 1.0f, true},  {"2dB", 1.0f, true},  {"nan", 1.0f, true}};
+    const std::string folder = temp_folder();
+    for (const auto& c : cases) {
+        cor::host_config_store store(folder + "\\s.cfgstore", [](std::string_view) {});
+        store.set_raw(key, c.stored);
+        std::vector<std::string> lines;
+        cor::manual_clock clock;
+        cor::player_core core([&](std::string_view l) { lines.emplace_back(l); }, &clock);
+        core.load(store);
+        EXPECT_FLOAT_EQ(core.playback().volume_step(), c.step) << c.stored;
+        EXPECT_EQ(lines.size(), c.reported ? 1u : 0u) << c.stored;
+        core.playback().set_volume(-30.0f);
+        core.playback().volume_up();
+        EXPECT_FLOAT_EQ(core.playback().get_volume(), -30.0f + c.step) << c.stored;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,457 @@
+#include "app/preferences_window.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/host_commands.h"
+#include "app/player_core.h"
+#include "utf8.h"
+
+namespace cor {
+namespace {
+
+namespace id = preferences_id;
+
+constexpr wchar_t page_class_name[] = L"corvina500_preferences_page";
+constexpr int margin = 8;
+constexpr int tree_width = 200;
+constexpr int button_height = 26;
+constexpr float step_choices[] = {0.5f, 1.0f, 2.0f, 3.0f, 5.0f};
+
+enum class host_page { none, playback, library, shortcuts, display };
+
+struct t_node {
+    guid id;
+    guid parent;
+    std::string name;
+    host_page own = host_page::none;
+    service_ptr_t<preferences_page> page;
+};
+
+std::vector<t_node> host_nodes() {
+    return {
+        {preferences_pages::playback, guid_null, "Playback", host_page::playback, {}},
+        {preferences_pages::library, guid_null, "Playlists and library", host_page::library, {}},
+        {preferences_pages::shortcuts, guid_null, "Keyboard shortcuts", host_page::shortcuts, {}},
+        {preferences_pages::display, guid_null, "Display", host_page::display, {}},
+    };
+}
+
+std::string step_text(float decibels) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%g dB", static_cast<double>(decibels));
+    return buf;
+}
+
+std::string key_text(const host_commands::t_shortcut& s) {
+    std::string name;
+    switch (s.key) {
+        case VK_DELETE:
+            name = "Del";
+            break;
+        case VK_SPACE:
+            name = "Space";
+            break;
+        case VK_LEFT:
+            name = "Left";
+            break;
+        case VK_RIGHT:
+            name = "Right";
+            break;
+        case VK_UP:
+            name = "Up";
+            break;
+        case VK_DOWN:
+            name = "Down";
+            break;
+        case VK_MEDIA_PLAY_PAUSE:
+            name = "Media Play/Pause";
+            break;
+        case VK_MEDIA_STOP:
+            name = "Media Stop";
+            break;
+        case VK_MEDIA_NEXT_TRACK:
+            name = "Media Next";
+            break;
+        case VK_MEDIA_PREV_TRACK:
+            name = "Media Previous";
+            break;
+        default:
+            if (s.key >= VK_F1 && s.key <= VK_F24)
+                name = "F" + std::to_string(s.key - VK_F1 + 1);
+            else
+                name = std::string(1, static_cast<char>(s.key));
+    }
+    return s.ctrl ? "Ctrl+" + name : name;
+}
+
+HWND make_control(HWND parent, const wchar_t* cls, const std::string& text, DWORD style, int x,
+                  int y, int w, int h, int control, DWORD ex_style = 0) {
+    HWND c = CreateWindowExW(ex_style, cls, to_wide(text).c_str(), WS_CHILD | WS_VISIBLE | style, x,
+                             y, w, h, parent, reinterpret_cast<HMENU>(INT_PTR(control)),
+                             GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
+    return c;
+}
+
+LRESULT CALLBACK window_proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+LRESULT CALLBACK page_proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+
+void register_classes() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&icc);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpfnWndProc = window_proc;
+    wc.lpszClassName = preferences_class_name;
+    RegisterClassExW(&wc);
+    wc.lpfnWndProc = page_proc;
+    wc.lpszClassName = page_class_name;
+    RegisterClassExW(&wc);
+}
+
+}  // namespace
+
+class preferences_window::impl {
+public:
+    impl(player_core& core, host_dialogs& dialogs) : core_(core), dialogs_(dialogs) {}
+
+    player_core& core_;
+    host_dialogs& dialogs_;
+    std::vector<service_ptr_t<preferences_page>> pages_;
+    std::vector<t_node> nodes_;
+    HWND wnd_ = nullptr;
+    HWND tree_ = nullptr;
+    HWND page_ = nullptr;
+    // The page shown last, shown again when the window reopens.
+    guid last_ = preferences_pages::playback;
+
+    void* open() {
+        if (wnd_) {
+            if (IsIconic(wnd_)) ShowWindow(wnd_, SW_RESTORE);
+            SetForegroundWindow(wnd_);
+            return wnd_;
+        }
+        register_classes();
+        wnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, preferences_class_name, preferences_title,
+                               WS_OVERLAPPEDWINDOW & ~(WS_MAXIMIZEBOX | WS_MINIMIZEBOX),
+                               CW_USEDEFAULT, CW_USEDEFAULT, 780, 560, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), this);
+        if (!wnd_) return nullptr;
+        tree_ = make_control(
+            wnd_, WC_TREEVIEWW, "",
+            WS_TABSTOP | TVS_HASLINES | TVS_LINESATROOT | TVS_HASBUTTONS | TVS_SHOWSELALWAYS, 0, 0,
+            0, 0, id::tree, WS_EX_CLIENTEDGE);
+        make_control(wnd_, L"BUTTON", "Close", WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, id::close);
+        fill_tree();
+        RECT rc;
+        GetClientRect(wnd_, &rc);
+        layout(rc.right, rc.bottom);
+        ShowWindow(wnd_, SW_SHOWNORMAL);
+        return wnd_;
+    }
+
+    // Component pages go under the page they name; a parent nobody offers
+    // puts the page at the top, so it is never lost.
+    void fill_tree() {
+        nodes_ = host_nodes();
+        for (auto& p : pages_) {
+            string_out name;
+            p->get_name(name);
+            nodes_.push_back({p->get_guid(), p->get_parent_guid(), name.text, host_page::none, p});
+        }
+        std::vector<HTREEITEM> items(nodes_.size(), nullptr);
+        const auto insert = [&](size_t i, HTREEITEM parent) {
+            const std::wstring text = to_wide(nodes_[i].name);
+            TVINSERTSTRUCTW is{};
+            is.hParent = parent ? parent : TVI_ROOT;
+            is.hInsertAfter = TVI_LAST;
+            is.item.mask = TVIF_TEXT | TVIF_PARAM;
+            is.item.pszText = const_cast<wchar_t*>(text.c_str());
+            is.item.lParam = static_cast<LPARAM>(i);
+            items[i] = reinterpret_cast<HTREEITEM>(
+                SendMessageW(tree_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&is)));
+        };
+        const auto parent_item = [&](size_t i, bool& known) -> HTREEITEM {
+            known = nodes_[i].parent == guid_null;
+            for (size_t j = 0; j < nodes_.size() && !known; ++j)
+                if (j != i && nodes_[j].id == nodes_[i].parent) {
+                    known = items[j] != nullptr;
+                    if (known) return items[j];
+                }
+            return nullptr;
+        };
+        for (bool progress = true; progress;) {
+            progress = false;
+            for (size_t i = 0; i < nodes_.size(); ++i) {
+                if (items[i]) continue;
+                bool known = false;
+                const HTREEITEM parent = parent_item(i, known);
+                if (known) {
+                    insert(i, parent);
+                    progress = true;
+                }
+            }
+        }
+        for (size_t i = 0; i < nodes_.size(); ++i)
+            if (!items[i]) insert(i, nullptr);
+        for (HTREEITEM item : items) SendMessageW(tree_, TVM_EXPAND, TVE_EXPAND, LPARAM(item));
+        size_t shown = 0;
+        for (size_t i = 0; i < nodes_.size(); ++i)
+            if (nodes_[i].id == last_) shown = i;
+        SendMessageW(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(items[shown]));
+        // Some tree views do not report a selection made while the window is hidden.
+        if (!page_) show(shown);
+    }
+
+    RECT page_rect() const {
+        RECT rc;
+        GetClientRect(wnd_, &rc);
+        return {tree_width + 2 * margin, margin, rc.right - margin,
+                rc.bottom - button_height - 2 * margin};
+    }
+
+    void layout(int w, int h) {
+        MoveWindow(tree_, margin, margin, tree_width, h - button_height - 3 * margin, TRUE);
+        MoveWindow(GetDlgItem(wnd_, id::close), w - margin - 90, h - margin - button_height, 90,
+                   button_height, TRUE);
+        if (page_) {
+            const RECT r = page_rect();
+            MoveWindow(page_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+        }
+    }
+
+    void show(size_t index) {
+        if (!wnd_ || index >= nodes_.size()) return;
+        if (page_) DestroyWindow(page_);
+        page_ = nullptr;
+        const t_node& node = nodes_[index];
+        last_ = node.id;
+        const RECT r = page_rect();
+        if (node.page) {
+            page_ = static_cast<HWND>(node.page->create(wnd_));
+        } else {
+            page_ = CreateWindowExW(WS_EX_CONTROLPARENT, page_class_name, L"", WS_CHILD, 0, 0,
+                                    r.right - r.left, r.bottom - r.top, wnd_, nullptr,
+                                    GetModuleHandleW(nullptr), this);
+            if (page_) fill_own_page(node.own, r.right - r.left, r.bottom - r.top);
+        }
+        if (!page_) return;
+        MoveWindow(page_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+        ShowWindow(page_, SW_SHOW);
+    }
+
+    void fill_own_page(host_page which, int w, int h) {
+        switch (which) {
+            case host_page::playback: {
+                make_control(page_, L"STATIC", "Volume step of Volume up and Volume down:", 0, 0, 4,
+                             w, 18, -1);
+                HWND combo = make_control(page_, WC_COMBOBOXW, "", WS_TABSTOP | CBS_DROPDOWNLIST, 0,
+                                          24, 140, 200, id::volume_step);
+                std::vector<float> steps(std::begin(step_choices), std::end(step_choices));
+                const float current = core_.playback().volume_step();
+                if (std::find(steps.begin(), steps.end(), current) == steps.end()) {
+                    steps.push_back(current);
+                    std::sort(steps.begin(), steps.end());
+                }
+                for (float s : steps) {
+                    const auto i =
+                        SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(to_wide(step_text(s)).c_str()));
+                    SendMessageW(combo, CB_SETITEMDATA, i, static_cast<LPARAM>(s * 1000));
+                    if (s == current) SendMessageW(combo, CB_SETCURSEL, i, 0);
+                }
+                make_control(page_, L"STATIC", "Output device:", 0, 0, 68, w, 18, -1);
+                make_control(page_, L"EDIT", core_.output_name(), ES_READONLY | ES_AUTOHSCROLL, 0,
+                             88, w, 22, id::output_device, WS_EX_CLIENTEDGE);
+                make_control(page_, L"STATIC",
+                             "The player plays on the device it finds; it cannot be chosen here.",
+                             0, 0, 116, w, 18, -1);
+                break;
+            }
+            case host_page::library:
+                make_control(page_, L"STATIC", "Folders the library is made from:", 0, 0, 4, w, 18,
+                             -1);
+                make_control(page_, L"LISTBOX", "",
+                             WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY, 0, 24, w,
+                             h - 24 - button_height - margin, id::folders, WS_EX_CLIENTEDGE);
+                make_control(page_, L"BUTTON", "Add...", WS_TABSTOP, 0, h - button_height, 90,
+                             button_height, id::folder_add);
+                make_control(page_, L"BUTTON", "Remove", WS_TABSTOP, 98, h - button_height, 90,
+                             button_height, id::folder_remove);
+                make_control(page_, L"BUTTON", "Rescan", WS_TABSTOP, 196, h - button_height, 90,
+                             button_height, id::rescan);
+                fill_folders();
+                break;
+            case host_page::shortcuts: {
+                HWND list =
+                    make_control(page_, WC_LISTVIEWW, "",
+                                 WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0, 0,
+                                 w, h, id::shortcuts, WS_EX_CLIENTEDGE);
+                SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
+                             LVS_EX_FULLROWSELECT);
+                const wchar_t* titles[] = {L"Key", L"Command"};
+                const int widths[] = {140, w - 160};
+                for (int c = 0; c < 2; ++c) {
+                    LVCOLUMNW col{};
+                    col.mask = LVCF_TEXT | LVCF_WIDTH;
+                    col.pszText = const_cast<wchar_t*>(titles[c]);
+                    col.cx = widths[c];
+                    SendMessageW(list, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&col));
+                }
+                int row = 0;
+                for (const auto& s : host_commands::shortcuts()) {
+                    std::wstring key = to_wide(key_text(s)), path = to_wide(s.path);
+                    LVITEMW item{};
+                    item.mask = LVIF_TEXT;
+                    item.iItem = row;
+                    item.pszText = key.data();
+                    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+                    item.iSubItem = 1;
+                    item.pszText = path.data();
+                    SendMessageW(list, LVM_SETITEMTEXTW, row++, reinterpret_cast<LPARAM>(&item));
+                }
+                break;
+            }
+            case host_page::display:
+                make_control(page_, L"STATIC",
+                             pages_.empty()
+                                 ? "How the player looks is up to its user interface; none "
+                                   "offers settings here."
+                                 : "How the player looks is up to its user interface: its "
+                                   "settings are on the pages below this one.",
+                             0, 0, 4, w, 40, id::display_text);
+                break;
+            case host_page::none:
+                break;
+        }
+    }
+
+    void fill_folders() {
+        HWND list = GetDlgItem(page_, id::folders);
+        SendMessageW(list, LB_RESETCONTENT, 0, 0);
+        for (const auto& f : core_.library_folders())
+            SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(to_wide(f).c_str()));
+    }
+
+    void on_page_command(int control, int code) {
+        if (control == id::volume_step && code == CBN_SELCHANGE) {
+            HWND combo = GetDlgItem(page_, id::volume_step);
+            const auto i = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+            if (i >= 0)
+                (void)core_.playback().set_volume_step(
+                    static_cast<float>(SendMessageW(combo, CB_GETITEMDATA, i, 0)) / 1000.0f);
+        } else if (control == id::folder_add && code == BN_CLICKED) {
+            const std::string folder = dialogs_.choose_folder("Add folder to library");
+            if (folder.empty()) return;
+            auto folders = core_.library_folders();
+            if (std::find(folders.begin(), folders.end(), folder) != folders.end()) return;
+            folders.push_back(folder);
+            core_.set_library_folders(std::move(folders));
+            core_.scan_library();
+            fill_folders();
+        } else if (control == id::folder_remove && code == BN_CLICKED) {
+            const auto i = SendDlgItemMessageW(page_, id::folders, LB_GETCURSEL, 0, 0);
+            auto folders = core_.library_folders();
+            if (i < 0 || static_cast<size_t>(i) >= folders.size()) return;
+            folders.erase(folders.begin() + i);
+            core_.set_library_folders(std::move(folders));
+            core_.scan_library();
+            fill_folders();
+        } else if (control == id::rescan && code == BN_CLICKED) {
+            core_.scan_library();
+        }
+    }
+
+    void on_destroy() {
+        // The page goes first, while its parent still stands.
+        if (page_) DestroyWindow(page_);
+        page_ = nullptr;
+        tree_ = nullptr;
+        wnd_ = nullptr;
+    }
+};
+
+namespace {
+
+LRESULT CALLBACK window_proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE)
+        SetWindowLongPtrW(wnd, GWLP_USERDATA,
+                          LONG_PTR(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+    auto* self = reinterpret_cast<preferences_window::impl*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(wnd, msg, wp, lp);
+    switch (msg) {
+        case WM_SIZE:
+            if (self->tree_) self->layout(LOWORD(lp), HIWORD(lp));
+            return 0;
+        case WM_NOTIFY: {
+            const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
+            if (hdr->idFrom == UINT_PTR(id::tree) && hdr->code == TVN_SELCHANGEDW)
+                self->show(
+                    static_cast<size_t>(reinterpret_cast<const NMTREEVIEWW*>(lp)->itemNew.lParam));
+            return 0;
+        }
+        case WM_COMMAND:
+            if (LOWORD(wp) == id::close || LOWORD(wp) == IDCANCEL) DestroyWindow(wnd);
+            return 0;
+        case WM_CLOSE:
+            DestroyWindow(wnd);
+            return 0;
+        case WM_DESTROY:
+            self->on_destroy();
+            return 0;
+        default:
+            return DefWindowProcW(wnd, msg, wp, lp);
+    }
+}
+
+LRESULT CALLBACK page_proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE)
+        SetWindowLongPtrW(wnd, GWLP_USERDATA,
+                          LONG_PTR(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+    auto* self = reinterpret_cast<preferences_window::impl*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    if (self && msg == WM_COMMAND) {
+        self->on_page_command(LOWORD(wp), HIWORD(wp));
+        return 0;
+    }
+    return DefWindowProcW(wnd, msg, wp, lp);
+}
+
+}  // namespace
+
+preferences_window::preferences_window(player_core& core, host_dialogs& dialogs)
+    : impl_(std::make_unique<impl>(core, dialogs)) {}
+
+preferences_window::~preferences_window() { close(); }
+
+void preferences_window::add_page(service_ptr_t<preferences_page> page) {
+    if (page) impl_->pages_.push_back(std::move(page));
+}
+
+void preferences_window::clear_pages() {
+    close();
+    impl_->pages_.clear();
+    impl_->nodes_.clear();
+}
+
+void* preferences_window::open() { return impl_->open(); }
+
+void preferences_window::close() {
+    if (impl_->wnd_) DestroyWindow(impl_->wnd_);
+}
+
+void* preferences_window::handle() const { return impl_->wnd_; }
+void* preferences_window::page_handle() const { return impl_->page_; }
+
+}  // namespace cor
