@@ -13,6 +13,8 @@
 #include "app/host_commands.h"
 #include "app/player_core.h"
 #include "app/properties_window.h"
+#include "e2e/wav_file.h"
+#include "utf8.h"
 
 namespace {
 
@@ -46,21 +48,10 @@ std::string temp_folder() {
     return std::string(path.begin(), path.end());
 }
 
-// A mono 8-bit WAV of one second.
+// A mono WAV of one second.
 void write_wav(const std::string& path) {
-    auto le = [](std::string& s, uint32_t v, int n) {
-        for (int i = 0; i < n; ++i) s += char((v >> (8 * i)) & 0xFF);
-    };
-    std::string s = "RIFF";
-    le(s, 36 + 8000, 4);
-    s += "WAVEfmt ";
-    for (auto [v, n] :
-         {std::pair{16u, 4}, {1u, 2}, {1u, 2}, {8000u, 4}, {8000u, 4}, {1u, 2}, {8u, 2}})
-        le(s, v, n);
-    s += "data";
-    le(s, 8000, 4);
-    s.append(8000, char(128));
-    std::ofstream(path, std::ios::binary) << s;
+    ASSERT_TRUE(
+        cor_test::write_file(cor::to_wide(path), cor_test::make_wav({8000, 1, 16, 1.0, {}})));
 }
 
 class HostMenus : public ::testing::Test {

@@ -15,6 +15,7 @@
 #include "config/config_pages.h"
 #include "config/test_folder.h"
 #include "corvina500/config/config_store.h"
+#include "e2e/wav_file.h"
 #include "host/service_factory.h"
 #include "support/component_host.h"
 #include "utf8.h"
@@ -47,21 +48,9 @@ std::string text_of(HWND wnd, HTREEITEM item = nullptr) {
     return cor::to_utf8(buf);
 }
 
-// A mono 8-bit WAV of one second.
+// A mono WAV of one second.
 void write_wav(const std::filesystem::path& path) {
-    auto le = [](std::string& s, uint32_t v, int n) {
-        for (int i = 0; i < n; ++i) s += char((v >> (8 * i)) & 0xFF);
-    };
-    std::string s = "RIFF";
-    le(s, 36 + 8000, 4);
-    s += "WAVEfmt ";
-    for (auto [v, n] :
-         {std::pair{16u, 4}, {1u, 2}, {1u, 2}, {8000u, 4}, {8000u, 4}, {1u, 2}, {8u, 2}})
-        le(s, v, n);
-    s += "data";
-    le(s, 8000, 4);
-    s.append(8000, char(128));
-    std::ofstream(path, std::ios::binary) << s;
+    ASSERT_TRUE(cor_test::write_file(path.wstring(), cor_test::make_wav({8000, 1, 16, 1.0, {}})));
 }
 
 void click(HWND page, int control) {
