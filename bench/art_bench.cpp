@@ -25,6 +25,7 @@
 #include "jpeg_preview.h"
 #include "media/art_reader.h"
 #include "object/types/image_cache.h"
+#include "support/gdiplus_jpeg.h"
 
 namespace {
 
@@ -38,31 +39,7 @@ std::vector<uint8_t> make_jpeg(int side) {
             bmp.SetPixel(x, y,
                          Gdiplus::Color(255, BYTE(x / 4 + rng() % 40), BYTE(y / 4 + rng() % 40),
                                         BYTE((x + y) / 8 + rng() % 40)));
-    CLSID jpeg{};
-    UINT n = 0, size = 0;
-    Gdiplus::GetImageEncodersSize(&n, &size);
-    std::vector<uint8_t> buf(size);
-    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buf.data());
-    Gdiplus::GetImageEncoders(n, size, codecs);
-    for (UINT i = 0; i < n; ++i)
-        if (std::wstring(codecs[i].MimeType) == L"image/jpeg") jpeg = codecs[i].Clsid;
-    IStream* stream = nullptr;
-    CreateStreamOnHGlobal(nullptr, TRUE, &stream);
-    Gdiplus::EncoderParameters params{};
-    ULONG quality = 85;
-    params.Count = 1;
-    params.Parameter[0] = {Gdiplus::EncoderQuality, 1, Gdiplus::EncoderParameterValueTypeLong,
-                           &quality};
-    bmp.Save(stream, &jpeg, &params);
-    STATSTG st{};
-    stream->Stat(&st, STATFLAG_NONAME);
-    std::vector<uint8_t> out(size_t(st.cbSize.QuadPart));
-    LARGE_INTEGER zero{};
-    stream->Seek(zero, STREAM_SEEK_SET, nullptr);
-    ULONG got = 0;
-    stream->Read(out.data(), ULONG(out.size()), &got);
-    stream->Release();
-    return out;
+    return cor_test::encode_jpeg(bmp);
 }
 
 std::string id3_with_cover(const std::vector<uint8_t>& jpeg) {
