@@ -13,12 +13,18 @@
 #include "app/player_core.h"
 #include "app/preferences_window.h"
 #include "app/properties_window.h"
+#include "corvina500/config/config_store.h"
 #include "corvina500/player/m3u.h"
+#include "guid_text.h"
 #include "titleformat/titleformat.h"
 #include "utf8.h"
 
 namespace cor {
 namespace {
+
+// Text values in the store, so a hand-edited or damaged one is easy to reject.
+constexpr guid shortcuts_id = guid_of("B3D6E2A8-1F47-4C9B-8E05-2A7C9D1F6E33");
+constexpr guid preferences_place_id = guid_of("C81F5B3E-6A29-4D07-9F1C-4E8B2D7A0C56");
 
 // The Host's commands are numbered after one identifier, so they stay the
 // same from run to run.
@@ -63,7 +69,7 @@ public:
           core(core),
           profile(std::move(profile)),
           dialogs(std::move(dialogs)),
-          prefs(core, *this->dialogs) {}
+          prefs(core, *this->dialogs, owner) {}
 
     host_commands& owner;
     player_core& core;
@@ -564,39 +570,31 @@ void host_commands::detach_components() {
     impl_->prefs.clear_pages();
 }
 
-const std::vector<host_commands::t_shortcut>& host_commands::shortcuts() {
-    static const std::vector<t_shortcut> list{
-        {'O', true, "File/Open..."},
-        {'U', true, "File/Add files..."},
-        {'N', true, "File/New playlist"},
-        {'L', true, "File/Load playlist..."},
-        {'S', true, "File/Save playlist..."},
-        {'P', true, "File/Preferences"},
-        {'Q', true, "File/Exit"},
-        {'A', true, "Edit/Select all"},
-        {VK_DELETE, false, "Edit/Remove"},
-        {VK_SPACE, false, "Playback/Play or Pause"},
-        {VK_MEDIA_PLAY_PAUSE, false, "Playback/Play or Pause"},
-        {VK_MEDIA_STOP, false, "Playback/Stop"},
-        {VK_MEDIA_NEXT_TRACK, false, "Playback/Next"},
-        {VK_MEDIA_PREV_TRACK, false, "Playback/Previous"},
-        {VK_RIGHT, true, "Playback/Next"},
-        {VK_LEFT, true, "Playback/Previous"},
-        {VK_UP, true, "Playback/Volume up"},
-        {VK_DOWN, true, "Playback/Volume down"},
-        {VK_F1, false, "Help/About"},
-    };
-    return list;
+bool host_commands::process_keydown(uintptr_t key) {
+    if (key == 0 || key > 0xFF) return false;
+    const uint8_t mods = (GetKeyState(VK_CONTROL) < 0 ? key_mods::ctrl : 0) |
+                         (GetKeyState(VK_SHIFT) < 0 ? key_mods::shift : 0) |
+                         (GetKeyState(VK_MENU) < 0 ? key_mods::alt : 0);
+    const t_key_binding* binding = shortcuts_.find(static_cast<uint8_t>(key), mods);
+    if (!binding) return false;
+    for (const auto& e : tree_.mainmenu())
+        if (e.path == binding->path) return tree_.execute(e.id);
+    return false;
 }
 
-bool host_commands::process_keydown(uintptr_t key) {
-    const bool ctrl = GetKeyState(VK_CONTROL) < 0;
-    for (const auto& s : shortcuts()) {
-        if (s.key != key || s.ctrl != ctrl) continue;
-        for (const auto& e : tree_.mainmenu())
-            if (e.path == s.path) return tree_.execute(e.id);
-    }
-    return false;
+void host_commands::load(const host_config_store& store,
+                         const std::function<void(std::string_view)>& console) {
+    std::string raw;
+    if (store.get_raw(shortcuts_id, raw) && !shortcuts_.decode(raw))
+        console("corvina500: the saved keyboard shortcuts are damaged; using the defaults");
+    if (store.get_raw(preferences_place_id, raw) && !impl_->prefs.set_placement(raw))
+        console("corvina500: ignored a bad Preferences window position \"" + raw + "\"");
+}
+
+void host_commands::save(host_config_store& store) const {
+    store.set_raw(shortcuts_id, shortcuts_.encode());
+    const std::string place = impl_->prefs.placement();
+    if (!place.empty()) store.set_raw(preferences_place_id, place);
 }
 
 service_ptr_t<keyboard_shortcut_manager> host_commands::shortcut_service() {

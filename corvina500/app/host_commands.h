@@ -4,11 +4,13 @@
 // components' groups and commands.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/host_menus.h"
+#include "app/shortcut_table.h"
 #include "user_interface.h"
 
 namespace cor {
@@ -16,6 +18,7 @@ namespace cor {
 class player_core;
 class loaded_component;
 class preferences_window;
+class host_config_store;
 
 // {3F8E2A71-9C04-4B6D-A5E3-7D1B0C9F2E48}
 inline constexpr guid command_play_pause{
@@ -75,13 +78,13 @@ public:
     service_ptr_t<contextmenu_manager> contextmenu_service() { return tree_.contextmenu_service(); }
     service_ptr_t<keyboard_shortcut_manager> shortcut_service();
 
-    // Keys with Ctrl (or not) and the command path they run, as the README lists them.
-    struct t_shortcut {
-        uintptr_t key;
-        bool ctrl;
-        const char* path;
-    };
-    static const std::vector<t_shortcut>& shortcuts();
+    // The keys and the commands they run; the Preferences window edits them.
+    shortcut_table& shortcuts() { return shortcuts_; }
+
+    // The shortcuts and where the Preferences window stood, from and to the
+    // store; a damaged value is reported and the defaults kept.
+    void load(const host_config_store& store, const std::function<void(std::string_view)>& console);
+    void save(host_config_store& store) const;
 
     class impl;
 
@@ -89,6 +92,7 @@ private:
     std::unique_ptr<impl> impl_;
     menu_tree tree_;
     menu_tree::t_mark own_;
+    shortcut_table shortcuts_;
     bool restart_ = false;
 };
 

@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include <string>
+#include <string_view>
 
 #include "app/basic_window.h"
 #include "app/console_impl.h"
@@ -123,6 +124,20 @@ void restart_self() {
 
 // Runs the message loop until WM_QUIT, or until `exit_after_ms` passes,
 // driving playback from a timer on the way.
+// Tab, arrows, Enter and Esc move between the controls of a dialog (the
+// configuration dialog) or of a window made to hold controls (Preferences);
+// script windows take their keys themselves.
+bool dialog_message(MSG& msg) {
+    if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !msg.hwnd) return false;
+    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    if (!root) return false;
+    wchar_t cls[16] = L"";
+    GetClassNameW(root, cls, 16);
+    const bool holds_controls = std::wstring_view(cls) == L"#32770" ||
+                                (GetWindowLongPtrW(root, GWL_EXSTYLE) & WS_EX_CONTROLPARENT);
+    return holds_controls && IsDialogMessageW(root, &msg);
+}
+
 void message_loop(const std::optional<long long>& exit_after_ms, player_core& core) {
     UINT_PTR exit_timer = 0;
     if (exit_after_ms)
@@ -141,6 +156,7 @@ void message_loop(const std::optional<long long>& exit_after_ms, player_core& co
                 continue;
             }
         }
+        if (dialog_message(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -195,6 +211,7 @@ int run_player(const t_command_line& cl) {
         write_handle(STD_OUTPUT_HANDLE, core.format_active(*cl.format));
     } else {
         host_commands commands(core, api.profile_folder());
+        commands.load(store, print);
         auto mainmenu = commands.mainmenu_service();
         api.add_service(mainmenu_manager::class_guid, mainmenu.get());
         auto contextmenu = commands.contextmenu_service();
@@ -272,6 +289,7 @@ int run_player(const t_command_line& cl) {
         if (ui) ui->shutdown();
         core.shutdown();
         core.save(store);
+        commands.save(store);
         (void)store.write();
         store.detach_all();
         console.clear_receivers();

@@ -49,48 +49,6 @@ std::string step_text(float decibels) {
     return buf;
 }
 
-std::string key_text(const host_commands::t_shortcut& s) {
-    std::string name;
-    switch (s.key) {
-        case VK_DELETE:
-            name = "Del";
-            break;
-        case VK_SPACE:
-            name = "Space";
-            break;
-        case VK_LEFT:
-            name = "Left";
-            break;
-        case VK_RIGHT:
-            name = "Right";
-            break;
-        case VK_UP:
-            name = "Up";
-            break;
-        case VK_DOWN:
-            name = "Down";
-            break;
-        case VK_MEDIA_PLAY_PAUSE:
-            name = "Media Play/Pause";
-            break;
-        case VK_MEDIA_STOP:
-            name = "Media Stop";
-            break;
-        case VK_MEDIA_NEXT_TRACK:
-            name = "Media Next";
-            break;
-        case VK_MEDIA_PREV_TRACK:
-            name = "Media Previous";
-            break;
-        default:
-            if (s.key >= VK_F1 && s.key <= VK_F24)
-                name = "F" + std::to_string(s.key - VK_F1 + 1);
-            else
-                name = std::string(1, static_cast<char>(s.key));
-    }
-    return s.ctrl ? "Ctrl+" + name : name;
-}
-
 HWND make_control(HWND parent, const wchar_t* cls, const std::string& text, DWORD style, int x,
                   int y, int w, int h, int control, DWORD ex_style = 0) {
     HWND c = CreateWindowExW(ex_style, cls, to_wide(text).c_str(), WS_CHILD | WS_VISIBLE | style, x,
@@ -107,7 +65,8 @@ void register_classes() {
     static bool done = false;
     if (done) return;
     done = true;
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
+    INITCOMMONCONTROLSEX icc{sizeof icc,
+                             ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_HOTKEY_CLASS};
     InitCommonControlsEx(&icc);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -126,10 +85,14 @@ void register_classes() {
 
 class preferences_window::impl {
 public:
-    impl(player_core& core, host_dialogs& dialogs) : core_(core), dialogs_(dialogs) {}
+    impl(player_core& core, host_dialogs& dialogs, host_commands& commands)
+        : core_(core), dialogs_(dialogs), commands_(commands) {}
 
     player_core& core_;
     host_dialogs& dialogs_;
+    host_commands& commands_;
+    // Left, top, width, height; zero width until known.
+    RECT place_{};
     std::vector<service_ptr_t<preferences_page>> pages_;
     std::vector<t_node> nodes_;
     HWND wnd_ = nullptr;
@@ -145,10 +108,19 @@ public:
             return wnd_;
         }
         register_classes();
+        int x = CW_USEDEFAULT, y = CW_USEDEFAULT, w = 780, h = 560;
+        const RECT screen{place_.left, place_.top, place_.left + place_.right,
+                          place_.top + place_.bottom};
+        // A place left on a monitor that is gone would open the window out of reach.
+        if (place_.right > 0 && MonitorFromRect(&screen, MONITOR_DEFAULTTONULL)) {
+            x = place_.left;
+            y = place_.top;
+            w = place_.right;
+            h = place_.bottom;
+        }
         wnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, preferences_class_name, preferences_title,
-                               WS_OVERLAPPEDWINDOW & ~(WS_MAXIMIZEBOX | WS_MINIMIZEBOX),
-                               CW_USEDEFAULT, CW_USEDEFAULT, 780, 560, nullptr, nullptr,
-                               GetModuleHandleW(nullptr), this);
+                               WS_OVERLAPPEDWINDOW & ~(WS_MAXIMIZEBOX | WS_MINIMIZEBOX), x, y, w, h,
+                               nullptr, nullptr, GetModuleHandleW(nullptr), this);
         if (!wnd_) return nullptr;
         tree_ = make_control(
             wnd_, WC_TREEVIEWW, "",
@@ -295,10 +267,11 @@ public:
                 fill_folders();
                 break;
             case host_page::shortcuts: {
+                const int list_h = h - 2 * (button_height + margin) - 22;
                 HWND list =
                     make_control(page_, WC_LISTVIEWW, "",
                                  WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0, 0,
-                                 w, h, id::shortcuts, WS_EX_CLIENTEDGE);
+                                 w, list_h, id::shortcuts, WS_EX_CLIENTEDGE);
                 SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
                              LVS_EX_FULLROWSELECT);
                 const wchar_t* titles[] = {L"Key", L"Command"};
@@ -310,18 +283,24 @@ public:
                     col.cx = widths[c];
                     SendMessageW(list, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&col));
                 }
-                int row = 0;
-                for (const auto& s : host_commands::shortcuts()) {
-                    std::wstring key = to_wide(key_text(s)), path = to_wide(s.path);
-                    LVITEMW item{};
-                    item.mask = LVIF_TEXT;
-                    item.iItem = row;
-                    item.pszText = key.data();
-                    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-                    item.iSubItem = 1;
-                    item.pszText = path.data();
-                    SendMessageW(list, LVM_SETITEMTEXTW, row++, reinterpret_cast<LPARAM>(&item));
-                }
+                int y = list_h + margin;
+                make_control(page_, L"STATIC", "Command:", 0, 0, y + 4, 70, 18, -1);
+                HWND combo = make_control(page_, WC_COMBOBOXW, "",
+                                          WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 74, y, w - 74,
+                                          300, id::shortcut_command);
+                for (const auto& e : commands_.menus().mainmenu())
+                    SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(to_wide(e.path).c_str()));
+                y += button_height + margin;
+                make_control(page_, L"STATIC", "Key:", 0, 0, y + 4, 70, 18, -1);
+                make_control(page_, HOTKEY_CLASSW, "", WS_TABSTOP, 74, y, 160, 22, id::shortcut_key,
+                             WS_EX_CLIENTEDGE);
+                make_control(page_, L"BUTTON", "Assign", WS_TABSTOP, 242, y, 80, button_height,
+                             id::shortcut_assign);
+                make_control(page_, L"BUTTON", "Remove", WS_TABSTOP, 328, y, 80, button_height,
+                             id::shortcut_remove);
+                make_control(page_, L"BUTTON", "Reset all", WS_TABSTOP, 414, y, 80, button_height,
+                             id::shortcut_reset);
+                fill_shortcuts(0);
                 break;
             }
             case host_page::display:
@@ -336,6 +315,72 @@ public:
             case host_page::none:
                 break;
         }
+    }
+
+    // The table again, with row `selected` chosen and shown in the editors.
+    void fill_shortcuts(int selected) {
+        HWND list = GetDlgItem(page_, id::shortcuts);
+        SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+        const auto& bindings = commands_.shortcuts().bindings();
+        for (int row = 0; row < static_cast<int>(bindings.size()); ++row) {
+            const t_key_binding& b = bindings[static_cast<size_t>(row)];
+            std::wstring key = to_wide(shortcut_table::key_name(b.key, b.mods)),
+                         path = to_wide(b.path);
+            LVITEMW item{};
+            item.mask = LVIF_TEXT;
+            item.iItem = row;
+            item.pszText = key.data();
+            SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+            item.iSubItem = 1;
+            item.pszText = path.data();
+            SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+        }
+        if (selected < 0 || selected >= static_cast<int>(bindings.size())) return;
+        LVITEMW state{};
+        state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageW(list, LVM_SETITEMSTATE, selected, reinterpret_cast<LPARAM>(&state));
+        SendMessageW(list, LVM_ENSUREVISIBLE, selected, FALSE);
+        show_binding(selected);
+    }
+
+    // The chosen row's command and key, ready to change.
+    void show_binding(int row) {
+        const auto& bindings = commands_.shortcuts().bindings();
+        if (row < 0 || row >= static_cast<int>(bindings.size())) return;
+        const t_key_binding& b = bindings[static_cast<size_t>(row)];
+        HWND combo = GetDlgItem(page_, id::shortcut_command);
+        SendMessageW(
+            combo, CB_SETCURSEL,
+            SendMessageW(combo, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(to_wide(b.path).c_str())),
+            0);
+        const BYTE flags = ((b.mods & key_mods::ctrl) ? HOTKEYF_CONTROL : 0) |
+                           ((b.mods & key_mods::shift) ? HOTKEYF_SHIFT : 0) |
+                           ((b.mods & key_mods::alt) ? HOTKEYF_ALT : 0);
+        SendDlgItemMessageW(page_, id::shortcut_key, HKM_SETHOTKEY, MAKEWORD(b.key, flags), 0);
+    }
+
+    int selected_shortcut() const {
+        return static_cast<int>(
+            SendDlgItemMessageW(page_, id::shortcuts, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED));
+    }
+
+    // The key in the key box to the command in the list; the key stops
+    // running whatever it ran before.
+    void assign_shortcut() {
+        HWND combo = GetDlgItem(page_, id::shortcut_command);
+        const auto i = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+        const auto len = i < 0 ? CB_ERR : SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
+        if (len == CB_ERR) return;
+        std::wstring path(static_cast<size_t>(len) + 1, L'\0');
+        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(path.data()));
+        path.resize(static_cast<size_t>(len));
+        const auto hotkey = SendDlgItemMessageW(page_, id::shortcut_key, HKM_GETHOTKEY, 0, 0);
+        const BYTE key = LOBYTE(LOWORD(hotkey)), flags = HIBYTE(LOWORD(hotkey));
+        const uint8_t mods = ((flags & HOTKEYF_CONTROL) ? key_mods::ctrl : 0) |
+                             ((flags & HOTKEYF_SHIFT) ? key_mods::shift : 0) |
+                             ((flags & HOTKEYF_ALT) ? key_mods::alt : 0);
+        const int row = commands_.shortcuts().assign(key, mods, to_utf8(path));
+        if (row >= 0) fill_shortcuts(row);
     }
 
     void fill_folders() {
@@ -371,10 +416,30 @@ public:
             fill_folders();
         } else if (control == id::rescan && code == BN_CLICKED) {
             core_.scan_library();
+        } else if (control == id::shortcut_assign && code == BN_CLICKED) {
+            assign_shortcut();
+        } else if (control == id::shortcut_remove && code == BN_CLICKED) {
+            const int row = selected_shortcut();
+            if (row < 0) return;
+            commands_.shortcuts().remove(static_cast<size_t>(row));
+            fill_shortcuts(
+                std::min(row, static_cast<int>(commands_.shortcuts().bindings().size()) - 1));
+        } else if (control == id::shortcut_reset && code == BN_CLICKED) {
+            commands_.shortcuts().reset();
+            fill_shortcuts(0);
         }
     }
 
+    void remember_place() {
+        WINDOWPLACEMENT wp{};
+        wp.length = sizeof wp;
+        if (!wnd_ || !GetWindowPlacement(wnd_, &wp)) return;
+        const RECT& r = wp.rcNormalPosition;
+        place_ = {r.left, r.top, r.right - r.left, r.bottom - r.top};
+    }
+
     void on_destroy() {
+        remember_place();
         // The page goes first, while its parent still stands.
         if (page_) DestroyWindow(page_);
         page_ = nullptr;
@@ -425,13 +490,22 @@ LRESULT CALLBACK page_proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         self->on_page_command(LOWORD(wp), HIWORD(wp));
         return 0;
     }
+    if (self && msg == WM_NOTIFY) {
+        const auto* change = reinterpret_cast<const NMLISTVIEW*>(lp);
+        if (change->hdr.idFrom == UINT_PTR(preferences_id::shortcuts) &&
+            change->hdr.code == LVN_ITEMCHANGED && (change->uNewState & LVIS_SELECTED) &&
+            !(change->uOldState & LVIS_SELECTED))
+            self->show_binding(change->iItem);
+        return 0;
+    }
     return DefWindowProcW(wnd, msg, wp, lp);
 }
 
 }  // namespace
 
-preferences_window::preferences_window(player_core& core, host_dialogs& dialogs)
-    : impl_(std::make_unique<impl>(core, dialogs)) {}
+preferences_window::preferences_window(player_core& core, host_dialogs& dialogs,
+                                       host_commands& commands)
+    : impl_(std::make_unique<impl>(core, dialogs, commands)) {}
 
 preferences_window::~preferences_window() { close(); }
 
@@ -453,5 +527,27 @@ void preferences_window::close() {
 
 void* preferences_window::handle() const { return impl_->wnd_; }
 void* preferences_window::page_handle() const { return impl_->page_; }
+
+std::string preferences_window::placement() const {
+    impl_->remember_place();
+    const RECT& p = impl_->place_;
+    if (p.right <= 0) return {};
+    char text[64];
+    std::snprintf(text, sizeof text, "%ld %ld %ld %ld", p.left, p.top, p.right, p.bottom);
+    return text;
+}
+
+bool preferences_window::set_placement(std::string_view text) {
+    long v[4];
+    char rest = 0;
+    const std::string s(text);
+    if (std::sscanf(s.c_str(), "%ld %ld %ld %ld %c", &v[0], &v[1], &v[2], &v[3], &rest) != 4)
+        return false;
+    // Smaller than this and the pages cannot be used; larger is no screen.
+    if (v[2] < 300 || v[3] < 200 || v[2] > 16384 || v[3] > 16384) return false;
+    if (v[0] < -32768 || v[0] > 32767 || v[1] < -32768 || v[1] > 32767) return false;
+    impl_->place_ = {v[0], v[1], v[2], v[3]};
+    return true;
+}
 
 }  // namespace cor

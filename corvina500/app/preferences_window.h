@@ -4,6 +4,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "preferences.h"
 
@@ -11,6 +13,7 @@ namespace cor {
 
 class player_core;
 class host_dialogs;
+class host_commands;
 
 inline constexpr wchar_t preferences_class_name[] = L"corvina500_preferences";
 inline constexpr wchar_t preferences_title[] = L"Preferences";
@@ -27,14 +30,20 @@ enum : int {
     folder_remove = 1202,
     rescan = 1203,
     shortcuts = 1300,
+    shortcut_command = 1301,
+    shortcut_key = 1302,
+    shortcut_assign = 1303,
+    shortcut_remove = 1304,
+    shortcut_reset = 1305,
     display_text = 1400,
 };
 }  // namespace preferences_id
 
 class preferences_window {
 public:
-    // `dialogs` picks the folders the library page adds.
-    preferences_window(player_core& core, host_dialogs& dialogs);
+    // `dialogs` picks the folders the library page adds; `commands` has the
+    // shortcut table its page edits and the commands a key can run.
+    preferences_window(player_core& core, host_dialogs& dialogs, host_commands& commands);
     ~preferences_window();
     preferences_window(const preferences_window&) = delete;
     preferences_window& operator=(const preferences_window&) = delete;
@@ -50,6 +59,13 @@ public:
     [[nodiscard]] void* handle() const;
     // The window of the page shown at the right, or null.
     [[nodiscard]] void* page_handle() const;
+
+    // Where the window stands (or stood when last closed) as
+    // "left top width height"; empty before it was ever opened.
+    [[nodiscard]] std::string placement() const;
+    // Where it opens next; false, and nothing changed, for a bad text. A
+    // place on no monitor is ignored when the window opens.
+    bool set_placement(std::string_view text);
 
     class impl;
 

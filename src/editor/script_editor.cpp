@@ -556,6 +556,15 @@ LRESULT script_editor::handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CONTEXTMENU:
             show_menu(lp);
             return 0;
+        case WM_GETDLGCODE: {
+            // Scripts are indented with tabs and split over lines, so in a
+            // dialog Tab and Enter stay in the editor.
+            LRESULT code = CallWindowProcW(original_, hwnd_, msg, wp, lp) | DLGC_WANTTAB;
+            const auto* key = reinterpret_cast<const MSG*>(lp);
+            if (key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN)
+                code |= DLGC_WANTMESSAGE;
+            return code;
+        }
         case WM_PASTE:
             paste();
             return 0;

@@ -420,11 +420,75 @@ TEST_F(HostMenus, ShortcutsRunTheirCommands) {
     ASSERT_TRUE(data);
     std::stringstream readme;
     readme << std::ifstream(std::string(data) + "/../README.md").rdbuf();
-    for (const auto& s : cor::host_commands::shortcuts()) {
+    for (const auto& s : cor::shortcut_table::defaults()) {
         EXPECT_TRUE(entry(s.path)) << s.path;
         EXPECT_NE(readme.str().find(std::string("| ") + s.path + " |"), std::string::npos)
             << s.path;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The table the user edits: one command per key, modifier keys alone
+// refused, and its stored text read back whole or not at all.
+TEST(ShortcutTable, KeepsOneCommandPerKeyAndRejectsDamagedText) {
+    using cor::key_mods::ctrl;
+    using cor::key_mods::shift;
+    cor::shortcut_table table;
+    EXPECT_EQ(table.bindings(), cor::shortcut_table::defaults());
+    const size_t n = table.bindings().size();
+    // Ctrl+O is taken: it now runs the new command, in the same row.
+    EXPECT_EQ(table.assign('O', ctrl, "Playback/Stop"), 0);
+    EXPECT_EQ(table.find('O', ctrl)->path, "Playback/Stop");
+    EXPECT_EQ(table.assign('O', ctrl | shift, "File/Open..."), static_cast<int>(n));
+    EXPECT_EQ(table.assign(VK_SHIFT, ctrl, "File/Exit"), -1);
+    EXPECT_EQ(table.assign(0, 0, "File/Exit"), -1);
+    EXPECT_EQ(table.assign('K', 0, ""), -1);
+    EXPECT_EQ(table.bindings().size(), n + 1);
+    table.remove(0);
+    EXPECT_EQ(table.find('O', ctrl), nullptr);
+    table.remove(1000);
+    EXPECT_EQ(table.bindings().size(), n);
+
+    cor::shortcut_table read;
+    ASSERT_TRUE(read.decode(table.encode()));
+    EXPECT_EQ(read.bindings(), table.bindings());
+    ASSERT_TRUE(read.decode(""));  // every key cleared is a choice, not damage
+    EXPECT_TRUE(read.bindings().empty());
+    ASSERT_TRUE(read.decode("112 3 Help/About\n"));
+    const char* damaged[] = {
+        "112 3 Help/About",                     // cut short
+        "0 0 Help/About\n",                     // no key
+        "300 0 Help/About\n",                   // not a key
+        "16 1 Help/About\n",                    // Shift alone
+        "112 8 Help/About\n",                   // unknown modifier
+        "112 0 \n",                             // no command
+        "112 0 Help/About\n112 0 File/Exit\n",  // one key, two commands
+        "112 0 Help\tAbout\n",                  // control character
+        "x 0 Help/About\n",                     // not a number
+        "112  Help/About\n",                    // modifiers missing
+    };
+    for (const char* text : damaged) {
+        EXPECT_FALSE(read.decode(text)) << text;
+        ASSERT_EQ(read.bindings().size(), 1u) << text;
+        EXPECT_EQ(read.bindings()[0].path, "Help/About") << text;
+    }
+
+    const struct {
+        uint8_t key, mods;
+        const char* name;
+    } names[] = {
+        {'O', ctrl, "Ctrl+O"},
+        {VK_F5, ctrl | shift, "Ctrl+Shift+F5"},
+        {VK_SPACE, 0, "Space"},
+        {'7', cor::key_mods::alt, "Alt+7"},
+        {VK_NUMPAD3, 0, "Num 3"},
+        {VK_MEDIA_STOP, 0, "Media Stop"},
+        {VK_OEM_1, shift, "Shift+Key BA"},
+    };
+    for (const auto& c : names) EXPECT_EQ(cor::shortcut_table::key_name(c.key, c.mods), c.name);
 }
 
 }  // namespace

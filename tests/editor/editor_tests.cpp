@@ -469,4 +469,21 @@ TEST_F(Editor, StatusLineUnderTheText) {
     EXPECT_TRUE(all_white(bottom_rows()));
 }
 
+// In a dialog Tab and Enter go into the script, as a host's message loop
+// hands them through IsDialogMessage.
+TEST_F(Editor, KeepsTabAndEnterInADialog) {
+    make();
+    SetFocus(editor);
+    for (WPARAM key : {WPARAM(VK_TAB), WPARAM(VK_RETURN)}) {
+        MSG msg{editor, WM_KEYDOWN, key, 0, 0, {}};
+        EXPECT_TRUE(IsDialogMessageW(frame, &msg));
+        EXPECT_EQ(GetFocus(), editor);
+        MSG queued;
+        while (PeekMessageW(&queued, editor, 0, 0, PM_REMOVE)) DispatchMessageW(&queued);
+    }
+    wchar_t buf[16] = L"";
+    GetWindowTextW(editor, buf, 16);
+    EXPECT_EQ(std::wstring(buf), L"\t\r\n");
+}
+
 }  // namespace

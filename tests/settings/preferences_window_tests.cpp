@@ -16,6 +16,7 @@
 #include "config/test_folder.h"
 #include "corvina500/config/config_store.h"
 #include "e2e/wav_file.h"
+#include "guid_text.h"
 #include "host/service_factory.h"
 #include "support/component_host.h"
 #include "utf8.h"
@@ -133,7 +134,7 @@ TEST_F(PreferencesWindow, TreeListsEveryPageAndShowsTheChosenOne) {
     }
     HWND list = GetDlgItem(show("Keyboard shortcuts"), id::shortcuts);
     ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0),
-              static_cast<LRESULT>(cor::host_commands::shortcuts().size()));
+              static_cast<LRESULT>(commands.shortcuts().bindings().size()));
     wchar_t buf[128] = L"";
     ListView_GetItemText(list, 0, 0, buf, 128);
     EXPECT_EQ(cor::to_utf8(buf), "Ctrl+O");
@@ -233,6 +234,132 @@ TEST_F(PreferencesWindow, LibraryFoldersAndVolumeStepPersist) {
     next.load(store);
     EXPECT_EQ(next.library_folders(), std::vector<std::string>{b});
     EXPECT_FLOAT_EQ(next.playback().volume_step(), 3.0f);
+}
+
+}  // namespace
+
+namespace {
+
+std::string row_text(HWND list, int row, int column) {
+    wchar_t buf[256] = L"";
+    ListView_GetItemText(list, row, column, buf, 256);
+    return cor::to_utf8(buf);
+}
+
+// A key chosen in the key box and a command in the list make a shortcut
+// that runs at once; Remove and Reset all; the table and the window's
+// place survive a save and a fresh start, and damaged values are reported.
+TEST_F(PreferencesWindow, ShortcutsAreEditedOnTheirPageAndKeptWithThePlace) {
+    HWND page = show("Keyboard shortcuts");
+    ASSERT_TRUE(page);
+    HWND list = GetDlgItem(page, id::shortcuts), combo = GetDlgItem(page, id::shortcut_command),
+         key = GetDlgItem(page, id::shortcut_key);
+    const auto& table = commands.shortcuts();
+    const auto choose_row = [&](int row) {
+        ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED,
+                              LVIS_SELECTED | LVIS_FOCUSED);
+    };
+    const auto choose_command = [&](const wchar_t* path) {
+        SendMessageW(combo, CB_SETCURSEL,
+                     SendMessageW(combo, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(path)), 0);
+    };
+    const auto combo_text = [&] {
+        wchar_t buf[256] = L"";
+        SendMessageW(combo, CB_GETLBTEXT, SendMessageW(combo, CB_GETCURSEL, 0, 0), LPARAM(buf));
+        return cor::to_utf8(buf);
+    };
+    BYTE keys[256] = {};
+    const auto press = [&](UINT vk, BYTE ctrl, BYTE shift) {
+        keys[VK_CONTROL] = ctrl;
+        keys[VK_SHIFT] = shift;
+        SetKeyboardState(keys);
+        const bool ran = commands.process_keydown(vk);
+        keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
+        SetKeyboardState(keys);
+        return ran;
+    };
+    // The command list offers every command; choosing a row shows its binding.
+    EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0),
+              static_cast<LRESULT>(commands.menus().mainmenu().size()));
+    choose_row(9);
+    EXPECT_EQ(combo_text(), table.bindings()[9].path);
+    EXPECT_EQ(SendMessageW(key, HKM_GETHOTKEY, 0, 0), table.bindings()[9].key);
+
+    auto& pm = host.player().playlists();
+    const size_t playlists = pm.get_playlist_count();
+    const size_t n = table.bindings().size();
+    choose_command(L"File/New playlist");
+    SendMessageW(key, HKM_SETHOTKEY, MAKEWORD('K', HOTKEYF_CONTROL | HOTKEYF_SHIFT), 0);
+    click(page, id::shortcut_assign);
+    ASSERT_EQ(ListView_GetItemCount(list), static_cast<int>(n + 1));
+    EXPECT_EQ(row_text(list, static_cast<int>(n), 0), "Ctrl+Shift+K");
+    EXPECT_EQ(row_text(list, static_cast<int>(n), 1), "File/New playlist");
+    EXPECT_FALSE(press('K', 0x80, 0));
+    EXPECT_TRUE(press('K', 0x80, 0x80));
+    EXPECT_EQ(pm.get_playlist_count(), playlists + 1);
+    // Ctrl+O given to another command keeps its row; a bare Shift is no key.
+    choose_command(L"File/New playlist");
+    SendMessageW(key, HKM_SETHOTKEY, MAKEWORD('O', HOTKEYF_CONTROL), 0);
+    click(page, id::shortcut_assign);
+    SendMessageW(key, HKM_SETHOTKEY, MAKEWORD(0, HOTKEYF_SHIFT), 0);
+    click(page, id::shortcut_assign);
+    EXPECT_EQ(ListView_GetItemCount(list), static_cast<int>(n + 1));
+    EXPECT_EQ(row_text(list, 0, 1), "File/New playlist");
+    EXPECT_TRUE(press('O', 0x80, 0));
+    EXPECT_EQ(pm.get_playlist_count(), playlists + 2);
+    // Remove takes the chosen row and its key away.
+    choose_row(0);
+    click(page, id::shortcut_remove);
+    EXPECT_EQ(ListView_GetItemCount(list), static_cast<int>(n));
+    EXPECT_FALSE(press('O', 0x80, 0));
+    EXPECT_EQ(row_text(list, 0, 0), "Ctrl+U");
+
+    // Saved, then read by a fresh player's commands.
+    SetWindowPos(open(), nullptr, 40, 50, 700, 500, SWP_NOZORDER | SWP_NOACTIVATE);
+    const std::string file = folder.path("corvina500.cfgstore");
+    {
+        cor::host_config_store store(file, [](std::string_view) {});
+        commands.save(store);
+        ASSERT_TRUE(store.save());
+    }
+    const auto read_back = [&](const std::string& path, std::vector<std::string>& lines) {
+        cor::host_config_store store(path, [](std::string_view) {});
+        EXPECT_TRUE(store.load());
+        auto next = std::make_unique<cor::host_commands>(host.player(), "C:\\profile",
+                                                         std::make_unique<folder_picker>());
+        next->load(store, [&](std::string_view line) { lines.emplace_back(line); });
+        return next;
+    };
+    std::vector<std::string> lines;
+    {
+        auto next = read_back(file, lines);
+        EXPECT_TRUE(lines.empty());
+        EXPECT_EQ(next->shortcuts().bindings(), table.bindings());
+        HWND reopened = static_cast<HWND>(next->preferences().open());
+        RECT r;
+        GetWindowRect(reopened, &r);
+        EXPECT_EQ((std::vector<long>{r.left, r.top, r.right - r.left, r.bottom - r.top}),
+                  (std::vector<long>{40, 50, 700, 500}));
+        next->preferences().close();
+    }
+    // Reset all brings back the table a new profile has.
+    click(page, id::shortcut_reset);
+    EXPECT_EQ(table.bindings(), cor::shortcut_table::defaults());
+    EXPECT_EQ(ListView_GetItemCount(list), static_cast<int>(table.bindings().size()));
+
+    {
+        cor::host_config_store store(file, [](std::string_view) {});
+        ASSERT_TRUE(store.load());
+        store.set_raw(cor::guid_of("B3D6E2A8-1F47-4C9B-8E05-2A7C9D1F6E33"), "112 0 Help");
+        store.set_raw(cor::guid_of("C81F5B3E-6A29-4D07-9F1C-4E8B2D7A0C56"), "40 50 7 5");
+        ASSERT_TRUE(store.save());
+    }
+    auto damaged = read_back(file, lines);
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "corvina500: the saved keyboard shortcuts are damaged; using the defaults",
+                         "corvina500: ignored a bad Preferences window position \"40 50 7 5\""}));
+    EXPECT_EQ(damaged->shortcuts().bindings(), cor::shortcut_table::defaults());
+    EXPECT_EQ(damaged->preferences().placement(), "");
 }
 
 }  // namespace
