@@ -26,6 +26,8 @@ constexpr guid library_folders_id = guid_of("9D4B1F27-3A6C-4E85-B2D0-7F1E6A9C3B4
 constexpr guid dsp_chain_id = guid_of("2A7E4C19-5D83-4B06-A1F2-9C3E8D5B7A60");
 // Text, so a hand-edited or damaged value is easy to reject.
 constexpr guid volume_step_id = guid_of("6C3F8A12-4E97-4B0D-8D21-5A9E7C3B1F64");
+// The sound device's endpoint id, as text; absent for the default device.
+constexpr guid output_device_id = guid_of("8F2D6B14-3C5A-4E79-A0B1-6D9C2E4F7A35");
 
 std::string encode_folders(const std::vector<std::string>& folders) {
     std::string out;
@@ -51,9 +53,12 @@ std::vector<std::string> decode_folders(std::string_view raw) {
 
 namespace {
 
+constexpr const char* default_device_name = "The system's default sound device";
+
 std::unique_ptr<audio_output> make_output(clock_source* manual, std::string output_file,
                                           const player_core::console_fn& console, pcm_tap& tap,
-                                          std::string& name) {
+                                          std::shared_ptr<output_device_choice> choice,
+                                          std::string& name, bool& on_device) {
     if (manual) {
         name = "None (silent clock)";
         return std::make_unique<silent_output>(*manual);
@@ -62,8 +67,9 @@ std::unique_ptr<audio_output> make_output(clock_source* manual, std::string outp
     if (!output_file.empty()) {
         name = "WAV file " + output_file;
         out = std::make_unique<stream_output>(make_realtime_sink(std::move(output_file)), true);
-    } else if (auto device = make_device_sink()) {
-        name = "The system's default sound device";
+    } else if (auto device = make_device_sink(std::move(choice))) {
+        name = default_device_name;
+        on_device = true;
         out =
             std::make_unique<stream_output>(std::move(device), true, make_realtime_sink(), console);
     } else {
@@ -107,7 +113,9 @@ player_core::player_core(console_fn console, clock_source* clock, std::string ou
         new service_impl_t<playlist_manager_impl>(tracks_, callbacks_));
     engine_ = service_ptr_t<playback_engine>(new service_impl_t<playback_engine>(
         playlists_, callbacks_,
-        make_output(clock, std::move(output_file), console_, tap_, output_name_), console_));
+        make_output(clock, std::move(output_file), console_, tap_, device_choice_, output_name_,
+                    on_device_),
+        console_));
     library_ =
         service_ptr_t<library_manager_impl>(new service_impl_t<library_manager_impl>(tracks_));
     // No folders yet: no library.
@@ -153,6 +161,7 @@ void player_core::load(const host_config_store& store) {
         if (end == raw.c_str() || *end || !engine_->set_volume_step(step))
             console_("corvina500: ignored a bad volume step \"" + raw + "\"");
     }
+    if (store.get_raw(output_device_id, raw)) set_output_device(raw);
     if (store.get_raw(dsp_chain_id, raw)) {
         std::vector<t_dsp_preset> presets;
         if (!dsp_chain::decode(raw, presets) || !dsp_.set(presets))
@@ -170,6 +179,17 @@ void player_core::save(host_config_store& store) {
     std::snprintf(step, sizeof step, "%g", static_cast<double>(engine_->volume_step()));
     store.set_raw(volume_step_id, step);
     store.set_raw(dsp_chain_id, dsp_.encode());
+    store.set_raw(output_device_id, output_device());
+}
+
+void player_core::set_output_device(std::string id) {
+    device_choice_->set(id);
+    if (!on_device_) return;
+    output_name_ = default_device_name;
+    if (id.empty()) return;
+    output_name_ = id + " (not connected: the default device plays)";
+    for (const auto& d : list_output_devices())
+        if (d.id == id) output_name_ = d.name;
 }
 
 void player_core::set_library_folders(std::vector<std::string> folders) {

@@ -11,6 +11,7 @@
 
 #include "album_art.h"
 #include "corvina500/dsp/dsp_chain.h"
+#include "corvina500/player/audio_sink.h"
 #include "corvina500/player/callbacks.h"
 #include "corvina500/player/clock.h"
 #include "corvina500/player/library_manager_impl.h"
@@ -72,6 +73,13 @@ public:
     album_art_manager& album_art() { return *album_art_; }
     // What the sound goes to, for the user to read.
     const std::string& output_name() const { return output_name_; }
+    // True when the sound goes to a sound device (not a file, not a silent
+    // clock), so choosing a device means something.
+    bool plays_on_device() const { return on_device_; }
+    // The chosen device's endpoint id; empty for the system's default. A
+    // change is heard from the next track on.
+    std::string output_device() const { return device_choice_->get(); }
+    void set_output_device(std::string id);
 
     // Folders scanned into the library at start; empty disables the library.
     void set_library_folders(std::vector<std::string> folders);
@@ -88,6 +96,8 @@ private:
     clock_source& clock_;
     track_database tracks_;
     pcm_tap tap_;  // outlives the engine's output
+    std::shared_ptr<output_device_choice> device_choice_ = std::make_shared<output_device_choice>();
+    bool on_device_ = false;
     service_ptr_t<play_callback_manager_impl> callbacks_;
     service_ptr_t<playlist_manager_impl> playlists_;
     service_ptr_t<playback_engine> engine_;

@@ -93,6 +93,8 @@ public:
     host_commands& commands_;
     // Left, top, width, height; zero width until known.
     RECT place_{};
+    // Endpoint ids of the device list's rows; empty for the default.
+    std::vector<std::string> device_ids_;
     std::vector<service_ptr_t<preferences_page>> pages_;
     std::vector<t_node> nodes_;
     HWND wnd_ = nullptr;
@@ -245,11 +247,19 @@ public:
                     if (s == current) SendMessageW(combo, CB_SETCURSEL, i, 0);
                 }
                 make_control(page_, L"STATIC", "Output device:", 0, 0, 68, w, 18, -1);
+                HWND devices = make_control(page_, WC_COMBOBOXW, "",
+                                            WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 88,
+                                            std::min(w, 420), 240, id::output_choice);
+                fill_devices(devices);
+                make_control(page_, L"STATIC", "Playing on:", 0, 0, 122, w, 18, -1);
                 make_control(page_, L"EDIT", core_.output_name(), ES_READONLY | ES_AUTOHSCROLL, 0,
-                             88, w, 22, id::output_device, WS_EX_CLIENTEDGE);
+                             142, w, 22, id::output_device, WS_EX_CLIENTEDGE);
                 make_control(page_, L"STATIC",
-                             "The player plays on the device it finds; it cannot be chosen here.",
-                             0, 0, 116, w, 18, -1);
+                             core_.plays_on_device()
+                                 ? "A change is heard from the next track on."
+                                 : "This run plays to a file or to no device; the device chosen "
+                                   "here plays when the player runs on a sound device.",
+                             0, 0, 170, w, 36, -1);
                 break;
             }
             case host_page::library:
@@ -383,6 +393,27 @@ public:
         if (row >= 0) fill_shortcuts(row);
     }
 
+    // "System default device", every device the system has, and a chosen
+    // device that is not connected now, so the choice is not lost.
+    void fill_devices(HWND combo) {
+        device_ids_ = {std::string()};
+        std::vector<std::string> names{"System default device"};
+        for (auto& d : list_output_devices()) {
+            device_ids_.push_back(std::move(d.id));
+            names.push_back(std::move(d.name));
+        }
+        const std::string chosen = core_.output_device();
+        auto at = std::find(device_ids_.begin(), device_ids_.end(), chosen);
+        if (at == device_ids_.end()) {
+            device_ids_.push_back(chosen);
+            names.push_back(chosen + " (not connected)");
+            at = device_ids_.end() - 1;
+        }
+        for (const auto& n : names)
+            SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(to_wide(n).c_str()));
+        SendMessageW(combo, CB_SETCURSEL, at - device_ids_.begin(), 0);
+    }
+
     void fill_folders() {
         HWND list = GetDlgItem(page_, id::folders);
         SendMessageW(list, LB_RESETCONTENT, 0, 0);
@@ -397,6 +428,11 @@ public:
             if (i >= 0)
                 (void)core_.playback().set_volume_step(
                     static_cast<float>(SendMessageW(combo, CB_GETITEMDATA, i, 0)) / 1000.0f);
+        } else if (control == id::output_choice && code == CBN_SELCHANGE) {
+            const auto i = SendDlgItemMessageW(page_, id::output_choice, CB_GETCURSEL, 0, 0);
+            if (i < 0 || static_cast<size_t>(i) >= device_ids_.size()) return;
+            core_.set_output_device(device_ids_[static_cast<size_t>(i)]);
+            SetDlgItemTextW(page_, id::output_device, to_wide(core_.output_name()).c_str());
         } else if (control == id::folder_add && code == BN_CLICKED) {
             const std::string folder = dialogs_.choose_folder("Add folder to library");
             if (folder.empty()) return;

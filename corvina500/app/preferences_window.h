@@ -25,6 +25,7 @@ enum : int {
     close = 1001,
     volume_step = 1100,
     output_device = 1101,
+    output_choice = 1102,
     folders = 1200,
     folder_add = 1201,
     folder_remove = 1202,

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -45,9 +46,34 @@ std::unique_ptr<audio_sink> make_clock_sink(clock_source& clock, std::string wav
 // The same on a steady clock of its own.
 std::unique_ptr<audio_sink> make_realtime_sink(std::string wav_path = {});
 
-// The sound device: WASAPI shared mode, else waveOut; null when the
-// platform has neither.
-std::unique_ptr<audio_sink> make_device_sink();
+// A sound device the user can choose, by the platform's endpoint id.
+struct t_output_device {
+    std::string id;
+    std::string name;
+};
+// The active playback devices; empty without any (or off Windows).
+std::vector<t_output_device> list_output_devices();
+
+// The device the device sink plays on: an endpoint id, or empty for the
+// system's default. Shared between the player and the feeding thread; the
+// sink looks at it whenever it opens for a track, so a change is heard from
+// the next track on.
+class output_device_choice {
+public:
+    void set(std::string id);
+    [[nodiscard]] std::string get() const;
+    // Grows with each change, so the sink can tell it must reopen.
+    [[nodiscard]] uint32_t serial() const;
+
+private:
+    mutable std::mutex lock_;
+    std::string id_;
+    uint32_t serial_ = 0;
+};
+
+// The sound device: WASAPI shared mode (on the chosen endpoint, else the
+// default one), else waveOut; null when the platform has neither.
+std::unique_ptr<audio_sink> make_device_sink(std::shared_ptr<output_device_choice> choice = {});
 
 // Queue length of the clock sink and of the device sinks.
 inline constexpr double sink_buffer_seconds = 0.1;

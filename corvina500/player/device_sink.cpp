@@ -11,6 +11,8 @@
 #include <audioclient.h>
 #include <mmdeviceapi.h>
 #include <mmsystem.h>
+#include <propidl.h>
+#include <propsys.h>
 
 #include <algorithm>
 #include <array>
@@ -18,11 +20,16 @@
 #include <vector>
 
 #include "corvina500/player/com_ptr.h"
+#include "utf8.h"
 
 namespace cor {
 namespace {
 
 constexpr REFERENCE_TIME units_per_second = 10000000;
+// The device's name as the system shows it; defined here, as no import
+// library carries it.
+constexpr PROPERTYKEY device_friendly_name{
+    {0xa45c254e, 0xdf1c, 0x4efd, {0x80, 0x20, 0x67, 0xd1, 0x46, 0xa8, 0x50, 0xe0}}, 14};
 #ifndef AUDCLNT_STREAMFLAGS_AUTOCONVERTPCM
 #define AUDCLNT_STREAMFLAGS_AUTOCONVERTPCM 0x80000000
 #endif
@@ -41,22 +48,37 @@ WAVEFORMATEX pcm16(const t_stream_format& f) {
     return w;
 }
 
+// The chosen endpoint, or the default one when none is chosen or the
+// chosen one is gone (unplugged), so the music still plays.
+bool open_endpoint(IMMDeviceEnumerator* devices, const std::string& id, IMMDevice** device) {
+    if (!id.empty() && SUCCEEDED(devices->GetDevice(to_wide(id).c_str(), device))) {
+        DWORD state = 0;
+        if (SUCCEEDED((*device)->GetState(&state)) && state == DEVICE_STATE_ACTIVE) return true;
+        (*device)->Release();
+        *device = nullptr;
+    }
+    return SUCCEEDED(devices->GetDefaultAudioEndpoint(eRender, eConsole, device));
+}
+
 class wasapi_sink : public audio_sink {
 public:
-    wasapi_sink() : event_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+    explicit wasapi_sink(std::shared_ptr<output_device_choice> choice)
+        : event_(CreateEventW(nullptr, FALSE, FALSE, nullptr)), choice_(std::move(choice)) {}
     ~wasapi_sink() override {
         close();
         if (event_) CloseHandle(event_);
     }
 
     bool open(const t_stream_format& f, std::string& error) override {
-        if (client_ && f == format_) return true;
+        const uint32_t serial = choice_ ? choice_->serial() : 0;
+        if (client_ && f == format_ && serial == serial_) return true;
         close();
+        serial_ = serial;
         com_ptr<IMMDeviceEnumerator> devices;
         com_ptr<IMMDevice> device;
         if (FAILED(CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL,
                                     __uuidof(IMMDeviceEnumerator), devices.put_void())) ||
-            FAILED(devices->GetDefaultAudioEndpoint(eRender, eConsole, device.put())) ||
+            !open_endpoint(devices.get(), choice_ ? choice_->get() : std::string(), device.put()) ||
             FAILED(device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr,
                                     client_.put_void()))) {
             client_.reset();
@@ -138,6 +160,8 @@ public:
 
 private:
     HANDLE event_;
+    std::shared_ptr<output_device_choice> choice_;
+    uint32_t serial_ = 0;
     com_ptr<IAudioClient> client_;
     com_ptr<IAudioRenderClient> render_;
     t_stream_format format_;
@@ -272,9 +296,12 @@ private:
 // keeps the choice.
 class device_sink : public audio_sink {
 public:
+    explicit device_sink(std::shared_ptr<output_device_choice> choice)
+        : choice_(std::move(choice)) {}
+
     bool open(const t_stream_format& f, std::string& error) override {
         if (!chosen_) {
-            auto wasapi = std::make_unique<wasapi_sink>();
+            auto wasapi = std::make_unique<wasapi_sink>(choice_);
             std::string wasapi_error;
             if (wasapi->open(f, wasapi_error)) {
                 chosen_ = std::move(wasapi);
@@ -308,19 +335,75 @@ public:
     const char* name() const override { return chosen_ ? chosen_->name() : "device"; }
 
 private:
+    std::shared_ptr<output_device_choice> choice_;
     std::unique_ptr<audio_sink> chosen_;
 };
 
 }  // namespace
 
-std::unique_ptr<audio_sink> make_device_sink() { return std::make_unique<device_sink>(); }
+std::unique_ptr<audio_sink> make_device_sink(std::shared_ptr<output_device_choice> choice) {
+    return std::make_unique<device_sink>(std::move(choice));
+}
+
+std::vector<t_output_device> list_output_devices() {
+    std::vector<t_output_device> out;
+    com_ptr<IMMDeviceEnumerator> devices;
+    com_ptr<IMMDeviceCollection> all;
+    UINT count = 0;
+    if (FAILED(CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL,
+                                __uuidof(IMMDeviceEnumerator), devices.put_void())) ||
+        FAILED(devices->EnumAudioEndpoints(eRender, DEVICE_STATE_ACTIVE, all.put())) ||
+        FAILED(all->GetCount(&count)))
+        return out;
+    for (UINT i = 0; i < count; ++i) {
+        com_ptr<IMMDevice> device;
+        LPWSTR id = nullptr;
+        if (FAILED(all->Item(i, device.put())) || FAILED(device->GetId(&id))) continue;
+        t_output_device d{to_utf8(id), {}};
+        CoTaskMemFree(id);
+        com_ptr<IPropertyStore> props;
+        PROPVARIANT name;
+        PropVariantInit(&name);
+        if (SUCCEEDED(device->OpenPropertyStore(STGM_READ, props.put())) &&
+            SUCCEEDED(props->GetValue(device_friendly_name, &name)) && name.vt == VT_LPWSTR)
+            d.name = to_utf8(name.pwszVal);
+        PropVariantClear(&name);
+        if (d.name.empty()) d.name = d.id;
+        out.push_back(std::move(d));
+    }
+    return out;
+}
 
 }  // namespace cor
 
 #else
 
 namespace cor {
-std::unique_ptr<audio_sink> make_device_sink() { return nullptr; }
+std::unique_ptr<audio_sink> make_device_sink(std::shared_ptr<output_device_choice>) {
+    return nullptr;
+}
+std::vector<t_output_device> list_output_devices() { return {}; }
 }  // namespace cor
 
 #endif
+
+namespace cor {
+
+void output_device_choice::set(std::string id) {
+    std::lock_guard hold(lock_);
+    if (id == id_) return;
+    id_ = std::move(id);
+    ++serial_;
+}
+
+std::string output_device_choice::get() const {
+    std::lock_guard hold(lock_);
+    return id_;
+}
+
+uint32_t output_device_choice::serial() const {
+    std::lock_guard hold(lock_);
+    return serial_;
+}
+
+}  // namespace cor

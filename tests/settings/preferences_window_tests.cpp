@@ -15,6 +15,7 @@
 #include "config/config_pages.h"
 #include "config/test_folder.h"
 #include "corvina500/config/config_store.h"
+#include "corvina500/player/audio_sink.h"
 #include "e2e/wav_file.h"
 #include "guid_text.h"
 #include "host/service_factory.h"
@@ -221,6 +222,36 @@ TEST_F(PreferencesWindow, LibraryFoldersAndVolumeStepPersist) {
         EXPECT_FLOAT_EQ(engine.get_volume(), -20.0f - s.step) << s.index;
     }
 
+    // The device list: the default, the system's devices, and a chosen one
+    // that is gone, kept until another is chosen.
+    const auto device_rows = [&] {
+        show("Display");  // so the page is made again
+        HWND devices = GetDlgItem(show("Playback"), id::output_choice);
+        std::vector<std::string> rows;
+        for (int i = 0; i < SendMessageW(devices, CB_GETCOUNT, 0, 0); ++i) {
+            wchar_t buf[256] = L"";
+            SendMessageW(devices, CB_GETLBTEXT, i, LPARAM(buf));
+            rows.push_back(cor::to_utf8(buf));
+        }
+        return std::make_pair(rows, SendMessageW(devices, CB_GETCURSEL, 0, 0));
+    };
+    const size_t system_devices = cor::list_output_devices().size();
+    auto [rows, chosen] = device_rows();
+    ASSERT_EQ(rows.size(), 1 + system_devices);
+    EXPECT_EQ(rows.front(), "System default device");
+    EXPECT_EQ(chosen, 0);
+    host.player().set_output_device("{0.0.0.00000000}.{unplugged}");
+    std::tie(rows, chosen) = device_rows();
+    ASSERT_EQ(rows.size(), 2 + system_devices);
+    EXPECT_EQ(rows.back(), "{0.0.0.00000000}.{unplugged} (not connected)");
+    EXPECT_EQ(chosen, static_cast<LRESULT>(rows.size() - 1));
+    HWND devices = GetDlgItem(show("Playback"), id::output_choice);
+    SendMessageW(devices, CB_SETCURSEL, 0, 0);
+    SendMessageW(GetParent(devices), WM_COMMAND, MAKEWPARAM(id::output_choice, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(devices));
+    EXPECT_EQ(host.player().output_device(), "");
+    host.player().set_output_device("{0.0.0.00000000}.{kept}");
+
     const std::string file = folder.path("corvina500.cfgstore");
     {
         cor::host_config_store store(file, [](std::string_view) {});
@@ -234,6 +265,7 @@ TEST_F(PreferencesWindow, LibraryFoldersAndVolumeStepPersist) {
     next.load(store);
     EXPECT_EQ(next.library_folders(), std::vector<std::string>{b});
     EXPECT_FLOAT_EQ(next.playback().volume_step(), 3.0f);
+    EXPECT_EQ(next.output_device(), "{0.0.0.00000000}.{kept}");
 }
 
 }  // namespace
