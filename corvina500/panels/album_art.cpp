@@ -118,6 +118,9 @@ protected:
     std::string write_settings() override {
         return pack_settings(settings_version, {back_, margin_});
     }
+    std::vector<t_settings_field> settings_fields() const override {
+        return {{"Background colour", true}, {"Margin (pixels)", false}};
+    }
 
     void on_created() override {
         watch_.start(env_.core.callbacks(),

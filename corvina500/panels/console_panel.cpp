@@ -32,6 +32,9 @@ protected:
     }
 
     std::string write_settings() override { return pack_settings(settings_version, {max_lines_}); }
+    std::vector<t_settings_field> settings_fields() const override {
+        return {{"Lines shown", false}};
+    }
 
     void on_created() override {
         HINSTANCE inst = GetModuleHandleW(nullptr);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "cfg_var.h"
+#include "panels/settings_dialog.h"
 
 namespace cor::panels {
 namespace {
@@ -63,6 +64,27 @@ void* host_panel::create_or_transfer_window(void* parent, ui_extension::window_h
     GetClientRect(wnd, &cr);
     layout(cr.right, cr.bottom);
     return wnd;
+}
+
+bool host_panel::show_config_popup(void* parent) {
+    const std::vector<t_settings_field> fields = settings_fields();
+    const std::string before = write_settings();
+    std::vector<uint32_t> values(fields.size());
+    uint32_t version = 0;
+    raw_reader in(before);
+    if (fields.empty() || !in.read_u32(version) || in.remaining() != values.size() * 4)
+        return false;
+    for (uint32_t& v : values)
+        if (!in.read_u32(v)) return false;
+    const std::string title = std::string(type_.name) + " settings";
+    return edit_panel_settings(static_cast<HWND>(parent), title, fields, values,
+                               [&](const std::vector<uint32_t>& chosen) {
+                                   std::string bytes;
+                                   raw_put_u32(bytes, version);
+                                   for (uint32_t v : chosen) raw_put_u32(bytes, v);
+                                   return read_settings(bytes);
+                               }) &&
+           write_settings() != before;
 }
 
 void host_panel::destroy_window() {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "sdk/play_callback.h"
 #include "sdk/ui_extension.h"
@@ -31,6 +32,12 @@ struct t_panel_type {
     const char* category;
 };
 
+// One packed settings value as the settings dialog shows it.
+struct t_settings_field {
+    const char* label;
+    bool colour;  // a COLORREF, edited as RRGGBB
+};
+
 class host_panel : public ui_extension::window {
 public:
     host_panel(const t_panel_type& type, t_panel_env env) : type_(type), env_(env) {}
@@ -41,6 +48,8 @@ public:
     void get_name(string_sink& out) override;
     void get_category(string_sink& out) override;
     uint32_t get_type() override { return ui_extension::type_panel; }
+    bool have_config_popup() override { return !settings_fields().empty(); }
+    bool show_config_popup(void* parent) override;
     void* create_or_transfer_window(void* parent, ui_extension::window_host* host, int x, int y,
                                     int width, int height) override;
     void destroy_window() override;
@@ -57,6 +66,9 @@ protected:
     // Settings: false leaves them as they were.
     virtual bool read_settings(std::string_view bytes) = 0;
     [[nodiscard]] virtual std::string write_settings() = 0;
+    // The values of the settings the user edits in the settings dialog, in
+    // the order write_settings packs them; none means no dialog.
+    [[nodiscard]] virtual std::vector<t_settings_field> settings_fields() const { return {}; }
     // The window exists: make child controls, start listening.
     virtual void on_created() {}
     // The window is about to go: keep what it holds, stop listening.

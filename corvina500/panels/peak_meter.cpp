@@ -38,6 +38,9 @@ protected:
     }
 
     std::string write_settings() override { return pack_settings(settings_version, {bar_, back_}); }
+    std::vector<t_settings_field> settings_fields() const override {
+        return {{"Bar colour", true}, {"Background colour", true}};
+    }
 
     void on_created() override {
         watch_.start(env_.core.callbacks(),
