@@ -173,7 +173,7 @@ HWND palette_frame::create() {
     HWND wnd =
         CreateWindowExW(WS_EX_TOOLWINDOW, palette_class_name, cor::to_wide(palette_title).c_str(),
                         WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, CW_USEDEFAULT,
-                        CW_USEDEFAULT, 420, 480, nullptr, nullptr, instance, self);
+                        CW_USEDEFAULT, 480, 500, nullptr, nullptr, instance, self);
     // Once created, the window owns the object and deletes it at its end.
     if (!wnd) delete self;
     return wnd;
