@@ -20,6 +20,10 @@ inline constexpr uint32_t type_toolbar = 2;
 inline constexpr uint32_t type_splitter = 4;
 inline constexpr uint32_t type_playlist = 8;
 
+// Flags of a panel's menu item.
+inline constexpr uint32_t menu_item_checked = 1;
+inline constexpr uint32_t menu_item_disabled = 2;
+
 // What a window that holds panels offers them.
 class window_host : public service_base {
 public:
@@ -69,6 +73,15 @@ public:
     // (the panel keeps what it had).
     virtual void set_config(const void* data, size_t length) = 0;
     virtual void get_config(string_sink& out) = 0;
+    // Commands the panel offers on its host's context menu, in order: the
+    // name and flags (menu_item_*) of item `index`; false past the last.
+    // A panel offers none unless it says otherwise.
+    virtual bool get_menu_item(uint32_t index, string_sink& name, uint32_t& flags) {
+        (void)index, (void)name, (void)flags;
+        return false;
+    }
+    // Runs item `index` as choosing it from the menu does.
+    virtual void execute_menu_item(uint32_t index) { (void)index; }
 
 protected:
     ~window() = default;

@@ -27,6 +27,8 @@ std::optional<std::string> parse_command_line(const std::vector<std::string>& ar
             if (auto e = value(out.screenshot_window_file)) return e;
         } else if (a == "--open-config") {
             out.open_config = true;
+        } else if (a == "--open-palette") {
+            out.open_palette = true;
         } else if (a == "--open-preferences") {
             out.open_preferences = true;
         } else if (a == "--output-file") {

@@ -27,6 +27,7 @@ struct t_command_line {
     bool list_panels = false;
     bool list_commands = false;
     bool open_config = false;
+    bool open_palette = false;
     bool open_preferences = false;
 };
 
@@ -37,6 +38,7 @@ std::optional<std::string> parse_command_line(const std::vector<std::string>& ar
 inline constexpr const char* usage_text =
     "usage: corvina500 [--profile DIR] [--eval SCRIPT] [--exit-after MS] [--console FILE] "
     "[--screenshot FILE.png] [--screenshot-window TITLE FILE.png] [--open-config] "
+    "[--open-palette] "
     "[--open-preferences] [--output-file "
     "FILE.wav] [--format SCRIPT] [--no-component] [--play] "
     "[--list-panels] [--list-commands] [--export-config FILE] [--import-config FILE] [--add "

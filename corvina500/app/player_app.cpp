@@ -246,13 +246,17 @@ int run_player(const t_command_line& cl) {
                 console.print("corvina500: no component takes --export-config or --import-config");
             }
         }
-        if (cl.open_config) {
-            // The user interface's own command, whatever group it sits in.
+        // The user interface's own commands, whatever group they sit in.
+        const auto run_named = [&](std::string_view name, std::string_view failure) {
             guid id{};
             auto menu = commands.mainmenu_service();
-            if (!menu->find_command_by_name("Configuration", 13, id) || !menu->execute_command(id))
-                console.print("corvina500: --open-config: no configuration command");
-        }
+            if (!menu->find_command_by_name(name.data(), name.size(), id) ||
+                !menu->execute_command(id))
+                console.print(failure);
+        };
+        if (cl.open_config)
+            run_named("Configuration", "corvina500: --open-config: no configuration command");
+        if (cl.open_palette) run_named("Palette", "corvina500: --open-palette: no palette command");
         if (cl.open_preferences) (void)commands.execute(mainmenu_manager::command_preferences);
         if (cl.play) core.playback().start(playback_control::track_command_play, false);
         basic_window plain(core, &commands);

@@ -1,5 +1,5 @@
 // "Console": the last console lines, newest at the bottom, and a button
-// that clears them. Settings: how many lines it shows.
+// (and a menu item) that clears them. Settings: how many lines it shows.
 #include "app/player_core.h"
 #include "panels/console_history.h"
 #include "panels/panel_types.h"
@@ -16,6 +16,19 @@ constexpr int button_height = 24;
 class console_panel : public host_panel {
 public:
     using host_panel::host_panel;
+
+    // The button's command, offered on the context menu of the window
+    // that holds the panel.
+    bool get_menu_item(uint32_t index, string_sink& name, uint32_t& flags) override {
+        if (index != 0) return false;
+        constexpr std::string_view clear = "Clear";
+        name.write(clear.data(), clear.size());
+        flags = env_.console.lines().empty() ? ui_extension::menu_item_disabled : 0;
+        return true;
+    }
+    void execute_menu_item(uint32_t index) override {
+        if (index == 0) env_.console.clear();
+    }
 
 protected:
     // The window goes while this panel is still whole.
@@ -70,7 +83,7 @@ protected:
 
     LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) override {
         if (msg == WM_COMMAND && LOWORD(wp) == clear_id && HIWORD(wp) == BN_CLICKED) {
-            env_.console.clear();
+            execute_menu_item(0);
             return 0;
         }
         return host_panel::on_message(msg, wp, lp);

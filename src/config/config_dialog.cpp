@@ -7,6 +7,7 @@
 #include "config/config_pages.h"
 #include "config/config_transfer.h"
 #include "config/dialog_template.h"
+#include "config/palette_window.h"
 #include "config/settings.h"
 #include "host/service_factory.h"
 #include "host/ui_state.h"
@@ -85,9 +86,10 @@ INT_PTR CALLBACK pages_host_proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
             return TRUE;
         case WM_COMMAND:
             if (wnd != g_dialog) return FALSE;
-            if (LOWORD(wp) == id::close || LOWORD(wp) == IDCANCEL) DestroyWindow(wnd);
-            // "palette" opens the palette window once there is one; until
-            // then the button does nothing.
+            if (LOWORD(wp) == id::close || LOWORD(wp) == IDCANCEL)
+                DestroyWindow(wnd);
+            else if (LOWORD(wp) == id::palette && HIWORD(wp) == BN_CLICKED)
+                (void)open_palette();
             return TRUE;
         case WM_CLOSE:
             if (wnd == g_dialog) DestroyWindow(wnd);
@@ -180,6 +182,11 @@ bool open_config_dialog_at_script(const cor::guid& window, size_t slot) {
 HWND config_page_window(HWND host, int index) {
     const config_pages* pages = pages_of(host);
     return pages ? pages->page(index) : nullptr;
+}
+
+HWND open_script_editor() {
+    HWND page = config_page_window(g_dialog ? g_dialog : g_page, page_script);
+    return page ? GetDlgItem(page, id::editor) : nullptr;
 }
 
 void report_config_page_active(HWND owner) {

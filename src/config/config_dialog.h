@@ -34,6 +34,10 @@ bool open_config_dialog_at_script(const cor::guid& window, size_t slot);
 // pages are open.
 void report_config_page_active(HWND owner);
 
+// The script editor of the "Script" page of whichever host of the pages is
+// open; null when neither is.
+HWND open_script_editor();
+
 // Page `index` (config_page_index) of the pages inside `host` (the
 // dialog or the preferences page); null when `host` holds none.
 HWND config_page_window(HWND host, int index);

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "config/config_transfer.h"
+#include "config/palette_window.h"
 #include "config/settings.h"
 #include "functions/playlist_lock.h"
 #include "host/gdiplus_session.h"
@@ -87,6 +88,8 @@ void vesk_ui_window::shutdown() {
         main.reset();
     }
     script_window::unregister_class();
+    destroy_palette();
+    unregister_palette_class();
     // Decoded pictures must go while GDI+ still runs.
     image_cache::instance().clear();
     gdiplus_session::stop();

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "config/config_dialog.h"
+#include "config/palette_window.h"
 #include "config/settings.h"
 #include "guid_text.h"
 #include "host/host_services.h"
@@ -90,16 +91,8 @@ private:
     std::span<const t_fixed_command> list_;
 };
 
-// The palette window is not part of the component yet; its command says
-// so instead of doing nothing.
-void report_missing(const char* what) {
-    host::console_print(
-        format_message("%s: %s does not exist yet", {component_name, std::string_view(what)}));
-}
-
 constexpr t_fixed_command root_commands[] = {
-    {guid_of("8E0B7D44-2F6A-4C1E-9B35-6A1D0E7C5F11"), "Palette",
-     [] { report_missing("the palette window"); }},
+    {guid_of("8E0B7D44-2F6A-4C1E-9B35-6A1D0E7C5F11"), "Palette", [] { (void)open_palette(); }},
     {guid_of("8E0B7D44-2F6A-4C1E-9B35-6A1D0E7C5F12"), "Configuration",
      [] { (void)open_config_dialog(); }},
 };

@@ -9,6 +9,7 @@
 
 #include "config/config_transfer.h"
 #include "config/settings.h"
+#include "host/console_capture.h"
 #include "host/general_scripts.h"
 #include "host/host_services.h"
 #include "host/identity.h"
@@ -25,6 +26,7 @@
 #include "window/tray_icon.h"
 #include "window/tray_state.h"
 #include "window/tray_windows.h"
+#include "window/window_info_menu.h"
 #include "window/window_registry.h"
 
 namespace vesk {
@@ -236,6 +238,22 @@ bool script_window::open_definition(const cor::guid& definition, const cor::guid
     return true;
 }
 
+void script_window::start_over() {
+    panels_on_window_destroy(wnd_, false);
+    std::vector<HWND> embedded;
+    for (const auto& info : open_windows()) {
+        HWND w = reinterpret_cast<HWND>(info.hwnd);
+        if (w != wnd_ && is_child(w) && GetParent(w) == wnd_) embedded.push_back(w);
+    }
+    for (HWND w : embedded)
+        if (IsWindow(w)) DestroyWindow(w);
+    object_routing::clear_window(id_);
+    run_event(ev_load);
+    redraw(true);
+    run_event(ev_open);
+    InvalidateRect(wnd_, nullptr, TRUE);
+}
+
 void script_window::run_event(int event, field_list* variables) {
     if (event < 1 || event > 6) return;
     const size_t def = definition_by_guid(id_);
@@ -425,7 +443,14 @@ LRESULT script_window::proc(UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_CONTEXTMENU:
             if (object_routing::mouse(id_, wnd, msg, wp, lp)) return 0;
-            break;
+            // The menu may refresh or close this window: nothing of it is
+            // touched afterwards.
+            {
+                POINT at{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+                if (lp == -1) GetCursorPos(&at);  // from the keyboard
+                show_window_info_menu(wnd, at);
+            }
+            return 0;
         case WM_KEYDOWN:
             if (auto* keys = host::shortcuts(); keys && keys->process_keydown(msg, wp, lp))
                 return 0;
@@ -612,6 +637,7 @@ void script_window::on_destroy() {
     }
     panels_on_window_destroy(wnd_, ui_state().shutting_down);
     if (is_main()) {
+        if (HWND palette = palette_window(); palette && IsWindow(palette)) DestroyWindow(palette);
         // Close the other windows first, so their records go before the main window's.
         const size_t count = open_windows().size();
         for (size_t n = 0; n < count; ++n) {

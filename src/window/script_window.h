@@ -64,6 +64,11 @@ public:
     [[nodiscard]] bool is_main() const;
     [[nodiscard]] const cor::guid& event_identity(int event) const;
 
+    // The main window's refresh: its easy-embed tool, panels and embedded
+    // windows close, its objects go, and its load and open events run
+    // again inside the same platform window.
+    void start_over();
+
     // Runs event script `event` (1..6) of this window.
     void run_event(int event, field_list* variables = nullptr);
     // Background into the back buffer (remade first after a screen change).

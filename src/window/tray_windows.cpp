@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "config/config_dialog.h"
+#include "host/console_capture.h"
 #include "host/gdi_handles.h"
 #include "host/host_services.h"
 #include "window/script_window.h"
@@ -36,7 +37,7 @@ void hide_all_windows(bool from_minimize) {
         const size_t open = open_window_by_handle(reinterpret_cast<HWND__*>(w));
         if (open != no_window) open_windows()[open].zorder = rank++;
     }
-    // The palette window, once it exists, is hidden here too.
+    if (HWND palette = palette_window(); palette && IsWindow(palette)) ShowWindow(palette, SW_HIDE);
     // Hiding may run scripts of the other windows: walk by handle.
     std::vector<HWND> handles;
     for (const auto& info : open_windows()) handles.push_back(reinterpret_cast<HWND>(info.hwnd));
@@ -51,7 +52,11 @@ void restore_all_windows() {
     script_window* main = script_window::from_handle(main_window_handle());
     if (!main) return;
     main->suppress_events = false;
-    // The palette window, once it exists, is shown and brought forward here.
+    if (HWND palette = palette_window(); palette && IsWindow(palette)) {
+        ShowWindow(palette, SW_SHOW);
+        BringWindowToTop(palette);
+        SetForegroundWindow(palette);
+    }
     struct entry {
         HWND wnd;
         int rank;

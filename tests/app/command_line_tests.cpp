@@ -23,6 +23,7 @@ TEST(CommandLine, ReadsEveryFlag) {
                                      "Vesk UI Configuration",
                                      "w.png",
                                      "--open-config",
+                                     "--open-palette",
                                      "--open-preferences",
                                      "--format",
                                      "%title%",
@@ -47,6 +48,7 @@ TEST(CommandLine, ReadsEveryFlag) {
     EXPECT_EQ(cl.screenshot_window_title.value_or(""), "Vesk UI Configuration");
     EXPECT_EQ(cl.screenshot_window_file.value_or(""), "w.png");
     EXPECT_TRUE(cl.open_config);
+    EXPECT_TRUE(cl.open_palette);
     EXPECT_TRUE(cl.open_preferences);
     EXPECT_EQ(cl.format.value_or(""), "%title%");
     EXPECT_TRUE(cl.no_component);

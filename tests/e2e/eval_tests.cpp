@@ -127,20 +127,29 @@ TEST_F(PlayerProcess, MenusListAndRunCommandsAcrossRuns) {
 
 namespace {
 
-// The configuration dialog as a reviewer captures it: opened by a flag,
-// saved by its title before shutdown; a title no window has is reported.
-TEST_F(PlayerProcess, ConfigurationDialogOpensAndIsCapturedByTitle) {
-    const std::wstring shot = profile + L"\\config.png";
-    const std::wstring console = profile + L"\\console.txt";
-    auto r = run_player({L"--profile", profile, L"--open-config", L"--exit-after", L"1500",
-                         L"--screenshot-window", L"Vesk UI Configuration", shot});
-    EXPECT_EQ(r.exit_code, 0) << r.err;
-    const std::string png = cor_test::read_file(shot);
-    ASSERT_GT(png.size(), 8u) << r.err;
-    EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
+// The configuration dialog and the palette as a reviewer captures them:
+// opened by a flag, saved by title before shutdown; a title no window has
+// is reported.
+TEST_F(PlayerProcess, ToolWindowsOpenByFlagAndAreCapturedByTitle) {
+    const struct {
+        const wchar_t *flag, *title, *file;
+    } tools[] = {
+        {L"--open-config", L"Vesk UI Configuration", L"\\config.png"},
+        {L"--open-palette", L"Palette", L"\\palette.png"},
+    };
+    for (const auto& t : tools) {
+        const std::wstring shot = profile + t.file;
+        auto r = run_player({L"--profile", profile, t.flag, L"--exit-after", L"1500",
+                             L"--screenshot-window", t.title, shot});
+        EXPECT_EQ(r.exit_code, 0) << r.err;
+        const std::string png = cor_test::read_file(shot);
+        ASSERT_GT(png.size(), 8u) << r.err;
+        EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
+    }
 
-    r = run_player({L"--profile", profile, L"--console", console, L"--exit-after", L"300",
-                    L"--screenshot-window", L"No Such Window", profile + L"\\none.png"});
+    const std::wstring console = profile + L"\\console.txt";
+    auto r = run_player({L"--profile", profile, L"--console", console, L"--exit-after", L"300",
+                         L"--screenshot-window", L"No Such Window", profile + L"\\none.png"});
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_NE(cor_test::read_file(console).find(
                   "corvina500: screenshot-window: no window titled No Such Window"),

@@ -10,6 +10,7 @@
 #include "panel/panel_definitions.h"
 #include "panels/panel_types.h"
 #include "utf8.h"
+#include "window/tray_windows.h"
 #include "window/window_services.h"
 #include "window/window_test_util.h"
 
@@ -271,10 +272,21 @@ TEST_F(MenuTest, VeskGroupAppearsWithTheMainWindowAndItsCommandsWork) {
     EXPECT_EQ(origin(side), tile[1]);
     EXPECT_TRUE(run_path("Vesk/Window/Bring to top all window"));
 
-    host.take_lines();
+    // One palette: choosing the command again shows the same one. It goes
+    // to the tray and back with the windows, and closes with the main window.
     ASSERT_TRUE(run_path("Vesk/Palette"));
-    EXPECT_EQ(host.take_lines(), std::vector<std::string>{
-                                     "Vesk User Interface: the palette window does not exist yet"});
+    HWND palette = FindWindowW(L"cor_ui_vesk_palette", L"Palette");
+    ASSERT_TRUE(palette);
+    ShowWindow(palette, SW_HIDE);
+    ASSERT_TRUE(run_path("Vesk/Palette"));
+    EXPECT_EQ(FindWindowW(L"cor_ui_vesk_palette", L"Palette"), palette);
+    EXPECT_TRUE(IsWindowVisible(palette));
+    vesk::hide_all_windows(false);
+    EXPECT_FALSE(IsWindowVisible(palette));
+    vesk::restore_all_windows();
+    EXPECT_TRUE(IsWindowVisible(palette));
+    host.stop_ui();
+    EXPECT_FALSE(IsWindow(palette));
 }
 
 TEST(WindowArrangement, CascadeAndTileOnAKnownScreen) {
