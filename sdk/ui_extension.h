@@ -56,11 +56,15 @@ public:
     virtual void get_name(string_sink& out) = 0;
     virtual void get_category(string_sink& out) = 0;
     virtual uint32_t get_type() = 0;
-    // Whether the panel has a settings dialog of its own.
-    virtual bool have_config_popup() = 0;
+    // Whether the panel has a settings dialog of its own (none unless it
+    // says so).
+    virtual bool have_config_popup() { return false; }
     // Shows that dialog, modal over `parent`; true when the user changed
     // the settings (get_config then returns the new ones).
-    virtual bool show_config_popup(void* parent) = 0;
+    virtual bool show_config_popup(void* parent) {
+        (void)parent;
+        return false;
+    }
     // Makes the window inside `parent` at the given place, or moves the
     // existing one there (it keeps its state). The window is made hidden;
     // the host shows it. Null on failure.

@@ -377,8 +377,7 @@ class panel_page final : public definition_page {
         cfg_panel_display_list[i] = text;
     }
     std::vector<int> selection_controls() const override {
-        // The panel interface offers no settings dialog of a panel's own,
-        // so "&Settings..." stays disabled.
+        // "&Settings..." follows whether the chosen panel has a dialog.
         return {id::remove,  id::show,         id::hide,         id::close,
                 id::id_edit, id::display_edit, id::export_panel, id::import_panel};
     }
@@ -398,6 +397,16 @@ class panel_page final : public definition_page {
                        : "error";
         }
         set_text(id::component_text, text);
+        enable({id::settings}, settings_dialog_of(i) != nullptr);
+    }
+
+    // The chosen panel's object when it has a settings dialog of its own.
+    cor::ui_extension::window* settings_dialog_of(size_t i) {
+        const t_ext_param* record = i == no_window ? nullptr : panel_record(i);
+        return record && !record->unavailable && record->instance &&
+                       record->instance->have_config_popup()
+                   ? record->instance.get()
+                   : nullptr;
     }
 
     void add() override {
@@ -446,6 +455,9 @@ class panel_page final : public definition_page {
             }
         } else if (control == id::close) {
             if (record && record->wnd) close_panel(i, true);
+        } else if (control == id::settings) {
+            if (cor::ui_extension::window* panel = settings_dialog_of(i))
+                (void)panel->show_config_popup(wnd);
         } else if (control == id::export_panel || control == id::import_panel) {
             const bool save = control == id::export_panel;
             const wchar_t* title = save ? L"Export panel data" : L"Import panel data";

@@ -6,13 +6,18 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "cfg_var.h"
 #include "panels/host_panel.h"
 #include "panels/panel_types.h"
+#include "panels/settings_dialog.h"
 #include "support/component_host.h"
 #include "support/gdiplus_jpeg.h"
+#include "utf8.h"
 
 namespace {
 
@@ -355,6 +360,111 @@ TEST(HostPanels, PeakMeterDrawsOnlyWhilePlaying) {
     const uint64_t at_stop = cor::panels::peak_meter_frames(panel.get());
     host.pump(300);
     EXPECT_EQ(cor::panels::peak_meter_frames(panel.get()), at_stop);
+}
+
+}  // namespace
+
+namespace {
+
+// Runs `act` on the modal dialog the next call opens, from inside its loop.
+std::function<void(HWND)>* g_on_dialog = nullptr;
+
+void CALLBACK find_dialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND found = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM out) {
+            wchar_t cls[16] = L"";
+            GetClassNameW(w, cls, 16);
+            if (std::wstring_view(cls) == L"#32770" && IsWindowVisible(w))
+                *reinterpret_cast<HWND*>(out) = w;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    if (!found || !g_on_dialog) return;
+    KillTimer(nullptr, timer);
+    (*g_on_dialog)(found);
+}
+
+std::string item_text(HWND dlg, int id) {
+    wchar_t buf[128] = L"";
+    GetDlgItemTextW(dlg, id, buf, 128);
+    return cor::to_utf8(buf);
+}
+
+// The settings dialog shows each value (colours as RRGGBB), and OK hands
+// the typed values to the panel: text that is no value, or values the
+// panel refuses, keep the dialog open with the reason and change nothing.
+TEST(HostPanels, SettingsDialogEditsTheValuesThePanelTakes) {
+    using cor::panels::settings_error_text;
+    using cor::panels::settings_first_edit;
+    struct t_case {
+        cor::guid type;
+        std::string start;
+        std::vector<std::string> shown, typed;
+        std::string error;  // empty: taken
+        std::string after;
+    };
+    const t_case cases[] = {
+        {cor::panels::album_art_guid,
+         pack({1, 0x336699, 12}),
+         {"996633", "12"},
+         {"0A0B0C", "7"},
+         "",
+         pack({1, 0x0C0B0A, 7})},
+        {cor::panels::album_art_guid,
+         pack({1, 0x336699, 12}),
+         {"996633", "12"},
+         {"0A0B0C", "5000"},
+         "The panel does not take these values.",
+         pack({1, 0x336699, 12})},
+        {cor::panels::peak_meter_guid,
+         pack({1, 0x00FF00, 0x101010}),
+         {"00FF00", "101010"},
+         {"00FF0", "101010"},
+         "Bar colour: six hex digits, RRGGBB",
+         pack({1, 0x00FF00, 0x101010})},
+        {cor::panels::console_guid,
+         pack({1, 50}),
+         {"50"},
+         {"-3"},
+         "Lines shown: a whole number",
+         pack({1, 50})},
+        {cor::panels::console_guid, pack({1, 50}), {"50"}, {"20"}, "", pack({1, 20})},
+    };
+    cor_test::component_host host;
+    parent_window parent;
+    EXPECT_FALSE(make(host, cor::panels::playlist_view_guid)->have_config_popup());
+    for (const auto& c : cases) {
+        auto panel = make(host, c.type);
+        ASSERT_TRUE(panel->have_config_popup());
+        panel->set_config(c.start.data(), c.start.size());
+        std::vector<std::string> shown;
+        std::string error;
+        bool still_open = false;
+        std::function<void(HWND)> act = [&](HWND dlg) {
+            for (size_t i = 0; i < c.typed.size(); ++i) {
+                const int id = settings_first_edit + static_cast<int>(i);
+                shown.push_back(item_text(dlg, id));
+                SetDlgItemTextW(dlg, id, cor::to_wide(c.typed[i]).c_str());
+            }
+            SendMessageW(dlg, WM_COMMAND, IDOK, 0);
+            still_open = IsWindow(dlg) && IsWindowEnabled(GetDlgItem(dlg, IDOK));
+            error = item_text(dlg, settings_error_text);
+            if (!c.error.empty()) SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+        };
+        g_on_dialog = &act;
+        SetTimer(nullptr, 0, 10, find_dialog);
+        const bool changed = panel->show_config_popup(parent.wnd);
+        g_on_dialog = nullptr;
+        EXPECT_EQ(shown, c.shown);
+        EXPECT_EQ(changed, c.error.empty());
+        if (!c.error.empty()) {
+            EXPECT_TRUE(still_open);
+            EXPECT_EQ(error, c.error);
+        }
+        EXPECT_EQ(config_of(*panel), c.after);
+    }
 }
 
 }  // namespace

@@ -184,6 +184,38 @@ TEST_F(ConfigDialogTest, DefinitionPagesAddRenameAndRemove) {
     EXPECT_EQ(vesk::cfg_panel_ext_list.size(), vesk::cfg_panel_guid_list.size());
 }
 
+std::string g_settings_title;
+void CALLBACK cancel_settings(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND dlg = GetActiveWindow();
+    wchar_t cls[16] = L"";
+    GetClassNameW(dlg, cls, 16);
+    if (std::wstring_view(cls) != L"#32770" || dlg == vesk::config_dialog_handle()) return;
+    KillTimer(nullptr, timer);
+    g_settings_title = text_of(dlg);
+    SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+}
+
+// "&Settings..." is there for the panels that have a settings dialog and
+// opens that panel's own.
+TEST_F(ConfigDialogTest, PanelSettingsOpenThePanelsOwnDialog) {
+    HWND page = open_page(vesk::page_panel);
+    ASSERT_TRUE(page);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, id::settings)));
+    const auto types = vesk::available_panel_types();
+    for (size_t i = 0; i < types.size(); ++i) {
+        g_menu_choice = static_cast<UINT>(i + 1);
+        click(page, id::add);
+        const bool has_dialog = types[i].name != "Playlist View";
+        EXPECT_EQ(IsWindowEnabled(GetDlgItem(page, id::settings)) != FALSE, has_dialog)
+            << types[i].name;
+        if (!has_dialog) continue;
+        g_settings_title.clear();
+        SetTimer(nullptr, 0, 10, cancel_settings);
+        click(page, id::settings);
+        EXPECT_EQ(g_settings_title, types[i].name + " settings");
+    }
+}
+
 TEST_F(ConfigDialogTest, WindowPageShowsHidesAndClosesTheSelectedWindow) {
     HWND page = open_page(vesk::page_window);
     click(page, id::add);
