@@ -7,20 +7,25 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <regex>
 #include <set>
+#include <sstream>
 
 #include "cfg_var.h"
 #include "config/config_dialog.h"
 #include "config/config_pages.h"
 #include "config/palette_window.h"
+#include "config/reference_text.h"
 #include "config/settings.h"
 #include "config/test_folder.h"
 #include "host/console_capture.h"
 #include "host/host_services.h"
 #include "host/identity.h"
+#include "object/object_manager.h"
 #include "panel/panel_definitions.h"
 #include "panels/panel_types.h"
 #include "script/stored_scripts.h"
@@ -586,6 +591,75 @@ TEST_F(WindowInfoMenuTest, RefreshRebuildsAndCloseCloses) {
     host.pump();
     EXPECT_FALSE(handle_of("w"));
     EXPECT_FALSE(handle_of("kid"));
+}
+
+}  // namespace
+
+namespace {
+
+// Closes whatever an example opens modally (a message box, a popup menu),
+// as a user would, from inside its loop.
+void CALLBACK dismiss_modal(HWND, UINT, UINT_PTR, DWORD) {
+    EndMenu();
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM) {
+            wchar_t cls[16] = L"";
+            GetClassNameW(w, cls, 16);
+            if (std::wstring_view(cls) == L"#32770" && IsWindowVisible(w))
+                PostMessageW(w, WM_COMMAND, IDOK, 0);
+            return TRUE;
+        },
+        0);
+}
+
+std::string shipped_functions_text() {
+    const char* data = std::getenv("COR_TEST_DATA");
+    std::ifstream in(
+        std::string(data && *data ? data : ".") + "/../reference/" + "cor_ui_vesk_functions.txt",
+        std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// What a user copies from the Vesk tab runs on the test bench: every
+// function's example compiles and reaches the function it shows, in the
+// order of the text, one after another in the running interface.
+TEST_F(PaletteTest, EveryFunctionsExampleRunsOnTheTestBench) {
+    const auto parsed = vesk::parse_reference_text(shipped_functions_text(), '$');
+    HWND palette = select_tab(vesk::open_palette(), vesk::tab_test);
+    // These start a program that stays open until its user closes it.
+    const std::set<std::string> skipped{"execute", "exec"};
+    const size_t before_groups =
+        vesk::object_manager::instance().list(vesk::object::type_group).size();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, dismiss_modal);
+    size_t run = 0;
+    for (const auto& group : parsed.groups)
+        for (const auto& item : group.items) {
+            const std::string name = vesk::reference_item_name(item.label);
+            const auto example = std::find_if(item.body.begin(), item.body.end(),
+                                              [](auto& b) { return b.starts_with("Example: "); });
+            ASSERT_NE(example, item.body.end()) << name;
+            if (skipped.count(name)) continue;
+            const std::string script = example->substr(9);
+            EXPECT_NE(script.find("$" + name + "("), std::string::npos) << script;
+            SetWindowTextW(GetDlgItem(palette, pid::test_script), cor::to_wide(script).c_str());
+            click(palette, pid::run);
+            const std::string result = text_of(GetDlgItem(palette, pid::test_result));
+            EXPECT_EQ(result.find("[COMPILATION ERROR]"), std::string::npos) << script;
+            EXPECT_EQ(result.find("[UNKNOWN FUNCTION]"), std::string::npos) << script;
+            EXPECT_EQ(result.find("SYNTAX]"), std::string::npos) << script << " -> " << result;
+            ++run;
+        }
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(run + skipped.size(), 150u);
+    // Groups belong to no window: the ones the examples made go by hand.
+    auto& objects = vesk::object_manager::instance();
+    while (objects.list(vesk::object::type_group).size() > before_groups)
+        objects.remove(objects.list(vesk::object::type_group).at(before_groups)->id);
+    // The interface is still whole.
+    EXPECT_TRUE(IsWindow(main));
 }
 
 }  // namespace
