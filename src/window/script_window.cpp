@@ -452,6 +452,7 @@ LRESULT script_window::proc(UINT msg, WPARAM wp, LPARAM lp) {
             }
             return 0;
         case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:  // Alt+key shortcuts; what none takes keeps Alt+F4 and the rest
             if (auto* keys = host::shortcuts(); keys && keys->process_keydown(msg, wp, lp))
                 return 0;
             break;

@@ -72,6 +72,8 @@ component_host::component_host()
     menus_ = std::make_unique<cor::host_commands>(player_);
     auto contextmenu = menus_->contextmenu_service();
     api_.add_service(cor::contextmenu_manager::class_guid, contextmenu.get());
+    auto keys = menus_->shortcut_service();
+    api_.add_service(cor::keyboard_shortcut_manager::class_guid, keys.get());
     for (auto* f : vesk::host::factory_list()) {
         const cor::guid id = f->get_class_guid();
         if (id == cor::mainmenu_group::class_guid)

@@ -32,6 +32,36 @@ TEST_F(WindowTest, StartUpMakesTheMainWindowAndItsDefinition) {
     EXPECT_FALSE(IsWindow(main));
 }
 
+// Keys the window does not use run the player's shortcuts, Alt ones too.
+TEST_F(WindowTest, KeysRunThePlayersShortcuts) {
+    HWND main = host.start_ui();
+    ASSERT_NE(main, nullptr);
+    auto& playlists = host.player().playlists();
+    const size_t before = playlists.get_playlist_count();
+    host.menus().shortcuts().assign('K', cor::key_mods::alt, "File/New playlist");
+    const struct {
+        UINT msg, key;
+        BYTE modifier;
+        size_t made;
+    } presses[] = {
+        {WM_KEYDOWN, 'N', VK_CONTROL, 1},
+        {WM_KEYDOWN, 'N', 0, 0},
+        {WM_SYSKEYDOWN, 'K', VK_MENU, 1},
+        {WM_SYSKEYDOWN, 'J', VK_MENU, 0},
+    };
+    size_t made = 0;
+    for (const auto& p : presses) {
+        BYTE keys[256] = {};
+        if (p.modifier) keys[p.modifier] = 0x80;
+        SetKeyboardState(keys);
+        SendMessageW(main, p.msg, p.key, p.msg == WM_SYSKEYDOWN ? 1 << 29 : 0);
+        made += p.made;
+        EXPECT_EQ(playlists.get_playlist_count(), before + made) << p.key;
+    }
+    BYTE none[256] = {};
+    SetKeyboardState(none);
+}
+
 TEST_F(WindowTest, InitAndQuitScriptsRunAroundTheMainWindow) {
     vesk::general_script(vesk::slot_on_init)
         .set("$console(init $if(%mainid%,has main,no main) $getactivewindow())");
