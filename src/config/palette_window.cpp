@@ -155,6 +155,8 @@ private:
 };
 
 HWND g_palette_wnd = nullptr;
+// The palette's place when it last closed, for the next one (this run only).
+RECT g_last_place{};
 
 HWND palette_frame::create() {
     HINSTANCE instance = static_cast<HINSTANCE>(host::module_handle());
@@ -170,10 +172,18 @@ HWND palette_frame::create() {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_TREEVIEW_CLASSES};
     InitCommonControlsEx(&icc);
     auto* self = new palette_frame;
+    // Where the user left it, while that is still on a screen.
+    RECT place{CW_USEDEFAULT, CW_USEDEFAULT, 480, 500};
+    if (g_last_place.right > g_last_place.left &&
+        MonitorFromRect(&g_last_place, MONITOR_DEFAULTTONULL))
+        place = {g_last_place.left, g_last_place.top, g_last_place.right - g_last_place.left,
+                 g_last_place.bottom - g_last_place.top};
+    // Control parent: the player's loop moves the focus with Tab among its controls.
     HWND wnd =
-        CreateWindowExW(WS_EX_TOOLWINDOW, palette_class_name, cor::to_wide(palette_title).c_str(),
-                        WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, CW_USEDEFAULT,
-                        CW_USEDEFAULT, 480, 500, nullptr, nullptr, instance, self);
+        CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, palette_class_name,
+                        cor::to_wide(palette_title).c_str(),
+                        WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, place.left,
+                        place.top, place.right, place.bottom, nullptr, nullptr, instance, self);
     // Once created, the window owns the object and deletes it at its end.
     if (!wnd) delete self;
     return wnd;
@@ -209,6 +219,7 @@ LRESULT palette_frame::proc(UINT msg, WPARAM wp, LPARAM lp) {
             on_create();
             return 0;
         case WM_DESTROY:
+            if (!IsIconic(wnd_)) GetWindowRect(wnd_, &g_last_place);
             if (g_palette_wnd == wnd_) g_palette_wnd = nullptr;
             if (vesk::palette_window() == wnd_) set_palette_window(nullptr);
             break;

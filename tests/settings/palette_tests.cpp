@@ -331,6 +331,19 @@ TEST_F(PaletteTest, TabsHoldTheDefinitionsReferencesAndMenusAndShowOneAtATime) {
                 ES_READONLY);
 }
 
+// Closed and opened again, the palette stands where the user left it.
+TEST_F(PaletteTest, ReopensWhereItWasClosed) {
+    HWND palette = vesk::open_palette();
+    ASSERT_TRUE(palette);
+    SetWindowPos(palette, nullptr, 30, 40, 500, 520, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(palette, WM_CLOSE, 0, 0);
+    ASSERT_FALSE(IsWindow(palette));
+    RECT r;
+    GetWindowRect(vesk::open_palette(), &r);
+    EXPECT_EQ((std::vector<long>{r.left, r.top, r.right, r.bottom}),
+              (std::vector<long>{30, 40, 530, 560}));
+}
+
 TEST_F(PaletteTest, AMissingReferenceLeavesItsTreeEmpty) {
     vesk::set_reference_folder(folder.file("nowhere").wstring());
     HWND palette = vesk::open_palette();
