@@ -8,6 +8,8 @@
 #include "app/host_commands.h"
 #include "app/player_core.h"
 
+#include <memory>
+
 namespace {
 
 std::wstring list_text(HWND list, int index) {
@@ -16,85 +18,86 @@ std::wstring list_text(HWND list, int index) {
     return buf;
 }
 
-TEST(BasicWindow, ListsTheActivePlaylistAndFollowsItsChanges) {
+std::wstring status_of(HWND wnd) {
+    wchar_t status[128] = L"";
+    GetDlgItemTextW(wnd, 103, status, 128);
+    return status;
+}
+
+// The plain window over a player with an active playlist, and with the
+// Host's commands when `with_commands`.
+class BasicWindow : public ::testing::Test {
+protected:
     cor::manual_clock clock;
-    std::vector<std::string> lines;
-    cor::player_core core([&](std::string_view l) { lines.emplace_back(l); }, &clock);
-    cor::basic_window window(core);
-    ASSERT_TRUE(window.create());
-    HWND wnd = static_cast<HWND>(window.handle());
+    cor::player_core core{[](std::string_view) {}, &clock};
+    cor::host_commands commands{core};
+    std::unique_ptr<cor::basic_window> window;
+    HWND wnd = nullptr;
+    size_t pl = 0;
+    std::vector<cor::track_ptr> keep;
+
+    void open(bool with_commands) {
+        window = std::make_unique<cor::basic_window>(core, with_commands ? &commands : nullptr);
+        ASSERT_TRUE(window->create());
+        wnd = static_cast<HWND>(window->handle());
+        pl = core.playlists().create_playlist("Default", 7, cor::no_index);
+        ASSERT_TRUE(core.playlists().set_active_playlist(pl));
+    }
+    // A ten second track at the end of the playlist.
+    void add(const std::string& path, const char* title) {
+        cor::t_track_info t;
+        t.path = path;
+        if (title) t.add_meta("title", title);
+        t.sample_rate = 1000;
+        t.length_samples = 10000;
+        keep.push_back(core.tracks().put(t));
+        cor::metadb_handle* item = keep.back().get();
+        core.playlists().playlist_insert_items(pl, cor::no_index, &item, 1, nullptr);
+    }
+};
+
+TEST_F(BasicWindow, ListsTheActivePlaylistAndFollowsItsChanges) {
+    open(false);
     HWND list = GetDlgItem(wnd, 100);
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 0);
 
-    cor::t_track_info a, b;
+    cor::t_track_info a;
     a.path = "C:\\music\\a.flac";
     a.add_meta("artist", "Alpha");
     a.add_meta("title", "First");
-    b.path = "C:\\music\\b.flac";
-    b.add_meta("title", "Second");
-    auto& pm = core.playlists();
-    const size_t pl = pm.create_playlist("Default", 7, cor::no_index);
-    ASSERT_TRUE(pm.set_active_playlist(pl));
-    cor::metadb_handle* items[] = {core.tracks().put(a).get(), core.tracks().put(b).get()};
-    pm.playlist_insert_items(pl, 0, items, 2, nullptr);
+    cor::metadb_handle* item = core.tracks().put(a).get();
+    core.playlists().playlist_insert_items(pl, 0, &item, 1, nullptr);
+    add("C:\\music\\b.flac", "Second");
     ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
     EXPECT_EQ(list_text(list, 0), L"Alpha - First");
     EXPECT_EQ(list_text(list, 1), L"Second");
 
     const bool first_only[] = {true, false};
-    ASSERT_TRUE(pm.playlist_remove_items(pl, first_only, 2));
+    ASSERT_TRUE(core.playlists().playlist_remove_items(pl, first_only, 2));
     ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1);
     EXPECT_EQ(list_text(list, 0), L"Second");
 }
 
-TEST(BasicWindow, ButtonsPlayPauseAndStop) {
-    cor::manual_clock clock;
-    cor::player_core core([](std::string_view) {}, &clock);
-    cor::basic_window window(core);
-    ASSERT_TRUE(window.create());
-    HWND wnd = static_cast<HWND>(window.handle());
-    cor::t_track_info t;
-    t.path = "C:\\music\\song.flac";
-    t.add_meta("title", "Song");
-    t.sample_rate = 44100;
-    t.length_samples = 44100 * 10;
-    auto& pm = core.playlists();
-    const size_t pl = pm.create_playlist("Default", 7, cor::no_index);
-    ASSERT_TRUE(pm.set_active_playlist(pl));
-    cor::metadb_handle* items[] = {core.tracks().put(t).get()};
-    pm.playlist_insert_items(pl, 0, items, 1, nullptr);
-
-    wchar_t status[128];
-    GetDlgItemTextW(wnd, 103, status, 128);
-    EXPECT_STREQ(status, L"Stopped");
+TEST_F(BasicWindow, ButtonsPlayPauseAndStop) {
+    open(false);
+    add("C:\\music\\song.flac", "Song");
+    EXPECT_EQ(status_of(wnd), L"Stopped");
     SendMessageW(GetDlgItem(wnd, 101), BM_CLICK, 0, 0);
     EXPECT_TRUE(core.playback().is_playing());
-    GetDlgItemTextW(wnd, 103, status, 128);
-    EXPECT_STREQ(status, L"Playing: Song");
+    EXPECT_EQ(status_of(wnd), L"Playing: Song");
     SendMessageW(GetDlgItem(wnd, 101), BM_CLICK, 0, 0);
     EXPECT_TRUE(core.playback().is_paused());
-    GetDlgItemTextW(wnd, 103, status, 128);
-    EXPECT_STREQ(status, L"Paused: Song");
+    EXPECT_EQ(status_of(wnd), L"Paused: Song");
     SendMessageW(GetDlgItem(wnd, 102), BM_CLICK, 0, 0);
     EXPECT_FALSE(core.playback().is_playing());
-    GetDlgItemTextW(wnd, 103, status, 128);
-    EXPECT_STREQ(status, L"Stopped");
+    EXPECT_EQ(status_of(wnd), L"Stopped");
 }
-
-}  // namespace
-
-namespace {
 
 // The plain window's menu bar is the Host's main menu: its groups, and
 // their commands chosen as the user would.
-TEST(BasicWindow, MenuBarHoldsTheHostsMenuAndRunsItsCommands) {
-    cor::manual_clock clock;
-    cor::player_core core([](std::string_view) {}, &clock);
-    cor::host_commands commands(core);
-    cor::basic_window window(core, &commands);
-    ASSERT_TRUE(window.create());
-    HWND wnd = static_cast<HWND>(window.handle());
+TEST_F(BasicWindow, MenuBarHoldsTheHostsMenuAndRunsItsCommands) {
+    open(true);
     HMENU bar = GetMenu(wnd);
     ASSERT_TRUE(bar);
     std::vector<std::wstring> groups;
@@ -116,14 +119,7 @@ TEST(BasicWindow, MenuBarHoldsTheHostsMenuAndRunsItsCommands) {
         }
         return 0;
     };
-    cor::t_track_info t;
-    t.path = "C:\\music\\song.flac";
-    t.sample_rate = 1000;
-    t.length_samples = 10000;
-    auto& pm = core.playlists();
-    ASSERT_TRUE(pm.set_active_playlist(pm.create_playlist("Default", 7, cor::no_index)));
-    cor::metadb_handle* items[] = {core.tracks().put(t).get()};
-    pm.playlist_insert_items(0, 0, items, 1, nullptr);
+    add("C:\\music\\song.flac", nullptr);
 
     SendMessageW(wnd, WM_COMMAND, id_of(playback, L"Play or Pause"), 0);
     EXPECT_TRUE(core.playback().is_playing());
@@ -136,33 +132,11 @@ TEST(BasicWindow, MenuBarHoldsTheHostsMenuAndRunsItsCommands) {
     EXPECT_FALSE(core.playback().is_playing());
 }
 
-}  // namespace
-
-namespace {
-
 // The Host's shortcuts work wherever the focus is in the plain window,
 // the playlist and the buttons included.
-TEST(BasicWindow, ShortcutsReachTheirCommandsFromEveryChild) {
-    cor::manual_clock clock;
-    cor::player_core core([](std::string_view) {}, &clock);
-    cor::host_commands commands(core);
-    cor::basic_window window(core, &commands);
-    ASSERT_TRUE(window.create());
-    HWND wnd = static_cast<HWND>(window.handle());
-    auto& pm = core.playlists();
-    const size_t pl = pm.create_playlist("Default", 7, cor::no_index);
-    ASSERT_TRUE(pm.set_active_playlist(pl));
-    std::vector<cor::track_ptr> keep;
-    for (const char* name : {"a", "b", "c"}) {
-        cor::t_track_info t;
-        t.path = std::string("C:\\music\\") + name + ".flac";
-        t.add_meta("title", name);
-        t.sample_rate = 1000;
-        t.length_samples = 10000;
-        keep.push_back(core.tracks().put(t));
-        cor::metadb_handle* item = keep.back().get();
-        pm.playlist_insert_items(pl, cor::no_index, &item, 1, nullptr);
-    }
+TEST_F(BasicWindow, ShortcutsReachTheirCommandsFromEveryChild) {
+    open(true);
+    for (const char* name : {"a", "b", "c"}) add(std::string("C:\\music\\") + name + ".flac", name);
     HWND list = GetDlgItem(wnd, 100);
     // The user picks the second line.
     SendMessageW(list, LB_SETCURSEL, 1, 0);
@@ -203,7 +177,7 @@ TEST(BasicWindow, ShortcutsReachTheirCommandsFromEveryChild) {
             DispatchMessageW(&msg);
         }
         EXPECT_EQ(playing(), p.playing) << p.focus << " " << p.key;
-        EXPECT_EQ(pm.playlist_get_item_count(pl), p.items) << p.focus << " " << p.key;
+        EXPECT_EQ(core.playlists().playlist_get_item_count(pl), p.items) << p.focus << " " << p.key;
     }
     state[VK_CONTROL] = 0;
     SetKeyboardState(state);

@@ -1,41 +1,18 @@
 // Buttons as real child windows: creation at the next repaint, clicks,
 // hover and pressed painting, disabled and safe-mode behaviour.
-#include "../window/window_test_util.h"
-
 #include "control/button_object.h"
-#include "object/object_manager.h"
+#include "control_test_util.h"
 #include "window/script_window.h"
 
-using namespace window_test;
-using lines = std::vector<std::string>;
+using namespace control_test;
 using vesk::object::button_object;
 
 namespace {
 
-class Buttons : public WindowTest {
+class Buttons : public ControlTest {
 protected:
-    HWND wnd = nullptr;
-    void SetUp() override {
-        ASSERT_NE(host.start_ui(), nullptr);
-        define("w");
-        host.eval("$window(w,100,100,300,200)");
-        wnd = handle_of("w");
-        ASSERT_NE(wnd, nullptr);
-        host.take_lines();
-    }
-    void TearDown() override {
-        vesk::object_manager::instance().clear_parent(vesk::cfg_window_guid_list[0],
-                                                      vesk::object::cat_all_objects);
-        WindowTest::TearDown();
-    }
     button_object* button(const std::string& identity) {
-        auto* obj = vesk::object_manager::instance().find(identity);
-        return obj && obj->type == vesk::object::type_button ? static_cast<button_object*>(obj)
-                                                             : nullptr;
-    }
-    void repaint() {
-        host.eval("$updatewindow(w)");
-        host.pump();
+        return object<button_object>(identity, vesk::object::type_button);
     }
 };
 
@@ -53,9 +30,7 @@ TEST_F(Buttons, TheWindowComesWithTheNextRepaint) {
     wchar_t caption[32];
     GetWindowTextW(b->control_wnd, caption, 32);
     EXPECT_STREQ(caption, L"Play");
-    RECT r;
-    GetWindowRect(b->control_wnd, &r);
-    MapWindowPoints(nullptr, wnd, reinterpret_cast<POINT*>(&r), 2);
+    const RECT r = client_rect_of(b->control_wnd);
     EXPECT_EQ(r.left, 10);
     EXPECT_EQ(r.right - r.left, 80);
 }

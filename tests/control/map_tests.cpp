@@ -1,33 +1,21 @@
 // Mouse maps driven by real mouse messages sent to a script window.
-#include "../window/window_test_util.h"
-
-#include "object/object_manager.h"
+#include "control_test_util.h"
 #include "window/script_window.h"
 
-using namespace window_test;
-using lines = std::vector<std::string>;
+using namespace control_test;
 
 namespace {
 
-class Maps : public WindowTest {
+class Maps : public ControlTest {
 protected:
-    HWND wnd = nullptr;
     void SetUp() override {
-        ASSERT_NE(host.start_ui(), nullptr);
-        define("w");
-        host.eval("$window(w,100,100,300,200)");
-        wnd = handle_of("w");
-        ASSERT_NE(wnd, nullptr);
+        ControlTest::SetUp();
+        if (HasFatalFailure()) return;
         // Clicks on the background would start a window drag.
         vesk::script_window::from_handle(wnd)->drag = false;
         SetWindowPos(wnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         host.pump();
         host.take_lines();
-    }
-    void TearDown() override {
-        vesk::object_manager::instance().clear_parent(vesk::cfg_window_guid_list[0],
-                                                      vesk::object::cat_all_objects);
-        WindowTest::TearDown();
     }
     // A map of window w over the rectangle, its scripts printing "<event> ..."
     std::string make_map(const std::string& rect, const std::string& extra = "") {

@@ -118,14 +118,6 @@ TEST(HookResolution, UnknownFunctionsReachTheHookByTheirWrittenName) {
     EXPECT_EQ(hook.functions, (std::vector<std::string>{"first", "first", "Nope"}));
 }
 
-// Names and arguments may be read as C strings: written text and computed
-// text alike, next to other text in the script.
-TEST(HookResolution, NamesAndArgumentsEndInANul) {
-    recording_hook hook;
-    EXPECT_EQ(text_of("x$terminated(abc,$upper(d)e,,'q'r%hooked%)y$terminated()", nullptr, &hook),
-              "xyesyyes");
-}
-
 TEST(HookResolution, FieldsGoToTheHookOnlyWhenTheHostCannotResolveThem) {
     t_track_info track;
     track.add_meta("artist", "Band");
@@ -140,65 +132,52 @@ TEST(HookResolution, FieldsGoToTheHookOnlyWhenTheHostCannotResolveThem) {
     EXPECT_EQ(no_track_hook.fields, std::vector<std::string>{"artist"});
 }
 
-TEST(HookResolution, WhatADecliningHookWroteIsDiscarded) {
-    recording_hook hook;
-    EXPECT_EQ(text_of("%scribble%|$scribble()", nullptr, &hook), "?|[UNKNOWN FUNCTION]");
-}
-
-TEST(LazyArguments, DecliningACallCostsNoArgumentEvaluation) {
-    recording_hook hook;
-    EXPECT_EQ(text_of("$unknown(%probe%,%probe%)", nullptr, &hook), "[UNKNOWN FUNCTION]");
-    EXPECT_EQ(hook.probes, 0);
-}
-
-TEST(LazyArguments, AnArgumentIsEvaluatedAtMostOncePerCall) {
-    recording_hook hook;
-    EXPECT_EQ(text_of("$thrice(%probe%)", nullptr, &hook), "ppp");
-    EXPECT_EQ(hook.probes, 1);
-}
-
-TEST(LazyArguments, ArgumentsNobodyAsksForAreNeverEvaluated) {
-    recording_hook hook;
-    EXPECT_EQ(text_of("$first(a,%probe%)", nullptr, &hook), "a");
-    EXPECT_EQ(hook.probes, 0);
-}
-
-TEST(LazyArguments, AskingForTheTruthEvaluatesOnce) {
-    recording_hook hook;
-    EXPECT_EQ(text_of("$truth(%probe%)$truth(x)", nullptr, &hook), "TF");
-    EXPECT_EQ(hook.probes, 1);
-}
-
-TEST(LazyArguments, ControlFlowEvaluatesOnlyTheBranchItTakes) {
-    recording_hook hook;
-    EXPECT_EQ(text_of("$if(%hooked%,a,%probe%)", nullptr, &hook), "a");
-    EXPECT_EQ(text_of("$if2(%hooked%,%probe%)", nullptr, &hook), "H");
-    EXPECT_EQ(text_of("$ifequal(1,2,%probe%,b)", nullptr, &hook), "b");
-    EXPECT_EQ(text_of("$if3(x,%hooked%,%probe%)", nullptr, &hook), "H");
-    EXPECT_EQ(text_of("$select(1,a,%probe%)", nullptr, &hook), "a");
-    EXPECT_EQ(hook.probes, 0);
-    EXPECT_EQ(text_of("$if(x,a,%probe%)", nullptr, &hook), "p");
-    EXPECT_EQ(hook.probes, 1);
-}
-
-TEST(LazyArguments, LogicStopsAtTheFirstDecidingArgument) {
-    recording_hook hook;
-    EXPECT_FALSE(evaluate("$and(x,%probe%)", nullptr, &hook).truth);
-    EXPECT_TRUE(evaluate("$or(%hooked%,%probe%)", nullptr, &hook).truth);
-    EXPECT_EQ(hook.probes, 0);
-}
-
-TEST(HookParams, CountAndOutOfRangeRequests) {
-    recording_hook hook;
-    EXPECT_EQ(text_of("$count()|$count(a)|$count(,)|$first()", nullptr, &hook), "0|1|2|");
-}
-
-TEST(HookParams, AHookMayRunAnotherScriptInTheMiddleOfACall) {
-    recording_hook hook;
-    // The inner run has its own variables and leaves the outer call's
-    // arguments and variables alone.
-    EXPECT_EQ(text_of("$puts(v,outer)$inner(%probe%)|$get(v)", nullptr, &hook), "innerp|outer");
-    EXPECT_EQ(hook.probes, 1);
+// What each call writes, how often it evaluates %probe% and, for logic,
+// its truth: arguments are evaluated lazily, at most once per call.
+TEST(LazyArguments, EachArgumentIsEvaluatedOnlyWhenAskedAndAtMostOnce) {
+    constexpr check yes = check::yes, no = check::no, any = check::any;
+    const struct {
+        const char* script;
+        const char* text;
+        int probes;
+        check truth = check::any;
+    } cases[] = {
+        // What a declining hook wrote is discarded, and declining costs no
+        // argument evaluation.
+        {"%scribble%|$scribble()", "?|[UNKNOWN FUNCTION]", 0},
+        {"$unknown(%probe%,%probe%)", "[UNKNOWN FUNCTION]", 0},
+        {"$thrice(%probe%)", "ppp", 1},
+        {"$first(a,%probe%)", "a", 0},  // nobody asks for the second
+        {"$truth(%probe%)$truth(x)", "TF", 1},
+        // Control flow evaluates only the branch it takes.
+        {"$if(%hooked%,a,%probe%)", "a", 0},
+        {"$if2(%hooked%,%probe%)", "H", 0},
+        {"$ifequal(1,2,%probe%,b)", "b", 0},
+        {"$if3(x,%hooked%,%probe%)", "H", 0},
+        {"$select(1,a,%probe%)", "a", 0},
+        {"$if(x,a,%probe%)", "p", 1},
+        // Logic stops at the first deciding argument.
+        {"$and(x,%probe%)", "", 0, no},
+        {"$or(%hooked%,%probe%)", "", 0, yes},
+        // Parameter counts and requests out of range.
+        {"$count()|$count(a)|$count(,)|$first()", "0|1|2|", 0, any},
+        // Names and arguments may be read as C strings: written text and
+        // computed text alike, next to other text in the script.
+        {"x$terminated(abc,$upper(d)e,,'q'r%hooked%)y$terminated()", "xyesyyes", 0},
+        // A hook may run another script in the middle of a call: the inner
+        // run has its own variables and leaves the outer call's arguments and
+        // variables alone.
+        {"$puts(v,outer)$inner(%probe%)|$get(v)", "innerp|outer", 1},
+    };
+    for (const auto& c : cases) {
+        recording_hook hook;
+        const outcome r = evaluate(c.script, nullptr, &hook);
+        EXPECT_EQ(r.text, c.text) << c.script;
+        EXPECT_EQ(hook.probes, c.probes) << c.script;
+        if (c.truth != check::any) {
+            EXPECT_EQ(r.truth, c.truth == yes) << c.script;
+        }
+    }
 }
 
 }  // namespace

@@ -9,44 +9,28 @@
 namespace cor::tf::test {
 namespace {
 
-TEST(Layout, CommentLinesAreDroppedWithTheirLineBreak) {
-    const outcome r = evaluate("a\n// note, with ( and ' inside\n  // indented\nb");
-    EXPECT_EQ(r.text, "ab");
-    EXPECT_TRUE(r.compiled);
-}
-
-TEST(Layout, CommentOnTheFirstLine) { EXPECT_EQ(text_of("// heading\r\nx"), "x"); }
-
-TEST(Layout, SlashesInsideALineAreText) { EXPECT_EQ(text_of("http://host/a"), "http://host/a"); }
-
-TEST(Layout, CommentInsideAnArgumentIsDropped) {
-    // The line break before the comment belongs to the argument's text.
-    EXPECT_EQ(text_of("$upper(a\n// not (closed\nb)"), "A\nB");
-}
-
-TEST(Layout, LineBreaksAreDroppedOutsideQuotesAndArguments) {
-    EXPECT_EQ(text_of("a\r\nb\nc\r[d\ne]"), "abc");
-    EXPECT_EQ(text_of("'a\nb'"), "a\nb");
-    EXPECT_EQ(text_of("$len(a\nb)"), "3");
-}
-
-TEST(Layout, BlanksAreKept) { EXPECT_EQ(text_of(" a\t b "), " a\t b "); }
-
-TEST(Layout, FunctionNamesIgnoreCase) {
-    EXPECT_EQ(text_of("$UPPER(x)$If($Add(1),yes,no)"), "Xno");
-    EXPECT_EQ(text_of("$IF(a)"), "[INVALID $IF SYNTAX]");
-}
-
-TEST(Errors, ErrorInsideAnArgumentDropsOnlyTheRestOfThatArgument) {
-    const outcome r = evaluate("x$upper(ab(c)d)y");
-    EXPECT_EQ(r.text, "xABy");
-    EXPECT_FALSE(r.compiled);
-}
-
-TEST(Errors, ErrorAtTopLevelKeepsWhatCameBefore) {
-    const outcome r = evaluate("$upper(ab)[c]%d");
-    EXPECT_EQ(r.text, "AB");
-    EXPECT_FALSE(r.compiled);
+TEST(Layout, CommentsLineBreaksBlanksAndRecovery) {
+    constexpr check yes = check::yes, no = check::no, any = check::any;
+    expect_cases({
+        // Comment lines are dropped with their line break.
+        {"a\n// note, with ( and ' inside\n  // indented\nb", "ab", any, yes},
+        {"// heading\r\nx", "x"},
+        {"http://host/a", "http://host/a"},  // slashes inside a line are text
+        // The line break before the comment belongs to the argument's text.
+        {"$upper(a\n// not (closed\nb)", "A\nB"},
+        // Line breaks are dropped outside quotes and arguments; blanks are kept.
+        {"a\r\nb\nc\r[d\ne]", "abc"},
+        {"'a\nb'", "a\nb"},
+        {"$len(a\nb)", "3"},
+        {" a\t b ", " a\t b "},
+        // Function names ignore case.
+        {"$UPPER(x)$If($Add(1),yes,no)", "Xno"},
+        {"$IF(a)", "[INVALID $IF SYNTAX]"},
+        // An error inside an argument drops only the rest of that argument;
+        // one at the top level keeps what came before.
+        {"x$upper(ab(c)d)y", "xABy", any, no},
+        {"$upper(ab)[c]%d", "AB", any, no},
+    });
 }
 
 TEST(Errors, ValidScriptsCompile) {
