@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_util.h"
 #include "corvina500/config/config_store.h"
 #include "e2e/wav_file.h"
 #include "host/service_factory.h"
@@ -121,6 +122,42 @@ cor::service_ptr_t<cor::user_interface> make_ui() {
     return {};
 }
 
+// The playlist drawn again when its focused item changes (a click on a
+// row, the keyboard), with 20 rows shown, for a short and a long playlist:
+// from the focus change until every message it caused is handled.
+void playlist_refresh(cor_test::component_host& host, HWND main,
+                      const std::vector<std::string>& tracks) {
+    // Tall enough for 20 rows of 24 pixels below the controls.
+    RECT window{}, client{};
+    GetWindowRect(main, &window);
+    GetClientRect(main, &client);
+    SetWindowPos(main, nullptr, 0, 0, 640 + (window.right - window.left) - client.right,
+                 740 + (window.bottom - window.top) - client.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    drain_messages();
+    auto& playlists = host.player().playlists();
+    for (const size_t length : {size_t(24), size_t(1000)}) {
+        const size_t active = playlists.get_active_playlist();
+        std::vector<std::string> more;
+        while (playlists.playlist_get_item_count(active) + more.size() < length)
+            more.push_back(tracks[more.size() % tracks.size()]);
+        host.player().add_to_active(more);
+        drain_messages();
+        std::vector<double> ms;
+        for (int round = 0; round < 20; ++round) {
+            const auto t0 = clock_type::now();
+            playlists.playlist_set_focus_item(active, size_t(round % 20));
+            drain_messages();
+            ms.push_back(ms_since(t0));
+        }
+        const t_stats t = stats(ms);
+        std::printf(
+            "playlist of %4zu, 20 rows, focus change:     first %.1f ms, best %.1f ms, "
+            "median %.1f ms\n",
+            playlists.playlist_get_item_count(active), t.first, t.best, t.median);
+    }
+}
+
 void in_process(const std::wstring& store_path, const std::vector<std::string>& tracks) {
     cor_test::component_host host;
     cor::host_config_store store(cor::to_utf8(store_path), [](std::string_view line) {
@@ -177,6 +214,7 @@ void in_process(const std::wstring& store_path, const std::vector<std::string>& 
         "new track to repainted window:                 first %.1f ms, best %.1f ms, "
         "median %.1f ms\n",
         t.first, t.best, t.median);
+    playlist_refresh(host, main, tracks);
     ui->shutdown();
     ui.reset();
     drain_messages();
@@ -268,6 +306,7 @@ int main() {
     }
     const std::wstring music = temp_folder(L"music");
     const std::vector<std::string> tracks = write_tracks(music);
+    cor_bench::print_load_average();
     in_process(store_path, tracks);
     as_process(store_path, tracks);
     remove_folder(music);
