@@ -152,19 +152,17 @@ int main() {
             ids.push_back(r->id);
             (void)manager.store(std::move(r));
         }
-        const double full_ns = cor_bench::ns_per_iteration(
-            [&] {
-                target->paint_background(dc, RECT{0, 0, 820, 640});
-                manager.draw(id, wnd, dc, target->back_buffer_graphics());
-            },
-            20);
-        std::printf("full repaint of a window with 1,000 objects: %.1f us\n", full_ns / 1000.0);
-        const double one_ns =
-            cor_bench::ns_per_iteration([&] { manager.update_object(ids[500]); }, 200);
-        std::printf("redraw_object of one object among them:      %.1f us\n", one_ns / 1000.0);
-        const double find_ns =
-            cor_bench::ns_per_iteration([&] { (void)manager.find(ids[999]); }, 100000);
-        std::printf("find by identity among them:                 %.1f ns\n", find_ns);
+        cor_bench::interleaved among;
+        among.add("full repaint of a window with 1,000 objects (us)", [&] {
+            target->paint_background(dc, RECT{0, 0, 820, 640});
+            manager.draw(id, wnd, dc, target->back_buffer_graphics());
+        });
+        among.add("redraw_object of one object among them (us)",
+                  [&] { manager.update_object(ids[500]); });
+        among.add(
+            "find by identity among them (ns)", [&] { (void)manager.find(ids[999]); }, 1, -1, 1);
+        among.run(21, 2e6);
+        among.print("us unless marked", 1000);
         manager.clear_parent(id, vesk::object::cat_all_objects);
 
         enum class removal { newest_first, oldest_first, clear };
