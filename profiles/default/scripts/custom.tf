@@ -421,10 +421,18 @@ $ui_button(ui_b_rand,Random,$add(#m#,236),#ctl_y#,64,#ctl_h#,'$playback_control(
 #end
 
 #function ui_play_button
-// The play button alone, also made again at start, pause and stop events.
-$ui_button(ui_b_play,$if(%playback_isplaying%,$if(%playback_ispaused%,Play,Pause),Play),
-	$add(#m#,56),#ctl_y#,64,#ctl_h#,'$playback_control(play_or_pause)',9,
-	$if(%playback_isplaying%,$if(%playback_ispaused%,'Go on playing','Pause'),'Play'))
+// The play button alone, also made again at start, pause and stop events
+// when its caption changes. Making a button costs a window and its tip's
+// (milliseconds), so a new track while playing, which starts playback
+// again with the same caption, leaves it as it is; a full rebuild always
+// makes it.
+$puts(caption,$if(%playback_isplaying%,$if(%playback_ispaused%,Play,Pause),Play))
+$if($and($not(%ui_batch%),$strcmp($get(caption),%ui_play_shown%),
+		$greater($len(%ui_b_play%),0)),,
+	$hash(ui_play_shown,$get(caption))
+	$ui_button(ui_b_play,$get(caption),
+		$add(#m#,56),#ctl_y#,64,#ctl_h#,'$playback_control(play_or_pause)',9,
+		$if(%playback_isplaying%,$if(%playback_ispaused%,'Go on playing','Pause'),'Play')))
 #end
 
 // ---------------------------------------------------------------------------
