@@ -142,6 +142,7 @@ void bench_cover(int side) {
 }  // namespace
 
 int main() {
+    cor_bench::print_load_average();
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     Gdiplus::GdiplusStartupInput in;
     ULONG_PTR token = 0;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_util.h"
 #include "corvina500/player/audio_sink.h"
 #include "corvina500/player/decoder.h"
 #include "corvina500/player/stream_output.h"
@@ -21,6 +22,7 @@ static double ms_since(clock_type::time_point t0) {
 }
 
 int main(int argc, char** argv) {
+    cor_bench::print_load_average();
     if (argc < 2) {
         std::fprintf(stderr, "usage: audio_bench SAMPLES_FOLDER\n");
         return 2;

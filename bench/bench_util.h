@@ -10,6 +10,9 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -81,6 +84,65 @@ struct series {
         return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
     }
 };
+
+// Several measurements taken in interleaved rounds: each round times every
+// measurement once, so load from other work on the shared machine reaches
+// them all alike. Each is reported as the min and the median over the
+// rounds, per thing measured.
+class interleaved {
+public:
+    // `per`: how many of the things reported one run of the body does;
+    // `allocs`: heap allocations per run, printed when not negative;
+    // `scale`: what ns are divided by for this one (0: the printed unit's).
+    void add(std::string name, std::function<void()> body, double per = 1, double allocs = -1,
+             double scale = 0) {
+        measurement& m = all_.emplace_back();
+        m.s.name = std::move(name);
+        m.body = std::move(body);
+        m.per = per;
+        m.allocs = allocs;
+        m.scale = scale;
+    }
+    // Sizes each measurement's block to about block_ns, then runs the rounds.
+    void run(int rounds, double block_ns) {
+        for (auto& m : all_) m.s.iterations = calibrate(m.body, block_ns);
+        for (int r = 0; r < rounds; ++r)
+            for (auto& m : all_) m.s.round(m.body);
+        rounds_ = rounds;
+        block_ns_ = block_ns;
+    }
+    // One line per measurement, in `unit` (ns divided by `scale`).
+    void print(const char* unit = "ns", double scale = 1) const {
+        std::printf(
+            "%d interleaved rounds of about %.1f ms each per figure; %s per thing measured\n",
+            rounds_, block_ns_ / 1e6, unit);
+        std::printf("%-66s %10s %10s %7s\n", "", "min", "median", "allocs");
+        for (const auto& m : all_) {
+            const double d = m.per * (m.scale > 0 ? m.scale : scale);
+            std::printf("%-66s %10.1f %10.1f", m.s.name.c_str(), m.s.min() / d, m.s.median() / d);
+            if (m.allocs >= 0) std::printf(" %7.2f", m.allocs);
+            std::printf("\n");
+        }
+    }
+
+private:
+    struct measurement {
+        series s;
+        std::function<void()> body;
+        double per = 1;
+        double allocs = -1;
+        double scale = 0;
+    };
+    std::deque<measurement> all_;
+    int rounds_ = 0;
+    double block_ns_ = 0;
+};
+
+// The number of rounds given as the first argument, else `fallback`.
+inline int rounds_argument(int argc, char** argv, int fallback = 21) {
+    const int n = argc > 1 ? std::atoi(argv[1]) : 0;
+    return n > 0 ? n : fallback;
+}
 
 inline void report(const std::string& name, double ns, double allocs = -1) {
     if (allocs >= 0)

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench_util.h"
 #include "config/config_transfer.h"
 #include "config/settings.h"
 #include "host/identity.h"
@@ -35,6 +36,7 @@ double best_ms(F&& body) {
 }  // namespace
 
 int main() {
+    cor_bench::print_load_average();
     cor_test::component_host host;
     // 200 windows, each with six event scripts of about 830 bytes: 1 MB.
     const std::string line = "$puts(%_width%)$gp_text(%_id%,#str#,10,10,0,0,font-size:12)\r\n";

@@ -53,6 +53,7 @@ std::string write_png(const std::string& path, int w, int h) {
 }  // namespace
 
 int main() {
+    cor_bench::print_load_average();
     cor_test::component_host host;
     const HWND main = host.start_ui();
     vesk::window_paint_target* target = main ? vesk::paint_target_of(main) : nullptr;

@@ -51,6 +51,7 @@ void show_line(HWND editor, int line) {
 }  // namespace
 
 int main() {
+    cor_bench::print_load_average();
     cor_test::component_host host;
     WNDCLASSW wc{};
     wc.lpfnWndProc = frame_proc;

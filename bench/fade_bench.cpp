@@ -23,6 +23,7 @@ double thread_cpu_ms() {
 }  // namespace
 
 int main() {
+    cor_bench::print_load_average();
     cor_test::component_host host;
     const HWND main = host.start_ui();
     vesk::script_window* window = vesk::script_window::from_handle(main);

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench_util.h"
 #include "media/media_library.h"
 
 namespace {
@@ -47,6 +48,7 @@ std::string tagged_wav(int n) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    cor_bench::print_load_average();
     const int count = argc > 1 ? std::atoi(argv[1]) : 3000;
     const auto root = std::filesystem::temp_directory_path() / "cor_library_bench";
     std::filesystem::remove_all(root);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/player_core.h"
+#include "bench_util.h"
 #include "e2e/wav_file.h"
 #include "host/identity.h"
 #include "panel/panel_definitions.h"
@@ -138,6 +139,7 @@ void meter_cpu() {
 }  // namespace
 
 int main() {
+    cor_bench::print_load_average();
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     window_operations();
     meter_cpu();

@@ -10,8 +10,9 @@
 // paints included.
 //
 // As a process: corvina500.exe on a copy of the profile, from its start
-// until its main window is visible and answers a message, which it does
-// only after its first paint.
+// until its main window is visible, answers a message and has nothing left
+// to paint; and the same for the bare player (--no-component), the two
+// started alternately.
 //
 //     profile_bench.exe [PROFILE_FOLDER]   (default: profiles\default of the checkout)
 #include <windows.h>
@@ -24,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_util.h"
 #include "corvina500/config/config_store.h"
 #include "e2e/wav_file.h"
 #include "host/service_factory.h"
@@ -121,6 +123,42 @@ cor::service_ptr_t<cor::user_interface> make_ui() {
     return {};
 }
 
+// The playlist drawn again when its focused item changes (a click on a
+// row, the keyboard), with 20 rows shown, for a short and a long playlist:
+// from the focus change until every message it caused is handled.
+void playlist_refresh(cor_test::component_host& host, HWND main,
+                      const std::vector<std::string>& tracks) {
+    // Tall enough for 20 rows of 24 pixels below the controls.
+    RECT window{}, client{};
+    GetWindowRect(main, &window);
+    GetClientRect(main, &client);
+    SetWindowPos(main, nullptr, 0, 0, 640 + (window.right - window.left) - client.right,
+                 740 + (window.bottom - window.top) - client.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    drain_messages();
+    auto& playlists = host.player().playlists();
+    for (const size_t length : {size_t(24), size_t(1000)}) {
+        const size_t active = playlists.get_active_playlist();
+        std::vector<std::string> more;
+        while (playlists.playlist_get_item_count(active) + more.size() < length)
+            more.push_back(tracks[more.size() % tracks.size()]);
+        host.player().add_to_active(more);
+        drain_messages();
+        std::vector<double> ms;
+        for (int round = 0; round < 20; ++round) {
+            const auto t0 = clock_type::now();
+            playlists.playlist_set_focus_item(active, size_t(round % 20));
+            drain_messages();
+            ms.push_back(ms_since(t0));
+        }
+        const t_stats t = stats(ms);
+        std::printf(
+            "playlist of %4zu, 20 rows, focus change:     first %.1f ms, best %.1f ms, "
+            "median %.1f ms\n",
+            playlists.playlist_get_item_count(active), t.first, t.best, t.median);
+    }
+}
+
 void in_process(const std::wstring& store_path, const std::vector<std::string>& tracks) {
     cor_test::component_host host;
     cor::host_config_store store(cor::to_utf8(store_path), [](std::string_view line) {
@@ -177,6 +215,7 @@ void in_process(const std::wstring& store_path, const std::vector<std::string>& 
         "new track to repainted window:                 first %.1f ms, best %.1f ms, "
         "median %.1f ms\n",
         t.first, t.best, t.median);
+    playlist_refresh(host, main, tracks);
     ui->shutdown();
     ui.reset();
     drain_messages();
@@ -184,11 +223,12 @@ void in_process(const std::wstring& store_path, const std::vector<std::string>& 
 }
 
 // The main window of the process `pid` once it is visible; null if none.
-HWND visible_main_window(DWORD pid) {
+HWND visible_main_window(DWORD pid, const wchar_t* window_class) {
     struct search {
         DWORD pid;
+        const wchar_t* window_class;
         HWND found;
-    } s{pid, nullptr};
+    } s{pid, window_class, nullptr};
     EnumWindows(
         [](HWND w, LPARAM p) -> BOOL {
             auto* s = reinterpret_cast<search*>(p);
@@ -196,8 +236,7 @@ HWND visible_main_window(DWORD pid) {
             GetWindowThreadProcessId(w, &owner);
             wchar_t cls[64] = {};
             GetClassNameW(w, cls, 64);
-            if (owner == s->pid && IsWindowVisible(w) &&
-                std::wstring(cls) == L"cor_ui_vesk_window_class") {
+            if (owner == s->pid && IsWindowVisible(w) && std::wstring(cls) == s->window_class) {
                 s->found = w;
                 return FALSE;
             }
@@ -207,49 +246,72 @@ HWND visible_main_window(DWORD pid) {
     return s.found;
 }
 
+// One start of corvina500.exe on a copy of the profile: the time until its
+// window of class `window_class` is visible, has answered a message and
+// has nothing left to paint; negative when it never showed.
+double start_once(const std::wstring& exe, const std::wstring& store_path,
+                  const std::vector<std::string>& tracks, const wchar_t* extra,
+                  const wchar_t* window_class) {
+    const std::wstring profile = temp_folder(L"profile");
+    CopyFileW(store_path.c_str(), (profile + L"\\corvina500.cfgstore").c_str(), FALSE);
+    std::wstring cmd =
+        L"\"" + exe + L"\" --profile \"" + profile + L"\" --exit-after 20000 " + extra + L" --add";
+    for (const auto& t : tracks) cmd += L" \"" + cor::to_wide(t) + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    const auto t0 = clock_type::now();
+    if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi)) {
+        remove_folder(profile);
+        return -1;
+    }
+    HWND main = nullptr;
+    while (!main && ms_since(t0) < 20000) {
+        main = visible_main_window(pi.dwProcessId, window_class);
+        if (!main) Sleep(1);
+    }
+    DWORD_PTR answer = 0;
+    double ms = -1;
+    if (main && SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &answer)) {
+        // A window that answers before painting has its update region
+        // until its first paint.
+        while (GetUpdateRect(main, nullptr, FALSE) && ms_since(t0) < 20000) Sleep(0);
+        ms = ms_since(t0);
+    }
+    if (main) PostMessageW(main, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(pi.hProcess, 20000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    remove_folder(profile);
+    return ms;
+}
+
+// The player with the default profile and bare (--no-component, its own
+// plain window), started alternately so that load reaches both alike.
 void as_process(const std::wstring& store_path, const std::vector<std::string>& tracks) {
     const std::wstring exe = exe_folder() + L"\\corvina500.exe";
     if (GetFileAttributesW(exe.c_str()) == INVALID_FILE_ATTRIBUTES) {
         std::printf("no %ls: process start-up not measured\n", exe.c_str());
         return;
     }
-    std::vector<double> times;
-    for (int round = 0; round < 3; ++round) {
-        const std::wstring profile = temp_folder(L"profile");
-        CopyFileW(store_path.c_str(), (profile + L"\\corvina500.cfgstore").c_str(), FALSE);
-        std::wstring cmd =
-            L"\"" + exe + L"\" --profile \"" + profile + L"\" --exit-after 20000 --add";
-        for (const auto& t : tracks) cmd += L" \"" + cor::to_wide(t) + L"\"";
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        const auto t0 = clock_type::now();
-        if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &si, &pi)) {
-            std::printf("could not start %ls\n", exe.c_str());
-            remove_folder(profile);
-            return;
-        }
-        HWND main = nullptr;
-        while (!main && ms_since(t0) < 20000) {
-            main = visible_main_window(pi.dwProcessId);
-            if (!main) Sleep(1);
-        }
-        DWORD_PTR answer = 0;
-        if (main) SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &answer);
-        if (main) times.push_back(ms_since(t0));
-        if (main) PostMessageW(main, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(pi.hProcess, 20000) != WAIT_OBJECT_0)
-            TerminateProcess(pi.hProcess, 1);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-        remove_folder(profile);
+    std::vector<double> skinned, bare;
+    for (int round = 0; round < 5; ++round) {
+        const double a = start_once(exe, store_path, tracks, L"", L"cor_ui_vesk_window_class");
+        const double b =
+            start_once(exe, store_path, tracks, L"--no-component", L"corvina500_basic_window");
+        if (a >= 0) skinned.push_back(a);
+        if (b >= 0) bare.push_back(b);
     }
-    const t_stats s = stats(times);
+    const t_stats s = stats(skinned), b = stats(bare);
     std::printf(
         "process start to first painted frame:          first %.0f ms, best %.0f ms, "
         "median %.0f ms\n",
         s.first, s.best, s.median);
+    std::printf(
+        "the same, bare player (--no-component):        first %.0f ms, best %.0f ms, "
+        "median %.0f ms\n",
+        b.first, b.best, b.median);
 }
 
 }  // namespace
@@ -268,6 +330,7 @@ int main() {
     }
     const std::wstring music = temp_folder(L"music");
     const std::vector<std::string> tracks = write_tracks(music);
+    cor_bench::print_load_average();
     in_process(store_path, tracks);
     as_process(store_path, tracks);
     remove_folder(music);

@@ -5,7 +5,6 @@
 //   tf_bench [ROUNDS]    (21 by default)
 #include <algorithm>
 #include <cstdlib>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -70,7 +69,7 @@ const char* window_title_script =
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
+    const int rounds = cor_bench::rounds_argument(argc, argv);
     cor_bench::print_load_average();
     const cor::t_track_info track = make_track();
     cor::tf::t_format_context ctx;
@@ -94,22 +93,10 @@ int main(int argc, char** argv) {
     out.reserve(1024);
     bench_hook hook;
 
-    // Each measurement: its series, the body it times, and how many of
-    // the things reported one body run does.
-    struct measurement {
-        cor_bench::series s;
-        std::function<void()> body;
-        double per = 1;
-        double allocs = -1;
-    };
-    std::deque<measurement> all;
-    auto add = [&all](std::string name, std::function<void()> body, double per = 1,
-                      double allocs = -1) {
-        measurement& m = all.emplace_back();
-        m.s.name = std::move(name);
-        m.body = std::move(body);
-        m.per = per;
-        m.allocs = allocs;
+    cor_bench::interleaved all;
+    const auto add = [&all](std::string name, std::function<void()> body, double per = 1,
+                            double allocs = -1) {
+        all.add(std::move(name), std::move(body), per, allocs);
     };
     std::vector<std::shared_ptr<const cor::tf::program>> programs;
     for (const auto& c : cases) {
@@ -144,18 +131,7 @@ int main(int argc, char** argv) {
         },
         10);
 
-    for (auto& m : all) m.s.iterations = cor_bench::calibrate(m.body, block_ns);
-    for (int r = 0; r < rounds; ++r)
-        for (auto& m : all) m.s.round(m.body);
-
-    std::printf("%d interleaved rounds of about %.0f ms each per figure; ns per run\n", rounds,
-                block_ns / 1e6);
-    std::printf("%-66s %10s %10s %7s\n", "", "min", "median", "allocs");
-    for (const auto& m : all) {
-        std::printf("%-66s %10.1f %10.1f", m.s.name.c_str(), m.s.min() / m.per,
-                    m.s.median() / m.per);
-        if (m.allocs >= 0) std::printf(" %7.2f", m.allocs);
-        std::printf("\n");
-    }
+    all.run(rounds, block_ns);
+    all.print("ns");
     return 0;
 }

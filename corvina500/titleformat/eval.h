@@ -54,6 +54,17 @@ public:
     scratch& work;
     const size_t var_base;
 
+    // A function whose text is a number ($len, $num) leaves that number
+    // here, with the depth of its call (work.levels_used while it runs),
+    // so that a caller reading the result as a number need not parse the
+    // text back.
+    void leave_number(int64_t v) {
+        number_value = v;
+        number_level = work.levels_used;
+    }
+    int64_t number_value = 0;
+    size_t number_level = 0;
+
 private:
     bool eval(const node& n, std::string& out);
     bool field(const node& n, std::string& out);

@@ -201,6 +201,13 @@ int64_t call_args::evaluated_number(size_t i) {
     if (arg.count == 1) {
         const node& n = ev_.prog.nodes[arg.first];
         if (n.kind == node_kind::text) return n.number;
+        if (n.kind == node_kind::call && !settled(i)) {
+            // Only the argument's own call runs one level above this one;
+            // calls nested in it run higher.
+            ev_.number_level = 0;
+            evaluate(i);
+            if (ev_.number_level == ev_.work.levels_used + 1) return ev_.number_value;
+        }
     }
     return parse_number(text(i));
 }

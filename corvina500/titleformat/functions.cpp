@@ -202,8 +202,10 @@ bool fn_rand(evaluator&, call_args&, std::string& out) {
 
 // ------------------------------------------------------------------------ text
 
-bool fn_len(evaluator&, call_args& a, std::string& out) {
-    append_number(out, static_cast<int64_t>(text::length(a.text(0))));
+bool fn_len(evaluator& ev, call_args& a, std::string& out) {
+    const auto n = static_cast<int64_t>(text::length(a.text(0)));
+    append_number(out, n);
+    ev.leave_number(n);
     return a.found(0);
 }
 
@@ -418,10 +420,11 @@ bool fn_abbr(evaluator&, call_args& a, std::string& out) {
 
 // Zero-padded to at most 32 digits. A negative number keeps its sign in
 // front of the padding.
-bool fn_num(evaluator&, call_args& a, std::string& out) {
+bool fn_num(evaluator& ev, call_args& a, std::string& out) {
     int64_t v = a.number(0);
     size_t width = std::min<size_t>(as_count(a.number(1)), 32);
-    if (v < 0) {
+    const bool negative = v < 0;
+    if (negative) {
         out += '-';
         v = op_sub(0, v);
         width = width ? width - 1 : 0;
@@ -430,6 +433,9 @@ bool fn_num(evaluator&, call_args& a, std::string& out) {
     const auto r = std::to_chars(buf, buf + sizeof buf, v);
     for (size_t n = static_cast<size_t>(r.ptr - buf); n < width; ++n) out += '0';
     out.append(buf, r.ptr);
+    // What the text reads back as (the zeros change nothing), unless it
+    // is the one negative number without a positive counterpart.
+    if (v >= 0) ev.leave_number(negative ? -v : v);
     return a.found(0);
 }
 

@@ -11,6 +11,7 @@
 #include "script/script_run.h"
 #include "script/tf_hook.h"
 #include "utf8.h"
+#include "window/invalidation.h"
 
 namespace vesk::object {
 namespace {
@@ -141,6 +142,7 @@ void button_object::capture_background(HWND button) {
     HRGN empty = CreateRectRgn(0, 0, 0, 0);
     SetWindowRgn(button, empty, FALSE);
     ShowWindow(button, SW_HIDE);
+    send_pending_invalidations();
     UpdateWindow(parent_wnd);
     MapWindowPoints(button, parent_wnd, reinterpret_cast<POINT*>(&cr), 2);
     RECT wr, pcr;

@@ -8,6 +8,7 @@
 #include "script/script_run.h"
 #include "script/tf_hook.h"
 #include "utf8.h"
+#include "window/invalidation.h"
 #include "window/window_services.h"
 
 namespace vesk {
@@ -154,6 +155,8 @@ popup_chooser set_popup_chooser(popup_chooser chooser) {
 
 UINT track_popup_at(HMENU menu, UINT flags, POINT at, HWND owner) {
     if (!menu || !owner) return 0;
+    // The menu's loop paints the windows under it.
+    send_pending_invalidations();
     SetForegroundWindow(owner);
     flags |= TPM_RETURNCMD;
     const UINT chosen =
@@ -167,6 +170,7 @@ UINT track_popup_at(HMENU menu, UINT flags, POINT at, HWND owner) {
 UINT track_popup(HMENU menu, UINT align_flags) {
     HWND owner = main_window_handle();
     if (!menu || !owner) return 0;
+    send_pending_invalidations();
     SetForegroundWindow(owner);
     const UINT chosen = g_chooser(menu, align_flags | TPM_RIGHTBUTTON | TPM_RETURNCMD, owner);
     // Lets the owner see the menu has gone before the next click.

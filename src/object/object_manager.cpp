@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <utility>
 
 #include "host/gdi_handles.h"
 #include "host/host_services.h"
+#include "window/invalidation.h"
 #include "window/window_list.h"
 #include "window/window_registry.h"
 #include "window/window_services.h"
@@ -48,6 +50,60 @@ SIZE bitmap_size(HDC dc) {
     if (!bitmap || !GetObjectW(bitmap, sizeof bm, &bm)) return {0, 0};
     return {bm.bmWidth, bm.bmHeight};
 }
+
+// Gives a context the attributes of a newly made memory context, clipped
+// to an area, and puts back what it had. Saving the whole state instead
+// (SaveDC, RestoreDC) costs about 8 us under Wine, a fifth of a small
+// repaint. Nothing else clips the back buffer, so it goes back unclipped.
+class fresh_state {
+public:
+    fresh_state(HDC dc, const RECT& clip)
+        : dc_(dc),
+          text_(SetTextColor(dc, RGB(0, 0, 0))),
+          bk_(SetBkColor(dc, RGB(255, 255, 255))),
+          bk_mode_(SetBkMode(dc, OPAQUE)),
+          align_(SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP)),
+          extra_(SetTextCharacterExtra(dc, 0)),
+          rop_(SetROP2(dc, R2_COPYPEN)),
+          stretch_(SetStretchBltMode(dc, BLACKONWHITE)),
+          fill_(SetPolyFillMode(dc, ALTERNATE)),
+          map_(SetMapMode(dc, MM_TEXT)) {
+        SetBrushOrgEx(dc, 0, 0, &brush_org_);
+        const int kinds[] = {SYSTEM_FONT, WHITE_BRUSH, BLACK_PEN};
+        for (size_t i = 0; i < std::size(kinds); ++i) {
+            const HGDIOBJ stock = GetStockObject(kinds[i]);
+            const HGDIOBJ current = GetCurrentObject(dc, GetObjectType(stock));
+            if (current != stock) selected_[i] = SelectObject(dc, stock);
+        }
+        IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
+    }
+    ~fresh_state() {
+        SelectClipRgn(dc_, nullptr);
+        for (const HGDIOBJ previous : selected_)
+            if (previous) SelectObject(dc_, previous);
+        SetBrushOrgEx(dc_, brush_org_.x, brush_org_.y, nullptr);
+        SetMapMode(dc_, map_);
+        SetPolyFillMode(dc_, fill_);
+        SetStretchBltMode(dc_, stretch_);
+        SetROP2(dc_, rop_);
+        SetTextCharacterExtra(dc_, extra_);
+        SetTextAlign(dc_, align_);
+        SetBkMode(dc_, bk_mode_);
+        SetBkColor(dc_, bk_);
+        SetTextColor(dc_, text_);
+    }
+    fresh_state(const fresh_state&) = delete;
+    fresh_state& operator=(const fresh_state&) = delete;
+
+private:
+    HDC dc_;
+    COLORREF text_, bk_;
+    int bk_mode_;
+    UINT align_;
+    int extra_, rop_, stretch_, fill_, map_;
+    POINT brush_org_{};
+    HGDIOBJ selected_[3] = {};
+};
 
 // Whether the screen window under the client point is `wnd` itself.
 bool over_window(HWND wnd, POINT pt) {
@@ -198,23 +254,30 @@ bool object_manager::redraw_object(const cor::guid& id) {
               std::min<LONG>(r.right + 1, buffer.cx), std::min<LONG>(r.bottom + 1, buffer.cy)};
     if (area.right <= area.left || area.bottom <= area.top) return true;
 
-    // Objects paint in client coordinates, so the scratch bitmap reaches
-    // from the origin to the area's far corner.
-    // The bitmap is declared first so the DC holding it goes first.
-    unique_hbitmap bitmap(CreateCompatibleBitmap(back, area.right, area.bottom));
-    unique_hdc mem(CreateCompatibleDC(back));
-    if (!bitmap || !mem) return false;
+    // Painted in place, clipped to the area: making an off-screen surface
+    // with a GDI+ surface on it costs several times a small repaint.
+    Gdiplus::Graphics* graphics = target->back_buffer_graphics();
     {
-        select_guard selected(mem.get(), bitmap.get());
-        {
-            Gdiplus::Graphics graphics(mem.get());
-            target->paint_background(mem.get(), area);
-            paint(obj->parent, wnd, mem.get(), &graphics, &area);
+        // Each repaint starts from a newly made context's state, whatever
+        // the last paint left selected or set.
+        const fresh_state fresh(back, area);
+        Gdiplus::GraphicsState state{};
+        if (graphics) {
+            state = graphics->Save();
+            graphics->SetClip(
+                Gdiplus::Rect(area.left, area.top, area.right - area.left, area.bottom - area.top));
         }
-        BitBlt(back, area.left, area.top, area.right - area.left, area.bottom - area.top, mem.get(),
-               area.left, area.top, SRCCOPY);
+        // What a new surface holds where the background leaves gaps.
+        PatBlt(back, area.left, area.top, area.right - area.left, area.bottom - area.top,
+               BLACKNESS);
+        target->paint_background(back, area);
+        paint(obj->parent, wnd, back, graphics, &area);
+        if (graphics) {
+            graphics->Flush(Gdiplus::FlushIntentionSync);
+            graphics->Restore(state);
+        }
     }
-    InvalidateRect(wnd, &area, TRUE);
+    invalidate_area(wnd, area);
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include "script/function_table.h"
 #include "script/options.h"
 #include "utf8.h"
+#include "window/invalidation.h"
 #include "window/window_list.h"
 #include "window/window_registry.h"
 
@@ -25,6 +26,8 @@ void fn_msgbox(func_call& c) {
     const std::wstring text = cor::to_wide(c.param(0));
     const std::wstring caption = cor::to_wide(c.param(1));
     const auto style = static_cast<UINT>(read_unsigned(c.param(2)));
+    // The box's loop paints the windows under it.
+    send_pending_invalidations();
     const int result = MessageBoxW(reinterpret_cast<HWND>(c.hook.context().wnd), text.c_str(),
                                    caption.c_str(), style);
     c.write_int(result);

@@ -129,10 +129,25 @@ prepared_script prepare(std::string_view text, bool trim, const ordered_map& def
                         bool tracing) {
     traced t = start_trace(text, tracing);
     if (trim) t = crlf_to_lf(t);
-    t = clean(t, trim);
-    for (const auto& [name, value] : defines) {
-        t = replace_outside_quotes(t, "#" + name + "#", value);
+    // Cleaning only ever drops characters: a pass that keeps the length
+    // changed nothing, and cleaning the same text again would not either.
+    // A macro that does not occur leaves the text as it is, so once it is
+    // settled such macros cost one search, not two passes.
+    const auto clean_pass = [&] {
+        const size_t before = t.text.size();
         t = clean(t, trim);
+        return t.text.size() == before;
+    };
+    bool settled = clean_pass();
+    std::string reference;
+    for (const auto& [name, value] : defines) {
+        reference.assign("#").append(name).append("#");
+        if (t.text.find(reference) == std::string::npos) {
+            if (!settled) settled = clean_pass();
+            continue;
+        }
+        t = replace_outside_quotes(t, reference, value);
+        settled = clean_pass();
     }
     prepared_script out;
     out.undefined_macros = leftover_macros(t.text, defines);

@@ -2,6 +2,7 @@
 
 #include "host/host_services.h"
 #include "script/run_depth.h"
+#include "window/invalidation.h"
 
 namespace vesk {
 namespace {
@@ -29,6 +30,7 @@ std::string run_script(std::string_view text, vesk_tf_hook& hook) {
     const std::string_view who = running_function();
     const nested_run guard(who.empty() ? std::string_view("Vesk User Interface") : who);
     if (!guard.allowed()) return {};
+    const invalidation_batch batch;
     const auto compiler = host::compiler();
     if (!compiler) return std::string(compilation_error_text);
     auto script = compile(*compiler, text);

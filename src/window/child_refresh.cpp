@@ -1,5 +1,7 @@
 #include "window/child_refresh.h"
 
+#include "window/invalidation.h"
+
 namespace vesk {
 
 RECT rect_in_parent(HWND wnd) {
@@ -11,7 +13,10 @@ RECT rect_in_parent(HWND wnd) {
 
 void refresh_child(HWND wnd, int64_t level) {
     if (level > 0) InvalidateRect(wnd, nullptr, TRUE);
-    if (level > 1) UpdateWindow(wnd);
+    if (level > 1) {
+        send_pending_invalidations();
+        UpdateWindow(wnd);
+    }
     if (level > 2)
         SetWindowPos(wnd, nullptr, 0, 0, 0, 0,
                      SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);

@@ -21,6 +21,7 @@
 #include "script/tf_hook.h"
 #include "script/timers.h"
 #include "utf8.h"
+#include "window/invalidation.h"
 #include "window/object_routing.h"
 #include "window/placement_math.h"
 #include "window/tray_icon.h"
@@ -202,7 +203,10 @@ bool script_window::initialise(const RECT* rect, bool hidden, bool embedded) {
     }
     if (is_main() && !(cancel_flags & 2)) recover_windows();
     run_event(ev_open);
-    if (!hidden && IsWindow(created)) UpdateWindow(created);
+    if (!hidden && IsWindow(created)) {
+        send_pending_invalidations();
+        UpdateWindow(created);
+    }
     return true;
 }
 
@@ -630,6 +634,7 @@ void script_window::on_destroy() {
     if (!is_main()) run_event(ev_close);
     if (fade.running()) KillTimer(wnd_, fade_timer_id);
     fade = {};
+    drop_pending_invalidations(wnd_);
     buffer_.release();
     combobox_brush_.reset();
     if (resizing_ != border_zone::none) {

@@ -175,6 +175,23 @@ TEST(Arithmetic, WrittenAndComputedNumbersReadAlike) {
     }
 }
 
+// $len and $num results read as numbers straight from the call give what
+// their text reads as, and the call runs once.
+TEST(Arithmetic, LenAndNumResultsReadAsTheirText) {
+    for (const char* e :
+         {"$len(abcdef)", "$len()", "$len(\xC3\x84\xC3\x96)", "$len($num(7,3))", "$num(7,3)",
+          "$num(-5,3)", "$num(x,2)", "$num($len(abc),4)", "$num(-9223372036854775807,25)",
+          "$num(-9223372036854775808,1)", "$num(1,2,3)", "$len(a,b)", "$add($len(abc),5)",
+          "$substr($num(12345,1),2,3)"}) {
+        // A second node in the argument makes it read through its text.
+        const std::string direct = std::string("$add(") + e + ",0)";
+        const std::string through_text = std::string("$add(") + e + "[],0)";
+        EXPECT_EQ(text_of(direct), text_of(through_text)) << e;
+    }
+    EXPECT_EQ(text_of("$ifgreater($num(-5,3),-6,a,b)$greater($len($num(7,3)),5)"), "a");
+    EXPECT_EQ(text_of("$puts(n,0)$ifgreater($len($puts(n,$add($get(n),1))),0,a,b)$get(n)"), "b1");
+}
+
 TEST(Arithmetic, RandIsANonNegativeNumber) {
     std::string first;
     bool varied = false;

@@ -63,10 +63,11 @@
 
 #function ui_drop
 // ui_drop(key): removes the object remembered under key, if any, and
-// forgets the key. Outside a full rebuild its area is repainted at once.
+// forgets the key. Outside a full rebuild or a part made again as a whole
+// (ui_quiet) its area is repainted at once.
 $puts(id,$hash(%_param1%))
 $if($greater($len($get(id)),0),
-	$removeobject($get(id),redraw:$if(%ui_batch%,false,true))
+	$removeobject($get(id),redraw:$if(%ui_batch%%ui_quiet%,false,true))
 	$hash(%_param1%,))
 #end
 
@@ -81,9 +82,25 @@ $if($greater($len($get(id)),0),
 
 #function ui_show
 // ui_show(key): paints the object remembered under key, unless a full
-// rebuild is running (that ends with one repaint of the whole window).
+// rebuild is running (that ends with one repaint of the whole window) or
+// a part is being made again as a whole (ui_quiet).
 $puts(id,$hash(%_param1%))
-$if(%ui_batch%,,$if($greater($len($get(id)),0),$updateobject($get(id))))
+$if(%ui_batch%%ui_quiet%,,$if($greater($len($get(id)),0),$updateobject($get(id))))
+#end
+
+#function ui_quiet
+// ui_quiet(): outside a full rebuild, stops ui_drop and ui_show painting
+// each object; ui_loud(keys...) ends that and paints the objects named,
+// which cover the part, once. Painting one object paints everything under
+// its rectangle, so a part of many objects costs one repaint, not two per
+// object.
+$hash(ui_quiet,$if(%ui_batch%,,1))
+#end
+
+#function ui_loud
+$if(%ui_quiet%,
+	$hash(ui_quiet,)
+	$ui_show(%_param1%)$ui_show(%_param2%)$ui_show(%_param3%))
 #end
 
 #function ui_time
@@ -196,6 +213,7 @@ $pl_getmeta(%_param1%,%pl_playingname%,%pi_playingindex%)
 #function ui_header
 // The card: what plays (title, artist, album and year), or, when stopped,
 // what the active playlist holds.
+$ui_quiet()
 $ui_drop(ui_h_label)$ui_drop(ui_h_title)$ui_drop(ui_h_line2)
 $ui_drop(ui_h_line3)$ui_drop(ui_h_count)$ui_drop(ui_h_cover)
 $puts(x,$add(#m#,16))
@@ -245,8 +263,8 @@ $if(%playback_isplaying%,
 			'Drop music files on this window to add them'),
 		$get(x),$add(#m#,78),$get(w),18,
 		fg:#c_faint#,font-name:#font#,font-size:9,ellipsis:end,editctrl:true)))
-$ui_show(ui_h_cover)$ui_show(ui_h_label)$ui_show(ui_h_count)$ui_show(ui_h_title)
-$ui_show(ui_h_line2)$ui_show(ui_h_line3)
+// The card lies under all of them.
+$ui_loud(ui_card)
 #end
 
 // ---------------------------------------------------------------------------
@@ -403,10 +421,18 @@ $ui_button(ui_b_rand,Random,$add(#m#,236),#ctl_y#,64,#ctl_h#,'$playback_control(
 #end
 
 #function ui_play_button
-// The play button alone, also made again at start, pause and stop events.
-$ui_button(ui_b_play,$if(%playback_isplaying%,$if(%playback_ispaused%,Play,Pause),Play),
-	$add(#m#,56),#ctl_y#,64,#ctl_h#,'$playback_control(play_or_pause)',9,
-	$if(%playback_isplaying%,$if(%playback_ispaused%,'Go on playing','Pause'),'Play'))
+// The play button alone, also made again at start, pause and stop events
+// when its caption changes. Making a button costs a window and its tip's
+// (milliseconds), so a new track while playing, which starts playback
+// again with the same caption, leaves it as it is; a full rebuild always
+// makes it.
+$puts(caption,$if(%playback_isplaying%,$if(%playback_ispaused%,Play,Pause),Play))
+$if($and($not(%ui_batch%),$strcmp($get(caption),%ui_play_shown%),
+		$greater($len(%ui_b_play%),0)),,
+	$hash(ui_play_shown,$get(caption))
+	$ui_button(ui_b_play,$get(caption),
+		$add(#m#,56),#ctl_y#,64,#ctl_h#,'$playback_control(play_or_pause)',9,
+		$if(%playback_isplaying%,$if(%playback_ispaused%,'Go on playing','Pause'),'Play')))
 #end
 
 // ---------------------------------------------------------------------------
@@ -493,6 +519,7 @@ $drawtext(%_objectid%,$ui_order_name(%_index%),8,0,$sub(%_iwidth%,16),%_iheight%
 // ---------------------------------------------------------------------------
 
 #function ui_playlist
+$ui_quiet()
 $ui_drop(ui_pl_title)$ui_drop(ui_pl_info)
 $hash(ui_pl_title,$drawtext(main,PLAYLIST,#m#,#list_y#,80,24,
 	fg:#c_faint#,font-name:#font#,font-size:8,font-style:b,valign:middle))
@@ -500,7 +527,6 @@ $hash(ui_pl_info,$drawtext(main,
 	$if(%pl_activename%,%pl_activename%' · '$ui_tracks($pl_itemcount())' · '$ui_time($pl_duration())),
 	$add(#m#,72),#list_y#,$sub(%ui_w%,$mul(2,#m#),72,180),24,
 	fg:#c_dim#,font-name:#font#,font-size:9,valign:middle,ellipsis:end,editctrl:true))
-$ui_show(ui_pl_title)$ui_show(ui_pl_info)
 // Old rows go first, then as many rows as fit are made again.
 $for(i,0,$sub(%ui_rows_shown%,1),1,'$ui_row_drop(%i%)')
 $puts(count,$ui_count())
@@ -520,6 +546,8 @@ $if(%ui_batch%,
 		out:'$ui_hover(-1)',
 		wheel:'$ui_scroll($mul(%_wheel%,-3))'))
 	$map_rect(%ui_pl_map%,#m#,%ui_rows_y%,$sub(%ui_w%,$mul(2,#m#)),$mul(%ui_rows_max%,#row_h#)))
+// The rows' map covers every row, the scroll bar and the hover overlay.
+$ui_loud(ui_pl_title,ui_pl_info,ui_pl_map)
 #end
 
 #function ui_scrollbar

@@ -87,14 +87,30 @@ HFONT create_gdi_font(HDC dc, const grammar::font& f) {
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face.c_str());
 }
 
+HFONT gdi_font_cache::get(HDC dc, const grammar::font& f) {
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    if (!font_ || dpi != dpi_ || f.size != made_for_.size || f.face != made_for_.face ||
+        f.style != made_for_.style) {
+        font_.reset(create_gdi_font(dc, f));
+        ++generation_;
+        made_for_ = f;
+        dpi_ = dpi;
+    }
+    return font_.get();
+}
+
 gdi_font_scope::gdi_font_scope(HDC dc, const grammar::font& f) : dc_(dc) {
     font_.reset(create_gdi_font(dc, f));
-    if (font_) SelectObject(dc_, font_.get());
+    if (font_) selected_ = SelectObject(dc_, font_.get()) != nullptr;
+}
+
+gdi_font_scope::gdi_font_scope(HDC dc, gdi_font_cache& cache, const grammar::font& f) : dc_(dc) {
+    if (const HFONT font = cache.get(dc, f)) selected_ = SelectObject(dc_, font) != nullptr;
 }
 
 gdi_font_scope::~gdi_font_scope() {
     // Deselected before the member deletes it.
-    if (font_) SelectObject(dc_, GetStockObject(SYSTEM_FONT));
+    if (selected_) SelectObject(dc_, GetStockObject(SYSTEM_FONT));
 }
 
 Gdiplus::Pen* gp_style::pen_at(double percent) {

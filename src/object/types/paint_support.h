@@ -36,11 +36,38 @@ namespace vesk::paint {
 // A new GDI font for the record, sized for `dc`; the caller owns it.
 [[nodiscard]] HFONT create_gdi_font(HDC dc, const grammar::font& f);
 
-// The record's GDI font, selected into `dc` for the life of the scope;
-// the system font is selected back at its end.
+// A record's GDI font, made once and kept: making a font costs more than
+// drawing a line of text with it. Remade when the record or the surface's
+// resolution changes.
+class gdi_font_cache {
+public:
+    gdi_font_cache() = default;
+    gdi_font_cache(const gdi_font_cache&) {}
+    gdi_font_cache& operator=(const gdi_font_cache&) {
+        font_.reset();
+        return *this;
+    }
+
+    // Null when the platform refuses the font.
+    [[nodiscard]] HFONT get(HDC dc, const grammar::font& f);
+    // Changes whenever the font is remade: what was measured with the
+    // previous one no longer holds.
+    [[nodiscard]] uint32_t generation() const { return generation_; }
+
+private:
+    unique_hfont font_;
+    uint32_t generation_ = 0;
+    grammar::font made_for_;
+    int dpi_ = 0;
+};
+
+// The record's GDI font (made for the scope, or the cache's), selected
+// into `dc` for the life of the scope; the system font is selected back at
+// its end.
 class gdi_font_scope {
 public:
     gdi_font_scope(HDC dc, const grammar::font& f);
+    gdi_font_scope(HDC dc, gdi_font_cache& cache, const grammar::font& f);
     ~gdi_font_scope();
     gdi_font_scope(const gdi_font_scope&) = delete;
     gdi_font_scope& operator=(const gdi_font_scope&) = delete;
@@ -48,6 +75,7 @@ public:
 private:
     HDC dc_;
     unique_hfont font_;
+    bool selected_ = false;
 };
 
 // Pen, brush and gradient of a shape, with the GDI+ objects made from them

@@ -77,10 +77,18 @@ void text_look::key_colours(std::vector<uint32_t>& out) const {
 }
 
 SIZE text_object::extent(HDC dc) const {
+    const HFONT made = look.font_cache.get(dc, look.font);
+    if (made && measured_font_ == look.font_cache.generation() && measured_text_ == text)
+        return measured_;
     SIZE size{0, 0};
-    paint::gdi_font_scope font(dc, look.font);
+    paint::gdi_font_scope font(dc, look.font_cache, look.font);
     const std::wstring wide = cor::to_wide(text);
     GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+    if (made) {
+        measured_text_ = text;
+        measured_ = size;
+        measured_font_ = look.font_cache.generation();
+    }
     return size;
 }
 
@@ -101,7 +109,7 @@ void text_object::draw_body(HWND, HDC dc, Gdiplus::Graphics* graphics) {
     flush(graphics);
     look.apply(dc);
     {
-        paint::gdi_font_scope font(dc, look.font);
+        paint::gdi_font_scope font(dc, look.font_cache, look.font);
         const std::wstring wide = cor::to_wide(text);
         TextOutW(dc, x, y, wide.c_str(), static_cast<int>(wide.size()));
     }
@@ -147,7 +155,7 @@ void drawtext_object::draw_body(HWND, HDC dc, Gdiplus::Graphics* graphics) {
     flush(graphics);
     look.apply(dc);
     {
-        paint::gdi_font_scope font(dc, look.font);
+        paint::gdi_font_scope font(dc, look.font_cache, look.font);
         UINT flags = DT_WORDBREAK | DT_EXPANDTABS | DT_EXTERNALLEADING | DT_NOPREFIX | ellipsis;
         if (halign == grammar::pos_center) flags |= DT_CENTER;
         if (halign == grammar::pos_right) flags |= DT_RIGHT;

@@ -29,6 +29,8 @@ struct text_look {
     void apply(HDC dc);
     void restore(HDC dc) const;
     void key_colours(std::vector<uint32_t>& out) const;
+    // The font record's GDI font, kept between paints.
+    mutable paint::gdi_font_cache font_cache;
 
 private:
     COLORREF previous_ = 0;
@@ -51,6 +53,11 @@ public:
 
 private:
     [[nodiscard]] SIZE extent(HDC dc) const;
+    // The last measurement, kept while the text and the font stay: each
+    // single-object repaint asks for the rectangle twice.
+    mutable std::string measured_text_;
+    mutable SIZE measured_{0, 0};
+    mutable uint32_t measured_font_ = 0;
 };
 
 class drawtext_object final : public object_base {
