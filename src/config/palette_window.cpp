@@ -12,6 +12,7 @@
 #include "functions/code_page.h"
 #include "functions/file_write.h"
 #include "host/gdi_handles.h"
+#include "host/guarded_proc.h"
 #include "host/host_services.h"
 #include "host/test_bench_run.h"
 #include "panel/panel_definitions.h"
@@ -198,12 +199,7 @@ LRESULT CALLBACK palette_frame::thunk(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) 
     }
     auto* self = reinterpret_cast<palette_frame*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(wnd, msg, wp, lp);
-    LRESULT result = 0;
-    try {
-        result = self->proc(msg, wp, lp);
-    } catch (...) {
-        result = DefWindowProcW(wnd, msg, wp, lp);
-    }
+    const LRESULT result = guarded_proc(wnd, msg, wp, lp, [&] { return self->proc(msg, wp, lp); });
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
         delete self;

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "config/settings.h"
+#include "host/guarded_proc.h"
 #include "host/host_services.h"
 #include "panel/panel_definitions.h"
 #include "panel/panel_host.h"
@@ -72,12 +73,8 @@ private:
         }
         auto* self = reinterpret_cast<embed_tool*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
         if (!self) return DefWindowProcW(wnd, msg, wp, lp);
-        LRESULT result = 0;
-        try {
-            result = self->proc(msg, wp, lp);
-        } catch (...) {
-            result = DefWindowProcW(wnd, msg, wp, lp);
-        }
+        const LRESULT result =
+            guarded_proc(wnd, msg, wp, lp, [&] { return self->proc(msg, wp, lp); });
         if (msg == WM_NCDESTROY) {
             SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
             auto& tools = by_target();

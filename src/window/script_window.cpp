@@ -11,6 +11,7 @@
 #include "config/settings.h"
 #include "host/console_capture.h"
 #include "host/general_scripts.h"
+#include "host/guarded_proc.h"
 #include "host/host_services.h"
 #include "host/identity.h"
 #include "host/player_events.h"
@@ -357,13 +358,7 @@ LRESULT CALLBACK script_window::thunk(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) 
     }
     auto* self = reinterpret_cast<script_window*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
     if (!self || self->wnd_ != wnd) return DefWindowProcW(wnd, msg, wp, lp);
-    LRESULT result = 0;
-    try {
-        result = self->proc(msg, wp, lp);
-    } catch (...) {
-        // Nothing may cross the window procedure.
-        result = DefWindowProcW(wnd, msg, wp, lp);
-    }
+    const LRESULT result = guarded_proc(wnd, msg, wp, lp, [&] { return self->proc(msg, wp, lp); });
     if (msg == WM_DESTROY) {
         SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
         if (!self->is_main()) delete self;

@@ -20,6 +20,7 @@
 #include "panel/panel_definitions.h"
 #include "script/stored_scripts.h"
 #include "support/component_host.h"
+#include "support/settings_snapshot.h"
 #include "utf8.h"
 #include "window/tray_windows.h"
 #include "window/window_registry.h"
@@ -88,12 +89,10 @@ class ConfigDialogTest : public ::testing::Test {
 protected:
     cor_test::component_host host;
     cor::test::test_folder folder;
-    std::map<cor::cfg_var*, std::string> saved;
+    cor_test::settings_snapshot saved;
     HWND main = nullptr;
 
     void SetUp() override {
-        for (auto* v = cor::cfg_var::first_registered(); v; v = v->next_registered())
-            saved[v] = v->get_raw();
         vesk::set_message_box_handler(record_box);
         vesk::set_page_dialogs({choose, pick});
         g_boxes.clear();
@@ -105,7 +104,7 @@ protected:
     void TearDown() override {
         if (HWND d = vesk::config_dialog_handle()) DestroyWindow(d);
         host.stop_ui();
-        for (auto& [v, raw] : saved) v->set_raw(raw);
+        saved.restore();
         vesk::prepare_all();
         vesk::set_message_box_handler(nullptr);
     }

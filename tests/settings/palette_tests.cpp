@@ -30,6 +30,7 @@
 #include "panels/panel_types.h"
 #include "script/stored_scripts.h"
 #include "support/component_host.h"
+#include "support/settings_snapshot.h"
 #include "utf8.h"
 #include "window/script_window.h"
 #include "window/window_info_menu.h"
@@ -197,12 +198,10 @@ class PaletteTest : public ::testing::Test {
 protected:
     cor_test::component_host host;
     cor::test::test_folder folder;
-    std::map<cor::cfg_var*, std::string> saved;
+    cor_test::settings_snapshot saved;
     HWND main = nullptr;
 
     void SetUp() override {
-        for (auto* v = cor::cfg_var::first_registered(); v; v = v->next_registered())
-            saved[v] = v->get_raw();
         cor::test::write_bytes(folder.file("cor_ui_vesk_functions.txt"), functions_file);
         cor::test::write_bytes(folder.file("cor_ui_vesk_variables.txt"), variables_file);
         cor::test::write_bytes(folder.file("cor_ui_vesk_readme.txt"), readme_file);
@@ -216,7 +215,7 @@ protected:
         host.stop_ui();
         EXPECT_FALSE(vesk::palette_window()) << "the palette outlived the main window";
         vesk::set_reference_folder({});
-        for (auto& [v, raw] : saved) v->set_raw(raw);
+        saved.restore();
         (void)vesk::compile_stored_custom_scripts();
         vesk::prepare_all();
     }
