@@ -17,6 +17,7 @@
 #include "object/object_manager.h"
 #include "script/script_context.h"
 #include "support/component_host.h"
+#include "support/pixel_names.h"
 #include "window/window_services.h"
 
 namespace drawing_test {
@@ -53,6 +54,10 @@ protected:
     void paint();
     void clear_buffer(COLORREF colour = white);
     COLORREF pixel(int x, int y);
+    // The named colours at the points "x,y x,y ...".
+    std::string colours(std::string_view points) {
+        return cor_test::colours_at(points, [this](int x, int y) { return pixel(x, y); });
+    }
     // The smallest rectangle (exclusive right and bottom) of `area` holding
     // pixels that satisfy `is_ink`; empty when there are none. Dark ink is
     // near black in every channel.

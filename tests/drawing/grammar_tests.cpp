@@ -5,6 +5,7 @@
 
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "object/grammar/glow.h"
@@ -419,52 +420,51 @@ TEST(GlowPixels, ComposeReachAndStrength) {
     EXPECT_EQ(white.result, white.canvas);
 }
 
+std::vector<int32_t> parts(const box& b) { return {b.x, b.y, b.w, b.h}; }
+
 TEST(ImagePlacement, SizesClipsAndAspect) {
-    // Natural size; a clip's negative parts mean the whole picture.
-    auto p = place_image(200, 100, {5, 6, -1, -1}, std::nullopt, false);
-    EXPECT_EQ((std::vector<int>{p.dest.x, p.dest.y, p.dest.w, p.dest.h}),
-              (std::vector<int>{5, 6, 200, 100}));
-    p = place_image(200, 100, {0, 0, -1, -1}, box{10, 20, 50, -1}, false);
-    EXPECT_EQ((std::vector<int>{p.source.x, p.source.y, p.source.w, p.source.h}),
-              (std::vector<int>{10, 20, 50, 100}));
-    EXPECT_EQ(p.dest.w, 50);
-    p = place_image(200, 100, {0, 0, -1, -1}, box{-1, -1, -1, -1}, false);
-    EXPECT_EQ((std::vector<int>{p.source.x, p.source.y, p.source.w}),
-              (std::vector<int>{0, 0, 200}));
-    // Keeping proportions: 200 by 100 in 100 by 100 goes 100 by 50 at (0, 25).
-    p = place_image(200, 100, {0, 0, 100, 100}, std::nullopt, true);
-    EXPECT_EQ((std::vector<int>{p.dest.x, p.dest.y, p.dest.w, p.dest.h}),
-              (std::vector<int>{0, 25, 100, 50}));
-    p = place_image(100, 200, {10, 10, 100, 100}, std::nullopt, true);
-    EXPECT_EQ((std::vector<int>{p.dest.x, p.dest.y, p.dest.w, p.dest.h}),
-              (std::vector<int>{35, 10, 50, 100}));
-    p = place_image(50, 50, {0, 0, 100, 40}, std::nullopt, true);
-    EXPECT_EQ((std::vector<int>{p.dest.x, p.dest.y, p.dest.w, p.dest.h}),
-              (std::vector<int>{30, 0, 40, 40}));
-    // Scaled sizes past the 32-bit range are clamped, not wrapped: the tall
-    // picture still fits the short, very wide box.
-    p = place_image(100, 1000, {0, 0, 2000000000, 10}, std::nullopt, true);
-    EXPECT_EQ((std::vector<int>{p.dest.x, p.dest.y, p.dest.w, p.dest.h}),
-              (std::vector<int>{999999999, 0, 1, 10}));
-    p = place_image(1000, 100, {2000000000, 0, 10, 2000000000}, std::nullopt, true);
-    EXPECT_EQ((std::vector<int>{p.dest.x, p.dest.y, p.dest.w, p.dest.h}),
-              (std::vector<int>{2000000000, 999999999, 10, 1}));
+    const std::optional<box> whole;
+    const struct {
+        uint32_t w, h;
+        box dest;
+        std::optional<box> clip;
+        bool keep;
+        box source, placed;
+    } cases[] = {
+        // Natural size; a clip's negative parts mean the whole picture.
+        {200, 100, {5, 6, -1, -1}, whole, false, {0, 0, 200, 100}, {5, 6, 200, 100}},
+        {200, 100, {0, 0, -1, -1}, box{10, 20, 50, -1}, false, {10, 20, 50, 100}, {0, 0, 50, 100}},
+        {200, 100, {0, 0, -1, -1}, box{-1, -1, -1, -1}, false, {0, 0, 200, 100}, {0, 0, 200, 100}},
+        // Keeping proportions: 200 by 100 in 100 by 100 goes 100 by 50 at (0, 25).
+        {200, 100, {0, 0, 100, 100}, whole, true, {0, 0, 200, 100}, {0, 25, 100, 50}},
+        {100, 200, {10, 10, 100, 100}, whole, true, {0, 0, 100, 200}, {35, 10, 50, 100}},
+        {50, 50, {0, 0, 100, 40}, whole, true, {0, 0, 50, 50}, {30, 0, 40, 40}},
+        // Scaled sizes past the 32-bit range are clamped, not wrapped: the
+        // tall picture still fits the short, very wide box.
+        {100, 1000, {0, 0, 2000000000, 10}, whole, true, {0, 0, 100, 1000}, {999999999, 0, 1, 10}},
+        {1000,
+         100,
+         {2000000000, 0, 10, 2000000000},
+         whole,
+         true,
+         {0, 0, 1000, 100},
+         {2000000000, 999999999, 10, 1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(parts(c.dest)));
+        const auto p = place_image(c.w, c.h, c.dest, c.clip, c.keep);
+        EXPECT_EQ(parts(p.source), parts(c.source));
+        EXPECT_EQ(parts(p.dest), parts(c.placed));
+    }
 }
 
 TEST(ImagePlacement, RotateFlipCodes) {
-    EXPECT_EQ(rotate_flip_code(90, ""), 1);
-    EXPECT_EQ(rotate_flip_code(180, ""), 2);
-    EXPECT_EQ(rotate_flip_code(270, ""), 3);
-    EXPECT_EQ(rotate_flip_code(-1, ""), 0);
-    EXPECT_EQ(rotate_flip_code(45, ""), 0);
-    EXPECT_EQ(rotate_flip_code(-1, "X"), 4);
-    EXPECT_EQ(rotate_flip_code(90, "x"), 5);
-    EXPECT_EQ(rotate_flip_code(90, "y"), 7);
-    EXPECT_EQ(rotate_flip_code(180, "y"), 4);
-    EXPECT_EQ(rotate_flip_code(0, "y"), 6);
-    EXPECT_EQ(rotate_flip_code(90, "xy"), 3);
-    EXPECT_EQ(rotate_flip_code(180, "XY"), 0);
-    EXPECT_EQ(rotate_flip_code(1, "xy"), 2);
+    const std::tuple<int, std::string, int> codes[] = {
+        {90, "", 1},   {180, "", 2},   {270, "", 3}, {-1, "", 0},   {45, "", 0},
+        {-1, "X", 4},  {90, "x", 5},   {90, "y", 7}, {180, "y", 4}, {0, "y", 6},
+        {90, "xy", 3}, {180, "XY", 0}, {1, "xy", 2}};
+    for (const auto& [angle, flip, code] : codes)
+        EXPECT_EQ(rotate_flip_code(angle, flip), code) << angle << " " << flip;
     EXPECT_FALSE(rotate_flip_code(90, "z"));
     EXPECT_FALSE(rotate_flip_code(-1, "yx"));
 }

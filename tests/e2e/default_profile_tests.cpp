@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -71,6 +72,41 @@ bool parse_layout(const std::string& text, t_layout& l) {
     return l.seek_w > 0 && l.row_h > 0 && l.width > 0;
 }
 
+// The windows (top-level when `parent` is null, else its children) that
+// `match` accepts.
+std::vector<HWND> windows_where(HWND parent, const std::function<bool(HWND)>& match) {
+    struct search {
+        const std::function<bool(HWND)>* match;
+        std::vector<HWND> found;
+    } s{&match, {}};
+    const WNDENUMPROC visit = [](HWND w, LPARAM p) -> BOOL {
+        auto* s = reinterpret_cast<search*>(p);
+        if ((*s->match)(w)) s->found.push_back(w);
+        return TRUE;
+    };
+    if (parent)
+        EnumChildWindows(parent, visit, reinterpret_cast<LPARAM>(&s));
+    else
+        EnumWindows(visit, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+// The first window `match` accepts, asking again until `timeout` passes:
+// the skin makes windows again when what they show changes.
+HWND wait_for_window(HWND parent, const std::function<bool(HWND)>& match,
+                     std::chrono::milliseconds timeout) {
+    for (const auto until = steady::now() + timeout;; std::this_thread::sleep_for(50ms)) {
+        if (const auto found = windows_where(parent, match); !found.empty()) return found[0];
+        if (steady::now() >= until) return nullptr;
+    }
+}
+
+bool class_is(HWND w, const wchar_t* cls) {
+    wchar_t name[64] = {};
+    GetClassNameW(w, name, 64);
+    return _wcsicmp(name, cls) == 0;
+}
+
 // corvina500.exe started in the background, so the test can use its windows.
 class running_player {
 public:
@@ -94,60 +130,29 @@ public:
 
     // The visible main window of the player, waiting for it to open.
     HWND main_window(std::chrono::milliseconds timeout = 30s) {
-        const auto until = steady::now() + timeout;
-        while (steady::now() < until) {
-            struct search {
-                DWORD pid;
-                HWND found;
-            } s{pi_.dwProcessId, nullptr};
-            EnumWindows(
-                [](HWND w, LPARAM p) -> BOOL {
-                    auto* s = reinterpret_cast<search*>(p);
-                    DWORD pid = 0;
-                    GetWindowThreadProcessId(w, &pid);
-                    wchar_t cls[64] = {};
-                    GetClassNameW(w, cls, 64);
-                    if (pid == s->pid && IsWindowVisible(w) &&
-                        std::wstring(cls) == L"cor_ui_vesk_window_class") {
-                        s->found = w;
-                        return FALSE;
-                    }
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&s));
-            if (s.found) return s.found;
-            std::this_thread::sleep_for(50ms);
-        }
-        return nullptr;
+        const DWORD pid = pi_.dwProcessId;
+        return wait_for_window(
+            nullptr,
+            [pid](HWND w) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(w, &owner);
+                return owner == pid && IsWindowVisible(w) &&
+                       class_is(w, L"cor_ui_vesk_window_class");
+            },
+            timeout);
     }
 
-    // The button of the main window with that caption, waiting for it: the
-    // skin makes buttons again when what they show changes.
+    // The visible button of the main window with that caption.
     static HWND button(HWND main, const std::wstring& caption,
                        std::chrono::milliseconds timeout = 15s) {
-        const auto until = steady::now() + timeout;
-        while (steady::now() < until) {
-            struct search {
-                const std::wstring* caption;
-                HWND found;
-            } s{&caption, nullptr};
-            EnumChildWindows(
-                main,
-                [](HWND w, LPARAM p) -> BOOL {
-                    auto* s = reinterpret_cast<search*>(p);
-                    wchar_t text[128] = {};
-                    GetWindowTextW(w, text, 128);
-                    if (*s->caption == text && IsWindowVisible(w)) {
-                        s->found = w;
-                        return FALSE;
-                    }
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&s));
-            if (s.found) return s.found;
-            std::this_thread::sleep_for(50ms);
-        }
-        return nullptr;
+        return wait_for_window(
+            main,
+            [&](HWND w) {
+                wchar_t text[128] = {};
+                GetWindowTextW(w, text, 128);
+                return caption == text && IsWindowVisible(w);
+            },
+            timeout);
     }
 
     int wait_exit(std::chrono::milliseconds timeout = 30s) {
@@ -168,42 +173,16 @@ void click_button(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
 
 // The first child of `main` of the window class, or null.
 HWND child_of_class(HWND main, const wchar_t* cls) {
-    struct search {
-        const wchar_t* cls;
-        HWND found;
-    } s{cls, nullptr};
-    EnumChildWindows(
-        main,
-        [](HWND w, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<search*>(p);
-            wchar_t name[64] = {};
-            GetClassNameW(w, name, 64);
-            if (_wcsicmp(name, s->cls) != 0) return TRUE;
-            s->found = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.found;
+    const auto found = windows_where(main, [cls](HWND w) { return class_is(w, cls); });
+    return found.empty() ? nullptr : found[0];
 }
 
 // The tip windows of the player's process over `main` (a tip whose tool is
 // a button belongs to the button's top-level window).
 int window_tips(HWND main) {
-    struct search {
-        HWND main;
-        int count;
-    } s{main, 0};
-    EnumWindows(
-        [](HWND w, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<search*>(p);
-            wchar_t name[64] = {};
-            GetClassNameW(w, name, 64);
-            if (_wcsicmp(name, L"tooltips_class32") == 0 && GetWindow(w, GW_OWNER) == s->main)
-                ++s->count;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.count;
+    return int(windows_where(nullptr, [main](HWND w) {
+                   return class_is(w, L"tooltips_class32") && GetWindow(w, GW_OWNER) == main;
+               }).size());
 }
 
 // Entering a mouse map, pressing, releasing and leaving. The entry and the
@@ -359,6 +338,14 @@ protected:
         SetWindowPos(main, HWND_TOPMOST, 700, 480, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
         std::this_thread::sleep_for(300ms);
     }
+    // Closes the player with its window's close box: it ends cleanly, and
+    // its console (returned) has no error lines.
+    void close_player(running_player& player, HWND main, std::string& console) {
+        PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+        ASSERT_EQ(player.wait_exit(), 0);
+        console = cor_test::read_file(profile + L"\\console.txt");
+        EXPECT_EQ(error_lines(console), std::vector<std::string>{}) << console;
+    }
     std::wstring profile, music;
     t_layout layout{};
 };
@@ -404,16 +391,13 @@ TEST_F(DefaultProfile, PlaysSeeksPausesAndQuitsThroughItsOwnControls) {
                  reinterpret_cast<LPARAM>(order));
 
     // The close box of the window ends the player.
-    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
-    ASSERT_EQ(player.wait_exit(), 0);
-
-    const std::string console = cor_test::read_file(profile + L"\\console.txt");
+    std::string console;
+    ASSERT_NO_FATAL_FAILURE(close_player(player, main, console));
     EXPECT_NE(console.find("Vesk User Interface: Shutdown"), std::string::npos) << console;
     // The order chosen in the list is the player's, kept for the next run.
     const auto order_now =
         cor_test::run_player({L"--profile", profile, L"--eval", L"%playback_orderindex%"});
     EXPECT_EQ(order_now.out, "2");
-    EXPECT_EQ(error_lines(console), std::vector<std::string>{}) << console;
 
     picture shot(profile + L"\\shot.png");
     ASSERT_TRUE(shot.loaded());
@@ -448,10 +432,8 @@ TEST_F(DefaultProfile, LaysItselfOutAgainWhenResizedAndReopensThere) {
         ASSERT_NE(running_player::button(main, L"Play"), nullptr);
         SetWindowPos(main, nullptr, 60, 40, 760, 640, SWP_NOZORDER | SWP_NOACTIVATE);
         std::this_thread::sleep_for(1s);
-        PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
-        ASSERT_EQ(player.wait_exit(), 0);
-        EXPECT_EQ(error_lines(cor_test::read_file(profile + L"\\console.txt")),
-                  std::vector<std::string>{});
+        std::string console;
+        ASSERT_NO_FATAL_FAILURE(close_player(player, main, console));
     }
     // The saved screenshot is the larger window, laid out for its new width:
     // the seek bar's track reaches near the right edge.
@@ -581,10 +563,8 @@ TEST_F(DefaultProfileTitles, DrawsLongAndCjkTitlesOnOneLineInTheirOwnGlyphsAndFl
         buttons.push_back(r);
     }
     std::this_thread::sleep_for(500ms);
-    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
-    ASSERT_EQ(player.wait_exit(), 0);
-    EXPECT_EQ(error_lines(cor_test::read_file(profile + L"\\console.txt")),
-              std::vector<std::string>{});
+    std::string console;
+    ASSERT_NO_FATAL_FAILURE(close_player(player, main, console));
 
     picture shot(profile + L"\\shot.png");
     ASSERT_TRUE(shot.loaded());

@@ -191,14 +191,33 @@ inline std::string tech(const cor::t_track_info& info, std::string_view name) {
     return s ? *s : std::string();
 }
 
-inline cor::t_track_info read_ok(const t_bytes& file, std::string_view path) {
+// The named values ("codec|samplerate|...") joined by '|', so that one
+// comparison shows every value that differs.
+inline std::string joined(const cor::t_track_info& info, std::string_view names, bool technical) {
+    std::string out;
+    for (size_t at = 0; at <= names.size();) {
+        const size_t bar = std::min(names.find('|', at), names.size());
+        const std::string_view name = names.substr(at, bar - at);
+        out += (at ? "|" : "") + (technical ? tech(info, name) : value(info, name));
+        at = bar + 1;
+    }
+    return out;
+}
+inline std::string techs(const cor::t_track_info& info, std::string_view names) {
+    return joined(info, names, true);
+}
+inline std::string tags(const cor::t_track_info& info, std::string_view names) {
+    return joined(info, names, false);
+}
+
+inline cor::t_track_info read_ok(const t_bytes& file, std::string_view path = "a.mp3") {
     cor::t_track_info info;
     std::string error;
     EXPECT_TRUE(cor::read_track_info(path, file.data(), file.size(), info, error)) << error;
     return info;
 }
 
-inline std::string read_error(const t_bytes& file, std::string_view path) {
+inline std::string read_error(const t_bytes& file, std::string_view path = "a.mp3") {
     cor::t_track_info info;
     std::string error;
     EXPECT_FALSE(cor::read_track_info(path, file.data(), file.size(), info, error));

@@ -22,6 +22,7 @@
 #include "object/object_manager.h"
 #include "script/script_context.h"
 #include "support/component_host.h"
+#include "support/pixel_names.h"
 #include "window/window_services.h"
 
 namespace object_test {
@@ -117,6 +118,10 @@ protected:
     // Background and every object of the window into its back buffer.
     void full_paint(const window& w);
     COLORREF pixel(const window& w, int x, int y);
+    // The named colours of the window's back buffer at the points "x,y x,y ...".
+    std::string colours(const window& w, std::string_view points) {
+        return cor_test::colours_at(points, [&](int x, int y) { return pixel(w, x, y); });
+    }
     void fill(const window& w, RECT r, COLORREF color);
 
     // Stores an object of a test type directly, as a creating function does.

@@ -1,5 +1,5 @@
-// A picture encoded as JPEG by GDI+ (which must be running), for the
-// reduced-decoding cases.
+// Pictures encoded by GDI+ (which must be running): the encoder lookup, and
+// a JPEG for the reduced-decoding cases.
 #pragma once
 
 #include <windows.h>
@@ -10,19 +10,25 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cor_test {
 
-inline std::vector<uint8_t> encode_jpeg(Gdiplus::Bitmap& picture) {
-    CLSID jpeg{};
+// The platform's encoder for a MIME type ("image/png"); null when it has none.
+inline CLSID encoder_for(std::wstring_view mime) {
     UINT n = 0, size = 0;
     Gdiplus::GetImageEncodersSize(&n, &size);
     std::vector<uint8_t> buf(size);
     auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buf.data());
     Gdiplus::GetImageEncoders(n, size, codecs);
     for (UINT i = 0; i < n; ++i)
-        if (std::wstring(codecs[i].MimeType) == L"image/jpeg") jpeg = codecs[i].Clsid;
+        if (codecs[i].MimeType == mime) return codecs[i].Clsid;
+    return CLSID{};
+}
+
+inline std::vector<uint8_t> encode_jpeg(Gdiplus::Bitmap& picture) {
+    const CLSID jpeg = encoder_for(L"image/jpeg");
     IStream* s = nullptr;
     if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &s))) return {};
     std::vector<uint8_t> out;
