@@ -14,6 +14,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <fstream>
 #include <functional>
 #include <random>
@@ -53,27 +54,6 @@ std::string id3_with_cover(const std::vector<uint8_t>& jpeg) {
     return tag + frame + std::string(4000, '\x55');
 }
 
-// This thread's processor time per run, best of five rounds of n runs:
-// on a machine shared with builds, wall time mostly measures the others.
-template <class F>
-double cpu_ms(F&& body, int n) {
-    const auto now = [] {
-        FILETIME created, ended, kernel, user;
-        GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user);
-        const auto ticks = [](FILETIME t) {
-            return uint64_t(t.dwHighDateTime) << 32 | t.dwLowDateTime;
-        };
-        return ticks(kernel) + ticks(user);
-    };
-    double best = 1e300;
-    for (int round = 0; round < 5; ++round) {
-        const uint64_t t0 = now();
-        for (int i = 0; i < n; ++i) body();
-        best = std::min(best, double(now() - t0) / 1e4 / n);
-    }
-    return best;
-}
-
 cor::service_ptr_t<cor::album_art_manager> g_service;
 
 // What the component's album-art functions hand the image cache.
@@ -87,7 +67,7 @@ bool read_art(std::string_view path, std::string_view, std::vector<uint8_t>& out
     return true;
 }
 
-void bench_cover(int side) {
+void bench_cover(int side, int rounds) {
     const std::vector<uint8_t> jpeg = make_jpeg(side);
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
@@ -131,26 +111,38 @@ void bench_cover(int side) {
         {"drawn again from the cache", redraw, 20},
         {"found, decoded whole by GDI+ and drawn", whole, 3},
     };
+    // Wall time and this thread's processor time (which the other builds
+    // sharing the machine do not inflate), each row interleaved with the
+    // others.
+    cor_bench::interleaved all;
+    for (const row& r : rows) {
+        all.add(std::string(r.name) + ", wall", r.body,
+                cor_bench::interleaved::options().runs(uint64_t(r.n)));
+        all.add(std::string(r.name) + ", processor", r.body,
+                cor_bench::interleaved::options()
+                    .runs(uint64_t(r.n))
+                    .timed_by(cor_bench::thread_cpu_ns));
+    }
     std::printf("album art, %d x %d JPEG of %zu bytes:\n", side, side, jpeg.size());
-    for (const row& r : rows)
-        std::printf("  %-44s %8.2f ms wall, %8.2f ms processor\n", r.name,
-                    cor_bench::ns_per_iteration(r.body, uint64_t(r.n)) / 1e6, cpu_ms(r.body, r.n));
+    all.run(rounds, 0);
+    all.print("ms", 1e6);
     cache.clear();
     DeleteFileA(path.c_str());
 }
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
     cor_bench::print_load_average();
+    const int rounds = cor_bench::rounds_argument(argc, argv, 7);
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     Gdiplus::GdiplusStartupInput in;
     ULONG_PTR token = 0;
     Gdiplus::GdiplusStartup(&token, &in, nullptr);
     g_service = cor::make_album_art_service();
     vesk::set_album_art_reader(read_art);
-    bench_cover(1000);
-    bench_cover(1400);
+    bench_cover(1000, rounds);
+    bench_cover(1400, rounds);
     g_service.reset();
     Gdiplus::GdiplusShutdown(token);
 
@@ -170,14 +162,19 @@ int main() {
         {"Equalizer, ten bands", {cor::equalizer_preset(gains)}},
         {"Balance + Equalizer", {cor::balance_preset(-20), cor::equalizer_preset(gains)}},
     };
+    // Chains live as long as the rounds; each works on its own copy.
+    std::deque<std::pair<cor::dsp_chain, std::vector<int16_t>>> chains;
+    cor_bench::interleaved dsp;
     for (const auto& r : rows) {
-        cor::dsp_chain chain;
+        auto& [chain, work] = chains.emplace_back();
         if (!chain.set(r.chain)) return 1;
-        std::vector<int16_t> work = second;
-        const double ns =
-            cor_bench::ns_per_iteration([&] { chain.process_s16(work.data(), rate, 2, rate); }, 3);
-        std::printf("%s: %.3f ms per second of 44.1 kHz stereo (%.2f %% of one core)\n", r.name,
-                    ns / 1e6, ns / 1e7);
+        work = second;
+        dsp.add(
+            r.name, [&chain, &work] { chain.process_s16(work.data(), rate, 2, rate); },
+            cor_bench::interleaved::options().runs(3));
     }
+    std::printf("DSP chain, one second of 44.1 kHz stereo (ms / 10 = %% of one core):\n");
+    dsp.run(rounds, 0);
+    dsp.print("ms", 1e6);
     return 0;
 }

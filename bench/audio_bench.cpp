@@ -3,9 +3,9 @@
 // files that tests/audio/make_samples.sh writes (3 s, 44.1 kHz stereo).
 #include <windows.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
+#include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,53 +15,66 @@
 #include "corvina500/player/stream_output.h"
 
 using namespace cor;
-using clock_type = std::chrono::steady_clock;
-
-static double ms_since(clock_type::time_point t0) {
-    return std::chrono::duration<double, std::milli>(clock_type::now() - t0).count();
-}
 
 int main(int argc, char** argv) {
     cor_bench::print_load_average();
     if (argc < 2) {
-        std::fprintf(stderr, "usage: audio_bench SAMPLES_FOLDER\n");
+        std::fprintf(stderr, "usage: audio_bench SAMPLES_FOLDER [ROUNDS]\n");
         return 2;
     }
+    const int rounds = cor_bench::rounds_argument(argc - 1, argv + 1, 7);
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const std::string folder = argv[1];
-    std::printf("%-10s %14s %14s %16s\n", "file", "open ms", "decode ms/s", "play->queued ms");
+    // Per file: making the decoder; decoding it to the end, per second of
+    // audio (the decoder made untimed before the round); and the play
+    // command to the first buffer queued. Every file's figures interleaved.
+    cor_bench::interleaved all;
+    using options = cor_bench::interleaved::options;
+    std::deque<std::unique_ptr<decoder>> open;
     for (const char* name :
          {"sine.wav", "sine.flac", "sine.ogg", "sine.mp3", "sine.m4a", "sine.wma"}) {
         const std::string path = folder + "\\" + name;
-        double best_open = 1e9, best_decode = 1e9, best_start = 1e9;
-        bool ok = true;
-        for (int round = 0; round < 5 && ok; ++round) {
-            std::string error;
-            auto t0 = clock_type::now();
-            auto d = open_decoder(path, error);
-            best_open = std::min(best_open, ms_since(t0));
-            if (!d) {
-                std::printf("%-10s %s\n", name, error.c_str());
-                ok = false;
-                break;
-            }
-            std::vector<int16_t> buf(4096 * d->format().channels);
-            uint64_t frames = 0;
-            t0 = clock_type::now();
-            while (size_t n = d->read(buf.data(), 4096)) frames += n;
-            const double seconds = double(frames) / d->format().sample_rate;
-            best_decode = std::min(best_decode, ms_since(t0) / seconds);
-
-            manual_clock clock;
-            stream_output out(make_clock_sink(clock), false);
-            t_track_info info;
-            info.path = path;
-            t0 = clock_type::now();
-            if (out.open(info, 0, false, error) && out.frames_sent() > 0)
-                best_start = std::min(best_start, ms_since(t0));
+        std::string error;
+        auto probe = open_decoder(path, error);
+        if (!probe) {
+            std::printf("%-10s %s\n", name, error.c_str());
+            continue;
         }
-        if (ok)
-            std::printf("%-10s %14.2f %14.2f %16.2f\n", name, best_open, best_decode, best_start);
+        uint64_t frames = 0;
+        std::vector<int16_t> buf(4096 * probe->format().channels);
+        while (size_t n = probe->read(buf.data(), 4096)) frames += n;
+        const double seconds = double(frames) / probe->format().sample_rate;
+        all.add(
+            std::string(name) + ": open",
+            [path] {
+                std::string e;
+                (void)open_decoder(path, e);
+            },
+            options().runs(1));
+        auto& held = open.emplace_back();
+        all.add(
+            std::string(name) + ": decode per second of audio",
+            [&held, buf]() mutable {
+                while (held->read(buf.data(), 4096)) {
+                }
+            },
+            options().each(seconds).runs(1).before([&held, path] {
+                std::string e;
+                held = open_decoder(path, e);
+            }));
+        all.add(
+            std::string(name) + ": play -> first buffer queued",
+            [path] {
+                manual_clock clock;
+                stream_output out(make_clock_sink(clock), false);
+                t_track_info info;
+                info.path = path;
+                std::string e;
+                (void)out.open(info, 0, false, e);
+            },
+            options().runs(1));
     }
+    all.run(rounds, 0);
+    all.print("ms", 1e6);
     return 0;
 }

@@ -1,5 +1,11 @@
 #include "bench_util.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <time.h>
+#endif
+
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +18,21 @@ std::atomic<uint64_t> g_allocations{0};
 
 namespace cor_bench {
 uint64_t allocation_count() { return g_allocations.load(std::memory_order_relaxed); }
+
+double thread_cpu_ns() {
+#ifdef _WIN32
+    FILETIME created, ended, kernel, user;
+    GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user);
+    const auto ticks = [](FILETIME t) {
+        return uint64_t(t.dwHighDateTime) << 32 | t.dwLowDateTime;
+    };
+    return double(ticks(kernel) + ticks(user)) * 100.0;
+#else
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e9 + double(t.tv_nsec);
+#endif
+}
 
 void print_load_average() {
     // Under Wine the Linux file is reached through the drive that maps "/".

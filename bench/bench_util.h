@@ -1,9 +1,8 @@
-// A small timing harness: runs a body in rounds until enough time has
-// passed, reports the best round in nanoseconds per iteration, and counts
-// heap allocations per iteration through the global operator new. For
-// comparisons on a shared machine, `series` keeps one figure per round so
-// that several measurements can be interleaved round by round and reported
-// as min and median.
+// A small timing harness: `interleaved` takes several measurements round by
+// round (each round times every measurement once, so load from other work
+// on the shared machine reaches them alike) and reports each as the min and
+// the median over the rounds; heap allocations per iteration are counted
+// through the global operator new.
 #pragma once
 
 #include <algorithm>
@@ -63,19 +62,25 @@ uint64_t calibrate(F&& body, double target_ns) {
 }
 
 // One measurement taken round by round: each round adds the time per
-// iteration of one block of a fixed number of iterations.
+// iteration of one block of a fixed number of iterations, read from
+// `clock` (in ns; the steady clock when null).
 struct series {
     std::string name;
     uint64_t iterations = 1;
     std::vector<double> ns;
+    double (*clock)() = nullptr;
 
     template <class F>
     void round(F&& body) {
-        using clock = std::chrono::steady_clock;
-        const auto t0 = clock::now();
+        const double t0 = now();
         for (uint64_t i = 0; i < iterations; ++i) body();
-        ns.push_back(std::chrono::duration<double, std::nano>(clock::now() - t0).count() /
-                     double(iterations));
+        ns.push_back((now() - t0) / double(iterations));
+    }
+    [[nodiscard]] double now() const {
+        if (clock) return clock();
+        return std::chrono::duration<double, std::nano>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
     }
     [[nodiscard]] double min() const { return *std::min_element(ns.begin(), ns.end()); }
     [[nodiscard]] double median() const {
@@ -85,53 +90,101 @@ struct series {
     }
 };
 
+// This thread's processor time in ns (the platform's own granularity), for
+// series::clock where wall time would mostly measure other work.
+double thread_cpu_ns();
+
 // Several measurements taken in interleaved rounds: each round times every
 // measurement once, so load from other work on the shared machine reaches
 // them all alike. Each is reported as the min and the median over the
 // rounds, per thing measured.
 class interleaved {
 public:
-    // `per`: how many of the things reported one run of the body does;
-    // `allocs`: heap allocations per run, printed when not negative;
-    // `scale`: what ns are divided by for this one (0: the printed unit's).
+    // How one measurement is taken and printed, beyond its body.
+    struct options {
+        double per = 1;               // how many of the things reported one run of the body does
+        double allocs = -1;           // heap allocations per run, printed when not negative
+        double scale = 0;             // what ns are divided by for this one (0: the printed unit's)
+        uint64_t iterations = 0;      // runs per round (0: sized to the block)
+        std::function<void()> setup;  // untimed, before each round's block
+        double (*clock)() = nullptr;  // see series::clock
+        // When set, times one run itself and returns its ns (negative:
+        // not measured this round); the body is not used.
+        std::function<double()> measure;
+
+        options& each(double n) { return per = n, *this; }
+        options& runs(uint64_t n) { return iterations = n, *this; }
+        options& before(std::function<void()> f) { return setup = std::move(f), *this; }
+        options& timed_by(double (*c)()) { return clock = c, *this; }
+        options& measured(std::function<double()> f) { return measure = std::move(f), *this; }
+    };
     void add(std::string name, std::function<void()> body, double per = 1, double allocs = -1,
              double scale = 0) {
+        options o;
+        o.per = per;
+        o.allocs = allocs;
+        o.scale = scale;
+        add(std::move(name), std::move(body), std::move(o));
+    }
+    void add(std::string name, std::function<void()> body, options o) {
         measurement& m = all_.emplace_back();
         m.s.name = std::move(name);
+        m.s.clock = o.clock;
         m.body = std::move(body);
-        m.per = per;
-        m.allocs = allocs;
-        m.scale = scale;
+        m.o = std::move(o);
     }
-    // Sizes each measurement's block to about block_ns, then runs the rounds.
+    // Sizes each measurement's block to about block_ns (unless its runs per
+    // round are fixed), then runs the rounds.
     void run(int rounds, double block_ns) {
-        for (auto& m : all_) m.s.iterations = calibrate(m.body, block_ns);
+        for (auto& m : all_) {
+            if (m.o.setup) m.o.setup();
+            if (!m.o.measure)
+                m.s.iterations = m.o.iterations ? m.o.iterations : calibrate(m.body, block_ns);
+        }
         for (int r = 0; r < rounds; ++r)
-            for (auto& m : all_) m.s.round(m.body);
+            for (auto& m : all_) {
+                if (m.o.setup) m.o.setup();
+                if (!m.o.measure) {
+                    m.s.round(m.body);
+                } else if (const double ns = m.o.measure(); ns >= 0) {
+                    m.s.ns.push_back(ns);
+                }
+            }
         rounds_ = rounds;
         block_ns_ = block_ns;
     }
     // One line per measurement, in `unit` (ns divided by `scale`).
     void print(const char* unit = "ns", double scale = 1) const {
-        std::printf(
-            "%d interleaved rounds of about %.1f ms each per figure; %s per thing measured\n",
-            rounds_, block_ns_ / 1e6, unit);
+        std::printf("%d interleaved rounds", rounds_);
+        if (block_ns_ > 0) std::printf(" of about %.1f ms each per figure", block_ns_ / 1e6);
+        std::printf("; %s per thing measured\n", unit);
         std::printf("%-66s %10s %10s %7s\n", "", "min", "median", "allocs");
         for (const auto& m : all_) {
-            const double d = m.per * (m.scale > 0 ? m.scale : scale);
-            std::printf("%-66s %10.1f %10.1f", m.s.name.c_str(), m.s.min() / d, m.s.median() / d);
-            if (m.allocs >= 0) std::printf(" %7.2f", m.allocs);
+            if (m.s.ns.empty()) {
+                std::printf("%-66s not measured\n", m.s.name.c_str());
+                continue;
+            }
+            const double d = m.o.per * (m.o.scale > 0 ? m.o.scale : scale);
+            std::printf("%-66s %10.*f %10.*f", m.s.name.c_str(), digits(m.s.min() / d),
+                        m.s.min() / d, digits(m.s.median() / d), m.s.median() / d);
+            if (m.o.allocs >= 0) std::printf(" %7.2f", m.o.allocs);
             std::printf("\n");
         }
     }
+    // A measurement's series, by the name it was added with (null if none).
+    [[nodiscard]] const series* find(const std::string& name) const {
+        for (const auto& m : all_)
+            if (m.s.name == name) return &m.s;
+        return nullptr;
+    }
 
 private:
+    // Three significant figures at least, for small figures in large units.
+    static int digits(double v) { return v >= 100 ? 1 : v >= 1 ? 2 : 3; }
     struct measurement {
         series s;
         std::function<void()> body;
-        double per = 1;
-        double allocs = -1;
-        double scale = 0;
+        options o;
     };
     std::deque<measurement> all_;
     int rounds_ = 0;

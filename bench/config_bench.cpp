@@ -1,10 +1,9 @@
 // Settings files: export and import of a configuration with 200 window
 // definitions and 1 MB of scripts, through the component's own calls (the
 // work of the options page's buttons and of --export-config and
-// --import-config), best of five rounds each.
+// --import-config), in interleaved rounds.
 #include <windows.h>
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -17,26 +16,9 @@
 #include "support/component_host.h"
 #include "window/window_registry.h"
 
-namespace {
-
-using clock_type = std::chrono::steady_clock;
-
-template <class F>
-double best_ms(F&& body) {
-    double best = 1e300;
-    for (int round = 0; round < 5; ++round) {
-        const auto t0 = clock_type::now();
-        body();
-        best = std::min(best,
-                        std::chrono::duration<double, std::milli>(clock_type::now() - t0).count());
-    }
-    return best;
-}
-
-}  // namespace
-
-int main() {
+int main(int argc, char** argv) {
     cor_bench::print_load_average();
+    const int rounds = cor_bench::rounds_argument(argc, argv, 11);
     cor_test::component_host host;
     // 200 windows, each with six event scripts of about 830 bytes: 1 MB.
     const std::string line = "$puts(%_width%)$gp_text(%_id%,#str#,10,10,0,0,font-size:12)\r\n";
@@ -53,11 +35,17 @@ int main() {
     const auto folder = std::filesystem::temp_directory_path() / "cor-config-bench";
     std::filesystem::create_directories(folder);
     const std::string path = (folder / "big.config").string();
-    const double export_ms = best_ms([&] { (void)vesk::export_config(nullptr, path, false); });
-    const auto size = std::filesystem::file_size(path);
-    const double import_ms = best_ms([&] { (void)vesk::import_config(nullptr, path, false); });
-    std::printf("export, 200 windows, %.2f MB file: %8.2f ms\n", double(size) / 1e6, export_ms);
-    std::printf("import, the same file:              %8.2f ms\n", import_ms);
+    (void)vesk::export_config(nullptr, path, false);
+    std::printf("200 windows, %.2f MB file\n", double(std::filesystem::file_size(path)) / 1e6);
+    cor_bench::interleaved all;
+    all.add(
+        "export", [&] { (void)vesk::export_config(nullptr, path, false); },
+        cor_bench::interleaved::options().runs(1));
+    all.add(
+        "import of the same file", [&] { (void)vesk::import_config(nullptr, path, false); },
+        cor_bench::interleaved::options().runs(1));
+    all.run(rounds, 0);
+    all.print("ms", 1e6);
     std::filesystem::remove_all(folder);
     return 0;
 }

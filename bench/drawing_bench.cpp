@@ -52,8 +52,9 @@ std::string write_png(const std::string& path, int w, int h) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
     cor_bench::print_load_average();
+    const int rounds = cor_bench::rounds_argument(argc, argv, 11);
     cor_test::component_host host;
     const HWND main = host.start_ui();
     vesk::window_paint_target* target = main ? vesk::paint_target_of(main) : nullptr;
@@ -70,24 +71,26 @@ int main() {
     const std::string folder = cor::to_utf8(temp);
     const std::string picture = write_png(folder + "vesk_bench_picture.png", 100, 100);
 
-    const auto paint = [&](const char* label, const std::string& script) {
+    // Each object is made once; every round paints each of them once.
+    cor_bench::interleaved objects, glow, cache_figures;
+    std::vector<std::string> made;
+    const auto paint_into = [&](cor_bench::interleaved& group, const char* label,
+                                const std::string& script) {
         const std::string id = run(script);
         vesk::object::object_base* obj = manager.find(id);
         if (!obj) {
             std::printf("%-58s not created\n", label);
             return;
         }
-        const double ns = cor_bench::ns_per_iteration(
-            [&] {
-                obj->draw(main, dc, graphics);
-                graphics->Flush(Gdiplus::FlushIntentionSync);
-            },
-            20);
-        cor_bench::report(label, ns);
-        run("$removeobject(" + id + ")");
+        made.push_back(id);
+        group.add(label, [=] {
+            obj->draw(main, dc, graphics);
+            graphics->Flush(Gdiplus::FlushIntentionSync);
+        });
     };
-
-    std::printf("Paint one object into the back buffer (per paint)\n");
+    const auto paint = [&](const char* label, const std::string& script) {
+        paint_into(objects, label, script);
+    };
     paint("$text 11 pt, 24 characters", "$text(main,Now playing: a song title,10,10)");
     paint("$drawtext 200 x 60, wrapped, centred",
           "$drawtext(main,Now playing: a song title by an artist,10,10,200,60,halign:center,"
@@ -122,23 +125,20 @@ int main() {
     paint("$gp_image 100 x 100 PNG, cache2 (block copy)",
           "$gp_image(main," + picture + ",10,10,0,0,cache2:1)");
 
-    std::printf("\nGlow pipeline (per paint, object included)\n");
-    paint("$drawtext 200 x 60 without glow",
-          "$drawtext(main,Now playing: a song title by an artist,10,10,200,60,font-size:14)");
-    paint("$drawtext 200 x 60 with glow (230 x 90 area)",
-          "$drawtext(main,Now playing: a song title by an artist,10,10,200,60,font-size:14,"
-          "glow:255-200-0-2-6)");
-    paint("$gp_rect 200 x 60 with glow (222 x 82 area)",
-          "$gp_rect(main,20,20,200,60,brush:255-40-80-200,glow:255-200-0-2-6)");
+    paint_into(glow, "$drawtext 200 x 60 without glow",
+               "$drawtext(main,Now playing: a song title by an artist,10,10,200,60,font-size:14)");
+    paint_into(glow, "$drawtext 200 x 60 with glow (230 x 90 area)",
+               "$drawtext(main,Now playing: a song title by an artist,10,10,200,60,font-size:14,"
+               "glow:255-200-0-2-6)");
+    paint_into(glow, "$gp_rect 200 x 60 with glow (222 x 82 area)",
+               "$gp_rect(main,20,20,200,60,brush:255-40-80-200,glow:255-200-0-2-6)");
     {
-        const int w = 230, h = 90;
-        std::vector<uint32_t> in(size_t(w) * h), out(in.size());
+        constexpr int w = 230, h = 90;
+        static std::vector<uint32_t> in(size_t(w) * h), out(in.size());
         for (size_t i = 0; i < in.size(); ++i) in[i] = uint32_t(i * 2654435761u) & 0xFFFFFF;
-        cor_bench::report(
-            "box blur 11 x 11 on 230 x 90, running sums",
-            cor_bench::ns_per_iteration(
-                [&] { vesk::grammar::box_blur_11(in.data(), out.data(), w, h); }, 50));
-        const auto direct = [&] {
+        glow.add("box blur 11 x 11 on 230 x 90, running sums",
+                 [] { vesk::grammar::box_blur_11(in.data(), out.data(), w, h); });
+        const auto direct = [] {
             for (int y = 5; y < h - 5; ++y)
                 for (int x = 5; x < w - 5; ++x) {
                     uint32_t s[3] = {0, 0, 0};
@@ -153,55 +153,41 @@ int main() {
                         s[2] / 121 << 16 | s[1] / 121 << 8 | s[0] / 121;
                 }
         };
-        std::vector<uint32_t> object(in.size(), 0x7F7F7F), result(in.size());
+        static std::vector<uint32_t> object(in.size(), 0x7F7F7F), result(in.size());
         for (int y = 30; y < 60; ++y)
             for (int x = 15; x < 215; ++x) object[size_t(y) * w + size_t(x)] = 0x102030;
-        vesk::grammar::glow g;
+        static vesk::grammar::glow g;
         (void)vesk::grammar::parse_glow("255-200-0-2-6", g);
-        cor_bench::report("glow arithmetic alone on 230 x 90 (spread, 2 blurs, blend)",
-                          cor_bench::ns_per_iteration(
-                              [&] {
-                                  vesk::grammar::glow_compose(object.data(), in.data(), w, h, g,
-                                                              0x7F7F7F, result.data());
-                              },
-                              20));
-        cor_bench::report("box blur 11 x 11 on 230 x 90, direct 121-tap sum (reference)",
-                          cor_bench::ns_per_iteration(direct, 5));
+        glow.add("glow arithmetic alone on 230 x 90 (spread, 2 blurs, blend)", [] {
+            vesk::grammar::glow_compose(object.data(), in.data(), w, h, g, 0x7F7F7F, result.data());
+        });
+        glow.add("box blur 11 x 11 on 230 x 90, direct 121-tap sum (reference)", direct);
     }
 
-    std::printf("\nImage cache (100 x 100 PNG)\n");
     auto& cache = vesk::image_cache::instance();
     (void)cache.find_or_load(picture);
-    cor_bench::report("find_or_load, hit",
-                      cor_bench::ns_per_iteration([&] { (void)cache.find_or_load(picture); }));
-    cor_bench::report("find_or_load, miss (read the file, open the decoder)",
-                      cor_bench::ns_per_iteration(
-                          [&] {
-                              cache.drop(picture);
-                              (void)cache.find_or_load(picture);
-                          },
-                          20));
-    const std::string id = run("$gp_image(main," + picture + ",10,10)");
-    const std::string id_off = run("$gp_image(main," + picture + ",10,10,0,0,cache:false)");
-    vesk::object::object_base* cached = manager.find(id);
-    vesk::object::object_base* uncached = manager.find(id_off);
-    if (cached && uncached) {
-        cor_bench::report("paint with the picture cached (hit)",
-                          cor_bench::ns_per_iteration(
-                              [&] {
-                                  cached->draw(main, dc, graphics);
-                                  graphics->Flush(Gdiplus::FlushIntentionSync);
-                              },
-                              20));
-        cor_bench::report("paint with cache:false (miss: read and decode each paint)",
-                          cor_bench::ns_per_iteration(
-                              [&] {
-                                  uncached->draw(main, dc, graphics);
-                                  graphics->Flush(Gdiplus::FlushIntentionSync);
-                              },
-                              20));
+    cache_figures.add("find_or_load, hit", [&] { (void)cache.find_or_load(picture); });
+    cache_figures.add("find_or_load, miss (read the file, open the decoder)", [&] {
+        cache.drop(picture);
+        (void)cache.find_or_load(picture);
+    });
+    paint_into(cache_figures, "paint with the picture cached (hit)",
+               "$gp_image(main," + picture + ",10,10)");
+    paint_into(cache_figures, "paint with cache:false (miss: read and decode each paint)",
+               "$gp_image(main," + picture + ",10,10,0,0,cache:false)");
+
+    const struct {
+        const char* title;
+        cor_bench::interleaved& group;
+    } sections[] = {{"Paint one object into the back buffer (per paint)", objects},
+                    {"Glow pipeline (per paint, object included)", glow},
+                    {"Image cache (100 x 100 PNG)", cache_figures}};
+    for (const auto& section : sections) {
+        std::printf("\n%s\n", section.title);
+        section.group.run(rounds, 2e6);
+        section.group.print("us", 1000);
     }
-    run("$removeobject(" + id + ")$removeobject(" + id_off + ")");
+    for (const std::string& id : made) run("$removeobject(" + id + ")");
     host.stop_ui();
     DeleteFileW(cor::to_wide(picture).c_str());
     return 0;

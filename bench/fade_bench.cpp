@@ -9,21 +9,9 @@
 #include "support/component_host.h"
 #include "window/script_window.h"
 
-namespace {
-
-double thread_cpu_ms() {
-    FILETIME created, exited, kernel, user;
-    GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
-    const auto ticks = [](FILETIME t) {
-        return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-    };
-    return static_cast<double>(ticks(kernel) + ticks(user)) / 10000.0;
-}
-
-}  // namespace
-
-int main() {
+int main(int argc, char** argv) {
     cor_bench::print_load_average();
+    const int rounds = cor_bench::rounds_argument(argc, argv, 11);
     cor_test::component_host host;
     const HWND main = host.start_ui();
     vesk::script_window* window = vesk::script_window::from_handle(main);
@@ -46,31 +34,28 @@ int main() {
         std::printf("fade took %d ticks, not 255\n", ticks);
         return 1;
     }
-    const double fade_ns = cor_bench::ns_per_iteration(full_fade, 4);
-    cor_bench::report("full fade, 255 ticks (wall)", fade_ns);
-    cor_bench::report("one tick (wall)", fade_ns / 255);
-
-    // CPU time over many fades: the thread's clock ticks coarsely.
-    const int fades = 200;
-    const double cpu0 = thread_cpu_ms();
-    for (int i = 0; i < fades; ++i) full_fade();
-    const double cpu_ms = (thread_cpu_ms() - cpu0) / fades;
-    std::printf("%-58s %12.3f ms\n", "full fade, 255 ticks (thread CPU)", cpu_ms);
-
+    cor_bench::interleaved all;
+    using options = cor_bench::interleaved::options;
+    all.add("full fade, 255 ticks (wall)", full_fade, options().runs(1));
+    // The thread's clock ticks coarsely: two fades a round.
+    all.add("full fade, 255 ticks (thread CPU)", full_fade,
+            options().runs(2).timed_by(cor_bench::thread_cpu_ns));
     BYTE alpha = 0;
-    const double raw_ns = cor_bench::ns_per_iteration(
-        [&] { SetLayeredWindowAttributes(main, 0, ++alpha, LWA_ALPHA); }, 255);
-    cor_bench::report("one SetLayeredWindowAttributes call alone", raw_ns);
-    const double read_ns = cor_bench::ns_per_iteration([&] {
+    all.add(
+        "one SetLayeredWindowAttributes call alone",
+        [&] { SetLayeredWindowAttributes(main, 0, ++alpha, LWA_ALPHA); }, options().runs(64));
+    all.add("one GetLayeredWindowAttributes call alone", [&] {
         COLORREF key;
         BYTE a;
         DWORD flags;
         GetLayeredWindowAttributes(main, &key, &a, &flags);
     });
-    cor_bench::report("one GetLayeredWindowAttributes call alone", read_ns);
-
-    const double redraw_ns = cor_bench::ns_per_iteration([&] { window->redraw(true); }, 20);
-    cor_bench::report("one full redraw of the window, for scale", redraw_ns);
+    all.add("one full redraw of the window, for scale", [&] { window->redraw(true); });
+    all.run(rounds, 5e6);
+    all.print("ms", 1e6);
+    if (const auto* fade = all.find("full fade, 255 ticks (wall)"))
+        std::printf("%-66s %10.3f %10.3f\n", "one tick (wall), from the full fade's",
+                    fade->min() / 255 / 1e6, fade->median() / 255 / 1e6);
     host.eval("$transwindow(main,alpha:0)");
     return 0;
 }

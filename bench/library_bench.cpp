@@ -1,7 +1,8 @@
 // Reading a library: a folder of a few thousand tagged files scanned into
-// the media library, in files per second.
-#include <chrono>
+// the media library, in files per second: LIBRARY_BENCH [FILES [ROUNDS]].
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -59,14 +60,25 @@ int main(int argc, char** argv) {
         std::ofstream(folder / ("track " + std::to_string(i) + ".wav"), std::ios::binary)
             << tagged_wav(i);
     }
-    cor::media_library lib;
-    lib.set_folders({root.string()});
-    const auto t0 = std::chrono::steady_clock::now();
-    const size_t read = lib.scan();
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    std::printf("scanned %zu of %d files (176 KB each) in %.3f s: %.0f files per second\n", read,
-                count, seconds, read / seconds);
+    // Each round scans the folder into a new library.
+    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    size_t read = 0;
+    cor_bench::interleaved all;
+    all.add(
+        "scan",
+        [&] {
+            cor::media_library lib;
+            lib.set_folders({root.string()});
+            read = lib.scan();
+        },
+        cor_bench::interleaved::options().runs(1));
+    all.run(rounds, 0);
+    const cor_bench::series& scan = *all.find("scan");
+    std::printf(
+        "scanned %zu of %d files (176 KB each) in %d rounds: min %.3f s (%.0f files per "
+        "second), median %.3f s (%.0f files per second)\n",
+        read, count, rounds, scan.min() / 1e9, double(read) / (scan.min() / 1e9),
+        scan.median() / 1e9, double(read) / (scan.median() / 1e9));
     std::filesystem::remove_all(root);
     return read == static_cast<size_t>(count) ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <iterator>
 #include <string>
 
 #include "app/player_core.h"
@@ -27,19 +28,7 @@ double ms_since(clock_type::time_point t0) {
     return std::chrono::duration<double, std::milli>(clock_type::now() - t0).count();
 }
 
-// Best of five rounds of `n` runs of `script`, in milliseconds per run.
-double per_run(cor_test::component_host& host, const std::string& script, int n) {
-    double best = 1e300;
-    for (int round = 0; round < 5; ++round) {
-        const auto t0 = clock_type::now();
-        for (int i = 0; i < n; ++i) host.eval(script);
-        best = std::min(best, ms_since(t0) / n);
-        host.pump(5);
-    }
-    return best;
-}
-
-void window_operations() {
+void window_operations(int rounds) {
     cor_test::component_host host;
     host.start_ui();
     for (const char* id : {"a", "b"}) vesk::add_definition(vesk::make_identity(), id, id);
@@ -51,20 +40,38 @@ void window_operations() {
     } types[] = {{cor::panels::playlist_view_guid, "Playlist View"},
                  {cor::panels::album_art_guid, "Album Art"},
                  {cor::panels::peak_meter_guid, "Peak Meter"}};
-    std::printf("%-16s %22s %22s\n", "panel", "show into A and close", "move A -> B (shown)");
-    for (const auto& t : types) {
-        vesk::add_panel_definition(t.type, "p", "p");
-        const double cycle = per_run(host, "$panel(a,p,10,10,300,200)$closepanel(p)", 20);
-        host.eval("$panel(a,p,10,10,300,200)");
-        const double move =
-            per_run(host, "$panel(b,p,10,10,300,200)$panel(a,p,10,10,300,200)", 10) / 2;
-        std::printf("%-16s %19.2f ms %19.2f ms\n", t.name, cycle, move);
-        host.eval("$closepanel(p)");
-        vesk::cfg_panel_guid_list.clear();
-        vesk::cfg_panel_id_list.clear();
-        vesk::cfg_panel_display_list.clear();
-        vesk::cfg_panel_ext_list.items().clear();
+    // One panel of each type (p0, p1, p2); each figure puts its panel where
+    // it starts from before its round, untimed, messages handled.
+    cor_bench::interleaved all;
+    using options = cor_bench::interleaved::options;
+    for (size_t i = 0; i < std::size(types); ++i) {
+        const std::string p = "p" + std::to_string(i);
+        vesk::add_panel_definition(types[i].type, p, p);
+        const std::string in_a = "$panel(a," + p + ",10,10,300,200)";
+        const std::string close = "$closepanel(" + p + ")";
+        all.add(
+            std::string(types[i].name) + ": show into A and close",
+            [&host, in_a, close] { host.eval(in_a + close); },
+            options().runs(10).before([&host, close] {
+                host.eval(close);
+                host.pump(5);
+            }));
+        all.add(
+            std::string(types[i].name) + ": move A -> B (shown)",
+            [&host, p, in_a] { host.eval("$panel(b," + p + ",10,10,300,200)" + in_a); },
+            options().each(2).runs(5).before([&host, in_a] {
+                host.eval(in_a);
+                host.pump(5);
+            }));
     }
+    all.run(rounds, 0);
+    all.print("ms", 1e6);
+    for (size_t i = 0; i < std::size(types); ++i)
+        host.eval("$closepanel(p" + std::to_string(i) + ")");
+    vesk::cfg_panel_guid_list.clear();
+    vesk::cfg_panel_id_list.clear();
+    vesk::cfg_panel_display_list.clear();
+    vesk::cfg_panel_ext_list.items().clear();
     host.stop_ui();
 }
 
@@ -138,10 +145,10 @@ void meter_cpu() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
     cor_bench::print_load_average();
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    window_operations();
+    window_operations(cor_bench::rounds_argument(argc, argv, 7));
     meter_cpu();
     CoUninitialize();
     return 0;

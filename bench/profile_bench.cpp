@@ -14,7 +14,9 @@
 // to paint; and the same for the bare player (--no-component), the two
 // started alternately.
 //
-//     profile_bench.exe [PROFILE_FOLDER]   (default: profiles\default of the checkout)
+//     profile_bench.exe [PROFILE_FOLDER [ROUNDS]]
+// (default: profiles\default of the checkout, 5 rounds of each start and
+// 20 of each repaint; an empty folder argument takes the default.)
 #include <windows.h>
 
 #include <shellapi.h>
@@ -22,6 +24,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -102,17 +105,20 @@ void drain_messages() {
     }
 }
 
-struct t_stats {
-    double first = 0, best = 0, median = 0;
-};
-t_stats stats(std::vector<double> v) {
-    t_stats s;
-    if (v.empty()) return s;
-    s.first = v.front();
-    std::sort(v.begin(), v.end());
-    s.best = v.front();
-    s.median = v[v.size() / 2];
-    return s;
+// One figure taken `rounds` times, each time after `setup` (untimed).
+void add_rounds(cor_bench::interleaved& all, std::string name, std::function<void()> body,
+                std::function<void()> setup = {}) {
+    all.add(std::move(name), std::move(body),
+            cor_bench::interleaved::options().runs(1).before(std::move(setup)));
+}
+
+// The figures in ms, with the first round's beside them: a first start
+// pays for fonts, GDI+ and the image of every object's code.
+void print_ms(const cor_bench::interleaved& all, const std::vector<std::string>& names) {
+    all.print("ms", 1e6);
+    for (const auto& name : names)
+        if (const auto* s = all.find(name); s && !s->ns.empty())
+            std::printf("  first %s: %.1f ms\n", name.c_str(), s->ns.front() / 1e6);
 }
 
 cor::service_ptr_t<cor::user_interface> make_ui() {
@@ -127,7 +133,7 @@ cor::service_ptr_t<cor::user_interface> make_ui() {
 // row, the keyboard), with 20 rows shown, for a short and a long playlist:
 // from the focus change until every message it caused is handled.
 void playlist_refresh(cor_test::component_host& host, HWND main,
-                      const std::vector<std::string>& tracks) {
+                      const std::vector<std::string>& tracks, int rounds) {
     // Tall enough for 20 rows of 24 pixels below the controls.
     RECT window{}, client{};
     GetWindowRect(main, &window);
@@ -144,22 +150,22 @@ void playlist_refresh(cor_test::component_host& host, HWND main,
             more.push_back(tracks[more.size() % tracks.size()]);
         host.player().add_to_active(more);
         drain_messages();
-        std::vector<double> ms;
-        for (int round = 0; round < 20; ++round) {
-            const auto t0 = clock_type::now();
-            playlists.playlist_set_focus_item(active, size_t(round % 20));
-            drain_messages();
-            ms.push_back(ms_since(t0));
-        }
-        const t_stats t = stats(ms);
-        std::printf(
-            "playlist of %4zu, 20 rows, focus change:     first %.1f ms, best %.1f ms, "
-            "median %.1f ms\n",
-            playlists.playlist_get_item_count(active), t.first, t.best, t.median);
+        int round = 0;
+        cor_bench::interleaved focus;
+        add_rounds(focus,
+                   "playlist of " + std::to_string(playlists.playlist_get_item_count(active)) +
+                       ", 20 rows, focus change",
+                   [&] {
+                       playlists.playlist_set_focus_item(active, size_t(round++ % 20));
+                       drain_messages();
+                   });
+        focus.run(rounds, 0);
+        focus.print("ms", 1e6);
     }
 }
 
-void in_process(const std::wstring& store_path, const std::vector<std::string>& tracks) {
+void in_process(const std::wstring& store_path, const std::vector<std::string>& tracks,
+                int rounds) {
     cor_test::component_host host;
     cor::host_config_store store(cor::to_utf8(store_path), [](std::string_view line) {
         std::printf("store: %.*s\n", int(line.size()), line.data());
@@ -171,51 +177,47 @@ void in_process(const std::wstring& store_path, const std::vector<std::string>& 
                 static_cast<cor::config_io*>(f->create_instance())));
     host.player().add_to_active(tracks);
 
-    // Start-up, five times: the first includes what a first start costs
-    // (fonts, GDI+, the image of every object's code).
-    std::vector<double> starts;
+    // Start-up: the first includes what a first start costs (fonts, GDI+,
+    // the image of every object's code).
     HWND main = nullptr;
     cor::service_ptr_t<cor::user_interface> ui;
-    for (int round = 0; round < 5; ++round) {
-        if (ui) {
-            ui->shutdown();
-            ui.reset();
-            drain_messages();
-        }
-        ui = make_ui();
-        const auto t0 = clock_type::now();
-        main = static_cast<HWND>(ui->init(nullptr));
-        starts.push_back(ms_since(t0));
-        drain_messages();
-    }
+    cor_bench::interleaved starts;
+    const std::string start_name = "start-up to the first painted frame, in process";
+    add_rounds(
+        starts, start_name,
+        [&] {
+            ui = make_ui();
+            main = static_cast<HWND>(ui->init(nullptr));
+        },
+        [&] {
+            if (ui) {
+                drain_messages();
+                ui->shutdown();
+                ui.reset();
+                drain_messages();
+            }
+        });
+    starts.run(rounds, 0);
+    drain_messages();
     if (!main) {
         std::printf("the user interface did not start\n");
         return;
     }
-    const t_stats s = stats(starts);
-    std::printf(
-        "start-up to first painted frame (in process):  first %.1f ms, best %.1f ms, "
-        "median %.1f ms\n",
-        s.first, s.best, s.median);
+    print_ms(starts, {start_name});
 
     // "Repeat (playlist)": every next command starts a track.
     host.player().playlists().playback_order_set_active(1);
     auto& playback = host.player().playback();
     playback.start(cor::playback_control::track_command_play, false);
     drain_messages();
-    std::vector<double> tracks_ms;
-    for (int round = 0; round < 20; ++round) {
-        const auto t0 = clock_type::now();
+    cor_bench::interleaved track;
+    add_rounds(track, "a new track to the window repainted", [&] {
         playback.start(cor::playback_control::track_command_next, false);
         drain_messages();
-        tracks_ms.push_back(ms_since(t0));
-    }
-    const t_stats t = stats(tracks_ms);
-    std::printf(
-        "new track to repainted window:                 first %.1f ms, best %.1f ms, "
-        "median %.1f ms\n",
-        t.first, t.best, t.median);
-    playlist_refresh(host, main, tracks);
+    });
+    track.run(std::max(rounds, 20), 0);
+    track.print("ms", 1e6);
+    playlist_refresh(host, main, tracks, std::max(rounds, 20));
     ui->shutdown();
     ui.reset();
     drain_messages();
@@ -289,29 +291,31 @@ double start_once(const std::wstring& exe, const std::wstring& store_path,
 
 // The player with the default profile and bare (--no-component, its own
 // plain window), started alternately so that load reaches both alike.
-void as_process(const std::wstring& store_path, const std::vector<std::string>& tracks) {
+void as_process(const std::wstring& store_path, const std::vector<std::string>& tracks,
+                int rounds) {
     const std::wstring exe = exe_folder() + L"\\corvina500.exe";
     if (GetFileAttributesW(exe.c_str()) == INVALID_FILE_ATTRIBUTES) {
         std::printf("no %ls: process start-up not measured\n", exe.c_str());
         return;
     }
-    std::vector<double> skinned, bare;
-    for (int round = 0; round < 5; ++round) {
-        const double a = start_once(exe, store_path, tracks, L"", L"cor_ui_vesk_window_class");
-        const double b =
-            start_once(exe, store_path, tracks, L"--no-component", L"corvina500_basic_window");
-        if (a >= 0) skinned.push_back(a);
-        if (b >= 0) bare.push_back(b);
-    }
-    const t_stats s = stats(skinned), b = stats(bare);
-    std::printf(
-        "process start to first painted frame:          first %.0f ms, best %.0f ms, "
-        "median %.0f ms\n",
-        s.first, s.best, s.median);
-    std::printf(
-        "the same, bare player (--no-component):        first %.0f ms, best %.0f ms, "
-        "median %.0f ms\n",
-        b.first, b.best, b.median);
+    cor_bench::interleaved all;
+    const std::string skinned = "process start to the first painted frame, default profile";
+    const std::string bare = "the same, bare player (--no-component)";
+    // Timed by start_once itself: copying the profile and the shutdown
+    // are not part of a start. Rounds where the window never showed are
+    // left out.
+    const auto once = [&](const wchar_t* extra, const wchar_t* window_class) {
+        return [&, extra, window_class] {
+            return start_once(exe, store_path, tracks, extra, window_class) * 1e6;
+        };
+    };
+    all.add(skinned, {},
+            cor_bench::interleaved::options().measured(once(L"", L"cor_ui_vesk_window_class")));
+    all.add(bare, {},
+            cor_bench::interleaved::options().measured(
+                once(L"--no-component", L"corvina500_basic_window")));
+    all.run(rounds, 0);
+    print_ms(all, {skinned, bare});
 }
 
 }  // namespace
@@ -319,8 +323,10 @@ void as_process(const std::wstring& store_path, const std::vector<std::string>& 
 int main() {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    const std::wstring profile =
-        argc > 1 ? std::wstring(argv[1]) : exe_folder() + L"\\..\\..\\profiles\\default";
+    const std::wstring profile = argc > 1 && argv[1][0]
+                                     ? std::wstring(argv[1])
+                                     : exe_folder() + L"\\..\\..\\profiles\\default";
+    const int rounds = argc > 2 ? std::max(1, _wtoi(argv[2])) : 5;
     LocalFree(argv);
     const std::wstring store_path = profile + L"\\corvina500.cfgstore";
     if (GetFileAttributesW(store_path.c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -331,8 +337,8 @@ int main() {
     const std::wstring music = temp_folder(L"music");
     const std::vector<std::string> tracks = write_tracks(music);
     cor_bench::print_load_average();
-    in_process(store_path, tracks);
-    as_process(store_path, tracks);
+    in_process(store_path, tracks, rounds);
+    as_process(store_path, tracks, rounds);
     remove_folder(music);
     return 0;
 }

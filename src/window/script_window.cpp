@@ -296,6 +296,8 @@ void script_window::paint_parent_area(HDC dc, const RECT& area, bool blend) {
     if (!wnd_ || !is_child(wnd_)) return;
     script_window* parent = from_handle(GetParent(wnd_));
     if (!parent || !parent->buffer_.dc()) return;
+    // A parent still loading may not have painted what it holds yet.
+    if (parent->loading_) parent->paint_all();
     RECT wr;
     GetWindowRect(wnd_, &wr);
     POINT origin{wr.left, wr.top};
@@ -320,7 +322,13 @@ void script_window::paint_parent_area(HDC dc, const RECT& area, bool blend) {
 }
 
 void script_window::redraw(bool full) {
+    if (full && loading_) return;
     if (full) repaint_background();
+    if (buffer_.dc()) object_routing::draw(id_, wnd_, buffer_.dc(), buffer_.graphics());
+}
+
+void script_window::paint_all() {
+    repaint_background();
     if (buffer_.dc()) object_routing::draw(id_, wnd_, buffer_.dc(), buffer_.graphics());
 }
 
@@ -514,7 +522,14 @@ void script_window::on_create() {
         if (tray_mode() == 2) tray->show();
         attach_player_events(wnd_);
     }
-    run_event(ev_load);
+    {
+        struct loading_scope {
+            bool& flag;
+            explicit loading_scope(bool& f) : flag(f) { flag = true; }
+            ~loading_scope() { flag = false; }
+        } loading(loading_);
+        run_event(ev_load);
+    }
     redraw(true);
 }
 

@@ -104,6 +104,7 @@ private:
     LRESULT on_mouse_move(WPARAM wp, LPARAM lp);
     LRESULT on_lbutton_down(WPARAM wp, LPARAM lp);
     void paint_parent_area(HDC dc, const RECT& area, bool blend);
+    void paint_all();
     HBRUSH combobox_brush(HWND control);
     void recover_windows();
 
@@ -115,6 +116,10 @@ private:
     std::array<cor::guid, 7> event_ids_{};
     int next_control_ = 100;
     back_buffer buffer_;
+    // While the load script runs: the window is not shown yet and is
+    // painted whole right after it, so full repaints asked for meanwhile
+    // are left to that one.
+    bool loading_ = false;
     border_zone resizing_ = border_zone::none;
     unique_hbrush combobox_brush_;
     COLORREF combobox_brush_colour_ = 0;
