@@ -54,7 +54,8 @@ void button_object::draw(HWND wnd, HDC dc, Gdiplus::Graphics*) {
 }
 
 void button_object::create_window(HWND parent_wnd, HDC dc) {
-    DWORD style = WS_CHILD | WS_VISIBLE;
+    DWORD style = WS_CHILD;
+    if (visible) style |= WS_VISIBLE;
     if (kind == kind_image) style |= BS_BITMAP;
     if (kind == kind_text2 || kind == kind_image2) style |= BS_OWNERDRAW;
     int wx = x, wy = y, ww = width, wh = height;
@@ -100,9 +101,6 @@ void button_object::create_window(HWND parent_wnd, HDC dc) {
     SetWindowLongPtrW(button, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     class_proc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
         button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&button_object::subclass)));
-    SetWindowPos(
-        button, HWND_TOP, 0, 0, 0, 0,
-        SWP_NOMOVE | SWP_NOSIZE | SWP_FRAMECHANGED | (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
     if (font.valid && dc) {
         font_handle_.reset(paint::create_gdi_font(dc, font));
         if (kind == kind_text)

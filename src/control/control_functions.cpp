@@ -142,7 +142,7 @@ void fn_group_show(func_call& c) {
         const auto id = object::parse_identity(m);
         if (!id || !manager.show(*id, show, redraw)) continue;
         // A control's own window follows, as $showctrl does.
-        if (object_base* member = manager.find(*id); member && member->control_wnd)
+        if (object_base* member = manager.find(*id); member && member->control_window())
             ShowWindow(member->control_wnd, show ? SW_SHOW : SW_HIDE);
     }
     c.set_found(true);
@@ -159,7 +159,7 @@ void fn_showctrl(func_call& c) {
     object_base* ctrl = named_ctrl(c);
     if (!ctrl) return;
     ctrl->visible = read_bool(c.param(1));
-    if (ctrl->control_wnd) ShowWindow(ctrl->control_wnd, ctrl->visible ? SW_SHOW : SW_HIDE);
+    if (ctrl->control_window()) ShowWindow(ctrl->control_wnd, ctrl->visible ? SW_SHOW : SW_HIDE);
     c.set_found(true);
 }
 
@@ -168,7 +168,7 @@ void fn_movectrl(func_call& c) {
     object_base* ctrl = named_ctrl(c);
     if (!ctrl) return;
     const size_t open = open_window_by_guid(ctrl->parent);
-    if (open == no_window || !ctrl->control_wnd) return;
+    if (open == no_window || !ctrl->control_window()) return;
     RECT r = rect_in_parent(ctrl->control_wnd);
     int32_t v[4] = {r.left, r.top, r.right - r.left, r.bottom - r.top};
     const t_script_context& ctx = c.hook.context();
@@ -196,7 +196,7 @@ void fn_updatectrl(func_call& c) {
     const cor::guid id = ctrl->id;
     if (!ctrl->control_wnd && !object_manager::instance().update_object(id)) return;
     ctrl = object_manager::instance().find(id);
-    if (!ctrl || !ctrl->control_wnd) return;
+    if (!ctrl || !ctrl->control_window()) return;
     refresh_child(ctrl->control_wnd, level);
     c.set_found(true);
 }

@@ -1,6 +1,7 @@
 #include "control/tooltip_object.h"
 
 #include <string>
+#include <vector>
 
 #include "config/settings.h"
 #include "object/object_manager.h"
@@ -16,9 +17,26 @@ namespace {
 
 constexpr UINT_PTR tool_id = 1;
 
+// Tips waiting for their window, by identity: one may be removed before
+// its turn comes.
+std::vector<cor::guid>& waiting_tips() {
+    static std::vector<cor::guid> tips;
+    return tips;
+}
+UINT_PTR waiting_timer = 0;
+
 }  // namespace
 
 tooltip_object::~tooltip_object() {
+    if (waiting_) {
+        auto& tips = waiting_tips();
+        std::erase(tips, id);
+        // The timer's procedure must not outlive the objects.
+        if (tips.empty() && waiting_timer) {
+            KillTimer(nullptr, waiting_timer);
+            waiting_timer = 0;
+        }
+    }
     if (control_wnd) {
         SetWindowLongPtrW(control_wnd, GWLP_USERDATA, 0);
         if (class_proc_)
@@ -46,11 +64,42 @@ HWND tooltip_object::target_window_handle() const {
     return open == no_window ? nullptr : reinterpret_cast<HWND>(open_windows()[open].hwnd);
 }
 
-void tooltip_object::draw(HWND, HDC dc, Gdiplus::Graphics*) {
+void tooltip_object::draw(HWND, HDC, Gdiplus::Graphics*) {
     // A control target gets its window at its own first paint; the tip
     // waits for it.
-    if (control_wnd) return;
-    if (HWND target = target_window_handle()) create_window(target, dc);
+    if (control_wnd || waiting_) return;
+    if (target_window_handle()) schedule_window();
+}
+
+void tooltip_object::schedule_window() {
+    waiting_ = true;
+    waiting_tips().push_back(id);
+    // A timer's message comes only when nothing else, paints included, is
+    // left in the queue.
+    if (!waiting_timer) waiting_timer = SetTimer(nullptr, 0, 0, &make_waiting_windows);
+    if (!waiting_timer) ensure_window();
+}
+
+void CALLBACK tooltip_object::make_waiting_windows(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    if (timer == waiting_timer) waiting_timer = 0;
+    std::vector<cor::guid> tips;
+    tips.swap(waiting_tips());
+    if (!object_manager::alive()) return;
+    for (const cor::guid& tip_id : tips) {
+        object_base* found = object_manager::instance().find(tip_id);
+        if (found && found->type == type_tooltip)
+            static_cast<tooltip_object*>(found)->ensure_window();
+    }
+}
+
+bool tooltip_object::ensure_window() {
+    if (!control_wnd && waiting_) {
+        waiting_ = false;
+        // Without a target now, the next paint that finds one asks again.
+        if (HWND target = target_window_handle()) create_window(target);
+    }
+    return control_wnd != nullptr;
 }
 
 void tooltip_object::fill_tool(TTTOOLINFOW& ti) {
@@ -64,7 +113,7 @@ void tooltip_object::fill_tool(TTTOOLINFOW& ti) {
     ti.lpszText = tool_text_.data();
 }
 
-void tooltip_object::create_window(HWND target, HDC dc) {
+void tooltip_object::create_window(HWND target) {
     DWORD style = WS_POPUP | TTS_NOPREFIX;
     if (always) style |= TTS_ALWAYSTIP;
     if (balloon) style |= TTS_BALLOON;
@@ -76,9 +125,12 @@ void tooltip_object::create_window(HWND target, HDC dc) {
     if (!tip) return;
     control_wnd = tip;
     tool_owner_ = target;
-    if (font.valid && dc) {
-        font_handle_.reset(paint::create_gdi_font(dc, font));
-        SendMessageW(tip, WM_SETFONT, reinterpret_cast<WPARAM>(font_handle_.get()), TRUE);
+    if (font.valid) {
+        if (HDC dc = GetDC(target)) {
+            font_handle_.reset(paint::create_gdi_font(dc, font));
+            ReleaseDC(target, dc);
+            SendMessageW(tip, WM_SETFONT, reinterpret_cast<WPARAM>(font_handle_.get()), TRUE);
+        }
     }
     TTTOOLINFOW ti;
     fill_tool(ti);
@@ -90,8 +142,8 @@ void tooltip_object::create_window(HWND target, HDC dc) {
 }
 
 void tooltip_object::apply(bool redraw) {
+    if (!ensure_window()) return;
     HWND tip = control_wnd;
-    if (!tip) return;
     if (foreground.valid)
         SendMessageW(tip, TTM_SETTIPTEXTCOLOR, grammar::gdi_colour(foreground), 0);
     if (background.valid) SendMessageW(tip, TTM_SETTIPBKCOLOR, grammar::gdi_colour(background), 0);
@@ -115,7 +167,7 @@ void tooltip_object::apply(bool redraw) {
 }
 
 void tooltip_object::activate(bool on) {
-    if (!control_wnd) return;
+    if (!ensure_window()) return;
     TTTOOLINFOW ti;
     fill_tool(ti);
     SendMessageW(control_wnd, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&ti));
@@ -125,7 +177,7 @@ void tooltip_object::activate(bool on) {
 bool tooltip_object::tip_visible() const { return control_wnd && IsWindowVisible(control_wnd); }
 
 void tooltip_object::measure() {
-    if (!control_wnd || tip_visible()) return;
+    if (!ensure_window() || tip_visible()) return;
     measuring_ = true;
     activate(true);
     SendMessageW(control_wnd, TTM_UPDATE, 0, 0);

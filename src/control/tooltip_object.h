@@ -43,9 +43,14 @@ public:
 
     void draw(HWND wnd, HDC dc, Gdiplus::Graphics* graphics) override;
     bool get_rect(RECT& r) override;
+    HWND control_window() override {
+        ensure_window();
+        return control_wnd;
+    }
 
     // Settings into the tip window; with redraw a custom picture is drawn
-    // again. Nothing happens before the window exists.
+    // again. A tip waiting for its window gets it now; nothing happens
+    // before its target has one.
     void apply(bool redraw);
     void activate(bool on);
     // The fixed size when set, else the tip's own after measuring.
@@ -55,12 +60,19 @@ public:
 private:
     static LRESULT CALLBACK subclass(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
     [[nodiscard]] HWND target_window_handle() const;
-    void create_window(HWND target, HDC dc);
+    // The tip window is made once the thread is idle after the paint that
+    // found its target, so a window shows its first frame without waiting
+    // for its tips; anything that needs the tip before that makes it at
+    // once.
+    void schedule_window();
+    static void CALLBACK make_waiting_windows(HWND, UINT, UINT_PTR timer, DWORD);
+    bool ensure_window();
+    void create_window(HWND target);
     void measure();
     void draw_picture();
     void fill_tool(TTTOOLINFOW& ti);
 
-    bool measuring_ = false, prepared_ = false;
+    bool measuring_ = false, prepared_ = false, waiting_ = false;
     unique_hbitmap picture_;
     unique_hdc picture_dc_;
     HGDIOBJ picture_previous_ = nullptr;

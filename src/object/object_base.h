@@ -106,6 +106,8 @@ public:
     [[nodiscard]] virtual bool get_rect(RECT& r);
 
     // Controls.
+    // The control's window, made now by a control that puts it off.
+    virtual HWND control_window() { return control_wnd; }
     virtual void draw_item(WPARAM wp, const DRAWITEMSTRUCT& item);
     virtual void measure_item(WPARAM wp, MEASUREITEMSTRUCT& item);
     virtual void on_command(const cor::guid& parent_id, HWND wnd, uint32_t command, uint32_t code);
