@@ -66,9 +66,13 @@ protected:
 class gp_rect_object final : public gp_box_shape {
 public:
     gp_rect_object() : gp_box_shape(type_gp_rect) {}
+    void draw_body(HWND wnd, HDC dc, Gdiplus::Graphics* graphics) override;
 
 protected:
     void add_figure(Gdiplus::GraphicsPath& path, int dx, int dy) const override;
+
+private:
+    bool fill_plainly(HDC dc, Gdiplus::Graphics* graphics) const;
 };
 
 class gp_roundrect_object final : public gp_box_shape {
