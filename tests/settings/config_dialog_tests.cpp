@@ -20,7 +20,7 @@
 #include "panel/panel_definitions.h"
 #include "script/stored_scripts.h"
 #include "support/component_host.h"
-#include "support/settings_snapshot.h"
+#include "support/started_ui_test.h"
 #include "utf8.h"
 #include "window/tray_windows.h"
 #include "window/window_registry.h"
@@ -85,27 +85,18 @@ std::vector<std::string> entries(HWND page, int control, bool combo) {
     return out;
 }
 
-class ConfigDialogTest : public ::testing::Test {
+class ConfigDialogTest : public cor_test::started_ui_test {
 protected:
-    cor_test::component_host host;
-    cor::test::test_folder folder;
-    cor_test::settings_snapshot saved;
-    HWND main = nullptr;
-
     void SetUp() override {
         vesk::set_message_box_handler(record_box);
         vesk::set_page_dialogs({choose, pick});
         g_boxes.clear();
         g_file_titles.clear();
         g_box_answer = IDOK;
-        main = host.start_ui();
-        ASSERT_TRUE(main);
+        start();
     }
     void TearDown() override {
-        if (HWND d = vesk::config_dialog_handle()) DestroyWindow(d);
-        host.stop_ui();
-        saved.restore();
-        vesk::prepare_all();
+        stop();
         vesk::set_message_box_handler(nullptr);
     }
     HWND open_page(int index) {

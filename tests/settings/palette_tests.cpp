@@ -30,7 +30,7 @@
 #include "panels/panel_types.h"
 #include "script/stored_scripts.h"
 #include "support/component_host.h"
-#include "support/settings_snapshot.h"
+#include "support/started_ui_test.h"
 #include "utf8.h"
 #include "window/script_window.h"
 #include "window/window_info_menu.h"
@@ -194,30 +194,20 @@ constexpr char functions_file[] =
 constexpr char variables_file[] = "+Window fields\n%_width%\n\tThe width.\n%_height%\n";
 constexpr char readme_file[] = "+Start\n-First steps\n\tOpen the dialog.\n";
 
-class PaletteTest : public ::testing::Test {
+class PaletteTest : public cor_test::started_ui_test {
 protected:
-    cor_test::component_host host;
-    cor::test::test_folder folder;
-    cor_test::settings_snapshot saved;
-    HWND main = nullptr;
-
     void SetUp() override {
         cor::test::write_bytes(folder.file("cor_ui_vesk_functions.txt"), functions_file);
         cor::test::write_bytes(folder.file("cor_ui_vesk_variables.txt"), variables_file);
         cor::test::write_bytes(folder.file("cor_ui_vesk_readme.txt"), readme_file);
         vesk::set_reference_folder(folder.file("").wstring());
         vesk::clear_console_messages();
-        main = host.start_ui();
-        ASSERT_TRUE(main);
+        start();
     }
     void TearDown() override {
-        if (HWND d = vesk::config_dialog_handle()) DestroyWindow(d);
-        host.stop_ui();
+        stop();
         EXPECT_FALSE(vesk::palette_window()) << "the palette outlived the main window";
         vesk::set_reference_folder({});
-        saved.restore();
-        (void)vesk::compile_stored_custom_scripts();
-        vesk::prepare_all();
     }
 
     cor::guid define(const std::string& id, const std::string& load = "") {
