@@ -1,9 +1,13 @@
 #include "track_info.h"
 
+#include <cstring>
+
 namespace cor {
 namespace {
 bool ieq_ascii(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
+    // Names are nearly always asked for as they were written.
+    if (std::memcmp(a.data(), b.data(), a.size()) == 0) return true;
     for (size_t i = 0; i < a.size(); ++i) {
         char x = a[i], y = b[i];
         if (x >= 'A' && x <= 'Z') x = char(x + 32);

@@ -20,11 +20,12 @@ struct scratch {
     // The cached arguments of one active call. An argument that is plain
     // text is read from the program in place; the others are evaluated
     // into their own string.
-    struct level {
-        std::vector<std::string> text;
-        std::vector<std::string_view> value;
-        std::vector<uint8_t> state;  // arg_state
+    struct slot {
+        std::string text;
+        std::string_view value;
+        uint8_t state;  // arg_state
     };
+    using level = std::vector<slot>;
     struct variable {
         std::string name;
         std::string value;
@@ -84,12 +85,12 @@ public:
     std::string_view text(size_t i) {
         if (i >= count_) return {};
         if (!settled(i)) evaluate(i);
-        return level_->value[i];
+        return slots_[i].value;
     }
     bool found(size_t i) {
         if (i >= count_) return false;
         if (!settled(i)) evaluate(i);
-        return level_->state[i] == evaluated_true;
+        return slots_[i].state == evaluated_true;
     }
     int64_t number(size_t i) { return i < count_ ? evaluated_number(i) : 0; }
     // Appends argument i to out and returns its truth. An argument not yet
@@ -104,7 +105,7 @@ public:
 private:
     enum arg_state : uint8_t { not_evaluated, evaluated_false, evaluated_true, emitted };
     [[nodiscard]] bool settled(size_t i) const {
-        return level_->state[i] == evaluated_false || level_->state[i] == evaluated_true;
+        return slots_[i].state == evaluated_false || slots_[i].state == evaluated_true;
     }
     void evaluate(size_t i);
     int64_t evaluated_number(size_t i);
@@ -112,7 +113,7 @@ private:
     evaluator& ev_;
     span args_;
     size_t count_;
-    scratch::level* level_;
+    scratch::slot* slots_;
 };
 
 using builtin_fn = bool (*)(evaluator&, call_args&, std::string&);

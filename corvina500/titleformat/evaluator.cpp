@@ -165,13 +165,10 @@ call_args::call_args(evaluator& ev, const node& call)
     : ev_(ev), args_(call.sub), count_(call.sub.count) {
     scratch& w = ev.work;
     if (w.levels_used == w.levels.size()) w.levels.push_back(std::make_unique<scratch::level>());
-    level_ = w.levels[w.levels_used++].get();
-    if (level_->text.size() < count_) {
-        level_->text.resize(count_);
-        level_->value.resize(count_);
-        level_->state.resize(count_);
-    }
-    std::fill_n(level_->state.begin(), count_, not_evaluated);
+    scratch::level& level = *w.levels[w.levels_used++];
+    if (level.size() < count_) level.resize(count_);
+    slots_ = level.data();
+    for (size_t i = 0; i < count_; ++i) slots_[i].state = not_evaluated;
 }
 
 call_args::~call_args() { --ev_.work.levels_used; }
@@ -181,16 +178,16 @@ void call_args::evaluate(size_t i) {
     if (arg.count == 1) {
         const node& n = ev_.prog.nodes[arg.first];
         if (n.kind == node_kind::text) {
-            level_->value[i] = ev_.prog.text_of(n);
-            level_->state[i] = evaluated_false;
+            slots_[i].value = ev_.prog.text_of(n);
+            slots_[i].state = evaluated_false;
             return;
         }
     }
-    std::string& t = level_->text[i];
-    t.clear();
-    const bool f = ev_.sequence(arg, t);
-    level_->value[i] = t;
-    level_->state[i] = f ? evaluated_true : evaluated_false;
+    scratch::slot& s = slots_[i];
+    s.text.clear();
+    const bool f = ev_.sequence(arg, s.text);
+    s.value = s.text;
+    s.state = f ? evaluated_true : evaluated_false;
 }
 
 int64_t call_args::evaluated_number(size_t i) {
@@ -214,12 +211,12 @@ int64_t call_args::evaluated_number(size_t i) {
 
 bool call_args::emit(size_t i, std::string& out) {
     if (i >= count_) return false;
-    const uint8_t st = level_->state[i];
+    const uint8_t st = slots_[i].state;
     if (st == evaluated_false || st == evaluated_true) {
-        out += level_->value[i];
+        out += slots_[i].value;
         return st == evaluated_true;
     }
-    level_->state[i] = emitted;
+    slots_[i].state = emitted;
     return ev_.sequence(ev_.prog.args[args_.first + i], out);
 }
 
