@@ -9,6 +9,7 @@
 
 #include "host/gdi_handles.h"
 #include "host/host_services.h"
+#include "object/types/paint_support.h"
 #include "window/invalidation.h"
 #include "window/window_list.h"
 #include "window/window_registry.h"
@@ -187,6 +188,7 @@ bool object_manager::store(std::unique_ptr<object_base> obj) {
 void object_manager::paint(const cor::guid& parent, HWND wnd, HDC dc, Gdiplus::Graphics* graphics,
                            const RECT* area) {
     delivery d(*this);
+    const paint::paint_pass pass(dc, graphics);
     // One cursor per type list: with the order invariant, the k-th entry
     // of a type names the k-th object of that type of the parent.
     std::array<size_t, object::type_count> cursor{};

@@ -152,6 +152,35 @@ TEST_F(Text, PropertiesOfTextObjects) {
     EXPECT_EQ(run("$getparam(" + r + ",x)"), "");
 }
 
+// Texts in one font share it; a painting leaves the system font selected
+// in the back buffer, so the font outlives neither its last text nor a
+// text removed while another still uses it.
+TEST_F(Text, TextsInOneFontShareItAndPaintingLeavesTheSystemFont) {
+    const HDC dc = target->back_buffer_dc();
+    const HGDIOBJ system_font = GetStockObject(SYSTEM_FONT);
+    const std::string font = ",font-name:Tahoma,font-size:14,fg:0-0-0)";
+    const std::string a = run("$drawtext(canvas,Abc,10,10,100,30" + font);
+    const std::string b = run("$drawtext(canvas,Abc,200,10,100,30" + font);
+    run("$drawtext(canvas,Abc,10,60,100,30,font-name:Tahoma,font-size:20,fg:0-0-0)");
+    paint();
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), system_font);
+    const RECT first = dark({0, 0, 150, 50}), second = dark({190, 0, 340, 50});
+    const RECT larger = dark({0, 55, 150, 100});
+    ASSERT_FALSE(empty(first));
+    EXPECT_EQ(second.right - second.left, first.right - first.left);
+    EXPECT_EQ(second.bottom - second.top, first.bottom - first.top);
+    EXPECT_GT(larger.right - larger.left, first.right - first.left);
+    // The first removed, the second repainted alone: the same glyphs.
+    run("$removeobject(" + a + ")");
+    clear_buffer();
+    EXPECT_EQ(run("$updateobject(" + b + ")"), "");
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), system_font);
+    const RECT again = dark({190, 0, 340, 50});
+    EXPECT_EQ(again.left, second.left);
+    EXPECT_EQ(again.right, second.right);
+    EXPECT_EQ(again.bottom, second.bottom);
+}
+
 TEST_F(Text, TextGlowAndRepaint) {
     const std::string id =
         run("$text(canvas,MMMM,100,100,fg:0000FF,font-size:16,"

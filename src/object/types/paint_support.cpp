@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <tuple>
 #include <vector>
 
 #include "object/grammar/glow.h"
@@ -87,16 +89,114 @@ HFONT create_gdi_font(HDC dc, const grammar::font& f) {
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face.c_str());
 }
 
+class shared_gdi_font {
+public:
+    struct key {
+        std::string face;
+        int32_t size;
+        uint32_t style;
+        int dpi;
+        bool operator<(const key& o) const {
+            return std::tie(size, style, dpi, face) < std::tie(o.size, o.style, o.dpi, o.face);
+        }
+    };
+
+    static std::shared_ptr<const shared_gdi_font> find(HDC dc, const grammar::font& f, int dpi) {
+        key k{f.face, f.size, grammar::font_style(f.style), dpi};
+        auto& made = registry();
+        if (const auto it = made.find(k); it != made.end())
+            if (auto font = it->second.lock()) return font;
+        auto font = std::make_shared<shared_gdi_font>(k, create_gdi_font(dc, f));
+        if (!font->handle()) return {};
+        made[std::move(k)] = font;
+        return font;
+    }
+
+    shared_gdi_font(key k, HFONT font) : key_(std::move(k)), font_(font) {}
+    ~shared_gdi_font() {
+        auto& made = registry();
+        if (const auto it = made.find(key_); it != made.end() && it->second.expired())
+            made.erase(it);
+    }
+    shared_gdi_font(const shared_gdi_font&) = delete;
+    shared_gdi_font& operator=(const shared_gdi_font&) = delete;
+
+    [[nodiscard]] HFONT handle() const { return font_.get(); }
+
+private:
+    // The user-interface thread's fonts in use. Never destroyed: records
+    // destroyed during the process's exit still look it up.
+    static std::map<key, std::weak_ptr<const shared_gdi_font>>& registry() {
+        static auto* fonts = new std::map<key, std::weak_ptr<const shared_gdi_font>>;
+        return *fonts;
+    }
+
+    key key_;
+    unique_hfont font_;
+};
+
 HFONT gdi_font_cache::get(HDC dc, const grammar::font& f) {
     const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
     if (!font_ || dpi != dpi_ || f.size != made_for_.size || f.face != made_for_.face ||
         f.style != made_for_.style) {
-        font_.reset(create_gdi_font(dc, f));
+        // A paint pass may have left the old one selected; it may be its last user.
+        if (font_ && GetCurrentObject(dc, OBJ_FONT) == font_->handle())
+            SelectObject(dc, GetStockObject(SYSTEM_FONT));
+        font_ = shared_gdi_font::find(dc, f, dpi);
         ++generation_;
         made_for_ = f;
         dpi_ = dpi;
     }
-    return font_.get();
+    return font_ ? font_->handle() : nullptr;
+}
+
+namespace {
+
+paint_pass* g_pass = nullptr;
+
+bool read_surface(Gdiplus::Graphics& graphics, RECT& clip) {
+    Gdiplus::Matrix m;
+    if (graphics.GetTransform(&m) != Gdiplus::Ok || !m.IsIdentity()) return false;
+    const Gdiplus::Unit unit = graphics.GetPageUnit();
+    if (unit != Gdiplus::UnitPixel && unit != Gdiplus::UnitDisplay) return false;
+    const Gdiplus::PixelOffsetMode offset = graphics.GetPixelOffsetMode();
+    if (offset == Gdiplus::PixelOffsetModeHalf || offset == Gdiplus::PixelOffsetModeHighQuality)
+        return false;
+    // A surface without a clip of its own has very large bounds.
+    Gdiplus::Rect c;
+    if (graphics.GetClipBounds(&c) != Gdiplus::Ok) return false;
+    clip = {c.X, c.Y, c.X + c.Width, c.Y + c.Height};
+    return true;
+}
+
+}  // namespace
+
+paint_pass::paint_pass(HDC dc, Gdiplus::Graphics* graphics)
+    : dc_(dc), graphics_(graphics), original_font_(GetCurrentObject(dc, OBJ_FONT)), outer_(g_pass) {
+    g_pass = this;
+}
+
+paint_pass::~paint_pass() {
+    g_pass = outer_;
+    if (GetCurrentObject(dc_, OBJ_FONT) != original_font_) SelectObject(dc_, original_font_);
+}
+
+bool paint_pass::active_on(HDC dc) {
+    for (const paint_pass* p = g_pass; p; p = p->outer_)
+        if (p->dc_ == dc) return true;
+    return false;
+}
+
+bool paint_pass::gdi_fills_like(Gdiplus::Graphics& graphics, RECT& clip) {
+    paint_pass* p = g_pass;
+    while (p && p->graphics_ != &graphics) p = p->outer_;
+    if (!p) return read_surface(graphics, clip);
+    if (!p->surface_read_) {
+        p->surface_plain_ = read_surface(graphics, p->surface_clip_);
+        p->surface_read_ = true;
+    }
+    clip = p->surface_clip_;
+    return p->surface_plain_;
 }
 
 gdi_font_scope::gdi_font_scope(HDC dc, const grammar::font& f) : dc_(dc) {
@@ -105,7 +205,13 @@ gdi_font_scope::gdi_font_scope(HDC dc, const grammar::font& f) : dc_(dc) {
 }
 
 gdi_font_scope::gdi_font_scope(HDC dc, gdi_font_cache& cache, const grammar::font& f) : dc_(dc) {
-    if (const HFONT font = cache.get(dc, f)) selected_ = SelectObject(dc_, font) != nullptr;
+    const HFONT font = cache.get(dc, f);
+    if (!font) return;
+    if (!paint_pass::active_on(dc)) {
+        selected_ = SelectObject(dc_, font) != nullptr;
+    } else if (GetCurrentObject(dc, OBJ_FONT) != font) {
+        SelectObject(dc_, font);
+    }
 }
 
 gdi_font_scope::~gdi_font_scope() {

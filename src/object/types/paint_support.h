@@ -1,11 +1,13 @@
-// What the drawn object types share on the platform side: GDI fonts made
-// for one drawing, GDI+ pens and brushes made from the value records for
-// one layer, the fill-and-outline rule of paths, and the glow pipeline.
+// What the drawn object types share on the platform side: GDI fonts shared
+// by the records that use them, GDI+ pens and brushes made from the value
+// records for one layer, the fill-and-outline rule of paths, and the glow
+// pipeline.
 //
-// Contract: GDI fonts live for one drawing or measurement and leave the
-// system font selected; GDI+ pens and brushes are created on first use
-// within a layer and dropped when the layer ends; the glow pipeline paints
-// the glow into the canvas and then the crisp object over it.
+// Contract: GDI fonts are shared between records and leave the system font
+// selected after a drawing or measurement, or at the end of a paint pass;
+// GDI+ pens and brushes are created on first use within a layer and
+// dropped when the layer ends; the glow pipeline paints the glow into the
+// canvas and then the crisp object over it.
 #pragma once
 
 #include <windows.h>
@@ -36,8 +38,14 @@ namespace vesk::paint {
 // A new GDI font for the record, sized for `dc`; the caller owns it.
 [[nodiscard]] HFONT create_gdi_font(HDC dc, const grammar::font& f);
 
-// A record's GDI font, made once and kept: making a font costs more than
-// drawing a line of text with it. Remade when the record or the surface's
+// A GDI font shared by every record asking for the same face, size and
+// style at the same resolution; deleted with its last user.
+class shared_gdi_font;
+
+// A record's GDI font, found or made once and kept: making a font costs
+// more than drawing a line of text with it, and records with the same font
+// share one, so that texts drawn one after another in it select it once
+// (see paint_pass). Found again when the record or the surface's
 // resolution changes.
 class gdi_font_cache {
 public:
@@ -55,15 +63,46 @@ public:
     [[nodiscard]] uint32_t generation() const { return generation_; }
 
 private:
-    unique_hfont font_;
+    std::shared_ptr<const shared_gdi_font> font_;
     uint32_t generation_ = 0;
     grammar::font made_for_;
     int dpi_ = 0;
 };
 
+// One painting of objects into one context and its GDI+ surface, during
+// which neither changes but by the objects' drawing. A cached font drawn
+// with stays selected after its drawing, and the next drawing in the same
+// font selects nothing: under Wine selecting a font costs more than
+// drawing a short text with it. The pass selects the context's font at its
+// start back at its end, so that no shared font stays selected once it
+// ends. The surface's transform and clip are read once for the pass.
+class paint_pass {
+public:
+    paint_pass(HDC dc, Gdiplus::Graphics* graphics);
+    ~paint_pass();
+    paint_pass(const paint_pass&) = delete;
+    paint_pass& operator=(const paint_pass&) = delete;
+
+    [[nodiscard]] static bool active_on(HDC dc);
+    // Whether GDI may fill on `graphics`' surface as GDI+ would: no
+    // transform, pixel units, no half-pixel offset; `clip` is the
+    // surface's own clip bounds.
+    [[nodiscard]] static bool gdi_fills_like(Gdiplus::Graphics& graphics, RECT& clip);
+
+private:
+    HDC dc_;
+    Gdiplus::Graphics* graphics_;
+    HGDIOBJ original_font_;
+    paint_pass* outer_;
+    // Read on first use.
+    bool surface_read_ = false;
+    bool surface_plain_ = false;
+    RECT surface_clip_{};
+};
+
 // The record's GDI font (made for the scope, or the cache's), selected
 // into `dc` for the life of the scope; the system font is selected back at
-// its end.
+// its end, unless a paint pass on `dc` keeps it.
 class gdi_font_scope {
 public:
     gdi_font_scope(HDC dc, const grammar::font& f);

@@ -119,17 +119,8 @@ bool gp_rect_object::fill_plainly(HDC dc, Gdiplus::Graphics* graphics) const {
     if (graphics) {
         // GDI keeps to the context's clip but knows nothing of the
         // surface's own clip or transform.
-        Gdiplus::Matrix m;
-        if (graphics->GetTransform(&m) != Gdiplus::Ok || !m.IsIdentity()) return false;
-        const Gdiplus::Unit unit = graphics->GetPageUnit();
-        if (unit != Gdiplus::UnitPixel && unit != Gdiplus::UnitDisplay) return false;
-        const Gdiplus::PixelOffsetMode offset = graphics->GetPixelOffsetMode();
-        if (offset == Gdiplus::PixelOffsetModeHalf || offset == Gdiplus::PixelOffsetModeHighQuality)
-            return false;
-        // A surface without a clip of its own has very large bounds.
-        Gdiplus::Rect c;
-        if (graphics->GetClipBounds(&c) != Gdiplus::Ok) return false;
-        const RECT clip{c.X, c.Y, c.X + c.Width, c.Y + c.Height};
+        RECT clip;
+        if (!paint::paint_pass::gdi_fills_like(*graphics, clip)) return false;
         if (!IntersectRect(&r, &r, &clip)) return true;
     }
     const COLORREF previous = SetDCBrushColor(dc, grammar::argb_gdi(s.brush.colour));
