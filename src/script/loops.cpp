@@ -113,12 +113,15 @@ void fn_for(func_call& c) {
             for (const auto& v : *caller.variables())
                 if (!v.is_param) vars.push_back(v);
         vars.push_back({variable, "", true, false});
+        // Compiled once for every pass; a script that does not compile
+        // gives its error text on every pass, as a run of it does.
+        const compiled_script compiled = compile_script(script);
         for (double v = start; more(v);) {
             vars.back().value = shortest(v);
             bool stop = false;
             vesk_tf_hook hook(caller.context(), &vars, &stop, caller.track());
             hook.share_regexp_of(caller);
-            c.write(run_script(script, hook));
+            c.write(compiled ? run_compiled(*compiled, hook) : run_script(script, hook));
             if (stop || !next(v)) break;
         }
     }

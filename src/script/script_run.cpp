@@ -24,25 +24,47 @@ public:
 private:
     script_error& error_;
 };
+
+// The name a run is known by in the messages of the nesting bound.
+std::string_view run_name() {
+    const std::string_view who = running_function();
+    return who.empty() ? std::string_view("Vesk User Interface") : who;
+}
+
+// Formatted against the hook's track when it has one.
+std::string run_unguarded(cor::titleformat_object& script, vesk_tf_hook& hook) {
+    cor::string_out out;
+    if (cor::metadb_handle* track = hook.track())
+        track->format_title(&hook, out, &script);
+    else
+        script.run(&hook, out);
+    return std::move(out.text);
+}
+
 }  // namespace
 
 std::string run_script(std::string_view text, vesk_tf_hook& hook) {
-    const std::string_view who = running_function();
-    const nested_run guard(who.empty() ? std::string_view("Vesk User Interface") : who);
+    const nested_run guard(run_name());
     if (!guard.allowed()) return {};
     const invalidation_batch batch;
     const auto compiler = host::compiler();
     if (!compiler) return std::string(compilation_error_text);
     auto script = compile(*compiler, text);
-    cor::string_out out;
-    if (cor::metadb_handle* track = hook.track()) {
-        if (!script) script = compile(*compiler, "%filename%");
-        if (script) track->format_title(&hook, out, script.get());
-        return std::move(out.text);
-    }
-    if (!script) return std::string(compilation_error_text);
-    script->run(&hook, out);
-    return std::move(out.text);
+    if (!script && hook.track()) script = compile(*compiler, "%filename%");
+    if (!script) return hook.track() ? std::string() : std::string(compilation_error_text);
+    return run_unguarded(*script, hook);
+}
+
+compiled_script compile_script(std::string_view text) {
+    const auto compiler = host::compiler();
+    return compiler ? compile(*compiler, text) : compiled_script{};
+}
+
+std::string run_compiled(cor::titleformat_object& script, vesk_tf_hook& hook) {
+    const nested_run guard(run_name());
+    if (!guard.allowed()) return {};
+    const invalidation_batch batch;
+    return run_unguarded(script, hook);
 }
 
 bool check_script(std::string_view text, script_error& error) {

@@ -14,6 +14,13 @@ inline constexpr std::string_view compilation_error_text = "[COMPILATION ERROR]"
 
 std::string run_script(std::string_view text, vesk_tf_hook& hook);
 
+// A script compiled once to be run many times.
+using compiled_script = cor::service_ptr_t<cor::titleformat_object>;
+// Null when the text does not compile or there is no Host compiler.
+[[nodiscard]] compiled_script compile_script(std::string_view text);
+// As run_script, for a script compiled beforehand.
+std::string run_compiled(cor::titleformat_object& script, vesk_tf_hook& hook);
+
 // Where and why the Host's compiler refuses a script text.
 struct script_error {
     size_t offset = 0;  // byte offset into the text compiled

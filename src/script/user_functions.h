@@ -7,11 +7,17 @@
 #include <string_view>
 
 #include "script/ordered_map.h"
+#include "script/script_run.h"
 
 namespace vesk {
 
 const std::string* find_user_function(std::string_view folded_name);
 void set_user_functions(ordered_map table);
 const ordered_map& user_functions();
+// The function's body compiled on its first call and kept until the table
+// changes (a function called in a loop is compiled once); null when the
+// body does not compile.
+cor::titleformat_object* compiled_user_function(std::string_view folded_name,
+                                                const std::string& body);
 
 }  // namespace vesk

@@ -58,6 +58,9 @@ TEST_F(HookTest, UserFunctionsReceiveTheirParameters) {
     EXPECT_EQ(host.eval("$SHOW(a,b,c)"), "3|a|c|?");
     EXPECT_EQ(host.eval("$if($show(),yes,no)"), "yes");
     EXPECT_EQ(host.eval("$show()"), "0|?|?|?");
+    // A body is compiled once, and again when the functions change.
+    vesk::set_user_functions({{"show", "new %_param1%"}});
+    EXPECT_EQ(host.eval("$show(a)$show(b)"), "new anew b");
 }
 
 TEST_F(HookTest, UserFunctionNamedLikeABuiltInIsNeverCalled) {
@@ -75,7 +78,11 @@ TEST_F(HookTest, NestedUserFunctionSeesOuterVariablesButNotItsParameters) {
 
 TEST_F(HookTest, UserFunctionBodyThatDoesNotCompileSaysSo) {
     vesk::set_user_functions({{"broken", "$add(1"}});
-    EXPECT_EQ(host.eval("$broken()"), "[COMPILATION ERROR]");
+    EXPECT_EQ(host.eval("$broken()$broken()"), "[COMPILATION ERROR][COMPILATION ERROR]");
+    // So does a loop's script, on every pass.
+    EXPECT_EQ(host.eval("$for(i,1,2,1,'$add(1')"), "[COMPILATION ERROR][COMPILATION ERROR]");
+    vesk::set_user_functions({{"broken", "$add(1,%_param1%)"}});
+    EXPECT_EQ(host.eval("$for(i,1,3,1,'$broken(%i%)')"), "234");
 }
 
 // Endless recursion is cut at the bound with one line naming the function;
