@@ -159,6 +159,13 @@ void playlist_refresh(cor_test::component_host& host, HWND main,
                        playlists.playlist_set_focus_item(active, size_t(round++ % 20));
                        drain_messages();
                    });
+        add_rounds(focus,
+                   "playlist of " + std::to_string(playlists.playlist_get_item_count(active)) +
+                       ", 20 rows, drawn again ($ui_playlist)",
+                   [&] {
+                       host.eval("$ui_playlist()");
+                       drain_messages();
+                   });
         focus.run(rounds, 0);
         focus.print("ms", 1e6);
     }

@@ -589,9 +589,7 @@ $if($strcmp($get(row),%ui_hover%),,
 $puts(item,$add(%ui_first%,%_param1%))
 $puts(y,$add(%ui_rows_y%,$mul(%_param1%,#row_h#)))
 $puts(w,$sub(%ui_w%,$mul(2,#m#)))
-$puts(playing,$if($and(%playback_isplaying%,$strcmp(%pl_playingname%,%pl_activename%),
-	$strcmp(%pi_playingindex%,$get(item))),1,0))
-$puts(focus,$if($strcmp(%pi_activeindex%,$get(item)),1,0))
+$puts(playing,$ui_playing($get(item)))
 $puts(fg,$ifequal($get(playing),1,#c_accent#,#c_text#))
 // Texts sit in one-line boxes. A text box wraps at blanks (and between
 // ideographs); editctrl:true draws only the lines that fit whole, and
@@ -607,10 +605,7 @@ $ifequal($get(playing),1,
 	$if($greater($mod($get(item),2),0),
 		$hash(ui_r%_param1%_bg,$gp_rect(main,#m#,$get(y),$get(w),#row_h#,
 			brush:255-#c_row#,aa:false))))
-// The focused item (the one playback starts from) gets a thin outline.
-$if($and($strcmp($get(focus),1),$not($strcmp($get(playing),1))),
-	$hash(ui_r%_param1%_focus,$gp_rect(main,#m#,$get(y),$sub($get(w),1),$sub(#row_h#,1),
-		pen:255-#c_line#,aa:false)))
+$ui_row_focus(%_param1%)
 $hash(ui_r%_param1%_num,$drawtext(main,$add($get(item),1),$add(#m#,6),$get(ty),26,18,
 	fg:$ifequal($get(playing),1,#c_accent#,#c_faint#),
 	font-name:#font#,font-size:9,halign:right,valign:middle))
@@ -625,14 +620,65 @@ $if(%ui_columns%,
 $hash(ui_r%_param1%_len,$drawtext(main,$pl_getmeta('[%length%]',,$get(item)),
 	$sub($add(#m#,$get(w)),58),$get(ty),50,18,
 	fg:#c_faint#,font-name:#font#,font-size:9,halign:right,valign:middle))
-$ui_show(ui_r%_param1%_bg)$ui_show(ui_r%_param1%_mark)$ui_show(ui_r%_param1%_focus)$ui_show(ui_r%_param1%_num)
-$ui_show(ui_r%_param1%_text)$ui_show(ui_r%_param1%_artist)$ui_show(ui_r%_param1%_len)
+// Rows are made inside a rebuild of the list, which paints them at once.
+$if(%ui_batch%%ui_quiet%,,
+	$ui_show(ui_r%_param1%_bg)$ui_show(ui_r%_param1%_mark)$ui_show(ui_r%_param1%_num)
+	$ui_show(ui_r%_param1%_text)$ui_show(ui_r%_param1%_artist)$ui_show(ui_r%_param1%_len))
+#end
+
+#function ui_playing
+// ui_playing(item): 1 when that item of the active playlist is playing,
+// else 0.
+$if($and(%playback_isplaying%,$strcmp(%pl_playingname%,%pl_activename%),
+	$strcmp(%pi_playingindex%,%_param1%)),1,0)
+#end
+
+#function ui_row_focus
+// ui_row_focus(n): outlines the n-th visible row when its item is the
+// focused one (the one playback starts from), unless it is playing: the
+// playing row has a look of its own. Rows not shown are left alone.
+$puts(item,$add(%ui_first%,%_param1%))
+$if($and($greater(%_param1%,-1),$greater(%ui_rows_shown%,%_param1%),
+		$strcmp(%pi_activeindex%,$get(item)),$strcmp($ui_playing($get(item)),0)),
+	$ui_drop(ui_r%_param1%_focus)
+	$hash(ui_r%_param1%_focus,$gp_rect(main,#m#,$add(%ui_rows_y%,$mul(%_param1%,#row_h#)),
+		$sub(%ui_w%,$mul(2,#m#),1),$sub(#row_h#,1),pen:255-#c_line#,aa:false))
+	// Made on its own, the outline goes under the scroll bar, where a
+	// rebuild of the list puts it, before it shows.
+	$if(%ui_batch%%ui_quiet%,,
+		$if($greater($len(%ui_pl_track%),0),
+			$setobjectzorder(%ui_pl_track%,top)$setobjectzorder(%ui_pl_thumb%,top))
+		$ui_show(ui_r%_param1%_focus)))
+#end
+
+#function ui_focus_moved
+// ui_focus_moved(from, to): the focus of the active playlist moved from
+// one item to another. Only the outline moves: it is removed from the
+// row of the one and made on the row of the other, which repaints those
+// two rows and nothing else.
+$ui_drop(ui_r$sub(%_param1%,%ui_first%)_focus)
+$ui_row_focus($sub(%_param2%,%ui_first%))
 #end
 
 #function ui_row_drop
-// ui_row_drop(n): removes the objects of the n-th visible row.
-$ui_drop(ui_r%_param1%_bg)$ui_drop(ui_r%_param1%_mark)$ui_drop(ui_r%_param1%_focus)$ui_drop(ui_r%_param1%_num)
-$ui_drop(ui_r%_param1%_text)$ui_drop(ui_r%_param1%_artist)$ui_drop(ui_r%_param1%_len)
+// ui_row_drop(n): removes the objects of the n-th visible row, as ui_drop
+// does each; written out, since a rebuild of the list runs it for every
+// row.
+$puts(redraw,$if(%ui_batch%%ui_quiet%,false,true))
+$puts(id,$hash(ui_r%_param1%_bg))$if($greater($len($get(id)),0),
+	$removeobject($get(id),redraw:$get(redraw))$hash(ui_r%_param1%_bg,))
+$puts(id,$hash(ui_r%_param1%_mark))$if($greater($len($get(id)),0),
+	$removeobject($get(id),redraw:$get(redraw))$hash(ui_r%_param1%_mark,))
+$puts(id,$hash(ui_r%_param1%_focus))$if($greater($len($get(id)),0),
+	$removeobject($get(id),redraw:$get(redraw))$hash(ui_r%_param1%_focus,))
+$puts(id,$hash(ui_r%_param1%_num))$if($greater($len($get(id)),0),
+	$removeobject($get(id),redraw:$get(redraw))$hash(ui_r%_param1%_num,))
+$puts(id,$hash(ui_r%_param1%_text))$if($greater($len($get(id)),0),
+	$removeobject($get(id),redraw:$get(redraw))$hash(ui_r%_param1%_text,))
+$puts(id,$hash(ui_r%_param1%_artist))$if($greater($len($get(id)),0),
+	$removeobject($get(id),redraw:$get(redraw))$hash(ui_r%_param1%_artist,))
+$puts(id,$hash(ui_r%_param1%_len))$if($greater($len($get(id)),0),
+	$removeobject($get(id),redraw:$get(redraw))$hash(ui_r%_param1%_len,))
 #end
 
 #function ui_row_click
