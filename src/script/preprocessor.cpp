@@ -36,14 +36,25 @@ struct traced {
 
 traced start_trace(std::string_view text, bool tracing) {
     traced t{std::string(text), {}, tracing};
-    if (tracing)
-        for (size_t i = 0; i < text.size(); ++i) t.origin.push_back(static_cast<uint32_t>(i));
+    if (tracing) {
+        t.origin.resize(text.size());
+        for (size_t i = 0; i < text.size(); ++i) t.origin[i] = static_cast<uint32_t>(i);
+    }
     return t;
 }
 
-traced crlf_to_lf(const traced& in) {
+// Room for a text as long as `in`, traced like it.
+traced like(const traced& in) {
     traced out{{}, {}, in.tracing};
     out.text.reserve(in.text.size());
+    if (in.tracing) out.origin.reserve(in.text.size());
+    return out;
+}
+
+traced crlf_to_lf(traced in) {
+    // Most texts have no CR at all.
+    if (in.text.find('\r') == std::string::npos) return in;
+    traced out = like(in);
     const std::string& text = in.text;
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
@@ -55,8 +66,7 @@ traced crlf_to_lf(const traced& in) {
 // Outside quotes: "//" comments dropped with their line feed; in trim mode
 // blanks and line feeds dropped too.
 traced clean(const traced& in, bool trim) {
-    traced out{{}, {}, in.tracing};
-    out.text.reserve(in.text.size());
+    traced out = like(in);
     const std::string& text = in.text;
     bool quoted = false;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -83,8 +93,7 @@ traced clean(const traced& in, bool trim) {
 // A macro's value takes the place of its reference, so all of it traces to
 // the reference's first '#'.
 traced replace_outside_quotes(const traced& in, std::string_view from, std::string_view to) {
-    traced out{{}, {}, in.tracing};
-    out.text.reserve(in.text.size());
+    traced out = like(in);
     const std::string& text = in.text;
     bool quoted = false;
     for (size_t i = 0; i < text.size();) {
@@ -128,7 +137,7 @@ std::vector<std::string> leftover_macros(std::string_view text, const ordered_ma
 prepared_script prepare(std::string_view text, bool trim, const ordered_map& defines,
                         bool tracing) {
     traced t = start_trace(text, tracing);
-    if (trim) t = crlf_to_lf(t);
+    if (trim) t = crlf_to_lf(std::move(t));
     // Cleaning only ever drops characters: a pass that keeps the length
     // changed nothing, and cleaning the same text again would not either.
     // A macro that does not occur leaves the text as it is, so once it is
@@ -257,11 +266,11 @@ bool parse_custom_scripts(std::string_view raw, ordered_map* defines, ordered_ma
 
 bool compile_custom_scripts(std::string_view text, bool trim, custom_scripts_error* error,
                             std::vector<traced_function>* traced_functions) {
-    if (!parse_custom_scripts(text, nullptr, nullptr, error)) return false;
     ordered_map defines, functions;
     std::vector<std::pair<std::string, origin_map>> origins;
-    (void)parse_custom_scripts(text, &defines, &functions, nullptr,
-                               traced_functions ? &origins : nullptr);
+    if (!parse_custom_scripts(text, &defines, &functions, error,
+                              traced_functions ? &origins : nullptr))
+        return false;
     for (size_t i = 0; i < functions.size(); ++i) {
         std::string& body = functions.value_at(i);
         if (!traced_functions) {
