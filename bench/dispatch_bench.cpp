@@ -48,7 +48,8 @@ int main(int argc, char** argv) {
     };
     time_script("component function $errorlevel(middle) (per call)", "$errorlevel(middle)", 20);
     time_script("component function in capitals $ERRORLEVEL(middle)", "$ERRORLEVEL(middle)", 20);
-    time_script("user function $userfn() (per call, body compiled each call)", "$userfn()", 20);
+    time_script("user function $userfn() (per call; its body compiled at the first)", "$userfn()",
+                20);
     time_script("unknown function $nosuchfunction() (per call)", "$nosuchfunction()", 20);
     time_script("component field %_base_x% (per field)", "%_base_x%", 20);
     time_script("local fallthrough to $hash store miss %nothing% (per field)", "%nothing%", 20);
