@@ -188,7 +188,7 @@ void vesk_tf_hook::run_user_function(cor::string_sink& out, std::string_view fol
     inner.share_regexp_of(*this);
     const std::string name = "$" + std::string(folded_name);
     const running_scope running(name);
-    cor::titleformat_object* compiled = compiled_user_function(folded_name, body);
+    const compiled_script compiled = compiled_user_function(folded_name, body);
     const std::string result = compiled ? run_compiled(*compiled, inner) : run_script(body, inner);
     report_undefined_function_macros(folded_name);
     out.write(result.data(), result.size());

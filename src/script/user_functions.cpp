@@ -25,12 +25,11 @@ void set_user_functions(ordered_map t) {
 
 const ordered_map& user_functions() { return table(); }
 
-cor::titleformat_object* compiled_user_function(std::string_view folded_name,
-                                                const std::string& body) {
+compiled_script compiled_user_function(std::string_view folded_name, const std::string& body) {
     auto& cache = compiled();
     auto it = cache.find(std::string(folded_name));
     if (it == cache.end()) it = cache.emplace(folded_name, compile_script(body)).first;
-    return it->second.get();
+    return it->second;
 }
 
 }  // namespace vesk

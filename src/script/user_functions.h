@@ -16,8 +16,9 @@ void set_user_functions(ordered_map table);
 const ordered_map& user_functions();
 // The function's body compiled on its first call and kept until the table
 // changes (a function called in a loop is compiled once); null when the
-// body does not compile.
-cor::titleformat_object* compiled_user_function(std::string_view folded_name,
-                                                const std::string& body);
+// body does not compile. The caller's reference keeps it while it runs,
+// should the table change meanwhile (a dialog applying new scripts while
+// a message box of the script is open).
+compiled_script compiled_user_function(std::string_view folded_name, const std::string& body);
 
 }  // namespace vesk
