@@ -97,9 +97,11 @@ private:
     }
 
     // The items of a sequence being parsed: each node links to the next.
+    // Only an argument's own plain text is ever read as a number.
     struct chain {
         span items;
         uint32_t last = 0;
+        bool numbers = false;
     };
 
     void push_node(chain& c, node_kind kind, uint8_t id, uint32_t off, uint32_t len,
@@ -112,7 +114,7 @@ private:
         n.text_len = len;
         n.next = 0;
         if (kind == node_kind::text)
-            n.number = parse_number({w_.pool.data() + off, len});
+            n.number = c.numbers ? parse_number({w_.pool.data() + off, len}) : 0;
         else
             n.sub = sub;
         if (c.items.count++ == 0)
@@ -313,6 +315,7 @@ private:
         } else {
             for (;;) {
                 chain arg;
+                arg.numbers = true;
                 stop s = sequence(pos, true, false, depth + 1, arg);
                 if (s == stop::error) s = skip_argument(pos);
                 if (s == stop::end) {

@@ -68,7 +68,7 @@ struct node {
     uint32_t next;  // the node after this one in its sequence
     union {
         span sub{};      // call: its arguments in program::args; section: its items
-        int64_t number;  // text: its value as a number, read once
+        int64_t number;  // text of an argument: its value as a number, read once
     };
 };
 // The three arrays follow the program in the block that holds it,

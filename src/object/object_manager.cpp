@@ -56,6 +56,9 @@ SIZE bitmap_size(HDC dc) {
 // to an area, and puts back what it had. Saving the whole state instead
 // (SaveDC, RestoreDC) costs about 8 us under Wine, a fifth of a small
 // repaint. Nothing else clips the back buffer, so it goes back unclipped.
+// The font is left as it is: every object that draws text selects its
+// own, and the font a paint pass kept selected is most often the one the
+// next repaint of a text needs (see paint_pass).
 class fresh_state {
 public:
     fresh_state(HDC dc, const RECT& clip)
@@ -70,7 +73,7 @@ public:
           fill_(SetPolyFillMode(dc, ALTERNATE)),
           map_(SetMapMode(dc, MM_TEXT)) {
         SetBrushOrgEx(dc, 0, 0, &brush_org_);
-        const int kinds[] = {SYSTEM_FONT, WHITE_BRUSH, BLACK_PEN};
+        const int kinds[] = {WHITE_BRUSH, BLACK_PEN};
         for (size_t i = 0; i < std::size(kinds); ++i) {
             const HGDIOBJ stock = GetStockObject(kinds[i]);
             const HGDIOBJ current = GetCurrentObject(dc, GetObjectType(stock));
@@ -103,7 +106,7 @@ private:
     UINT align_;
     int extra_, rop_, stretch_, fill_, map_;
     POINT brush_org_{};
-    HGDIOBJ selected_[3] = {};
+    HGDIOBJ selected_[2] = {};
 };
 
 // Whether the screen window under the client point is `wnd` itself.

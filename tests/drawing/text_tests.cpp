@@ -152,18 +152,20 @@ TEST_F(Text, PropertiesOfTextObjects) {
     EXPECT_EQ(run("$getparam(" + r + ",x)"), "");
 }
 
-// Texts in one font share it; a painting leaves the system font selected
-// in the back buffer, so the font outlives neither its last text nor a
-// text removed while another still uses it.
-TEST_F(Text, TextsInOneFontShareItAndPaintingLeavesTheSystemFont) {
+// Texts in one font share it. A painting may leave its last font selected
+// in the back buffer, but never a font that is gone: not when a text is
+// removed while another still uses its font, nor when its last user goes.
+TEST_F(Text, TextsInOneFontShareItAndNoGoneFontStaysSelected) {
     const HDC dc = target->back_buffer_dc();
-    const HGDIOBJ system_font = GetStockObject(SYSTEM_FONT);
+    const auto selected_font_is_alive = [dc] {
+        return GetObjectType(GetCurrentObject(dc, OBJ_FONT)) == OBJ_FONT;
+    };
     const std::string font = ",font-name:Tahoma,font-size:14,fg:0-0-0)";
     const std::string a = run("$drawtext(canvas,Abc,10,10,100,30" + font);
     const std::string b = run("$drawtext(canvas,Abc,200,10,100,30" + font);
-    run("$drawtext(canvas,Abc,10,60,100,30,font-name:Tahoma,font-size:20,fg:0-0-0)");
+    const std::string c =
+        run("$drawtext(canvas,Abc,10,60,100,30,font-name:Tahoma,font-size:20,fg:0-0-0)");
     paint();
-    EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), system_font);
     const RECT first = dark({0, 0, 150, 50}), second = dark({190, 0, 340, 50});
     const RECT larger = dark({0, 55, 150, 100});
     ASSERT_FALSE(empty(first));
@@ -174,11 +176,22 @@ TEST_F(Text, TextsInOneFontShareItAndPaintingLeavesTheSystemFont) {
     run("$removeobject(" + a + ")");
     clear_buffer();
     EXPECT_EQ(run("$updateobject(" + b + ")"), "");
-    EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), system_font);
+    EXPECT_TRUE(selected_font_is_alive());
     const RECT again = dark({190, 0, 340, 50});
     EXPECT_EQ(again.left, second.left);
     EXPECT_EQ(again.right, second.right);
     EXPECT_EQ(again.bottom, second.bottom);
+    // The last user of the font it painted with goes: the font is
+    // deleted, not left selected; the larger text still paints in its own.
+    const HGDIOBJ kept = GetCurrentObject(dc, OBJ_FONT);
+    ASSERT_NE(kept, GetStockObject(SYSTEM_FONT));
+    run("$removeobject(" + b + ")");
+    EXPECT_EQ(GetObjectType(kept), 0u);
+    EXPECT_TRUE(selected_font_is_alive());
+    clear_buffer();
+    EXPECT_EQ(run("$updateobject(" + c + ")"), "");
+    const RECT larger_again = dark({0, 55, 150, 100});
+    EXPECT_EQ(larger_again.right - larger_again.left, larger.right - larger.left);
 }
 
 TEST_F(Text, TextGlowAndRepaint) {

@@ -114,6 +114,13 @@ public:
 
     shared_gdi_font(key k, HFONT font) : key_(std::move(k)), font_(font) {}
     ~shared_gdi_font() {
+        // A paint pass may have left it selected; a context that no longer
+        // exists is forgotten.
+        auto& contexts = keeping_contexts();
+        std::erase_if(contexts, [](HDC dc) { return GetObjectType(dc) == 0; });
+        for (const HDC dc : contexts)
+            if (GetCurrentObject(dc, OBJ_FONT) == font_.get())
+                SelectObject(dc, GetStockObject(SYSTEM_FONT));
         auto& made = registry();
         if (const auto it = made.find(key_); it != made.end() && it->second.expired())
             made.erase(it);
@@ -122,6 +129,12 @@ public:
     shared_gdi_font& operator=(const shared_gdi_font&) = delete;
 
     [[nodiscard]] HFONT handle() const { return font_.get(); }
+
+    // Contexts a paint pass left a font selected in.
+    static std::vector<HDC>& keeping_contexts() {
+        static auto* contexts = new std::vector<HDC>;
+        return *contexts;
+    }
 
 private:
     // The user-interface thread's fonts in use. Never destroyed: records
@@ -139,9 +152,6 @@ HFONT gdi_font_cache::get(HDC dc, const grammar::font& f) {
     const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
     if (!font_ || dpi != dpi_ || f.size != made_for_.size || f.face != made_for_.face ||
         f.style != made_for_.style) {
-        // A paint pass may have left the old one selected; it may be its last user.
-        if (font_ && GetCurrentObject(dc, OBJ_FONT) == font_->handle())
-            SelectObject(dc, GetStockObject(SYSTEM_FONT));
         font_ = shared_gdi_font::find(dc, f, dpi);
         ++generation_;
         made_for_ = f;
@@ -172,14 +182,16 @@ bool read_surface(Gdiplus::Graphics& graphics, RECT& clip) {
 }  // namespace
 
 paint_pass::paint_pass(HDC dc, Gdiplus::Graphics* graphics)
-    : dc_(dc), graphics_(graphics), original_font_(GetCurrentObject(dc, OBJ_FONT)), outer_(g_pass) {
+    : dc_(dc), graphics_(graphics), outer_(g_pass) {
     g_pass = this;
+    auto& contexts = shared_gdi_font::keeping_contexts();
+    if (std::find(contexts.begin(), contexts.end(), dc) != contexts.end()) return;
+    // Memory contexts come and go (a combobox's items are painted in one).
+    std::erase_if(contexts, [](HDC c) { return GetObjectType(c) == 0; });
+    contexts.push_back(dc);
 }
 
-paint_pass::~paint_pass() {
-    g_pass = outer_;
-    if (GetCurrentObject(dc_, OBJ_FONT) != original_font_) SelectObject(dc_, original_font_);
-}
+paint_pass::~paint_pass() { g_pass = outer_; }
 
 bool paint_pass::active_on(HDC dc) {
     for (const paint_pass* p = g_pass; p; p = p->outer_)

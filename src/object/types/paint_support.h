@@ -3,8 +3,9 @@
 // records for one layer, the fill-and-outline rule of paths, and the glow
 // pipeline.
 //
-// Contract: GDI fonts are shared between records and leave the system font
-// selected after a drawing or measurement, or at the end of a paint pass;
+// Contract: GDI fonts are shared between records; one drawing or
+// measurement selects the system font back, a paint pass may leave its
+// last font selected, and a font is deselected before it is deleted;
 // GDI+ pens and brushes are created on first use within a layer and
 // dropped when the layer ends; the glow pipeline paints the glow into the
 // canvas and then the crisp object over it.
@@ -73,9 +74,11 @@ private:
 // which neither changes but by the objects' drawing. A cached font drawn
 // with stays selected after its drawing, and the next drawing in the same
 // font selects nothing: under Wine selecting a font costs more than
-// drawing a short text with it. The pass selects the context's font at its
-// start back at its end, so that no shared font stays selected once it
-// ends. The surface's transform and clip are read once for the pass.
+// drawing a short text with it. The last one stays selected after the
+// pass too, so that repainting one text again selects nothing; the
+// context is remembered, and a shared font is deselected from every such
+// context before it is deleted. The surface's transform and clip are read
+// once for the pass.
 class paint_pass {
 public:
     paint_pass(HDC dc, Gdiplus::Graphics* graphics);
@@ -92,7 +95,6 @@ public:
 private:
     HDC dc_;
     Gdiplus::Graphics* graphics_;
-    HGDIOBJ original_font_;
     paint_pass* outer_;
     // Read on first use.
     bool surface_read_ = false;
