@@ -8,6 +8,8 @@ packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth
           fonts-wqy-microhei googletest python3
           # The byte readers' fuzz targets: clang's libFuzzer and sanitizers.
           clang
+          # The script engine's benchmark, built natively with GCC as well.
+          g++
           # Wine's Media Foundation decodes through GStreamer: MP3, FLAC and Ogg
           # need base and good, AAC and WMA libav.
           gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav

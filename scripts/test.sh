@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything with the test suites and runs them under Wine, then
-# runs each fuzz target natively for a few seconds over its corpus.
+# runs each fuzz target natively for a few seconds over its corpus. The
+# benchmarks are built (the Windows ones with the suites, the engine's
+# natively too) but not timed: bench/run_all.sh times them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -10,3 +12,5 @@ export WINEPREFIX="$PWD/build/tests/wineprefix"
 scripts/wine-prefix.sh "$WINEPREFIX"
 scripts/with-display.sh ctest --preset tests --parallel 2 "$@"
 scripts/fuzz.sh
+cmake -S bench -B build/bench-native -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/bench-native
