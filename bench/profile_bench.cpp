@@ -14,9 +14,10 @@
 // to paint; and the same for the bare player (--no-component), the two
 // started alternately.
 //
-//     profile_bench.exe [PROFILE_FOLDER [ROUNDS]]
+//     profile_bench.exe [PROFILE_FOLDER [ROUNDS [starts]]]
 // (default: profiles\default of the checkout, 5 rounds of each start and
-// 20 of each repaint; an empty folder argument takes the default.)
+// 20 of each repaint; an empty folder argument takes the default; "starts"
+// times the process starts alone.)
 #include <windows.h>
 
 #include <shellapi.h>
@@ -232,27 +233,16 @@ void in_process(const std::wstring& store_path, const std::vector<std::string>& 
 }
 
 // The main window of the process `pid` once it is visible; null if none.
+// The server is asked for windows of the class alone: enumerating every
+// window each millisecond would load the server both starts depend on.
 HWND visible_main_window(DWORD pid, const wchar_t* window_class) {
-    struct search {
-        DWORD pid;
-        const wchar_t* window_class;
-        HWND found;
-    } s{pid, window_class, nullptr};
-    EnumWindows(
-        [](HWND w, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<search*>(p);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            wchar_t cls[64] = {};
-            GetClassNameW(w, cls, 64);
-            if (owner == s->pid && IsWindowVisible(w) && std::wstring(cls) == s->window_class) {
-                s->found = w;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.found;
+    for (HWND w = FindWindowExW(nullptr, nullptr, window_class, nullptr); w;
+         w = FindWindowExW(nullptr, w, window_class, nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == pid && IsWindowVisible(w)) return w;
+    }
+    return nullptr;
 }
 
 // One start of corvina500.exe on a copy of the profile: the time until its
@@ -285,7 +275,7 @@ double start_once(const std::wstring& exe, const std::wstring& store_path,
     if (main && SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &answer)) {
         // A window that answers before painting has its update region
         // until its first paint.
-        while (GetUpdateRect(main, nullptr, FALSE) && ms_since(t0) < 20000) Sleep(0);
+        while (GetUpdateRect(main, nullptr, FALSE) && ms_since(t0) < 20000) Sleep(1);
         ms = ms_since(t0);
     }
     if (main) PostMessageW(main, WM_CLOSE, 0, 0);
@@ -334,6 +324,7 @@ int main() {
                                      ? std::wstring(argv[1])
                                      : exe_folder() + L"\\..\\..\\profiles\\default";
     const int rounds = argc > 2 ? std::max(1, _wtoi(argv[2])) : 5;
+    const bool starts_only = argc > 3 && std::wstring(argv[3]) == L"starts";
     LocalFree(argv);
     const std::wstring store_path = profile + L"\\corvina500.cfgstore";
     if (GetFileAttributesW(store_path.c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -344,7 +335,7 @@ int main() {
     const std::wstring music = temp_folder(L"music");
     const std::vector<std::string> tracks = write_tracks(music);
     cor_bench::print_load_average();
-    in_process(store_path, tracks, rounds);
+    if (!starts_only) in_process(store_path, tracks, rounds);
     as_process(store_path, tracks, rounds);
     remove_folder(music);
     return 0;

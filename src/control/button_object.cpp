@@ -79,9 +79,7 @@ void button_object::create_window(HWND parent_wnd, HDC dc) {
                 ww = bw;
                 wh = bh;
             }
-            HDC screen = GetDC(nullptr);
-            normal_.reset(CreateCompatibleBitmap(screen, bw, bh));
-            ReleaseDC(nullptr, screen);
+            normal_.reset(make_screen_bitmap(bw, bh));
             unique_hdc mem(CreateCompatibleDC(nullptr));
             if (normal_ && mem) {
                 select_guard sel(mem.get(), normal_.get());
@@ -212,7 +210,7 @@ void button_object::draw_item(WPARAM, const DRAWITEMSTRUCT& item) {
     if (kind != kind_text2 && kind != kind_image2) return;
     const int w = item.rcItem.right - item.rcItem.left, h = item.rcItem.bottom - item.rcItem.top;
     if (w <= 0 || h <= 0) return;
-    unique_hbitmap bitmap(CreateCompatibleBitmap(item.hDC, w, h));
+    unique_hbitmap bitmap(make_screen_bitmap(w, h));
     unique_hdc mem(CreateCompatibleDC(item.hDC));
     if (!bitmap || !mem) return;
     {

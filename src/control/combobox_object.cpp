@@ -128,7 +128,7 @@ void combobox_object::draw_item(WPARAM, const DRAWITEMSTRUCT& item) {
     hide_empty_list();
     const int w = item.rcItem.right - item.rcItem.left, h = item.rcItem.bottom - item.rcItem.top;
     if (w <= 0 || h <= 0) return;
-    unique_hbitmap bitmap(CreateCompatibleBitmap(item.hDC, w, h));
+    unique_hbitmap bitmap(make_screen_bitmap(w, h));
     unique_hdc mem(CreateCompatibleDC(item.hDC));
     if (!bitmap || !mem) return;
     select_guard sel(mem.get(), bitmap.get());

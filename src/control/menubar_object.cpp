@@ -152,7 +152,7 @@ void menubar_object::erase_background(HDC dc) {
         BitBlt(dc, 0, 0, w, h, source, at.x, at.y, SRCCOPY);
     } else {
         const BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha, 0};
-        AlphaBlend(dc, 0, 0, w, h, source, at.x, at.y, w, h, blend);
+        GdiAlphaBlend(dc, 0, 0, w, h, source, at.x, at.y, w, h, blend);
     }
 }
 

@@ -217,7 +217,7 @@ void tooltip_object::draw_picture() {
     picture_previous_ = nullptr;
     if (s.cx <= 0 || s.cy <= 0) return;
     HDC tip_dc = GetDC(control_wnd);
-    picture_.reset(CreateCompatibleBitmap(tip_dc, s.cx, s.cy));
+    picture_.reset(make_screen_bitmap(s.cx, s.cy));
     picture_dc_.reset(CreateCompatibleDC(tip_dc));
     ReleaseDC(control_wnd, tip_dc);
     if (!picture_ || !picture_dc_) return;

@@ -362,7 +362,7 @@ void script_editor::render(HDC target) {
     RECT client;
     GetClientRect(hwnd_, &client);
     const int w = std::max<int>(client.right, 1), h = std::max<int>(client.bottom, 1);
-    unique_hbitmap bitmap(CreateCompatibleBitmap(target, w, h));
+    unique_hbitmap bitmap(make_screen_bitmap(w, h));
     unique_hdc dc(CreateCompatibleDC(target));
     {
         select_guard bitmap_in(dc.get(), bitmap.get());

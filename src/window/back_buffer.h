@@ -23,6 +23,9 @@ public:
     // the platform refuses it, leaving no buffer.
     bool ensure();
     void release();
+    // The screen's size is asked for again at the next `ensure`; every
+    // top-level window hears of a display change.
+    static void screen_changed();
 
     [[nodiscard]] HDC dc() const { return dc_.get(); }
     [[nodiscard]] Gdiplus::Graphics* graphics() const { return graphics_.get(); }

@@ -313,8 +313,10 @@ void script_window::paint_parent_area(HDC dc, const RECT& area, bool blend) {
     const int w = r.right - r.left, h = r.bottom - r.top;
     if (blend) {
         BLENDFUNCTION bf{AC_SRC_OVER, 0, background.alpha, 0};
-        AlphaBlend(dc, r.left, r.top, w, h, parent->buffer_.dc(), origin.x + r.left,
-                   origin.y + r.top, w, h, bf);
+        // gdi32's own blend, which AlphaBlend forwards to: no library to
+        // load at start for it.
+        GdiAlphaBlend(dc, r.left, r.top, w, h, parent->buffer_.dc(), origin.x + r.left,
+                      origin.y + r.top, w, h, bf);
     } else {
         BitBlt(dc, r.left, r.top, w, h, parent->buffer_.dc(), origin.x + r.left, origin.y + r.top,
                SRCCOPY);
@@ -484,6 +486,9 @@ LRESULT script_window::proc(UINT msg, WPARAM wp, LPARAM lp) {
                 ReleaseCapture();
                 resizing_ = border_zone::none;
             }
+            break;
+        case WM_DISPLAYCHANGE:
+            back_buffer::screen_changed();
             break;
         case WM_DROPFILES:
             on_drop_files(reinterpret_cast<HDROP>(wp));
