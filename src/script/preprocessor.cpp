@@ -63,13 +63,42 @@ traced crlf_to_lf(traced in) {
     return out;
 }
 
-// Outside quotes: "//" comments dropped with their line feed; in trim mode
-// blanks and line feeds dropped too.
-traced clean(const traced& in, bool trim) {
-    traced out = like(in);
-    const std::string& text = in.text;
+// Where cleaning would first drop a character (always outside quotes), or
+// npos when it would keep the text as it is.
+size_t first_dropped(const std::string& text, bool trim) {
     bool quoted = false;
     for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\'') {
+            quoted = !quoted;
+            continue;
+        }
+        if (quoted) continue;
+        if (c == '/' && i + 1 < text.size() && text[i + 1] == '/') return i;
+        if (trim && is_blank(c)) return i;
+    }
+    return std::string::npos;
+}
+
+// The bytes of `in` from `begin` to `end`, traced like them.
+void append_range(traced& out, const traced& in, size_t begin, size_t end) {
+    out.text.append(in.text, begin, end - begin);
+    if (in.tracing)
+        out.origin.insert(out.origin.end(), in.origin.begin() + static_cast<std::ptrdiff_t>(begin),
+                          in.origin.begin() + static_cast<std::ptrdiff_t>(end));
+}
+
+// Outside quotes: "//" comments dropped with their line feed; in trim mode
+// blanks and line feeds dropped too. A text with nothing to drop is kept
+// as it is; otherwise what comes before the first drop is copied whole.
+traced clean(traced in, bool trim) {
+    const size_t first = first_dropped(in.text, trim);
+    if (first == std::string::npos) return in;
+    traced out = like(in);
+    append_range(out, in, 0, first);
+    const std::string& text = in.text;
+    bool quoted = false;  // nothing is dropped inside quotes
+    for (size_t i = first; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '\'') {
             quoted = !quoted;
@@ -91,26 +120,26 @@ traced clean(const traced& in, bool trim) {
 }
 
 // A macro's value takes the place of its reference, so all of it traces to
-// the reference's first '#'.
+// the reference's first '#'. The text between references is copied whole.
 traced replace_outside_quotes(const traced& in, std::string_view from, std::string_view to) {
     traced out = like(in);
     const std::string& text = in.text;
     bool quoted = false;
-    for (size_t i = 0; i < text.size();) {
-        if (text[i] == '\'') {
+    size_t copied = 0;  // bytes of `in` already in `out`
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\'') {
             quoted = !quoted;
-            out.put(text[i], in.from(i));
-            ++i;
             continue;
         }
-        if (!quoted && text.compare(i, from.size(), from) == 0) {
-            for (const char c : to) out.put(c, in.from(i));
-            i += from.size();
-            continue;
-        }
-        out.put(text[i], in.from(i));
-        ++i;
+        if (quoted || c != from.front() || text.compare(i, from.size(), from) != 0) continue;
+        append_range(out, in, copied, i);
+        out.text.append(to);
+        if (in.tracing) out.origin.insert(out.origin.end(), to.size(), in.origin[i]);
+        i += from.size() - 1;
+        copied = i + 1;
     }
+    append_range(out, in, copied, text.size());
     return out;
 }
 
@@ -144,7 +173,7 @@ prepared_script prepare(std::string_view text, bool trim, const ordered_map& def
     // settled such macros cost one search, not two passes.
     const auto clean_pass = [&] {
         const size_t before = t.text.size();
-        t = clean(t, trim);
+        t = clean(std::move(t), trim);
         return t.text.size() == before;
     };
     bool settled = clean_pass();

@@ -68,15 +68,19 @@ std::string run_compiled(cor::titleformat_object& script, vesk_tf_hook& hook) {
 }
 
 bool check_script(std::string_view text, script_error& error) {
+    compiled_script unused;
+    return check_script(text, error, unused);
+}
+
+bool check_script(std::string_view text, script_error& error, compiled_script& compiled) {
+    compiled = {};
     const auto compiler = host::compiler();
     if (!compiler) return true;
     error_capture capture(error);
     cor::titleformat_object* obj = nullptr;
-    if (compiler->compile_reporting(&obj, text.data(), text.size(), capture) && obj) {
-        const auto owned = cor::service_ptr_t<cor::titleformat_object>::adopt(obj);
-        return true;
-    }
-    return false;
+    if (!compiler->compile_reporting(&obj, text.data(), text.size(), capture) || !obj) return false;
+    compiled = cor::service_ptr_t<cor::titleformat_object>::adopt(obj);
+    return true;
 }
 
 }  // namespace vesk

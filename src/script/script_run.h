@@ -30,5 +30,7 @@ struct script_error {
 // Compiles `text` without running it; false with `error` filled when it
 // does not compile. True as well when there is no Host compiler to ask.
 bool check_script(std::string_view text, script_error& error);
+// As check_script, handing over what compiled (null without a compiler).
+bool check_script(std::string_view text, script_error& error, compiled_script& compiled);
 
 }  // namespace vesk

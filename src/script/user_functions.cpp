@@ -32,4 +32,8 @@ compiled_script compiled_user_function(std::string_view folded_name, const std::
     return it->second;
 }
 
+void keep_compiled_user_function(const std::string& name, compiled_script script) {
+    if (script) compiled().insert_or_assign(name, std::move(script));
+}
+
 }  // namespace vesk

@@ -20,5 +20,8 @@ const ordered_map& user_functions();
 // should the table change meanwhile (a dialog applying new scripts while
 // a message box of the script is open).
 compiled_script compiled_user_function(std::string_view folded_name, const std::string& body);
+// A body compiled already (the check when the custom scripts are read),
+// kept for the function's first call.
+void keep_compiled_user_function(const std::string& name, compiled_script script);
 
 }  // namespace vesk

@@ -32,7 +32,12 @@ HICON host_icon() {
 
 tray_icon::tray_icon(HWND owner) : owner_(owner) {
     const std::wstring& file = tray_state().icon_file;
-    if (file.empty() || !load_icon(file)) icon_ = host_icon();
+    if (!file.empty()) (void)load_icon(file);
+}
+
+HICON tray_icon::icon() const {
+    if (!icon_) icon_ = host_icon();
+    return icon_;
 }
 
 tray_icon::~tray_icon() {
@@ -66,7 +71,7 @@ bool tray_icon::send(DWORD message, NOTIFYICONDATAW data) {
 void tray_icon::show() {
     NOTIFYICONDATAW data = record(NIF_MESSAGE | NIF_ICON | NIF_TIP);
     data.uCallbackMessage = tray_callback_message;
-    data.hIcon = icon_;
+    data.hIcon = icon();
     put_text(data.szTip, tray_state().tip);
     data.uVersion = NOTIFYICON_VERSION;
     send(NIM_ADD, data);

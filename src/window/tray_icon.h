@@ -44,14 +44,16 @@ public:
         bool accepted;
     };
     [[nodiscard]] const std::deque<t_request>& requests() const { return requests_; }
-    [[nodiscard]] HICON icon() const { return icon_; }
+    // The Host's own icon unless a file gave one; looked up when first
+    // needed, which for most runs is never.
+    [[nodiscard]] HICON icon() const;
 
 private:
     [[nodiscard]] NOTIFYICONDATAW record(UINT flags) const;
     bool send(DWORD message, NOTIFYICONDATAW data);
 
     HWND owner_;
-    HICON icon_ = nullptr;
+    mutable HICON icon_ = nullptr;
     bool own_icon_ = false;  // loaded from a file, so ours to destroy
     std::deque<t_request> requests_;
 };
