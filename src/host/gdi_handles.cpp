@@ -3,15 +3,26 @@
 namespace vesk {
 
 HBITMAP make_screen_bitmap(int width, int height, void** bits) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    // Described by its colour masks rather than as plain RGB: GDI+ then
+    // draws into it through GDI, as into a screen bitmap, instead of
+    // keeping an alpha channel it does not have (many times slower under
+    // Wine).
+    struct {
+        BITMAPINFOHEADER header;
+        DWORD masks[3];
+    } bi{};
+    bi.header.biSize = sizeof bi.header;
+    bi.header.biWidth = width;
+    bi.header.biHeight = -height;
+    bi.header.biPlanes = 1;
+    bi.header.biBitCount = 32;
+    bi.header.biCompression = BI_BITFIELDS;
+    bi.masks[0] = 0xFF0000;
+    bi.masks[1] = 0x00FF00;
+    bi.masks[2] = 0x0000FF;
     void* unused = nullptr;
-    return CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, bits ? bits : &unused, nullptr, 0);
+    return CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&bi), DIB_RGB_COLORS,
+                            bits ? bits : &unused, nullptr, 0);
 }
 
 }  // namespace vesk

@@ -1,5 +1,7 @@
 #include "window/back_buffer.h"
 
+#include <utility>
+
 namespace vesk {
 namespace {
 
@@ -30,6 +32,32 @@ HBITMAP make_bitmap(int w, int h) {
     return bitmap;
 }
 
+// The bitmap of the last buffer freed, kept for the next window made (a
+// window reopened, the interface started again): its pages are in memory
+// already. A cache rather than a live object of any window, so it is not
+// counted among the live handles; it goes with the library.
+struct spare_bitmap {
+    HBITMAP bitmap = nullptr;
+    int width = 0, height = 0;
+    spare_bitmap() = default;
+    spare_bitmap(const spare_bitmap&) = delete;
+    spare_bitmap& operator=(const spare_bitmap&) = delete;
+    ~spare_bitmap() {
+        if (bitmap) DeleteObject(bitmap);
+    }
+};
+
+spare_bitmap& spare() {
+    static spare_bitmap s;
+    return s;
+}
+
+HBITMAP take_spare(int w, int h) {
+    spare_bitmap& s = spare();
+    if (!s.bitmap || s.width != w || s.height != h) return nullptr;
+    return std::exchange(s.bitmap, nullptr);
+}
+
 }  // namespace
 
 void back_buffer::screen_changed() { known_screen() = {0, 0}; }
@@ -45,7 +73,8 @@ bool back_buffer::ensure() {
     release();
     HDC screen = GetDC(nullptr);
     unique_hdc dc(CreateCompatibleDC(screen));
-    unique_hbitmap bitmap(make_bitmap(w, h));
+    unique_hbitmap bitmap(take_spare(w, h));
+    if (!bitmap) bitmap.reset(make_bitmap(w, h));
     ReleaseDC(nullptr, screen);
     if (!dc || !bitmap) return false;
     old_bitmap_ = SelectObject(dc.get(), bitmap.get());
@@ -64,7 +93,13 @@ void back_buffer::release() {
     if (dc_ && old_bitmap_) SelectObject(dc_.get(), old_bitmap_);
     old_bitmap_ = nullptr;
     dc_.reset();
-    bitmap_.reset();
+    if (bitmap_) {
+        spare_bitmap& s = spare();
+        if (s.bitmap) DeleteObject(s.bitmap);
+        s.bitmap = bitmap_.release();
+        s.width = width_;
+        s.height = height_;
+    }
     width_ = height_ = 0;
 }
 
