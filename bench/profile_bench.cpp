@@ -15,8 +15,8 @@
 // started alternately.
 //
 //     profile_bench.exe [PROFILE_FOLDER [ROUNDS [starts]]]
-// (default: profiles\default of the checkout, 5 rounds of each start and
-// 20 of each repaint; an empty folder argument takes the default; "starts"
+// (default: profiles\default of the checkout, 5 rounds of each start in
+// process, 9 of each process start and 20 of each repaint; an empty folder argument takes the default; "starts"
 // times the process starts alone.)
 #include <windows.h>
 
@@ -336,7 +336,9 @@ int main() {
     const std::vector<std::string> tracks = write_tracks(music);
     cor_bench::print_load_average();
     if (!starts_only) in_process(store_path, tracks, rounds);
-    as_process(store_path, tracks, rounds);
+    // A process start moves by tens of milliseconds with the machine:
+    // more rounds than the rest, for a steadier minimum and median.
+    as_process(store_path, tracks, std::max(rounds, 9));
     remove_folder(music);
     return 0;
 }
