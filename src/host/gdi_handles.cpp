@@ -2,27 +2,41 @@
 
 namespace vesk {
 
-HBITMAP make_screen_bitmap(int width, int height, void** bits) {
-    // Described by its colour masks rather than as plain RGB: GDI+ then
-    // draws into it through GDI, as into a screen bitmap, instead of
-    // keeping an alpha channel it does not have (many times slower under
-    // Wine).
-    struct {
-        BITMAPINFOHEADER header;
-        DWORD masks[3];
-    } bi{};
-    bi.header.biSize = sizeof bi.header;
-    bi.header.biWidth = width;
-    bi.header.biHeight = -height;
-    bi.header.biPlanes = 1;
-    bi.header.biBitCount = 32;
-    bi.header.biCompression = BI_BITFIELDS;
-    bi.masks[0] = 0xFF0000;
-    bi.masks[1] = 0x00FF00;
-    bi.masks[2] = 0x0000FF;
-    void* unused = nullptr;
-    return CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&bi), DIB_RGB_COLORS,
-                            bits ? bits : &unused, nullptr, 0);
+namespace {
+
+// A memory context holding a 1 x 1 bitmap in the screen's format, made
+// once: a bitmap made compatible with it takes that format from it.
+struct screen_format {
+    HDC dc = nullptr;
+    HGDIOBJ previous = nullptr;
+    HBITMAP pixel = nullptr;
+    screen_format() {
+        HDC screen = GetDC(nullptr);
+        dc = CreateCompatibleDC(screen);
+        pixel = CreateCompatibleBitmap(screen, 1, 1);
+        ReleaseDC(nullptr, screen);
+        if (dc && pixel) previous = SelectObject(dc, pixel);
+    }
+    screen_format(const screen_format&) = delete;
+    screen_format& operator=(const screen_format&) = delete;
+    ~screen_format() {
+        if (dc && previous) SelectObject(dc, previous);
+        if (pixel) DeleteObject(pixel);
+        if (dc) DeleteDC(dc);
+    }
+};
+
+}  // namespace
+
+HBITMAP make_screen_bitmap(int width, int height) {
+    static const screen_format format;
+    if (!format.dc || !format.pixel) {
+        HDC screen = GetDC(nullptr);
+        HBITMAP b = CreateCompatibleBitmap(screen, width, height);
+        ReleaseDC(nullptr, screen);
+        return b;
+    }
+    return CreateCompatibleBitmap(format.dc, width, height);
 }
 
 }  // namespace vesk

@@ -71,12 +71,11 @@ using unique_hfont = unique_gdi<HFONT, delete_typed_object<HFONT>>;
 using unique_hpen = unique_gdi<HPEN, delete_typed_object<HPEN>>;
 using unique_hrgn = unique_gdi<HRGN, delete_typed_object<HRGN>>;
 
-// A bitmap for drawing off screen in the screen's 32-bit format, top-down,
-// its bits in `bits` when asked. A bitmap compatible with a window's
-// context costs a question to the window server about the display's
-// format each time under Wine (0.1 ms); a section made in that format asks
-// nothing.
-HBITMAP make_screen_bitmap(int width, int height, void** bits = nullptr);
+// A bitmap for drawing off screen in the screen's format. Made compatible
+// with a window's context, a bitmap costs a question to the window server
+// about the display's format each time under Wine (0.1 ms); this one takes
+// the format from a bitmap made once.
+HBITMAP make_screen_bitmap(int width, int height);
 
 // Restores the previous selection when it goes out of scope.
 class select_guard {
