@@ -39,6 +39,27 @@ HBITMAP make_screen_bitmap(int width, int height) {
     return CreateCompatibleBitmap(format.dc, width, height);
 }
 
+HBITMAP make_section(int width, int height, bool colour_masks, void** bits) {
+    struct {
+        BITMAPINFOHEADER header;
+        DWORD masks[3];
+    } bi{};
+    bi.header.biSize = sizeof bi.header;
+    bi.header.biWidth = width;
+    bi.header.biHeight = -height;
+    bi.header.biPlanes = 1;
+    bi.header.biBitCount = 32;
+    bi.header.biCompression = colour_masks ? BI_BITFIELDS : BI_RGB;
+    if (colour_masks) {
+        bi.masks[0] = 0xFF0000;
+        bi.masks[1] = 0x00FF00;
+        bi.masks[2] = 0x0000FF;
+    }
+    *bits = nullptr;
+    return CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&bi), DIB_RGB_COLORS, bits,
+                            nullptr, 0);
+}
+
 }  // namespace vesk
 
 namespace vesk::handle_count {

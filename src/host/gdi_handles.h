@@ -77,6 +77,13 @@ using unique_hrgn = unique_gdi<HRGN, delete_typed_object<HRGN>>;
 // the format from a bitmap made once.
 HBITMAP make_screen_bitmap(int width, int height);
 
+// A 32-bit top-down section, its bits in `bits`. With `colour_masks` it is
+// described by its masks rather than as plain RGB: GDI+ then draws into it
+// through GDI, as into a screen bitmap; as plain RGB GDI+ keeps its alpha
+// channel (many times slower under Wine), which only surfaces whose alpha
+// matters want.
+HBITMAP make_section(int width, int height, bool colour_masks, void** bits);
+
 // Restores the previous selection when it goes out of scope.
 class select_guard {
 public:

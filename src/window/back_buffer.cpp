@@ -19,32 +19,15 @@ SIZE screen_size() {
     return s;
 }
 
-// A 32-bit section in the screen's format. Its pages are locked and
-// unlocked at once: that brings all of them in with one call, where first
-// touching them one by one costs a fault each (a virtual machine here pays
-// about 12 µs a page, 18 ms for a 6 MB buffer). Where the working set
-// cannot hold them (Windows' default minimum), the lock fails and nothing
-// else changes. The section is described by its colour masks rather than
-// as plain RGB: GDI+ then draws into it through GDI, as into a screen
-// bitmap, instead of keeping an alpha channel it does not have (many times
-// slower under Wine).
+// A section in the screen's format, described by its colour masks (see
+// make_section). Its pages are locked and unlocked at once: that brings all
+// of them in with one call, where first touching them one by one costs a
+// fault each (a virtual machine here pays about 12 µs a page, 18 ms for a
+// 6 MB buffer). Where the working set cannot hold them (Windows' default
+// minimum), the lock fails and nothing else changes.
 HBITMAP make_bitmap(int w, int h) {
-    struct {
-        BITMAPINFOHEADER header;
-        DWORD masks[3];
-    } bi{};
-    bi.header.biSize = sizeof bi.header;
-    bi.header.biWidth = w;
-    bi.header.biHeight = -h;
-    bi.header.biPlanes = 1;
-    bi.header.biBitCount = 32;
-    bi.header.biCompression = BI_BITFIELDS;
-    bi.masks[0] = 0xFF0000;
-    bi.masks[1] = 0x00FF00;
-    bi.masks[2] = 0x0000FF;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&bi),
-                                      DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = make_section(w, h, true, &bits);
     const SIZE_T size = static_cast<SIZE_T>(w) * static_cast<SIZE_T>(h) * 4;
     if (bitmap && bits && VirtualLock(bits, size)) VirtualUnlock(bits, size);
     return bitmap;

@@ -20,15 +20,9 @@ Gdiplus::Color gp_colour(const grammar::argb& c, double percent) {
 class dib_surface {
 public:
     dib_surface(HDC like, int w, int h) : w_(w), h_(h) {
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = w;
-        bi.bmiHeader.biHeight = -h;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bi.bmiHeader.biCompression = BI_RGB;
+        // Plain RGB: the glow and shadow layers use the alpha channel.
         void* bits = nullptr;
-        bitmap_.reset(CreateDIBSection(like, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+        bitmap_.reset(make_section(w, h, false, &bits));
         dc_.reset(CreateCompatibleDC(like));
         if (bitmap_ && dc_ && bits) {
             select_.emplace(dc_.get(), bitmap_.get());
