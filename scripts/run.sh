@@ -62,6 +62,7 @@ log="$build/headless-wine.log"
 play=(--play)
 rm -f "$shot"
 status=0
+export XENVIRONMENT="$PWD/scripts/virtual-display.Xresources"
 xvfb-run -a -s "-screen 0 1280x1024x24" \
   "${player[@]}" "${play[@]}" --console "$(windows_path "$console")" \
   --exit-after $((seconds * 1000)) --screenshot "$(windows_path "$shot")" "$@" 2>"$log" ||

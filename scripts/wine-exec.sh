@@ -8,6 +8,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 export WINEPREFIX WINEDEBUG=${COR_WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
 "$here/wine-prefix.sh" "$WINEPREFIX"
 if [ -z "${DISPLAY:-}" ]; then
+  export XENVIRONMENT="$here/virtual-display.Xresources"
   exec xvfb-run -a -s "-screen 0 1280x1024x24" wine "$@"
 fi
 exec wine "$@"

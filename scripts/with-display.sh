@@ -7,6 +7,7 @@ export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 if [ -z "${COR_INNER:-}" ]; then
   export COR_INNER=1
+  export XENVIRONMENT="$(cd "$(dirname "$0")" && pwd)/virtual-display.Xresources"
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 fi
 wineserver -p
