@@ -92,20 +92,17 @@ std::string position_text(std::string_view text, size_t offset) {
 }
 
 // Compiles a prepared script; when the Host refuses it, prints where, in
-// the text as stored.
-void report_compile_error(const prepared_script& prepared, std::string_view stored,
-                          std::string_view what, const script_error& error) {
+// the text as stored. Hands over what compiled.
+compiled_script check_prepared(const prepared_script& prepared, std::string_view stored,
+                               std::string_view what) {
+    compiled_script compiled;
+    script_error error;
+    if (prepared.text.empty() || check_script(prepared.text, error, compiled)) return compiled;
     const size_t at =
         error.offset < prepared.origin.size() ? prepared.origin[error.offset] : stored.size();
     report(err_low, "%s: compile error in %s at %s: %s",
            {component_name, what, position_text(stored, at), error.message});
-}
-
-void check_prepared(const prepared_script& prepared, std::string_view stored,
-                    std::string_view what) {
-    if (prepared.text.empty()) return;
-    script_error error;
-    if (!check_script(prepared.text, error)) report_compile_error(prepared, stored, what, error);
+    return compiled;
 }
 
 std::string window_script_name(size_t index, size_t slot) {
@@ -188,13 +185,9 @@ bool compile_stored_custom_scripts() {
     g_undefined_functions.clear();
     for (traced_function& f : functions) {
         // What the check compiles is what the function's first call would.
-        script_error compile_error;
-        compiled_script compiled;
-        if (!f.body.text.empty() && !check_script(f.body.text, compile_error, compiled))
-            report_compile_error(f.body, text,
-                                 format_message("custom scripts function '%s'", {f.name}),
-                                 compile_error);
-        keep_compiled_user_function(f.name, std::move(compiled));
+        keep_compiled_user_function(
+            f.name,
+            check_prepared(f.body, text, format_message("custom scripts function '%s'", {f.name})));
         if (!f.body.undefined_macros.empty())
             g_undefined_functions.emplace_back(f.name, std::move(f.body.undefined_macros));
     }

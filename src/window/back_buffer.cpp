@@ -72,11 +72,9 @@ bool back_buffer::ensure() {
     const int h = screen_now.cy + 100;
     if (dc_ && w == width_ && h == height_) return true;
     release();
-    HDC screen = GetDC(nullptr);
-    unique_hdc dc(CreateCompatibleDC(screen));
+    unique_hdc dc(CreateCompatibleDC(nullptr));
     unique_hbitmap bitmap(take_spare(w, h));
     if (!bitmap) bitmap.reset(make_bitmap(w, h));
-    ReleaseDC(nullptr, screen);
     if (!dc || !bitmap) return false;
     old_bitmap_ = SelectObject(dc.get(), bitmap.get());
     RECT all{0, 0, w, h};
