@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/exit_request.h"
 #include "app/host_commands.h"
 #include "app/player_core.h"
 #include "titleformat/titleformat.h"
@@ -153,7 +154,7 @@ private:
                 }
                 return 0;
             case WM_CLOSE:
-                PostQuitMessage(0);
+                request_exit();
                 return 0;
             default:
                 return DefWindowProcW(wnd, msg, wp, lp);

@@ -9,6 +9,7 @@
 #include <numeric>
 #include <random>
 
+#include "app/exit_request.h"
 #include "app/host_api_impl.h"
 #include "app/player_core.h"
 #include "app/preferences_window.h"
@@ -133,7 +134,7 @@ public:
     void preferences() { (void)prefs.open(); }
     void restart() {
         owner.restart_ = true;
-        PostQuitMessage(0);
+        request_exit();
     }
     void about() {
         std::string text = "corvina500, a small media player.\r\n\r\nComponents:";
@@ -320,7 +321,7 @@ const t_command_def command_defs[] = {
     {mainmenu_manager::command_preferences, mainmenu_groups::file, main_set, "Preferences", [](impl& i) { i.preferences(); }},
     {mainmenu_manager::command_restart, mainmenu_groups::file, main_set, "Restart",
      [](impl& i) { i.restart(); }},
-    {mainmenu_manager::command_exit, mainmenu_groups::file, main_set, "Exit", [](impl&) { PostQuitMessage(0); }},
+    {mainmenu_manager::command_exit, mainmenu_groups::file, main_set, "Exit", [](impl&) { request_exit(); }},
 
     {host_id(0x58), mainmenu_groups::edit, main_set, "Select all", [](impl& i) { i.select_all(); }},
     {host_id(0x59), mainmenu_groups::edit, main_set, "Remove", [](impl& i) { i.remove(false); }},

@@ -6,9 +6,11 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "app/basic_window.h"
 #include "app/console_impl.h"
+#include "app/exit_request.h"
 #include "app/host_api_impl.h"
 #include "app/host_commands.h"
 #include "app/player_core.h"
@@ -122,8 +124,6 @@ void restart_self() {
     }
 }
 
-// Runs the message loop until WM_QUIT, or until `exit_after_ms` passes,
-// driving playback from a timer on the way.
 // Tab, arrows, Enter and Esc move between the controls of a dialog (the
 // configuration dialog) or of a window made to hold controls (Preferences);
 // script windows take their keys themselves.
@@ -138,29 +138,26 @@ bool dialog_message(MSG& msg) {
     return holds_controls && IsDialogMessageW(root, &msg);
 }
 
+// Runs the message loop until WM_QUIT, or until `exit_after_ms` passes,
+// driving playback from a timer on the way.
 void message_loop(const std::optional<long long>& exit_after_ms, player_core& core) {
-    UINT_PTR exit_timer = 0;
-    if (exit_after_ms)
-        exit_timer = SetTimer(nullptr, 0, static_cast<UINT>(*exit_after_ms), nullptr);
+    // The exit timer has a callback: it must fire in a menu's or a box's
+    // loop too, and end it.
+    const UINT_PTR exit_timer =
+        exit_after_ms ? start_exit_timer(static_cast<UINT>(*exit_after_ms)) : 0;
     const UINT_PTR tick_timer = SetTimer(nullptr, 0, 50, nullptr);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == WM_TIMER && msg.hwnd == nullptr) {
-            if (msg.wParam == tick_timer) {
-                core.tick();
-                continue;
-            }
-            if (exit_timer && msg.wParam == exit_timer) {
-                KillTimer(nullptr, exit_timer);
-                PostQuitMessage(0);
-                continue;
-            }
+        if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == tick_timer) {
+            core.tick();
+            continue;
         }
         if (dialog_message(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
     KillTimer(nullptr, tick_timer);
+    if (exit_timer) KillTimer(nullptr, exit_timer);
 }
 
 }  // namespace
@@ -259,6 +256,24 @@ int run_player(const t_command_line& cl) {
         if (cl.open_palette) run_named("Palette", "corvina500: --open-palette: no palette command");
         if (cl.open_preferences) (void)commands.execute(mainmenu_manager::command_preferences);
         if (cl.play) core.playback().start(playback_control::track_command_play, false);
+        // The normal shutdown, once: after the loop, or within the end of
+        // the user's session.
+        bool finished = false;
+        const auto finish = [&] {
+            if (std::exchange(finished, true)) return;
+            // The interface's state (which windows are open, where they
+            // stand) is gone once it has shut down, so it is taken first.
+            store.update_components();
+            if (ui) ui->shutdown();
+            core.shutdown();
+            core.save(store);
+            commands.save(store);
+            (void)store.write();
+            store.detach_all();
+            console.clear_receivers();
+            commands.detach_components();
+        };
+        session_watch session(finish);
         basic_window plain(core, &commands);
         if (!ui && !cl.eval && !cl.list_commands && !plain.create())
             console.print("corvina500: could not open a window");
@@ -287,17 +302,7 @@ int run_player(const t_command_line& cl) {
             if (!wnd || !save_client_png(wnd, *cl.screenshot_window_file, error))
                 console.print("corvina500: screenshot-window: " + error);
         }
-        // The interface's state (which windows are open, where they stand)
-        // is gone once it has shut down, so it is taken first.
-        store.update_components();
-        if (ui) ui->shutdown();
-        core.shutdown();
-        core.save(store);
-        commands.save(store);
-        (void)store.write();
-        store.detach_all();
-        console.clear_receivers();
-        commands.detach_components();
+        finish();
         if (commands.restart_requested()) restart_self();
     }
     if (cl.format) {

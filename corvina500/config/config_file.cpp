@@ -13,6 +13,7 @@
 #endif
 #include <windows.h>
 
+#include "sdk/disk_file.h"
 #include "sdk/utf8.h"
 #else
 #include <fcntl.h>
@@ -126,12 +127,13 @@ void sync_folder_of(const std::string& path) {
 
 file_read_result read_whole_file(const std::string& path) {
     file_read_result r;
-    file_handle h(CreateFileW(to_wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    file_handle h(open_disk_file(to_wide(path), FILE_SHARE_READ));
     if (!h.valid()) {
         const DWORD code = GetLastError();
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
             r.status = file_read_status::missing;
+        else if (code == ERROR_BAD_FILE_TYPE)
+            r.error = "not a file on disk";
         else
             r.error = system_message(code);
         return r;

@@ -7,6 +7,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include "disk_file.h"
 #include "utf8.h"
 #else
 #include <filesystem>
@@ -105,11 +106,11 @@ private:
 
 std::unique_ptr<file_source> open_file_source(std::string_view path, std::string& error) {
 #ifdef _WIN32
-    const HANDLE file = CreateFileW(to_wide(path).c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        open_disk_file(to_wide(path), FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
     if (file == INVALID_HANDLE_VALUE) {
-        error = describe_open_error(GetLastError());
+        const DWORD code = GetLastError();
+        error = code == ERROR_BAD_FILE_TYPE ? "not a regular file" : describe_open_error(code);
         return nullptr;
     }
     LARGE_INTEGER size;

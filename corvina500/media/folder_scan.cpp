@@ -5,6 +5,10 @@
 #include "utf8.h"
 
 #ifdef _WIN32
+#include "disk_file.h"
+#endif
+
+#ifdef _WIN32
 #include <windows.h>
 #else
 #include <filesystem>
@@ -81,7 +85,9 @@ void walk(const std::string& folder, int depth, std::vector<std::string>& out) {
 t_path_kind get_path_kind(std::string_view path) {
     if (path.empty()) return t_path_kind::missing;
 #ifdef _WIN32
-    const DWORD attributes = GetFileAttributesW(to_wide(path).c_str());
+    const std::wstring wide = to_wide(path);
+    if (is_device_path(wide)) return t_path_kind::missing;
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return t_path_kind::missing;
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? t_path_kind::folder : t_path_kind::file;
 #else

@@ -7,6 +7,11 @@
 #include "corvina500/player/file_io.h"
 #include "corvina500/player/wav.h"
 
+#ifdef _WIN32
+#include "sdk/disk_file.h"
+#include "sdk/utf8.h"
+#endif
+
 namespace cor {
 namespace {
 
@@ -55,6 +60,12 @@ private:
 namespace detail {
 
 std::unique_ptr<decoder> open_wav_decoder(std::string_view path, std::string& error) {
+#ifdef _WIN32
+    if (!is_disk_file(to_wide(path))) {
+        error = "not a file on disk";
+        return nullptr;
+    }
+#endif
     std::ifstream file(fs_path(path), std::ios::binary);
     if (!file) {
         error = "cannot open file";

@@ -8,6 +8,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "sdk/disk_file.h"
 #endif
 
 namespace cor {
@@ -29,6 +31,9 @@ std::string utf8_path(const std::filesystem::path& path) {
 }
 
 std::optional<std::string> read_file(std::string_view path) {
+#ifdef _WIN32
+    if (!is_disk_file(to_wide(path))) return std::nullopt;
+#endif
     std::ifstream in(fs_path(path), std::ios::binary);
     if (!in) return std::nullopt;
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

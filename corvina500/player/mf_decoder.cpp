@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "corvina500/player/com_ptr.h"
+#include "sdk/disk_file.h"
 #include "sdk/utf8.h"
 
 namespace cor {
@@ -115,6 +116,11 @@ public:
     bool open(std::string_view path, std::string& error) {
         if (!mf_.ok()) {
             error = "Media Foundation is not available";
+            return false;
+        }
+        // The platform's reader would open a device name and wait on it.
+        if (!is_disk_file(to_wide(path))) {
+            error = "not a file on disk";
             return false;
         }
         HRESULT hr = MFCreateSourceReaderFromURL(to_wide(path).c_str(), nullptr, reader_.put());

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "config/config_dialog.h"
+#include "config/read_only_box.h"
 #include "config/reference_text.h"
 #include "config/settings.h"
 #include "functions/code_page.h"
@@ -264,6 +265,7 @@ HWND palette_frame::make(const wchar_t* cls, const wchar_t* text, DWORD style, i
     if (c) {
         SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         controls_.push_back({c, tab});
+        if (lstrcmpW(cls, L"EDIT") == 0 && (style & ES_READONLY)) make_copyable(c);
     }
     return c;
 }
@@ -290,7 +292,8 @@ void palette_frame::on_create() {
     constexpr DWORD list_style = WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
     constexpr DWORD tree_style =
         WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
-    constexpr DWORD text_style = WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
+    constexpr DWORD text_style =
+        WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
     make(L"LISTBOX", L"", list_style, id::windows, tab_win, WS_EX_CLIENTEDGE);
     make(L"LISTBOX", L"", list_style, id::panels, tab_panel, WS_EX_CLIENTEDGE);
     for (const auto& t : reference_tabs) {

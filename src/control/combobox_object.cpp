@@ -1,5 +1,6 @@
 #include "control/combobox_object.h"
 
+#include <algorithm>
 #include <string>
 
 #include "config/settings.h"
@@ -69,7 +70,100 @@ void combobox_object::create_window(HWND parent_wnd) {
 LRESULT CALLBACK combobox_object::subclass(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = reinterpret_cast<combobox_object*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
     if (!self || !self->class_proc_) return DefWindowProcW(wnd, msg, wp, lp);
+    switch (msg) {
+        case WM_PAINT:
+            if (!wp) {
+                self->paint_closed(wnd);
+                return 0;
+            }
+            break;
+        case WM_NCPAINT:
+            self->paint_frame(wnd);
+            return 0;
+        default:
+            break;
+    }
     return CallWindowProcW(self->class_proc_, wnd, msg, wp, lp);
+}
+
+COLORREF combobox_object::fill_colour() const {
+    if (window_paint_target* target = paint_target_of(GetParent(control_wnd)))
+        return target->background_colour();
+    return 0xFFFFFF;
+}
+
+namespace {
+
+// `c` moved a share of the way towards white on a dark colour, towards
+// black on a light one: lines that read on the skin's own background.
+COLORREF contrast_of(COLORREF c, int share_of_255) {
+    const int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+    const int to = (r * 299 + g * 587 + b * 114) / 1000 < 128 ? 255 : 0;
+    const auto mix = [&](int v) { return v + (to - v) * share_of_255 / 255; };
+    return RGB(mix(r), mix(g), mix(b));
+}
+
+}  // namespace
+
+// The class paints the closed field (its item through draw_item) into a
+// picture; everything around the item is then painted again flat.
+void combobox_object::paint_closed(HWND wnd) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(wnd, &ps);
+    RECT client;
+    GetClientRect(wnd, &client);
+    const int w = client.right, h = client.bottom;
+    unique_hbitmap bitmap(w > 0 && h > 0 ? make_screen_bitmap(w, h) : nullptr);
+    unique_hdc mem(bitmap ? CreateCompatibleDC(dc) : nullptr);
+    if (!mem) {
+        EndPaint(wnd, &ps);
+        return;
+    }
+    {
+        select_guard sel(mem.get(), bitmap.get());
+        field_item_ = {};
+        CallWindowProcW(class_proc_, wnd, WM_PAINT, reinterpret_cast<WPARAM>(mem.get()), 0);
+        const COLORREF fill = fill_colour();
+        const int saved = SaveDC(mem.get());
+        ExcludeClipRect(mem.get(), field_item_.left, field_item_.top, field_item_.right,
+                        field_item_.bottom);
+        {
+            unique_hbrush brush(CreateSolidBrush(fill));
+            FillRect(mem.get(), &client, brush.get());
+        }
+        RestoreDC(mem.get(), saved);
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        if (GetComboBoxInfo(wnd, &info)) {
+            // A flat triangle pointing down, centred in the button.
+            const RECT& b = info.rcButton;
+            const int half = std::max<int>(2, std::min<int>(b.right - b.left, b.bottom - b.top) / 4);
+            const int cx = (b.left + b.right) / 2, cy = (b.top + b.bottom) / 2;
+            const POINT arrow[3] = {{cx - half, cy - half / 2},
+                                    {cx + half + 1, cy - half / 2},
+                                    {cx, cy + half / 2 + 1}};
+            const COLORREF ink = contrast_of(fill, 150);
+            unique_hbrush brush(CreateSolidBrush(ink));
+            unique_hpen pen(CreatePen(PS_SOLID, 1, ink));
+            select_guard b_in(mem.get(), brush.get());
+            select_guard p_in(mem.get(), pen.get());
+            Polygon(mem.get(), arrow, 3);
+        }
+        BitBlt(dc, 0, 0, w, h, mem.get(), 0, 0, SRCCOPY);
+    }
+    EndPaint(wnd, &ps);
+}
+
+// The border style's frame in a line of the skin's colour.
+void combobox_object::paint_frame(HWND wnd) {
+    HDC dc = GetWindowDC(wnd);
+    if (!dc) return;
+    RECT r;
+    GetWindowRect(wnd, &r);
+    OffsetRect(&r, -r.left, -r.top);
+    unique_hbrush brush(CreateSolidBrush(contrast_of(fill_colour(), 60)));
+    FrameRect(dc, &r, brush.get());
+    ReleaseDC(wnd, dc);
 }
 
 void combobox_object::apply_size() {
@@ -126,15 +220,21 @@ void combobox_object::measure_item(WPARAM, MEASUREITEMSTRUCT& m) {
 
 void combobox_object::draw_item(WPARAM, const DRAWITEMSTRUCT& item) {
     hide_empty_list();
+    if (item.itemState & ODS_COMBOBOXEDIT) field_item_ = item.rcItem;
+    // Asked while objects are being painted (the window is made at its
+    // parent's repaint): the item's script could make no object now, so
+    // it is drawn at the control's own paint, once the pass is over.
+    if (object_manager::instance().busy().held()) {
+        InvalidateRect(item.hwndItem, &item.rcItem, FALSE);
+        return;
+    }
     const int w = item.rcItem.right - item.rcItem.left, h = item.rcItem.bottom - item.rcItem.top;
     if (w <= 0 || h <= 0) return;
     unique_hbitmap bitmap(make_screen_bitmap(w, h));
     unique_hdc mem(CreateCompatibleDC(item.hDC));
     if (!bitmap || !mem) return;
     select_guard sel(mem.get(), bitmap.get());
-    COLORREF fill = 0xFFFFFF;
-    if (window_paint_target* target = paint_target_of(GetParent(control_wnd)))
-        fill = target->background_colour();
+    const COLORREF fill = fill_colour();
     {
         unique_hbrush brush(CreateSolidBrush(fill));
         RECT all{0, 0, w, h};

@@ -46,10 +46,16 @@ private:
     void apply_size();
     void hide_empty_list();
     void append_to_window(combobox_item& item);
+    // The skin's colours instead of the platform's theme around the
+    // closed field's item: a flat frame and a flat arrow (below).
+    void paint_closed(HWND wnd);
+    void paint_frame(HWND wnd);
+    [[nodiscard]] COLORREF fill_colour() const;
 
     // Stable addresses: each item is the window's data for its entry.
     std::vector<std::unique_ptr<combobox_item>> items_;
     WNDPROC class_proc_ = nullptr;
+    RECT field_item_{};  // where the closed field's item was last drawn
 };
 
 }  // namespace vesk::object

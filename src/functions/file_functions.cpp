@@ -12,6 +12,7 @@
 #include "functions/code_page.h"
 #include "functions/file_write.h"
 #include "functions/playlist_access.h"
+#include "disk_file.h"
 #include "functions/script_path.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
@@ -54,6 +55,7 @@ uint64_t size_of(const WIN32_FIND_DATAW& d) {
 // Calls `each` for every entry matching `pattern` until it returns false.
 template <class Fn>
 void for_each_entry(const std::wstring& pattern, Fn&& each) {
+    if (cor::is_device_path(pattern)) return;
     WIN32_FIND_DATAW d{};
     find_handle h(FindFirstFileW(pattern.c_str(), &d));
     if (!h.valid()) return;
@@ -409,8 +411,7 @@ void fn_execute(func_call& c) {
 class header_file {
 public:
     explicit header_file(const std::wstring& path)
-        : h_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+        : h_(cor::open_disk_file(path, FILE_SHARE_READ)) {}
     ~header_file() {
         if (valid()) CloseHandle(h_);
     }

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "disk_file.h"
+
 namespace vesk {
 namespace {
 
@@ -36,7 +38,7 @@ bool write_all(HANDLE file, std::string_view bytes) {
 }
 
 bool write_through_temp(const std::wstring& path, std::string_view head, std::string_view tail) {
-    if (path.empty()) return false;
+    if (path.empty() || cor::is_device_path(path)) return false;
     // Same folder as the target, so the rename never crosses volumes.
     const std::wstring temp = path + L".tmp" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                               std::to_wstring(GetTickCount());
@@ -63,8 +65,7 @@ bool write_through_temp(const std::wstring& path, std::string_view head, std::st
 
 bool read_file(const std::wstring& path, std::string& out) {
     out.clear();
-    file_handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    file_handle file(cor::open_disk_file(path));
     if (!file.valid()) return false;
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
@@ -89,6 +90,7 @@ bool replace_file(const std::wstring& path, std::string_view bytes) {
 
 bool append_file(const std::wstring& path, std::string_view lead, std::string_view bytes) {
     std::string before;
+    if (cor::is_device_path(path)) return false;
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;

@@ -6,6 +6,7 @@
 
 #include "config/config_transfer.h"
 #include "config/palette_window.h"
+#include "config/save_leftovers.h"
 #include "config/settings.h"
 #include "functions/playlist_lock.h"
 #include "host/gdiplus_session.h"
@@ -56,6 +57,7 @@ void* vesk_ui_window::init(cor::ui_message_hook hook) {
     create_playlist_lock();
     import_pending_config();
     make_general_script_identities();
+    remove_startup_leftovers();
     if (cfg_backup_at_start.get()) run_backup("start", nullptr);
     repair_window_lists();
     panels_on_init();

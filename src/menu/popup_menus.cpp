@@ -14,9 +14,8 @@
 namespace vesk {
 
 popupmenu_item* popupmenu_group::find(std::string_view text) {
-    for (auto& item : items)
-        if (cor::iequals_utf8(item.text, text)) return &item;
-    return nullptr;
+    const size_t i = index.find(text);
+    return i < items.size() ? &items[i] : nullptr;
 }
 
 void popupmenu_group::set(std::string_view text, std::string command, std::string check) {
@@ -25,17 +24,16 @@ void popupmenu_group::set(std::string_view text, std::string command, std::strin
         item->check = std::move(check);
         return;
     }
+    index.add(text, items.size());
     items.push_back({std::string(text), std::move(command), std::move(check)});
 }
 
 bool popupmenu_group::remove(std::string_view text) {
-    for (auto it = items.begin(); it != items.end(); ++it) {
-        if (cor::iequals_utf8(it->text, text)) {
-            items.erase(it);
-            return true;
-        }
-    }
-    return false;
+    const size_t i = index.find(text);
+    if (i >= items.size()) return false;
+    items.erase(items.begin() + static_cast<std::ptrdiff_t>(i));
+    index.rebuild(items.size(), [this](size_t k) -> std::string_view { return items[k].text; });
+    return true;
 }
 
 popupmenu_list& popupmenu_list::instance() {
@@ -45,24 +43,22 @@ popupmenu_list& popupmenu_list::instance() {
 
 bool popupmenu_list::create(std::string_view name) {
     if (find(name)) return false;
-    menus_.push_back({std::string(name), {}});
+    index_.add(name, menus_.size());
+    menus_.push_back({std::string(name), {}, {}});
     return true;
 }
 
 bool popupmenu_list::remove(std::string_view name) {
-    for (auto it = menus_.begin(); it != menus_.end(); ++it) {
-        if (cor::iequals_utf8(it->name, name)) {
-            menus_.erase(it);
-            return true;
-        }
-    }
-    return false;
+    const size_t i = index_.find(name);
+    if (i >= menus_.size()) return false;
+    menus_.erase(menus_.begin() + static_cast<std::ptrdiff_t>(i));
+    index_.rebuild(menus_.size(), [this](size_t k) -> std::string_view { return menus_[k].name; });
+    return true;
 }
 
 popupmenu_group* popupmenu_list::find(std::string_view name) {
-    for (auto& m : menus_)
-        if (cor::iequals_utf8(m.name, name)) return &m;
-    return nullptr;
+    const size_t i = index_.find(name);
+    return i < menus_.size() ? &menus_[i] : nullptr;
 }
 
 namespace {

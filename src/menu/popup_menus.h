@@ -12,6 +12,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "folded_index.h"
 #include "panel/panel_definitions.h"
 #include "user_interface.h"
 
@@ -36,7 +37,9 @@ struct popupmenu_item {
 
 struct popupmenu_group {
     std::string name;
+    // Changed only through set and remove, which keep `index` in step.
     std::vector<popupmenu_item> items;
+    cor::folded_index index;
 
     // By text, ignoring case; null when absent.
     popupmenu_item* find(std::string_view text);
@@ -53,10 +56,14 @@ public:
     bool create(std::string_view name);
     bool remove(std::string_view name);
     popupmenu_group* find(std::string_view name);
-    void clear() { menus_.clear(); }
+    void clear() {
+        menus_.clear();
+        index_.clear();
+    }
 
 private:
     std::vector<popupmenu_group> menus_;
+    cor::folded_index index_;  // by name
 };
 
 // Whether item `index` shows a check mark: its check script, prepared and

@@ -22,10 +22,15 @@ const std::string& user_command_set::prepared(size_t i) const {
     return i < prepared_.size() ? prepared_[i] : none;
 }
 
-size_t user_command_set::find(std::string_view name) const {
-    for (size_t i = 0; i < size(); ++i)
-        if (i < names_.size() && cor::iequals_utf8(names_[i], name)) return i;
-    return size();
+void user_command_set::index_names() {
+    by_name_.rebuild(names_.size(), [this](size_t i) -> std::string_view { return names_[i]; });
+    indexed_ = names_.size();
+}
+
+size_t user_command_set::find(std::string_view name) {
+    if (indexed_ != names_.size()) index_names();
+    const size_t i = by_name_.find(name);
+    return i < size() ? i : size();
 }
 
 void user_command_set::set(std::string_view given, std::string script) {
@@ -37,7 +42,9 @@ void user_command_set::set(std::string_view given, std::string script) {
         return;
     }
     ids_.add(make_identity());
+    by_name_.add(name, names_.size());
     names_.add(std::string(name));
+    indexed_ = names_.size();
     scripts_.add(std::move(script));
 }
 
@@ -49,12 +56,14 @@ bool user_command_set::remove(std::string_view given) {
     ids_.remove_at(i);
     names_.remove_at(i);
     scripts_.remove_at(i);
+    index_names();
     if (i < prepared_.size()) prepared_.erase(prepared_.begin() + static_cast<std::ptrdiff_t>(i));
     return true;
 }
 
 void user_command_set::repair() {
     auto fit = [n = ids_.size()](cor::cfg_stringlist_t& list) {
+        if (list.size() == n) return;
         auto items = list.get();
         items.resize(n);
         list.set(std::move(items));
@@ -65,6 +74,7 @@ void user_command_set::repair() {
 
 void user_command_set::prepare(bool trim) {
     repair();
+    index_names();
     prepared_.assign(size(), {});
     for (size_t i = 0; i < size(); ++i) prepared_[i] = prepare_script(scripts_[i], trim);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cfg_var.h"
+#include "folded_index.h"
 #include "metadb_handle.h"
 
 namespace vesk {
@@ -24,7 +25,7 @@ public:
     [[nodiscard]] const std::string& prepared(size_t i) const;
 
     // Index by name ignoring case, or size().
-    [[nodiscard]] size_t find(std::string_view name) const;
+    [[nodiscard]] size_t find(std::string_view name);
     // Replaces the script of the command of that name (identity and place
     // kept) or appends a new command with a fresh identity. The prepared
     // copy of a replaced command stays until the next prepare_all.
@@ -41,10 +42,17 @@ public:
     void run_on_tracks(size_t i, cor::metadb_handle* const* tracks, size_t count) const;
 
 private:
+    void index_names();
+
     cor::cfg_guidlist_t ids_;
     cor::cfg_stringlist_t names_;
     cor::cfg_stringlist_t scripts_;
     std::vector<std::string> prepared_;
+    // Names by folded text. The names change through set and remove, or
+    // as a whole when the store is loaded or imported, which prepare
+    // follows; a count that no longer matches makes it anew too.
+    cor::folded_index by_name_;
+    size_t indexed_ = 0;
 };
 
 user_command_set& user_mainmenu_commands();

@@ -1,6 +1,7 @@
 // $tasktray, $trayicon, $traytip, $trayballoon.
 #include <windows.h>
 
+#include "disk_file.h"
 #include "functions/script_path.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
@@ -32,6 +33,7 @@ void fn_trayicon(func_call& c) {
         return;
     }
     // No icon yet: remember the file when it holds an icon.
+    if (!cor::is_disk_file(path)) return;
     HANDLE probe =
         LoadImageW(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE);
     if (!probe) return;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "disk_file.h"
 #include "utf8.h"
 #include "window/script_window.h"
 #include "window/tray_state.h"
@@ -89,6 +90,7 @@ void tray_icon::on_taskbar_created() {
 }
 
 bool tray_icon::load_icon(const std::wstring& path) {
+    if (!cor::is_disk_file(path)) return false;
     auto* loaded = static_cast<HICON>(
         LoadImageW(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE));
     if (!loaded) return false;

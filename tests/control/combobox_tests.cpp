@@ -75,6 +75,46 @@ TEST_F(Comboboxes, OpenedListShowsEachItemAsItsScriptDrewIt) {
     EXPECT_LE(vesk::object_manager::instance().count(b->id, vesk::object::type_gp_rect), 1u);
 }
 
+// Made by a window's open script, the control's window comes at that
+// window's next full repaint: making it waits on nothing, and its opened list
+// shows what each item's script draws, however tall.
+TEST_F(Comboboxes, MadeInAnOpenScriptItsListShowsWhatItsItemsDraw) {
+    define("v", {.open = "$hash(BOX,$combobox(v,10,10,150,24))"
+                         "$combobox_additem(%BOX%,height:255,"
+                         "draw:'$gp_rect(%_objectid%,0,0,%_iwidth%,%_iheight%,brush:255-255-0-0,"
+                         "aa:false)')"
+                         "$combobox_additem(%BOX%,height:30,"
+                         "draw:'$gp_rect(%_objectid%,0,0,%_iwidth%,%_iheight%,brush:255-0-0-255,"
+                         "aa:false)')"});
+    host.take_lines();
+    host.eval("$window(v,100,100,320,400)$updatewindow(v)");
+    host.pump();
+    const auto made = host.take_lines();
+    EXPECT_TRUE(std::none_of(made.begin(), made.end(),
+                             [](const auto& l) { return l.find("lock_wait") != l.npos; }));
+    combobox_object* b = box(host.eval("%BOX%"));
+    ASSERT_NE(b, nullptr);
+    ASSERT_NE(b->control_wnd, nullptr);
+    SendMessageW(b->control_wnd, CB_SHOWDROPDOWN, TRUE, 0);
+    host.pump();
+    HWND list = list_of(b);
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(IsWindowVisible(list));
+    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+    const int heights[] = {255, 30};
+    const COLORREF expected[] = {RGB(255, 0, 0), RGB(0, 0, 255)};
+    HDC dc = GetDC(list);
+    for (int i = 0; i < 2; ++i) {
+        RECT item{};
+        SendMessageW(list, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&item));
+        EXPECT_EQ(item.bottom - item.top, heights[i]) << "item " << i;
+        EXPECT_EQ(GetPixel(dc, item.left + 5, item.top + 10), expected[i]) << "item " << i;
+    }
+    ReleaseDC(list, dc);
+    SendMessageW(b->control_wnd, CB_SHOWDROPDOWN, FALSE, 0);
+    host.eval("$closewindow(v)");
+}
+
 TEST_F(Comboboxes, ClosedFieldShowsTheSelectionAsItsScriptDrewItInTheWindowsColour) {
     host.eval("$bgcolor(w,0-0-128)");
     // Every item comes before the window does, as in a script that builds
@@ -113,6 +153,14 @@ TEST_F(Comboboxes, ClosedFieldShowsTheSelectionAsItsScriptDrewItInTheWindowsColo
         // colour rather than the system's white.
         EXPECT_EQ(painted_pixel(b->control_wnd, field.left, mid_y), RGB(0, 0, 128)) << row.script;
     }
+    // The drop button is flat whatever the platform's theme: the window's
+    // colour, and an arrow in a lighter shade of it.
+    const RECT button = info.rcButton;
+    EXPECT_EQ(painted_pixel(b->control_wnd, button.left + 1, button.top + 1), RGB(0, 0, 128));
+    EXPECT_EQ(painted_pixel(b->control_wnd, button.right - 2, button.bottom - 2), RGB(0, 0, 128));
+    EXPECT_EQ(painted_pixel(b->control_wnd, (button.left + button.right) / 2,
+                            (button.top + button.bottom) / 2),
+              RGB(150, 150, 202));
 }
 
 TEST_F(Comboboxes, ItemHeightsAreClampedAndAnEmptyListClosesAtOnce) {

@@ -117,6 +117,39 @@ TEST_F(Files, ReadingTextFiles) {
                "$textfile: unknown output type 'all'", "$textfile: unknown option 'size:1'"}));
 }
 
+// A device (by a reserved name, in any folder, with any extension, or by
+// a device path) is never opened or waited on: each function answers with
+// its own error, as for a file that is not there. A long path to a disk
+// file still reads.
+TEST_F(Files, DevicesAreRefusedWithTheFunctionsOwnError) {
+    put("three.txt", "one");
+    const std::string in = at("");
+    struct row {
+        std::string call, line;
+    };
+    const row rows[] = {
+        {"$getimageinfo(AUX,width)", "$getimageinfo: file open error"},
+        {"$getimageinfo(" + in + "com1.png,type)", "$getimageinfo: file open error"},
+        {"$getimageinfo('" + in + "Lpt9 .jpg',height)", "$getimageinfo: file open error"},
+        {"$textfile(CON)", "$textfile: file read error"},
+        {"$textfile('CONIN$')", "$textfile: file read error"},
+        {"$textfile(" + in + "nul.txt)", "$textfile: file read error"},
+        {"$textfile(\\\\.\\pipe\\vesk)", "$textfile: file read error"},
+        {"$textfile(\\\\.\\" + in.substr(0, 2) + ")", "$textfile: file read error"},
+        {"$textwrite(PRN,x)", "$textwrite: file write error"},
+        {"$textwrite(" + in + "aux.txt,x)", "$textwrite: file write error"},
+        {"$textwrite(" + in + "com\u00b9,x,append:true)", "$textwrite: file write error"},
+    };
+    host.take_lines();
+    for (const auto& r : rows) {
+        EXPECT_EQ(run("$if(" + r.call + ",y,n)"), "n") << r.call;
+        EXPECT_EQ(host.take_lines(), lines{r.line}) << r.call;
+    }
+    EXPECT_EQ(run("$if($files(AUX),y,n)$if($files(" + in + "nul),y,n)"), "nn");
+    EXPECT_EQ(run("$textfile(\\\\?\\" + at("three.txt") + ",crlf:false)"), "one");
+    expect_no_leftovers();
+}
+
 TEST_F(Files, WritingTextFiles) {
     const std::string p = at("out.txt");
     EXPECT_EQ(found("$textwrite(" + p + ",a$char(13)$char(10)b$char(10))"), "|y");

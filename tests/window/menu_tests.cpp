@@ -145,6 +145,38 @@ TEST_F(MenuTest, PopupMenuShowsItemsSeparatorsAndChecksAndRunsTheChoice) {
     EXPECT_TRUE(host.take_lines().empty());
 }
 
+// Menus and command sets of thousands of entries, as a $for loop fills
+// them: one entry per text whatever its case, in place when set again,
+// found again after entries before it are removed.
+TEST_F(MenuTest, LargeMenusAndCommandSetsKeepOneEntryPerText) {
+    ASSERT_TRUE(host.start_ui());
+    host.eval("$popupmenu_create(big)$for(i,1,20000,1,'$popupmenu_additem(big,item%i%,x)')"
+              "$popupmenu_additem(big,ITEM7,'$hash(RAN,seven)')"
+              "$popupmenu_removeitem(big,item3)$popupmenu_removeitem(big,item20000)"
+              "$popupmenu_additem(big,Item3,'$hash(RAN,three)')"
+              "$popupmenu_additem(big,item9,'$hash(RAN,nine)')");
+    g_state.choice = "item9";
+    EXPECT_EQ(host.eval("$if($popupmenu_view(big),y,n)"), "y");
+    ASSERT_EQ(g_state.seen.size(), 19999u);
+    EXPECT_EQ(g_state.seen[2], "item4");
+    EXPECT_EQ(g_state.seen[5], "item7");
+    EXPECT_EQ(g_state.seen.back(), "Item3");
+    EXPECT_EQ(host.eval("%RAN%"), "nine");
+    g_state.choice = "item7";
+    host.eval("$popupmenu_view(big)");
+    EXPECT_EQ(host.eval("%RAN%"), "seven");
+
+    auto& set = vesk::user_mainmenu_commands();
+    host.eval("$for(i,1,3000,1,'$mainmenu_set(command%i%,x)')$mainmenu_set(COMMAND5,y)"
+              "$mainmenu_remove(command2)$mainmenu_set(Command2,z)");
+    ASSERT_EQ(set.size(), 3000u);
+    EXPECT_EQ(set.name(3), "command5");
+    EXPECT_NE(set.script(3).find('y'), std::string::npos);
+    EXPECT_EQ(set.name(2999), "Command2");
+    EXPECT_EQ(host.eval("$if($mainmenu_remove(command3000),y,n)$if($mainmenu_remove(command3000),y,n)"),
+              "yn");
+}
+
 TEST_F(MenuTest, BadOptionsStopAndSafeModeRunsNothing) {
     ASSERT_TRUE(host.start_ui());
     host.eval(

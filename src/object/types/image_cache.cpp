@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "disk_file.h"
 #include "functions/script_path.h"
 #include "jpeg_preview.h"
 #include "object/types/paint_support.h"
@@ -15,8 +16,7 @@ album_art_reader g_album_art = nullptr;
 
 // The whole file in a movable, zero-initialised block; null on failure.
 HGLOBAL read_file(const std::wstring& path) {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = cor::open_disk_file(path);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
     HGLOBAL block = nullptr;
     LARGE_INTEGER size{};
@@ -253,8 +253,10 @@ bool image_exists(std::string_view file) {
         std::vector<uint8_t> bytes;
         return g_album_art && g_album_art(path, kind, bytes) && !bytes.empty();
     }
+    const std::wstring on_disk = script_path(file);
+    if (cor::is_device_path(on_disk)) return false;
     WIN32_FIND_DATAW found{};
-    const HANDLE h = FindFirstFileW(script_path(file).c_str(), &found);
+    const HANDLE h = FindFirstFileW(on_disk.c_str(), &found);
     if (h == INVALID_HANDLE_VALUE) return false;
     FindClose(h);
     return true;
