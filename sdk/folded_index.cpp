@@ -16,6 +16,12 @@ size_t folded_index::find(std::string_view text) const {
     return it == positions_.end() ? npos : it->second;
 }
 
+void folded_index::erase(std::string_view text, size_t position) {
+    positions_.erase(fold_utf8(text));
+    for (auto& entry : positions_)
+        if (entry.second > position) --entry.second;
+}
+
 void folded_index::add(std::string_view text, size_t position) {
     positions_.try_emplace(fold_utf8(text), position);
 }

@@ -23,6 +23,9 @@ public:
     [[nodiscard]] size_t find(std::string_view text) const;
     // Keeps the earlier position when a text folding alike is indexed.
     void add(std::string_view text, size_t position);
+    // Forgets `text`, which stood at `position`, and moves every later
+    // position one back, as when that item leaves the list.
+    void erase(std::string_view text, size_t position);
     void clear() { positions_.clear(); }
     [[nodiscard]] size_t size() const { return positions_.size(); }
 

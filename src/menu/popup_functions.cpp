@@ -100,6 +100,9 @@ void fn_popupmenu_view(func_call& c) {
     if (!found) return;
     const popupmenu_group menu = *found;
     c.set_found(true);
+    if (menu.items.size() > popup_shown_items)
+        c.fail(err_low, "%s: the first %s of %s items are shown",
+               {std::to_string(popup_shown_items), std::to_string(menu.items.size())});
     const menu_handle popup(build_popup(menu));
     const UINT chosen = track_popup(popup.get(), align);
     if (chosen >= 1 && chosen <= menu.items.size()) run_popup_item(menu, chosen - 1);

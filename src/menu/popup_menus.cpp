@@ -1,5 +1,6 @@
 #include "menu/popup_menus.h"
 
+#include <algorithm>
 #include <array>
 
 #include "config/settings.h"
@@ -31,8 +32,8 @@ void popupmenu_group::set(std::string_view text, std::string command, std::strin
 bool popupmenu_group::remove(std::string_view text) {
     const size_t i = index.find(text);
     if (i >= items.size()) return false;
+    index.erase(text, i);
     items.erase(items.begin() + static_cast<std::ptrdiff_t>(i));
-    index.rebuild(items.size(), [this](size_t k) -> std::string_view { return items[k].text; });
     return true;
 }
 
@@ -51,8 +52,8 @@ bool popupmenu_list::create(std::string_view name) {
 bool popupmenu_list::remove(std::string_view name) {
     const size_t i = index_.find(name);
     if (i >= menus_.size()) return false;
+    index_.erase(name, i);
     menus_.erase(menus_.begin() + static_cast<std::ptrdiff_t>(i));
-    index_.rebuild(menus_.size(), [this](size_t k) -> std::string_view { return menus_[k].name; });
     return true;
 }
 
@@ -86,7 +87,7 @@ bool popup_item_checked(const popupmenu_group& menu, size_t index) {
 
 HMENU build_popup(const popupmenu_group& menu) {
     HMENU popup = CreatePopupMenu();
-    for (size_t i = 0; i < menu.items.size(); ++i) {
+    for (size_t i = 0; i < std::min(menu.items.size(), popup_shown_items); ++i) {
         const popupmenu_item& item = menu.items[i];
         if (item.is_separator()) {
             AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);

@@ -70,7 +70,10 @@ private:
 // run outside any window with _index and _count, yields a leading integer
 // other than 0. Never in safe mode.
 bool popup_item_checked(const popupmenu_group& menu, size_t index);
-// The platform menu: item i has the command number i + 1.
+// The platform menu: item i has the command number i + 1, for the first
+// popup_shown_items items (a longer menu takes the platform minutes to
+// lay out, and no one picks from it).
+inline constexpr size_t popup_shown_items = 4000;
 HMENU build_popup(const popupmenu_group& menu);
 // Runs the command script of item `index` with _index, _count and _checked.
 void run_popup_item(const popupmenu_group& menu, size_t index);

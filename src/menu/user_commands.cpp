@@ -53,10 +53,11 @@ bool user_command_set::remove(std::string_view given) {
     repair();
     const size_t i = find(name);
     if (i >= size()) return false;
+    by_name_.erase(name, i);
     ids_.remove_at(i);
     names_.remove_at(i);
+    indexed_ = names_.size();
     scripts_.remove_at(i);
-    index_names();
     if (i < prepared_.size()) prepared_.erase(prepared_.begin() + static_cast<std::ptrdiff_t>(i));
     return true;
 }

@@ -1,6 +1,7 @@
 // Ending the run while a script holds a popup menu or a message box open:
-// the exit timer, File > Exit and the end of the user's session close that
-// loop first and then shut down as usual, On Quit and saving included.
+// the exit timer, closing the main window (File > Exit) and the end of the
+// user's session close that loop first and then shut down as usual, On
+// Quit and saving included.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -64,6 +65,7 @@ protected:
     std::wstring profile = cor_test::make_temp_folder(L"exit");
     std::wstring console = profile + L"\\console.txt";
     std::string stored;
+    const std::wstring requester = cor_test::build_folder() + L"\\exit_requester.exe";
 };
 
 TEST_P(OpenLoopAtExit, TheExitTimerEndsItAndShutsDown) {
@@ -73,21 +75,18 @@ TEST_P(OpenLoopAtExit, TheExitTimerEndsItAndShutsDown) {
     expect_normal_shutdown(r);
 }
 
-TEST_P(OpenLoopAtExit, FileExitEndsItAndShutsDown) {
-    // The command runs from a second timer's script, while the loop is open.
-    write_profile("$settimer(t,400)$settimer(quit,1500)",
-                  std::string("$if($stricmp(%_timerid%,quit),$mainmenu_execute(File/Exit),") +
-                      GetParam().on_timer + ")");
-    const auto r =
-        cor_test::run_player({L"--profile", profile, L"--console", console}, 40000);
+// Closing the main window (the tray menu's Exit) runs File > Exit.
+TEST_P(OpenLoopAtExit, ClosingTheMainWindowEndsItAndShutsDown) {
+    write_profile("$settimer(t,400)$execute('" + narrow(requester) + "',close)",
+                  GetParam().on_timer);
+    const auto r = cor_test::run_player({L"--profile", profile, L"--console", console}, 40000);
     expect_normal_shutdown(r);
 }
 
 TEST_P(OpenLoopAtExit, TheEndOfTheSessionEndsItAndShutsDown) {
-    const std::wstring ender = cor_test::build_folder() + L"\\session_ender.exe";
-    write_profile("$settimer(t,400)$execute('" + narrow(ender) + "')", GetParam().on_timer);
-    const auto r =
-        cor_test::run_player({L"--profile", profile, L"--console", console}, 40000);
+    write_profile("$settimer(t,400)$execute('" + narrow(requester) + "',session)",
+                  GetParam().on_timer);
+    const auto r = cor_test::run_player({L"--profile", profile, L"--console", console}, 40000);
     expect_normal_shutdown(r);
 }
 

@@ -138,7 +138,7 @@ TEST_F(Files, DevicesAreRefusedWithTheFunctionsOwnError) {
         {"$textfile(\\\\.\\" + in.substr(0, 2) + ")", "$textfile: file read error"},
         {"$textwrite(PRN,x)", "$textwrite: file write error"},
         {"$textwrite(" + in + "aux.txt,x)", "$textwrite: file write error"},
-        {"$textwrite(" + in + "com\u00b9,x,append:true)", "$textwrite: file write error"},
+        {"$textwrite(" + in + "com\u00b9,x,mode:add)", "$textwrite: file write error"},
     };
     host.take_lines();
     for (const auto& r : rows) {

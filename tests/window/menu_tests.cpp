@@ -155,16 +155,29 @@ TEST_F(MenuTest, LargeMenusAndCommandSetsKeepOneEntryPerText) {
               "$popupmenu_removeitem(big,item3)$popupmenu_removeitem(big,item20000)"
               "$popupmenu_additem(big,Item3,'$hash(RAN,three)')"
               "$popupmenu_additem(big,item9,'$hash(RAN,nine)')");
+    host.take_lines();
+    // The menu shows its first items only, and says so.
     g_state.choice = "item9";
     EXPECT_EQ(host.eval("$if($popupmenu_view(big),y,n)"), "y");
-    ASSERT_EQ(g_state.seen.size(), 19999u);
+    EXPECT_EQ(host.take_lines(),
+              std::vector<std::string>{"$popupmenu_view: the first 4000 of 19999 items are shown"});
+    ASSERT_EQ(g_state.seen.size(), vesk::popup_shown_items);
     EXPECT_EQ(g_state.seen[2], "item4");
     EXPECT_EQ(g_state.seen[5], "item7");
-    EXPECT_EQ(g_state.seen.back(), "Item3");
+    EXPECT_EQ(g_state.seen.back(), "item4001");
     EXPECT_EQ(host.eval("%RAN%"), "nine");
     g_state.choice = "item7";
     host.eval("$popupmenu_view(big)");
     EXPECT_EQ(host.eval("%RAN%"), "seven");
+    // Removing items before it brings an added one into view, at the end.
+    host.eval("$for(i,10,4010,1,'$popupmenu_removeitem(big,item%i%)')");
+    g_state.choice = "Item3";
+    host.eval("$popupmenu_view(big)");
+    EXPECT_EQ(g_state.seen.back(), "item8002");
+    EXPECT_EQ(host.eval("%RAN%"), "seven");
+    host.eval("$for(i,4011,19999,1,'$popupmenu_removeitem(big,item%i%)')$popupmenu_view(big)");
+    EXPECT_EQ(g_state.seen.back(), "Item3");
+    EXPECT_EQ(host.eval("%RAN%"), "three");
 
     auto& set = vesk::user_mainmenu_commands();
     host.eval("$for(i,1,3000,1,'$mainmenu_set(command%i%,x)')$mainmenu_set(COMMAND5,y)"
