@@ -22,8 +22,8 @@ bool is_port_digit(wchar_t c) {
 }
 
 bool reserved_name(std::wstring_view base) {
-    static constexpr std::array<std::wstring_view, 6> names{L"CON",    L"PRN",    L"AUX",
-                                                            L"NUL",    L"CONIN$", L"CONOUT$"};
+    static constexpr std::array<std::wstring_view, 6> names{L"CON", L"PRN",    L"AUX",
+                                                            L"NUL", L"CONIN$", L"CONOUT$"};
     for (const auto name : names)
         if (equals_upper(base, name)) return true;
     return base.size() == 4 &&

@@ -36,8 +36,6 @@ LRESULT CALLBACK box_proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DW
 
 }  // namespace
 
-bool make_copyable(HWND edit) {
-    return edit && SetWindowSubclass(edit, &box_proc, subclass_id, 0);
-}
+bool make_copyable(HWND edit) { return edit && SetWindowSubclass(edit, &box_proc, subclass_id, 0); }
 
 }  // namespace vesk

@@ -45,8 +45,7 @@ std::wstring folder_of(const std::wstring& path, std::wstring& file) {
 unsigned long save_leftover_pid(std::wstring_view name, std::wstring_view target) {
     const size_t dash = name.rfind(L'-');
     const size_t mark = name.rfind(L".tmp", dash);
-    if (dash == std::wstring_view::npos || mark == std::wstring_view::npos || mark == 0)
-        return 0;
+    if (dash == std::wstring_view::npos || mark == std::wstring_view::npos || mark == 0) return 0;
     const std::wstring_view pid = name.substr(mark + 4, dash - mark - 4);
     if (!all_digits(pid) || !all_digits(name.substr(dash + 1))) return 0;
     if (!target.empty() &&
@@ -63,10 +62,10 @@ std::vector<std::wstring> remove_save_leftovers(const std::wstring& folder,
     std::wstring base = folder;
     if (base.back() != L'\\' && base.back() != L'/') base += L'\\';
     WIN32_FIND_DATAW found{};
-    const std::wstring pattern = base + (target.empty() ? std::wstring() : std::wstring(target)) +
-                                 L"*.tmp*";
-    HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
-                                   FindExSearchNameMatch, nullptr, 0);
+    const std::wstring pattern =
+        base + (target.empty() ? std::wstring() : std::wstring(target)) + L"*.tmp*";
+    HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                   nullptr, 0);
     if (find == INVALID_HANDLE_VALUE) return removed;
     std::vector<std::wstring> names;
     do {

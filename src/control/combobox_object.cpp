@@ -137,7 +137,8 @@ void combobox_object::paint_closed(HWND wnd) {
         if (GetComboBoxInfo(wnd, &info)) {
             // A flat triangle pointing down, centred in the button.
             const RECT& b = info.rcButton;
-            const int half = std::max<int>(2, std::min<int>(b.right - b.left, b.bottom - b.top) / 4);
+            const int half =
+                std::max<int>(2, std::min<int>(b.right - b.left, b.bottom - b.top) / 4);
             const int cx = (b.left + b.right) / 2, cy = (b.top + b.bottom) / 2;
             const POINT arrow[3] = {{cx - half, cy - half / 2},
                                     {cx + half + 1, cy - half / 2},

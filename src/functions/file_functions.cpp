@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "disk_file.h"
 #include "functions/charcode_option.h"
 #include "functions/code_page.h"
 #include "functions/file_write.h"
 #include "functions/playlist_access.h"
-#include "disk_file.h"
 #include "functions/script_path.h"
 #include "script/error_report.h"
 #include "script/function_table.h"

@@ -30,8 +30,9 @@ constexpr t_open_loop open_loops[] = {
     {"popup menu", "$popupmenu_create(m)$popupmenu_additem(m,item,x)$popupmenu_view(m)"},
     {"message box", "$msgbox(waiting,box,0)"},
     {"message box with yes and no", "$msgbox(waiting,box,4)"},
-    {"box over a menu", "$if($hash(menu),$msgbox(waiting,box,0),$hash(menu,1)"
-                        "$popupmenu_create(m)$popupmenu_additem(m,item,x)$popupmenu_view(m))"},
+    {"box over a menu",
+     "$if($hash(menu),$msgbox(waiting,box,0),$hash(menu,1)"
+     "$popupmenu_create(m)$popupmenu_additem(m,item,x)$popupmenu_view(m))"},
 };
 
 std::string narrow(const std::wstring& wide) {

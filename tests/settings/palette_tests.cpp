@@ -375,6 +375,42 @@ TEST_F(PaletteTest, TheTestBenchRunsPreparedScriptsAndShowsAndClearsTheConsole) 
     snprintf(stamp, sizeof stamp, "[%02d:%02d:%02d] ", first.wHour, first.wMinute, first.wSecond);
     EXPECT_EQ(view.substr(0, 11), stamp);
 
+    // Both read-only boxes select all and copy with the usual keys, typed.
+    const auto copy_with_keys = [&](int control) {
+        if (OpenClipboard(nullptr)) {
+            EmptyClipboard();
+            CloseClipboard();
+        }
+        HWND box = GetDlgItem(palette, control);
+        SetForegroundWindow(palette);
+        SetFocus(box);
+        SendMessageW(box, EM_SETSEL, 0, 0);
+        INPUT keys[6] = {};
+        const WORD codes[6] = {VK_CONTROL, 'A', 'A', 'C', 'C', VK_CONTROL};
+        for (int k = 0; k < 6; ++k) {
+            keys[k].type = INPUT_KEYBOARD;
+            keys[k].ki.wVk = codes[k];
+            keys[k].ki.dwFlags = (k == 2 || k == 4 || k == 5) ? KEYEVENTF_KEYUP : 0;
+        }
+        SendInput(6, keys, sizeof(INPUT));
+        host.pump();
+        std::wstring copied;
+        if (OpenClipboard(nullptr)) {
+            if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+                if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+                    copied = text;
+                    GlobalUnlock(data);
+                }
+            }
+            CloseClipboard();
+        }
+        return cor::to_utf8(copied);
+    };
+    EXPECT_EQ(copy_with_keys(pid::test_console), view);
+    SetWindowTextW(GetDlgItem(palette, pid::test_script), L"$add(40,2)");
+    click(palette, pid::run);
+    EXPECT_EQ(copy_with_keys(pid::test_result), "42");
+
     // Hidden, it is not refreshed; shown again, it is.
     ShowWindow(palette, SW_HIDE);
     vesk::capture_console_text("later", 5);

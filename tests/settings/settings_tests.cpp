@@ -16,6 +16,7 @@
 #include "config/settings.h"
 #include "config/test_folder.h"
 #include "corvina500/config/config_store.h"
+#include "functions/script_path.h"
 #include "guid_text.h"
 #include "host/console_capture.h"
 #include "host/service_factory.h"
@@ -410,6 +411,46 @@ TEST_F(SettingsTest, BackupsRunTheNameScriptAtStartExitAndOnTimerTwo) {
     host.stop_ui();
     ASSERT_EQ(g_boxes.size(), 1u);
     EXPECT_EQ(g_boxes[0].text, "Write Error!");
+}
+
+// A save killed between writing its temporary file and renaming it leaves
+// "NAME.tmp<pid>-<tick>". At start those of processes that no longer run
+// go, from the profile folder and from beside the backup files; nothing
+// else is touched.
+TEST_F(SettingsTest, LeftoversOfKilledSavesGoAtStart) {
+    const std::wstring profile = vesk::script_path("/");
+    CreateDirectoryW(profile.c_str(), nullptr);
+    const std::string live = std::to_string(GetCurrentProcessId());
+    struct {
+        std::wstring folder;
+        std::string name;
+        bool removed;
+    } files[] = {
+        {folder.file("").wstring(), "b-start.config.tmp4000000000-5", true},
+        {folder.file("").wstring(), "B-EVERY.config.tmp4000000001-77", true},
+        {folder.file("").wstring(), "b-exit.config.tmp" + live + "-5", false},
+        {folder.file("").wstring(), "notes.txt.tmp4000000000-5", false},
+        {folder.file("").wstring(), "b-start.config.tmp", false},
+        {folder.file("").wstring(), "b-start.config.tmp4000000000-x", false},
+        {profile, "cor_ui_vesk.config.tmp4000000002-12", true},
+        {profile, "playlist.m3u8.tmp4000000002-1", true},
+        {profile, ".tmp4000000002-1", false},
+        {profile, "corvina500.cfgstore.tmp", false},
+        {profile, "keep.tmp" + live + "-9", false},
+    };
+    const auto path_of = [](const std::wstring& in, const std::string& name) {
+        std::wstring p = in;
+        if (p.back() != L'\\' && p.back() != L'/') p += L'\\';
+        return p + cor::to_wide(name);
+    };
+    for (const auto& f : files) write_bytes(path_of(f.folder, f.name), "partial");
+    vesk::cfg_backup_name.set(folder.path("b") + "-%_timing%.config");
+    ASSERT_TRUE(host.start_ui());
+    for (const auto& f : files) {
+        const std::wstring p = path_of(f.folder, f.name);
+        EXPECT_EQ(GetFileAttributesW(p.c_str()) == INVALID_FILE_ATTRIBUTES, f.removed) << f.name;
+        DeleteFileW(p.c_str());
+    }
 }
 
 TEST_F(SettingsTest, AnImportAskedForRunsAtTheNextStartAfterARestart) {

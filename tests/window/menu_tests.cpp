@@ -150,11 +150,12 @@ TEST_F(MenuTest, PopupMenuShowsItemsSeparatorsAndChecksAndRunsTheChoice) {
 // found again after entries before it are removed.
 TEST_F(MenuTest, LargeMenusAndCommandSetsKeepOneEntryPerText) {
     ASSERT_TRUE(host.start_ui());
-    host.eval("$popupmenu_create(big)$for(i,1,20000,1,'$popupmenu_additem(big,item%i%,x)')"
-              "$popupmenu_additem(big,ITEM7,'$hash(RAN,seven)')"
-              "$popupmenu_removeitem(big,item3)$popupmenu_removeitem(big,item20000)"
-              "$popupmenu_additem(big,Item3,'$hash(RAN,three)')"
-              "$popupmenu_additem(big,item9,'$hash(RAN,nine)')");
+    host.eval(
+        "$popupmenu_create(big)$for(i,1,20000,1,'$popupmenu_additem(big,item%i%,x)')"
+        "$popupmenu_additem(big,ITEM7,'$hash(RAN,seven)')"
+        "$popupmenu_removeitem(big,item3)$popupmenu_removeitem(big,item20000)"
+        "$popupmenu_additem(big,Item3,'$hash(RAN,three)')"
+        "$popupmenu_additem(big,item9,'$hash(RAN,nine)')");
     host.take_lines();
     // The menu shows its first items only, and says so.
     g_state.choice = "item9";
@@ -180,14 +181,16 @@ TEST_F(MenuTest, LargeMenusAndCommandSetsKeepOneEntryPerText) {
     EXPECT_EQ(host.eval("%RAN%"), "three");
 
     auto& set = vesk::user_mainmenu_commands();
-    host.eval("$for(i,1,3000,1,'$mainmenu_set(command%i%,x)')$mainmenu_set(COMMAND5,y)"
-              "$mainmenu_remove(command2)$mainmenu_set(Command2,z)");
+    host.eval(
+        "$for(i,1,3000,1,'$mainmenu_set(command%i%,x)')$mainmenu_set(COMMAND5,y)"
+        "$mainmenu_remove(command2)$mainmenu_set(Command2,z)");
     ASSERT_EQ(set.size(), 3000u);
     EXPECT_EQ(set.name(3), "command5");
     EXPECT_NE(set.script(3).find('y'), std::string::npos);
     EXPECT_EQ(set.name(2999), "Command2");
-    EXPECT_EQ(host.eval("$if($mainmenu_remove(command3000),y,n)$if($mainmenu_remove(command3000),y,n)"),
-              "yn");
+    EXPECT_EQ(
+        host.eval("$if($mainmenu_remove(command3000),y,n)$if($mainmenu_remove(command3000),y,n)"),
+        "yn");
 }
 
 TEST_F(MenuTest, BadOptionsStopAndSafeModeRunsNothing) {
