@@ -19,6 +19,25 @@ protected:
         info.cbSize = sizeof info;
         return GetComboBoxInfo(b->control_wnd, &info) ? info.hwndList : nullptr;
     }
+    // Opens the list and checks each item's height and the colour its
+    // script filled it with.
+    void expect_opened_items(combobox_object* b, const std::vector<int>& heights,
+                             const std::vector<COLORREF>& colours) {
+        SendMessageW(b->control_wnd, CB_SHOWDROPDOWN, TRUE, 0);
+        host.pump();
+        HWND list = list_of(b);
+        ASSERT_NE(list, nullptr);
+        ASSERT_TRUE(IsWindowVisible(list));
+        RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+        HDC dc = GetDC(list);
+        for (size_t i = 0; i < heights.size(); ++i) {
+            RECT item{};
+            SendMessageW(list, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&item));
+            EXPECT_EQ(item.bottom - item.top, heights[i]) << "item " << i;
+            EXPECT_EQ(GetPixel(dc, item.left + 5, item.top + 10), colours[i]) << "item " << i;
+        }
+        ReleaseDC(list, dc);
+    }
     // The colour at (x, y) of the control window once it has painted afresh.
     static COLORREF painted_pixel(HWND control, int x, int y) {
         RedrawWindow(control, nullptr, nullptr,
@@ -52,21 +71,7 @@ TEST_F(Comboboxes, OpenedListShowsEachItemAsItsScriptDrewIt) {
     EXPECT_EQ(GetDlgCtrlID(b->control_wnd), static_cast<int>(b->control_id));
     EXPECT_EQ(SendMessageW(b->control_wnd, CB_GETCOUNT, 0, 0), 3);
     host.take_lines();
-    SendMessageW(b->control_wnd, CB_SHOWDROPDOWN, TRUE, 0);
-    host.pump();
-    HWND list = list_of(b);
-    ASSERT_NE(list, nullptr);
-    ASSERT_TRUE(IsWindowVisible(list));
-    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
-    HDC dc = GetDC(list);
-    const COLORREF expected[] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)};
-    for (int i = 0; i < 3; ++i) {
-        RECT item{};
-        SendMessageW(list, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&item));
-        EXPECT_EQ(item.bottom - item.top, 20);
-        EXPECT_EQ(GetPixel(dc, item.left + 5, item.top + 10), expected[i]) << "item " << i;
-    }
-    ReleaseDC(list, dc);
+    expect_opened_items(b, {20, 20, 20}, {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)});
     const auto drawn = lines_with("item 2 of 3 ");
     ASSERT_FALSE(drawn.empty());
     EXPECT_EQ(drawn.back().substr(drawn.back().find('x')), "x20");
@@ -95,22 +100,7 @@ TEST_F(Comboboxes, MadeInAnOpenScriptItsListShowsWhatItsItemsDraw) {
     combobox_object* b = box(host.eval("%BOX%"));
     ASSERT_NE(b, nullptr);
     ASSERT_NE(b->control_wnd, nullptr);
-    SendMessageW(b->control_wnd, CB_SHOWDROPDOWN, TRUE, 0);
-    host.pump();
-    HWND list = list_of(b);
-    ASSERT_NE(list, nullptr);
-    ASSERT_TRUE(IsWindowVisible(list));
-    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
-    const int heights[] = {255, 30};
-    const COLORREF expected[] = {RGB(255, 0, 0), RGB(0, 0, 255)};
-    HDC dc = GetDC(list);
-    for (int i = 0; i < 2; ++i) {
-        RECT item{};
-        SendMessageW(list, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&item));
-        EXPECT_EQ(item.bottom - item.top, heights[i]) << "item " << i;
-        EXPECT_EQ(GetPixel(dc, item.left + 5, item.top + 10), expected[i]) << "item " << i;
-    }
-    ReleaseDC(list, dc);
+    expect_opened_items(b, {255, 30}, {RGB(255, 0, 0), RGB(0, 0, 255)});
     SendMessageW(b->control_wnd, CB_SHOWDROPDOWN, FALSE, 0);
     host.eval("$closewindow(v)");
 }
