@@ -4,6 +4,7 @@
 #include <array>
 
 #include "config/settings.h"
+#include "host/quit_pending.h"
 #include "script/options.h"
 #include "script/preprocessor.h"
 #include "script/script_run.h"
@@ -151,7 +152,7 @@ popup_chooser set_popup_chooser(popup_chooser chooser) {
 }
 
 UINT track_popup_at(HMENU menu, UINT flags, POINT at, HWND owner) {
-    if (!menu || !owner) return 0;
+    if (!menu || !owner || quit_pending()) return 0;
     // The menu's loop paints the windows under it.
     send_pending_invalidations();
     SetForegroundWindow(owner);
@@ -166,7 +167,7 @@ UINT track_popup_at(HMENU menu, UINT flags, POINT at, HWND owner) {
 
 UINT track_popup(HMENU menu, UINT align_flags) {
     HWND owner = main_window_handle();
-    if (!menu || !owner) return 0;
+    if (!menu || !owner || quit_pending()) return 0;
     send_pending_invalidations();
     SetForegroundWindow(owner);
     const UINT chosen = g_chooser(menu, align_flags | TPM_RIGHTBUTTON | TPM_RETURNCMD, owner);

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "host/host_services.h"
+#include "host/quit_pending.h"
 #include "object/object_manager.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
@@ -26,6 +27,12 @@ void fn_msgbox(func_call& c) {
     const std::wstring text = cor::to_wide(c.param(0));
     const std::wstring caption = cor::to_wide(c.param(1));
     const auto style = static_cast<UINT>(read_unsigned(c.param(2)));
+    // The run is ending: the box is answered as if cancelled.
+    if (quit_pending()) {
+        c.write_int(IDCANCEL);
+        c.set_found(true);
+        return;
+    }
     // The box's loop paints the windows under it.
     send_pending_invalidations();
     const int result = MessageBoxW(reinterpret_cast<HWND>(c.hook.context().wnd), text.c_str(),

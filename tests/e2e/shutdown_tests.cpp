@@ -1,6 +1,5 @@
 // Ending the run while a script holds a popup menu or a message box open:
-// the exit timer, closing the main window (File > Exit) and the end of the
-// user's session close that loop first and then shut down as usual, On
+// the exit timer closes that loop first and then shuts down as usual, On
 // Quit and saving included.
 #include <windows.h>
 
@@ -35,15 +34,6 @@ constexpr t_open_loop open_loops[] = {
      "$popupmenu_create(m)$popupmenu_additem(m,item,x)$popupmenu_view(m))"},
 };
 
-std::string narrow(const std::wstring& wide) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                      nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
-                        nullptr, nullptr);
-    return out;
-}
-
 class OpenLoopAtExit : public ::testing::TestWithParam<t_open_loop> {
 protected:
     void write_profile(const std::string& init, const std::string& timer) {
@@ -66,28 +56,12 @@ protected:
     std::wstring profile = cor_test::make_temp_folder(L"exit");
     std::wstring console = profile + L"\\console.txt";
     std::string stored;
-    const std::wstring requester = cor_test::build_folder() + L"\\exit_requester.exe";
 };
 
 TEST_P(OpenLoopAtExit, TheExitTimerEndsItAndShutsDown) {
     write_profile("$settimer(t,400)", GetParam().on_timer);
     const auto r = cor_test::run_player(
         {L"--profile", profile, L"--console", console, L"--exit-after", L"2500"}, 40000);
-    expect_normal_shutdown(r);
-}
-
-// Closing the main window (the tray menu's Exit) runs File > Exit.
-TEST_P(OpenLoopAtExit, ClosingTheMainWindowEndsItAndShutsDown) {
-    write_profile("$settimer(t,400)$execute('" + narrow(requester) + "',close)",
-                  GetParam().on_timer);
-    const auto r = cor_test::run_player({L"--profile", profile, L"--console", console}, 40000);
-    expect_normal_shutdown(r);
-}
-
-TEST_P(OpenLoopAtExit, TheEndOfTheSessionEndsItAndShutsDown) {
-    write_profile("$settimer(t,400)$execute('" + narrow(requester) + "',session)",
-                  GetParam().on_timer);
-    const auto r = cor_test::run_player({L"--profile", profile, L"--console", console}, 40000);
     expect_normal_shutdown(r);
 }
 
