@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "editor/editor_settings.h"
 #include "editor/script_lexer.h"
@@ -67,10 +69,10 @@ private:
     void paint();
     void render(HDC target);
     void draw_lines(HDC dc, const CHARRANGE& sel);
-    [[nodiscard]] int advance(HDC dc, size_t line, size_t pos) const;
+    void measure_from(HDC dc, const wchar_t* line, size_t n, size_t k, std::vector<int>& x);
+    const std::vector<int>& line_layout(HDC dc, size_t line);
     void draw_char(HDC dc, size_t pos, const editor::colour_pair& colours);
-    int draw_run(HDC dc, int x, int y, size_t begin, size_t end,
-                 const editor::colour_pair& colours);
+    void draw_run(HDC dc, int y, size_t begin, size_t end, const editor::colour_pair& colours);
     void draw_status(HDC dc, const RECT& client);
     void apply_format_rect();
     [[nodiscard]] POINT position_of(size_t pos) const;
@@ -94,6 +96,12 @@ private:
     size_t first_line_ = 0, last_line_ = 0;
     POINT origin_{};
     int line_height_ = 1;
+    // Each line's character positions from its start, by its text.
+    std::unordered_map<std::wstring, std::vector<int>> layouts_;
+    // The line being drawn: its first character and its layout.
+    size_t placed_from_ = 0;
+    const std::vector<int>* placed_ = nullptr;
+    std::vector<int> dx_;
     int tab_width_ = 48;
     // The control pastes and drags through OLE's clipboard, which needs
     // OLE on this thread while the editor lives.
@@ -233,29 +241,62 @@ void script_editor::refresh_text() {
     stale_from_ = editor::npos;
 }
 
-// The x offset of `pos` from its line's start, as the control lays it out:
-// one font, tabs at regular stops.
-int script_editor::advance(HDC dc, size_t line, size_t pos) const {
-    const std::wstring& text = lines_.text();
-    int x = 0;
-    size_t run = lines_.line_start(line);
-    for (size_t i = run; i <= pos; ++i) {
-        if (i == pos || text[i] == L'\t') {
+// Fills x[k..n] for a line of n characters, measured with this font from
+// x[k] on, tabs at the control's regular stops.
+void script_editor::measure_from(HDC dc, const wchar_t* line, size_t n, size_t k,
+                                 std::vector<int>& x) {
+    for (size_t i = k; i < n;) {
+        const size_t tab = std::min<size_t>(std::wstring_view(line, n).find(L'\t', i), n);
+        if (tab > i) {
+            dx_.resize(tab - i);
             SIZE size{};
-            if (i > run)
-                GetTextExtentPoint32W(dc, text.data() + run, static_cast<int>(i - run), &size);
-            x += size.cx;
-            if (i == pos) break;
-            x = (x / tab_width_ + 1) * tab_width_;
-            run = i + 1;
+            GetTextExtentExPointW(dc, line + i, static_cast<int>(tab - i), 0, nullptr, dx_.data(),
+                                  &size);
+            for (size_t m = 0; m < tab - i; ++m) x[i + m + 1] = x[i] + dx_[m];
         }
+        if (tab == n) break;
+        x[tab + 1] = (x[tab] / tab_width_ + 1) * tab_width_;
+        i = tab + 1;
     }
-    return x;
 }
 
-int script_editor::draw_run(HDC dc, int x, int y, size_t begin, size_t end,
-                            const editor::colour_pair& colours) {
-    if (begin >= end) return x;
+// Where the control puts each character of `line` (and one past the last),
+// from the line's start. Drawing a run as one string would let the platform
+// space its glyphs its own way (Wine's off-screen text does), so each glyph
+// is drawn at its place. The control mostly measures as this font does;
+// where its end of the line says otherwise, the first character it places
+// elsewhere is found by halving and measuring goes on from there. Its
+// questions walk the whole text, so a line's answer is kept by its text.
+const std::vector<int>& script_editor::line_layout(HDC dc, size_t line) {
+    const size_t start = lines_.line_start(line), n = lines_.line_end(line) - start;
+    const wchar_t* chars = lines_.text().data() + start;
+    std::wstring key(chars, n);
+    if (auto it = layouts_.find(key); it != layouts_.end()) return it->second;
+    if (layouts_.size() >= 4096) layouts_.clear();
+    std::vector<int> x(n + 1);
+    const auto control = [&](size_t i) { return position_of(start + i).x - origin_.x; };
+    measure_from(dc, chars, n, 0, x);
+    // x[0] is the control's; each round moves the agreement further along.
+    for (size_t agreed = 0, rounds = 0; control(n) != x[n]; ++rounds) {
+        if (rounds == 32) {
+            for (size_t i = agreed + 1; i <= n; ++i) x[i] = control(i);
+            break;
+        }
+        size_t lo = agreed, hi = n;
+        while (hi - lo > 1) {
+            const size_t mid = lo + (hi - lo) / 2;
+            (control(mid) == x[mid] ? lo : hi) = mid;
+        }
+        x[hi] = control(hi);
+        measure_from(dc, chars, n, hi, x);
+        agreed = hi;
+    }
+    return layouts_.emplace(std::move(key), std::move(x)).first->second;
+}
+
+void script_editor::draw_run(HDC dc, int y, size_t begin, size_t end,
+                             const editor::colour_pair& colours) {
+    if (begin >= end) return;
     SetTextColor(dc, colours.fg);
     if (colours.bg != settings_.base().bg) {
         SetBkMode(dc, OPAQUE);
@@ -263,23 +304,26 @@ int script_editor::draw_run(HDC dc, int x, int y, size_t begin, size_t end,
     } else {
         SetBkMode(dc, TRANSPARENT);
     }
-    const wchar_t* run = lines_.text().data() + begin;
-    const int n = static_cast<int>(end - begin);
-    SIZE size{};
-    GetTextExtentPoint32W(dc, run, n, &size);
-    ExtTextOutW(dc, x, y, 0, nullptr, run, static_cast<UINT>(n), nullptr);
-    return x + size.cx;
+    const size_t n = end - begin;
+    const int* x = placed_->data() + (begin - placed_from_);
+    dx_.resize(n);
+    for (size_t i = 0; i < n; ++i) dx_[i] = std::max(x[i + 1] - x[i], 0);
+    ExtTextOutW(dc, origin_.x + x[0], y, 0, nullptr, lines_.text().data() + begin,
+                static_cast<UINT>(n), dx_.data());
 }
 
 void script_editor::draw_char(HDC dc, size_t pos, const editor::colour_pair& colours) {
     const size_t line = lines_.line_of(pos);
     if (line < first_line_ || line > last_line_) return;
     const int y = origin_.y + static_cast<int>(line - first_line_) * line_height_;
+    const std::vector<int>& x = line_layout(dc, line);
+    const size_t i = pos - lines_.line_start(line);
+    if (i + 1 >= x.size()) return;
+    int dx = x[i + 1] - x[i];
     SetTextColor(dc, colours.fg);
     SetBkMode(dc, OPAQUE);
     SetBkColor(dc, colours.bg);
-    ExtTextOutW(dc, origin_.x + advance(dc, line, pos), y, 0, nullptr, lines_.text().data() + pos,
-                1, nullptr);
+    ExtTextOutW(dc, origin_.x + x[i], y, 0, nullptr, lines_.text().data() + pos, 1, &dx);
 }
 
 void script_editor::draw_lines(HDC dc, const CHARRANGE& sel) {
@@ -308,7 +352,8 @@ void script_editor::draw_lines(HDC dc, const CHARRANGE& sel) {
     };
     for (size_t line = first_line_; line <= last_line_; ++line) {
         const int y = origin_.y + static_cast<int>(line - first_line_) * line_height_;
-        int x = origin_.x;
+        placed_from_ = lines_.line_start(line);
+        placed_ = &line_layout(dc, line);
         editor::lex_state st = lines_.state_at(line);
         const size_t end = lines_.line_end(line);
         size_t run = lines_.line_start(line);
@@ -316,20 +361,19 @@ void script_editor::draw_lines(HDC dc, const CHARRANGE& sel) {
         for (size_t i = run; i < end; ++i) {
             const editor::lexeme lexeme = editor::lex_char(text, i, st);
             if (text[i] == L'\t') {
-                x = draw_run(dc, x, y, run, i, run_colours);
-                x = origin_.x + ((x - origin_.x) / tab_width_ + 1) * tab_width_;
+                draw_run(dc, y, run, i, run_colours);
                 run = i + 1;
                 continue;
             }
             const editor::colour_pair& c =
                 selected(i) ? settings_.selected : settings_.of(lexeme.colour);
             if (i > run && c != run_colours) {
-                x = draw_run(dc, x, y, run, i, run_colours);
+                draw_run(dc, y, run, i, run_colours);
                 run = i;
             }
             run_colours = c;
         }
-        draw_run(dc, x, y, run, end, run_colours);
+        draw_run(dc, y, run, end, run_colours);
     }
     if (sel.cpMin != sel.cpMax) return;
     const editor::bracket_match m = lines_.match_at(static_cast<size_t>(sel.cpMin));

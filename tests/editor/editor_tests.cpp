@@ -285,6 +285,55 @@ TEST_F(Painted, FontAndLimitFromTheSettingsFile) {
     EXPECT_STREQ(cf.szFaceName, L"Courier New");
 }
 
+// Every character's glyph sits where the control lays it out: the coloured
+// painting and the control's own plain painting (colouring off) put ink in
+// the same pixels of each character's cell, for every token class and in
+// fonts whose widths do not add up as whole pixels.
+TEST_F(Painted, GlyphsSitWhereTheControlPlacesThem) {
+    const std::wstring text =
+        L"$console(x) %title% , $if(%artist%,\t'a,b',[x])// note\r\n"
+        L"  $puts(lg,$add(1,2)) %album artist%;'q'x $len(%a%)\r\n"
+        L"$drawtext($get(title),10,$add($get(y),4),$sub(%_width%,20),20,font-name:Tahoma,fg:FF)";
+    const char* const fonts[] = {
+        "", "font_face_name=Courier New\nfont_size=20\n", "font_face_name=Arial\nfont_size=11\n",
+        "font_face_name=Times New Roman\nfont_size=13\n", "font_face_name=Tahoma\nfont_size=7\n"};
+    const auto ink_of = [&](const std::string& ini) {
+        write_ini("[editor]\n" + ini);
+        make();
+        set_text(text);
+        caret(14);  // inside a field: no bracket is marked
+        int w, h;
+        std::vector<COLORREF> px = capture(w, h);
+        std::vector<bool> ink(px.size());
+        for (size_t i = 0; i < px.size(); ++i) ink[i] = px[i] != white;
+        return std::make_pair(ink, w);
+    };
+    for (const char* font : fonts) {
+        const auto [coloured, w] = ink_of(font);
+        const auto [plain, w2] = ink_of(std::string(font) + "limit_text_size=1\n");
+        ASSERT_EQ(w, w2);
+        const int height = line_height();
+        for (LONG pos = 0; pos < static_cast<LONG>(text.size()); ++pos) {
+            if (text[static_cast<size_t>(pos)] == L'\r' || text[static_cast<size_t>(pos)] == L'\n')
+                continue;
+            POINTL a{}, b{};
+            SendMessageW(editor, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&a), pos);
+            SendMessageW(editor, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&b), pos + 1);
+            if (b.y != a.y) continue;
+            int differ = 0, inked = 0;
+            for (int y = a.y; y < a.y + height; ++y)
+                for (int x = a.x; x < b.x; ++x) {
+                    const size_t i = static_cast<size_t>(y) * w + x;
+                    differ += coloured[i] != plain[i];
+                    inked += plain[i];
+                }
+            EXPECT_EQ(differ, 0) << "font \"" << font << "\" character " << pos << " '"
+                                 << static_cast<char>(text[static_cast<size_t>(pos)]) << "' of "
+                                 << inked << " inked pixels";
+        }
+    }
+}
+
 // The context menu as the control shows it, read when it opens and closed
 // at once.
 struct menu_item {
