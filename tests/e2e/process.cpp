@@ -55,7 +55,8 @@ std::wstring build_folder() {
     return path.substr(0, path.find_last_of(L"\\/"));
 }
 
-t_process_result run_player(const std::vector<std::wstring>& args, unsigned timeout_ms) {
+t_process_result run_player(const std::vector<std::wstring>& args, unsigned timeout_ms,
+                            const std::function<void(unsigned long)>& during) {
     t_process_result r;
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     HANDLE out_read, out_write, err_read, err_write;
@@ -81,6 +82,7 @@ t_process_result run_player(const std::vector<std::wstring>& args, unsigned time
     if (ok) {
         std::thread t_out(drain, out_read, pi.hProcess, std::ref(r.out));
         std::thread t_err(drain, err_read, pi.hProcess, std::ref(r.err));
+        if (during) during(pi.dwProcessId);
         if (WaitForSingleObject(pi.hProcess, timeout_ms) != WAIT_OBJECT_0)
             TerminateProcess(pi.hProcess, 99);
         t_out.join();
