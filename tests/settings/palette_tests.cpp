@@ -375,24 +375,27 @@ TEST_F(PaletteTest, TheTestBenchRunsPreparedScriptsAndShowsAndClearsTheConsole) 
     snprintf(stamp, sizeof stamp, "[%02d:%02d:%02d] ", first.wHour, first.wMinute, first.wSecond);
     EXPECT_EQ(view.substr(0, 11), stamp);
 
-    // Both read-only boxes select all and copy with the usual keys, typed.
+    // Both read-only boxes select all and copy with the usual keys.
     const auto copy_with_keys = [&](int control) {
         if (OpenClipboard(nullptr)) {
             EmptyClipboard();
             CloseClipboard();
         }
         HWND box = GetDlgItem(palette, control);
-        SetForegroundWindow(palette);
-        SetFocus(box);
         SendMessageW(box, EM_SETSEL, 0, 0);
-        INPUT keys[6] = {};
-        const WORD codes[6] = {VK_CONTROL, 'A', 'A', 'C', 'C', VK_CONTROL};
-        for (int k = 0; k < 6; ++k) {
-            keys[k].type = INPUT_KEYBOARD;
-            keys[k].ki.wVk = codes[k];
-            keys[k].ki.dwFlags = (k == 2 || k == 4 || k == 5) ? KEYEVENTF_KEYUP : 0;
+        // The keys as the box receives them with Ctrl held, without the
+        // system's input queue that parallel test programs share.
+        BYTE state[256] = {};
+        GetKeyboardState(state);
+        state[VK_CONTROL] = 0x80;
+        SetKeyboardState(state);
+        for (WPARAM key : {WPARAM('A'), WPARAM('C')}) {
+            SendMessageW(box, WM_KEYDOWN, key, 1);
+            SendMessageW(box, WM_CHAR, key - 'A' + 1, 1);
+            SendMessageW(box, WM_KEYUP, key, 0xC0000001);
         }
-        SendInput(6, keys, sizeof(INPUT));
+        state[VK_CONTROL] = 0;
+        SetKeyboardState(state);
         host.pump();
         std::wstring copied;
         if (OpenClipboard(nullptr)) {
