@@ -10,11 +10,11 @@
 
 #include "bench_util.h"
 #include "config/config_transfer.h"
-#include "config/settings.h"
 #include "host/identity.h"
+#include "host/settings.h"
+#include "registry/window_registry.h"
 #include "script/stored_scripts.h"
 #include "support/component_host.h"
-#include "window/window_registry.h"
 
 int main(int argc, char** argv) {
     cor_bench::print_load_average();

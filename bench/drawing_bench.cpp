@@ -15,10 +15,10 @@
 #include "object/grammar/glow.h"
 #include "object/object_manager.h"
 #include "object/types/image_cache.h"
+#include "registry/window_services.h"
 #include "script/tf_hook.h"
 #include "support/component_host.h"
 #include "utf8.h"
-#include "window/window_services.h"
 
 namespace {
 

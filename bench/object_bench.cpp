@@ -17,14 +17,14 @@
 #include <vector>
 
 #include "bench_util.h"
-#include "config/settings.h"
 #include "host/gdi_handles.h"
 #include "host/identity.h"
+#include "host/invalidation.h"
+#include "host/settings.h"
 #include "object/object_manager.h"
+#include "registry/window_services.h"
 #include "support/component_host.h"
-#include "window/invalidation.h"
 #include "window/script_window.h"
-#include "window/window_services.h"
 
 namespace {
 

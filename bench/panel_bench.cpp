@@ -8,17 +8,17 @@
 #include <iterator>
 #include <string>
 
-#include "app/player_core.h"
 #include "bench_util.h"
+#include "corvina500/player/player_core.h"
 #include "e2e/wav_file.h"
 #include "host/identity.h"
 #include "panel/panel_definitions.h"
 #include "panels/console_history.h"
 #include "panels/panel_types.h"
+#include "registry/window_registry.h"
 #include "script/stored_scripts.h"
 #include "support/component_host.h"
 #include "utf8.h"
-#include "window/window_registry.h"
 
 namespace {
 

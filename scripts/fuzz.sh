@@ -17,7 +17,7 @@ build() {
 build config_import_fuzz src/config/config_file_format.cpp sdk/guid_text.cpp
 build config_store_fuzz corvina500/config/config_codec.cpp sdk/cfg_var.cpp sdk/guid_text.cpp
 build script_engine_fuzz corvina500/titleformat/*.cpp corvina500/core/track_info.cpp \
-  sdk/utf8.cpp sdk/unicode_case.cpp sdk/unicode_tables.cpp
+  sdk/utf8.cpp sdk/unicode_case.cpp sdk/unicode_tables.cpp sdk/ascii_tables.cpp
 build script_preprocessor_fuzz src/script/preprocessor.cpp
 for target in config_import config_store script_engine script_preprocessor; do
   scratch="$out/${target}_found"

@@ -10,7 +10,7 @@
 
 #include "app/exit_request.h"
 #include "app/host_commands.h"
-#include "app/player_core.h"
+#include "corvina500/player/player_core.h"
 #include "titleformat/titleformat.h"
 #include "utf8.h"
 

@@ -11,11 +11,11 @@
 
 #include "app/exit_request.h"
 #include "app/host_api_impl.h"
-#include "app/player_core.h"
 #include "app/preferences_window.h"
 #include "app/properties_window.h"
 #include "corvina500/config/config_store.h"
 #include "corvina500/player/m3u.h"
+#include "corvina500/player/player_core.h"
 #include "guid_text.h"
 #include "titleformat/titleformat.h"
 #include "utf8.h"

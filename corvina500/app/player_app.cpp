@@ -13,10 +13,10 @@
 #include "app/exit_request.h"
 #include "app/host_api_impl.h"
 #include "app/host_commands.h"
-#include "app/player_core.h"
 #include "app/screenshot.h"
 #include "config.h"
 #include "corvina500/config/config_store.h"
+#include "corvina500/player/player_core.h"
 #include "guid_text.h"
 #include "menu.h"
 #include "panels/console_history.h"
@@ -195,7 +195,7 @@ int run_player(const t_command_line& cl) {
 
     const auto print = [&console](std::string_view line) { console.print(line); };
     player_core core(print, nullptr, cl.output_file.value_or(std::string()));
-    core.register_services(api);
+    core.register_services([&](const guid& id, service_base* s) { api.add_service(id, s); });
     core.load(store);
     if (!cl.add.empty()) core.add_to_active(cl.add);
     // Panels are offered before the component loads: its settings name them.

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/host_commands.h"
-#include "app/player_core.h"
+#include "corvina500/player/player_core.h"
 #include "utf8.h"
 
 namespace cor {

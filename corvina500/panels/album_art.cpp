@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "app/player_core.h"
+#include "corvina500/player/player_core.h"
 #include "jpeg_preview.h"
 #include "panels/panel_types.h"
 

@@ -1,6 +1,6 @@
 // "Console": the last console lines, newest at the bottom, and a button
 // (and a menu item) that clears them. Settings: how many lines it shows.
-#include "app/player_core.h"
+#include "corvina500/player/player_core.h"
 #include "panels/console_history.h"
 #include "panels/panel_types.h"
 #include "utf8.h"

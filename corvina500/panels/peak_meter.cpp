@@ -4,7 +4,7 @@
 // Settings: the bar colour and the background colour.
 #include <algorithm>
 
-#include "app/player_core.h"
+#include "corvina500/player/player_core.h"
 #include "panels/panel_types.h"
 
 namespace cor::panels {

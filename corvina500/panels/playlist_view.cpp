@@ -9,7 +9,7 @@
 #include <array>
 #include <cmath>
 
-#include "app/player_core.h"
+#include "corvina500/player/player_core.h"
 #include "panels/panel_types.h"
 #include "utf8.h"
 

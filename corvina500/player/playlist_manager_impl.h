@@ -176,4 +176,15 @@ private:
     std::function<void(size_t, size_t)> item_player_;
 };
 
+template <class Query>
+bool playlist_manager_impl::allowed(size_t playlist, uint32_t filter, Query&& query) {
+    t_playlist* pl = find(playlist);
+    if (!pl || !pl->lock) return true;
+    const service_ptr_t<playlist_lock> lock = pl->lock;
+    if (!(lock->get_filter_mask() & filter)) return true;
+    const uint64_t before = generation_;
+    const bool ok = query(*lock);
+    return ok && before == generation_;
+}
+
 }  // namespace cor

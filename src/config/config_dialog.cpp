@@ -8,13 +8,13 @@
 #include "config/config_transfer.h"
 #include "config/dialog_template.h"
 #include "config/palette_window.h"
-#include "config/settings.h"
+#include "host/identity.h"
 #include "host/service_factory.h"
+#include "host/settings.h"
 #include "host/ui_state.h"
-#include "host/ui_window.h"
 #include "preferences.h"
+#include "registry/window_services.h"
 #include "utf8.h"
-#include "window/window_services.h"
 
 namespace vesk {
 

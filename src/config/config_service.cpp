@@ -4,8 +4,8 @@
 #include "cfg_var.h"
 #include "config/config_transfer.h"
 #include "host/service_factory.h"
+#include "registry/window_services.h"
 #include "window/recovery.h"
-#include "window/window_services.h"
 
 namespace vesk {
 namespace {

@@ -2,33 +2,27 @@
 
 #include "cfg_var.h"
 #include "config/config_file_format.h"
-#include "config/settings.h"
-#include "functions/file_write.h"
-#include "functions/script_path.h"
 #include "guid_text.h"
+#include "host/file_write.h"
 #include "host/host_services.h"
+#include "host/script_path.h"
+#include "host/settings.h"
 #include "host/ui_state.h"
 #include "menu/user_commands.h"
 #include "panel/panel_definitions.h"
+#include "registry/window_registry.h"
 #include "script/error_report.h"
 #include "script/preprocessor.h"
 #include "script/script_run.h"
 #include "script/stored_scripts.h"
 #include "utf8.h"
 #include "window/recovery.h"
-#include "window/window_registry.h"
 
 namespace vesk {
 namespace {
 
 constexpr std::string_view export_caption = "Export config data";
 constexpr std::string_view import_caption = "Import config data";
-
-int show_box(HWND owner, std::string_view text, std::string_view caption, UINT flags) {
-    return MessageBoxW(owner, cor::to_wide(text).c_str(), cor::to_wide(caption).c_str(), flags);
-}
-
-message_box_fn g_message_box = show_box;
 
 cor::cfg_var* find_var(const cor::guid& id) {
     for (cor::cfg_var* v = cor::cfg_var::first_registered(); v; v = v->next_registered())
@@ -40,7 +34,7 @@ cor::cfg_var* find_var(const cor::guid& id) {
 void tell(HWND owner, bool boxes, std::string_view caption, std::string_view message,
           std::string_view path, UINT icon) {
     host::console_print(format_message("%s : %s (%s)", {caption, message, path}));
-    if (boxes) g_message_box(owner, message, caption, MB_OK | icon);
+    if (boxes) message_box(owner, message, caption, MB_OK | icon);
 }
 
 bool read_and_apply(HWND owner, std::string_view path, bool boxes) {
@@ -71,14 +65,6 @@ bool read_and_apply(HWND owner, std::string_view path, bool boxes) {
 }
 
 }  // namespace
-
-message_box_fn set_message_box_handler(message_box_fn handler) {
-    return std::exchange(g_message_box, handler ? handler : show_box);
-}
-
-int message_box(HWND owner, std::string_view text, std::string_view caption, UINT flags) {
-    return g_message_box(owner, text, caption, flags);
-}
 
 bool export_config(HWND owner, std::string_view path, bool boxes) {
     std::string bytes;

@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 
+#include "host/message_box.h"
+
 namespace vesk {
 
 inline constexpr UINT_PTR backup_timer_id = 2;
@@ -44,11 +46,5 @@ void run_backup(std::string_view timing, HWND owner);
 // periodic backup is on with an interval above 0.
 void restart_backup_timer(HWND main);
 void stop_backup_timer(HWND main);
-
-// How message boxes are shown; tests put a recorder here.
-using message_box_fn = int (*)(HWND owner, std::string_view text, std::string_view caption,
-                               UINT flags);
-message_box_fn set_message_box_handler(message_box_fn handler);
-int message_box(HWND owner, std::string_view text, std::string_view caption, UINT flags);
 
 }  // namespace vesk

@@ -9,14 +9,14 @@
 #include "config/config_dialog.h"
 #include "config/read_only_box.h"
 #include "config/reference_text.h"
-#include "config/settings.h"
 #include "functions/code_page.h"
-#include "functions/file_write.h"
+#include "host/file_write.h"
 #include "host/gdi_handles.h"
 #include "host/guarded_proc.h"
 #include "host/host_services.h"
-#include "host/test_bench_run.h"
+#include "host/settings.h"
 #include "panel/panel_definitions.h"
+#include "script/test_bench_run.h"
 #include "utf8.h"
 
 namespace vesk {

@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "config/settings.h"
-#include "functions/script_path.h"
 #include "host/host_services.h"
+#include "host/script_path.h"
+#include "host/settings.h"
 #include "script/preprocessor.h"
 #include "script/script_run.h"
 #include "script/tf_hook.h"

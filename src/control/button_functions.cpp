@@ -4,15 +4,15 @@
 #include <cstdio>
 
 #include "control/button_object.h"
-#include "functions/script_path.h"
+#include "host/script_path.h"
 #include "object/object_manager.h"
 #include "object/types/paint_support.h"
+#include "registry/window_registry.h"
+#include "registry/window_services.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/options.h"
 #include "utf8.h"
-#include "window/window_registry.h"
-#include "window/window_services.h"
 
 namespace vesk {
 namespace {

@@ -4,14 +4,14 @@
 
 #include <memory>
 
-#include "config/settings.h"
+#include "host/invalidation.h"
+#include "host/settings.h"
 #include "object/types/image_cache.h"
 #include "object/types/paint_support.h"
 #include "script/preprocessor.h"
 #include "script/script_run.h"
 #include "script/tf_hook.h"
 #include "utf8.h"
-#include "window/invalidation.h"
 
 namespace vesk::object {
 namespace {

@@ -6,11 +6,11 @@
 #include "control/combobox_object.h"
 #include "control/control_lookup.h"
 #include "object/object_manager.h"
+#include "registry/window_registry.h"
+#include "registry/window_services.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/options.h"
-#include "window/window_registry.h"
-#include "window/window_services.h"
 
 namespace vesk {
 namespace {

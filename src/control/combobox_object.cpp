@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <string>
 
-#include "config/settings.h"
 #include "host/gdi_handles.h"
+#include "host/settings.h"
 #include "object/object_manager.h"
+#include "registry/window_services.h"
 #include "script/preprocessor.h"
 #include "script/script_run.h"
 #include "script/tf_hook.h"
-#include "window/window_services.h"
 
 namespace vesk::object {
 namespace {

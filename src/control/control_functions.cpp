@@ -10,13 +10,13 @@
 #include "control/menubar_object.h"
 #include "object/object_manager.h"
 #include "object/types/paint_support.h"
+#include "registry/window_registry.h"
+#include "registry/window_services.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/options.h"
 #include "utf8.h"
 #include "window/child_refresh.h"
-#include "window/window_registry.h"
-#include "window/window_services.h"
 
 namespace vesk {
 namespace {

@@ -6,10 +6,10 @@
 #include "control/map_object.h"
 #include "object/grammar/values.h"
 #include "object/object_manager.h"
+#include "registry/window_registry.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/options.h"
-#include "window/window_registry.h"
 
 namespace vesk {
 namespace {

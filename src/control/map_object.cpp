@@ -2,7 +2,7 @@
 
 #include <windowsx.h>
 
-#include "config/settings.h"
+#include "host/settings.h"
 #include "script/preprocessor.h"
 #include "script/script_run.h"
 #include "script/tf_hook.h"

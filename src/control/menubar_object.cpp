@@ -4,12 +4,12 @@
 
 #include <commctrl.h>
 
-#include "config/config_dialog.h"
+#include "host/authoring.h"
 #include "host/host_services.h"
 #include "menu/popup_menus.h"
 #include "object/types/paint_support.h"
+#include "registry/window_services.h"
 #include "utf8.h"
-#include "window/window_services.h"
 
 namespace vesk::object {
 namespace {
@@ -215,8 +215,8 @@ void menubar_object::open_menu(HWND script_wnd, size_t button) {
     g_open = {};
     // While the configuration pages are open they own the settings a
     // command could change.
-    if (chosen != 0 && config_page_active()) {
-        report_config_page_active(main_window_handle());
+    if (chosen != 0 && authoring::page_active()) {
+        authoring::report_page_active(main_window_handle());
         return;
     }
     (void)run_mainmenu_choice(*host, popup, chosen);

@@ -9,11 +9,11 @@
 #include "control/tooltip_object.h"
 #include "object/object_manager.h"
 #include "object/types/paint_support.h"
+#include "registry/window_registry.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/options.h"
 #include "utf8.h"
-#include "window/window_registry.h"
 
 namespace vesk {
 namespace {

@@ -3,14 +3,14 @@
 #include <string>
 #include <vector>
 
-#include "config/settings.h"
+#include "host/settings.h"
 #include "object/object_manager.h"
 #include "object/types/paint_support.h"
+#include "registry/window_registry.h"
 #include "script/preprocessor.h"
 #include "script/script_run.h"
 #include "script/tf_hook.h"
 #include "utf8.h"
-#include "window/window_registry.h"
 
 namespace vesk::object {
 namespace {

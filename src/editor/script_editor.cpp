@@ -13,10 +13,10 @@
 
 #include "editor/editor_settings.h"
 #include "editor/script_lexer.h"
-#include "functions/file_write.h"
-#include "functions/script_path.h"
+#include "host/file_write.h"
 #include "host/gdi_handles.h"
 #include "host/host_services.h"
+#include "host/script_path.h"
 #include "utf8.h"
 
 namespace vesk {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "functions/file_write.h"
-#include "functions/script_path.h"
+#include "host/file_write.h"
 #include "host/host_services.h"
+#include "host/script_path.h"
 #include "object/types/image_cache.h"
 #include "script/error_report.h"
 #include "script/function_table.h"

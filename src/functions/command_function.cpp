@@ -13,7 +13,7 @@
 #include "functions/charcode_option.h"
 #include "functions/code_page.h"
 #include "functions/hash_store.h"
-#include "functions/script_path.h"
+#include "host/script_path.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/options.h"

@@ -11,9 +11,9 @@
 #include "disk_file.h"
 #include "functions/charcode_option.h"
 #include "functions/code_page.h"
-#include "functions/file_write.h"
 #include "functions/playlist_access.h"
-#include "functions/script_path.h"
+#include "host/file_write.h"
+#include "host/script_path.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/options.h"
@@ -327,7 +327,7 @@ void fn_textfile(func_call& c) {
         if (has_script) {
             vars.back().value = std::move(line);
             vesk_tf_hook hook(caller.context(), &vars, &stop, caller.track());
-            hook.share_regexp_of(caller);
+            hook.share_attachment_of(caller);
             line = run_script(script, hook);
         }
         if (!line.empty() && line.back() == '\n') line.pop_back();

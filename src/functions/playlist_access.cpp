@@ -1,7 +1,7 @@
 #include "functions/playlist_access.h"
 
-#include "config/settings.h"
 #include "host/host_services.h"
+#include "host/settings.h"
 #include "script/error_report.h"
 #include "script/options.h"
 #include "script/preprocessor.h"

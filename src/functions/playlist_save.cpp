@@ -7,9 +7,9 @@
 
 #include "functions/charcode_option.h"
 #include "functions/code_page.h"
-#include "functions/file_write.h"
 #include "functions/playlist_access.h"
-#include "functions/script_path.h"
+#include "host/file_write.h"
+#include "host/script_path.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/options.h"

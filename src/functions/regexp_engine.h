@@ -7,11 +7,14 @@
 #include <string>
 #include <string_view>
 
+#include "script/tf_hook.h"
+
 struct IDispatch;
 
 namespace vesk {
 
-class regexp_engine {
+// Kept with an evaluation and its nested runs: made on first use.
+class regexp_engine : public hook_attachment {
 public:
     // Creates the object; valid() is false when the platform has none (or
     // COM is not started on this thread).

@@ -13,7 +13,9 @@ void run_regexp(func_call& c, bool ignore_case) {
         c.fail(err_low, "%s: invalid syntax");
         return;
     }
-    regexp_engine& engine = c.hook.regexp();
+    std::unique_ptr<hook_attachment>& kept = c.hook.attachment();
+    if (!kept) kept = std::make_unique<regexp_engine>();
+    regexp_engine& engine = static_cast<regexp_engine&>(*kept);
     if (!engine.valid() || !engine.set_ignore_case(ignore_case) || !engine.set_pattern(c.param(1)))
         return;
     if (c.count() == 2) {

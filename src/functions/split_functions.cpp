@@ -9,10 +9,10 @@
 #include "functions/code_page.h"
 #include "object/grammar/values.h"
 #include "object/types/paint_support.h"
+#include "registry/window_services.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/options.h"
-#include "window/window_services.h"
 
 namespace vesk {
 namespace {

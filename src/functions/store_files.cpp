@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "functions/file_write.h"
 #include "functions/hash_store.h"
-#include "functions/script_path.h"
+#include "host/file_write.h"
 #include "host/host_services.h"
+#include "host/script_path.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 

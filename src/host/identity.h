@@ -1,9 +1,12 @@
-// Fresh identities from the platform's GUID generator.
+// The component's name, and fresh identities from the platform's GUID
+// generator.
 #pragma once
 
 #include "guid.h"
 
 namespace vesk {
+
+inline constexpr const char* component_name = "Vesk User Interface";
 
 cor::guid make_identity();
 

@@ -6,21 +6,19 @@
 #include <cstring>
 #include <string>
 
-#include "config/config_dialog.h"
-#include "config/palette_window.h"
-#include "config/settings.h"
 #include "guid_text.h"
+#include "host/authoring.h"
 #include "host/host_services.h"
 #include "host/service_factory.h"
+#include "host/settings.h"
 #include "host/ui_state.h"
-#include "host/ui_window.h"
 #include "menu.h"
 #include "menu/popup_menus.h"
 #include "menu/user_commands.h"
 #include "menu/window_arrange.h"
+#include "registry/window_registry.h"
 #include "script/error_report.h"
 #include "window/script_window.h"
-#include "window/window_registry.h"
 
 namespace vesk {
 
@@ -92,9 +90,10 @@ private:
 };
 
 constexpr t_fixed_command root_commands[] = {
-    {guid_of("8E0B7D44-2F6A-4C1E-9B35-6A1D0E7C5F11"), "Palette", [] { (void)open_palette(); }},
+    {guid_of("8E0B7D44-2F6A-4C1E-9B35-6A1D0E7C5F11"), "Palette",
+     [] { (void)authoring::open_palette(); }},
     {guid_of("8E0B7D44-2F6A-4C1E-9B35-6A1D0E7C5F12"), "Configuration",
-     [] { (void)open_config_dialog(); }},
+     [] { (void)authoring::open_dialog(); }},
 };
 
 constexpr t_fixed_command window_commands[] = {

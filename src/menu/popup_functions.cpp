@@ -7,17 +7,17 @@
 #include <string>
 #include <vector>
 
-#include "config/config_dialog.h"
+#include "host/authoring.h"
 #include "host/host_services.h"
 #include "menu.h"
 #include "menu/popup_menus.h"
 #include "panel/panel_definitions.h"
 #include "panel/panel_host.h"
+#include "registry/window_services.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/options.h"
 #include "utf8.h"
-#include "window/window_services.h"
 
 namespace vesk {
 namespace {
@@ -180,8 +180,8 @@ bool run_mainmenu_choice(cor::mainmenu_manager& host, const t_mainmenu_popup& po
     if (chosen <= popup.commands.size()) return host.execute_command(popup.commands[chosen - 1]);
     if (chosen - popup.commands.size() <= popup.panels.size()) {
         const auto& type = popup.panels[chosen - popup.commands.size() - 1];
-        if (config_page_active()) {
-            report_config_page_active(main_window_handle());
+        if (authoring::page_active()) {
+            authoring::report_page_active(main_window_handle());
             return true;
         }
         return make_window_around_panel(type.id, type.name, type.category);

@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <array>
 
-#include "config/settings.h"
+#include "host/invalidation.h"
 #include "host/quit_pending.h"
+#include "host/settings.h"
+#include "registry/window_services.h"
 #include "script/options.h"
 #include "script/preprocessor.h"
 #include "script/script_run.h"
 #include "script/tf_hook.h"
 #include "utf8.h"
-#include "window/invalidation.h"
-#include "window/window_services.h"
 
 namespace vesk {
 

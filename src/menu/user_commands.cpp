@@ -1,9 +1,9 @@
 #include "menu/user_commands.h"
 
-#include "config/settings.h"
 #include "guid_text.h"
 #include "host/host_services.h"
 #include "host/identity.h"
+#include "host/settings.h"
 #include "script/preprocessor.h"
 #include "script/script_run.h"
 #include "script/tf_hook.h"

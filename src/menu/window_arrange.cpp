@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "window/window_list.h"
-#include "window/window_services.h"
+#include "registry/window_list.h"
+#include "registry/window_services.h"
 
 namespace vesk {
 

@@ -1,10 +1,10 @@
 #include "object/object_creation.h"
 
 #include "object/object_manager.h"
+#include "registry/window_registry.h"
+#include "registry/window_services.h"
 #include "script/error_report.h"
 #include "script/options.h"
-#include "window/window_registry.h"
-#include "window/window_services.h"
 
 namespace vesk {
 

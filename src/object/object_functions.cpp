@@ -1,14 +1,17 @@
 // $showobject, $moveobject, $setobjectzorder, $updateobject, $clearobject,
-// $removeobject (also $removectrl), $isobjectvisible, $getparam, $setparam.
+// $removeobject (also $removectrl), $isobjectvisible, $getparam, $setparam,
+// $systeminfo (the open windows and their objects of each kind).
 #include <array>
 #include <string>
 
+#include "host/host_services.h"
 #include "object/object_manager.h"
+#include "registry/window_list.h"
+#include "registry/window_registry.h"
+#include "registry/window_services.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/options.h"
-#include "window/window_registry.h"
-#include "window/window_services.h"
 
 namespace vesk {
 namespace {
@@ -226,7 +229,25 @@ void fn_setparam(func_call& c) {
     c.set_found(true);
 }
 
+void fn_systeminfo(func_call& c) {
+    const auto& windows = open_windows();
+    host::console_print(
+        format_message("Active window count: %d", {std::to_string(windows.size())}));
+    static constexpr std::pair<const char*, uint32_t> kinds[] = {
+        {"text: %d", 0},       {"gp_image: %d", 2},     {"gp_text: %d", 3},   {"gp_line: %d", 4},
+        {"gp_rect: %d", 5},    {"gp_roundrect: %d", 6}, {"gp_circle: %d", 7}, {"gp_pie: %d", 8},
+        {"gp_polygon: %d", 9}, {"gp_arc: %d", 10},      {"button: %d", 11},   {"map: %d", 15}};
+    const auto& manager = object_manager::instance();
+    for (const auto& w : windows) {
+        host::console_print(format_message("[%s]", {definition_name(w.id)}));
+        for (const auto& [line, type] : kinds)
+            host::console_print(format_message(line, {std::to_string(manager.count(w.id, type))}));
+    }
+    c.set_found(true);
+}
+
 constexpr t_function_entry entries[] = {
+    {"systeminfo", fn_systeminfo},
     {"showobject", fn_showobject},
     {"moveobject", fn_moveobject},
     {"setobjectzorder", fn_setobjectzorder},

@@ -9,11 +9,11 @@
 
 #include "host/gdi_handles.h"
 #include "host/host_services.h"
+#include "host/invalidation.h"
 #include "object/types/paint_support.h"
-#include "window/invalidation.h"
-#include "window/window_list.h"
-#include "window/window_registry.h"
-#include "window/window_services.h"
+#include "registry/window_list.h"
+#include "registry/window_registry.h"
+#include "registry/window_services.h"
 
 namespace vesk {
 

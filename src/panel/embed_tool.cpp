@@ -6,16 +6,16 @@
 
 #include <map>
 
-#include "config/settings.h"
 #include "host/guarded_proc.h"
 #include "host/host_services.h"
+#include "host/settings.h"
 #include "panel/panel_definitions.h"
 #include "panel/panel_host.h"
+#include "registry/window_registry.h"
 #include "script/stored_scripts.h"
 #include "utf8.h"
 #include "window/border.h"
 #include "window/script_window.h"
-#include "window/window_registry.h"
 
 namespace vesk {
 namespace {

@@ -1,11 +1,11 @@
 #include "panel/panel_file.h"
 
 #include "cfg_var.h"
-#include "config/config_transfer.h"
-#include "functions/file_write.h"
-#include "functions/script_path.h"
 #include "guid_text.h"
+#include "host/file_write.h"
 #include "host/identity.h"
+#include "host/message_box.h"
+#include "host/script_path.h"
 #include "panel/panel_definitions.h"
 #include "utf8.h"
 

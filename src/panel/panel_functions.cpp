@@ -4,11 +4,11 @@
 
 #include "panel/panel_definitions.h"
 #include "panel/panel_file.h"
+#include "registry/window_registry.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/options.h"
 #include "window/child_refresh.h"
-#include "window/window_registry.h"
 
 namespace vesk {
 namespace {

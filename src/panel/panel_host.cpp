@@ -2,13 +2,13 @@
 
 #include <cstdio>
 
-#include "config/settings.h"
 #include "host/identity.h"
+#include "host/settings.h"
 #include "panel/panel_definitions.h"
 #include "panel/panel_file.h"
+#include "registry/window_registry.h"
 #include "script/stored_scripts.h"
 #include "window/script_window.h"
-#include "window/window_registry.h"
 
 namespace vesk {
 

@@ -1,18 +1,15 @@
-// $console, $msgbox, $errorlevel, $systeminfo.
+// $console, $msgbox, $errorlevel.
 #include <windows.h>
 
 #include <array>
 
 #include "host/host_services.h"
+#include "host/invalidation.h"
 #include "host/quit_pending.h"
-#include "object/object_manager.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/options.h"
 #include "utf8.h"
-#include "window/invalidation.h"
-#include "window/window_list.h"
-#include "window/window_registry.h"
 
 namespace vesk {
 namespace {
@@ -59,28 +56,10 @@ void fn_errorlevel(func_call& c) {
     c.fail(err_low, "%s: unknown level");
 }
 
-void fn_systeminfo(func_call& c) {
-    const auto& windows = open_windows();
-    host::console_print(
-        format_message("Active window count: %d", {std::to_string(windows.size())}));
-    static constexpr std::pair<const char*, uint32_t> kinds[] = {
-        {"text: %d", 0},       {"gp_image: %d", 2},     {"gp_text: %d", 3},   {"gp_line: %d", 4},
-        {"gp_rect: %d", 5},    {"gp_roundrect: %d", 6}, {"gp_circle: %d", 7}, {"gp_pie: %d", 8},
-        {"gp_polygon: %d", 9}, {"gp_arc: %d", 10},      {"button: %d", 11},   {"map: %d", 15}};
-    const auto& manager = object_manager::instance();
-    for (const auto& w : windows) {
-        host::console_print(format_message("[%s]", {definition_name(w.id)}));
-        for (const auto& [line, type] : kinds)
-            host::console_print(format_message(line, {std::to_string(manager.count(w.id, type))}));
-    }
-    c.set_found(true);
-}
-
 constexpr t_function_entry entries[] = {
     {"console", fn_console},
     {"msgbox", fn_msgbox},
     {"errorlevel", fn_errorlevel},
-    {"systeminfo", fn_systeminfo},
 };
 
 }  // namespace

@@ -7,9 +7,8 @@
 
 #include "host/host_services.h"
 #include "script/fixed_point.h"
+#include "script/script_extensions.h"
 #include "script/tf_hook.h"
-#include "window/tray_state.h"
-#include "window/window_registry.h"
 
 namespace vesk {
 namespace {
@@ -28,6 +27,12 @@ bool number(long long n, t_field_value& out) {
 bool text(std::string value, t_field_value& out) {
     out.text = std::move(value);
     return true;
+}
+
+// What the windows answer; nothing without them.
+bool main_field(std::string_view name, t_field_value& out) {
+    const auto read = script_extensions().main_field;
+    return read && read(name, out);
 }
 
 bool playlist_name(cor::playlist_manager& pm, size_t index, t_field_value& out) {
@@ -184,18 +189,10 @@ constexpr t_engine_field engine_fields[] = {
      [](vesk_tf_hook&, t_field_value& out) { return number(GetSystemMetrics(SM_CXSCREEN), out); }},
     {"screen_height",
      [](vesk_tf_hook&, t_field_value& out) { return number(GetSystemMetrics(SM_CYSCREEN), out); }},
-    {"mainid",
-     [](vesk_tf_hook&, t_field_value& out) {
-         if (definition_by_guid(main_window_guid) == no_window) return false;
-         return text(definition_name(main_window_guid), out);
-     }},
-    {"tasktray",
-     [](vesk_tf_hook&, t_field_value& out) { return yes_no(tray_state().icon_shown, out); }},
+    {"mainid", [](vesk_tf_hook&, t_field_value& out) { return main_field("mainid", out); }},
+    {"tasktray", [](vesk_tf_hook&, t_field_value& out) { return main_field("tasktray", out); }},
     {"tasktray_store",
-     [](vesk_tf_hook&, t_field_value& out) {
-         if (open_window_by_guid(main_window_guid) == no_window) return false;
-         return yes_no(tray_state().windows_stored, out);
-     }},
+     [](vesk_tf_hook&, t_field_value& out) { return main_field("tasktray_store", out); }},
 };
 
 template <class T, size_t N>

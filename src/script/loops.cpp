@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "config/settings.h"
+#include "host/settings.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/options.h"
@@ -105,7 +105,7 @@ void fn_for(func_call& c) {
         }
         bool stop = false;
         vesk_tf_hook hook(caller.context(), caller.variables(), &stop, caller.track());
-        hook.share_regexp_of(caller);
+        hook.share_attachment_of(caller);
         c.write(run_script(all, hook));
     } else {
         field_list vars;
@@ -120,7 +120,7 @@ void fn_for(func_call& c) {
             vars.back().value = shortest(v);
             bool stop = false;
             vesk_tf_hook hook(caller.context(), &vars, &stop, caller.track());
-            hook.share_regexp_of(caller);
+            hook.share_attachment_of(caller);
             c.write(compiled ? run_compiled(*compiled, hook) : run_script(script, hook));
             if (stop || !next(v)) break;
         }

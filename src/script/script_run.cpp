@@ -1,8 +1,8 @@
 #include "script/script_run.h"
 
 #include "host/host_services.h"
+#include "host/invalidation.h"
 #include "script/run_depth.h"
-#include "window/invalidation.h"
 
 namespace vesk {
 namespace {

@@ -2,12 +2,13 @@
 
 #include <vector>
 
-#include "config/settings.h"
 #include "guid_text.h"
 #include "host/host_services.h"
-#include "menu/user_commands.h"
+#include "host/identity.h"
+#include "host/settings.h"
 #include "script/error_report.h"
 #include "script/preprocessor.h"
+#include "script/script_extensions.h"
 #include "script/script_run.h"
 #include "script/user_functions.h"
 #include "utf8.h"
@@ -82,8 +83,6 @@ std::vector<std::array<std::string, window_script_count + 1>> g_prepared_window;
 std::array<std::vector<std::string>, general_script_count + 1> g_undefined_general;
 std::vector<std::array<std::vector<std::string>, window_script_count + 1>> g_undefined_window;
 std::vector<std::pair<std::string, std::vector<std::string>>> g_undefined_functions;
-
-constexpr std::string_view component_name = "Vesk User Interface";
 
 // "line 3, column 7" of a byte offset into `text`.
 std::string position_text(std::string_view text, size_t offset) {
@@ -238,7 +237,7 @@ void prepare_all() {
             g_undefined_window[i][slot] = std::move(prepared.undefined_macros);
         }
     }
-    prepare_user_commands();
+    if (const auto after = script_extensions().after_prepare) after();
 }
 
 void report_undefined_macros(size_t slot) {

@@ -5,18 +5,15 @@
 #include <cstring>
 #include <vector>
 
-#include "functions/hash_store.h"
-#include "functions/regexp_engine.h"
 #include "host/host_services.h"
 #include "script/error_report.h"
 #include "script/fields.h"
 #include "script/function_table.h"
+#include "script/script_extensions.h"
 #include "script/script_run.h"
 #include "script/stored_scripts.h"
 #include "script/user_functions.h"
 #include "utf8.h"
-#include "window/window_fields.h"
-#include "window/window_registry.h"
 
 namespace vesk {
 namespace {
@@ -119,10 +116,8 @@ vesk_tf_hook::vesk_tf_hook(t_script_context& context, field_list* variables, boo
 
 vesk_tf_hook::~vesk_tf_hook() = default;
 
-regexp_engine& vesk_tf_hook::regexp() {
-    if (regexp_outer_) return regexp_outer_->regexp();
-    if (!regexp_) regexp_ = std::make_unique<regexp_engine>();
-    return *regexp_;
+std::unique_ptr<hook_attachment>& vesk_tf_hook::attachment() {
+    return attachment_outer_ ? attachment_outer_->attachment() : attachment_;
 }
 
 bool vesk_tf_hook::process_function(cor::string_sink& out, const char* name, size_t name_length,
@@ -185,7 +180,7 @@ void vesk_tf_hook::run_user_function(cor::string_sink& out, std::string_view fol
                           text ? std::string(text, length) : std::string(), true, true});
     }
     vesk_tf_hook inner(context_, &locals, break_flag_, track_);
-    inner.share_regexp_of(*this);
+    inner.share_attachment_of(*this);
     const std::string name = "$" + std::string(folded_name);
     const running_scope running(name);
     const compiled_script compiled = compiled_user_function(folded_name, body);
@@ -201,13 +196,10 @@ bool vesk_tf_hook::process_field(cor::string_sink& out, const char* name, size_t
     const std::string_view raw(name, strnlen(name, name_length));
     const std::string folded = fold_name(raw);
     t_field_value value;
-    const t_window_info* own = nullptr;
-    if (context_.wnd) {
-        const size_t open = open_window_by_guid(context_.window_id);
-        if (open != no_window) own = &open_windows()[open];
-    }
-    if ((own && resolve_window_field(*own, folded, value)) || resolve_player_field(folded, value) ||
-        resolve_engine_field(*this, folded, value)) {
+    const t_script_extensions& extensions = script_extensions();
+    if ((context_.wnd && extensions.window_field &&
+         extensions.window_field(context_, folded, value)) ||
+        resolve_player_field(folded, value) || resolve_engine_field(*this, folded, value)) {
         out.write(value.text.data(), value.text.size());
         found = value.found;
         return true;
@@ -221,7 +213,8 @@ bool vesk_tf_hook::process_field(cor::string_sink& out, const char* name, size_t
             }
         }
     }
-    if (const std::string* stored = hash_store::instance().find(folded)) {
+    if (const std::string* stored =
+            extensions.stored_value ? extensions.stored_value(folded) : nullptr) {
         out.write(stored->data(), stored->size());
         found = true;
         return true;

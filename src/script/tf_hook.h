@@ -17,7 +17,12 @@
 namespace vesk {
 
 class vesk_tf_hook;
-class regexp_engine;
+
+// What a function keeps with an evaluation (see vesk_tf_hook::attachment).
+class hook_attachment {
+public:
+    virtual ~hook_attachment() = default;
+};
 
 // One call of a component function: its parameters, its output and its
 // found flag, with the steps every handler shares.
@@ -53,7 +58,6 @@ public:
 
 private:
     friend class vesk_tf_hook;
-    class regexp_engine;
     cor::string_sink& out_;
     cor::titleformat_params& params_;
     bool& found_;
@@ -81,12 +85,13 @@ public:
     field_list* variables() { return variables_; }
     bool* break_flag() { return break_flag_; }
     cor::metadb_handle* track() { return track_; }
-    // This evaluation's regular-expression engine, made on first use: most
-    // scripts never match, and making one costs far more than a match.
-    regexp_engine& regexp();
+    // What a function keeps for this evaluation (the regular-expression
+    // engine: most scripts never match, and making one costs far more than
+    // a match), made by that function on first use.
+    std::unique_ptr<hook_attachment>& attachment();
     // Nested runs of the same script (loop passes, user-function bodies)
-    // use the engine of the hook that started them.
-    void share_regexp_of(vesk_tf_hook& outer) { regexp_outer_ = &outer; }
+    // use the attachment of the hook that started them.
+    void share_attachment_of(vesk_tf_hook& outer) { attachment_outer_ = &outer; }
 
     // Runs one handler as a call of this hook: name, debug line, last result.
     void invoke(handler_fn handler, const char* display, cor::string_sink& out,
@@ -107,8 +112,8 @@ private:
     cor::metadb_handle* track_;
     std::string last_result_;
     bool last_found_ = false;
-    std::unique_ptr<regexp_engine> regexp_;
-    vesk_tf_hook* regexp_outer_ = nullptr;
+    std::unique_ptr<hook_attachment> attachment_;
+    vesk_tf_hook* attachment_outer_ = nullptr;
 };
 
 // "$name" of the innermost component or user function running now, empty

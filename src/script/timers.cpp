@@ -4,16 +4,26 @@
 
 #include <algorithm>
 
-#include "config/settings.h"
-#include "host/general_scripts.h"
+#include "host/settings.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
+#include "script/general_scripts.h"
 #include "script/options.h"
+#include "script/script_extensions.h"
 #include "script/stored_scripts.h"
 #include "utf8.h"
-#include "window/window_services.h"
 
 namespace vesk {
+
+namespace {
+
+// The script timers tick on the main window, while it is open.
+HWND timer_window() {
+    const auto window = script_extensions().timer_window;
+    return window ? window() : nullptr;
+}
+
+}  // namespace
 
 timer_registry& timer_registry::instance() {
     static timer_registry r;
@@ -23,7 +33,7 @@ timer_registry& timer_registry::instance() {
 void timer_registry::remove(std::string_view name) {
     for (auto it = timers_.begin(); it != timers_.end(); ++it) {
         if (cor::iequals_utf8(it->name, name)) {
-            if (HWND main = main_window_handle()) KillTimer(main, it->id);
+            if (HWND main = timer_window()) KillTimer(main, it->id);
             timers_.erase(it);
             return;
         }
@@ -41,7 +51,7 @@ bool timer_registry::set(std::string_view name, uint32_t milliseconds) {
     };
     uint32_t id = next_id_;
     while (taken(id)) id = id >= last_id ? first_id : id + 1;
-    HWND main = main_window_handle();
+    HWND main = timer_window();
     if (!main || !SetTimer(main, id, milliseconds, nullptr)) return false;
     timers_.push_back({std::string(name), id});
     next_id_ = id + 1 > last_id ? first_id : id + 1;
@@ -55,7 +65,7 @@ std::string timer_registry::name_of(uint32_t id) const {
 }
 
 void timer_registry::stop_all() {
-    HWND main = main_window_handle();
+    HWND main = timer_window();
     for (const auto& t : timers_)
         if (main) KillTimer(main, t.id);
     timers_.clear();

@@ -1,6 +1,6 @@
 #include "window/child_refresh.h"
 
-#include "window/invalidation.h"
+#include "host/invalidation.h"
 
 namespace vesk {
 

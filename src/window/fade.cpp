@@ -2,13 +2,13 @@
 
 #include <string_view>
 
+#include "registry/window_registry.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/options.h"
 #include "utf8.h"
 #include "window/layered.h"
 #include "window/script_window.h"
-#include "window/window_registry.h"
 
 namespace vesk {
 

@@ -3,12 +3,12 @@
 
 #include <optional>
 
+#include "registry/window_registry.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/options.h"
 #include "utf8.h"
 #include "window/style_bits.h"
-#include "window/window_registry.h"
 
 namespace vesk {
 namespace {

@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-#include "config/settings.h"
+#include "host/settings.h"
 #include "host/ui_state.h"
-#include "window/tray_state.h"
+#include "registry/tray_state.h"
+#include "registry/window_registry.h"
 #include "window/tray_windows.h"
-#include "window/window_registry.h"
 
 namespace vesk {
 namespace {

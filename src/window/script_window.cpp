@@ -7,29 +7,26 @@
 #include <string>
 #include <vector>
 
-#include "config/config_transfer.h"
-#include "config/settings.h"
 #include "host/console_capture.h"
-#include "host/general_scripts.h"
 #include "host/guarded_proc.h"
 #include "host/host_services.h"
 #include "host/identity.h"
-#include "host/player_events.h"
+#include "host/invalidation.h"
+#include "host/settings.h"
 #include "host/ui_state.h"
-#include "panel/panel_host.h"
+#include "registry/tray_state.h"
+#include "registry/window_registry.h"
+#include "script/general_scripts.h"
 #include "script/script_run.h"
 #include "script/stored_scripts.h"
 #include "script/tf_hook.h"
 #include "script/timers.h"
 #include "utf8.h"
-#include "window/invalidation.h"
 #include "window/object_routing.h"
 #include "window/placement_math.h"
 #include "window/tray_icon.h"
-#include "window/tray_state.h"
 #include "window/tray_windows.h"
-#include "window/window_info_menu.h"
-#include "window/window_registry.h"
+#include "window/window_features.h"
 
 namespace vesk {
 
@@ -244,7 +241,7 @@ bool script_window::open_definition(const cor::guid& definition, const cor::guid
 }
 
 void script_window::start_over() {
-    panels_on_window_destroy(wnd_, false);
+    features_window_ending(wnd_, false);
     std::vector<HWND> embedded;
     for (const auto& info : open_windows()) {
         HWND w = reinterpret_cast<HWND>(info.hwnd);
@@ -382,7 +379,7 @@ LRESULT script_window::proc(UINT msg, WPARAM wp, LPARAM lp) {
         intptr_t hook_result = 0;
         if (hook_(wnd, msg, wp, lp, &hook_result)) return hook_result;
     }
-    if (is_main() && handle_player_event(msg, wp, lp)) return 0;
+    if (LRESULT taken = 0; features_take_message(wnd, is_main(), msg, wp, lp, taken)) return taken;
     switch (msg) {
         case WM_CREATE:
             on_create();
@@ -457,7 +454,7 @@ LRESULT script_window::proc(UINT msg, WPARAM wp, LPARAM lp) {
             {
                 POINT at{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
                 if (lp == -1) GetCursorPos(&at);  // from the keyboard
-                show_window_info_menu(wnd, at);
+                features_context_menu(wnd, at);
             }
             return 0;
         case WM_KEYDOWN:
@@ -473,8 +470,6 @@ LRESULT script_window::proc(UINT msg, WPARAM wp, LPARAM lp) {
                 on_script_timer(static_cast<uint32_t>(wp));
             else if (wp == fade_timer_id)
                 fade_tick(wnd, fade);
-            else if (wp == backup_timer_id && is_main())
-                run_backup("every", wnd);
             break;
         case WM_MOUSEMOVE:
             return on_mouse_move(wp, lp);
@@ -525,7 +520,7 @@ void script_window::on_create() {
         ui_state().ui_active = true;
         tray = std::make_unique<tray_icon>(wnd_);
         if (tray_mode() == 2) tray->show();
-        attach_player_events(wnd_);
+        features_main_created(wnd_);
     }
     {
         struct loading_scope {
@@ -549,102 +544,6 @@ void script_window::on_activate(WPARAM wp, LPARAM lp) {
     run_event(ev_activate, &vars);
 }
 
-void script_window::on_drop_files(HDROP drop) {
-    std::vector<std::string> paths;
-    const UINT n = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < n; ++i) {
-        const UINT len = DragQueryFileW(drop, i, nullptr, 0);
-        std::wstring path(len + 1, L'\0');
-        DragQueryFileW(drop, i, path.data(), len + 1);
-        path.resize(len);
-        paths.push_back(cor::to_utf8(path));
-    }
-    DragFinish(drop);
-    cor::playlist_manager* pm = host::playlists();
-    if (!pm || paths.empty()) return;
-    const size_t active = pm->get_active_playlist();
-    if (active == cor::no_index) return;
-    std::vector<const char*> ptrs;
-    std::vector<size_t> lengths;
-    for (const auto& p : paths) {
-        ptrs.push_back(p.c_str());
-        lengths.push_back(p.size());
-    }
-    (void)pm->playlist_insert_locations(active, pm->playlist_get_item_count(active), ptrs.data(),
-                                        lengths.data(), ptrs.size(), true);
-}
-
-LRESULT script_window::on_mouse_move(WPARAM wp, LPARAM lp) {
-    const int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
-    RECT cr;
-    GetClientRect(wnd_, &cr);
-    const border_zone zone = hit_zone(border, cr.right, cr.bottom, x, y);
-    if (resizing_ == border_zone::none) {
-        LPCWSTR cursor = IDC_ARROW;
-        switch (zone) {
-            case border_zone::left:
-            case border_zone::right:
-                cursor = IDC_SIZEWE;
-                break;
-            case border_zone::top:
-            case border_zone::bottom:
-                cursor = IDC_SIZENS;
-                break;
-            case border_zone::top_left:
-            case border_zone::bottom_right:
-                cursor = IDC_SIZENWSE;
-                break;
-            case border_zone::top_right:
-            case border_zone::bottom_left:
-                cursor = IDC_SIZENESW;
-                break;
-            case border_zone::none:
-                break;
-        }
-        SetCursor(LoadCursorW(nullptr, cursor));
-        if (object_routing::mouse(id_, wnd_, WM_MOUSEMOVE, wp, lp))
-            return DefWindowProcW(wnd_, WM_MOUSEMOVE, wp, lp);
-    }
-    if (wp == MK_LBUTTON || resizing_ != border_zone::none) {
-        if (resizing_ == border_zone::none && zone != border_zone::none) {
-            resizing_ = zone;
-            SetCapture(wnd_);
-        } else if (resizing_ != border_zone::none) {
-            POINT p;
-            GetCursorPos(&p);
-            RECT wr;
-            GetWindowRect(wnd_, &wr);
-            const t_rect r =
-                resize_rect(border, resizing_, {wr.left, wr.top, wr.right, wr.bottom}, p.x, p.y);
-            POINT origin{r.left, r.top};
-            if (is_child(wnd_)) ScreenToClient(GetParent(wnd_), &origin);
-            MoveWindow(wnd_, origin.x, origin.y, r.right - r.left, r.bottom - r.top, TRUE);
-        }
-    }
-    return DefWindowProcW(wnd_, WM_MOUSEMOVE, wp, lp);
-}
-
-LRESULT script_window::on_lbutton_down(WPARAM wp, LPARAM lp) {
-    if (resizing_ == border_zone::none) {
-        RECT cr;
-        GetClientRect(wnd_, &cr);
-        const border_zone zone =
-            hit_zone(border, cr.right, cr.bottom, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
-        if (zone != border_zone::none) {
-            resizing_ = zone;
-            SetCapture(wnd_);
-            return 0;
-        }
-        if (drag) {
-            HWND root = GetAncestor(wnd_, GA_ROOT);
-            if (root && !IsIconic(root) && !IsZoomed(root))
-                PostMessageW(root, WM_SYSCOMMAND, 0xF012, 0);
-        }
-    }
-    if (object_routing::mouse(id_, wnd_, WM_LBUTTONDOWN, wp, lp)) return 0;
-    return DefWindowProcW(wnd_, WM_LBUTTONDOWN, wp, lp);
-}
-
 void script_window::on_destroy() {
     if (!is_main()) run_event(ev_close);
     if (fade.running()) KillTimer(wnd_, fade_timer_id);
@@ -656,7 +555,7 @@ void script_window::on_destroy() {
         ReleaseCapture();
         resizing_ = border_zone::none;
     }
-    panels_on_window_destroy(wnd_, ui_state().shutting_down);
+    features_window_ending(wnd_, ui_state().shutting_down);
     if (is_main()) {
         if (HWND palette = palette_window(); palette && IsWindow(palette)) DestroyWindow(palette);
         // Close the other windows first, so their records go before the main window's.
@@ -678,8 +577,7 @@ void script_window::on_destroy() {
     const bool main = is_main();
     if (main) {
         tray.reset();
-        panels_on_main_window_end();
-        detach_player_events();
+        features_main_destroyed();
     }
     wnd_ = nullptr;
     if (main) PostQuitMessage(0);

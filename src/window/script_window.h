@@ -9,12 +9,12 @@
 #include <memory>
 
 #include "host/gdi_handles.h"
+#include "registry/window_services.h"
 #include "script/script_context.h"
 #include "user_interface.h"
 #include "window/back_buffer.h"
 #include "window/border.h"
 #include "window/fade.h"
-#include "window/window_services.h"
 
 namespace vesk {
 

@@ -1,6 +1,6 @@
 #include "window/stacking.h"
 
-#include "window/window_registry.h"
+#include "registry/window_registry.h"
 
 namespace vesk {
 

@@ -2,13 +2,13 @@
 #include <windows.h>
 
 #include "disk_file.h"
-#include "functions/script_path.h"
+#include "host/script_path.h"
+#include "registry/tray_state.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/options.h"
 #include "utf8.h"
 #include "window/tray_icon.h"
-#include "window/tray_state.h"
 
 namespace vesk {
 namespace {

@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "disk_file.h"
+#include "registry/tray_state.h"
 #include "utf8.h"
 #include "window/script_window.h"
-#include "window/tray_state.h"
 
 namespace vesk {
 namespace {

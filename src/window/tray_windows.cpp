@@ -7,15 +7,15 @@
 #include <type_traits>
 #include <vector>
 
-#include "config/config_dialog.h"
+#include "host/authoring.h"
 #include "host/console_capture.h"
 #include "host/gdi_handles.h"
 #include "host/host_services.h"
+#include "registry/tray_state.h"
+#include "registry/window_registry.h"
 #include "window/script_window.h"
 #include "window/stacking.h"
 #include "window/tray_icon.h"
-#include "window/tray_state.h"
-#include "window/window_registry.h"
 
 namespace vesk {
 
@@ -154,7 +154,7 @@ void run_tray_command(HWND main, int command) {
             if (pc) pc->start(pc_t::track_command_rand, false);
             break;
         case tray_configuration:
-            (void)open_config_dialog();
+            (void)authoring::open_dialog();
             break;
         case tray_preferences:
             if (auto* menu = host::mainmenu())

@@ -4,13 +4,13 @@
 
 #include <array>
 
-#include "config/settings.h"
+#include "host/settings.h"
+#include "registry/window_registry.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/options.h"
 #include "utf8.h"
 #include "window/script_window.h"
-#include "window/window_registry.h"
 
 namespace vesk {
 namespace {

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "registry/window_registry.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/options.h"
@@ -11,7 +12,6 @@
 #include "window/layered.h"
 #include "window/stacking.h"
 #include "window/style_bits.h"
-#include "window/window_registry.h"
 
 namespace vesk {
 namespace {

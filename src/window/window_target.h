@@ -2,8 +2,8 @@
 // messages of every window function, then the window's script_window.
 #pragma once
 
+#include "registry/window_registry.h"
 #include "window/script_window.h"
-#include "window/window_registry.h"
 
 namespace vesk {
 

@@ -6,7 +6,7 @@
 
 #include "app/basic_window.h"
 #include "app/host_commands.h"
-#include "app/player_core.h"
+#include "corvina500/player/player_core.h"
 
 #include <memory>
 

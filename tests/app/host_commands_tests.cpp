@@ -11,8 +11,8 @@
 #include <sstream>
 
 #include "app/host_commands.h"
-#include "app/player_core.h"
 #include "app/properties_window.h"
+#include "corvina500/player/player_core.h"
 #include "e2e/wav_file.h"
 #include "utf8.h"
 

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/player_core.h"
 #include "corvina500/config/config_store.h"
+#include "corvina500/player/player_core.h"
 #include "guid_text.h"
 
 namespace {

@@ -2,15 +2,15 @@
 
 #include <algorithm>
 
-#include "config/settings.h"
 #include "host/gdi_handles.h"
 #include "host/host_services.h"
 #include "host/identity.h"
+#include "host/settings.h"
 #include "object/types/image_cache.h"
+#include "registry/window_registry.h"
 #include "script/error_report.h"
 #include "script/stored_scripts.h"
 #include "script/tf_hook.h"
-#include "window/window_registry.h"
 
 namespace drawing_test {
 

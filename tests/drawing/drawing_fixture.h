@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "object/object_manager.h"
+#include "registry/window_services.h"
 #include "script/script_context.h"
 #include "support/component_host.h"
 #include "support/pixel_names.h"
-#include "window/window_services.h"
 
 namespace drawing_test {
 

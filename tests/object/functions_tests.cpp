@@ -1,7 +1,7 @@
 // Object functions as scripts use them: the common steps and options of
 // creating functions, and the functions acting on objects by identity,
 // with their messages and thresholds.
-#include "config/settings.h"
+#include "host/settings.h"
 #include "object/object_rig.h"
 #include "script/error_report.h"
 

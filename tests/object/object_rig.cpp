@@ -2,18 +2,18 @@
 
 #include <cstring>
 
-#include "config/settings.h"
 #include "guid_text.h"
 #include "host/gdi_handles.h"
 #include "host/host_services.h"
 #include "host/identity.h"
+#include "host/settings.h"
 #include "object/object_creation.h"
+#include "registry/window_list.h"
+#include "registry/window_services.h"
 #include "script/error_report.h"
 #include "script/options.h"
 #include "script/tf_hook.h"
 #include "window/script_window.h"
-#include "window/window_list.h"
-#include "window/window_services.h"
 
 namespace object_test {
 

@@ -20,10 +20,10 @@
 
 #include "object/object_base.h"
 #include "object/object_manager.h"
+#include "registry/window_services.h"
 #include "script/script_context.h"
 #include "support/component_host.h"
 #include "support/pixel_names.h"
-#include "window/window_services.h"
 
 namespace object_test {
 

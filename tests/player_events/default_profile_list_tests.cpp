@@ -13,11 +13,11 @@
 #include "e2e/wav_file.h"
 #include "functions/hash_store.h"
 #include "host/service_factory.h"
+#include "registry/window_services.h"
 #include "script/user_functions.h"
 #include "support/component_host.h"
 #include "support/settings_snapshot.h"
 #include "utf8.h"
-#include "window/window_services.h"
 
 namespace {
 

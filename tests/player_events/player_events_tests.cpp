@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "config/settings.h"
-#include "host/player_events.h"
+#include "host/settings.h"
 #include "script/stored_scripts.h"
 #include "support/component_host.h"
+#include "ui/player_events.h"
 
 using lines = std::vector<std::string>;
 

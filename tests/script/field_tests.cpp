@@ -6,16 +6,16 @@
 
 #include <regex>
 
-#include "config/settings.h"
 #include "functions/hash_store.h"
 #include "host/identity.h"
+#include "host/settings.h"
+#include "registry/window_registry.h"
 #include "script/error_report.h"
 #include "script/fixed_point.h"
 #include "script/script_run.h"
 #include "script/tf_hook.h"
 #include "script/user_functions.h"
 #include "support/component_host.h"
-#include "window/window_registry.h"
 
 using lines = std::vector<std::string>;
 

@@ -1,7 +1,7 @@
 // The custom scripts' syntax and the preparation of stored scripts.
 #include <gtest/gtest.h>
 
-#include "config/settings.h"
+#include "host/settings.h"
 #include "script/preprocessor.h"
 #include "script/user_functions.h"
 #include "support/component_host.h"

@@ -13,10 +13,10 @@
 #include <sstream>
 
 #include "config/reference_text.h"
-#include "host/player_events.h"
+#include "registry/window_fields.h"
 #include "script/fields.h"
 #include "script/function_table.h"
-#include "window/window_fields.h"
+#include "ui/player_events.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // combined read-only listings.
 #include <gtest/gtest.h>
 
-#include "config/settings.h"
 #include "guid_text.h"
+#include "host/settings.h"
 #include "script/error_report.h"
 #include "script/preprocessor.h"
 #include "script/stored_scripts.h"

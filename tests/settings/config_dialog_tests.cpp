@@ -14,16 +14,16 @@
 #include "config/config_dialog.h"
 #include "config/config_pages.h"
 #include "config/config_transfer.h"
-#include "config/settings.h"
 #include "config/test_folder.h"
 #include "editor/script_editor.h"
+#include "host/settings.h"
 #include "panel/panel_definitions.h"
+#include "registry/window_registry.h"
 #include "script/stored_scripts.h"
 #include "support/component_host.h"
 #include "support/started_ui_test.h"
 #include "utf8.h"
 #include "window/tray_windows.h"
-#include "window/window_registry.h"
 
 namespace {
 

@@ -49,7 +49,8 @@ struct recording_mainmenu : cor::mainmenu_manager {
 component_host::component_host()
     : api_("C:\\profile"),
       player_([this](std::string_view line) { lines_.emplace_back(line); }, &clock_) {
-    player_.register_services(api_);
+    player_.register_services(
+        [this](const cor::guid& id, cor::service_base* s) { api_.add_service(id, s); });
     cor::tf::set_system_code_page(GetACP());
     // Keep the suite's own output readable: lines are checked, not shown.
     (void)console_.open_file("NUL");

@@ -11,7 +11,7 @@
 #include "app/console_impl.h"
 #include "app/host_api_impl.h"
 #include "app/host_commands.h"
-#include "app/player_core.h"
+#include "corvina500/player/player_core.h"
 #include "panels/console_history.h"
 #include "ui_extension.h"
 #include "user_interface.h"

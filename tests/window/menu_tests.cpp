@@ -3,15 +3,15 @@
 // Host's menu tree.
 #include <algorithm>
 
-#include "config/settings.h"
+#include "host/settings.h"
 #include "menu/popup_menus.h"
 #include "menu/user_commands.h"
 #include "menu/window_arrange.h"
 #include "panel/panel_definitions.h"
 #include "panels/panel_types.h"
+#include "registry/window_services.h"
 #include "utf8.h"
 #include "window/tray_windows.h"
-#include "window/window_services.h"
 #include "window/window_test_util.h"
 
 namespace {

@@ -3,11 +3,11 @@
 // icon's menu, read while it is open.
 #include "window_test_util.h"
 
+#include "registry/tray_state.h"
 #include "utf8.h"
 #include "window/recovery.h"
 #include "window/stacking.h"
 #include "window/tray_icon.h"
-#include "window/tray_state.h"
 #include "window/tray_windows.h"
 
 using namespace window_test;

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "config/settings.h"
 #include "host/identity.h"
+#include "host/settings.h"
+#include "registry/window_registry.h"
 #include "script/error_report.h"
 #include "script/stored_scripts.h"
 #include "support/component_host.h"
-#include "window/window_registry.h"
 
 namespace window_test {
 

@@ -4,7 +4,7 @@
 #include <climits>
 #include <memory>
 
-#include "functions/script_path.h"
+#include "host/script_path.h"
 #include "object/grammar/values.h"
 #include "object/object_creation.h"
 #include "object/types/drawing_handlers.h"

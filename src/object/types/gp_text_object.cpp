@@ -3,10 +3,10 @@
 #include <memory>
 
 #include "object/types/drawing_handlers.h"
+#include "registry/window_services.h"
 #include "script/error_report.h"
 #include "script/options.h"
 #include "utf8.h"
-#include "window/window_services.h"
 
 namespace vesk::object {
 

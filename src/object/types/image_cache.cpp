@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "disk_file.h"
-#include "functions/script_path.h"
+#include "host/script_path.h"
 #include "jpeg_preview.h"
 #include "object/types/paint_support.h"
 #include "utf8.h"

@@ -1,10 +1,10 @@
 // The test bench, and the service that offers it to the Host's --eval.
-#include "config/settings.h"
 #include "host/service_factory.h"
-#include "host/test_bench_run.h"
+#include "host/settings.h"
 #include "script/error_report.h"
 #include "script/preprocessor.h"
 #include "script/script_run.h"
+#include "script/test_bench_run.h"
 #include "test_bench.h"
 
 namespace vesk {

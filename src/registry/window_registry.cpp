@@ -1,9 +1,9 @@
-#include "window/window_registry.h"
+#include "registry/window_registry.h"
 
 #include <windows.h>
 
-#include "config/settings.h"
 #include "host/host_services.h"
+#include "host/settings.h"
 #include "script/error_report.h"
 #include "script/tf_hook.h"
 #include "utf8.h"

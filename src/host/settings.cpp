@@ -1,4 +1,4 @@
-#include "config/settings.h"
+#include "host/settings.h"
 
 #include "guid_text.h"
 

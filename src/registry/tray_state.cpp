@@ -1,6 +1,6 @@
-#include "window/tray_state.h"
+#include "registry/tray_state.h"
 
-#include "config/settings.h"
+#include "host/settings.h"
 
 namespace vesk {
 

@@ -1,4 +1,4 @@
-#include "window/window_list.h"
+#include "registry/window_list.h"
 
 namespace vesk {
 

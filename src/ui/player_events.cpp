@@ -1,12 +1,12 @@
-#include "host/player_events.h"
+#include "ui/player_events.h"
 
 #include <algorithm>
 #include <memory>
 #include <span>
 
-#include "host/general_scripts.h"
 #include "host/host_services.h"
 #include "script/fixed_point.h"
+#include "script/general_scripts.h"
 #include "script/script_run.h"
 #include "script/stored_scripts.h"
 #include "script/tf_hook.h"

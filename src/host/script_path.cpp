@@ -1,4 +1,4 @@
-#include "functions/script_path.h"
+#include "host/script_path.h"
 
 #include "host/host_services.h"
 #include "utf8.h"

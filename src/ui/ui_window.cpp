@@ -1,4 +1,4 @@
-#include "host/ui_window.h"
+#include "ui/ui_window.h"
 
 #include <windows.h>
 
@@ -7,22 +7,22 @@
 #include "config/config_transfer.h"
 #include "config/palette_window.h"
 #include "config/save_leftovers.h"
-#include "config/settings.h"
 #include "functions/playlist_lock.h"
 #include "host/gdiplus_session.h"
-#include "host/general_scripts.h"
 #include "host/host_services.h"
 #include "host/service_factory.h"
+#include "host/settings.h"
 #include "host/ui_state.h"
 #include "object/types/image_cache.h"
 #include "panel/panel_host.h"
+#include "registry/tray_state.h"
+#include "registry/window_registry.h"
 #include "script/error_report.h"
+#include "script/general_scripts.h"
 #include "script/stored_scripts.h"
 #include "script/timers.h"
 #include "utf8.h"
 #include "window/script_window.h"
-#include "window/tray_state.h"
-#include "window/window_registry.h"
 
 namespace vesk {
 namespace {
@@ -33,12 +33,13 @@ std::unique_ptr<script_window>& main_window() {
     return w;
 }
 
-}  // namespace
-
+// Adds the main window's definition when the lists have none.
 void ensure_main_definition() {
     if (definition_by_guid(main_window_guid) == no_window)
         add_definition(main_window_guid, "main", "corvina500");
 }
+
+}  // namespace
 
 vesk_ui_window::vesk_ui_window() { rich_edit_ = LoadLibraryW(L"RICHED20.DLL"); }
 

@@ -1,11 +1,10 @@
 // The component as the Host's user interface: start-up and shutdown.
 #pragma once
 
+#include "host/identity.h"
 #include "user_interface.h"
 
 namespace vesk {
-
-inline constexpr const char* component_name = "Vesk User Interface";
 
 class vesk_ui_window : public cor::user_interface {
 public:
@@ -26,8 +25,5 @@ public:
 private:
     void* rich_edit_ = nullptr;
 };
-
-// Adds the main window's definition when the lists have none.
-void ensure_main_definition();
 
 }  // namespace vesk

@@ -1,4 +1,4 @@
-#include "window/invalidation.h"
+#include "host/invalidation.h"
 
 #include <algorithm>
 #include <vector>

@@ -23,7 +23,6 @@
 
 namespace cor {
 
-class host_api_impl;
 class host_config_store;
 namespace tf {
 struct t_format_context;
@@ -42,8 +41,9 @@ public:
     player_core(const player_core&) = delete;
     player_core& operator=(const player_core&) = delete;
 
-    // Offers playback, playlists, library and callbacks through `api`.
-    void register_services(host_api_impl& api);
+    // Offers playback, playlists, library and callbacks through `add`.
+    using add_service_fn = std::function<void(const guid&, service_base*)>;
+    void register_services(const add_service_fn& add);
 
     // Restores playlists, order, volume and library folders, then scans the library.
     void load(const host_config_store& store);

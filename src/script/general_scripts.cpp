@@ -1,9 +1,9 @@
-#include "host/general_scripts.h"
+#include "script/general_scripts.h"
 
 #include <array>
 
-#include "config/settings.h"
 #include "host/identity.h"
+#include "host/settings.h"
 #include "script/script_run.h"
 #include "script/stored_scripts.h"
 #include "script/tf_hook.h"

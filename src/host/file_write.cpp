@@ -1,4 +1,4 @@
-#include "functions/file_write.h"
+#include "host/file_write.h"
 
 #include <windows.h>
 

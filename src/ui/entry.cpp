@@ -2,6 +2,7 @@
 
 #include "host/host_services.h"
 #include "host/service_factory.h"
+#include "ui/wiring.h"
 
 namespace vesk::host {
 
@@ -26,6 +27,7 @@ client_impl g_client;
 
 extern "C" __declspec(dllexport) cor::component_client* COR_CALL
     corvina500_get_interface(cor::host_api* api, void* module_handle) {
+    vesk::wire_floors();
     vesk::host::attach(api, module_handle);
     return &vesk::host::g_client;
 }

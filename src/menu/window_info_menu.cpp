@@ -1,16 +1,16 @@
-#include "window/window_info_menu.h"
+#include "menu/window_info_menu.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "config/config_dialog.h"
-#include "config/settings.h"
+#include "host/authoring.h"
+#include "host/settings.h"
 #include "object/object_manager.h"
 #include "panel/panel_definitions.h"
 #include "panel/panel_host.h"
+#include "registry/window_registry.h"
 #include "utf8.h"
 #include "window/script_window.h"
-#include "window/window_registry.h"
 
 namespace vesk {
 namespace {
@@ -250,8 +250,8 @@ std::string window_info_menu::clipboard_text(UINT command) const {
 void window_info_menu::carry_out(UINT command) {
     if (!script_window::from_handle(wnd_)) return;
     if (command >= info_script_load && command <= info_script_activate) {
-        if (!config_page_active())
-            (void)open_config_dialog_at_script(id_, command - info_script_load + 1);
+        if (!authoring::page_active())
+            (void)authoring::open_dialog_at_script(id_, command - info_script_load + 1);
     } else if (command >= info_window_id && command <= info_embedded) {
         copy_to_clipboard(wnd_, clipboard_text(command));
     } else if (command == info_refresh) {

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "guid_text.h"
-#include "window/window_list.h"
+#include "registry/window_list.h"
 
 namespace vesk {
 

@@ -1,9 +1,8 @@
-#include "app/player_core.h"
+#include "corvina500/player/player_core.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/host_api_impl.h"
 #include "cfg_var.h"
 #include "corvina500/config/config_store.h"
 #include "corvina500/dsp/dsp_service.h"
@@ -134,13 +133,13 @@ void player_core::shutdown() {
     playlists_->release_locks();
 }
 
-void player_core::register_services(host_api_impl& api) {
-    api.add_service(playback_control::class_guid, engine_.get());
-    api.add_service(playlist_manager::class_guid, playlists_.get());
-    api.add_service(library_manager::class_guid, library_.get());
-    api.add_service(play_callback_manager::class_guid, callbacks_.get());
-    api.add_service(dsp_config_manager::class_guid, dsp_service_.get());
-    api.add_service(album_art_manager::class_guid, album_art_.get());
+void player_core::register_services(const add_service_fn& add) {
+    add(playback_control::class_guid, engine_.get());
+    add(playlist_manager::class_guid, playlists_.get());
+    add(library_manager::class_guid, library_.get());
+    add(play_callback_manager::class_guid, callbacks_.get());
+    add(dsp_config_manager::class_guid, dsp_service_.get());
+    add(album_art_manager::class_guid, album_art_.get());
 }
 
 void player_core::load(const host_config_store& store) {

@@ -1,13 +1,14 @@
-#include "window/window_fields.h"
+#include "registry/window_fields.h"
 
 #include <windows.h>
 
 #include <array>
 
+#include "registry/tray_state.h"
+#include "registry/window_registry.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/tf_hook.h"
-#include "window/window_registry.h"
 
 namespace vesk {
 
@@ -93,6 +94,34 @@ bool resolve_window_field(const t_window_info& window, std::string_view f, t_fie
     for (const auto& field : window_fields)
         if (field.name == f) return field.read(window, out);
     return false;
+}
+
+bool resolve_own_window_field(const t_script_context& context, std::string_view folded,
+                              t_field_value& out) {
+    const size_t open = open_window_by_guid(context.window_id);
+    return open != no_window && resolve_window_field(open_windows()[open], folded, out);
+}
+
+bool resolve_main_field(std::string_view folded, t_field_value& out) {
+    out.found = true;
+    if (folded == "mainid") {
+        if (definition_by_guid(main_window_guid) == no_window) return false;
+        out.text = definition_name(main_window_guid);
+        return true;
+    }
+    const t_tray_state& tray = tray_state();
+    bool value = false;
+    if (folded == "tasktray") {
+        value = tray.icon_shown;
+    } else if (folded == "tasktray_store") {
+        if (open_window_by_guid(main_window_guid) == no_window) return false;
+        value = tray.windows_stored;
+    } else {
+        return false;
+    }
+    out.text = value ? "1" : "0";
+    out.found = value;
+    return true;
 }
 
 std::span<const std::string_view> window_field_names() { return window_names; }
