@@ -112,6 +112,7 @@ constexpr t_function_entry entries[] = {{"button", fn_button}};
 
 }  // namespace
 
-std::span<const t_function_entry> button_functions() { return entries; }
+// Adds these to the table when the library loads.
+[[maybe_unused]] const function_list registered{entries};
 
 }  // namespace vesk

@@ -140,6 +140,7 @@ constexpr t_function_entry entries[] = {{"map", fn_map},
 
 }  // namespace
 
-std::span<const t_function_entry> map_functions() { return entries; }
+// Adds these to the table when the library loads.
+[[maybe_unused]] const function_list registered{entries};
 
 }  // namespace vesk

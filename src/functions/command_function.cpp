@@ -159,6 +159,7 @@ void set_command_time_limit(uint32_t ms) {
     g_time_limit_ms = ms ? ms : default_command_time_limit_ms;
 }
 
-std::span<const t_function_entry> command_functions() { return entries; }
+// Adds these to the table when the library loads.
+[[maybe_unused]] const function_list registered{entries};
 
 }  // namespace vesk

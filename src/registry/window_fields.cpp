@@ -145,6 +145,7 @@ constexpr t_function_entry entries[] = {{"w", fn_w}};
 
 }  // namespace
 
-std::span<const t_function_entry> window_field_functions() { return entries; }
+// Adds these to the table when the library loads.
+[[maybe_unused]] const function_list registered{entries};
 
 }  // namespace vesk

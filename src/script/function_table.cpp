@@ -8,20 +8,14 @@ namespace {
 
 using table_t = std::unordered_map<std::string_view, const t_function_entry*>;
 
+std::vector<std::span<const t_function_entry>>& lists() {
+    static std::vector<std::span<const t_function_entry>> all;
+    return all;
+}
+
 table_t build_table() {
     table_t table;
-    for (const auto list :
-         {engine_functions(),        window_field_functions(), timer_functions(),
-          loop_functions(),          window_functions(),       object_functions(),
-          playback_functions(),      playlist_functions(),     playlist_format_functions(),
-          playlist_save_functions(), string_functions(),       regexp_functions(),
-          split_functions(),         drawing_functions(),      map_functions(),
-          button_functions(),        mainmenu_functions(),     frame_functions(),
-          look_functions(),          sizing_functions(),       placement_functions(),
-          window_query_functions(),  fade_functions(),         tray_functions(),
-          file_functions(),          command_functions(),      store_file_functions(),
-          album_art_functions(),     panel_functions(),        popupmenu_functions(),
-          combobox_functions(),      tooltip_functions(),      control_functions()})
+    for (const auto list : lists())
         for (const auto& e : list) table.emplace(e.name, &e);
     return table;
 }
@@ -32,6 +26,10 @@ const table_t& table() {
 }
 
 }  // namespace
+
+function_list::function_list(std::span<const t_function_entry> entries) {
+    lists().push_back(entries);
+}
 
 const t_function_entry* find_function(std::string_view folded_name) {
     const auto& t = table();

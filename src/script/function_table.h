@@ -1,5 +1,6 @@
 // Component function names (folded to lower case) and their handlers. Only
-// implemented functions enter the table; each subsystem adds its own.
+// implemented functions enter the table; each subsystem adds its own, so
+// the engine names none of the floors above it.
 #pragma once
 
 #include <span>
@@ -26,39 +27,10 @@ size_t function_count();
 // Every name of the table, in no particular order.
 std::vector<std::string_view> function_names();
 
-// Each subsystem's list of functions.
-std::span<const t_function_entry> engine_functions();
-std::span<const t_function_entry> window_field_functions();
-std::span<const t_function_entry> object_functions();
-std::span<const t_function_entry> timer_functions();
-std::span<const t_function_entry> loop_functions();
-std::span<const t_function_entry> window_functions();
-std::span<const t_function_entry> frame_functions();
-std::span<const t_function_entry> look_functions();
-std::span<const t_function_entry> sizing_functions();
-std::span<const t_function_entry> placement_functions();
-std::span<const t_function_entry> window_query_functions();
-std::span<const t_function_entry> fade_functions();
-std::span<const t_function_entry> tray_functions();
-std::span<const t_function_entry> map_functions();
-std::span<const t_function_entry> button_functions();
-std::span<const t_function_entry> combobox_functions();
-std::span<const t_function_entry> tooltip_functions();
-std::span<const t_function_entry> control_functions();
-std::span<const t_function_entry> mainmenu_functions();
-std::span<const t_function_entry> popupmenu_functions();
-std::span<const t_function_entry> playback_functions();
-std::span<const t_function_entry> playlist_functions();
-std::span<const t_function_entry> playlist_format_functions();
-std::span<const t_function_entry> playlist_save_functions();
-std::span<const t_function_entry> string_functions();
-std::span<const t_function_entry> regexp_functions();
-std::span<const t_function_entry> split_functions();
-std::span<const t_function_entry> drawing_functions();
-std::span<const t_function_entry> panel_functions();
-std::span<const t_function_entry> file_functions();
-std::span<const t_function_entry> command_functions();
-std::span<const t_function_entry> store_file_functions();
-std::span<const t_function_entry> album_art_functions();
+// Each subsystem adds its list when the library loads, through one of
+// these at namespace scope; the table is made at its first use.
+struct function_list {
+    explicit function_list(std::span<const t_function_entry> entries);
+};
 
 }  // namespace vesk

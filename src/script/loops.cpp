@@ -149,6 +149,7 @@ constexpr t_function_entry entries[] = {{"for", fn_for}, {"break", fn_break}, {"
 
 }  // namespace
 
-std::span<const t_function_entry> loop_functions() { return entries; }
+// Adds these to the table when the library loads.
+[[maybe_unused]] const function_list registered{entries};
 
 }  // namespace vesk

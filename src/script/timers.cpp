@@ -101,6 +101,7 @@ constexpr t_function_entry entries[] = {{"settimer", fn_settimer}, {"sleep", fn_
 
 }  // namespace
 
-std::span<const t_function_entry> timer_functions() { return entries; }
+// Adds these to the table when the library loads.
+[[maybe_unused]] const function_list registered{entries};
 
 }  // namespace vesk

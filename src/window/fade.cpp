@@ -113,6 +113,7 @@ constexpr t_function_entry entries[] = {{"fadewindow", fn_fadewindow}};
 
 }  // namespace
 
-std::span<const t_function_entry> fade_functions() { return entries; }
+// Adds these to the table when the library loads.
+[[maybe_unused]] const function_list registered{entries};
 
 }  // namespace vesk

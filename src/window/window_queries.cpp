@@ -81,6 +81,7 @@ constexpr t_function_entry entries[] = {
 
 }  // namespace
 
-std::span<const t_function_entry> window_query_functions() { return entries; }
+// Adds these to the table when the library loads.
+[[maybe_unused]] const function_list registered{entries};
 
 }  // namespace vesk

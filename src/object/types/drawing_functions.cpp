@@ -21,6 +21,7 @@ constexpr t_function_entry entries[] = {
 
 }  // namespace
 
-std::span<const t_function_entry> drawing_functions() { return entries; }
+// Adds these to the table when the library loads.
+[[maybe_unused]] const function_list registered{entries};
 
 }  // namespace vesk
