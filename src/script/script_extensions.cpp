@@ -2,9 +2,6 @@
 
 namespace vesk {
 
-t_script_extensions& script_extensions() {
-    static t_script_extensions extensions;
-    return extensions;
-}
+constinit t_script_extensions g_script_extensions;
 
 }  // namespace vesk

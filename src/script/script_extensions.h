@@ -30,6 +30,8 @@ struct t_script_extensions {
     void (*after_prepare)() = nullptr;
 };
 
-t_script_extensions& script_extensions();
+// Constant-initialised, so reading it on every field costs no guard.
+extern t_script_extensions g_script_extensions;
+inline t_script_extensions& script_extensions() { return g_script_extensions; }
 
 }  // namespace vesk
