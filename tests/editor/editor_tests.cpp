@@ -72,10 +72,10 @@ protected:
         SendMessageW(editor, EM_SETSEL, pos, end == -2 ? pos : end);
     }
 
-    // The editor's client area as painted.
+    // The editor's client area as it paints it, drawn into a bitmap of the
+    // test's own (WM_PRINTCLIENT), so windows of other test programs on the
+    // same display cannot cover it.
     std::vector<COLORREF> capture(int& width, int& height) {
-        InvalidateRect(editor, nullptr, FALSE);
-        UpdateWindow(editor);
         RECT r;
         GetClientRect(editor, &r);
         width = r.right;
@@ -91,11 +91,13 @@ protected:
         HDC screen = GetDC(editor);
         vesk::unique_hbitmap dib(CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
         vesk::unique_hdc dc(CreateCompatibleDC(screen));
+        ReleaseDC(editor, screen);
         {
             vesk::select_guard in(dc.get(), dib.get());
-            BitBlt(dc.get(), 0, 0, width, height, screen, 0, 0, SRCCOPY);
+            SendMessageW(editor, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()),
+                         PRF_CLIENT | PRF_ERASEBKGND);
+            GdiFlush();
         }
-        ReleaseDC(editor, screen);
         std::vector<COLORREF> out(static_cast<size_t>(width) * height);
         const auto* p = static_cast<const uint32_t*>(bits);
         for (size_t i = 0; i < out.size(); ++i)
