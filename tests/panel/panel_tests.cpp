@@ -93,6 +93,11 @@ TEST_F(PanelTest, APanelIsPlacedMovedHiddenAndQueried) {
     EXPECT_EQ(r.top, 6);
     EXPECT_EQ(r.right - r.left, 300);
     EXPECT_EQ(r.bottom - r.top, 80);
+    // The last of the four values is the height.
+    EXPECT_EQ(run("$if($movepanel(list,,,,90),ok)"), lines{"ok"});
+    GetWindowRect(wnd, &r);
+    EXPECT_EQ(r.right - r.left, 300);
+    EXPECT_EQ(r.bottom - r.top, 90);
 
     EXPECT_EQ(run("$if($updatepanel(list,level:5),ok)$showpanel(list,0)$ispanelvisible(list)"),
               lines{"ok0"});
