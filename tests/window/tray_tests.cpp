@@ -3,6 +3,8 @@
 // icon's menu, read while it is open.
 #include "window_test_util.h"
 
+#include <string_view>
+
 #include "registry/tray_state.h"
 #include "utf8.h"
 #include "window/recovery.h"
@@ -228,7 +230,18 @@ struct menu_reader {
 
     static void CALLBACK read(HWND, UINT, UINT_PTR id, DWORD) {
         KillTimer(nullptr, id);
-        HWND popup = FindWindowW(L"#32768", nullptr);
+        // This thread's menu: other test programs on the display open theirs.
+        HWND popup = nullptr;
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND wnd, LPARAM found) {
+                wchar_t cls[16] = L"";
+                GetClassNameW(wnd, cls, 16);
+                if (std::wstring_view(cls) != L"#32768" || !IsWindowVisible(wnd)) return TRUE;
+                *reinterpret_cast<HWND*>(found) = wnd;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&popup));
         if (!popup) return;
         auto* menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
         items.clear();
