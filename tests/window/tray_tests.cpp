@@ -228,9 +228,11 @@ struct menu_reader {
     static inline std::vector<std::pair<std::wstring, bool>> items;
     static inline int pick_from_bottom = 0;  // 0: dismiss
 
+    static inline int waits = 0;
+
     static void CALLBACK read(HWND, UINT, UINT_PTR id, DWORD) {
-        KillTimer(nullptr, id);
         // This thread's menu: other test programs on the display open theirs.
+        // Under load it may show after the first tick: wait for it, a while.
         HWND popup = nullptr;
         EnumThreadWindows(
             GetCurrentThreadId(),
@@ -242,7 +244,13 @@ struct menu_reader {
                 return FALSE;
             },
             reinterpret_cast<LPARAM>(&popup));
-        if (!popup) return;
+        if (!popup && ++waits < 200) return;
+        KillTimer(nullptr, id);
+        waits = 0;
+        if (!popup) {
+            EndMenu();
+            return;
+        }
         auto* menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
         items.clear();
         for (int i = 0; i < GetMenuItemCount(menu); ++i) {
