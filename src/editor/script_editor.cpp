@@ -5,6 +5,7 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -97,7 +98,14 @@ private:
     POINT origin_{};
     int line_height_ = 1;
     // Each line's character positions from its start, by its text.
-    std::unordered_map<std::wstring, std::vector<int>> layouts_;
+    // Looked up by a view of the line, so a repaint copies no text.
+    struct text_hash {
+        using is_transparent = void;
+        size_t operator()(std::wstring_view text) const {
+            return std::hash<std::wstring_view>{}(text);
+        }
+    };
+    std::unordered_map<std::wstring, std::vector<int>, text_hash, std::equal_to<>> layouts_;
     // The line being drawn: its first character and its layout.
     size_t placed_from_ = 0;
     const std::vector<int>* placed_ = nullptr;
@@ -270,7 +278,7 @@ void script_editor::measure_from(HDC dc, const wchar_t* line, size_t n, size_t k
 const std::vector<int>& script_editor::line_layout(HDC dc, size_t line) {
     const size_t start = lines_.line_start(line), n = lines_.line_end(line) - start;
     const wchar_t* chars = lines_.text().data() + start;
-    std::wstring key(chars, n);
+    const std::wstring_view key(chars, n);
     if (auto it = layouts_.find(key); it != layouts_.end()) return it->second;
     if (layouts_.size() >= 4096) layouts_.clear();
     std::vector<int> x(n + 1);
@@ -291,7 +299,7 @@ const std::vector<int>& script_editor::line_layout(HDC dc, size_t line) {
         measure_from(dc, chars, n, hi, x);
         agreed = hi;
     }
-    return layouts_.emplace(std::move(key), std::move(x)).first->second;
+    return layouts_.emplace(std::wstring(key), std::move(x)).first->second;
 }
 
 void script_editor::draw_run(HDC dc, int y, size_t begin, size_t end,

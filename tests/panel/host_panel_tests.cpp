@@ -370,17 +370,7 @@ namespace {
 std::function<void(HWND)>* g_on_dialog = nullptr;
 
 void CALLBACK find_dialog(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND found = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM out) {
-            wchar_t cls[16] = L"";
-            GetClassNameW(w, cls, 16);
-            if (std::wstring_view(cls) == L"#32770" && IsWindowVisible(w))
-                *reinterpret_cast<HWND*>(out) = w;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    HWND found = cor_test::visible_thread_window(L"#32770");
     if (!found || !g_on_dialog) return;
     KillTimer(nullptr, timer);
     (*g_on_dialog)(found);

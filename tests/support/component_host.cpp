@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <string_view>
 
 #include "component.h"
 #include "host/service_factory.h"
@@ -45,6 +46,25 @@ struct recording_mainmenu : cor::mainmenu_manager {
     }
 };
 }  // namespace
+
+HWND visible_thread_window(const wchar_t* window_class) {
+    struct t_search {
+        const wchar_t* cls;
+        HWND found;
+    } search{window_class, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM p) {
+            auto* s = reinterpret_cast<t_search*>(p);
+            wchar_t cls[64] = L"";
+            GetClassNameW(w, cls, 64);
+            if (std::wstring_view(cls) != s->cls || !IsWindowVisible(w)) return TRUE;
+            s->found = w;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
 
 component_host::component_host()
     : api_("C:\\profile"),

@@ -18,6 +18,11 @@
 
 namespace cor_test {
 
+// The first visible window of `window_class` that this thread owns (a menu
+// or a box opened by the code under test, not by another test program on
+// the display); null when none shows.
+HWND visible_thread_window(const wchar_t* window_class);
+
 class component_host {
 public:
     component_host();

@@ -3,8 +3,6 @@
 // icon's menu, read while it is open.
 #include "window_test_util.h"
 
-#include <string_view>
-
 #include "registry/tray_state.h"
 #include "utf8.h"
 #include "window/recovery.h"
@@ -233,17 +231,7 @@ struct menu_reader {
     static void CALLBACK read(HWND, UINT, UINT_PTR id, DWORD) {
         // This thread's menu: other test programs on the display open theirs.
         // Under load it may show after the first tick: wait for it, a while.
-        HWND popup = nullptr;
-        EnumThreadWindows(
-            GetCurrentThreadId(),
-            [](HWND wnd, LPARAM found) {
-                wchar_t cls[16] = L"";
-                GetClassNameW(wnd, cls, 16);
-                if (std::wstring_view(cls) != L"#32768" || !IsWindowVisible(wnd)) return TRUE;
-                *reinterpret_cast<HWND*>(found) = wnd;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&popup));
+        HWND popup = cor_test::visible_thread_window(L"#32768");
         if (!popup && ++waits < 200) return;
         KillTimer(nullptr, id);
         waits = 0;
