@@ -1,61 +1,29 @@
 // The Host's player as the Host assembles it: the library scanned from its
-// folders, and playlists, order, volume and folders kept in the store.
+// folders, and the volume step read back from the store. (The player's state
+// across runs: tests/player, the Preferences window's tests and the profile
+// tool's test, which restarts the player.)
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include "corvina500/config/config_store.h"
 #include "corvina500/player/player_core.h"
+#include "e2e/process.h"
+#include "e2e/wav_file.h"
 #include "guid_text.h"
+#include "utf8.h"
 
 namespace {
 
-std::string temp_folder() {
-    wchar_t tmp[MAX_PATH];
-    GetTempPathW(MAX_PATH, tmp);
-    static int n = 0;
-    std::wstring path = std::wstring(tmp) + L"cor_core_" + std::to_wstring(GetCurrentProcessId()) +
-                        L"_" + std::to_wstring(++n);
-    CreateDirectoryW(path.c_str(), nullptr);
-    std::string out;
-    for (wchar_t c : path) out += static_cast<char>(c);
-    return out;
-}
-
-void write(const std::string& path, const std::string& bytes) {
-    std::wstring wide(path.begin(), path.end());
-    HANDLE h = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(h);
-}
-
-// A minimal mono 8-bit PCM WAV of `frames` samples.
-std::string wav(uint32_t frames) {
-    auto le = [](std::string& s, uint32_t v, int n) {
-        for (int i = 0; i < n; ++i) s += char((v >> (8 * i)) & 0xFF);
-    };
-    std::string s = "RIFF";
-    le(s, 36 + frames, 4);
-    s += "WAVEfmt ";
-    le(s, 16, 4);
-    le(s, 1, 2);
-    le(s, 1, 2);
-    le(s, 8000, 4);
-    le(s, 8000, 4);
-    le(s, 1, 2);
-    le(s, 8, 2);
-    s += "data";
-    le(s, frames, 4);
-    s.append(frames, char(128));
-    return s;
-}
+// A new folder under the temporary folder, as the player names paths.
+std::string temp_folder() { return cor::to_utf8(cor_test::make_temp_folder(L"core")); }
 
 TEST(PlayerCore, LibraryIsEnabledWithFoldersAndCountsTheirFiles) {
     const std::string music = temp_folder();
-    write(music + "\\a.wav", wav(800));
-    write(music + "\\b.wav", wav(800));
-    write(music + "\\broken.wav", "RIFFxxxx");
+    for (const char* name : {"\\a.wav", "\\b.wav"})
+        ASSERT_TRUE(cor_test::write_file(cor::to_wide(music + name),
+                                         cor_test::make_wav({8000, 1, 8, 0.1, {}})));
+    ASSERT_TRUE(cor_test::write_file(cor::to_wide(music + "\\broken.wav"), "RIFFxxxx"));
     std::vector<std::string> lines;
     cor::manual_clock clock;
     cor::player_core core([&](std::string_view l) { lines.emplace_back(l); }, &clock);
@@ -67,40 +35,6 @@ TEST(PlayerCore, LibraryIsEnabledWithFoldersAndCountsTheirFiles) {
     EXPECT_EQ(core.library().get_count(), 2u);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("broken.wav"), std::string::npos);
-}
-
-TEST(PlayerCore, StateRoundTripsThroughTheStore) {
-    const std::string folder = temp_folder();
-    write(folder + "\\a.wav", wav(8000));
-    write(folder + "\\b.wav", wav(8000));
-    const std::string store_path = folder + "\\corvina500.cfgstore";
-    cor::manual_clock clock;
-    {
-        cor::host_config_store store(store_path, [](std::string_view) {});
-        cor::player_core core([](std::string_view) {}, &clock);
-        EXPECT_EQ(core.add_to_active({folder}), 2u);
-        const size_t second = core.playlists().create_playlist("Other", 5, cor::no_index);
-        ASSERT_TRUE(core.playlists().playlist_rename(second, "Renamed", 7));
-        ASSERT_TRUE(core.playlists().playback_order_set_active(
-            cor::playlist_manager::order_shuffle_albums));
-        core.playback().set_volume(-12.5f);
-        core.set_library_folders({folder});
-        core.save(store);
-        ASSERT_TRUE(store.save());
-    }
-    cor::host_config_store store(store_path, [](std::string_view) {});
-    ASSERT_TRUE(store.load());
-    cor::player_core core([](std::string_view) {}, &clock);
-    core.load(store);
-    auto& pm = core.playlists();
-    ASSERT_EQ(pm.get_playlist_count(), 2u);
-    EXPECT_EQ(pm.playlist_get_item_count(0), 2u);
-    EXPECT_EQ(pm.get_active_playlist(), 0u);
-    EXPECT_EQ(pm.playback_order_get_active(), cor::playlist_manager::order_shuffle_albums);
-    EXPECT_FLOAT_EQ(core.playback().get_volume(), -12.5f);
-    EXPECT_EQ(core.library_folders(), std::vector<std::string>{folder});
-    EXPECT_EQ(core.library().get_count(), 2u);
-    EXPECT_EQ(core.format_active("%list_index%/%list_total% %filename%"), "1/2 a\n2/2 b\n");
 }
 
 // The volume step is kept as text; a value edited out of range or into

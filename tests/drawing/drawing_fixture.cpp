@@ -1,6 +1,7 @@
 #include "drawing/drawing_fixture.h"
 
 #include <algorithm>
+#include <sstream>
 
 #include "host/gdi_handles.h"
 #include "host/host_services.h"
@@ -11,6 +12,7 @@
 #include "script/error_report.h"
 #include "script/stored_scripts.h"
 #include "script/tf_hook.h"
+#include "support/case_table.h"
 
 namespace drawing_test {
 
@@ -73,6 +75,25 @@ std::string Drawing::run(const std::string& script) {
     cor::string_out out;
     compiled->run(&hook, out);
     return out.text;
+}
+
+void Drawing::expect_table(const std::string& name, int level,
+                           const std::vector<std::pair<std::string, std::string>>& vars) {
+    const auto expand = [&](std::string text) {
+        for (const auto& [key, value] : vars)
+            for (size_t at; (at = text.find("{" + key + "}")) != std::string::npos;)
+                text.replace(at, key.size() + 2, value);
+        return text;
+    };
+    for (const auto& row : cor_test::read_case_table(name, 3)) {
+        const std::string script = expand(row.fields[0]);
+        std::vector<std::string> console;
+        std::istringstream in(row.fields[2] == "-" ? "" : expand(row.fields[2]));
+        for (std::string line; std::getline(in, line);) console.push_back(line);
+        vesk::set_error_level(static_cast<vesk::error_threshold>(level));
+        EXPECT_EQ(run(script), expand(row.fields[1])) << row.where << ": " << script;
+        EXPECT_EQ(lines(), console) << row.where << ": " << script;
+    }
 }
 
 void Drawing::clear_buffer(COLORREF colour) {

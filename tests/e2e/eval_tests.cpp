@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "e2e/process.h"
+#include "support/case_table.h"
 
 namespace {
 
@@ -17,22 +18,25 @@ protected:
     void TearDown() override { cor_test::remove_tree(profile); }
 };
 
-TEST_F(PlayerProcess, EvalPrintsTheResultAndNothingElse) {
-    const auto r =
-        run_player({L"--profile", profile, L"--eval", L"[%artist% - ]$upper(abc)$add(1,2)"});
-    EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(r.out, "ABC3");
-}
-
-TEST_F(PlayerProcess, EvalOutputIsByteForByte) {
-    const auto r = run_player({L"--profile", profile, L"--eval", L"a$crlf()b$char(10)c"});
-    EXPECT_EQ(r.out, "a\r\nb\nc");
-}
-
-TEST_F(PlayerProcess, NonAsciiScriptsSurviveTheCommandLine) {
-    const auto r =
-        run_player({L"--profile", profile, L"--eval", L"$len(\u660e\u5f8c\u65e5)|\u00e9t\u00e9"});
-    EXPECT_EQ(r.out, "3|\xc3\xa9t\xc3\xa9");
+// Runs whose whole result is what they print (the README's first example
+// prints one too).
+TEST_F(PlayerProcess, RunsPrintTheirResult) {
+    for (const auto& row : cor_test::read_case_table("e2e/data/runs.tsv", 4)) {
+        const std::string& line = row.fields[0];
+        std::vector<std::wstring> args;
+        for (const auto& a : cor_test::split_arguments(line))
+            args.push_back(a == "PROFILE" ? profile : cor_test::widen(a));
+        const auto r = run_player(args);
+        const auto asked = [&](size_t field, const std::string& got) {
+            return row.fields[field] == "-" ? row.fields[field] : got;
+        };
+        EXPECT_EQ(asked(1, std::to_string(r.exit_code)), row.fields[1])
+            << row.where << ": " << line;
+        EXPECT_EQ(asked(2, r.out), row.fields[2]) << row.where << ": " << line;
+        EXPECT_TRUE(row.fields[3] == "-" || r.err.find(row.fields[3]) != std::string::npos)
+            << row.where << ": " << line << "\n"
+            << r.err;
+    }
 }
 
 // East-Asian wide characters take two cells where the system's code page
@@ -53,11 +57,7 @@ TEST_F(PlayerProcess, WidthFollowsTheSystemsCodePage) {
         GTEST_SKIP() << "ANSI code page " << GetACP();
 }
 
-TEST_F(PlayerProcess, CompilationErrorIsShownAsSuch) {
-    const auto r = run_player({L"--profile", profile, L"--eval", L"$add(1,2"});
-    EXPECT_EQ(r.out, "[COMPILATION ERROR]");
-}
-
+// Console lines go to the file --console names, not to standard output.
 TEST_F(PlayerProcess, ConsoleLinesGoToTheConsoleFile) {
     const std::wstring file = profile + L"\\console.txt";
     const auto r = run_player(
@@ -67,65 +67,6 @@ TEST_F(PlayerProcess, ConsoleLinesGoToTheConsoleFile) {
     const std::string console = cor_test::read_file(file);
     EXPECT_NE(console.find("$console\nx\n"), std::string::npos) << console;
 }
-
-TEST_F(PlayerProcess, ConsoleLinesGoToStandardErrorByDefault) {
-    const auto r =
-        run_player({L"--profile", profile, L"--eval", L"$errorlevel(low)$console(hello)"});
-    EXPECT_NE(r.err.find("hello\n"), std::string::npos) << r.err;
-}
-
-TEST_F(PlayerProcess, BadFlagPrintsUsageAndExitsWithTwo) {
-    const auto r = run_player({L"--frobnicate"});
-    EXPECT_EQ(r.exit_code, 2);
-    EXPECT_NE(r.err.find("usage: corvina500"), std::string::npos) << r.err;
-    EXPECT_EQ(r.out, "");
-}
-
-TEST_F(PlayerProcess, ExitAfterEndsTheMessageLoop) {
-    const auto r = run_player({L"--profile", profile, L"--exit-after", L"200"}, 30000);
-    EXPECT_EQ(r.exit_code, 0);
-}
-
-TEST_F(PlayerProcess, WithoutTheComponentThePlainWindowRunsUntilExit) {
-    const auto r =
-        run_player({L"--profile", profile, L"--no-component", L"--exit-after", L"300"}, 30000);
-    EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(r.err.find("could not open a window"), std::string::npos) << r.err;
-}
-
-}  // namespace
-
-namespace {
-
-// The menus as a reviewer sees them: every command path, the component's
-// group among the Host's, user commands that outlive the run, and Host
-// commands run by path in any case.
-TEST_F(PlayerProcess, MenusListAndRunCommandsAcrossRuns) {
-    auto r = run_player({L"--profile", profile, L"--list-commands"});
-    EXPECT_EQ(r.exit_code, 0);
-    for (const char* line :
-         {"File/Open...\n", "File/Exit\n", "Edit/Sort/By title\n", "Playback/Order/Random\n",
-          "Library/Rescan\n", "Help/About\n", "Vesk/Window/View/corvina500\n",
-          "Vesk/Window/Cascade\n", "Vesk/Configuration\n"})
-        EXPECT_NE(r.out.find(line), std::string::npos) << line;
-    EXPECT_EQ(r.out.find("Vesk/User/"), std::string::npos);
-
-    r = run_player({L"--profile", profile, L"--eval",
-                    L"$if($mainmenu_set(Louder,'$volume(-3)'),y,n)"
-                    L"$if($contextmenu_set(Tag,'$console(%title%)'),y,n)"
-                    L"$if($mainmenu_execute('PLAYBACK/order/shuffle (albums)'),y,n)"
-                    L"$if($mainmenu_execute(Playback/Nothing),y,n)"});
-    EXPECT_EQ(r.out, "yyyn");
-    r = run_player({L"--profile", profile, L"--list-commands"});
-    EXPECT_NE(r.out.find("\nVesk/User/Louder\n"), std::string::npos) << r.out;
-    r = run_player({L"--profile", profile, L"--eval",
-                    L"%playback_ordername%|$if($mainmenu_execute(vesk/user/LOUDER),y,n)|%volume%"});
-    EXPECT_EQ(r.out, "Shuffle (albums)|y|-3.0000000");
-}
-
-}  // namespace
-
-namespace {
 
 // The configuration dialog and the palette as a reviewer captures them:
 // opened by a flag, saved by title before shutdown; a title no window has
@@ -142,9 +83,7 @@ TEST_F(PlayerProcess, ToolWindowsOpenByFlagAndAreCapturedByTitle) {
         auto r = run_player({L"--profile", profile, t.flag, L"--exit-after", L"1500",
                              L"--screenshot-window", t.title, shot});
         EXPECT_EQ(r.exit_code, 0) << r.err;
-        const std::string png = cor_test::read_file(shot);
-        ASSERT_GT(png.size(), 8u) << r.err;
-        EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
+        EXPECT_EQ(cor_test::read_file(shot).substr(0, 8), "\x89PNG\r\n\x1a\n") << r.err;
     }
 
     const std::wstring console = profile + L"\\console.txt";

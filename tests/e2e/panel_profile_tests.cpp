@@ -9,23 +9,8 @@
 
 namespace {
 
-constexpr const char* main_guid = "6B999F1C-01BD-426E-8B09-7A0D58F4A788";
-
-// 16 bytes of a GUID in the stored layout.
-std::string guid_bytes(uint32_t a, uint16_t b, uint16_t c, const char (&d)[9]) {
-    std::string out;
-    for (int i = 0; i < 4; ++i) out += static_cast<char>(a >> (8 * i));
-    for (int i = 0; i < 2; ++i) out += static_cast<char>(b >> (8 * i));
-    for (int i = 0; i < 2; ++i) out += static_cast<char>(c >> (8 * i));
-    out.append(d, 8);
-    return out;
-}
-
-std::string u32(uint32_t v) {
-    std::string out;
-    for (int i = 0; i < 4; ++i) out += static_cast<char>(v >> (8 * i));
-    return out;
-}
+using cor_test::guid_bytes;
+using cor_test::le32;
 
 TEST(PlayerPanels, ListPanelsPrintsOneLinePerTypeAndExits) {
     const auto r = cor_test::run_player({L"--list-panels"});
@@ -40,22 +25,19 @@ TEST(PlayerPanels, ListPanelsPrintsOneLinePerTypeAndExits) {
 TEST(PlayerPanels, AProfileShowsItsPanelsAndKeepsAnUnknownTypeAcrossASave) {
     const std::wstring profile = cor_test::make_temp_folder(L"panels");
     // Four panels of the player, then one of a type nobody offers.
-    std::string records = u32(5);
-    const std::string playlist_settings = u32(1) + u32(40) + u32(100) + u32(90) + u32(80) +
-                                          u32(60) + u32(0) + u32(1) + u32(2) + u32(3) + u32(4);
-    const std::string playlist_record =
-        guid_bytes(0x0F6A3C1E, 0x5B27, 0x4D8E, "\x9C\x41\x2A\x7E\x8B\x3D\x6F\x10") +
-        u32(static_cast<uint32_t>(playlist_settings.size())) + playlist_settings;
+    std::string settings;
+    for (uint32_t v : {1, 40, 100, 90, 80, 60, 0, 1, 2, 3, 4}) settings += le32(v);
+    const std::string playlist_record = guid_bytes("0F6A3C1E-5B27-4D8E-9C41-2A7E8B3D6F10") +
+                                        le32(static_cast<uint32_t>(settings.size())) + settings;
     const std::string unknown_record =
-        guid_bytes(0x12345678, 0x9ABC, 0xDEF0, "\x01\x02\x03\x04\x05\x06\x07\x08") + u32(6) +
-        "opaque";
-    records += playlist_record;
-    records += guid_bytes(0xB3D81F47, 0x6E2A, 0x4C95, "\x8F\x03\x7D\x1C\x5A\x9E\x2B\x64") + u32(0);
-    records += guid_bytes(0x6C2E9A05, 0xD4B1, 0x4F78, "\xA3\xE6\x0B\x8F\x2D\x7C\x1E\x93") + u32(0);
-    records += guid_bytes(0xE91B4D72, 0x38C6, 0x4A0F, "\xB5\xD9\x6F\x2A\x1C\x8E\x3B\x57") + u32(0);
-    records += unknown_record;
+        guid_bytes("12345678-9ABC-DEF0-0102-030405060708") + le32(6) + "opaque";
+    const std::string records =
+        le32(5) + playlist_record + guid_bytes("B3D81F47-6E2A-4C95-8F03-7D1C5A9E2B64") + le32(0) +
+        guid_bytes("6C2E9A05-D4B1-4F78-A3E6-0B8F2D7C1E93") + le32(0) +
+        guid_bytes("E91B4D72-38C6-4A0F-B5D9-6F2A1C8E3B57") + le32(0) + unknown_record;
     cor_test::store_writer store;
-    store.guid_list("BA9BB3A4-DD31-4F09-A4F6-8C799D4A0176", {main_guid});
+    store.guid_list("BA9BB3A4-DD31-4F09-A4F6-8C799D4A0176",
+                    {"6B999F1C-01BD-426E-8B09-7A0D58F4A788"});
     store.text_list("FC354353-8A11-480B-A5D6-DA229C5EA542", {"main"});
     store.text_list("B3E31867-FD17-49D1-98C6-261667B39AB3",
                     {"$panel(main,list,0,0,300,200)$panel(main,art,300,0,100,100)"

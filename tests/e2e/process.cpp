@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 namespace cor_test {
@@ -53,6 +57,38 @@ std::wstring build_folder() {
     const DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH * 4);
     std::wstring path(buf, n);
     return path.substr(0, path.find_last_of(L"\\/"));
+}
+
+std::wstring widen(const std::string& utf8) {
+    std::wstring out(utf8.size(), L'\0');
+    const int n = int(utf8.size());
+    out.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), n, out.data(), n));
+    return out;
+}
+
+std::wstring checkout_path(const std::wstring& rel) {
+    if (const char* data = std::getenv("COR_TEST_DATA"); data && *data) {
+        const std::wstring path = widen(data) + L"\\..\\" + rel;
+        if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return path;
+    }
+    return build_folder() + L"\\..\\..\\" + rel;
+}
+
+std::vector<std::string> split_arguments(const std::string& line) {
+    std::vector<std::string> out;
+    bool quoted = false, open = false;
+    for (char c : line) {
+        if (c == ' ' && !quoted) {
+            open = false;
+            continue;
+        }
+        if (!open) out.emplace_back(), open = true;
+        if (c == '"')
+            quoted = !quoted;
+        else
+            out.back() += c;
+    }
+    return out;
 }
 
 t_process_result run_player(const std::vector<std::wstring>& args, unsigned timeout_ms,
@@ -112,33 +148,48 @@ std::wstring make_temp_folder(const std::wstring& tag) {
 }
 
 void remove_tree(const std::wstring& path) {
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = fd.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring child = path + L"\\" + name;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                remove_tree(child);
-            else
-                DeleteFileW(child.c_str());
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryW(path.c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
 }
 
 std::string read_file(const std::wstring& path) {
-    std::string data;
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return data;
-    char buf[4096];
-    DWORD n = 0;
-    while (ReadFile(h, buf, sizeof buf, &n, nullptr) && n) data.append(buf, n);
-    CloseHandle(h);
-    return data;
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<HWND> windows_of(unsigned long pid, HWND parent,
+                             const std::function<bool(HWND)>& match) {
+    struct t_search {
+        unsigned long pid;
+        const std::function<bool(HWND)>* match;
+        std::vector<HWND> found;
+    } s{pid, &match, {}};
+    const WNDENUMPROC visit = [](HWND w, LPARAM p) -> BOOL {
+        auto* s = reinterpret_cast<t_search*>(p);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == s->pid && (*s->match)(w)) s->found.push_back(w);
+        return TRUE;
+    };
+    if (parent)
+        EnumChildWindows(parent, visit, reinterpret_cast<LPARAM>(&s));
+    else
+        EnumWindows(visit, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+HWND wait_for_window(unsigned long pid, HWND parent, const std::function<bool(HWND)>& match,
+                     unsigned timeout_ms) {
+    for (const ULONGLONG until = GetTickCount64() + timeout_ms;; Sleep(50)) {
+        if (const auto found = windows_of(pid, parent, match); !found.empty()) return found[0];
+        if (GetTickCount64() >= until) return nullptr;
+    }
+}
+
+bool class_is(HWND wnd, const wchar_t* window_class) {
+    wchar_t name[64] = {};
+    GetClassNameW(wnd, name, 64);
+    return _wcsicmp(name, window_class) == 0;
 }
 
 }  // namespace cor_test

@@ -2,6 +2,8 @@
 // what it writes, for end-to-end tests.
 #pragma once
 
+#include <windows.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,6 +18,14 @@ struct t_process_result {
 
 // The build folder: where the test program and corvina500.exe live.
 std::wstring build_folder();
+// A path in the checkout, such as L"profiles\\default", found from
+// $COR_TEST_DATA (the tests' sources) or, failing that, from the build folder
+// (build/<preset>) inside the checkout.
+std::wstring checkout_path(const std::wstring& rel);
+std::wstring widen(const std::string& utf8);
+// A command line written in a test's table: arguments split at blanks, a
+// "..." group holding blanks.
+std::vector<std::string> split_arguments(const std::string& line);
 // `during`, when given, runs on the calling thread while the player runs,
 // with the player's process id.
 t_process_result run_player(const std::vector<std::wstring>& args, unsigned timeout_ms = 60000,
@@ -24,5 +34,15 @@ t_process_result run_player(const std::vector<std::wstring>& args, unsigned time
 std::wstring make_temp_folder(const std::wstring& tag);
 void remove_tree(const std::wstring& path);
 std::string read_file(const std::wstring& path);
+
+// The windows of process `pid` that `match` accepts: its top-level ones, or
+// the children of `parent` when one is given.
+std::vector<HWND> windows_of(unsigned long pid, HWND parent,
+                             const std::function<bool(HWND)>& match);
+// The first of them, asking again until `timeout_ms` passes: the player
+// makes windows again when what they show changes. Null when none came.
+HWND wait_for_window(unsigned long pid, HWND parent, const std::function<bool(HWND)>& match,
+                     unsigned timeout_ms = 20000);
+bool class_is(HWND wnd, const wchar_t* window_class);
 
 }  // namespace cor_test

@@ -12,11 +12,15 @@ uint32_t crc32(const std::string& data) {
     return crc ^ 0xFFFFFFFFu;
 }
 
-void u32(std::string& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-
 int hex(char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; }
+
+}  // namespace
+
+std::string le32(uint32_t v) {
+    std::string out;
+    for (int i = 0; i < 4; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+    return out;
+}
 
 // The platform layout: the first three groups little-endian, the rest in order.
 std::string guid_bytes(const std::string& text) {
@@ -32,43 +36,25 @@ std::string guid_bytes(const std::string& text) {
     return out;
 }
 
-}  // namespace
-
-void store_writer::int32(const std::string& guid, int32_t value) {
-    std::string v;
-    u32(v, static_cast<uint32_t>(value));
-    add(guid, v);
-}
-
 void store_writer::text_list(const std::string& guid, const std::vector<std::string>& items) {
-    std::string v;
-    u32(v, static_cast<uint32_t>(items.size()));
-    for (const auto& s : items) {
-        u32(v, static_cast<uint32_t>(s.size()));
-        v += s;
-    }
-    add(guid, v);
+    std::string v = le32(static_cast<uint32_t>(items.size()));
+    for (const auto& s : items) v += le32(static_cast<uint32_t>(s.size())) + s;
+    text(guid, v);
 }
 
 void store_writer::guid_list(const std::string& guid, const std::vector<std::string>& items) {
-    std::string v;
-    u32(v, static_cast<uint32_t>(items.size()));
+    std::string v = le32(static_cast<uint32_t>(items.size()));
     for (const auto& g : items) v += guid_bytes(g);
-    add(guid, v);
+    text(guid, v);
 }
 
 std::string store_writer::bytes() const {
-    std::string out = "CORVCFG\x1a";
-    u32(out, 1);
-    u32(out, static_cast<uint32_t>(entries_.size()));
-    u32(out, crc32(out));
+    std::string out = "CORVCFG\x1a" + le32(1) + le32(static_cast<uint32_t>(entries_.size()));
+    out += le32(crc32(out));
     for (const auto& [guid, value] : entries_) {
-        std::string entry = guid_bytes(guid);
-        u32(entry, static_cast<uint32_t>(value.size()));
-        entry += value;
-        const uint32_t crc = crc32(entry);
-        out += entry;
-        u32(out, crc);
+        const std::string entry =
+            guid_bytes(guid) + le32(static_cast<uint32_t>(value.size())) + value;
+        out += entry + le32(crc32(entry));
     }
     return out;
 }

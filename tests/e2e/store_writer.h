@@ -9,19 +9,22 @@
 
 namespace cor_test {
 
+// Four bytes, least significant first.
+std::string le32(uint32_t v);
+// The 16 bytes of a GUID given in the 36-character text form, as stored.
+std::string guid_bytes(const std::string& text);
+
 class store_writer {
 public:
     // `guid` in the 36-character text form.
-    void text(const std::string& guid, const std::string& value) { add(guid, value); }
-    void int32(const std::string& guid, int32_t value);
+    void text(const std::string& guid, const std::string& value) {
+        entries_.emplace_back(guid, value);
+    }
     void text_list(const std::string& guid, const std::vector<std::string>& items);
     void guid_list(const std::string& guid, const std::vector<std::string>& items);
     std::string bytes() const;
 
 private:
-    void add(const std::string& guid, std::string value) {
-        entries_.emplace_back(guid, std::move(value));
-    }
     std::vector<std::pair<std::string, std::string>> entries_;
 };
 

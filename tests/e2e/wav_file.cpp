@@ -1,8 +1,8 @@
 #include "e2e/wav_file.h"
 
-#include <windows.h>
-
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 
 namespace cor_test {
 namespace {
@@ -52,12 +52,8 @@ std::string make_wav(const t_wav_format& format) {
 }
 
 bool write_file(const std::wstring& path, const std::string& bytes) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(h);
-    return ok && written == bytes.size();
+    std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+    return out.write(bytes.data(), std::streamsize(bytes.size())).flush().good();
 }
 
 }  // namespace cor_test

@@ -7,6 +7,7 @@
 
 #include "editor/editor_settings.h"
 #include "editor/script_lexer.h"
+#include "support/case_table.h"
 
 using namespace vesk::editor;
 
@@ -22,59 +23,25 @@ std::string classes(const std::wstring& text) {
     return out;
 }
 
+// The case tables hold ASCII scripts, and "-" for no position.
+std::wstring wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+size_t position(const std::string& field) { return field == "-" ? npos : std::stoul(field); }
+
 }  // namespace
 
 TEST(ScriptLexer, ClassifiesEachCharacter) {
-    const struct {
-        const wchar_t* text;
-        const char* expected;
-    } cases[] = {
-        {L"$if(%artist%,'a,b',x)// z", "fffpvvvvvvvvsqqqqqsbpcccc"},
-        // A function's colour lasts until something else changes the state.
-        {L"$a b(c", "ffffpb"},
-        {L"%a%b%", "vvvbv"},
-        // A comment ends with its line; a quote does not.
-        {L"x//y\rz", "bccccb"},
-        {L"'a\rb'c", "qqqqqb"},
-        {L"'//'x", "qqqqb"},
-        {L"a/b/", "bbbb"},
-        {L"$f'x'y", "ffqqqb"},
-        {L"%a//b%", "vvcccc"},
-        {L"[x],(y)", "pbpspbp"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(classes(c.text), c.expected) << std::string(c.text, c.text + wcslen(c.text));
+    for (const auto& row : cor_test::read_case_table("editor/data/lexer-classes.tsv", 2))
+        EXPECT_EQ(classes(wide(row.fields[0])), row.fields[1])
+            << row.where << ": " << row.fields[0];
 }
 
 TEST(ScriptLexer, PairsTheBracketAtTheCaret) {
-    const struct {
-        const wchar_t* text;
-        size_t caret, active, partner;
-    } cases[] = {
-        {L"$a(", 3, 2, npos},
-        {L"$a()", 4, 3, 2},
-        {L"(a(b)c)", 1, 0, 6},
-        {L"(a(b)c)", 7, 6, 0},
-        {L"(a(b)c)", 3, 2, 4},
-        {L"[a]", 0, 0, 2},
-        // Round brackets win over square ones; the one before the caret
-        // over the one after it.
-        {L"[(]", 1, 1, npos},
-        {L")(x)", 1, 0, npos},
-        {L"'('", 2, npos, npos},
-        {L"())", 3, 2, npos},
-        {L"(\r')'\r)", 0, 0, 6},
-        {L"(\r//)\r)", 7, 6, 0},
-        {L"([)]", 1, 0, 2},
-        {L"a", 5, npos, npos},
-        {L"", 0, npos, npos},
-    };
-    for (const auto& c : cases) {
+    for (const auto& row : cor_test::read_case_table("editor/data/lexer-brackets.tsv", 4)) {
         script_lines lines;
-        lines.set_text(c.text);
-        const bracket_match m = lines.match_at(c.caret);
-        EXPECT_EQ(m.active, c.active) << c.caret;
-        EXPECT_EQ(m.partner, c.partner) << c.caret;
+        lines.set_text(wide(row.fields[0]));
+        const bracket_match m = lines.match_at(position(row.fields[1]));
+        EXPECT_EQ(m.active, position(row.fields[2])) << row.where << ": " << row.fields[0];
+        EXPECT_EQ(m.partner, position(row.fields[3])) << row.where << ": " << row.fields[0];
     }
 }
 

@@ -41,115 +41,6 @@ protected:
     }
 };
 
-TEST_F(Files, ListingFilesAndFolders) {
-    put("a.txt", "abc");
-    put("b.log", "hello");
-    put("sub\\c.TXT", "1234567");
-    put("sub\\deep\\d.txt", "");
-    fs::create_directories(dir.file("sub2"));
-    const std::string root = at("");
-    struct row {
-        std::string call, expect;
-    };
-    const row rows[] = {
-        {"$files(" + root + "a.txt)", "1|y"},
-        {"$files(" + root + "sub)", "1|y"},  // folders count here
-        {"$files(" + root + "zz*)", "|n"},
-        {"$files('')", "|n"},
-        {"$files(count," + root + "*.txt," + root + "sub\\*.txt)", "2|y"},
-        {"$files(SIZE," + root + "*," + root + "sub\\*)", "15|y"},  // folders have no size
-        {"$files(0," + root + "*.zzz," + root + "sub\\*.txt)", root + "sub\\c.TXT|y"},
-        {"$files(word," + root + "*.zzz," + root + "sub\\*.txt)", root + "sub\\c.TXT|y"},
-        {"$files(5," + root + "*.txt)", "|n"},
-        {"$files_ex(count," + root + ",*.txt)", "3|y"},
-        {"$files_ex(count," + root + ",*.txt,a.*)", "3|y"},  // one count per file
-        {"$files_ex(count," + root + ",?.LOG)", "1|y"},
-        {"$files_ex(size," + root + ",*.txt)", "10|n"},
-        {"$files_ex(size," + root + "sub\\deep,*)", "0|y"},
-        {"$files_ex(0," + root + ",*.txt)", root + "a.txt|y"},
-        // A folder's own files first, then its subfolders depth first.
-        {"$files_ex(1," + root + ",*.txt)", root + "sub\\c.TXT|y"},
-        {"$files_ex(2," + root + ",*.txt)", root + "sub\\deep\\d.txt|y"},
-        {"$files_ex(3," + root + ",*.txt)", "|y"},
-        {"$files_ex(count," + root + ",,)", "|n"},
-    };
-    for (const auto& r : rows) EXPECT_EQ(found(r.call), r.expect) << r.call;
-    EXPECT_EQ(host.take_lines(), lines{});
-    EXPECT_EQ(run_lines("$files_ex(every," + root + ",*)"),
-              (lines{"", "$files_ex: invalid syntax"}));
-    EXPECT_EQ(run_lines("$errorlevel(middle)$files(count,nofolder.txt," + root + "*.log)"),
-              (lines{"1", "$files: path error"}));
-}
-
-TEST_F(Files, ReadingTextFiles) {
-    put("three.txt", "\xEF\xBB\xBFone\r\ntwo\r\nthree");
-    put("ansi.txt", "caf\xE9\r\nx\r\n");
-    put("long.txt", std::string(5000, 'a') + "\r\nend");
-    put("empty.txt", "");
-    const std::string p = at("three.txt");
-    struct row {
-        std::string call, expect;
-    };
-    const row rows[] = {
-        {"$textfile(" + p + ")", "one\r\ntwo\r\nthree\r\n"},
-        {"$textfile(" + p + ",from:2)", "two\r\nthree\r\n"},
-        {"$textfile(" + p + ",from:2,to:2)", "two\r\n"},
-        {"$textfile(" + p + ",crlf:false)", "onetwothree"},
-        {"$textfile(" + p + ",output:count,from:2)", "3"},
-        // The per-line script sees the line feed; one is taken off after.
-        {"$textfile(" + p + ",'tf:$len(%_line%)')", "4\r\n4\r\n5\r\n"},
-        {"$textfile(" + p +
-             ",'tf:$upper(%_line%)$ifgreater($strstr(%_line%,two),0,$break(),)',crlf:false)",
-         "ONETWO"},
-        {"$textfile(" + p + ",tf:<\\p_line\\p>,escape:true,to:1)", "<one\n>\r\n"},
-        {"$textfile(" + at("ansi.txt") + ",charcode:sjis)",
-         cor::to_utf8(vesk::code_page_to_wide("caf\xE9", CP_ACP)) + "\r\nx\r\n"},
-        // 1999 characters at most per read: 5000 make three lines.
-        {"$textfile(" + at("long.txt") + ",output:count)", "4"},
-        {"$if($textfile(" + at("empty.txt") + ",output:count),y,n)", "n"},
-    };
-    for (const auto& r : rows) EXPECT_EQ(run(r.call), r.expect) << r.call;
-    EXPECT_TRUE(host.take_lines().empty());
-    EXPECT_EQ(
-        run_lines("$textfile(" + at("none.txt") + ")|$textfile(" + p +
-                  ",charcode:latin)|$textfile(" + p + ",output:all)|$textfile(" + p + ",size:1)"),
-        (lines{"|||", "$textfile: file read error", "$textfile: unknown charcode 'latin'",
-               "$textfile: unknown output type 'all'", "$textfile: unknown option 'size:1'"}));
-}
-
-// A device (by a reserved name, in any folder, with any extension, or by
-// a device path) is never opened or waited on: each function answers with
-// its own error, as for a file that is not there. A long path to a disk
-// file still reads.
-TEST_F(Files, DevicesAreRefusedWithTheFunctionsOwnError) {
-    put("three.txt", "one");
-    const std::string in = at("");
-    struct row {
-        std::string call, line;
-    };
-    const row rows[] = {
-        {"$getimageinfo(AUX,width)", "$getimageinfo: file open error"},
-        {"$getimageinfo(" + in + "com1.png,type)", "$getimageinfo: file open error"},
-        {"$getimageinfo('" + in + "Lpt9 .jpg',height)", "$getimageinfo: file open error"},
-        {"$textfile(CON)", "$textfile: file read error"},
-        {"$textfile('CONIN$')", "$textfile: file read error"},
-        {"$textfile(" + in + "nul.txt)", "$textfile: file read error"},
-        {"$textfile(\\\\.\\pipe\\vesk)", "$textfile: file read error"},
-        {"$textfile(\\\\.\\" + in.substr(0, 2) + ")", "$textfile: file read error"},
-        {"$textwrite(PRN,x)", "$textwrite: file write error"},
-        {"$textwrite(" + in + "aux.txt,x)", "$textwrite: file write error"},
-        {"$textwrite(" + in + "com\u00b9,x,mode:add)", "$textwrite: file write error"},
-    };
-    host.take_lines();
-    for (const auto& r : rows) {
-        EXPECT_EQ(run("$if(" + r.call + ",y,n)"), "n") << r.call;
-        EXPECT_EQ(host.take_lines(), lines{r.line}) << r.call;
-    }
-    EXPECT_EQ(run("$if($files(AUX),y,n)$if($files(" + in + "nul),y,n)"), "nn");
-    EXPECT_EQ(run("$textfile(\\\\?\\" + at("three.txt") + ",crlf:false)"), "one");
-    expect_no_leftovers();
-}
-
 TEST_F(Files, WritingTextFiles) {
     const std::string p = at("out.txt");
     EXPECT_EQ(found("$textwrite(" + p + ",a$char(13)$char(10)b$char(10))"), "|y");
@@ -234,60 +125,41 @@ std::string le16(unsigned v) { return bytes({int(v & 0xFF), int(v >> 8)}); }
 std::string be16(unsigned v) { return bytes({int(v >> 8), int(v & 0xFF)}); }
 std::string le32(uint32_t v) { return le16(v & 0xFFFF) + le16(v >> 16); }
 
-TEST_F(Files, ImageHeaders) {
+// The rows of data/files.tsv, over the files and pictures written here.
+TEST_F(Files, ScriptTable) {
+    for (const auto& [name, content] : meta_list{{"tree\\a.txt", "abc"},
+                                                 {"tree\\b.log", "hello"},
+                                                 {"tree\\sub\\c.TXT", "1234567"},
+                                                 {"tree\\sub\\deep\\d.txt", ""},
+                                                 {"three.txt", "\xEF\xBB\xBFone\r\ntwo\r\nthree"},
+                                                 {"long.txt", std::string(5000, 'a') + "\r\nend"},
+                                                 {"empty.txt", ""},
+                                                 {"one.txt", "one"},
+                                                 {"t.txt", "plain text"},
+                                                 {"ansi.txt", "caf\xE9\r\nx\r\n"}})
+        put(name, content);
+    fs::create_directories(dir.file("tree\\sub2"));
     const std::string png_head = "\x89PNG\r\n\x1A\n";
-    const std::string png = png_head + bytes({0, 0, 0, 4}) + "gAMA" + "\1\2\3\4" + "CRC!" +
-                            bytes({0, 0, 0, 13}) + "IHDR" + bytes({0, 0, 2, 0x80, 0, 0, 1, 0xE0}) +
-                            bytes({8, 2, 0, 0, 0}) + "CRC!";
-    const std::string gif = "GIF89a" + le16(40000) + le16(40000) + std::string(10, '\0');
-    const std::string bmp40 = "BM" + std::string(12, '\0') + le32(40) + le32(0x10000 + 300) +
-                              le32(200) + std::string(28, '\0');
-    const std::string bmp12 =
-        "BM" + std::string(12, '\0') + le32(12) + le16(17) + le16(23) + std::string(4, '\0');
-    const std::string bmp124 = "BM" + std::string(12, '\0') + le32(124) + std::string(120, '\0');
-    std::string jpeg = bytes({0xFF, 0xD8, 0xFF, 0xE0}) + be16(16) + std::string(14, 'j') +
-                       bytes({0xFF, 0xC2}) + be16(17) + bytes({8}) + be16(480) + be16(640) +
-                       std::string(12, '\0');
-    std::string jpeg_far = bytes({0xFF, 0xD8});
-    for (int i = 0; i < 31; ++i) jpeg_far += bytes({0xFF, 0xE1}) + be16(4) + "xy";
-    jpeg_far += bytes({0xFF, 0xC0}) + be16(17) + bytes({8}) + be16(10) + be16(20);
-    put("p.png", png);
-    put("g.gif", gif);
-    put("b40.bmp", bmp40);
-    put("b12.bmp", bmp12);
-    put("b124.bmp", bmp124);
-    put("j.jpg", jpeg);
-    put("far.jpg", jpeg_far);
+    put("p.png", png_head + bytes({0, 0, 0, 4}) + "gAMA" + "\1\2\3\4" + "CRC!" +
+                     bytes({0, 0, 0, 13}) + "IHDR" + bytes({0, 0, 2, 0x80, 0, 0, 1, 0xE0}) +
+                     bytes({8, 2, 0, 0, 0}) + "CRC!");
+    put("g.gif", "GIF89a" + le16(40000) + le16(40000) + std::string(10, '\0'));
+    put("b40.bmp", "BM" + std::string(12, '\0') + le32(40) + le32(0x10000 + 300) + le32(200) +
+                       std::string(28, '\0'));
+    put("b12.bmp",
+        "BM" + std::string(12, '\0') + le32(12) + le16(17) + le16(23) + std::string(4, '\0'));
+    put("b124.bmp", "BM" + std::string(12, '\0') + le32(124) + std::string(120, '\0'));
+    put("j.jpg", bytes({0xFF, 0xD8, 0xFF, 0xE0}) + be16(16) + std::string(14, 'j') +
+                     bytes({0xFF, 0xC2}) + be16(17) + bytes({8}) + be16(480) + be16(640) +
+                     std::string(12, '\0'));
     put("cut.png", png_head + bytes({0, 0, 0}));
     put("cut.jpg", bytes({0xFF, 0xD8, 0xFF, 0xC0, 0, 17, 8}));
-    put("t.txt", "plain text");
-    struct row {
-        const char* file;
-        std::string type, width, height;
-    };
-    const row rows[] = {
-        {"p.png", "PNG", "640", "480"},   {"g.gif", "GIF", "-25536", "40000"},
-        {"b40.bmp", "BMP", "300", "200"}, {"b12.bmp", "BMP", "17", "23"},
-        {"j.jpg", "JPEG", "640", "480"},  {"far.jpg", "JPEG", "0", "0"},
-        {"t.txt", "Unknown", "", ""},
-    };
-    for (const auto& r : rows) {
-        const std::string f = at(r.file);
-        EXPECT_EQ(run("$getimageinfo(" + f + ",TYPE)|$if($getimageinfo(" + f + ",type),y,n)|" +
-                      "$getimageinfo(" + f + ",width)|$getimageinfo(" + f + ",height)"),
-                  r.type + "|n|" + r.width + "|" + r.height)
-            << r.file;
-    }
-    host.take_lines();
-    const std::string call = "$errorlevel(middle)$getimageinfo(";
-    EXPECT_EQ(
-        run_lines(call + at("t.txt") + ",width)" + "$getimageinfo(" + at("b124.bmp") +
-                  ",width)$getimageinfo(" + at("cut.png") + ",width)$getimageinfo(" +
-                  at("cut.jpg") + ",height)$getimageinfo(" + at("none.png") +
-                  ",width)$getimageinfo(" + at("p.png") + ",depth)"),
-        (lines{"", "$getimageinfo: unknown file type", "$getimageinfo: unknown file type (bmp?)",
-               "$getimageinfo: file read error", "$getimageinfo: file read error",
-               "$getimageinfo: file open error", "$getimageinfo: invalid mode"}));
+    expect_table("files.tsv",
+                 {{"tree", at("tree\\")}, {"dir", at("")}, {"drive", at("").substr(0, 2)}});
+    expect_no_leftovers();
+    // Read in the ANSI code page, as the platform converts it.
+    EXPECT_EQ(run_lines("$textfile(" + at("ansi.txt") + ",charcode:sjis)"),
+              lines{cor::to_utf8(vesk::code_page_to_wide("caf\xE9", CP_ACP)) + "\r\nx\r\n"});
 }
 
 const std::string hash_id = bytes({0x3D, 0x91, 0x86, 0xE9, 0xCD, 0xD6, 0x49, 0x40, 0xB0, 0x92, 0x70,

@@ -7,16 +7,19 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "functions/hash_store.h"
 #include "script/error_report.h"
+#include "support/case_table.h"
 #include "support/component_host.h"
 
 namespace function_test {
 
 using lines = std::vector<std::string>;
+using meta_list = std::vector<std::pair<std::string, std::string>>;
 
 struct text_sink final : cor::string_sink {
     std::string text;
@@ -46,8 +49,30 @@ protected:
         return out;
     }
 
+    // A case row "script, output, console lines" from field `first` on, run
+    // at the low error level; console lines are joined by "\n", "-" is none.
+    // Each "{name}" of `vars` is replaced in every field.
+    void expect_row(const cor_test::t_case_row& row, size_t first = 0, const meta_list& vars = {}) {
+        const auto field = [&](size_t i) {
+            std::string text = row.fields[first + i];
+            for (const auto& [name, value] : vars)
+                for (size_t at; (at = text.find("{" + name + "}")) != std::string::npos;)
+                    text.replace(at, name.size() + 2, value);
+            return text;
+        };
+        lines expected{field(1)};
+        std::istringstream console(field(2) == "-" ? "" : field(2));
+        for (std::string line; std::getline(console, line);) expected.push_back(line);
+        vesk::set_error_level(vesk::err_low);
+        EXPECT_EQ(run_lines(field(0)), expected) << row.where << ": " << field(0);
+    }
+    void expect_table(const std::string& name, const meta_list& vars = {}) {
+        for (const auto& row : cor_test::read_case_table("functions/data/" + name, 3))
+            expect_row(row, 0, vars);
+    }
+
     cor::track_ptr track(const std::string& path, const std::string& title, double seconds = 10,
-                         const std::vector<std::pair<std::string, std::string>>& meta = {}) {
+                         const meta_list& meta = {}) {
         cor::t_track_info info;
         info.path = path;
         info.add_meta("title", title);
@@ -56,16 +81,19 @@ protected:
         return host.player().tracks().put(std::move(info));
     }
 
-    // A playlist holding tracks titled by `titles`; returns its index.
+    // A playlist holding tracks titled by `titles`, with the lengths and
+    // further tags given; returns its index.
     size_t playlist(const std::string& name, const std::vector<std::string>& titles,
-                    const std::vector<double>& seconds = {}) {
+                    const std::vector<double>& seconds = {},
+                    const std::vector<meta_list>& meta = {}) {
         auto& pm = host.player().playlists();
         const size_t pl = pm.create_playlist(name.data(), name.size(), cor::no_index);
         std::vector<cor::track_ptr> keep;
         std::vector<cor::metadb_handle*> raw;
         for (size_t i = 0; i < titles.size(); ++i) {
             keep.push_back(track("C:\\music\\" + name + "\\" + titles[i] + ".wav", titles[i],
-                                 i < seconds.size() ? seconds[i] : 10));
+                                 i < seconds.size() ? seconds[i] : 10,
+                                 i < meta.size() ? meta[i] : meta_list{}));
             raw.push_back(keep.back().get());
         }
         pm.playlist_insert_items(pl, cor::no_index, raw.data(), raw.size(), nullptr);

@@ -2,11 +2,11 @@
 
 #include <cstring>
 
-#include "guid_text.h"
 #include "host/gdi_handles.h"
 #include "host/host_services.h"
 #include "host/identity.h"
 #include "host/settings.h"
+#include "object/grammar/values.h"
 #include "object/object_creation.h"
 #include "registry/window_list.h"
 #include "registry/window_services.h"
@@ -18,7 +18,6 @@
 namespace object_test {
 
 using vesk::option_result;
-using vesk::object::property;
 
 namespace {
 
@@ -37,25 +36,16 @@ private:
 [[maybe_unused]] const auto* const g_gdiplus =
     ::testing::AddGlobalTestEnvironment(new gdiplus_environment);
 
-void fill_rect(HDC dc, RECT r, COLORREF color) {
-    vesk::unique_hbrush brush(CreateSolidBrush(color));
-    FillRect(dc, &r, brush.get());
-}
-
-// "color:RRGGBB"
+// "color:" and a colour as the drawing functions read it.
 option_result color_option(vesk::func_call& c, std::string_view p, COLORREF& color) {
     const auto v = vesk::option_value(p, "color");
     if (!v) return option_result::no_match;
-    unsigned value = 0;
-    for (const char ch : *v) {
-        const int d = cor::detail::hex_value(ch);
-        if (d < 0 || v->size() != 6) {
-            c.fail(vesk::err_low, "%s: invalid color '%s'", {*v});
-            return option_result::failed;
-        }
-        value = value * 16 + unsigned(d);
+    vesk::grammar::colour parsed;
+    if (!vesk::grammar::parse_colour(*v, parsed)) {
+        c.fail(vesk::err_low, "%s: invalid color '%s'", {*v});
+        return option_result::failed;
     }
-    color = RGB((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF);
+    color = vesk::grammar::gdi_colour(parsed);
     return option_result::taken;
 }
 
@@ -64,28 +54,11 @@ void fn_test_rect(vesk::func_call& c) {
     if (!make.ok()) return;
     auto r = std::make_unique<test_rect>(make.x(1), make.y(2), int(vesk::read_unsigned(c.param(3))),
                                          int(vesk::read_unsigned(c.param(4))), RGB(0, 0, 0));
-    const bool read = make.read_options(5, [&](std::string_view p) {
-        if (const auto v = vesk::option_value(p, "gdiplus")) {
-            r->use_gdiplus = vesk::read_bool(*v);
-            return option_result::taken;
-        }
-        return color_option(c, p, r->color);
-    });
-    if (read) make.finish(std::move(r));
+    if (make.read_options(5, [&](std::string_view p) { return color_option(c, p, r->color); }))
+        make.finish(std::move(r));
 }
 
-void fn_test_button(vesk::func_call& c) {
-    vesk::object_creation make(c, 6);
-    if (!make.ok()) return;
-    auto b =
-        std::make_unique<test_control>(make.x(1), make.y(2), int(vesk::read_unsigned(c.param(3))),
-                                       int(vesk::read_unsigned(c.param(4))), RGB(0, 0, 0),
-                                       uint32_t(vesk::read_unsigned(c.param(5))));
-    if (make.read_options(6, [&](std::string_view p) { return color_option(c, p, b->color); }))
-        make.finish(std::move(b));
-}
-
-// The component's hook with the test-only creating functions in front.
+// The component's hook with the test-only creating function in front.
 class rig_hook final : public cor::titleformat_hook {
 public:
     explicit rig_hook(vesk::t_script_context& ctx) : inner(ctx) {}
@@ -97,34 +70,22 @@ public:
     bool process_function(cor::string_sink& out, const char* name, size_t length,
                           cor::titleformat_params& params, bool& found) override {
         const std::string folded = vesk::fold_name(std::string_view(name, strnlen(name, length)));
-        vesk::handler_fn fn = folded == "test_rect"     ? fn_test_rect
-                              : folded == "test_button" ? fn_test_button
-                                                        : nullptr;
-        if (!fn) {
-            const bool handled = inner.process_function(out, name, length, params, found);
-            last_found = found;
-            return handled;
-        }
-        inner.invoke(fn, nullptr, out, params, found, folded);
-        last_found = found;
+        if (folded != "test_rect") return inner.process_function(out, name, length, params, found);
+        inner.invoke(fn_test_rect, nullptr, out, params, found, folded);
         return true;
     }
 
     vesk::vesk_tf_hook inner;
-    bool last_found = false;
 };
 
 }  // namespace
 
 std::string text_of(const cor::guid& id) { return vesk::object::identity_text(id); }
 
-test_rect::test_rect(int x_, int y_, int w_, int h_, COLORREF c)
-    : object_base(vesk::object::cat_drawn, vesk::object::type_gp_rect),
-      x(x_),
-      y(y_),
-      w(w_),
-      h(h_),
-      color(c) {}
+void fill_rect(HDC dc, RECT r, COLORREF color) {
+    vesk::unique_hbrush brush(CreateSolidBrush(color));
+    FillRect(dc, &r, brush.get());
+}
 
 void test_rect::draw_body(HWND, HDC dc, Gdiplus::Graphics* graphics) {
     ++draws;
@@ -137,108 +98,6 @@ void test_rect::draw_body(HWND, HDC dc, Gdiplus::Graphics* graphics) {
     }
     fill_rect(dc, {x, y, x + w, y + h}, color);
 }
-
-void test_rect::set_position(int32_t nx, int32_t ny) {
-    x = nx;
-    y = ny;
-}
-
-bool test_rect::get_rect(RECT& r) {
-    if (w <= 0 || h <= 0) return false;
-    r = {x, y, x + w - 1, y + h - 1};
-    return true;
-}
-
-bool test_rect::get_property(property p, std::string& out) {
-    switch (p) {
-        case property::text:
-            out = text;
-            return true;
-        case property::x:
-            out = std::to_string(x);
-            return true;
-        case property::y:
-            out = std::to_string(y);
-            return true;
-        case property::w:
-            out = std::to_string(w);
-            return true;
-        case property::h:
-            out = std::to_string(h);
-            return true;
-    }
-    return false;
-}
-
-bool test_rect::set_property(property p, std::string_view value, int32_t number) {
-    switch (p) {
-        case property::text:
-            text = value;
-            return true;
-        case property::x:
-            x = number;
-            return true;
-        case property::y:
-            y = number;
-            return true;
-        // Width and height stay fixed, so a test sees a refused setting.
-        case property::w:
-        case property::h:
-            return false;
-    }
-    return false;
-}
-
-test_control::test_control(int x, int y, int w, int h, COLORREF c, uint32_t id)
-    : object_base(vesk::object::cat_control, vesk::object::type_button),
-      box{x, y, x + w, y + h},
-      color(c) {
-    control_id = id;
-}
-
-void test_control::draw_body(HWND, HDC dc, Gdiplus::Graphics*) { fill_rect(dc, box, color); }
-
-bool test_control::get_rect(RECT& r) {
-    r = {box.left, box.top, box.right - 1, box.bottom - 1};
-    return true;
-}
-
-void test_control::on_command(const cor::guid&, HWND, uint32_t command, uint32_t code) {
-    commands.emplace_back(command, code);
-    if (on_click) on_click();
-}
-
-bool test_control::on_message(const cor::guid&, HWND, WPARAM, LPARAM, LRESULT& result) {
-    ++notifications;
-    result = 42;
-    return true;
-}
-
-void test_control::draw_item(WPARAM, const DRAWITEMSTRUCT&) { ++draw_items; }
-
-test_area::test_area(RECT r)
-    : object_base(vesk::object::cat_area, vesk::object::type_map), region(r) {}
-
-bool test_area::hit_test(int32_t x, int32_t y) {
-    const POINT pt{x, y};
-    return PtInRect(&region, pt) != FALSE;
-}
-
-bool test_area::on_mouse(HWND, int state, UINT message, WPARAM, LPARAM) {
-    log.emplace_back(state, message);
-    return answer;
-}
-
-bool test_area::get_rect(RECT& r) {
-    r = {region.left, region.top, region.right - 1, region.bottom - 1};
-    return true;
-}
-
-void test_area::draw_body(HWND, HDC, Gdiplus::Graphics*) { ++draws; }
-
-test_container::test_container()
-    : object_base(vesk::object::cat_control | vesk::object::cat_combobox,
-                  vesk::object::type_combobox) {}
 
 vesk::t_script_context window::context(int event) const {
     vesk::t_script_context ctx;
@@ -312,7 +171,6 @@ std::string ObjectRig::run(const std::string& script, vesk::t_script_context& ct
     rig_hook hook(ctx);
     cor::string_out out;
     compiled->run(&hook, out);
-    last_found_ = hook.last_found;
     return out.text;
 }
 

@@ -1,9 +1,8 @@
 // What the object suites share: the Host and component in this process,
 // real script windows with real back buffers, a few small object types
 // that paint plain rectangles, and scripts run inside a window the way an
-// event script runs, with two test-only creating functions:
-//   $test_rect(window, x, y, w, h, [color:RRGGBB], [gdiplus:bool], common options...)
-//   $test_button(window, x, y, w, h, id, [color:RRGGBB], common options...)
+// event script runs, with a test-only creating function:
+//   $test_rect(window, x, y, w, h, [color:RRGGBB], common options...)
 #pragma once
 
 #include <windows.h>
@@ -29,15 +28,35 @@ namespace object_test {
 
 using vesk::object::object_base;
 
+void fill_rect(HDC dc, RECT r, COLORREF color);
+
 // A filled rectangle (type index of gp_rect): text, x, y, w, h as properties.
 class test_rect : public object_base {
 public:
-    test_rect(int x, int y, int w, int h, COLORREF color);
+    test_rect(int x_, int y_, int w_, int h_, COLORREF c)
+        : object_base(vesk::object::cat_drawn, vesk::object::type_gp_rect),
+          x(x_),
+          y(y_),
+          w(w_),
+          h(h_),
+          color(c) {}
     void draw_body(HWND, HDC dc, Gdiplus::Graphics* graphics) override;
-    void set_position(int32_t x, int32_t y) override;
-    bool get_rect(RECT& r) override;
-    bool get_property(vesk::object::property p, std::string& out) override;
-    bool set_property(vesk::object::property p, std::string_view text, int32_t number) override;
+    void set_position(int32_t nx, int32_t ny) override {
+        x = nx;
+        y = ny;
+    }
+    bool get_rect(RECT& r) override {
+        if (w <= 0 || h <= 0) return false;
+        r = {x, y, x + w - 1, y + h - 1};
+        return true;
+    }
+    bool get_property(vesk::object::property p, std::string& out) override {
+        return vesk::object::get_field_property({text, x, y, &w, &h}, p, out);
+    }
+    // Width and height stay fixed, so a test sees a refused setting.
+    bool set_property(vesk::object::property p, std::string_view value, int32_t number) override {
+        return vesk::object::set_field_property({text, x, y}, p, value, number);
+    }
 
     int x, y, w, h;
     COLORREF color;
@@ -49,13 +68,27 @@ public:
 // A control (type index of button): paints its rectangle, records commands.
 class test_control : public object_base {
 public:
-    test_control(int x, int y, int w, int h, COLORREF color, uint32_t id);
-    void draw_body(HWND, HDC dc, Gdiplus::Graphics*) override;
-    bool get_rect(RECT& r) override;
-    void on_command(const cor::guid& parent_id, HWND wnd, uint32_t command, uint32_t code) override;
-    bool on_message(const cor::guid& parent_id, HWND wnd, WPARAM wp, LPARAM lp,
-                    LRESULT& result) override;
-    void draw_item(WPARAM wp, const DRAWITEMSTRUCT& item) override;
+    test_control(int x, int y, int w, int h, COLORREF c, uint32_t id)
+        : object_base(vesk::object::cat_control, vesk::object::type_button),
+          box{x, y, x + w, y + h},
+          color(c) {
+        control_id = id;
+    }
+    void draw_body(HWND, HDC dc, Gdiplus::Graphics*) override { fill_rect(dc, box, color); }
+    bool get_rect(RECT& r) override {
+        r = {box.left, box.top, box.right - 1, box.bottom - 1};
+        return true;
+    }
+    void on_command(const cor::guid&, HWND, uint32_t command, uint32_t code) override {
+        commands.emplace_back(command, code);
+        if (on_click) on_click();
+    }
+    bool on_message(const cor::guid&, HWND, WPARAM, LPARAM, LRESULT& result) override {
+        ++notifications;
+        result = 42;
+        return true;
+    }
+    void draw_item(WPARAM, const DRAWITEMSTRUCT&) override { ++draw_items; }
 
     RECT box;
     COLORREF color;
@@ -69,11 +102,18 @@ public:
 // A mouse area (type index of map): a rectangle region, records deliveries.
 class test_area : public object_base {
 public:
-    explicit test_area(RECT region);
-    bool hit_test(int32_t x, int32_t y) override;
-    bool on_mouse(HWND wnd, int state, UINT message, WPARAM wp, LPARAM lp) override;
-    bool get_rect(RECT& r) override;
-    void draw_body(HWND, HDC dc, Gdiplus::Graphics*) override;
+    explicit test_area(RECT r)
+        : object_base(vesk::object::cat_area, vesk::object::type_map), region(r) {}
+    bool hit_test(int32_t x, int32_t y) override { return PtInRect(&region, POINT{x, y}) != FALSE; }
+    bool on_mouse(HWND, int state, UINT message, WPARAM, LPARAM) override {
+        log.emplace_back(state, message);
+        return answer;
+    }
+    bool get_rect(RECT& r) override {
+        r = {region.left, region.top, region.right - 1, region.bottom - 1};
+        return true;
+    }
+    void draw_body(HWND, HDC, Gdiplus::Graphics*) override { ++draws; }
 
     RECT region;
     std::vector<std::pair<int, UINT>> log;  // state, message
@@ -84,7 +124,9 @@ public:
 // Stands in for a combobox: other objects may be drawn inside it.
 class test_container : public object_base {
 public:
-    test_container();
+    test_container()
+        : object_base(vesk::object::cat_control | vesk::object::cat_combobox,
+                      vesk::object::type_combobox) {}
 };
 
 struct window {
@@ -109,11 +151,9 @@ protected:
     void define(const char* name);
     void close(const window& w);
 
-    // Runs a script in `ctx` with the test functions available.
+    // Runs a script in `ctx` with $test_rect available.
     std::string run(const std::string& script, vesk::t_script_context& ctx);
     std::string run(const std::string& script, const window& w, int event = 1);
-    // Whether the last component function of the last run reported found.
-    bool last_found() const { return last_found_; }
 
     // Background and every object of the window into its back buffer.
     void full_paint(const window& w);
@@ -141,7 +181,6 @@ protected:
 
 private:
     std::vector<window> windows_;
-    bool last_found_ = false;
     size_t live_at_start_ = 0;
 };
 

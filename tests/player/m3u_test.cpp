@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "corvina500/player/file_io.h"
 #include "player_rig.h"
+#include "support/case_table.h"
 
 namespace cor::test {
 namespace {
@@ -29,49 +31,28 @@ struct temp_folder {
     fs::path dir;
 };
 
-TEST(M3u, ParsesExtendedAndPlainLists) {
-    const std::string text =
-        "\xEF\xBB\xBF#EXTM3U\r\n"
-        "#EXTINF:123,Artist - Title\r\n"
-        "C:\\Music\\one.mp3\r\n"
-        "\r\n"
-        "# a comment\n"
-        "  two.flac  \n"
-        "#EXTINF:abc,No Length\r"
-        "sub\\..\\.\\three.ogg\r\n"
-        "http://example.org/stream.mp3\n"
-        "/srv/four.wav";
-    const auto entries = parse_m3u(text, "D:\\Lists");
-    EXPECT_EQ(paths(entries),
-              (std::vector<std::string>{"C:\\Music\\one.mp3", "D:\\Lists\\two.flac",
-                                        "D:\\Lists\\three.ogg", "http://example.org/stream.mp3",
-                                        "\\srv\\four.wav"}));
-    ASSERT_EQ(entries.size(), 5u);
-    EXPECT_DOUBLE_EQ(entries[0].length, 123);
-    EXPECT_EQ(entries[0].title, "Artist - Title");
-    EXPECT_LT(entries[1].length, 0) << "no #EXTINF: unknown";
-    EXPECT_LT(entries[2].length, 0);
-    EXPECT_EQ(entries[2].title, "No Length");
-    EXPECT_TRUE(parse_m3u("", "x").empty());
-    EXPECT_TRUE(parse_m3u("#EXTM3U\n#EXTINF:1,dangling\n", "x").empty());
-}
-
-TEST(M3u, ResolvesRelativePathsAgainstThePlaylistFolder) {
-    EXPECT_EQ(resolve_path("C:\\Music\\Lists", "..\\Album\\a.mp3"), "C:\\Music\\Album\\a.mp3");
-    EXPECT_EQ(resolve_path("C:\\Music", "..\\..\\..\\a.mp3"), "C:\\a.mp3")
-        << "nothing above the root";
-    EXPECT_EQ(resolve_path("/home/u/lists", "../music/a.mp3"), "/home/u/music/a.mp3");
-    EXPECT_EQ(resolve_path("C:/Music", "a/b.mp3"), "C:\\Music\\a\\b.mp3");
-    EXPECT_EQ(resolve_path("\\\\server\\share", "x.mp3"), "\\\\server\\share\\x.mp3");
-    EXPECT_EQ(resolve_path("C:\\Music", "D:\\x.mp3"), "D:\\x.mp3");
-    EXPECT_EQ(resolve_path("", "rel/x.mp3"), "rel/x.mp3");
-    EXPECT_EQ(resolve_path("", "../x.mp3"), "../x.mp3");
-    EXPECT_EQ(parent_folder("C:\\a\\b.m3u"), "C:\\a");
-    EXPECT_EQ(parent_folder("b.m3u"), "");
-    EXPECT_TRUE(is_absolute_path("C:\\x"));
-    EXPECT_FALSE(is_absolute_path("C:x"));
-    EXPECT_TRUE(is_playlist_file("LIST.M3U8"));
-    EXPECT_FALSE(is_playlist_file("list.m3u.bak"));
+// Playlist text and paths in, what the reader makes of them out.
+TEST(M3u, ParsesListsAndResolvesPaths) {
+    for (const auto& row : cor_test::read_case_table("player/data/m3u.tsv", 4)) {
+        const std::string& call = row.fields[0];
+        const std::string folder = row.fields[1] == "-" ? "" : row.fields[1];
+        const std::string& in = row.fields[2];
+        std::string got;
+        if (call == "parse") {
+            for (const auto& e : parse_m3u(in, folder))
+                got += (got.empty() ? "" : "\n") + e.path + "|" + number_text(e.length) + "|" +
+                       e.title;
+        } else if (call == "resolve") {
+            got = resolve_path(folder, in);
+        } else if (call == "parent") {
+            got = parent_folder(in);
+        } else if (call == "absolute" || call == "playlist") {
+            got = (call == "absolute" ? is_absolute_path(in) : is_playlist_file(in)) ? "yes" : "no";
+        } else {
+            ADD_FAILURE() << row.where << ": unknown call " << call;
+        }
+        EXPECT_EQ(got.empty() ? "-" : got, row.fields[3]) << row.where << ": " << in;
+    }
 }
 
 TEST(M3u, WritesLengthAndArtistTitle) {
@@ -119,35 +100,43 @@ TEST(M3u, FilesRoundTripNonAsciiText) {
     EXPECT_FALSE(fs::exists(tmp.dir / "list.m3u8.tmp"));
 
     // Entries relative to the playlist resolve to its folder.
-    const std::string rel = tmp.file("rel.m3u8");
-    ASSERT_TRUE(write_file_atomic(rel, "ä.mp3\n"));
-    const auto loaded = load_m3u(rel);
-    ASSERT_TRUE(loaded);
-    ASSERT_EQ(loaded->size(), 1u);
-    EXPECT_EQ(fs_path((*loaded)[0].path), tmp.dir / fs_path("ä.mp3"));
+    ASSERT_TRUE(write_file_atomic(tmp.file("rel.m3u8"), "ä.mp3\n"));
+    const auto rel = load_m3u(tmp.file("rel.m3u8"));
+    ASSERT_TRUE(rel && rel->size() == 1);
+    EXPECT_EQ(fs_path((*rel)[0].path), tmp.dir / fs_path("ä.mp3"));
 
     EXPECT_FALSE(load_m3u(tmp.file("missing.m3u")));
     EXPECT_FALSE(save_m3u(tmp.file("no/such/folder/x.m3u8"), entries));
 }
 
-TEST(M3u, APlaylistSavedAndAddedBackHasTheSameTracks) {
+// Folders expand to their media files in name order, playlists to their
+// entries, whatever else is given is added as it is.
+TEST(M3u, APlaylistSavedAndAddedBackWithItsFolderHasTheSameTracks) {
     temp_folder tmp;
+    fs::create_directories(tmp.dir / "sub");
+    for (const char* name : {"b.mp3", "A.flac", "notes.txt", "sub/c.wav"})
+        std::ofstream(tmp.dir / name) << "x";
     player_rig rig;
     const size_t p = rig.create("Out");
-    rig.track("C:\\Música\\1.mp3", 61, {}, "Björk", "Jóga");
-    rig.add(p, {"C:\\Música\\1.mp3", "C:\\x\\2.flac", "C:\\Música\\1.mp3"});
-    const std::string file = tmp.file("out.m3u8");
-    ASSERT_TRUE(save_m3u(file, playlist_m3u_entries(*rig.playlists, p)));
-    const auto text = read_file(file);
+    rig.track("C:\\Música\\1.mp3", 61, {{"artist", "Björk"}, {"title", "Jóga"}});
+    rig.add(p, {"C:\\Música\\1.mp3", tmp.file("sub/c.wav"), "http://radio.example/stream"});
+    const std::string list = tmp.file("list.m3u8");
+    ASSERT_TRUE(save_m3u(list, playlist_m3u_entries(*rig.playlists, p)));
+    const auto text = read_file(list);
     ASSERT_TRUE(text);
     EXPECT_NE(text->find("#EXTINF:61,Björk - Jóga\r\nC:\\Música\\1.mp3\r\n"), std::string::npos);
 
     const size_t q = rig.create("In");
-    const char* paths[] = {file.c_str()};
-    ASSERT_EQ(rig.playlists->playlist_insert_locations(q, 0, paths, nullptr, 1, false), 0u);
-    ASSERT_EQ(rig.playlists->playlist_get_item_count(q), 3u);
+    const std::string folder = utf8_path(tmp.dir), file = "C:\\elsewhere\\z.mp3";
+    const char* paths[] = {folder.c_str(), list.c_str(), file.c_str()};
+    rig.playlist_events.take();
+    EXPECT_EQ(rig.playlists->playlist_insert_locations(q, no_index, paths, nullptr, 3, true), 0u);
+    EXPECT_EQ(rig.playlist_events.take(),
+              (events{"added 1 at 0 sel 1111111: A.flac b.mp3 c.wav 1.mp3 c.wav stream z.mp3"}));
     for (size_t i = 0; i < 3; ++i)
-        EXPECT_EQ(rig.playlists->item_track(q, i).get(), rig.playlists->item_track(p, i).get());
+        EXPECT_EQ(rig.playlists->item_track(q, 3 + i).get(), rig.playlists->item_track(p, i).get());
+    EXPECT_EQ(rig.playlists->item_track(q, 2).get(), rig.playlists->item_track(q, 4).get())
+        << "the folder's file and the playlist's entry are one track";
 }
 
 }  // namespace

@@ -8,9 +8,11 @@
 
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "corvina500/player/audio_output.h"
 #include "corvina500/player/callbacks.h"
 #include "corvina500/player/clock.h"
 #include "corvina500/player/playback_engine.h"
@@ -19,11 +21,8 @@
 
 namespace cor::test {
 
-class text_sink : public string_sink {
-public:
-    void write(const char* text, size_t length) override { value.append(text, length); }
-    std::string value;
-};
+using events = std::vector<std::string>;
+using text_sink = string_out;
 
 inline std::string index_text(size_t i) { return i == no_index ? "none" : std::to_string(i); }
 
@@ -43,94 +42,81 @@ inline std::string track_name(metadb_handle* track) {
     if (!track) return "null";
     text_sink path;
     track->get_path(path);
-    const size_t slash = path.value.find_last_of("/\\");
-    return slash == std::string::npos ? path.value : path.value.substr(slash + 1);
+    return path.text.substr(path.text.find_last_of("/\\") + 1);
 }
 
-class play_recorder : public play_callback {
-public:
-    void on_playback_starting(uint32_t command, bool paused) override {
-        events.push_back("starting " + std::to_string(command) + (paused ? " paused" : ""));
-    }
-    void on_playback_new_track(metadb_handle* track) override {
-        events.push_back("new_track " + track_name(track));
-    }
-    void on_playback_stop(uint32_t reason) override {
-        events.push_back("stop " + std::to_string(reason));
-    }
-    void on_playback_seek(double seconds) override {
-        events.push_back("seek " + number_text(seconds));
-    }
-    void on_playback_pause(bool paused) override {
-        events.push_back(paused ? "pause 1" : "pause 0");
-    }
-    void on_playback_edited(metadb_handle* track) override {
-        events.push_back("edited " + track_name(track));
-    }
-    void on_playback_time(double seconds) override {
-        events.push_back("time " + number_text(seconds));
-    }
-    void on_volume_change(float decibels) override {
-        events.push_back("volume " + number_text(decibels));
-    }
+struct event_log {
+    void log(std::string line) { events.push_back(std::move(line)); }
     std::vector<std::string> take() { return std::exchange(events, {}); }
     std::vector<std::string> events;
 };
 
-class playlist_recorder : public playlist_callback {
+class play_recorder : public play_callback, public event_log {
+public:
+    void on_playback_starting(uint32_t command, bool paused) override {
+        log("starting " + std::to_string(command) + (paused ? " paused" : ""));
+    }
+    void on_playback_new_track(metadb_handle* t) override { log("new_track " + track_name(t)); }
+    void on_playback_stop(uint32_t reason) override { log("stop " + std::to_string(reason)); }
+    void on_playback_seek(double s) override { log("seek " + number_text(s)); }
+    void on_playback_pause(bool paused) override { log(paused ? "pause 1" : "pause 0"); }
+    void on_playback_edited(metadb_handle* t) override { log("edited " + track_name(t)); }
+    void on_playback_time(double s) override { log("time " + number_text(s)); }
+    void on_volume_change(float db) override { log("volume " + number_text(db)); }
+};
+
+class playlist_recorder : public playlist_callback, public event_log {
 public:
     void on_items_added(size_t playlist, size_t first, size_t count, metadb_handle* const* items,
                         const bool* selection) override {
         std::string e = "added " + std::to_string(playlist) + " at " + std::to_string(first) +
                         " sel " + flags_text(selection, count) + ":";
         for (size_t i = 0; i < count; ++i) e += " " + track_name(items[i]);
-        events.push_back(e);
+        log(e);
     }
     void on_items_reordered(size_t playlist, const size_t* order, size_t count) override {
-        std::string e = "reordered " + std::to_string(playlist) + ":";
-        for (size_t i = 0; i < count; ++i) e += " " + std::to_string(order[i]);
-        events.push_back(e);
+        log("reordered " + std::to_string(playlist) + ":" + list(order, count));
     }
     void on_items_removed(size_t playlist, const bool* mask, size_t old_count,
                           size_t new_count) override {
-        events.push_back("removed " + std::to_string(playlist) + " " + flags_text(mask, old_count) +
-                         " -> " + std::to_string(new_count));
+        log("removed " + std::to_string(playlist) + " " + flags_text(mask, old_count) + " -> " +
+            std::to_string(new_count));
     }
     void on_items_selection_change(size_t playlist, const bool* changed, const bool* state,
                                    size_t count) override {
-        events.push_back("selection " + std::to_string(playlist) + " changed " +
-                         flags_text(changed, count) + " now " + flags_text(state, count));
+        log("selection " + std::to_string(playlist) + " changed " + flags_text(changed, count) +
+            " now " + flags_text(state, count));
     }
     void on_item_focus_change(size_t playlist, size_t from, size_t to) override {
-        events.push_back("focus " + std::to_string(playlist) + " " + index_text(from) + " -> " +
-                         index_text(to));
+        log("focus " + std::to_string(playlist) + " " + index_text(from) + " -> " + index_text(to));
     }
     void on_items_modified(size_t playlist, const bool* mask, size_t count) override {
-        events.push_back("modified " + std::to_string(playlist) + " " + flags_text(mask, count));
+        log("modified " + std::to_string(playlist) + " " + flags_text(mask, count));
     }
     void on_playlist_activate(size_t old_index, size_t new_index) override {
-        events.push_back("activate " + index_text(old_index) + " -> " + index_text(new_index));
+        log("activate " + index_text(old_index) + " -> " + index_text(new_index));
     }
     void on_playlist_created(size_t playlist, const char* name, size_t length) override {
-        events.push_back("created " + std::to_string(playlist) + " " + std::string(name, length));
+        log("created " + std::to_string(playlist) + " " + std::string(name, length));
     }
     void on_playlists_reordered(const size_t* order, size_t count) override {
-        std::string e = "playlists reordered:";
-        for (size_t i = 0; i < count; ++i) e += " " + std::to_string(order[i]);
-        events.push_back(e);
+        log("playlists reordered:" + list(order, count));
     }
     void on_playlists_removed(const bool* mask, size_t old_count, size_t new_count) override {
-        events.push_back("playlists removed " + flags_text(mask, old_count) + " -> " +
-                         std::to_string(new_count));
+        log("playlists removed " + flags_text(mask, old_count) + " -> " +
+            std::to_string(new_count));
     }
     void on_playlist_renamed(size_t playlist, const char* name, size_t length) override {
-        events.push_back("renamed " + std::to_string(playlist) + " " + std::string(name, length));
+        log("renamed " + std::to_string(playlist) + " " + std::string(name, length));
     }
-    void on_playback_order_changed(size_t new_index) override {
-        events.push_back("order " + std::to_string(new_index));
+    void on_playback_order_changed(size_t index) override { log("order " + std::to_string(index)); }
+
+private:
+    static std::string list(const size_t* order, size_t count) {
+        std::string s;
+        for (size_t i = 0; i < count; ++i) s += " " + std::to_string(order[i]);
+        return s;
     }
-    std::vector<std::string> take() { return std::exchange(events, {}); }
-    std::vector<std::string> events;
 };
 
 struct player_rig {
@@ -145,14 +131,12 @@ struct player_rig {
         EXPECT_TRUE(callbacks->unregister_playlist_callback(&playlist_events));
     }
 
-    track_ptr track(const std::string& path, double length = 10, const std::string& album = {},
-                    const std::string& artist = {}, const std::string& title = {}) {
+    track_ptr track(const std::string& path, double length = 10,
+                    const std::vector<std::pair<std::string, std::string>>& meta = {}) {
         t_track_info info;
         info.path = path;
         info.length_seconds = length;
-        if (!album.empty()) info.add_meta("album", album);
-        if (!artist.empty()) info.add_meta("artist", artist);
-        if (!title.empty()) info.add_meta("title", title);
+        for (const auto& [name, value] : meta) info.add_meta(name, value);
         return tracks.put(std::move(info));
     }
 
@@ -176,6 +160,13 @@ struct player_rig {
         return track_name(playlists->item_track(playlist, item).get());
     }
 
+    std::vector<std::string> items(size_t playlist) {
+        std::vector<std::string> out;
+        for (size_t i = 0; i < playlists->playlist_get_item_count(playlist); ++i)
+            out.push_back(item_name(playlist, i));
+        return out;
+    }
+
     std::string now_playing() {
         metadb_handle* h = nullptr;
         if (!engine->get_now_playing(&h)) return "nothing";
@@ -184,9 +175,22 @@ struct player_rig {
         return name;
     }
 
+    size_t playing_item() {
+        size_t item = no_index;
+        return engine->get_playing_item(nullptr, &item) ? item : no_index;
+    }
+
     std::string name_of(size_t playlist) {
         text_sink s;
-        return playlists->playlist_get_name(playlist, s) ? s.value : "<none>";
+        return playlists->playlist_get_name(playlist, s) ? s.text : "<none>";
+    }
+
+    // Replaces the engine's silent output; console lines go to `console`.
+    void use_output(std::unique_ptr<audio_output> output) {
+        auto next = make_service<playback_engine>(
+            playlists, callbacks, std::move(output),
+            [this](std::string_view line) { console.emplace_back(line); });
+        retired = std::exchange(engine, next);
     }
 
     // Runs the engine's timer for `seconds` of clock time in steps of
@@ -209,6 +213,8 @@ struct player_rig {
         make_service<playback_engine>(playlists, callbacks, clock);
     play_recorder play_events;
     playlist_recorder playlist_events;
+    std::vector<std::string> console;
+    service_ptr_t<playback_engine> retired;  // the engine use_output replaced
 };
 
 }  // namespace cor::test

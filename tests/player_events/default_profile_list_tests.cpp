@@ -4,12 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "corvina500/config/config_store.h"
+#include "e2e/process.h"
 #include "e2e/wav_file.h"
 #include "functions/hash_store.h"
 #include "host/service_factory.h"
@@ -26,28 +26,15 @@ namespace {
 constexpr int margin = 16, row_h = 24;
 constexpr COLORREF outline = RGB(48, 53, 66);
 
-std::wstring widen(const char* s) { return cor::to_wide(s); }
-
-// From the tests' source folder, or failing that from the build folder
-// inside the checkout.
-std::wstring committed_store() {
-    const std::wstring rel = L"\\..\\profiles\\default\\corvina500.cfgstore";
-    if (const char* data = std::getenv("COR_TEST_DATA"); data && *data) return widen(data) + rel;
-    wchar_t exe[MAX_PATH];
-    std::wstring path(exe, GetModuleFileNameW(nullptr, exe, MAX_PATH));
-    return path.substr(0, path.find_last_of(L"\\/")) + L"\\.." + rel;
-}
-
 class DefaultProfileList : public ::testing::Test {
 protected:
     void SetUp() override {
-        wchar_t tmp[MAX_PATH];
-        GetTempPathW(MAX_PATH, tmp);
-        folder_ = std::wstring(tmp) + L"cor_list_" + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(folder_.c_str(), nullptr);
+        folder_ = cor_test::make_temp_folder(L"list");
         const std::wstring store_path = folder_ + L"\\corvina500.cfgstore";
-        ASSERT_TRUE(CopyFileW(committed_store().c_str(), store_path.c_str(), FALSE))
-            << "no committed store at " << cor::to_utf8(committed_store());
+        const std::wstring committed =
+            cor_test::checkout_path(L"profiles\\default\\corvina500.cfgstore");
+        ASSERT_TRUE(CopyFileW(committed.c_str(), store_path.c_str(), FALSE))
+            << "no committed store at " << cor::to_utf8(committed);
         store_ = std::make_unique<cor::host_config_store>(cor::to_utf8(store_path),
                                                           [](std::string_view) {});
         ASSERT_TRUE(store_->load());
@@ -57,11 +44,7 @@ protected:
                     static_cast<cor::config_io*>(f->create_instance())));
         std::vector<std::string> tracks;
         for (int i = 0; i < 24; ++i) {
-            cor_test::t_wav_format f;
-            f.sample_rate = 8000;
-            f.channels = 1;
-            f.bits = 8;
-            f.seconds = 0.5;
+            cor_test::t_wav_format f{8000, 1, 8, 0.5, {}};
             f.tags = {{"INAM", "Title number " + std::to_string(i + 1)}, {"IART", "Artist"}};
             const std::wstring path = folder_ + L"\\" + std::to_wstring(i + 10) + L".wav";
             ASSERT_TRUE(cor_test::write_file(path, cor_test::make_wav(f)));
@@ -90,14 +73,7 @@ protected:
         settings_.restore();
         vesk::set_user_functions({});
         vesk::hash_store::instance().clear();
-        WIN32_FIND_DATAW fd;
-        const HANDLE h = FindFirstFileW((folder_ + L"\\*").c_str(), &fd);
-        if (h != INVALID_HANDLE_VALUE) {
-            do DeleteFileW((folder_ + L"\\" + fd.cFileName).c_str());
-            while (FindNextFileW(h, &fd));
-            FindClose(h);
-        }
-        RemoveDirectoryW(folder_.c_str());
+        cor_test::remove_tree(folder_);
     }
 
     // The back buffer's pixels over the shown rows, row by row, once every

@@ -116,22 +116,16 @@ def png_pixels(path):
     stride = width * bpp
     rows, prior = [], bytearray(stride)
     for y in range(height):
-        kind = raw[y * (stride + 1)]
-        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        start = y * (stride + 1)
+        kind, line = raw[start], bytearray(raw[start + 1:start + 1 + stride])
         for x in range(stride):
             a = line[x - bpp] if x >= bpp else 0
             b = prior[x]
             c = prior[x - bpp] if x >= bpp else 0
-            if kind == 1:
-                line[x] = (line[x] + a) & 255
-            elif kind == 2:
-                line[x] = (line[x] + b) & 255
-            elif kind == 3:
-                line[x] = (line[x] + (a + b) // 2) & 255
-            elif kind == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                line[x] = (line[x] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
+            p = a + b - c
+            paeth = a if abs(p - a) <= abs(p - b) and abs(p - a) <= abs(p - c) else (
+                b if abs(p - b) <= abs(p - c) else c)
+            line[x] = (line[x] + (0, a, b, (a + b) // 2, paeth)[kind]) & 255
         rows.append([tuple(line[x:x + 3]) for x in range(0, stride, bpp)])
         prior = line
     return width, height, rows

@@ -1,88 +1,113 @@
 // The component's hook seen through the Host's evaluator: dispatch, user
-// functions, the break flag, option reading and error thresholds.
+// functions, fields and their order of precedence (window, player and
+// engine fields, local variables, the $hash store), the break flag, option
+// reading and error thresholds.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdio>
-#include <thread>
+#include <regex>
+#include <sstream>
 
+#include "functions/hash_store.h"
+#include "host/identity.h"
+#include "host/settings.h"
+#include "registry/window_registry.h"
 #include "script/error_report.h"
+#include "script/fixed_point.h"
 #include "script/options.h"
 #include "script/run_depth.h"
 #include "script/script_run.h"
 #include "script/tf_hook.h"
 #include "script/user_functions.h"
+#include "support/case_table.h"
 #include "support/component_host.h"
 #include "titleformat/titleformat.h"
 
-using cor_test::component_host;
 using lines = std::vector<std::string>;
 
 namespace {
 
 class HookTest : public ::testing::Test {
 protected:
-    component_host host;
-    void TearDown() override { vesk::set_user_functions({}); }
+    cor_test::component_host host;
 
-    std::string run(const std::string& script, vesk::field_list* vars = nullptr,
-                    bool* break_flag = nullptr) {
-        vesk::t_script_context ctx;
+    void TearDown() override {
+        vesk::hash_store::instance().clear();
+        vesk::open_windows().clear();
+        vesk::cfg_window_guid_list.clear();
+        vesk::cfg_window_id_list.clear();
+        vesk::set_user_functions({});
+        vesk::set_error_level(vesk::err_middle);
+        for (HWND w : made) DestroyWindow(w);
+    }
+
+    std::string run(const std::string& script, vesk::t_script_context ctx = {},
+                    vesk::field_list* vars = nullptr, bool* break_flag = nullptr) {
         vesk::vesk_tf_hook hook(ctx, vars, break_flag);
         return vesk::run_script(script, hook);
     }
+
+    // A real window registered as an open script window named `id`.
+    vesk::t_script_context open_window(const char* id, int w, int h, const char* parent = nullptr) {
+        HWND wnd = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 30, 40, w, h, nullptr, nullptr,
+                                   nullptr, nullptr);
+        made.push_back(wnd);
+        const cor::guid id_guid = vesk::make_identity();
+        vesk::cfg_window_guid_list.add(id_guid);
+        vesk::cfg_window_id_list.add(id);
+        vesk::t_window_info info;
+        info.hwnd = reinterpret_cast<HWND__*>(wnd);
+        info.id = id_guid;
+        if (parent) info.parent = vesk::cfg_window_guid_list[vesk::definition_by_id(parent)];
+        vesk::open_windows().push_back(info);
+        vesk::t_script_context ctx;
+        ctx.wnd = info.hwnd;
+        ctx.window_id = id_guid;
+        return ctx;
+    }
+    std::vector<HWND> made;
 };
 
-TEST_F(HookTest, NamesAreMatchedAfterFoldingToLowerCase) {
-    EXPECT_EQ(host.eval("$CONSOLE(a)$Console(b)$console(c)"), "");
-    EXPECT_EQ(host.take_lines(), (lines{"a", "b", "c"}));
-    EXPECT_EQ(host.eval("$consol(x)"), "[UNKNOWN FUNCTION]");
-    EXPECT_EQ(host.eval("$consolex(x)"), "[UNKNOWN FUNCTION]");
-    EXPECT_TRUE(host.take_lines().empty());
-}
-
-TEST_F(HookTest, HostFunctionsAndFieldsAreResolvedBeforeTheHook) {
-    EXPECT_EQ(host.eval("[%artist% - ]$upper(abc)$add(1,2)"), "ABC3");
-    EXPECT_EQ(host.eval("%nothing here%"), "?");
-}
-
-TEST_F(HookTest, ConsoleWithoutParametersPrintsNothingAndIsFound) {
-    EXPECT_EQ(host.eval("$if($console(),yes,no)"), "yes");
-    EXPECT_TRUE(host.take_lines().empty());
-}
-
-TEST_F(HookTest, UserFunctionsReceiveTheirParameters) {
-    vesk::set_user_functions({{"show", "%_param_count%|%_param1%|%_param3%|%_param4%"}});
-    EXPECT_EQ(host.eval("$SHOW(a,b,c)"), "3|a|c|?");
-    EXPECT_EQ(host.eval("$if($show(),yes,no)"), "yes");
-    EXPECT_EQ(host.eval("$show()"), "0|?|?|?");
+// One session in order, from data/hook-session.tsv: what each script writes
+// and the console lines it prints.
+TEST_F(HookTest, DispatchAndErrorLevelsInOneSession) {
+    vesk::set_user_functions({{"show", "%_param_count%|%_param1%|%_param3%|%_param4%"},
+                              {"console", "USER"},
+                              {"upper", "USER"},
+                              {"broken", "$add(1"}});
+    for (const cor_test::t_case_row& row :
+         cor_test::read_case_table("script/data/hook-session.tsv", 3)) {
+        const std::vector<std::string>& c = row.fields;
+        lines printed;
+        std::stringstream in(c[2]);
+        for (std::string line; std::getline(in, line);) printed.push_back(line);
+        EXPECT_EQ(host.eval(c[0]), c[1]) << row.where << ": " << c[0];
+        EXPECT_EQ(host.take_lines(), printed) << row.where << ": " << c[0];
+    }
+    EXPECT_EQ(vesk::error_level(), vesk::err_off);
     // A body is compiled once, and again when the functions change.
-    vesk::set_user_functions({{"show", "new %_param1%"}});
-    EXPECT_EQ(host.eval("$show(a)$show(b)"), "new anew b");
+    vesk::set_user_functions({{"show", "new %_param1%"}, {"broken", "$add(1,%_param1%)"}});
+    EXPECT_EQ(host.eval("$show(a)$show(b)|$for(i,1,3,1,'$broken(%i%)')"), "new anew b|234");
 }
 
-TEST_F(HookTest, UserFunctionNamedLikeABuiltInIsNeverCalled) {
-    vesk::set_user_functions({{"console", "USER"}, {"upper", "USER"}});
-    EXPECT_EQ(host.eval("$console(x)$upper(y)"), "Y");
-    EXPECT_EQ(host.take_lines(), (lines{"x"}));
-}
-
-TEST_F(HookTest, NestedUserFunctionSeesOuterVariablesButNotItsParameters) {
+TEST_F(HookTest, VariablesAndTheBreakFlag) {
     vesk::set_user_functions({{"outer", "<$inner(z)>%_param1%"},
                               {"inner", "%loop%|%_param1%|%_param_count%|%_param2%"}});
+    // A nested user function sees the outer variables but not its caller's
+    // parameters; variables are searched from last to first.
     vesk::field_list vars{{"loop", "7", true, false}};
-    EXPECT_EQ(run("$outer(a,b)", &vars), "<7|z|1|?>a");
-}
-
-TEST_F(HookTest, UserFunctionBodyThatDoesNotCompileSaysSo) {
-    vesk::set_user_functions({{"broken", "$add(1"}});
-    EXPECT_EQ(host.eval("$broken()$broken()"), "[COMPILATION ERROR][COMPILATION ERROR]");
-    // So does a loop's script, on every pass.
-    EXPECT_EQ(host.eval("$for(i,1,2,1,'$add(1')"), "[COMPILATION ERROR][COMPILATION ERROR]");
-    vesk::set_user_functions({{"broken", "$add(1,%_param1%)"}});
-    EXPECT_EQ(host.eval("$for(i,1,3,1,'$broken(%i%)')"), "234");
+    EXPECT_EQ(run("$outer(a,b)", {}, &vars), "<7|z|1|?>a");
+    vesk::field_list twice{{"v", "first", true, false}, {"V", "second", false, false}};
+    EXPECT_EQ(run("%v%|$if(%V%,found,not found)", {}, &twice), "second|not found");
+    // The break flag swallows the component's functions only.
+    bool stop = true;
+    EXPECT_EQ(run("$console(x)$add(1,2)$if($console(y),yes,no)", {}, nullptr, &stop), "3yes");
+    EXPECT_TRUE(host.take_lines().empty());
+    stop = false;
+    EXPECT_EQ(run("$console(x)", {}, nullptr, &stop), "");
+    EXPECT_EQ(host.take_lines(), (lines{"x"}));
 }
 
 // Endless recursion is cut at the bound with one line naming the function;
@@ -98,39 +123,27 @@ TEST_F(HookTest, RecursionIsCutAtTheBoundWithOneLine) {
     const std::string too_deep = ": scripts nested too deep (at most 64 levels), not run";
     // The outermost run and 63 bodies below it.
     const std::string bodies(vesk::max_run_depth - 1, 'x');
+    std::string count_up;
+    for (int i = 0; i <= 60; ++i) count_up += std::to_string(i);
+    const std::string cut_f = "$f" + too_deep;
+    const std::string count_down = "$ifgreater(%_param1%,0,$down($sub(%_param1%,1)),)%_param1%";
     const row rows[] = {
-        {{{"f", "x$f()"}}, "$f()|$upper(a)", 2, bodies + "|A", {"$f" + too_deep}},
-        {{{"f", "x$f()"}}, "$f()$f()", 1, bodies + bodies, {"$f" + too_deep, "$f" + too_deep}},
+        {{{"f", "x$f()"}}, "$f()|$upper(a)", 2, bodies + "|A", {cut_f}},
+        {{{"f", "x$f()"}}, "$f()$f()", 1, bodies + bodies, {cut_f, cut_f}},
         {{{"f", "x$f()"}}, "$f()", 0, bodies, {}},
         // Mutual: the body refused is the 64th, a call of pong.
         {{{"ping", "$pong()"}, {"pong", "$ping()"}}, "$ping()", 2, "", {"$pong" + too_deep}},
         // Branching recursion would take 2^64 calls without the cut.
-        {{{"f", "$f()$f()"}, {"g", "$f()"}},
-         "$g()$g()y",
-         2,
-         "y",
-         {"$f" + too_deep, "$f" + too_deep}},
+        {{{"f", "$f()$f()"}, {"g", "$f()"}}, "$g()$g()y", 2, "y", {cut_f, cut_f}},
         // Through a loop body: the loop is what starts the refused run.
         {{{"f", "$for(i,1,1,1,\\df\\{\\},escape:on)"}}, "[$f()]z", 2, "z", {"$for" + too_deep}},
         // A finite recursion inside the bound is untouched.
-        {{{"down", "$ifgreater(%_param1%,0,$down($sub(%_param1%,1)),)%_param1%"}},
-         "$down(60)",
-         2,
-         "",
-         {}},
+        {{{"down", count_down}}, "$down(60)", 2, count_up, {}},
     };
     for (const row& r : rows) {
         vesk::set_user_functions(r.functions);
         vesk::set_error_level(r.level);
-        const std::string out = run(r.script);
-        vesk::set_error_level(vesk::err_middle);
-        if (r.script != "$down(60)") {
-            EXPECT_EQ(out, r.out) << r.script;
-        } else {
-            std::string expected;
-            for (int i = 0; i <= 60; ++i) expected += std::to_string(i);
-            EXPECT_EQ(out, expected);
-        }
+        EXPECT_EQ(run(r.script), r.out) << r.script;
         EXPECT_EQ(host.take_lines(), r.printed) << r.script;
         EXPECT_EQ(vesk::run_depth(), 0);
     }
@@ -157,164 +170,162 @@ TEST_F(HookTest, TheBoundLeavesMostOfTheStackFree) {
     EXPECT_EQ(host.take_lines().size(), 1u);
 }
 
-TEST_F(HookTest, UnknownFunctionsAndMacrosAreNamedFromLevelHigh) {
-    struct row {
-        const char* level;
-        lines printed;
-    };
-    const row rows[] = {
-        {"middle", {}},
-        {"high",
-         {"$nosuch: unknown function", "Vesk User Interface: undefined macro #nomacro#",
-          "Vesk User Interface: undefined macro #other_1#"}},
-    };
-    for (const row& r : rows) {
-        host.eval(std::string("$errorlevel(") + r.level + ")");
-        EXPECT_EQ(host.eval("$nosuch(1)#nomacro#'#quoted#'#other_1##nomacro#"),
-                  "[UNKNOWN FUNCTION]#nomacro##quoted##other_1##nomacro#");
-        EXPECT_EQ(host.take_lines(), r.printed) << r.level;
-    }
-    host.eval("$errorlevel(middle)");
-}
-
-TEST_F(HookTest, LocalVariablesAreSearchedFromLastToFirst) {
-    vesk::field_list vars{{"v", "first", true, false}, {"V", "second", false, false}};
-    EXPECT_EQ(run("%v%|$if(%V%,found,not found)", &vars), "second|not found");
-}
-
-TEST_F(HookTest, BreakFlagSwallowsComponentFunctionsOnly) {
-    bool stop = true;
-    EXPECT_EQ(run("$console(x)$add(1,2)$if($console(y),yes,no)", nullptr, &stop), "3yes");
-    EXPECT_TRUE(host.take_lines().empty());
-    stop = false;
-    EXPECT_EQ(run("$console(x)", nullptr, &stop), "");
-    EXPECT_EQ(host.take_lines(), (lines{"x"}));
-}
-
-TEST_F(HookTest, ErrorLevelWordsInAnyCase) {
-    EXPECT_EQ(host.eval("$errorlevel(DEBUG)"), "");
-    EXPECT_EQ(vesk::error_level(), vesk::err_debug);
-    host.take_lines();
-    EXPECT_EQ(host.eval("$errorlevel(High)"), "");
-    EXPECT_EQ(host.take_lines(), (lines{"$errorlevel"}));
-    EXPECT_EQ(vesk::error_level(), vesk::err_high);
-    host.eval("$errorlevel(off)");
-    EXPECT_EQ(vesk::error_level(), vesk::err_off);
-}
-
-TEST_F(HookTest, UnknownLevelIsJudgedByTheLevelInForce) {
-    host.eval("$errorlevel(off)");
-    host.eval("$errorlevel(loud)");
-    EXPECT_TRUE(host.take_lines().empty());
-    EXPECT_EQ(vesk::error_level(), vesk::err_off);
-    host.eval("$errorlevel(low)");
-    EXPECT_EQ(host.eval("$if($errorlevel(loud),yes,no)"), "no");
-    EXPECT_EQ(host.take_lines(), (lines{"$errorlevel: unknown level"}));
-    EXPECT_EQ(vesk::error_level(), vesk::err_low);
-    EXPECT_EQ(host.eval("$errorlevel(a,b)"), "");
-    EXPECT_EQ(host.take_lines(), (lines{"$errorlevel: invalid syntax"}));
-}
-
-TEST_F(HookTest, DebugLevelNamesEveryCallBeforeItsOwnMessages) {
-    host.eval("$errorlevel(debug)");
-    host.take_lines();
-    host.eval("$console(x)$msgbox(a,b)");
-    EXPECT_EQ(host.take_lines(), (lines{"$console", "x", "$msgbox", "$msgbox: invalid syntax"}));
-}
-
-TEST_F(HookTest, InvalidSyntaxIsReportedFromLevelLow) {
-    host.eval("$errorlevel(off)");
-    EXPECT_EQ(host.eval("$msgbox(a,b)"), "");
-    EXPECT_TRUE(host.take_lines().empty());
-    host.eval("$errorlevel(low)");
-    EXPECT_EQ(host.eval("$msgbox(a,b)"), "");
-    EXPECT_EQ(host.take_lines(), (lines{"$msgbox: invalid syntax"}));
-}
-
+// The box's own message loop runs the timer that answers it.
 TEST_F(HookTest, MessageBoxAnswersWithTheButtonPressed) {
-    std::atomic<bool> done{false};
-    std::thread closer([&] {
-        for (int i = 0; i < 1000 && !done; ++i) {
-            if (HWND box = FindWindowW(L"#32770", L"Question caption")) {
-                PostMessageW(box, WM_COMMAND, IDNO, 0);
-                return;
-            }
-            Sleep(10);
-        }
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (HWND box = cor_test::visible_thread_window(L"#32770"))
+            PostMessageW(box, WM_COMMAND, IDNO, 0);
     });
-    const std::string result = host.eval("$msgbox(Do it?,Question caption,4)");
-    done = true;
-    closer.join();
-    EXPECT_EQ(result, std::to_string(IDNO));
+    EXPECT_EQ(host.eval("$msgbox(Do it?,Question caption,4)"), std::to_string(IDNO));
+    KillTimer(nullptr, timer);
 }
 
-TEST_F(HookTest, SystemInfoCountsOpenWindows) {
-    EXPECT_EQ(host.eval("$if($systeminfo(ignored),yes,no)"), "yes");
-    EXPECT_EQ(host.take_lines(), (lines{"Active window count: 0"}));
+// What a function of data/options.tsv gives for a text (and a keyword).
+std::string option_call(const std::string& function, const std::string& text,
+                        const std::string& keyword) {
+    if (function == "option_value")
+        return std::string(vesk::option_value(text, keyword).value_or("(none)"));
+    if (function == "is_keyword") return vesk::is_keyword(text, keyword) ? "1" : "0";
+    if (function == "read_int") return std::to_string(vesk::read_int(text));
+    if (function == "read_unsigned") return std::to_string(vesk::read_unsigned(text));
+    if (function == "read_bool") return vesk::read_bool(text) ? "1" : "0";
+    if (function == "unescape_script") return vesk::unescape_script(text);
+    if (function == "fixed7") return vesk::fixed7(std::stod(text));
+    return "(no function " + function + ")";
 }
 
-TEST(Options, KeywordIsComparedOverItsOwnLengthIgnoringCase) {
-    EXPECT_EQ(vesk::option_value("ESCAPE:on", "escape").value_or("-"), "on");
-    EXPECT_EQ(vesk::option_value("font:Arial:bold", "font").value_or("-"), "Arial:bold");
-    EXPECT_EQ(vesk::option_value("font:", "font").value_or("-"), "");
-    EXPECT_FALSE(vesk::option_value("fontx:1", "font").has_value());
-    EXPECT_FALSE(vesk::option_value("fon", "font").has_value());
-    EXPECT_FALSE(vesk::option_value("font", "font").has_value());
-    EXPECT_TRUE(vesk::is_keyword("LOAD", "load"));
-    EXPECT_FALSE(vesk::is_keyword("loads", "load"));
+TEST(Options, KeywordsNumbersBooleansEscapesAndFixedPoint) {
+    for (const cor_test::t_case_row& row : cor_test::read_case_table("script/data/options.tsv", 4))
+        EXPECT_EQ(option_call(row.fields[0], row.fields[1], row.fields[2]), row.fields[3])
+            << row.where << ": " << row.fields[0] << "(" << row.fields[1] << ")";
 }
 
-TEST(Options, BooleanValues) {
-    struct {
-        const char* text;
-        bool value;
-    } cases[] = {{"on", true},
-                 {"TRUE", true},
-                 {"Off", false},
-                 {"false", false},
-                 {"yes", false},
-                 {"2", true},
-                 {"0", false},
-                 {"-3", true},
-                 {"12abc", true},
-                 {"", false},
-                 {"0000000000001", false},
-                 {"000000001", true},
-                 {" 1", false}};
-    for (const auto& c : cases) EXPECT_EQ(vesk::read_bool(c.text), c.value) << c.text;
+TEST_F(HookTest, NothingPlayingAndNoPlaylists) {
+    EXPECT_EQ(
+        run("%pl_count%|%pl_activeindex%|%pl_activename%|%pl_playingindex%|%pl_playingname%|"
+            "%pi_activeindex%|%pi_playingindex%|%lib_enabled%$if(%lib_enabled%,y,n)|%lib_count%"),
+        "0|?|?|?|?|?|?|0n|?");
+    // Names fold to lower case.
+    EXPECT_EQ(
+        run("%PLAYBACK_STATE%|%Playback_State%|%playback_isplaying%$if(%playback_isplaying%,y,n)|"
+            "%playback_ispaused%|%playback_ordername%|%playback_orderindex%"),
+        "stop|stop|0n|0|Default|0");
+    EXPECT_EQ(
+        run("%playback_position%|%playback_length%|%volume%|%playback_stopaftercurrent%"
+            "$if(%playback_stopaftercurrent%,y,n)|%playback_can_seek%$if(%playback_can_seek%,y,n)"),
+        "0.0000000|0.0000000|0.0000000|0n|0n");
 }
 
-TEST(Options, IntegerAndCountReaders) {
-    EXPECT_EQ(vesk::read_int("  -12ab"), -12);
-    EXPECT_EQ(vesk::read_int("+5"), 5);
-    EXPECT_EQ(vesk::read_int("abc"), 0);
-    EXPECT_EQ(vesk::read_int(""), 0);
-    EXPECT_EQ(vesk::read_unsigned("12x"), 12u);
-    EXPECT_EQ(vesk::read_unsigned(" 12"), 0u);
-    EXPECT_EQ(vesk::read_unsigned("-1"), 0u);
-    EXPECT_EQ(vesk::read_unsigned("4294967297"), 4294967297u);
+TEST_F(HookTest, PlayingPausedAndStopped) {
+    auto& pm = host.player().playlists();
+    auto& pb = host.player().playback();
+    // A playlist "Music" with tracks of 10 and 20 seconds, active.
+    const size_t pl = pm.create_playlist("Music", 5, cor::no_index);
+    ASSERT_TRUE(pm.set_active_playlist(pl));
+    std::vector<cor::metadb_handle*> items;
+    for (const uint64_t seconds : {10, 20}) {
+        cor::t_track_info t;
+        t.path = "C:\\m\\" + std::to_string(seconds) + ".flac";
+        t.sample_rate = 1000;
+        t.length_samples = seconds * 1000;
+        items.push_back(host.player().tracks().put(t).get());
+    }
+    pm.playlist_insert_items(pl, 0, items.data(), items.size(), nullptr);
+    ASSERT_TRUE(pm.playlist_set_focus_item(0, 1));
+    EXPECT_EQ(run("%pl_count%|%pl_activeindex%|%pl_activename%|%pi_activeindex%"), "1|0|Music|1");
+    pb.play_item(0, 1);
+    host.clock().advance(2.5);
+    host.player().tick();
+    EXPECT_EQ(run("%playback_state%|%pl_playingindex%|%pl_playingname%|%pi_playingindex%|"
+                  "%playback_isplaying%$if(%playback_isplaying%,y,n)|%playback_can_seek%|"
+                  "%playback_position%|%playback_length%"),
+              "play|0|Music|1|1y|1|2.5000000|20.0000000");
+    pb.pause(true);
+    pb.set_stop_after_current(true);
+    pb.set_volume(-6);
+    ASSERT_TRUE(pm.playback_order_set_active(3));
+    EXPECT_EQ(run("%playback_state%|%playback_ispaused%$if(%playback_ispaused%,y,n)|"
+                  "%playback_stopaftercurrent%$if(%playback_stopaftercurrent%,y,n)|%volume%|"
+                  "%playback_ordername%|%playback_orderindex%"),
+              "pause|1y|1y|-6.0000000|Random|3");
+    pb.stop();
+    EXPECT_EQ(run("%playback_state%|%pl_playingindex%"), "stop|?");
 }
 
-TEST(Options, EscapeRewritingInOrder) {
-    EXPECT_EQ(vesk::unescape_script("\\dadd\\{1,\\P_param1\\p\\}"), "$add(1,%_param1%)");
-    EXPECT_EQ(vesk::unescape_script("a\\\\b"), "a\\b");
-    EXPECT_EQ(vesk::unescape_script("\\\"quoted\\\""), "'quoted'");
-    // Earlier replacements win: backslash-d is taken before the doubled backslash.
-    EXPECT_EQ(vesk::unescape_script("\\\\d"), "\\$");
-    EXPECT_EQ(vesk::unescape_script("plain"), "plain");
+TEST_F(HookTest, EngineFields) {
+    EXPECT_TRUE(std::regex_match(run("%now%"), std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)")));
+    EXPECT_EQ(run("%screen_width%x%screen_height%"),
+              std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "x" +
+                  std::to_string(GetSystemMetrics(SM_CYSCREEN)));
+    vesk::t_script_context ctx;
+    ctx.base_x = -5;
+    ctx.base_y = 7;
+    ctx.map_left = 10;
+    ctx.map_top = 20;
+    ctx.map_right = 110;
+    ctx.map_bottom = 70;
+    EXPECT_EQ(
+        run("%_base_x%,%_base_y%|%_mp_x%,%_mp_left%,%_mp_y%,%_mp_top%,%_mp_right%,%_mp_bottom%|"
+            "%_mp_width%x%_mp_height%",
+            ctx),
+        "-5,7|10,10,20,20,110,70|100x50");
+    EXPECT_EQ(run("%tasktray%$if(%tasktray%,y,n)|%tasktray_store%|%mainid%"), "0n|?|?");
+    vesk::cfg_window_guid_list.add(vesk::main_window_guid);
+    vesk::cfg_window_id_list.add("Main");
+    EXPECT_EQ(run("%MAINID%"), "Main");
 }
 
-}  // namespace
+TEST_F(HookTest, ResultAndFlagOfTheLastComponentCall) {
+    vesk::set_user_functions({{"say", "abc"}});
+    EXPECT_EQ(run("%_result%|%_flag%"), "|0");
+    EXPECT_EQ(run("$say()|%_result%|%_flag%$if(%_flag%,y,n)"), "abc|abc|1y");
+    EXPECT_EQ(run("$errorlevel(middle)%_result%|%_flag%"), "|1");
+    EXPECT_EQ(run("$errorlevel(bogus)%_flag%$if(%_flag%,y,n)"), "0n");
+    // A call's own arguments still see the call before it, so the result
+    // of one call can be stored by the next.
+    EXPECT_EQ(run("$say()$hash(Kept,%_result%)|%KEPT%"), "abc|abc");
+    EXPECT_EQ(run("$hash(inner,$say())|%inner%|%_result%"), "|abc|");
+}
 
-namespace {
+TEST_F(HookTest, WindowFieldsComeFirstAndLocalsAndTheHashStoreLast) {
+    const auto parent = open_window("Parent", 50, 50);
+    const auto ctx = open_window("Win", 200, 120, "Parent");
+    RECT wr, cr;
+    GetWindowRect(reinterpret_cast<HWND>(ctx.wnd), &wr);
+    GetClientRect(reinterpret_cast<HWND>(ctx.wnd), &cr);
+    vesk::field_list vars{{"volume", "mine", true, false},
+                          {"_width", "local", true, false},
+                          {"shared", "local", true, false}};
+    EXPECT_EQ(run("%_WIDTH%x%_height%|%_cwidth%x%_cheight%|%_x%,%_y%", ctx, &vars),
+              std::to_string(wr.right - wr.left) + "x" + std::to_string(wr.bottom - wr.top) + "|" +
+                  std::to_string(cr.right) + "x" + std::to_string(cr.bottom) + "|" +
+                  std::to_string(wr.left) + "," + std::to_string(wr.top));
+    EXPECT_EQ(run("%_windowid%|%_id%|%_parentid%|%_menubar%$if(%_menubar%,y,n)", ctx),
+              "Win|Win|Parent|0y");
+    EXPECT_EQ(run("%_parentid%", parent), "?");
+    // Outside a window the same names fall through to locals, and locals
+    // to the $hash store.
+    vesk::hash_store::instance().set("shared", "hash");
+    vesk::hash_store::instance().set("only_hash", "stored");
+    EXPECT_EQ(run("%volume%|%_WIDTH%|%_windowid%|%shared%|%ONLY_Hash%|%nowhere%", {}, &vars),
+              "0.0000000|local|?|local|stored|?");
 
-TEST(DisplayNames, BothRegularExpressionFunctionsReportAsOne) {
-    cor_test::component_host host;
-    host.eval("$errorlevel(debug)");
+    // $w reads the fields of another window, open or not.
+    vesk::cfg_window_guid_list.add(cor::guid_of("11111111-2222-3333-4444-555555555555"));
+    vesk::cfg_window_id_list.add("Closed");
+    EXPECT_EQ(run("$w(win,_WIDTH)|$if($w(Win,_width),found,not found)"),
+              std::to_string(wr.right - wr.left) + "|not found");
     host.take_lines();
-    host.eval("$regexpi(a)$REGEXP(a)");
-    EXPECT_EQ(host.take_lines(), (lines{"$regexp(i)", "$regexp(i): invalid syntax", "$regexp(i)",
-                                        "$regexp(i): invalid syntax"}));
+    vesk::set_error_level(vesk::err_low);
+    EXPECT_EQ(run("$w(Win,Bogus)$w(Nope,_width)$w(Closed,_width)$w(Win)"), "");
+    EXPECT_EQ(host.take_lines(),
+              (lines{"$w: window variable 'Bogus' not found", "$w: invalid syntax"}));
+    vesk::set_error_level(vesk::err_middle);
+    run("$w(Nope,_width)$w(Closed,_width)");
+    EXPECT_EQ(host.take_lines(), (lines{"$w: window 'Nope' not found"}));
+    vesk::set_error_level(vesk::err_high);
+    run("$w(Closed,_width)");
+    EXPECT_EQ(host.take_lines(), (lines{"$w: window 'Closed' not active"}));
 }
 
 }  // namespace

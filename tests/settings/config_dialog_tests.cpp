@@ -1,25 +1,39 @@
-// The configuration pages driven by messages, as a user drives them: in
-// the "Vesk UI Configuration" dialog and in the Host's preferences page.
+// The settings windows driven by messages, as a user drives them: the
+// "Vesk UI Configuration" dialog and the Host's preferences page, the
+// palette read back from its own controls, and the window-information menu
+// read item by item and carried out.
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
-#include <map>
+#include <regex>
+#include <set>
+#include <tuple>
 
 #include "cfg_var.h"
 #include "config/config_dialog.h"
 #include "config/config_pages.h"
 #include "config/config_transfer.h"
+#include "config/palette_window.h"
+#include "config/reference_text.h"
 #include "config/test_folder.h"
 #include "editor/script_editor.h"
+#include "host/console_capture.h"
+#include "host/host_services.h"
+#include "host/identity.h"
 #include "host/settings.h"
+#include "menu/window_info_menu.h"
+#include "object/object_manager.h"
 #include "panel/panel_definitions.h"
+#include "panels/panel_types.h"
 #include "registry/window_registry.h"
 #include "script/stored_scripts.h"
+#include "settings/window_probe.h"
 #include "support/component_host.h"
 #include "support/started_ui_test.h"
 #include "utf8.h"
@@ -28,39 +42,25 @@
 namespace {
 
 namespace id = vesk::config_id;
+namespace pid = vesk::palette_id;
+using settings_probe::boxes;
+using settings_probe::click;
+using settings_probe::command;
+using settings_probe::entries;
+using settings_probe::shown_boxes;
+using settings_probe::text_of;
+using settings_probe::tree_labels;
+using strings = std::vector<std::string>;
 
-struct t_box {
-    std::string text, caption;
-    UINT flags;
-};
-std::vector<t_box> g_boxes;
-int g_box_answer = IDOK;
-int record_box(HWND, std::string_view text, std::string_view caption, UINT flags) {
-    g_boxes.push_back({std::string(text), std::string(caption), flags});
-    return g_box_answer;
-}
-
+// The Host's file and menu choices, made by the test.
 std::wstring g_chosen_file;
-std::vector<std::wstring> g_file_titles;
-std::wstring choose(HWND, bool, const wchar_t* title, const wchar_t*, const wchar_t*,
+std::wstring choose(HWND, bool, const wchar_t*, const wchar_t*, const wchar_t*,
                     const std::wstring&) {
-    g_file_titles.emplace_back(title);
     return g_chosen_file;
 }
 UINT g_menu_choice = 0;
 UINT pick(HMENU, HWND) { return g_menu_choice; }
 
-std::string text_of(HWND wnd) {
-    wchar_t buf[8192] = L"";
-    GetWindowTextW(wnd, buf, 8192);
-    return cor::to_utf8(buf);
-}
-
-void command(HWND page, int control, int code) {
-    SendMessageW(page, WM_COMMAND, MAKEWPARAM(control, code),
-                 reinterpret_cast<LPARAM>(GetDlgItem(page, control)));
-}
-void click(HWND page, int control) { command(page, control, BN_CLICKED); }
 void set_check(HWND page, int control, bool on) {
     CheckDlgButton(page, control, on ? BST_CHECKED : BST_UNCHECKED);
     click(page, control);
@@ -73,31 +73,70 @@ void choose_entry(HWND page, int combo, int index) {
     SendMessageW(GetDlgItem(page, combo), CB_SETCURSEL, index, 0);
     command(page, combo, CBN_SELCHANGE);
 }
-std::vector<std::string> entries(HWND page, int control, bool combo) {
-    HWND c = GetDlgItem(page, control);
-    const auto n = SendMessageW(c, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
-    std::vector<std::string> out;
-    for (LRESULT i = 0; i < n; ++i) {
-        wchar_t buf[512] = L"";
-        SendMessageW(c, combo ? CB_GETLBTEXT : LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf));
-        out.push_back(cor::to_utf8(buf));
+
+void notify(HWND palette, int control, UINT code) {
+    NMHDR hdr{GetDlgItem(palette, control), static_cast<UINT_PTR>(control), code};
+    SendMessageW(palette, WM_NOTIFY, control, reinterpret_cast<LPARAM>(&hdr));
+}
+
+std::string clipboard_text() {
+    std::string out;
+    if (!OpenClipboard(nullptr)) return "<no clipboard>";
+    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+        out = cor::to_utf8(static_cast<const wchar_t*>(GlobalLock(h)));
+        GlobalUnlock(h);
+    }
+    CloseClipboard();
+    return out;
+}
+
+// Items as "id text" lines ("-" a separator, "~" greyed, ">" a submenu).
+strings described(HMENU menu) {
+    strings out;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        wchar_t buf[256] = L"";
+        MENUITEMINFOW mi{};
+        mi.cbSize = sizeof mi;
+        mi.fMask = MIIM_STRING | MIIM_ID | MIIM_SUBMENU | MIIM_STATE | MIIM_FTYPE;
+        mi.dwTypeData = buf;
+        mi.cch = 256;
+        GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &mi);
+        if (mi.fType & MFT_SEPARATOR)
+            out.push_back("-");
+        else
+            out.push_back((mi.hSubMenu ? ">" : std::to_string(mi.wID) + " ") +
+                          (mi.fState & MFS_GRAYED ? "~" : "") + cor::to_utf8(buf));
     }
     return out;
 }
 
-class ConfigDialogTest : public cor_test::started_ui_test {
+constexpr char functions_file[] =
+    "+Windows\nAbout windows.\n$window(id)\n\tOpens a window.\n%not_an_item%\n$closewindow(id)\n"
+    "\tCloses it.\n+Apples\n$zeta()\n$Alpha()\n";
+constexpr char variables_file[] = "+Window fields\n%_width%\n\tThe width.\n%_height%\n";
+constexpr char readme_file[] = "+Start\n-First steps\n\tOpen the dialog.\n";
+
+// The interface started with small reference texts beside it, and the
+// message boxes recorded.
+class SettingsWindowTest : public cor_test::started_ui_test {
 protected:
     void SetUp() override {
-        vesk::set_message_box_handler(record_box);
+        cor::test::write_bytes(folder.file("cor_ui_vesk_functions.txt"), functions_file);
+        cor::test::write_bytes(folder.file("cor_ui_vesk_variables.txt"), variables_file);
+        cor::test::write_bytes(folder.file("cor_ui_vesk_readme.txt"), readme_file);
+        vesk::set_reference_folder(folder.file("").wstring());
+        vesk::clear_console_messages();
+        vesk::set_message_box_handler(settings_probe::record_box);
         vesk::set_page_dialogs({choose, pick});
-        g_boxes.clear();
-        g_file_titles.clear();
-        g_box_answer = IDOK;
+        boxes.clear();
         start();
     }
     void TearDown() override {
         stop();
+        EXPECT_FALSE(vesk::palette_window()) << "the palette outlived the main window";
+        vesk::set_reference_folder({});
         vesk::set_message_box_handler(nullptr);
+        settings_probe::box_answer = IDOK;
     }
     HWND open_page(int index) {
         if (!vesk::config_dialog_handle()) {
@@ -105,7 +144,24 @@ protected:
         }
         return vesk::config_page_window(vesk::config_dialog_handle(), index);
     }
+    void define(const std::string& id, const std::string& load = "") {
+        const size_t i = vesk::add_definition(vesk::make_identity(), id, id);
+        vesk::cfg_window_tf_load_list[i] = load;
+        vesk::prepare_all();
+    }
+    HWND handle_of(const std::string& id) {
+        const size_t def = vesk::definition_by_id(id);
+        const size_t open = vesk::open_window_by_guid(vesk::cfg_window_guid_list[def]);
+        return open == vesk::no_window ? nullptr : HWND(vesk::open_windows()[open].hwnd);
+    }
+    HWND select_tab(HWND palette, int tab) {
+        TabCtrl_SetCurSel(GetDlgItem(palette, pid::tab), tab);
+        notify(palette, pid::tab, TCN_SELCHANGE);
+        return palette;
+    }
 };
+class ConfigDialogTest : public SettingsWindowTest {};
+class PaletteTest : public SettingsWindowTest {};
 
 // Both definition pages: adding without renaming counts up, a cancelled
 // "Remove?" keeps the definition, renaming reaches the list and the store.
@@ -114,20 +170,12 @@ TEST_F(ConfigDialogTest, DefinitionPagesAddRenameAndRemove) {
     const auto panel_type = vesk::available_panel_types().at(0);
     struct {
         int page;
-        const cor::cfg_stringlist_t& ids;
-        const cor::cfg_stringlist_t& displays;
-        std::vector<std::string> added;
-        std::string display;
+        const cor::cfg_stringlist_t &ids, &displays;
+        std::string id, display;  // ids count up from `id`
     } rows[] = {
-        {vesk::page_window,
-         vesk::cfg_window_id_list,
-         vesk::cfg_window_display_list,
-         {"WINDOW", "WINDOW1", "WINDOW2"},
+        {vesk::page_window, vesk::cfg_window_id_list, vesk::cfg_window_display_list, "WINDOW",
          "corvina500"},
-        {vesk::page_panel,
-         vesk::cfg_panel_id_list,
-         vesk::cfg_panel_display_list,
-         {"PANEL", "PANEL1", "PANEL2"},
+        {vesk::page_panel, vesk::cfg_panel_id_list, vesk::cfg_panel_display_list, "PANEL",
          panel_type.name + " / " + panel_type.category},
     };
     for (const auto& row : rows) {
@@ -137,37 +185,36 @@ TEST_F(ConfigDialogTest, DefinitionPagesAddRenameAndRemove) {
         const size_t before = row.ids.size();
         for (int i = 0; i < 3; ++i) click(page, id::add);
         ASSERT_EQ(row.ids.size(), before + 3);
+        const std::vector<std::string> added{row.id, row.id + "1", row.id + "2"};
         for (size_t i = 0; i < 3; ++i) {
-            EXPECT_EQ(row.ids[before + i], row.added[i]);
+            EXPECT_EQ(row.ids[before + i], added[i]);
             EXPECT_EQ(row.displays[before + i], row.display);
         }
-        const auto listed = entries(page, id::list, false);
-        EXPECT_EQ(std::vector<std::string>(listed.end() - 3, listed.end()), row.added);
-        EXPECT_EQ(text_of(GetDlgItem(page, id::id_edit)), row.added[2]);
+        const auto listed = entries(page, id::list);
+        EXPECT_EQ(std::vector<std::string>(listed.end() - 3, listed.end()), added);
+        EXPECT_EQ(text_of(page, id::id_edit), added[2]);
         if (row.page == vesk::page_panel) {
-            EXPECT_EQ(text_of(GetDlgItem(page, id::component_text)), row.display);
+            EXPECT_EQ(text_of(page, id::component_text), row.display);
         }
 
         type(page, id::id_edit, "renamed");
         type(page, id::display_edit, "Shown name");
         EXPECT_EQ(row.ids[before + 2], "renamed");
         EXPECT_EQ(row.displays[before + 2], "Shown name");
-        EXPECT_EQ(entries(page, id::list, false).back(), "renamed");
+        EXPECT_EQ(entries(page, id::list).back(), "renamed");
 
-        g_box_answer = IDCANCEL;
+        settings_probe::box_answer = IDCANCEL;
         click(page, id::remove);
-        ASSERT_EQ(g_boxes.size(), 1u);
-        EXPECT_EQ(g_boxes[0].text, "Remove?");
-        EXPECT_EQ(g_boxes[0].caption, "Confirm");
-        EXPECT_EQ(g_boxes[0].flags & (MB_OKCANCEL | MB_DEFBUTTON2),
+        ASSERT_EQ(shown_boxes(), strings{"Confirm: Remove?"});
+        EXPECT_EQ(boxes[0].flags & (MB_OKCANCEL | MB_DEFBUTTON2),
                   UINT(MB_OKCANCEL | MB_DEFBUTTON2));
         EXPECT_EQ(row.ids.size(), before + 3);
-        g_box_answer = IDOK;
+        settings_probe::box_answer = IDOK;
         click(page, id::remove);
         EXPECT_EQ(row.ids.size(), before + 2);
-        EXPECT_EQ(entries(page, id::list, false).size(), before + 2);
+        EXPECT_EQ(entries(page, id::list).size(), before + 2);
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, id::remove)));
-        g_boxes.clear();
+        boxes.clear();
     }
     // Every window list stays parallel to the GUID list.
     EXPECT_EQ(vesk::cfg_window_tf_activate_list.size(), vesk::cfg_window_guid_list.size());
@@ -320,12 +367,7 @@ TEST_F(ConfigDialogTest, StoringAScriptPreparesAllAgainAndReportsCompileErrors) 
 
 TEST_F(ConfigDialogTest, OptionPageSetsEverySwitchAndTheBackupTimer) {
     HWND page = open_page(vesk::page_option);
-    struct {
-        int control;
-        bool on;
-        const cor::cfg_int& setting;
-        int expected;
-    } rows[] = {
+    const std::tuple<int, bool, const cor::cfg_int&, int> rows[] = {
         {id::tray_always, true, vesk::cfg_tray_mode, 2},
         {id::tray_minimized, true, vesk::cfg_tray_mode, 3},
         {id::tray_none, true, vesk::cfg_tray_mode, 0},
@@ -336,9 +378,9 @@ TEST_F(ConfigDialogTest, OptionPageSetsEverySwitchAndTheBackupTimer) {
         {id::backup_exit, true, vesk::cfg_backup_at_exit, 1},
         {id::backup_exit, false, vesk::cfg_backup_at_exit, 0},
     };
-    for (const auto& row : rows) {
-        set_check(page, row.control, row.on);
-        EXPECT_EQ(row.setting.get(), row.expected) << row.control << " " << row.on;
+    for (const auto& [control, on, setting, expected] : rows) {
+        set_check(page, control, on);
+        EXPECT_EQ(setting.get(), expected) << control << " " << on;
     }
     // Trim mode prepares every script again.
     vesk::general_script(vesk::slot_on_init).set("$puts(a, 1)");
@@ -347,18 +389,16 @@ TEST_F(ConfigDialogTest, OptionPageSetsEverySwitchAndTheBackupTimer) {
     set_check(page, id::trim_mode, true);
     EXPECT_EQ(vesk::prepared_general_script(vesk::slot_on_init), "$puts(a,1)");
 
-    struct {
-        bool every;
-        const char* minutes;
-        bool timer;
-    } timers[] = {{true, "0", false}, {true, "5", true}, {false, "5", false}, {true, "", false}};
-    for (const auto& t : timers) {
-        type(page, id::backup_minutes, t.minutes);
-        set_check(page, id::backup_every, t.every);
-        EXPECT_EQ(vesk::cfg_backup_periodic.get(), t.every ? 1 : 0);
-        EXPECT_EQ(IsWindowEnabled(GetDlgItem(page, id::backup_minutes)) != 0, t.every);
-        EXPECT_EQ(KillTimer(main, vesk::backup_timer_id) != 0, t.timer)
-            << t.every << " '" << t.minutes << "'";
+    // Every N minutes, N: a timer only for a number above 0.
+    const std::tuple<bool, const char*, bool> timers[] = {
+        {true, "0", false}, {true, "5", true}, {false, "5", false}, {true, "", false}};
+    for (const auto& [every, minutes, timer] : timers) {
+        type(page, id::backup_minutes, minutes);
+        set_check(page, id::backup_every, every);
+        EXPECT_EQ(vesk::cfg_backup_periodic.get(), every ? 1 : 0);
+        EXPECT_EQ(IsWindowEnabled(GetDlgItem(page, id::backup_minutes)) != 0, every);
+        EXPECT_EQ(KillTimer(main, vesk::backup_timer_id) != 0, timer)
+            << every << " '" << minutes << "'";
     }
     type(page, id::backup_minutes, "12");
     EXPECT_EQ(vesk::cfg_backup_interval.get(), 12);
@@ -368,26 +408,22 @@ TEST_F(ConfigDialogTest, OptionPageSetsEverySwitchAndTheBackupTimer) {
     click(page, id::backup_select);
     EXPECT_EQ(vesk::cfg_backup_name.get(), folder.path("auto.config"));
     command(page, id::backup_name, EN_CHANGE);
-    EXPECT_EQ(text_of(GetDlgItem(page, id::backup_name)), folder.path("auto.config"));
+    EXPECT_EQ(text_of(page, id::backup_name), folder.path("auto.config"));
 
     // Export writes the file; import asks first, and only OK restarts.
     g_chosen_file = cor::to_wide(folder.path("manual.config"));
     click(page, id::export_config);
     EXPECT_TRUE(std::filesystem::exists(folder.file("manual.config")));
-    ASSERT_EQ(g_boxes.size(), 1u);
-    EXPECT_EQ(g_boxes[0].text, "Success!");
-    g_box_answer = IDCANCEL;
+    EXPECT_EQ(shown_boxes(), strings{"Export config data: Success!"});
+    settings_probe::box_answer = IDCANCEL;
     click(page, id::import_config);
     EXPECT_EQ(vesk::cfg_pending_import.get(), "");
     EXPECT_TRUE(host.commands.empty());
-    g_box_answer = IDOK;
+    settings_probe::box_answer = IDOK;
     click(page, id::import_config);
-    EXPECT_EQ(g_boxes.back().text, "must restart corvina500.\r\n ara you sure?");
+    EXPECT_EQ(boxes.back().text, "must restart corvina500.\r\n ara you sure?");
     EXPECT_EQ(vesk::cfg_pending_import.get(), folder.path("manual.config"));
     EXPECT_EQ(host.commands, std::vector<cor::guid>{cor::mainmenu_manager::command_restart});
-    EXPECT_EQ(g_file_titles,
-              (std::vector<std::wstring>{L"Select autobackup filename", L"Export config data",
-                                         L"Import config data", L"Import config data"}));
 }
 
 TEST_F(ConfigDialogTest, OnlyOneHostOfThePagesIsOpenAtATime) {
@@ -395,13 +431,11 @@ TEST_F(ConfigDialogTest, OnlyOneHostOfThePagesIsOpenAtATime) {
                                   nullptr, nullptr);
     ASSERT_TRUE(vesk::open_config_dialog());
     EXPECT_FALSE(vesk::open_config_dialog());
-    EXPECT_EQ(text_of(vesk::config_dialog_handle()), "Vesk UI Configuration");
     // The preferences page offers only "Safe mode" meanwhile.
     HWND blocked = vesk::create_preferences_page(parent);
     ASSERT_TRUE(blocked);
-    EXPECT_EQ(text_of(GetDlgItem(blocked, id::blocked_text)), "Configuration dialog is active.");
+    EXPECT_EQ(text_of(blocked, id::blocked_text), "Configuration dialog is active.");
     EXPECT_FALSE(GetDlgItem(blocked, id::tab));
-    EXPECT_EQ(text_of(GetDlgItem(blocked, id::blocked_safe_mode)), "Safe mode");
     set_check(blocked, id::blocked_safe_mode, true);
     EXPECT_EQ(vesk::cfg_safe_mode.get(), 1);
     DestroyWindow(blocked);
@@ -420,16 +454,14 @@ TEST_F(ConfigDialogTest, OnlyOneHostOfThePagesIsOpenAtATime) {
     EXPECT_TRUE(vesk::config_page_window(full, vesk::page_option));
     EXPECT_FALSE(vesk::open_config_dialog());
     vesk::report_config_page_active(main);
-    ASSERT_EQ(g_boxes.size(), 1u);
-    EXPECT_EQ(g_boxes[0].text, "Configuraton page is active.");
-    EXPECT_EQ(g_boxes[0].caption, "Vesk User Interface");
+    EXPECT_EQ(shown_boxes(), strings{"Vesk User Interface: Configuraton page is active."});
     DestroyWindow(full);
     EXPECT_FALSE(vesk::config_page_active());
 
     // Without the component's interface running, the page says so.
     host.stop_ui();
     blocked = vesk::create_preferences_page(parent);
-    EXPECT_EQ(text_of(GetDlgItem(blocked, id::blocked_text)), "Another user interface is active.");
+    EXPECT_EQ(text_of(blocked, id::blocked_text), "Another user interface is active.");
     DestroyWindow(blocked);
     DestroyWindow(parent);
 }
@@ -456,6 +488,380 @@ TEST_F(ConfigDialogTest, TheDialogReopensWhereItWasClosed) {
     EXPECT_EQ(vesk::config_dialog_handle(), again);
     vesk::run_tray_command(main, vesk::tray_preferences);
     EXPECT_EQ(host.commands, std::vector<cor::guid>{cor::mainmenu_manager::command_preferences});
+}
+
+TEST_F(PaletteTest, TabsHoldTheDefinitionsReferencesAndMenusAndShowOneAtATime) {
+    define("alpha");
+    define("beta");
+    vesk::add_panel_definition(cor::panels::console_guid, "con", "con");
+    HWND palette = vesk::open_palette();
+    ASSERT_TRUE(palette);
+    EXPECT_EQ(vesk::open_palette(), palette) << "one palette at a time";
+
+    EXPECT_EQ(entries(palette, pid::windows), (strings{"main", "alpha", "beta"}));
+    EXPECT_EQ(entries(palette, pid::panels), strings{"con"});
+    // Groups in file order, items sorted ignoring case; "%" is body text in
+    // the functions file and an item in the variables file.
+    EXPECT_EQ(tree_labels(palette, pid::functions_tree),
+              (strings{"Windows", "  $closewindow(id)", "  $window(id)", "Apples", "  $Alpha()",
+                       "  $zeta()"}));
+    EXPECT_EQ(tree_labels(palette, pid::variables_tree),
+              (strings{"Window fields", "  %_height%", "  %_width%"}));
+    EXPECT_EQ(tree_labels(palette, pid::readme_tree), (strings{"Start", "  First steps"}));
+    EXPECT_EQ(tree_labels(palette, pid::mainmenu_tree),
+              (strings{"File", "  Exit", "Test", "  Group", "    Do It", "Vesk", "  Palette"}));
+    // The context tree is made the same way: a leaf for each command of the
+    // Host's context menu.
+    const strings context = tree_labels(palette, pid::context_tree);
+    size_t leaves = 0;
+    for (size_t i = 0; i < context.size(); ++i)
+        if (i + 1 == context.size() ||
+            context[i + 1].find_first_not_of(' ') <= context[i].find_first_not_of(' '))
+            ++leaves;
+    ASSERT_TRUE(vesk::host::contextmenu());
+    EXPECT_GT(leaves, 0u);
+    EXPECT_EQ(leaves, vesk::host::contextmenu()->get_command_count());
+
+    // Only the chosen tab's controls show.
+    const std::pair<int, int> owner[] = {{pid::windows, vesk::tab_win},
+                                         {pid::functions_text, vesk::tab_vesk},
+                                         {pid::context_tree, vesk::tab_context},
+                                         {pid::run, vesk::tab_test},
+                                         {pid::readme_text, vesk::tab_readme}};
+    for (int t = vesk::palette_tab_count - 1; t >= 0; --t) {
+        select_tab(palette, t);
+        for (const auto& [control, on] : owner)
+            EXPECT_EQ(IsWindowVisible(GetDlgItem(palette, control)) != 0, on == t)
+                << "tab " << t << ", control " << control;
+    }
+
+    // A selected heading shows its label, a blank line and its body.
+    const std::tuple<int, int, std::string, std::string> headings[] = {
+        {pid::functions_tree, pid::functions_text, "$window(id)",
+         "$window(id)\r\n\r\nOpens a window.\r\n%not_an_item%\r\n"},
+        {pid::functions_tree, pid::functions_text, "Windows", "Windows\r\n\r\nAbout windows.\r\n"},
+        {pid::variables_tree, pid::variables_text, "%_height%", "%_height%\r\n\r\n"},
+        {pid::readme_tree, pid::readme_text, "First steps",
+         "First steps\r\n\r\nOpen the dialog.\r\n"},
+    };
+    for (const auto& [tree, text, label, shown] : headings) {
+        HTREEITEM item = settings_probe::tree_item(GetDlgItem(palette, tree), label);
+        ASSERT_TRUE(item) << label;
+        TreeView_SelectItem(GetDlgItem(palette, tree), item);
+        EXPECT_EQ(text_of(palette, text), shown);
+    }
+
+    // Closed and opened again, it reads the reference again: missing, its
+    // trees are empty.
+    SendMessageW(palette, WM_CLOSE, 0, 0);
+    ASSERT_FALSE(IsWindow(palette));
+    vesk::set_reference_folder(folder.file("nowhere").wstring());
+    palette = vesk::open_palette();
+    for (int tree : {pid::functions_tree, pid::variables_tree, pid::readme_tree})
+        EXPECT_EQ(TreeView_GetCount(GetDlgItem(palette, tree)), 0u);
+}
+
+TEST_F(PaletteTest, TheTestBenchRunsPreparedScriptsAndShowsAndClearsTheConsole) {
+    vesk::cfg_custom_scripts = "#define size 42 #end";
+    ASSERT_TRUE(vesk::compile_stored_custom_scripts());
+    HWND palette = select_tab(vesk::open_palette(), vesk::tab_test);
+    const std::pair<std::string, std::string> runs[] = {
+        {"$add(1,2)", "3"},
+        {"#size#", "42"},
+        {"$if(", "[COMPILATION ERROR]"},
+        {"$puts(x,5)$get(x)$get(y)", "5"},  // no variables carried between runs
+        {"$get(x)", ""},
+    };
+    for (const auto& [script, result] : runs) {
+        SetWindowTextW(GetDlgItem(palette, pid::test_script), cor::to_wide(script).c_str());
+        click(palette, pid::run);
+        EXPECT_EQ(text_of(palette, pid::test_result), result) << script;
+    }
+
+    // Sixty messages while it shows, after the refresh its opening asked
+    // for: the latest fifty, oldest first, each with its time.
+    host.pump();
+    for (int i = 0; i < 60; ++i) {
+        const std::string m = i == 59 ? "two\nlines" : "m" + std::to_string(i);
+        vesk::capture_console_text(m.data(), m.size());
+    }
+    host.pump();
+    const std::string view = text_of(palette, pid::test_console);
+    std::string expected;
+    for (int i = 10; i < 59; ++i) expected += "[tt] m" + std::to_string(i) + "\r\n";
+    expected += "[tt] two\r\nlines\r\n";
+    EXPECT_EQ(std::regex_replace(view, std::regex(R"(\[\d\d:\d\d:\d\d\])"), "[tt]"), expected);
+
+    // The read-only boxes select all and copy with Ctrl+A and Ctrl+C: the
+    // keys as a box receives them, without the system's input queue that
+    // parallel test programs share.
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+    HWND box = GetDlgItem(palette, pid::test_console);
+    SendMessageW(box, EM_SETSEL, 0, 0);
+    BYTE state[256] = {};
+    GetKeyboardState(state);
+    state[VK_CONTROL] = 0x80;
+    SetKeyboardState(state);
+    for (WPARAM key : {WPARAM('A'), WPARAM('C')}) {
+        SendMessageW(box, WM_KEYDOWN, key, 1);
+        SendMessageW(box, WM_CHAR, key - 'A' + 1, 1);
+        SendMessageW(box, WM_KEYUP, key, 0xC0000001);
+    }
+    state[VK_CONTROL] = 0;
+    SetKeyboardState(state);
+    EXPECT_EQ(clipboard_text(), view);
+
+    // Hidden, it is not refreshed; shown again, it is.
+    ShowWindow(palette, SW_HIDE);
+    vesk::capture_console_text("later", 5);
+    host.pump();
+    EXPECT_EQ(text_of(palette, pid::test_console), view);
+    EXPECT_EQ(vesk::open_palette(), palette);
+    host.pump();
+    EXPECT_NE(text_of(palette, pid::test_console).find("] later\r\n"), std::string::npos);
+
+    click(palette, pid::clear);
+    EXPECT_TRUE(vesk::console_messages().empty());
+    EXPECT_EQ(text_of(palette, pid::test_console), "");
+}
+
+// Closes whatever an example opens modally (a popup menu, a dialog), as a
+// user would, from inside its loop.
+void CALLBACK dismiss_modal(HWND, UINT, UINT_PTR, DWORD) {
+    EndMenu();
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM) {
+            wchar_t cls[16] = L"";
+            GetClassNameW(w, cls, 16);
+            if (std::wstring_view(cls) == L"#32770" && IsWindowVisible(w))
+                PostMessageW(w, WM_COMMAND, IDOK, 0);
+            return TRUE;
+        },
+        0);
+}
+
+// What a user copies from the shipped functions text runs on the test
+// bench: every example compiles and reaches the function it shows, one
+// after another in the running interface, which stays whole.
+TEST_F(PaletteTest, EveryFunctionsExampleRunsOnTheTestBench) {
+    const char* data = std::getenv("COR_TEST_DATA");
+    const auto parsed = vesk::parse_reference_text(
+        cor::test::read_bytes(std::filesystem::path(data && *data ? data : ".") / ".." /
+                              "reference" / "cor_ui_vesk_functions.txt"),
+        '$');
+    HWND palette = select_tab(vesk::open_palette(), vesk::tab_test);
+    const std::set<std::string> skipped{"execute", "exec"};  // they start a program that stays
+    auto& objects = vesk::object_manager::instance();
+    const size_t groups = objects.list(vesk::object::type_group).size();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, dismiss_modal);
+    size_t run = 0;
+    for (const auto& group : parsed.groups)
+        for (const auto& item : group.items) {
+            const std::string name = vesk::reference_item_name(item.label);
+            const auto example = std::find_if(item.body.begin(), item.body.end(),
+                                              [](auto& b) { return b.starts_with("Example: "); });
+            ASSERT_NE(example, item.body.end()) << name;
+            if (skipped.count(name)) continue;
+            const std::string script = example->substr(9);
+            EXPECT_NE(script.find("$" + name + "("), std::string::npos) << script;
+            SetWindowTextW(GetDlgItem(palette, pid::test_script), cor::to_wide(script).c_str());
+            click(palette, pid::run);
+            const std::string result = text_of(palette, pid::test_result);
+            for (const char* fault : {"[COMPILATION ERROR]", "[UNKNOWN FUNCTION]", "SYNTAX]"})
+                EXPECT_EQ(result.find(fault), std::string::npos) << script << " -> " << result;
+            ++run;
+        }
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(run + skipped.size(), 150u);
+    // Groups belong to no window: the ones the examples made go by hand.
+    while (objects.list(vesk::object::type_group).size() > groups)
+        objects.remove(objects.list(vesk::object::type_group).at(groups)->id);
+    EXPECT_TRUE(IsWindow(main));
+}
+
+TEST_F(PaletteTest, ADoubleClickInsertsTheEntryIntoTheOpenEditorOnly) {
+    define("alpha");
+    HWND palette = vesk::open_palette();
+    const auto choose_list = [&](int list, int index) {
+        SendMessageW(GetDlgItem(palette, list), LB_SETCURSEL, index, 0);
+        SendMessageW(palette, WM_COMMAND, MAKEWPARAM(list, LBN_DBLCLK),
+                     reinterpret_cast<LPARAM>(GetDlgItem(palette, list)));
+    };
+    const auto choose_tree = [&](int tree, const std::string& label) {
+        TreeView_SelectItem(GetDlgItem(palette, tree),
+                            settings_probe::tree_item(GetDlgItem(palette, tree), label));
+        notify(palette, tree, NM_DBLCLK);
+    };
+    const struct {
+        std::function<void()> act;
+        std::string inserted;
+    } cases[] = {
+        {[&] { choose_list(pid::windows, 1); }, "alpha"},
+        {[&] { choose_tree(pid::functions_tree, "$closewindow(id)"); }, "$closewindow(id)"},
+        {[&] { choose_tree(pid::variables_tree, "%_width%"); }, "%_width%"},
+        {[&] { choose_tree(pid::mainmenu_tree, "Do It"); }, "Test/Group/Do It"},
+        {[&] { choose_tree(pid::functions_tree, "Apples"); }, ""},  // a group
+        {[&] { choose_tree(pid::mainmenu_tree, "Group"); }, ""},    // not a command
+    };
+    // Without an editor nothing happens.
+    ASSERT_FALSE(vesk::open_script_editor());
+    for (const auto& c : cases) c.act();
+    EXPECT_FALSE(vesk::config_dialog_open());
+
+    const size_t def = vesk::definition_by_id("alpha");
+    ASSERT_TRUE(vesk::open_config_dialog_at_script(vesk::cfg_window_guid_list[def], 1));
+    HWND editor = vesk::open_script_editor();
+    ASSERT_TRUE(editor);
+    for (const auto& c : cases) {
+        SetWindowTextW(editor, L"<>");
+        SendMessageW(editor, EM_SETSEL, 1, 1);
+        c.act();
+        EXPECT_EQ(text_of(editor), "<" + c.inserted + ">");
+    }
+    EXPECT_EQ(vesk::cfg_window_tf_load_list[def], "<>");
+    SetWindowTextW(editor, L"");
+    choose_list(pid::windows, 0);
+    EXPECT_EQ(vesk::cfg_window_tf_load_list[def], "main") << "the insertion is stored";
+}
+
+class WindowInfoMenuTest : public PaletteTest {
+protected:
+    void SetUp() override {
+        PaletteTest::SetUp();
+        define("w",
+               "$text(w,a,0,0)$gp_rect(w,0,0,5,5)$gp_rect(w,0,0,6,6)$map(w)"
+               "$window(kid,10,20,100,50,parent:w,embed:true)$panel(w,con,130,40,120,60)");
+        define("kid", "$console(kid loaded)");
+        define("spare");
+        vesk::add_panel_definition(cor::panels::console_guid, "con", "con");
+        vesk::add_panel_definition(cor::panels::console_guid, "free", "free");
+        host.eval("$window(w,300,200,400,300)");
+        host.pump();
+        w = handle_of("w");
+        ASSERT_TRUE(w);
+        ASSERT_TRUE(handle_of("kid"));
+    }
+    POINT screen(HWND wnd, int x, int y) {
+        POINT p{x, y};
+        ClientToScreen(wnd, &p);
+        return p;
+    }
+    HWND w = nullptr;
+};
+
+TEST_F(WindowInfoMenuTest, ItemsShowTheWindowItsObjectsAndWhatCanBeEmbeddedAndCopyAsText) {
+    host.eval("$group()$group()");
+    RECT wr, cr;
+    GetWindowRect(w, &wr);
+    GetClientRect(w, &cr);
+    vesk::window_info_menu info(w, screen(w, 5, 6));
+    HMENU m = info.menu();
+    // Submenus are taken by their places, as read here.
+    EXPECT_EQ(described(m),
+              (strings{">Script", ">Information", ">Embed", "16 Refresh", "17 Close"}));
+    EXPECT_EQ(described(GetSubMenu(m, 0)),
+              (strings{"3 Load", "4 Open", "5 Close", "6 Resize", "7 Move", "8 Activate"}));
+    // Each information item shows a value and copies it as text.
+    const auto both = [](const char* shown, long a, long b) {
+        char buf[128];
+        snprintf(buf, sizeof buf, shown, int(a), int(b));
+        return std::pair<std::string, std::string>(buf,
+                                                   std::to_string(a) + "," + std::to_string(b));
+    };
+    const std::pair<std::string, std::string> items[] = {
+        {"Window ID :\tw", "w"},
+        both("Window Position :\tx=%d, y=%d", wr.left, wr.top),
+        both("Window Size :\t%d x %d", wr.right - wr.left, wr.bottom - wr.top),
+        both("Client Size :\t%d x %d", cr.right, cr.bottom),
+        {"Client Mouse Position :\tx=5, y=6", "5,6"},
+        {"Embedded:\twindows(1), panels(1)",
+         "\r\n$window('kid',10,20,100,50,parent:%_id%,embed:true)"
+         "\r\n$panel(%_id%,con,130,40,120,60)"},
+    };
+    HMENU information = GetSubMenu(m, 1);
+    const strings shown = described(information);
+    ASSERT_EQ(shown.size(), 7u);
+    for (UINT i = 0; i < 6; ++i) {
+        EXPECT_EQ(shown[i], std::to_string(vesk::info_window_id + i) + " " + items[i].first);
+        info.carry_out(vesk::info_window_id + i);
+        EXPECT_EQ(clipboard_text(), items[i].second) << items[i].first;
+    }
+    EXPECT_EQ(
+        described(GetSubMenu(information, 6)),
+        (strings{"1 $button(0)", "1 $combobox(0)", "1 $tooltip(0)", "1 $menubar(0)", "-",
+                 "1 $text(1)", "1 $drawtext(0)", "1 $gp_text(0)", "1 $gp_image(0)", "1 $gp_line(0)",
+                 "1 $gp_rect(2)", "1 $gp_roundrect(0)", "1 $gp_circle(0)", "1 $gp_pie(0)",
+                 "1 $gp_polygon(0)", "1 $gp_arc(0)", "-", "1 $map(1)", "1 $group(2) *global*"}));
+    // Open windows and panels in use are greyed; numbers run on across both.
+    HMENU embed = GetSubMenu(m, 2);
+    EXPECT_EQ(described(embed), (strings{">Window", ">Panel"}));
+    EXPECT_EQ(described(GetSubMenu(embed, 0)),
+              (strings{"18 ~main", "19 ~w", "20 ~kid", "21 spare"}));
+    EXPECT_EQ(described(GetSubMenu(embed, 1)), (strings{"22 ~con", "23 free"}));
+
+    // A window with nothing embedded counts none.
+    vesk::window_info_menu kid(handle_of("kid"), screen(handle_of("kid"), 1, 1));
+    EXPECT_EQ(described(GetSubMenu(kid.menu(), 1)).at(5), "15 Embedded:\twindows(0), panels(0)");
+
+    // A panel under the mouse adds its items, numbered on after the embed entries.
+    host.eval("$console(something to clear)");
+    vesk::window_info_menu over(w, screen(w, 150, 60));
+    EXPECT_EQ(described(over.menu()), (strings{">Script", ">Information", ">Embed", "16 Refresh",
+                                               "17 Close", "-", "24 Clear"}));
+    const HWND list = FindWindowExW(vesk::cfg_panel_ext_list[vesk::panel_by_id("con")].wnd, nullptr,
+                                    L"LISTBOX", nullptr);
+    ASSERT_TRUE(list);
+    EXPECT_GT(SendMessageW(list, LB_GETCOUNT, 0, 0), 0);
+    over.carry_out(24);
+    EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 0);
+}
+
+TEST_F(WindowInfoMenuTest, ScriptOpensTheDialogOnceRefreshRebuildsAndCloseCloses) {
+    // "Move" opens the dialog at that event; "Resize" leaves an open one as it is.
+    vesk::window_info_menu info(w, screen(w, 1, 1));
+    info.carry_out(vesk::info_script_load + 4);
+    ASSERT_TRUE(vesk::config_dialog_open());
+    HWND events =
+        GetDlgItem(vesk::config_page_window(vesk::config_dialog_handle(), vesk::page_script),
+                   vesk::config_id::script_event);
+    EXPECT_EQ(SendMessageW(events, CB_GETCURSEL, 0, 0), 5);
+    info.carry_out(vesk::info_script_load + 3);
+    EXPECT_EQ(SendMessageW(events, CB_GETCURSEL, 0, 0), 5);
+    DestroyWindow(vesk::config_dialog_handle());
+
+    HWND kid = handle_of("kid");
+    host.take_lines();
+    vesk::window_info_menu(kid, screen(kid, 1, 1)).carry_out(vesk::info_refresh);
+    host.pump();
+    HWND again = handle_of("kid");
+    ASSERT_TRUE(again);
+    EXPECT_NE(again, kid);
+    EXPECT_EQ(GetParent(again), w) << "still embedded";
+    EXPECT_TRUE(GetWindowLongW(again, GWL_STYLE) & WS_CHILD);
+    EXPECT_EQ(host.take_lines(), strings{"kid loaded"});
+
+    // The main window starts over inside itself: what it embedded goes.
+    vesk::cfg_window_tf_load_list[vesk::definition_by_guid(vesk::main_window_guid)] =
+        "$console(main loaded)";
+    vesk::prepare_all();
+    host.eval("$window(spare,0,0,50,50,parent:main,embed:true)$panel(main,free,0,0,20,20)");
+    ASSERT_TRUE(handle_of("spare"));
+    vesk::window_info_menu(main, screen(main, 1, 1)).carry_out(vesk::info_refresh);
+    host.pump();
+    EXPECT_EQ(handle_of("main"), main);
+    EXPECT_FALSE(handle_of("spare"));
+    EXPECT_FALSE(vesk::cfg_panel_ext_list[vesk::panel_by_id("free")].wnd);
+    const strings lines = host.take_lines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "main loaded"), lines.end());
+
+    vesk::window_info_menu(w, screen(w, 1, 1)).carry_out(vesk::info_close);
+    host.pump();
+    EXPECT_FALSE(handle_of("w"));
+    EXPECT_FALSE(handle_of("kid"));
 }
 
 }  // namespace

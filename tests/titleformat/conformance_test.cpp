@@ -1,59 +1,155 @@
-// Every row of the conformance file: text, truth, and for the rows of
-// group parser:invalid a failed compilation.
+// The language, row by row from the files of data/: the conformance file
+// (text, truth, and for the rows of group parser:invalid a failed
+// compilation), the layout of scripts and the built-in functions, track
+// fields and functions, and the first compile error; then scripts that try
+// to break the parser.
 #include <gtest/gtest.h>
 
-#include "case_file.h"
+#include <sstream>
+#include <string>
+
+#include "core/track_info.h"
+#include "support/case_table.h"
 #include "tf_test_util.h"
 
 namespace cor::tf::test {
 namespace {
 
-struct loaded_cases {
-    std::vector<conformance_case> cases;
-    std::string error;
-};
-
-const loaded_cases& loaded() {
-    static const loaded_cases all = [] {
-        loaded_cases l;
-        l.cases = load_cases(cases_file(), l.error);
-        return l;
-    }();
-    return all;
+// "key=value;key=value": a tag, or with the key @ the file path; and in
+// tracks.tsv .length, .samples, .rate, .size and info:name.
+t_track_info parse_metadata(const std::string& column) {
+    t_track_info info;
+    std::stringstream in(column);
+    for (std::string pair; std::getline(in, pair, ';');) {
+        const size_t eq = pair.find('=');
+        if (eq == std::string::npos) continue;
+        const std::string key = pair.substr(0, eq), value = pair.substr(eq + 1);
+        if (key == "@") info.path = value;
+        if (key == ".length") info.length_seconds = std::stod(value);
+        if (key == ".samples") info.length_samples = std::stoull(value);
+        if (key == ".rate") info.sample_rate = static_cast<uint32_t>(std::stoul(value));
+        if (key == ".size") info.file_size = std::stoull(value);
+        if (key.starts_with("info:")) info.set_info(key.substr(5), value);
+        if (key != "@" && !key.starts_with(".") && !key.starts_with("info:"))
+            info.add_meta(key, value);
+    }
+    return info;
 }
-
-TEST(ConformanceFile, HoldsEveryRow) { EXPECT_EQ(loaded().cases.size(), 815u) << loaded().error; }
-
-class Conformance : public ::testing::TestWithParam<conformance_case> {};
 
 // This row sits among the invalid scripts but is balanced: its three quoted
 // ')' are text, and its expected output needs the whole script, final ')'
 // included, to have been parsed.
 constexpr std::string_view balanced_invalid_row = "$if2(a,b$if2(c,$invalid(')'')'')')))";
 
-TEST_P(Conformance, MatchesExpectedTextAndTruth) {
-    const conformance_case& c = GetParam();
-    t_format_context ctx;
-    ctx.track = &c.track;
-    const outcome r = evaluate(c.expression, c.has_track ? &ctx : nullptr);
-    EXPECT_EQ(r.text, c.expected) << "line " << c.line << ": " << c.expression;
-    EXPECT_EQ(r.truth, c.truth) << "line " << c.line << ": " << c.expression;
-    if (c.group == "parser:invalid") {
-        if (c.expression == balanced_invalid_row)
-            EXPECT_TRUE(r.compiled) << "line " << c.line;
-        else
-            EXPECT_FALSE(r.compiled) << "line " << c.line << ": " << c.expression;
+// Columns: expression, track metadata, expected text, expected truth, group.
+TEST(Conformance, EveryRowMatchesItsTextAndTruth) {
+    const auto rows = cor_test::read_case_table("titleformat/data/title-format-cases.tsv", 5);
+    for (const cor_test::t_case_row& row : rows) {
+        const std::vector<std::string>& c = row.fields;
+        const std::string at = row.where + ": " + c[0];
+        ASSERT_TRUE(c[3] == "0" || c[3] == "1") << at << ": malformed case";
+        const t_track_info track = parse_metadata(c[1]);
+        t_format_context ctx;
+        ctx.track = &track;
+        const outcome r = evaluate(c[0], c[1].empty() ? nullptr : &ctx);
+        EXPECT_EQ(r.text, c[2]) << at;
+        EXPECT_EQ(r.truth, c[3] == "1") << at;
+        EXPECT_TRUE(c[4] != "parser:invalid" || r.compiled == (c[0] == balanced_invalid_row)) << at;
+    }
+    EXPECT_EQ(rows.size(), 815u);
+}
+
+// Columns: script, text, truth and whether it compiles (1 or 0, or - where
+// it does not matter).
+TEST(Scripts, LayoutAndBuiltInFunctions) {
+    for (const cor_test::t_case_row& row :
+         cor_test::read_case_table("titleformat/data/scripts.tsv", 4)) {
+        const std::vector<std::string>& c = row.fields;
+        const std::string at = row.where + ": " + c[0];
+        const outcome r = evaluate(c[0]);
+        EXPECT_EQ(r.text, c[1]) << at;
+        EXPECT_EQ(c[2], flag_as(c[2], r.truth)) << at;
+        EXPECT_EQ(c[3], flag_as(c[3], r.compiled)) << at;
     }
 }
 
-std::string case_name(const ::testing::TestParamInfo<conformance_case>& info) {
-    std::string name = "line" + std::to_string(info.param.line) + "_";
-    for (const char ch : info.param.group)
-        name += (ch >= 'a' && ch <= 'z') || (ch >= '0' && ch <= '9') ? ch : '_';
-    return name;
+// Columns: track ("(none)" for none), script, text, truth (1, 0 or -).
+TEST(Tracks, FieldsAndTrackFunctions) {
+    for (const cor_test::t_case_row& row :
+         cor_test::read_case_table("titleformat/data/tracks.tsv", 4)) {
+        const std::vector<std::string>& c = row.fields;
+        const std::string at = row.where + ": " + c[1];
+        const t_track_info track = parse_metadata(c[0]);
+        t_format_context ctx;
+        ctx.track = &track;
+        const outcome r = evaluate(c[1], c[0] == "(none)" ? nullptr : &ctx);
+        EXPECT_EQ(r.text, c[2]) << at;
+        EXPECT_EQ(c[3], flag_as(c[3], r.truth)) << at;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Conformance, ::testing::ValuesIn(loaded().cases), case_name);
+// Columns: script, byte offset of its first error, message.
+TEST(Errors, TheFirstErrorIsPlacedAndExplained) {
+    for (const cor_test::t_case_row& row :
+         cor_test::read_case_table("titleformat/data/compile-errors.tsv", 3)) {
+        const std::string at = row.where + ": " + row.fields[0];
+        bool ok = true;
+        compile_error error;
+        (void)compile(row.fields[0], ok, &error);
+        EXPECT_FALSE(ok) << at;
+        EXPECT_EQ(std::to_string(error.offset), row.fields[1]) << at;
+        EXPECT_EQ(error.message, row.fields[2]) << at;
+    }
+}
+
+TEST(Robustness, NestingPastTheLimitIsRefusedWithAMessage) {
+    const auto nested = [](const char* open, const char* close, int levels) {
+        std::string s;
+        for (int i = 0; i < levels; ++i) s += open;
+        s += "x";
+        for (int i = 0; i < levels; ++i) s += close;
+        return s;
+    };
+    const std::string too_deep = "nesting deeper than 100 levels";
+    struct row {
+        std::string script;
+        bool compiles;
+    };
+    const row rows[] = {
+        {nested("$if(1,", ")", max_nesting_depth), true},
+        {nested("[", "]", max_nesting_depth), true},
+        {nested("$if(1,", ")", max_nesting_depth + 1), false},
+        {nested("[", "]", max_nesting_depth + 1), false},
+        // Far past the limit, closed or not: refused, never a stack overflow.
+        {nested("$if(1,", ")", 100000), false},
+        {std::string(100000, '['), false},
+        {nested("$if(1,", "", 100000), false},
+        {nested("[$upper(", ")]", 50000), false},
+    };
+    for (const row& r : rows) {
+        compile_error error;
+        outcome out;
+        const auto p = compile(r.script, out.compiled, &error);
+        (void)run(*p, nullptr, nullptr, out.text);
+        EXPECT_EQ(out.compiled, r.compiles) << r.script.substr(0, 12);
+        if (!r.compiles) {
+            EXPECT_EQ(error.message, too_deep) << r.script.substr(0, 12);
+        }
+    }
+}
+
+// A compiled script runs again with fresh variables and appends to what
+// the output holds.
+TEST(Programs, RunManyTimesWithTheSameResult) {
+    bool ok = false;
+    const auto p = compile("$puts(n,$add($get(n),1))$get(n)|$upper(abc)", ok);
+    ASSERT_TRUE(ok);
+    for (const char* before : {"", "a", ""}) {
+        std::string out = before;
+        run(*p, nullptr, nullptr, out);
+        EXPECT_EQ(out, before + std::string("1|ABC"));
+    }
+}
 
 }  // namespace
 }  // namespace cor::tf::test

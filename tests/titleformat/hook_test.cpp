@@ -1,12 +1,15 @@
 // What reaches the hook and what does not, and the lazy evaluation of
-// arguments, seen through a hook that records what it is asked.
+// arguments, seen through a hook that records what it is asked; and the
+// engine behind the plug-in interfaces.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "core/track_info.h"
+#include "support/case_table.h"
 #include "tf_test_util.h"
+#include "titleformat/tf_service.h"
 
 namespace cor::tf::test {
 namespace {
@@ -15,8 +18,7 @@ class recording_hook : public titleformat_hook {
 public:
     std::vector<std::string> fields;
     std::vector<std::string> functions;
-    int probes = 0;          // evaluations of %probe%
-    bool claim_all = false;  // handle every function, writing nothing
+    int probes = 0;  // evaluations of %probe%
 
     bool process_field(string_sink& out, const char* name, size_t length, bool& found) override {
         const std::string n(name, length);
@@ -40,10 +42,6 @@ public:
                           titleformat_params& params, bool& found) override {
         const std::string n(name, length);
         functions.push_back(n);
-        if (claim_all) {
-            found = false;
-            return true;
-        }
         if (n == "first") {  // writes its first argument with its truth
             write_param(out, params, 0);
             found = params.get_param_found(0);
@@ -96,36 +94,22 @@ private:
     }
 };
 
-TEST(HookResolution, HostFunctionsNeverReachTheHook) {
-    recording_hook hook;
-    EXPECT_EQ(text_of("$if(1,a,b)$upper(x)$add(1,2)$meta(artist)$if(a)", nullptr, &hook),
-              "bX3[INVALID $IF SYNTAX]");
-    EXPECT_TRUE(hook.functions.empty());
-}
-
-TEST(HookResolution, HostFunctionsWinEvenOverAHookThatClaimsEverything) {
-    recording_hook hook;
-    hook.claim_all = true;
-    EXPECT_EQ(text_of("$if(%hooked%,yes,no)$add(2,3)$mine(x)", nullptr, &hook), "yes5");
-    EXPECT_EQ(hook.functions, std::vector<std::string>{"mine"});
-}
-
-TEST(HookResolution, UnknownFunctionsReachTheHookByTheirWrittenName) {
-    recording_hook hook;
-    const outcome r = evaluate("[$first(%hooked%)]|[$first(x)]|$Nope(1)", nullptr, &hook);
-    EXPECT_EQ(r.text, "H||[UNKNOWN FUNCTION]");
-    EXPECT_TRUE(r.truth);
-    EXPECT_EQ(hook.functions, (std::vector<std::string>{"first", "first", "Nope"}));
-}
-
-TEST(HookResolution, FieldsGoToTheHookOnlyWhenTheHostCannotResolveThem) {
+// Host functions never reach the hook; unknown ones do, by their written
+// name; fields only when the Host cannot resolve them.
+TEST(HookResolution, OnlyWhatTheHostCannotResolveReachesTheHook) {
     t_track_info track;
     track.add_meta("artist", "Band");
     t_format_context ctx;
     ctx.track = &track;
     recording_hook hook;
-    EXPECT_EQ(text_of("%artist%|%missing%|%hooked%", &ctx, &hook), "Band|?|H");
-    EXPECT_EQ(hook.fields, (std::vector<std::string>{"missing", "hooked"}));
+    const outcome r = evaluate(
+        "$if(1,a,b)$upper(x)$add(1,2)$meta(artist)$if(a)|%artist%|%missing%|%hooked%|"
+        "[$first(%hooked%)]|[$first(x)]|$Nope(1)",
+        &ctx, &hook);
+    EXPECT_EQ(r.text, "bX3Band[INVALID $IF SYNTAX]|Band|?|H|H||[UNKNOWN FUNCTION]");
+    EXPECT_TRUE(r.truth);
+    EXPECT_EQ(hook.functions, (std::vector<std::string>{"first", "first", "Nope"}));
+    EXPECT_EQ(hook.fields, (std::vector<std::string>{"missing", "hooked", "hooked"}));
 
     recording_hook no_track_hook;
     EXPECT_EQ(text_of("%artist%", nullptr, &no_track_hook), "?");
@@ -135,49 +119,93 @@ TEST(HookResolution, FieldsGoToTheHookOnlyWhenTheHostCannotResolveThem) {
 // What each call writes, how often it evaluates %probe% and, for logic,
 // its truth: arguments are evaluated lazily, at most once per call.
 TEST(LazyArguments, EachArgumentIsEvaluatedOnlyWhenAskedAndAtMostOnce) {
-    constexpr check yes = check::yes, no = check::no, any = check::any;
-    const struct {
-        const char* script;
-        const char* text;
-        int probes;
-        check truth = check::any;
-    } cases[] = {
-        // What a declining hook wrote is discarded, and declining costs no
-        // argument evaluation.
-        {"%scribble%|$scribble()", "?|[UNKNOWN FUNCTION]", 0},
-        {"$unknown(%probe%,%probe%)", "[UNKNOWN FUNCTION]", 0},
-        {"$thrice(%probe%)", "ppp", 1},
-        {"$first(a,%probe%)", "a", 0},  // nobody asks for the second
-        {"$truth(%probe%)$truth(x)", "TF", 1},
-        // Control flow evaluates only the branch it takes.
-        {"$if(%hooked%,a,%probe%)", "a", 0},
-        {"$if2(%hooked%,%probe%)", "H", 0},
-        {"$ifequal(1,2,%probe%,b)", "b", 0},
-        {"$if3(x,%hooked%,%probe%)", "H", 0},
-        {"$select(1,a,%probe%)", "a", 0},
-        {"$if(x,a,%probe%)", "p", 1},
-        // Logic stops at the first deciding argument.
-        {"$and(x,%probe%)", "", 0, no},
-        {"$or(%hooked%,%probe%)", "", 0, yes},
-        // Parameter counts and requests out of range.
-        {"$count()|$count(a)|$count(,)|$first()", "0|1|2|", 0, any},
-        // Names and arguments may be read as C strings: written text and
-        // computed text alike, next to other text in the script.
-        {"x$terminated(abc,$upper(d)e,,'q'r%hooked%)y$terminated()", "xyesyyes", 0},
-        // A hook may run another script in the middle of a call: the inner
-        // run has its own variables and leaves the outer call's arguments and
-        // variables alone.
-        {"$puts(v,outer)$inner(%probe%)|$get(v)", "innerp|outer", 1},
-    };
-    for (const auto& c : cases) {
+    for (const cor_test::t_case_row& row :
+         cor_test::read_case_table("titleformat/data/hook-calls.tsv", 4)) {
+        const std::vector<std::string>& c = row.fields;
+        const std::string at = row.where + ": " + c[0];
         recording_hook hook;
-        const outcome r = evaluate(c.script, nullptr, &hook);
-        EXPECT_EQ(r.text, c.text) << c.script;
-        EXPECT_EQ(hook.probes, c.probes) << c.script;
-        if (c.truth != check::any) {
-            EXPECT_EQ(r.truth, c.truth == yes) << c.script;
-        }
+        const outcome r = evaluate(c[0], nullptr, &hook);
+        EXPECT_EQ(r.text, c[1]) << at;
+        EXPECT_EQ(std::to_string(hook.probes), c[2]) << at;
+        EXPECT_EQ(c[3], flag_as(c[3], r.truth)) << at;
     }
+}
+
+class string_collector : public string_sink {
+public:
+    std::string text;
+    void write(const char* t, size_t n) override { text.append(t, n); }
+};
+
+TEST(CompilerService, ASyntaxErrorIsReportedWithLineAndColumnAndGivesNoObject) {
+    struct report_log : titleformat_compile_report {
+        void on_error(size_t offset, size_t line, size_t column, const char* message,
+                      size_t length) override {
+            text += std::to_string(offset) + "@" + std::to_string(line) + ":" +
+                    std::to_string(column) + " " + std::string(message, length) + ";";
+        }
+        std::string text;
+    };
+    struct row {
+        std::string script;
+        const char* report;  // empty when the script compiles
+    };
+    // Columns count characters: "日本" takes six bytes and two columns.
+    const row rows[] = {
+        {"$upper(a)\r\n\t日本$if(1,\n2", "18@2:4 expected ) to close $if(;"},
+        {"a\rb\n\nc]", "6@4:2 unexpected ] without [;"},
+        {"[%a%]\n$upper(x)", ""},
+    };
+    const auto compiler = make_titleformat_compiler();
+    for (const row& r : rows) {
+        report_log log;
+        int junk = 0;  // what the compiler must overwrite
+        titleformat_object* raw = reinterpret_cast<titleformat_object*>(&junk);
+        const bool ok = compiler->compile_reporting(&raw, r.script.data(), r.script.size(), log);
+        const auto object = service_ptr_t<titleformat_object>::adopt(raw);
+        EXPECT_EQ(ok, *r.report == 0) << r.script;
+        EXPECT_EQ(ok, static_cast<bool>(object)) << r.script;
+        EXPECT_EQ(log.text, r.report) << r.script;
+    }
+}
+
+// An object from somewhere else, e.g. another module.
+class foreign_object : public titleformat_object {
+public:
+    int service_add_ref() noexcept override { return 1; }
+    int service_release() noexcept override { return 1; }
+    bool run(titleformat_hook*, string_sink&) override { return false; }
+};
+
+// Objects of this module's compiler run with a component's hook, or for
+// the Host against a track; other objects are recognised and not run.
+TEST(CompilerService, ObjectsRunWithAHookOrAgainstATrack) {
+    const std::string script = "[%hooked% ]$upper(x)|%artist% - %title%";
+    titleformat_object* raw = nullptr;
+    ASSERT_TRUE(make_titleformat_compiler()->compile(&raw, script.data(), script.size()));
+    const auto object = service_ptr_t<titleformat_object>::adopt(raw);
+    ASSERT_TRUE(object);
+    EXPECT_EQ(object->service_add_ref(), 2);
+    EXPECT_EQ(object->service_release(), 1);
+    recording_hook hook;
+    string_collector out;
+    EXPECT_TRUE(object->run(&hook, out));
+    EXPECT_EQ(out.text, "H X|? - ?");
+
+    t_track_info track;
+    track.add_meta("artist", "Band");
+    track.path = "C:\\m\\Song.mp3";
+    t_format_context ctx;
+    ctx.track = &track;
+    string_collector on_track;
+    EXPECT_TRUE(run_object(object.get(), &ctx, nullptr, on_track));
+    EXPECT_EQ(on_track.text, "X|Band - Song");
+    EXPECT_NE(program_of(object.get()), nullptr);
+    foreign_object foreign;
+    EXPECT_FALSE(run_object(&foreign, nullptr, nullptr, on_track));
+    EXPECT_FALSE(run_object(nullptr, nullptr, nullptr, on_track));
+    EXPECT_EQ(on_track.text, "X|Band - Song");
+    EXPECT_EQ(program_of(&foreign), nullptr);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -30,29 +29,10 @@ inline std::string text_of(std::string_view script, const t_format_context* ctx 
     return evaluate(script, ctx, hook).text;
 }
 
-enum class check { any, yes, no };
-
-// One script, the text it writes and, where it matters, whether it is true
-// and whether it compiles.
-struct t_case {
-    std::string_view script;
-    std::string_view text;
-    check truth = check::any;
-    check compiled = check::any;
-};
-
-inline void expect_cases(std::initializer_list<t_case> cases,
-                         const t_format_context* ctx = nullptr) {
-    for (const t_case& c : cases) {
-        const outcome r = evaluate(c.script, ctx);
-        EXPECT_EQ(r.text, c.text) << c.script;
-        if (c.truth != check::any) {
-            EXPECT_EQ(r.truth, c.truth == check::yes) << c.script;
-        }
-        if (c.compiled != check::any) {
-            EXPECT_EQ(r.compiled, c.compiled == check::yes) << c.script;
-        }
-    }
+// What a data file's flag column should read: 1 or 0, or its - where the
+// flag does not matter.
+inline std::string flag_as(const std::string& expected, bool value) {
+    return expected == "-" ? "-" : value ? "1" : "0";
 }
 
 }  // namespace cor::tf::test

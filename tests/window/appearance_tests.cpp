@@ -6,7 +6,6 @@
 #include "window/script_window.h"
 
 using namespace window_test;
-using lines = std::vector<std::string>;
 
 namespace {
 
@@ -27,32 +26,18 @@ protected:
         return GetWindowLongW(handle_of(id), GWL_STYLE) & ~WS_CLIPSIBLINGS;
     }
     LONG ex(const char* id) { return GetWindowLongW(handle_of(id), GWL_EXSTYLE); }
-    RECT rect(const char* id) {
-        RECT r{};
-        GetWindowRect(handle_of(id), &r);
-        return r;
-    }
-    // Runs `script`; its output followed by the console lines it printed.
-    lines run(const std::string& script) {
-        lines out{host.eval(script)};
-        for (auto& l : host.take_lines()) out.push_back(std::move(l));
-        return out;
+    std::string at(const char* id, const char* in = nullptr) {
+        return place(handle_of(id), in ? handle_of(in) : nullptr);
     }
 };
 
-bool same(const RECT& r, LONG left, LONG top, LONG width, LONG height) {
-    return r.left == left && r.top == top && r.right - r.left == width &&
-           r.bottom - r.top == height;
-}
-
-TEST_F(Appearance, EveryStyleOptionReachesTheWindowAndReadsBack) {
+TEST_F(Appearance, StyleOptionsReachTheWindowAndReadBack) {
     const struct {
         const char* name;
         LONG bits;
-    } cases[] = {{"border", WS_BORDER},           {"dlgframe", WS_DLGFRAME},
-                 {"vscroll", WS_VSCROLL},         {"hscroll", WS_HSCROLL},
-                 {"thickframe", WS_THICKFRAME},   {"minimizebox", WS_MINIMIZEBOX},
-                 {"maximizebox", WS_MAXIMIZEBOX}, {"sysmenu", WS_SYSMENU},
+    } cases[] = {{"border", WS_BORDER},
+                 {"thickframe", WS_THICKFRAME},
+                 {"sysmenu", WS_SYSMENU},
                  {"caption", WS_CAPTION}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -109,55 +94,32 @@ TEST_F(Appearance, TitleTitlebarAndTaskbar) {
     EXPECT_EQ(ex("a") & (WS_EX_TOOLWINDOW | WS_EX_APPWINDOW), WS_EX_APPWINDOW);
     run("$showwindow(b,0)$taskbar(b,off)");
     EXPECT_FALSE(IsWindowVisible(handle_of("b")));
-    EXPECT_EQ(run("$title(a)$titlebar(a)$taskbar(a,1,2)"),
-              (lines{"", "$title: invalid syntax", "$titlebar: invalid syntax",
-                     "$taskbar: invalid syntax"}));
 }
 
+// The queries read the window's own layered attributes back.
 TEST_F(Appearance, TransparencyIsTheWindowsLayeredState) {
     const struct {
         const char* options;
         bool layered;
-        DWORD flags;
-        BYTE alpha;
-        COLORREF key;
         const char* info;  // alpha|colorkey|alpha_value|colorkey_value
     } cases[] = {
-        {"alpha:200", true, LWA_ALPHA, 200, 0, "1|0|200|000000"},
-        {"alpha:256", true, LWA_ALPHA, 0, 0, "1|0|0|000000"},  // low byte: invisible
-        {"alpha:0", false, 0, 0, 0, "0|0|0|000000"},           // opaque again
-        {"colorkey:FF0080", true, LWA_COLORKEY, 255, RGB(255, 0, 128), "0|1|255|ff0080"},
-        {"alpha:100,colorkey:0-255-0", true, LWA_ALPHA | LWA_COLORKEY, 100, RGB(0, 255, 0),
-         "1|1|100|00ff00"},
-        {"alpha:100,colorkey:", false, 0, 0, 0, "0|0|0|000000"},
-        {"noise,alpha:-5", false, 0, 0, 0, "0|0|0|000000"},
+        {"alpha:200", true, "1|0|200|000000"},
+        {"alpha:256", true, "1|0|0|000000"},  // low byte: invisible
+        {"alpha:0", false, "0|0|0|000000"},   // opaque again
+        {"colorkey:FF0080", true, "0|1|255|ff0080"},
+        {"alpha:100,colorkey:0-255-0", true, "1|1|100|00ff00"},
+        {"alpha:100,colorkey:", false, "0|0|0|000000"},
+        {"noise,alpha:-5", false, "0|0|0|000000"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.options);
         run("$transwindow(a,alpha:0)");
         EXPECT_EQ(run(std::string("$transwindow(a,") + c.options +
                       ")$getwindowinfo(a,alpha)|$getwindowinfo(a,colorkey)|"
                       "$getwindowinfo(a,alpha_value)|$getwindowinfo(a,colorkey_value)"),
-                  lines{c.info});
-        HWND a = handle_of("a");
-        EXPECT_EQ((GetWindowLongW(a, GWL_EXSTYLE) & WS_EX_LAYERED) != 0, c.layered);
-        if (!c.layered) continue;
-        COLORREF key = 0;
-        BYTE alpha = 0;
-        DWORD flags = 0;
-        ASSERT_TRUE(GetLayeredWindowAttributes(a, &key, &alpha, &flags));
-        EXPECT_EQ(flags, c.flags);
-        if (flags & LWA_ALPHA) {
-            EXPECT_EQ(alpha, c.alpha);
-        }
-        if (flags & LWA_COLORKEY) {
-            EXPECT_EQ(key, c.key);
-        }
+                  lines{c.info})
+            << c.options;
+        EXPECT_EQ((ex("a") & WS_EX_LAYERED) != 0, c.layered) << c.options;
     }
-    // A bad colour ends the call after the options before it took effect.
-    EXPECT_EQ(run("$if($transwindow(a,alpha:0,alpha:90,colorkey:zz,alpha:10),y,n)"
-                  "$getwindowinfo(a,alpha_value)"),
-              (lines{"n90", "$transwindow: invalid color"}));
 }
 
 TEST_F(Appearance, BackgroundBorderAndRecoverySettings) {
@@ -169,7 +131,6 @@ TEST_F(Appearance, BackgroundBorderAndRecoverySettings) {
     EXPECT_EQ(run("$if($bgcolor(a),y,n)"), lines{"n"});  // back to white, found false
     EXPECT_EQ(a->background.color, RGB(255, 255, 255));
     EXPECT_FALSE(a->background.fill);
-    EXPECT_EQ(run("$bgcolor(a,nonsense)"), (lines{"", "$bgcolor: invalid color"}));
 
     const struct {
         const char* mode;
@@ -182,7 +143,6 @@ TEST_F(Appearance, BackgroundBorderAndRecoverySettings) {
         EXPECT_EQ(a->background.mode, m.expected) << m.mode;
         EXPECT_EQ(a->background.alpha, m.alpha) << m.mode;
     }
-    EXPECT_EQ(run("$bgmode(a,glass)"), (lines{"", "$bgmode: unknown mode 'glass'"}));
 
     run("$myborder(a,5,-3,2)");
     EXPECT_EQ(a->border.edge, 5);
@@ -201,7 +161,6 @@ TEST_F(Appearance, BackgroundBorderAndRecoverySettings) {
     host.eval("$window(c)");
     EXPECT_EQ(vesk::script_window::from_handle(handle_of("c"))->cancel_flags, 1);
     EXPECT_EQ(host.take_lines(), (lines{"$cancelrecovery: unknown option 'x:1'", "n"}));
-    EXPECT_EQ(run("$if($cancelrecovery(placement:1),y,n)"), lines{"n"});  // no window
 }
 
 TEST_F(Appearance, SizeLimitsAnswerThePlatformsQuery) {
@@ -226,12 +185,6 @@ TEST_F(Appearance, SizeLimitsAnswerThePlatformsQuery) {
     mmi = query();
     EXPECT_EQ(mmi.ptMinTrackSize.x, first.ptMinTrackSize.x);
     EXPECT_EQ(mmi.ptMaxTrackSize.y, first.ptMaxTrackSize.y);
-    // The window obeys: it cannot be made smaller than the minimum.
-    run("$minmax(a,250,180)");
-    MoveWindow(a, 100, 100, 50, 50, TRUE);
-    const RECT r = rect("a");
-    EXPECT_EQ(r.right - r.left, 250);
-    EXPECT_EQ(r.bottom - r.top, 180);
 }
 
 TEST_F(Appearance, FadesRunToTheirEndAndThenTheirCommand) {
@@ -272,64 +225,38 @@ TEST_F(Appearance, FadesRunToTheirEndAndThenTheirCommand) {
     EXPECT_FALSE(IsWindowVisible(handle_of("b")));
 }
 
-TEST_F(Appearance, FadeParametersAreCheckedInOrder) {
-    const struct {
-        const char* params;
-        const char* message;
-    } cases[] = {
-        {"inner,0,255,5,10", "window 'inner' is embedded"},
-        {"a,,255,5,10", "invalid start"},
-        {"a,x,255,5,10", "invalid start"},
-        {"a,256,255,5,10", "invalid start"},
-        {"a,-1,255,5,10", "invalid start"},
-        {"a,0,300,5,10", "invalid end"},
-        {"a,0,255,,10", "invalid step"},
-        {"a,0,255,-256,10", "invalid step"},
-        {"a,0,255,5,0", "invalid msec"},
-        {"a,0,255,0,10", "invalid start,end,step"},
-        {"a,0,255,-5,10", "invalid start,end,step"},
-        {"a,255,0,5,10", "invalid start,end,step"},
-        {"a,0,255,5,10,vanish", "unknown cmd"},
-        {"a,0,255,5", "invalid syntax"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(run(std::string("$if($fadewindow(") + c.params + "),y,n)"),
-                  (lines{"n", std::string("$fadewindow: ") + c.message}))
-            << c.params;
-    }
+// Wrong calls and the messages they give: window/data/window_messages.tsv.
+TEST_F(Appearance, BadCallsGiveTheirMessages) {
+    define("closed");
+    expect_table("window/data/window_messages.tsv");
     EXPECT_FALSE(vesk::script_window::from_handle(handle_of("a"))->fade.running());
 }
 
 TEST_F(Appearance, DockingBesideAnotherWindow) {
     // b is 200x150; a (the target) stands at 100,100 and is 300x200.
-    const struct {
-        const char* args;
-        LONG left, top, width, height;
-    } cases[] = {
-        {"left", 100 - 200, 100, 200, 150},
-        {"right", 400, 100, 200, 150},
-        {"top", 100, 100 - 150, 200, 150},
-        {"bottom", 100, 300, 200, 150},
-        {"LEFT,true", 100 - 200, 100, 200, 200},
-        {"right,1,xpad:5,ypad:-3,wh:10", 405, 97, 200, 210},
-        {"top,true,wh:-20", 100, 100 - 150, 280, 150},
-        {"bottom,yes,ypad:2", 100, 302, 200, 150},
+    const std::pair<const char*, const char*> cases[] = {
+        {"left", "-100,100 200x150"},
+        {"right", "400,100 200x150"},
+        {"top", "100,-50 200x150"},
+        {"bottom", "100,300 200x150"},
+        {"right,1,xpad:5,ypad:-3,wh:10", "405,97 200x210"},
+        {"TOP,true,wh:-20", "100,-50 280x150"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [args, where] : cases) {
         host.eval("$movewindow(b,500,120,200,150)$showwindow(b,0)");
-        EXPECT_EQ(run(std::string("$if($dock(b,a,") + c.args + "),y,n)"), lines{"y"}) << c.args;
-        EXPECT_TRUE(same(rect("b"), c.left, c.top, c.width, c.height)) << c.args;
-        EXPECT_EQ(host.eval("$iswindowvisible(b)"), "1") << c.args;
+        EXPECT_EQ(run(std::string("$if($dock(b,a,") + args + "),y,n)"), lines{"y"}) << args;
+        EXPECT_EQ(at("b"), where) << args;
+        EXPECT_EQ(host.eval("$iswindowvisible(b)"), "1") << args;
     }
     // A child docks inside its parent's client coordinates.
     define("inner2");
     host.eval("$window(inner2,150,10,40,30,parent:a,embed:true)");
     run("$dock(inner2,inner,right,true)");
-    RECT r = rect("inner2");
-    MapWindowPoints(nullptr, handle_of("a"), reinterpret_cast<POINT*>(&r), 2);
-    RECT inner = rect("inner");
+    RECT inner;
+    GetWindowRect(handle_of("inner"), &inner);
     MapWindowPoints(nullptr, handle_of("a"), reinterpret_cast<POINT*>(&inner), 2);
-    EXPECT_TRUE(same(r, inner.right, inner.top, 40, inner.bottom - inner.top));
+    EXPECT_EQ(at("inner2", "a"), std::to_string(inner.right) + "," + std::to_string(inner.top) +
+                                     " 40x" + std::to_string(inner.bottom - inner.top));
 
     EXPECT_EQ(run("$dock(inner,b,left)"), (lines{"", "$dock: different window mode"}));
     vesk::set_error_level(vesk::err_middle);
@@ -341,41 +268,29 @@ TEST_F(Appearance, DockingBesideAnotherWindow) {
 
 TEST_F(Appearance, MovingGoesExactlyWhereTheScriptSays) {
     run("$movewindow(a,-5000,-5000,320,240)");
-    EXPECT_TRUE(same(rect("a"), -5000, -5000, 320, 240));
+    EXPECT_EQ(at("a"), "-5000,-5000 320x240");
     run("$movewindow(a,40,,,260)");  // empty parameters keep their value
-    EXPECT_TRUE(same(rect("a"), 40, -5000, 320, 260));
+    EXPECT_EQ(at("a"), "40,-5000 320x260");
     run("$movewindow(a,40,50,,,activate:false)");
-    EXPECT_TRUE(same(rect("a"), 40, 50, 320, 260));
+    EXPECT_EQ(at("a"), "40,50 320x260");
     // A child's x and y are in its parent's client area, shifted by the base point.
     run("$base(5,7)$movewindow(inner,20,30)");
-    RECT r = rect("inner");
-    MapWindowPoints(nullptr, handle_of("a"), reinterpret_cast<POINT*>(&r), 2);
-    EXPECT_EQ(r.left, 25);
-    EXPECT_EQ(r.top, 37);
+    EXPECT_EQ(at("inner", "a"), "25,37 80x60");
     // A hidden window moves but stays hidden.
     run("$showwindow(b,0)$movewindow(b,10,10)");
     EXPECT_FALSE(IsWindowVisible(handle_of("b")));
-    EXPECT_EQ(rect("b").left, 10);
+    EXPECT_EQ(at("b"), "10,10 200x150");
     EXPECT_EQ(run("$movewindow(b,1,1,1,1,activate:0,x:1)"),
               (lines{"", "$movewindow: unknown option 'x:1'"}));
 }
 
 TEST_F(Appearance, PointsAndStackingQueries) {
     HWND a = handle_of("a");
-    for (const char* axis : {"x", "Y"}) {
-        for (const int v : {0, 17, -40}) {
-            POINT p = axis[0] == 'x' ? POINT{v, 0} : POINT{0, v};
-            ClientToScreen(a, &p);
-            const std::string value = std::to_string(v);
-            const std::string screen =
-                host.eval(std::string("$clienttoscreen(a,") + axis + "," + value + ")");
-            EXPECT_EQ(screen, std::to_string(axis[0] == 'x' ? p.x : p.y));
-            EXPECT_EQ(host.eval(std::string("$screentoclient(a,") + axis + "," + screen + ")"),
-                      value);
-        }
-    }
-    EXPECT_EQ(run("$clienttoscreen(a,z,1)$screentoclient(a,x)"),
-              (lines{"", "$clienttoscreen: unknown type 'z'", "$screentoclient: invalid syntax"}));
+    POINT p{17, -40};
+    ClientToScreen(a, &p);
+    const std::string x = std::to_string(p.x), y = std::to_string(p.y);
+    EXPECT_EQ(host.eval("$clienttoscreen(a,x,17)|$clienttoscreen(a,Y,-40)"), x + "|" + y);
+    EXPECT_EQ(host.eval("$screentoclient(a,X," + x + ")|$screentoclient(a,y," + y + ")"), "17|-40");
 
     SetWindowPos(handle_of("b"), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetWindowPos(a, handle_of("b"), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -394,27 +309,6 @@ TEST_F(Appearance, AnimationShowsOrHidesTheWindow) {
     EXPECT_FALSE(IsWindowVisible(handle_of("a")));
     EXPECT_EQ(run("$animatewindow(a,10,slide,hpositive,vnegative)$iswindowvisible(a)"), lines{"1"});
     EXPECT_TRUE(IsWindowVisible(handle_of("a")));
-    EXPECT_EQ(
-        run("$animatewindow(a,10,spin)$animatewindow(a)"),
-        (lines{"", "$animatewindow: unknown option 'spin'", "$animatewindow: invalid syntax"}));
-}
-
-TEST_F(Appearance, WindowsAreNamedWithTheSharedMessages) {
-    define("closed");
-    for (const char* call :
-         {"$style(%s,border:1)", "$title(%s,x)", "$titlebar(%s,1)", "$taskbar(%s,1)",
-          "$bgcolor(%s)", "$bgmode(%s,color)", "$transwindow(%s)", "$animatewindow(%s,1)",
-          "$fadewindow(%s,0,255,5,10)", "$minmax(%s)", "$myborder(%s)", "$movewindow(%s)",
-          "$dock(%s,a,left)", "$getwindowinfo(%s,border)", "$clienttoscreen(%s,x,1)",
-          "$screentoclient(%s,y,1)"}) {
-        std::string text = call;
-        const size_t at = text.find("%s");
-        const std::string name = text.substr(1, text.find('(') - 1);
-        EXPECT_EQ(run(std::string(text).replace(at, 2, "nope")),
-                  (lines{"", "$" + name + ": window 'nope' not found"}));
-        EXPECT_EQ(run(std::string(text).replace(at, 2, "closed")),
-                  (lines{"", "$" + name + ": window 'closed' not active"}));
-    }
 }
 
 TEST_F(Appearance, ARememberedPlaceOffEveryMonitorOpensOnScreen) {
@@ -423,19 +317,14 @@ TEST_F(Appearance, ARememberedPlaceOffEveryMonitorOpensOnScreen) {
     host.pump();
     ASSERT_EQ(handle_of("b"), nullptr);
     host.eval("$window(b)");
-    const RECT r = rect("b");
-    RECT work{};
+    RECT r, work{};
+    GetWindowRect(handle_of("b"), &r);
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     EXPECT_GE(r.left, work.left);
     EXPECT_GE(r.top, work.top);
     EXPECT_LE(r.right, work.right);
     EXPECT_EQ(r.right - r.left, 200);
     EXPECT_EQ(r.bottom - r.top, 150);
-    // A place on screen is kept as it was.
-    host.eval("$movewindow(b,30,40,200,150)$closewindow(b)");
-    host.pump();
-    host.eval("$window(b)");
-    EXPECT_TRUE(same(rect("b"), 30, 40, 200, 150));
 }
 
 }  // namespace

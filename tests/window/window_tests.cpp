@@ -1,97 +1,69 @@
 // Script windows end to end: start-up, opening and closing, events, the
-// window functions, recovery, safe mode and the Host's commands.
+// window functions, safe mode, the Host's commands and what the
+// component answers as the Host's interface.
 #include "window_test_util.h"
 
 #include <shlobj.h>
 
+#include "host/service_factory.h"
 #include "window/border.h"
-#include "window/recovery.h"
 #include "window/script_window.h"
 
 using namespace window_test;
-using lines = std::vector<std::string>;
 
 namespace {
 
-TEST_F(WindowTest, StartUpMakesTheMainWindowAndItsDefinition) {
+// The first start makes the main window's definition. (The start-up and
+// shutdown lines and scripts, in order, are checked end to end.)
+TEST_F(WindowTest, StartUpMakesTheMainWindowAndSafeModeRunsNoScript) {
     HWND main = host.start_ui();
     ASSERT_NE(main, nullptr);
-    const auto console = host.take_lines();
-    ASSERT_GE(console.size(), 2u);
-    EXPECT_EQ(console[0], "Vesk User Interface: Initialize UI");
-    EXPECT_EQ(console[1], "Vesk User Interface: Initialize Main Window");
     EXPECT_EQ(vesk::cfg_window_id_list[0], "main");
     EXPECT_EQ(vesk::cfg_window_display_list[0], "corvina500");
     EXPECT_EQ(host.eval("%mainid%|$iswindowvisible(main)|$w(main,_windowid)"), "main|1|main");
-    wchar_t cls[64];
-    GetClassNameW(main, cls, 64);
-    EXPECT_STREQ(cls, L"cor_ui_vesk_window_class");
-    EXPECT_EQ(vesk::error_level(), vesk::err_middle);
     host.stop_ui();
-    EXPECT_EQ(host.take_lines(), lines{"Vesk User Interface: Shutdown"});
     EXPECT_FALSE(IsWindow(main));
+    host.take_lines();
+
+    // Safe mode runs no init, window or timer script.
+    vesk::general_script(vesk::slot_on_init).set("$console(init)");
+    vesk::general_script(vesk::slot_on_timer).set("$console(timer)");
+    vesk::cfg_window_tf_load_list[0] = "$console(load)";
+    vesk::cfg_window_tf_open_list[0] = "$console(open)";
+    vesk::prepare_all();
+    vesk::cfg_safe_mode = 1;
+    ASSERT_NE(host.start_ui(), nullptr);
+    host.eval("$settimer(t,10)");
+    host.pump(100);
+    EXPECT_EQ(lines_with("").size(), 2u);  // only the two start-up lines
 }
 
 // Keys the window does not use run the player's shortcuts, Alt ones too.
 TEST_F(WindowTest, KeysRunThePlayersShortcuts) {
     HWND main = host.start_ui();
-    ASSERT_NE(main, nullptr);
     auto& playlists = host.player().playlists();
     const size_t before = playlists.get_playlist_count();
     host.menus().shortcuts().assign('K', cor::key_mods::alt, "File/New playlist");
-    const struct {
-        UINT msg, key;
-        BYTE modifier;
-        size_t made;
-    } presses[] = {
-        {WM_KEYDOWN, 'N', VK_CONTROL, 1},
-        {WM_KEYDOWN, 'N', 0, 0},
-        {WM_SYSKEYDOWN, 'K', VK_MENU, 1},
-        {WM_SYSKEYDOWN, 'J', VK_MENU, 0},
-    };
-    size_t made = 0;
-    for (const auto& p : presses) {
-        BYTE keys[256] = {};
-        if (p.modifier) keys[p.modifier] = 0x80;
-        SetKeyboardState(keys);
-        SendMessageW(main, p.msg, p.key, p.msg == WM_SYSKEYDOWN ? 1 << 29 : 0);
-        made += p.made;
-        EXPECT_EQ(playlists.get_playlist_count(), before + made) << p.key;
-    }
-    BYTE none[256] = {};
-    SetKeyboardState(none);
-}
-
-TEST_F(WindowTest, InitAndQuitScriptsRunAroundTheMainWindow) {
-    vesk::general_script(vesk::slot_on_init)
-        .set("$console(init $if(%mainid%,has main,no main) $getactivewindow())");
-    vesk::general_script(vesk::slot_on_quit).set("$console(quit)");
-    define("main", {"$console(load)", "$console(open)"}, &vesk::main_window_guid);
-    host.start_ui();
-    EXPECT_EQ(lines_with(""), (lines{"Vesk User Interface: Initialize UI",
-                                     "Vesk User Interface: Initialize Main Window",
-                                     "init has main ", "load", "open"}));
-    host.stop_ui();
-    EXPECT_EQ(lines_with(""), (lines{"Vesk User Interface: Shutdown", "quit"}));
-}
-
-TEST_F(WindowTest, SafeModeRunsNoInitWindowOrTimerScript) {
-    vesk::cfg_safe_mode = 1;
-    vesk::general_script(vesk::slot_on_init).set("$console(init)");
-    vesk::general_script(vesk::slot_on_timer).set("$console(timer)");
-    define("main", {"$console(load)", "$console(open)"}, &vesk::main_window_guid);
-    ASSERT_NE(host.start_ui(), nullptr);
-    host.eval("$settimer(t,10)");
-    host.pump(100);
-    EXPECT_TRUE(lines_with("").size() == 2);  // only the two start-up lines
+    BYTE keys[256] = {};
+    keys[VK_MENU] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(main, WM_SYSKEYDOWN, 'K', 1 << 29);
+    SendMessageW(main, WM_SYSKEYDOWN, 'J', 1 << 29);  // no shortcut
+    EXPECT_EQ(playlists.get_playlist_count(), before + 1);
+    keys[VK_MENU] = 0;
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(main, WM_KEYDOWN, 'N', 0);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(playlists.get_playlist_count(), before + 2);
 }
 
 TEST_F(WindowTest, OpeningPlacesAndShowsWindows) {
     host.start_ui();
     define("a", {"$console(load %_id%)", "$console(open %_id% %_width%x%_height%)"});
-    define("b");
     host.take_lines();
-    EXPECT_EQ(host.eval("$if($window(a),yes,no)"), "yes");
+    EXPECT_EQ(host.eval("$if($window(a),yes,no)$iswindowvisible(a)"), "yes1");
     EXPECT_EQ(lines_with(""), (lines{"load a", "open a 500x500"}));
     HWND a = handle_of("a");
     ASSERT_NE(a, nullptr);
@@ -99,19 +71,12 @@ TEST_F(WindowTest, OpeningPlacesAndShowsWindows) {
     GetWindowRect(a, &r);
     EXPECT_EQ(r.left, GetSystemMetrics(SM_CXSCREEN) / 2 - 250);
     EXPECT_EQ(r.top, GetSystemMetrics(SM_CYSCREEN) / 2 - 250);
-    EXPECT_EQ(host.eval("$iswindowvisible(a)"), "1");
 
     // Opening an open window again closes it and opens it anew, here hidden.
     host.eval("$window(a,,,,,hide)");
     EXPECT_NE(handle_of("a"), a);
     EXPECT_EQ(host.eval("$iswindowvisible(a)|$if($iswindowvisible(a),y,n)"), "0|n");
     EXPECT_FALSE(IsWindowVisible(handle_of("a")));
-
-    host.eval("$window(b,10,20,300,200)");
-    GetWindowRect(handle_of("b"), &r);
-    EXPECT_EQ(r.left, 10);
-    EXPECT_EQ(r.top, 20);
-    EXPECT_EQ(r.right - r.left, 300);
 }
 
 TEST_F(WindowTest, WindowParametersAndMessages) {
@@ -120,21 +85,27 @@ TEST_F(WindowTest, WindowParametersAndMessages) {
     define("closed");
     host.take_lines();
     vesk::set_error_level(vesk::err_high);
-    host.eval("$window(a,1)$window(a,1,2,3)");
-    EXPECT_EQ(host.take_lines(), (lines{"$window: invalid syntax", "$window: invalid syntax"}));
-    host.eval("$window(a,,,,,parent:nope)");
-    EXPECT_EQ(host.take_lines(), lines{"$window: window 'nope' not found"});
-    EXPECT_EQ(handle_of("a"), nullptr);
-    host.eval("$window(a,,,,,parent:closed)");
-    EXPECT_EQ(host.take_lines(), lines{"$window: window 'closed' not active"});
-    ASSERT_NE(handle_of("a"), nullptr);
+    const struct {
+        const char* script;
+        lines console;
+        bool a_open;
+    } cases[] = {
+        {"$window(a,1)$window(a,1,2,3)",
+         {"$window: invalid syntax", "$window: invalid syntax"},
+         false},
+        {"$window(a,,,,,parent:nope)", {"$window: window 'nope' not found"}, false},
+        {"$window(a,,,,,parent:closed)", {"$window: window 'closed' not active"}, true},
+        {"$window(closed,,,,,parent:a,embed:true)", {"$window: invalid syntax"}, true},
+        {"$window(a,,,,,bogus:1)", {"$window: unknown option 'bogus:1'"}, true},
+        {"$window(nope)", {"$window: window 'nope' not found"}, true},
+    };
+    for (const auto& c : cases) {
+        host.eval(c.script);
+        EXPECT_EQ(host.take_lines(), c.console) << c.script;
+        EXPECT_EQ(handle_of("a") != nullptr, c.a_open) << c.script;
+    }
+    // A parent that is not open leaves the window at the top level.
     EXPECT_EQ(GetParent(handle_of("a")), nullptr);
-    host.eval("$window(closed,,,,,parent:a,embed:true)");
-    EXPECT_EQ(host.take_lines(), lines{"$window: invalid syntax"});
-    host.eval("$window(a,,,,,bogus:1)");
-    EXPECT_EQ(host.take_lines(), lines{"$window: unknown option 'bogus:1'"});
-    host.eval("$window(nope)");
-    EXPECT_EQ(host.take_lines(), lines{"$window: window 'nope' not found"});
 }
 
 TEST_F(WindowTest, EmbeddedWindowIsAChildAtItsBasePoint) {
@@ -217,11 +188,9 @@ TEST_F(WindowTest, MoveAndResizeEvents) {
     const auto got = lines_with("");
     ASSERT_FALSE(got.empty());
     EXPECT_EQ(got.front(), "move 70");
-    EXPECT_NE(std::find(got.begin(), got.end(), "resize " + std::to_string([&] {
-                                                    RECT r;
-                                                    GetClientRect(handle_of("a"), &r);
-                                                    return r.right;
-                                                }())),
+    RECT client;
+    GetClientRect(handle_of("a"), &client);
+    EXPECT_NE(std::find(got.begin(), got.end(), "resize " + std::to_string(client.right)),
               got.end());
 }
 
@@ -236,55 +205,20 @@ TEST_F(WindowTest, MainWindowCloseRunsItsScriptAndTheHostExit) {
     EXPECT_TRUE(host.commands[0] == cor::mainmenu_manager::command_exit);
 }
 
-TEST_F(WindowTest, DestroyingTheMainWindowClosesTheOthersFirst) {
-    host.start_ui();
-    define("a", {"", "", "$console(close a)"});
-    define("b", {"", "", "$console(close b)"});
-    host.eval("$window(a)$window(b)");
-    host.take_lines();
-    host.stop_ui();
-    EXPECT_EQ(lines_with("close "), (lines{"a", "b"}));
-    EXPECT_TRUE(vesk::open_windows().empty());
-}
-
-TEST_F(WindowTest, RecoveryReopensOnlyVisibleTopLevelWindows) {
-    host.start_ui();
-    const cor::guid a = define("a", {"$console(load a)"});
-    define("b", {"$console(load b)"});
-    host.eval("$window(a,30,40,200,100)$window(b,,,,,hide)");
-    vesk::save_window_state();
-    ASSERT_EQ(vesk::cfg_window_recovery_list.size(), 1u);
-    EXPECT_TRUE(vesk::cfg_window_recovery_list[0] == a);
-    host.stop_ui();
-    host.take_lines();
-    host.start_ui();
-    EXPECT_EQ(lines_with("load "), lines{"a"});
-    RECT r;
-    GetWindowRect(handle_of("a"), &r);
-    EXPECT_EQ(r.left, 30);
-    EXPECT_EQ(r.right - r.left, 200);
-}
-
 TEST_F(WindowTest, DroppedFilesJoinTheActivePlaylistInOrder) {
     host.start_ui();
     auto& pm = host.player().playlists();
     ASSERT_TRUE(pm.set_active_playlist(pm.create_playlist("Drops", 5, cor::no_index)));
-    wchar_t tmp[MAX_PATH];
-    GetTempPathW(MAX_PATH, tmp);
+    const char wav[] =
+        "RIFF\x24\0\0\0WAVEfmt "
+        "\x10\0\0\0\x01\0\x01\0\x40\x1f\0\0\x40\x1f\0\0\x01\0\x08\0data\0\0\0\0";
     std::vector<std::wstring> files;
-    for (const wchar_t* name : {L"drop_c.wav", L"drop_a.wav", L"drop_b.wav"}) {
-        files.push_back(std::wstring(tmp) + name);
-        HANDLE h =
-            CreateFileW(files.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        const char wav[] =
-            "RIFF\x24\0\0\0WAVEfmt "
-            "\x10\0\0\0\x01\0\x01\0\x40\x1f\0\0\x40\x1f\0\0\x01\0\x08\0data\0\0\0\0";
-        DWORD w;
-        WriteFile(h, wav, sizeof wav - 1, &w, nullptr);
-        CloseHandle(h);
-    }
     std::wstring list;
-    for (const auto& f : files) list += f + L'\0';
+    for (const wchar_t* name : {L"drop_c.wav", L"drop_a.wav", L"drop_b.wav"}) {
+        files.push_back(temp_path(name));
+        list += files.back() + L'\0';
+        write_file(files.back(), std::string(wav, sizeof wav - 1));
+    }
     list += L'\0';
     HGLOBAL mem = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
     auto* df = static_cast<DROPFILES*>(GlobalLock(mem));
@@ -339,21 +273,27 @@ TEST_F(WindowTest, BackBufferHoldsTheBackgroundAndPaintsTheScreen) {
 
 TEST(Border, HitZonesAndResizeGeometry) {
     using vesk::border_zone;
-    vesk::t_border off{5, 10, 0};
-    EXPECT_EQ(vesk::hit_zone(off, 100, 80, 0, 0), border_zone::none);
-    vesk::t_border b{5, 10, 4};
-    EXPECT_EQ(vesk::hit_zone(b, 100, 80, 9, 9), border_zone::top_left);
-    EXPECT_EQ(vesk::hit_zone(b, 100, 80, 9, 70), border_zone::bottom_left);
-    EXPECT_EQ(vesk::hit_zone(b, 100, 80, 95, 9), border_zone::top_right);
-    EXPECT_EQ(vesk::hit_zone(b, 100, 80, 95, 75), border_zone::bottom_right);
-    EXPECT_EQ(vesk::hit_zone(b, 100, 80, 4, 40), border_zone::left);
-    EXPECT_EQ(vesk::hit_zone(b, 100, 80, 50, 4), border_zone::top);
-    EXPECT_EQ(vesk::hit_zone(b, 100, 80, 50, 76), border_zone::bottom);
-    EXPECT_EQ(vesk::hit_zone(b, 100, 80, 96, 40), border_zone::right);
-    EXPECT_EQ(vesk::hit_zone(b, 100, 80, 50, 40), border_zone::none);
-    // Corners on the right are only the edge wide.
-    EXPECT_EQ(vesk::hit_zone(b, 100, 80, 92, 4), border_zone::top);
-    EXPECT_EQ(vesk::hit_zone(b, 100, 80, 92, 5), border_zone::none);
+    EXPECT_EQ(vesk::hit_zone({5, 10, 0}, 100, 80, 0, 0), border_zone::none);  // switched off
+    const vesk::t_border b{5, 10, 4};
+    const struct {
+        int x, y;
+        border_zone zone;
+    } points[] = {
+        {9, 9, border_zone::top_left},
+        {9, 70, border_zone::bottom_left},
+        {95, 9, border_zone::top_right},
+        {95, 75, border_zone::bottom_right},
+        {4, 40, border_zone::left},
+        {50, 4, border_zone::top},
+        {50, 76, border_zone::bottom},
+        {96, 40, border_zone::right},
+        {50, 40, border_zone::none},
+        // Corners on the right are only the edge wide.
+        {92, 4, border_zone::top},
+        {92, 5, border_zone::none},
+    };
+    for (const auto& p : points)
+        EXPECT_EQ(vesk::hit_zone(b, 100, 80, p.x, p.y), p.zone) << p.x << "," << p.y;
     const vesk::t_rect r =
         vesk::resize_rect(b, border_zone::bottom_right, {10, 10, 110, 90}, 203, 151);
     EXPECT_EQ(r.right, 200);
@@ -363,10 +303,6 @@ TEST(Border, HitZonesAndResizeGeometry) {
     EXPECT_EQ(l.left, 4);
     EXPECT_EQ(l.top, 10);
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(WindowTest, ChildBackgroundsShowOrBlendTheParentsDrawing) {
     host.start_ui();
@@ -391,23 +327,84 @@ TEST_F(WindowTest, ChildBackgroundsShowOrBlendTheParentsDrawing) {
     const COLORREF mixed = GetPixel(inner->back_buffer_dc(), 10, 10);
     EXPECT_NEAR(GetRValue(mixed), 100, 2);
     EXPECT_NEAR(GetBValue(mixed), 100, 2);
-    // A rectangle of another context gets the same rule.
-    inner->background.mode = 1;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, 50, 50);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    inner->paint_background(mem, RECT{0, 0, 50, 50});
-    EXPECT_EQ(GetPixel(mem, 5, 5), RGB(200, 0, 0));
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    // A top-level window in mode 2 shows its plain colour.
-    parent->background.mode = 2;
-    parent->background.color = RGB(0, 150, 0);
-    parent->redraw(true);
-    EXPECT_EQ(GetPixel(parent->back_buffer_dc(), 10, 10), RGB(0, 150, 0));
+}
+
+struct text_sink final : cor::string_sink {
+    std::string text;
+    void write(const char* p, size_t n) override { text.append(p, n); }
+};
+
+template <class T>
+cor::service_ptr_t<T> make(const cor::guid& id) {
+    for (auto* f : vesk::host::factory_list())
+        if (f->get_class_guid() == id)
+            return cor::service_ptr_t<T>::adopt(static_cast<T*>(f->create_instance()));
+    return {};
+}
+
+// The component's name and about text are constants; its file name is not.
+TEST_F(WindowTest, VersionAndUserInterfaceAnswer) {
+    auto version = make<cor::component_version>(cor::component_version::class_guid);
+    ASSERT_TRUE(version);
+    text_sink file;
+    version->get_file_name(file);
+    // In-process the module is the test program itself, named without its folder.
+    EXPECT_NE(file.text.find(".exe"), std::string::npos);
+    EXPECT_EQ(file.text.find_first_of("\\/"), std::string::npos) << file.text;
+
+    auto ui = make<cor::user_interface>(cor::user_interface::class_guid);
+    ASSERT_TRUE(ui);
+    EXPECT_TRUE(ui->get_guid() == vesk::main_window_guid);
+    HWND main = static_cast<HWND>(ui->init(nullptr));
+    ASSERT_NE(main, nullptr);
+    host.pump();
+    EXPECT_TRUE(ui->is_visible());
+    ui->hide();
+    EXPECT_FALSE(ui->is_visible());
+    ui->activate();
+    EXPECT_TRUE(ui->is_visible());
+    ui->shutdown();
+    EXPECT_FALSE(IsWindow(main));
+}
+
+TEST_F(WindowTest, MessageHookSeesMessagesFirst) {
+    static int seen = 0;
+    auto ui = make<cor::user_interface>(cor::user_interface::class_guid);
+    HWND main =
+        static_cast<HWND>(ui->init([](void*, uint32_t msg, uintptr_t, intptr_t, intptr_t* result) {
+            if (msg != WM_CLOSE) return false;
+            ++seen;
+            *result = 0;
+            return true;
+        }));
+    ASSERT_NE(main, nullptr);
+    SendMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(seen, 1);
+    EXPECT_TRUE(host.commands.empty());
+    ui->shutdown();
+}
+
+TEST_F(WindowTest, SystemInfoListsEachOpenWindowWithItsObjectCounts) {
+    host.start_ui();
+    define("a");
+    host.eval("$window(a)");
+    host.take_lines();
+    EXPECT_EQ(host.eval("$systeminfo()"), "");
+    const auto got = host.take_lines();
+    ASSERT_EQ(got.size(), 1u + 2 * 13);
+    EXPECT_EQ(got[0], "Active window count: 2");
+    EXPECT_EQ(got[1], "[main]");
+    EXPECT_EQ(got[14], "[a]");
+}
+
+// By name alone too (by path in any case is run end to end).
+TEST_F(WindowTest, MainMenuCommandsRunByName) {
+    EXPECT_EQ(
+        host.eval("$if($mainmenu_execute(Do It),y,n)$if($mainmenu_execute(Test/Nothing),y,n)"),
+        "yn");
+    EXPECT_TRUE(host.take_lines().empty());
+    ASSERT_EQ(host.commands.size(), 1u);
+    EXPECT_TRUE(host.commands[0] == cor_test::component_host::test_command);
 }
 
 }  // namespace
