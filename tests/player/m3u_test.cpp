@@ -14,12 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> paths(const std::vector<t_m3u_entry>& entries) {
-    std::vector<std::string> out;
-    for (const auto& e : entries) out.push_back(e.path);
-    return out;
-}
-
 struct temp_folder {
     temp_folder() {
         dir = fs::temp_directory_path() / "corvina500_player_m3u";
