@@ -327,9 +327,17 @@ t_ink ink_of(const picture& shot, RECT box, COLORREF background) {
 
 // Long titles and artists, cut to their column, leave no piece of a second
 // line under their row; Japanese and Korean draw in their own glyphs.
-TEST_F(DefaultProfile, DrawsLongAndCjkTitlesOnOneLineInTheirOwnGlyphs) {
+TEST_F(DefaultProfile, DrawsLongAndCjkTitlesOnOneLineInTheirOwnGlyphsAndFlatButtons) {
+    std::vector<RECT> buttons;
     run([&](DWORD pid, HWND main) {
-        ASSERT_NE(button(pid, main, L"Play"), nullptr);
+        for (const wchar_t* caption : {L"Prev", L"Play", L"Stop", L"Next", L"Random"}) {
+            HWND b = button(pid, main, caption);
+            ASSERT_NE(b, nullptr);
+            RECT r;
+            GetWindowRect(b, &r);
+            MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+            buttons.push_back(r);
+        }
         std::this_thread::sleep_for(500ms);
     });
     picture shot(profile + L"\\shot.png");
@@ -379,6 +387,29 @@ TEST_F(DefaultProfile, DrawsLongAndCjkTitlesOnOneLineInTheirOwnGlyphs) {
         int differ = 0;
         for (size_t i = 0; i < text.mask.size(); ++i) differ += text.mask[i] != boxes.mask[i];
         EXPECT_GT(differ, boxes.count() / 2) << "row " << row << " draws as boxes";
+    }
+
+    // The button faces are the skin's flat colour up to their edges, with
+    // the caption on them and no grey frame: the two lines inside each edge
+    // are the face, the edge itself the face or the window's background
+    // (the corners are rounded off).
+    const COLORREF face = RGB(40, 45, 57), caption = RGB(226, 230, 238);
+    ASSERT_EQ(buttons.size(), 5u);
+    for (const RECT& b : buttons) {
+        SCOPED_TRACE("button at " + std::to_string(b.left) + "," + std::to_string(b.top));
+        int off_face = 0;
+        const auto check = [&](int x, int y, bool edge) {
+            const COLORREF c = shot.at(x, y);
+            off_face += !close_to(c, face, 8) && !(edge && close_to(c, window_colour, 8));
+        };
+        for (int x = b.left + 7; x < b.right - 7; ++x)
+            for (int d = 0; d < 3; ++d)
+                check(x, b.top + d, d == 0), check(x, b.bottom - 1 - d, d == 0);
+        for (int y = b.top + 7; y < b.bottom - 7; ++y)
+            for (int d = 0; d < 3; ++d)
+                check(b.left + d, y, d == 0), check(b.right - 1 - d, y, d == 0);
+        EXPECT_EQ(off_face, 0);
+        EXPECT_GT(shot.count(b, caption), 10) << "no caption";
     }
 }
 

@@ -245,12 +245,17 @@ TEST_F(SettingsTest, DamagedFilesFailWholeAndNameTheirFault) {
     std::string unknown_tag = good;  // after the 24 scripts, where the window GUID list begins
     unknown_tag.replace(good.find(guid_bytes("BA9BB3A4-DD31-4F09-A4F6-8C799D4A0176")), 16, unknown);
     std::string bad_list = good;  // a text list whose count promises more
-    bad_list.replace(good.find(guid_bytes("FC354353-8A11-480B-A5D6-DA229C5EA542")) + 20, 4, u32(9));
+    const size_t count_at = good.find(guid_bytes("FC354353-8A11-480B-A5D6-DA229C5EA542")) + 20;
+    bad_list.replace(count_at, 4, u32(9));
+    std::string short_list = good;  // one whose count promises fewer: bytes are left over
+    ASSERT_GT(static_cast<unsigned char>(good[count_at]), 0);
+    short_list[count_at] = static_cast<char>(good[count_at] - 1);
     const std::tuple<const char*, std::string, std::string> cases[] = {
         {"empty", "", "Not config file"},
         {"text", "hello, this is not a settings file", "Not config file"},
         {"unknown tag", unknown_tag, "Read Error! (Unmatch GUID)"},
         {"list count", bad_list, "Read Error!"},
+        {"list count short", short_list, "Read Error!"},
     };
     for (const auto& [name, bytes, message] : cases) {
         SCOPED_TRACE(name);
