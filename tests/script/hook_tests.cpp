@@ -24,6 +24,7 @@
 #include "support/case_table.h"
 #include "support/component_host.h"
 #include "titleformat/titleformat.h"
+#include "utf8.h"
 
 using lines = std::vector<std::string>;
 
@@ -326,6 +327,12 @@ TEST_F(HookTest, WindowFieldsComeFirstAndLocalsAndTheHashStoreLast) {
     vesk::set_error_level(vesk::err_high);
     run("$w(Closed,_width)");
     EXPECT_EQ(host.take_lines(), (lines{"$w: window 'Closed' not active"}));
+}
+
+// A broken UTF-8 sequence stands for one U+FFFD where text meets the
+// platform, and never takes the character after it along.
+TEST(Text, ABrokenSequenceKeepsWhatFollowsIt) {
+    EXPECT_EQ(cor::to_wide("a\xC3(b\xE2\x82x\xFFz"), L"a\uFFFD(b\uFFFDx\uFFFDz");
 }
 
 }  // namespace
