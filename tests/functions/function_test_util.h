@@ -53,18 +53,12 @@ protected:
     // at the low error level; console lines are joined by "\n", "-" is none.
     // Each "{name}" of `vars` is replaced in every field.
     void expect_row(const cor_test::t_case_row& row, size_t first = 0, const meta_list& vars = {}) {
-        const auto field = [&](size_t i) {
-            std::string text = row.fields[first + i];
-            for (const auto& [name, value] : vars)
-                for (size_t at; (at = text.find("{" + name + "}")) != std::string::npos;)
-                    text.replace(at, name.size() + 2, value);
-            return text;
-        };
-        lines expected{field(1)};
-        std::istringstream console(field(2) == "-" ? "" : field(2));
-        for (std::string line; std::getline(console, line);) expected.push_back(line);
+        const std::string script = cor_test::case_field(row, first, vars);
+        lines expected{cor_test::case_field(row, first + 1, vars)};
+        for (auto& l : cor_test::case_lines(cor_test::case_field(row, first + 2, vars)))
+            expected.push_back(std::move(l));
         vesk::set_error_level(vesk::err_low);
-        EXPECT_EQ(run_lines(field(0)), expected) << row.where << ": " << field(0);
+        EXPECT_EQ(run_lines(script), expected) << row.where << ": " << script;
     }
     void expect_table(const std::string& name, const meta_list& vars = {}) {
         for (const auto& row : cor_test::read_case_table("functions/data/" + name, 3))

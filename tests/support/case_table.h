@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace cor_test {
@@ -63,6 +64,29 @@ inline std::vector<t_case_row> read_case_table(const std::string& name, size_t f
     }
     if (rows.empty()) ADD_FAILURE() << path << " holds no case";
     return rows;
+}
+
+using t_case_names = std::vector<std::pair<std::string, std::string>>;
+
+// Field `i` of `row`, each "{name}" of `vars` replaced by its value.
+inline std::string case_field(const t_case_row& row, size_t i, const t_case_names& vars = {}) {
+    std::string text = row.fields[i];
+    for (const auto& [name, value] : vars)
+        for (size_t at; (at = text.find("{" + name + "}")) != std::string::npos;)
+            text.replace(at, name.size() + 2, value);
+    return text;
+}
+
+// A field of console lines: joined by "\n", "-" for none.
+inline std::vector<std::string> case_lines(const std::string& field) {
+    std::vector<std::string> out;
+    if (field == "-") return out;
+    for (size_t start = 0;;) {
+        const size_t end = field.find('\n', start);
+        out.push_back(field.substr(start, end - start));
+        if (end == std::string::npos) return out;
+        start = end + 1;
+    }
 }
 
 }  // namespace cor_test

@@ -195,21 +195,15 @@ protected:
     // Checks a case of a table from field `first` on: a script, its output
     // and its console lines (joined by "\n", "-" for none), each "{name}" of
     // `vars` replaced first.
-    using names = std::vector<std::pair<std::string, std::string>>;
+    using names = cor_test::t_case_names;
     void expect_row(const cor_test::t_case_row& row, size_t first = 0, const names& vars = {}) {
-        const auto field = [&](size_t i) {
-            std::string text = row.fields[first + i];
-            for (const auto& [name, value] : vars)
-                for (size_t at; (at = text.find("{" + name + "}")) != std::string::npos;)
-                    text.replace(at, name.size() + 2, value);
-            return text;
-        };
-        lines console;
-        std::istringstream in(field(2) == "-" ? "" : field(2));
-        for (std::string line; std::getline(in, line);) console.push_back(line);
+        const std::string script = cor_test::case_field(row, first, vars);
         host.take_lines();
-        EXPECT_EQ(host.eval(field(0)), field(1)) << row.where << ": " << field(0);
-        EXPECT_EQ(host.take_lines(), console) << row.where << ": " << field(0);
+        EXPECT_EQ(host.eval(script), cor_test::case_field(row, first + 1, vars))
+            << row.where << ": " << script;
+        EXPECT_EQ(host.take_lines(),
+                  cor_test::case_lines(cor_test::case_field(row, first + 2, vars)))
+            << row.where << ": " << script;
     }
     void expect_table(const std::string& name, const names& vars = {}) {
         for (const auto& row : cor_test::read_case_table(name, 3)) expect_row(row, 0, vars);
