@@ -199,6 +199,7 @@ TEST_F(Tray, SavingTheWindowsBringsThemBackFromTheTray) {
 
 // Reads the open tray menu from inside its modal loop as the popup menus'
 // chooser does, then picks g_menu_user.choice with the keyboard, if any.
+bool g_tray_menu_read = false;
 void CALLBACK read_tray_menu(HWND, UINT, UINT_PTR id, DWORD) {
     // This thread's menu: other test programs on the display open theirs.
     // Under load it may show after the first tick: wait for it, a while.
@@ -207,6 +208,7 @@ void CALLBACK read_tray_menu(HWND, UINT, UINT_PTR id, DWORD) {
     if (!popup && ++waits < 200) return;
     KillTimer(nullptr, id);
     waits = 0;
+    g_tray_menu_read = true;
     g_menu_user.seen.clear();
     if (popup) walk_menu(reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0)), "");
     const auto& seen = g_menu_user.seen;
@@ -227,8 +229,11 @@ TEST_F(Tray, TheMenuShowsThePlaybackStateAndRunsItsCommands) {
     const auto menu = [&](const std::string& choice) {
         g_menu_user = {};
         g_menu_user.choice = choice;
+        g_tray_menu_read = false;
         SetTimer(nullptr, 0, 50, read_tray_menu);
         click(WM_RBUTTONUP);
+        // The menu may open from a posted message: pump until it was read.
+        for (int i = 0; i < 500 && !g_tray_menu_read; ++i) host.pump(20);
         host.pump(20);
         return g_menu_user.seen;
     };
