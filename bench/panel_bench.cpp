@@ -18,6 +18,7 @@
 #include "registry/window_registry.h"
 #include "script/stored_scripts.h"
 #include "support/component_host.h"
+#include "support/test_folder.h"
 #include "utf8.h"
 
 namespace {
@@ -130,7 +131,7 @@ void meter_cpu() {
     CreateDirectoryW(folder.c_str(), nullptr);
     cor_test::t_wav_format f;
     f.seconds = 12;
-    cor_test::write_file(folder + L"\\tone.wav", cor_test::make_wav(f));
+    cor_test::write_bytes(folder + L"\\tone.wav", cor_test::make_wav(f));
     const double seconds = 8;
     const double without = playing_cpu(folder, false, seconds);
     const double with = playing_cpu(folder, true, seconds);

@@ -16,8 +16,8 @@
 //
 //     profile_bench.exe [PROFILE_FOLDER [ROUNDS [starts]]]
 // (default: profiles\default of the checkout, 5 rounds of each start in
-// process, 9 of each process start and 20 of each repaint; an empty folder argument takes the default; "starts"
-// times the process starts alone.)
+// process, 9 of each process start and 20 of each repaint; an empty folder argument takes the
+// default; "starts" times the process starts alone.)
 #include <windows.h>
 
 #include <shellapi.h>
@@ -34,6 +34,7 @@
 #include "e2e/wav_file.h"
 #include "host/service_factory.h"
 #include "support/component_host.h"
+#include "support/test_folder.h"
 #include "user_interface.h"
 #include "utf8.h"
 
@@ -90,7 +91,7 @@ std::vector<std::string> write_tracks(const std::wstring& folder) {
                   {"IPRD", "First Light"},
                   {"ITRK", std::to_string(i + 1)}};
         const std::wstring path = folder + L"\\0" + std::to_wstring(i + 1) + L".wav";
-        if (cor_test::write_file(path, cor_test::make_wav(f))) paths.push_back(cor::to_utf8(path));
+        if (cor_test::write_bytes(path, cor_test::make_wav(f))) paths.push_back(cor::to_utf8(path));
     }
     return paths;
 }

@@ -8,17 +8,17 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <set>
-#include <sstream>
 
 #include "app/basic_window.h"
 #include "app/host_commands.h"
 #include "app/properties_window.h"
 #include "corvina500/player/player_core.h"
-#include "e2e/process.h"
 #include "e2e/wav_file.h"
 #include "support/case_table.h"
+#include "support/test_folder.h"
+#include "support/thread_windows.h"
+#include "support/window_probe.h"
 #include "utf8.h"
 
 namespace {
@@ -44,9 +44,8 @@ bool quit_posted() {
 }
 
 // A mono WAV of one second.
-void write_wav(const std::string& path) {
-    ASSERT_TRUE(
-        cor_test::write_file(cor::to_wide(path), cor_test::make_wav({8000, 1, 16, 1.0, {}})));
+void write_wav(const std::filesystem::path& path) {
+    ASSERT_TRUE(cor_test::write_bytes(path, cor_test::make_wav({8000, 1, 16, 1.0, {}})));
 }
 
 class HostMenus : public ::testing::Test {
@@ -126,16 +125,15 @@ TEST_F(HostMenus, EveryCommandHasItsOwnIdentity) {
 TEST_F(HostMenus, CommandsActOnThePlayer) {
     auto& pm = core.playlists();
     playlist({"c", "a", "b"});
-    const std::string folder = cor::to_utf8(cor_test::make_temp_folder(L"menus"));
-    write_wav(folder + "\\one.wav");
-    write_wav(folder + "\\two.wav");
-    dialogs->save_path = folder + "\\saved.m3u8";
-    dialogs->folder = folder;
-    dialogs->files = {folder + "\\two.wav"};
+    const cor_test::test_folder folder;
+    write_wav(folder.file("one.wav"));
+    write_wav(folder.file("two.wav"));
+    dialogs->save_path = folder.path("saved.m3u8");
+    dialogs->folder = cor_test::utf8_path(folder.dir());
+    dialogs->files = {folder.path("two.wav")};
     ASSERT_TRUE(run("File/Save playlist..."));
-    std::stringstream saved;
-    saved << std::ifstream(dialogs->save_path).rdbuf();
-    EXPECT_NE(saved.str().find("C:\\m\\b.flac"), std::string::npos);
+    EXPECT_NE(cor_test::read_bytes(folder.file("saved.m3u8")).find("C:\\m\\b.flac"),
+              std::string::npos);
 
     float volume = 0;
     const auto read = [&](const std::string& what) -> std::string {
@@ -303,11 +301,7 @@ TEST_F(HostMenus, ContextMenuActsOnTheGivenTracks) {
     ASSERT_TRUE(props);
     HWND list = GetWindow(props, GW_CHILD);
     std::vector<std::wstring> rows;
-    for (LRESULT i = 0, n = SendMessageW(list, LB_GETCOUNT, 0, 0); i < n; ++i) {
-        wchar_t buf[512];
-        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf));
-        rows.emplace_back(buf);
-    }
+    for (const auto& row : cor_test::entries(list)) rows.push_back(cor::to_wide(row));
     EXPECT_EQ(rows, (std::vector<std::wstring>{L"title\ta", L"artist\tA", L"path\tC:\\m\\a.flac",
                                                L"length\t0:10", L"codec\tFLAC"}));
     SendMessageW(props, WM_CLOSE, 0, 0);
@@ -342,26 +336,17 @@ TEST_F(HostMenus, ShortcutsRunTheirCommandsAndTheReadmeListsThem) {
     // Every shortcut names a command that exists, and the README lists it.
     const char* data = std::getenv("COR_TEST_DATA");
     ASSERT_TRUE(data);
-    std::stringstream readme;
-    readme << std::ifstream(std::string(data) + "/../README.md").rdbuf();
+    const std::string readme = cor_test::read_bytes(std::string(data) + "/../README.md");
     for (const auto& s : cor::shortcut_table::defaults()) {
         EXPECT_TRUE(entry(s.path)) << s.path;
-        EXPECT_NE(readme.str().find(std::string("| ") + s.path + " |"), std::string::npos)
-            << s.path;
+        EXPECT_NE(readme.find(std::string("| ") + s.path + " |"), std::string::npos) << s.path;
     }
 }
 
-std::wstring list_text(HWND list, int index) {
-    wchar_t buf[256]{};
-    SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(buf));
-    return buf;
+std::wstring list_text(HWND list, size_t index) {
+    return cor::to_wide(cor_test::entries(list).at(index));
 }
-
-std::wstring status_of(HWND wnd) {
-    wchar_t status[128] = L"";
-    GetDlgItemTextW(wnd, 103, status, 128);
-    return status;
-}
+std::wstring status_of(HWND wnd) { return cor::to_wide(cor_test::text_of(wnd, 103)); }
 
 TEST_F(HostMenus, PlainWindowListsTheActivePlaylistAndFollowsItsChanges) {
     HWND wnd = plain_window(false);
@@ -436,33 +421,6 @@ TEST_F(HostMenus, PlainWindowMenuBarHoldsTheHostsMenuAndRunsItsCommands) {
     EXPECT_FALSE(core.playback().is_playing());
 }
 
-// Picks the first command of this thread's popup menu with the keyboard,
-// from inside the menu's loop; other test programs on the display open
-// menus of their own.
-void CALLBACK pick_first_command(HWND, UINT, UINT_PTR timer, DWORD) {
-    static int ticks = 0;
-    HWND popup = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM found) {
-            wchar_t cls[16] = L"";
-            GetClassNameW(w, cls, 16);
-            if (std::wstring_view(cls) != L"#32768" || !IsWindowVisible(w)) return TRUE;
-            *reinterpret_cast<HWND*>(found) = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&popup));
-    if (!popup && ++ticks < 500) return;
-    KillTimer(nullptr, timer);
-    ticks = 0;
-    if (!popup) {
-        EndMenu();
-        return;
-    }
-    PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);
-    PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 0);
-}
-
 // The context menu on a line runs the chosen Host command on that line's track.
 TEST_F(HostMenus, PlainWindowContextMenuRunsTheChosenCommandOnTheLine) {
     HWND wnd = plain_window(true);
@@ -470,7 +428,15 @@ TEST_F(HostMenus, PlainWindowContextMenuRunsTheChosenCommandOnTheLine) {
     playlist({"a", "b"});
     HWND list = GetDlgItem(wnd, 100);
     SendMessageW(list, LB_SETCURSEL, 1, 0);
-    SetTimer(nullptr, 0, 10, pick_first_command);
+    // The first command of this thread's menu, picked with the keyboard.
+    cor_test::when_thread_window(
+        L"#32768",
+        [](HWND popup) {
+            if (!popup) return (void)EndMenu();
+            PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);
+            PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 0);
+        },
+        5000);
     SendMessageW(wnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(10, 10));
     size_t item = cor::no_index;
     ASSERT_TRUE(core.playback().get_playing_item(nullptr, &item));  // "Play", the first
@@ -524,11 +490,7 @@ TEST_F(HostMenus, PlainWindowShortcutsReachTheirCommandsFromEveryChild) {
         SetKeyboardState(state);
         PostMessageW(target, WM_KEYDOWN, p.key, 1);
         PostMessageW(target, WM_KEYUP, p.key, 0xC0000001);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
+        cor_test::pump(0);
         EXPECT_EQ(playing(), p.playing) << p.focus << " " << p.key;
         EXPECT_EQ(core.playlists().playlist_get_item_count(pl), p.items) << p.focus << " " << p.key;
     }

@@ -8,22 +8,19 @@
 
 #include "corvina500/config/config_store.h"
 #include "corvina500/player/player_core.h"
-#include "e2e/process.h"
 #include "e2e/wav_file.h"
 #include "guid_text.h"
-#include "utf8.h"
+#include "support/test_folder.h"
 
 namespace {
 
-// A new folder under the temporary folder, as the player names paths.
-std::string temp_folder() { return cor::to_utf8(cor_test::make_temp_folder(L"core")); }
-
 TEST(PlayerCore, LibraryIsEnabledWithFoldersAndCountsTheirFiles) {
-    const std::string music = temp_folder();
-    for (const char* name : {"\\a.wav", "\\b.wav"})
-        ASSERT_TRUE(cor_test::write_file(cor::to_wide(music + name),
-                                         cor_test::make_wav({8000, 1, 8, 0.1, {}})));
-    ASSERT_TRUE(cor_test::write_file(cor::to_wide(music + "\\broken.wav"), "RIFFxxxx"));
+    const cor_test::test_folder folder;
+    const std::string music = cor_test::utf8_path(folder.dir());
+    for (const char* name : {"a.wav", "b.wav"})
+        ASSERT_TRUE(
+            cor_test::write_bytes(folder.file(name), cor_test::make_wav({8000, 1, 8, 0.1, {}})));
+    ASSERT_TRUE(cor_test::write_bytes(folder.file("broken.wav"), "RIFFxxxx"));
     std::vector<std::string> lines;
     cor::manual_clock clock;
     cor::player_core core([&](std::string_view l) { lines.emplace_back(l); }, &clock);
@@ -48,9 +45,9 @@ TEST(PlayerCore, StoredVolumeStepIsCheckedOnLoad) {
     } cases[] = {{"2.5", 2.5f, false}, {"0.1", 0.1f, false}, {"abc", 1.0f, true},
                  {"", 1.0f, true},     {"0", 1.0f, true},    {"-3", 1.0f, true},
                  {"1e9", 1.0f, true},  {"2dB", 1.0f, true},  {"nan", 1.0f, true}};
-    const std::string folder = temp_folder();
+    const cor_test::test_folder folder;
     for (const auto& c : cases) {
-        cor::host_config_store store(folder + "\\s.cfgstore", [](std::string_view) {});
+        cor::host_config_store store(folder.path("s.cfgstore"), [](std::string_view) {});
         store.set_raw(key, c.stored);
         std::vector<std::string> lines;
         cor::manual_clock clock;

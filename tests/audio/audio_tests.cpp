@@ -19,6 +19,7 @@
 #include "corvina500/player/wav.h"
 #include "e2e/process.h"
 #include "player/player_rig.h"
+#include "support/test_folder.h"
 
 namespace cor::test {
 namespace {
@@ -242,7 +243,8 @@ TEST(Player, PlaysAFolderIntoTheOutputFileAndSkipsTheCorruptFile) {
     // Wine starts its desktop process with a process's first window; started
     // by the player, it would inherit the player's output pipe and hold it open.
     DestroyWindow(CreateWindowW(L"STATIC", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr));
-    const std::wstring profile = cor_test::make_temp_folder(L"audio_e2e");
+    const cor_test::test_folder temp;
+    const std::wstring profile = temp.dir().wstring();
     const std::wstring out = profile + L"\\out.wav";
     const std::wstring console = profile + L"\\console.txt";
     const std::string folder = samples_folder() + "\\e2e";
@@ -251,7 +253,7 @@ TEST(Player, PlaysAFolderIntoTheOutputFileAndSkipsTheCorruptFile) {
                                          console, L"--add", music, L"--play", L"--output-file", out,
                                          L"--exit-after", L"4500"});
     EXPECT_EQ(r.exit_code, 0);
-    const std::string lines = cor_test::read_file(console);
+    const std::string lines = cor_test::read_bytes(console);
     // The tag reader already refuses it, so it never reaches the decoder.
     EXPECT_EQ(lines, folder + "\\b_corrupt.mp3: no MPEG audio frame found (skipped)\n");
     // MP3, FLAC and Ogg of 1 s each, end to end, heard in real time.
@@ -262,7 +264,6 @@ TEST(Player, PlaysAFolderIntoTheOutputFileAndSkipsTheCorruptFile) {
         EXPECT_NEAR(frequency(pcm, size_t(at * rate) - 2205, 4410), 440.0, 12.0);
         EXPECT_NEAR(rms(pcm, size_t(at * rate) - 1024, 2048) * std::sqrt(2.0), peak, 0.05 * peak);
     }
-    cor_test::remove_tree(profile);
 }
 
 }  // namespace

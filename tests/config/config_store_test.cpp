@@ -8,15 +8,15 @@
 #include <vector>
 
 #include "sdk/cfg_var.h"
-#include "test_folder.h"
+#include "support/test_folder.h"
 
 namespace cor {
 namespace {
 
 using namespace std::string_literals;
 using strings = std::vector<std::string>;
-using test::read_bytes;
-using test::write_bytes;
+using cor_test::read_bytes;
+using cor_test::write_bytes;
 
 constexpr guid g_tray{0xB5086E6A, 0xEBE3, 0x47EF, {0xA8, 0xFE, 0x67, 0x86, 0x83, 0x72, 0x0C, 0xF0}};
 
@@ -38,10 +38,15 @@ struct component_vars {
 class ConfigStore : public ::testing::Test {
 protected:
     const std::string name = "corvina500 \xc3\xa9t\xc3\xa9 \xe2\x99\xaa.cfgstore";
-    test::test_folder folder;
+    cor_test::test_folder folder;
     std::string path = folder.path(name);
     std::filesystem::path file = folder.file(name);
-    test::console_lines console;
+    struct {
+        strings lines;  // what the store printed
+        auto sink() {
+            return [this](std::string_view line) { lines.emplace_back(line); };
+        }
+    } console;
 
     host_config_store store() { return host_config_store(path, console.sink()); }
     std::filesystem::path beside(const char* suffix) const { return folder.file(name + suffix); }

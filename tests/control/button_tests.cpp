@@ -1,10 +1,10 @@
 // Buttons as real child windows: creation at the next repaint, clicks,
 // painting and hover, disabled and safe-mode behaviour.
 #include "control/button_object.h"
-#include "control_test_util.h"
 #include "window/script_window.h"
+#include "window/window_test_util.h"
 
-using namespace control_test;
+using namespace window_test;
 using vesk::object::button_object;
 
 namespace {
@@ -36,9 +36,7 @@ TEST_F(Buttons, TheWindowComesWithTheNextRepaintAndAClickRunsTheScript) {
     ASSERT_NE(b->control_wnd, nullptr);
     EXPECT_EQ(GetParent(b->control_wnd), wnd);
     EXPECT_EQ(GetDlgCtrlID(b->control_wnd), static_cast<int>(b->control_id));
-    wchar_t caption[32];
-    GetWindowTextW(b->control_wnd, caption, 32);
-    EXPECT_STREQ(caption, L"Play");
+    EXPECT_EQ(cor_test::text_of(b->control_wnd), "Play");
     const RECT r = client_rect_of(b->control_wnd);
     EXPECT_EQ(r.left, 10);
     EXPECT_EQ(r.right - r.left, 80);
@@ -63,10 +61,7 @@ TEST_F(Buttons, OwnerDrawnTextButtonPaintsItsColourAndHoldsTheMouseWhileOver) {
     button_object* b = button(id);
     ASSERT_NE(b, nullptr);
     ASSERT_TRUE(GetWindowLongW(b->control_wnd, GWL_STYLE) & BS_OWNERDRAW);
-    RedrawWindow(b->control_wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
-    HDC dc = GetDC(b->control_wnd);
-    EXPECT_EQ(GetPixel(dc, 50, 20), RGB(0, 0, 255));
-    ReleaseDC(b->control_wnd, dc);
+    EXPECT_EQ(cor_test::painted_pixel(b->control_wnd, 50, 20), RGB(0, 0, 255));
     // The mouse is held while over the button, whichever edge it leaves by.
     for (const LPARAM outside : {MAKELPARAM(500, 5), MAKELPARAM(5, 500)}) {
         EXPECT_FALSE(b->hover());

@@ -1,10 +1,10 @@
 // Comboboxes as real owner-drawn windows: items painted by their scripts
 // in the opened list, selection by message and by script.
-#include "control_test_util.h"
+#include "window/window_test_util.h"
 
 #include "control/combobox_object.h"
 
-using namespace control_test;
+using namespace window_test;
 using vesk::object::combobox_object;
 
 namespace {
@@ -29,23 +29,13 @@ protected:
         ASSERT_NE(list, nullptr);
         ASSERT_TRUE(IsWindowVisible(list));
         RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
-        HDC dc = GetDC(list);
         for (size_t i = 0; i < heights.size(); ++i) {
             RECT item{};
             SendMessageW(list, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&item));
             EXPECT_EQ(item.bottom - item.top, heights[i]) << "item " << i;
-            EXPECT_EQ(GetPixel(dc, item.left + 5, item.top + 10), colours[i]) << "item " << i;
+            EXPECT_EQ(cor_test::screen_pixel(list, item.left + 5, item.top + 10), colours[i])
+                << "item " << i;
         }
-        ReleaseDC(list, dc);
-    }
-    // The colour at (x, y) of the control window once it has painted afresh.
-    static COLORREF painted_pixel(HWND control, int x, int y) {
-        RedrawWindow(control, nullptr, nullptr,
-                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
-        HDC dc = GetDC(control);
-        const COLORREF c = GetPixel(dc, x, y);
-        ReleaseDC(control, dc);
-        return c;
     }
     // A combobox of w whose items fill themselves with the given colours.
     std::string make(const std::vector<std::string>& colours, const std::string& extra = "") {
@@ -118,7 +108,7 @@ TEST_F(Comboboxes, FieldAndListShowTheItemsAsTheirScriptsDrewThem) {
         host.eval(row.script);
         host.take_lines();
         EXPECT_EQ(SendMessageW(b->control_wnd, CB_GETCURSEL, 0, 0), row.selection) << row.script;
-        EXPECT_EQ(painted_pixel(b->control_wnd, mid_x, mid_y), row.colour) << row.script;
+        EXPECT_EQ(cor_test::painted_pixel(b->control_wnd, mid_x, mid_y), row.colour) << row.script;
         // The field is drawn by the selected item's own script, not a copy.
         const std::string drawn = "item " + std::to_string(row.selection) + " of 4 ";
         EXPECT_EQ(lines_with(drawn).empty(), row.selection == 3) << row.script;

@@ -1,7 +1,8 @@
 // The functions on any control (shown, moved, refreshed, queried, cleared)
 // over every control kind; the menu bar against the Host's main menu;
 // groups showing and hiding their members together.
-#include "control_test_util.h"
+#include "support/case_table.h"
+#include "window/window_test_util.h"
 
 #include <windows.h>
 
@@ -9,13 +10,11 @@
 
 #include "control/menubar_object.h"
 
-using namespace control_test;
+using namespace window_test;
 using vesk::object::menubar_object;
 using vesk::object::object_base;
 
 namespace {
-
-using window_test::g_menu_user;
 
 class ControlFunctions : public ControlTest {
 protected:
@@ -91,13 +90,13 @@ TEST_F(ControlFunctions, BadCallsGiveTheirMessagesAndMakeNothing) {
     const size_t before = manager.object_count();
     for (const auto& row : cor_test::read_case_table("control/data/control_messages.tsv", 4)) {
         vesk::set_error_level(std::stoi(row.fields[0]));
-        expect_row(row, 1, made);
+        host.expect_row(row, 1, made);
     }
     EXPECT_EQ(manager.object_count(), before);
 }
 
 TEST_F(ControlFunctions, MenubarShowsTheHostsTopLevelMenusAndRunsTheChosenCommand) {
-    const vesk::popup_chooser previous = vesk::set_popup_chooser(window_test::menu_user);
+    const vesk::popup_chooser previous = vesk::set_popup_chooser(menu_user);
     const std::string id = host.eval("$menubar(w,0,0,0,0,bg:40-45-57,font-size:9)");
     repaint();
     auto* bar = object<menubar_object>(id, vesk::object::type_menubar);

@@ -1,10 +1,10 @@
 // Mouse maps driven by real mouse messages sent to a script window: the
 // scripts each event runs, with their variables. Which map is hot, and
 // when, is the object manager's and tested with it.
-#include "control_test_util.h"
 #include "window/script_window.h"
+#include "window/window_test_util.h"
 
-using namespace control_test;
+using namespace window_test;
 
 namespace {
 
@@ -94,10 +94,8 @@ TEST_F(Maps, PreviewAndTheBackgroundDragSwitch) {
     host.eval("$map_rect(" + id + ",20,20,40,40)");
     host.pump();
     EXPECT_EQ(host.eval("$if($map_preview(" + id + ",frame:255-0-0),y,n)"), "y");
-    HDC dc = GetDC(wnd);
-    EXPECT_EQ(GetPixel(dc, 20, 20), RGB(255, 0, 0));
-    EXPECT_EQ(GetPixel(dc, 40, 40), RGB(255, 255, 255));
-    ReleaseDC(wnd, dc);
+    EXPECT_EQ(cor_test::screen_pixel(wnd, 20, 20), RGB(255, 0, 0));
+    EXPECT_EQ(cor_test::screen_pixel(wnd, 40, 40), RGB(255, 255, 255));
     EXPECT_EQ(GetPixel(vesk::paint_target_of(wnd)->back_buffer_dc(), 20, 20), RGB(255, 255, 255));
 
     auto* sw = vesk::script_window::from_handle(wnd);

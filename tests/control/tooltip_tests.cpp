@@ -1,6 +1,6 @@
 // Tooltips as real tip windows: the tool each registers, showing and
 // hiding a tracking tip, a tip painted by its script and the option lists.
-#include "control_test_util.h"
+#include "window/window_test_util.h"
 
 #include <windows.h>
 
@@ -8,7 +8,7 @@
 
 #include "control/tooltip_object.h"
 
-using namespace control_test;
+using namespace window_test;
 using vesk::object::tooltip_object;
 
 namespace {
@@ -133,10 +133,8 @@ TEST_F(Tooltips, CustomTipPaintsWhatItsScriptDrawsOnWhite) {
     RedrawWindow(t->control_wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     EXPECT_EQ(host.eval("%tipsize%"), "80x30");
     EXPECT_EQ(host.eval("$tooltip_getinfo(" + id + ",height)"), "30");
-    HDC dc = GetDC(t->control_wnd);
-    EXPECT_EQ(GetPixel(dc, 5, 5), RGB(255, 0, 0));
-    EXPECT_EQ(GetPixel(dc, 40, 5), RGB(255, 255, 255));
-    ReleaseDC(t->control_wnd, dc);
+    EXPECT_EQ(cor_test::screen_pixel(t->control_wnd, 5, 5), RGB(255, 0, 0));
+    EXPECT_EQ(cor_test::screen_pixel(t->control_wnd, 40, 5), RGB(255, 255, 255));
 }
 
 }  // namespace

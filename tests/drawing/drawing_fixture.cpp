@@ -1,37 +1,16 @@
 #include "drawing/drawing_fixture.h"
 
 #include <algorithm>
-#include <sstream>
 
 #include "host/gdi_handles.h"
-#include "host/host_services.h"
 #include "host/identity.h"
-#include "host/settings.h"
 #include "object/types/image_cache.h"
 #include "registry/window_registry.h"
 #include "script/error_report.h"
+#include "script/script_run.h"
 #include "script/stored_scripts.h"
-#include "script/tf_hook.h"
-#include "support/case_table.h"
 
 namespace drawing_test {
-
-namespace {
-
-void clear_definitions() {
-    using namespace vesk;
-    for (auto* list :
-         {&cfg_window_id_list, &cfg_window_display_list, &cfg_window_tf_load_list,
-          &cfg_window_tf_open_list, &cfg_window_tf_close_list, &cfg_window_tf_resize_list,
-          &cfg_window_tf_move_list, &cfg_window_tf_activate_list})
-        list->clear();
-    cfg_window_guid_list.clear();
-    cfg_window_winp_list.clear();
-    cfg_window_recovery_list.clear();
-    cfg_window_recovery_parent_list.clear();
-}
-
-}  // namespace
 
 void Drawing::SetUp() {
     ASSERT_NE(host.start_ui(), nullptr);
@@ -61,39 +40,18 @@ void Drawing::TearDown() {
     image_cache::instance().set_limit(image_cache::default_limit);
     host.stop_ui();
     EXPECT_EQ(image_cache::instance().size(), 0u);
-    clear_definitions();
-    set_error_level(err_middle);
 }
 
 std::string Drawing::run(const std::string& script) {
-    const auto compiler = vesk::host::compiler();
-    cor::titleformat_object* raw = nullptr;
-    if (!compiler || !compiler->compile(&raw, script.data(), script.size()) || !raw)
-        return "[COMPILATION ERROR]";
-    auto compiled = cor::service_ptr_t<cor::titleformat_object>::adopt(raw);
     vesk::vesk_tf_hook hook(ctx);
-    cor::string_out out;
-    compiled->run(&hook, out);
-    return out.text;
+    return vesk::run_script(script, hook);
 }
 
-void Drawing::expect_table(const std::string& name, int level,
-                           const std::vector<std::pair<std::string, std::string>>& vars) {
-    const auto expand = [&](std::string text) {
-        for (const auto& [key, value] : vars)
-            for (size_t at; (at = text.find("{" + key + "}")) != std::string::npos;)
-                text.replace(at, key.size() + 2, value);
-        return text;
-    };
-    for (const auto& row : cor_test::read_case_table(name, 3)) {
-        const std::string script = expand(row.fields[0]);
-        std::vector<std::string> console;
-        std::istringstream in(row.fields[2] == "-" ? "" : expand(row.fields[2]));
-        for (std::string line; std::getline(in, line);) console.push_back(line);
+void Drawing::expect_table(const std::string& name, int level, const cor_test::names& vars) {
+    host.expect_table(name, vars, [&](const std::string& script) {
         vesk::set_error_level(static_cast<vesk::error_threshold>(level));
-        EXPECT_EQ(run(script), expand(row.fields[1])) << row.where << ": " << script;
-        EXPECT_EQ(lines(), console) << row.where << ": " << script;
-    }
+        return run(script);
+    });
 }
 
 void Drawing::clear_buffer(COLORREF colour) {
@@ -116,34 +74,16 @@ COLORREF Drawing::pixel(int x, int y) {
 
 RECT Drawing::ink(RECT area, const std::function<bool(COLORREF)>& is_ink) {
     if (auto* g = target->back_buffer_graphics()) g->Flush(Gdiplus::FlushIntentionSync);
-    const int w = area.right - area.left, h = area.bottom - area.top;
-    // One copy of the area instead of a platform call per pixel.
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    const HDC dc = target->back_buffer_dc();
-    vesk::unique_hbitmap dib(CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    vesk::unique_hdc mem(CreateCompatibleDC(dc));
+    const LONG w = area.right - area.left;
+    const auto colours = cor_test::pixels_of(target->back_buffer_dc(), area);
     RECT found{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
-    {
-        vesk::select_guard select(mem.get(), dib.get());
-        BitBlt(mem.get(), 0, 0, w, h, dc, area.left, area.top, SRCCOPY);
-        GdiFlush();
-        const auto* p = static_cast<const uint32_t*>(bits);
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                const uint32_t v = p[size_t(y) * size_t(w) + size_t(x)];
-                if (!is_ink(RGB(v >> 16 & 0xFF, v >> 8 & 0xFF, v & 0xFF))) continue;
-                found.left = std::min<LONG>(found.left, area.left + x);
-                found.top = std::min<LONG>(found.top, area.top + y);
-                found.right = std::max<LONG>(found.right, area.left + x + 1);
-                found.bottom = std::max<LONG>(found.bottom, area.top + y + 1);
-            }
+    for (size_t i = 0; i < colours.size(); ++i) {
+        if (!is_ink(colours[i])) continue;
+        const LONG x = area.left + LONG(i) % w, y = area.top + LONG(i) / w;
+        found.left = std::min(found.left, x);
+        found.top = std::min(found.top, y);
+        found.right = std::max(found.right, x + 1);
+        found.bottom = std::max(found.bottom, y + 1);
     }
     return found.left == LONG_MAX ? RECT{0, 0, 0, 0} : found;
 }

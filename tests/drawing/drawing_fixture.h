@@ -49,11 +49,9 @@ protected:
     // rectangle readable in `ctx`).
     std::string run(const std::string& script);
     std::vector<std::string> lines() { return host.take_lines(); }
-    // Runs the rows "script, output, console lines" of the data file `name`
-    // in order, each at `level` and with every "{name}" of `vars` replaced;
-    // console lines are joined by "\n", "-" is none.
-    void expect_table(const std::string& name, int level,
-                      const std::vector<std::pair<std::string, std::string>>& vars = {});
+    // The rows of the data file `name` (see component_host::expect_row),
+    // each run here at `level`.
+    void expect_table(const std::string& name, int level, const cor_test::names& vars = {});
 
     // White background, then every object of the canvas, as a full repaint.
     void paint();

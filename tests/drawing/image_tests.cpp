@@ -11,11 +11,11 @@
 #include <functional>
 #include <string>
 
-#include "config/test_folder.h"
 #include "drawing/drawing_fixture.h"
 #include "object/types/image_cache.h"
 #include "script/error_report.h"
 #include "support/gdiplus_jpeg.h"
+#include "support/test_folder.h"
 
 namespace drawing_test {
 namespace {
@@ -24,7 +24,7 @@ using lines_t = std::vector<std::string>;
 
 class Images : public Drawing {
 protected:
-    cor::test::test_folder dir;
+    cor_test::test_folder dir;
 
     void SetUp() override {
         Drawing::SetUp();
@@ -78,7 +78,7 @@ TEST_F(Images, NaturalAndGivenSizes) {
 // Undecodable and missing files make an object that draws nothing and
 // measures as an empty rectangle at 0, 0.
 TEST_F(Images, UnusableFilesDrawNothing) {
-    cor::test::write_bytes(dir.file("not_a_picture.png"), "plain text");
+    cor_test::write_bytes(dir.file("not_a_picture.png"), "plain text");
     EXPECT_EQ(run("$gp_image(canvas," + path("not_a_picture.png") + ",70,10)").size(), 36u);
     EXPECT_EQ(measured("$gp_image(canvas," + path("missing.png") + ",70,10,0,0,mempos:1)"),
               (std::vector<int>{0, 0, 1, 1}));

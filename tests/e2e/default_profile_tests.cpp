@@ -20,6 +20,8 @@
 
 #include "e2e/process.h"
 #include "e2e/wav_file.h"
+#include "support/gdiplus_jpeg.h"
+#include "support/test_folder.h"
 
 namespace {
 
@@ -96,15 +98,9 @@ bool close_to(COLORREF a, COLORREF b, int tolerance = 24) {
 // The pixels of a PNG file.
 class picture {
 public:
-    explicit picture(const std::wstring& path) {
-        Gdiplus::GdiplusStartupInput input;
-        if (Gdiplus::GdiplusStartup(&token_, &input, nullptr) != Gdiplus::Ok) return;
-        bitmap_ = std::make_unique<Gdiplus::Bitmap>(path.c_str());
+    explicit picture(const std::wstring& path)
+        : bitmap_(std::make_unique<Gdiplus::Bitmap>(path.c_str())) {
         if (bitmap_->GetLastStatus() != Gdiplus::Ok) bitmap_.reset();
-    }
-    ~picture() {
-        bitmap_.reset();
-        if (token_) Gdiplus::GdiplusShutdown(token_);
     }
     bool loaded() const { return bitmap_ != nullptr; }
     int width() const { return int(bitmap_->GetWidth()); }
@@ -135,7 +131,7 @@ public:
     }
 
 private:
-    ULONG_PTR token_ = 0;
+    cor_test::gdiplus_session gdiplus_;  // running while the bitmap lives
     std::unique_ptr<Gdiplus::Bitmap> bitmap_;
 };
 
@@ -155,8 +151,6 @@ std::vector<std::string> error_lines(const std::string& console) {
 class DefaultProfile : public ::testing::Test {
 protected:
     void SetUp() override {
-        profile = cor_test::make_temp_folder(L"default_profile");
-        music = cor_test::make_temp_folder(L"default_music");
         // The store and the buttons' pictures, as the run command copies them.
         const std::wstring from = cor_test::checkout_path(L"profiles\\default");
         ASSERT_TRUE(CreateDirectoryW((profile + L"\\images").c_str(), nullptr));
@@ -172,8 +166,8 @@ protected:
                       {"IART", tracks[i].second},
                       {"IPRD", "Test Album"},
                       {"ITRK", std::to_string(i + 1)}};
-            ASSERT_TRUE(cor_test::write_file(music + L"\\0" + std::to_wstring(i + 1) + L".wav",
-                                             cor_test::make_wav(f)));
+            ASSERT_TRUE(cor_test::write_bytes(music + L"\\0" + std::to_wstring(i + 1) + L".wav",
+                                              cor_test::make_wav(f)));
         }
         // A first run adds the music (kept in the profile's playlists) and
         // reads the layout the skin computed for its window.
@@ -182,10 +176,6 @@ protected:
         ASSERT_EQ(r.exit_code, 0) << r.err;
         ASSERT_TRUE(parse_layout(r.out, layout)) << r.out;
         EXPECT_EQ(error_lines(r.err), std::vector<std::string>{}) << r.err;
-    }
-    void TearDown() override {
-        cor_test::remove_tree(profile);
-        cor_test::remove_tree(music);
     }
     // Title and artist of each track: longer than their column, in Japanese
     // and in Korean, and of unassigned code points, which every font draws
@@ -226,11 +216,13 @@ protected:
                 PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
             });
         EXPECT_EQ(r.exit_code, 0);
-        const std::string lines = cor_test::read_file(console);
+        const std::string lines = cor_test::read_bytes(console);
         EXPECT_EQ(error_lines(lines), std::vector<std::string>{}) << lines;
         return lines;
     }
-    std::wstring profile, music;
+    const cor_test::test_folder profile_folder, music_folder;
+    const std::wstring profile = profile_folder.dir().wstring(),
+                       music = music_folder.dir().wstring();
     t_layout layout{};
 };
 

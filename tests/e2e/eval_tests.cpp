@@ -7,6 +7,7 @@
 
 #include "e2e/process.h"
 #include "support/case_table.h"
+#include "support/test_folder.h"
 
 namespace {
 
@@ -14,8 +15,8 @@ using cor_test::run_player;
 
 class PlayerProcess : public ::testing::Test {
 protected:
-    std::wstring profile = cor_test::make_temp_folder(L"profile");
-    void TearDown() override { cor_test::remove_tree(profile); }
+    const cor_test::test_folder folder;
+    const std::wstring profile = folder.dir().wstring();
 };
 
 // Runs whose whole result is what they print (the README's first example
@@ -64,7 +65,7 @@ TEST_F(PlayerProcess, ConsoleLinesGoToTheConsoleFile) {
         {L"--profile", profile, L"--console", file, L"--eval", L"$errorlevel(debug)$console(x)"});
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(r.out, "");
-    const std::string console = cor_test::read_file(file);
+    const std::string console = cor_test::read_bytes(file);
     EXPECT_NE(console.find("$console\nx\n"), std::string::npos) << console;
 }
 
@@ -83,14 +84,14 @@ TEST_F(PlayerProcess, ToolWindowsOpenByFlagAndAreCapturedByTitle) {
         auto r = run_player({L"--profile", profile, t.flag, L"--exit-after", L"1500",
                              L"--screenshot-window", t.title, shot});
         EXPECT_EQ(r.exit_code, 0) << r.err;
-        EXPECT_EQ(cor_test::read_file(shot).substr(0, 8), "\x89PNG\r\n\x1a\n") << r.err;
+        EXPECT_EQ(cor_test::read_bytes(shot).substr(0, 8), "\x89PNG\r\n\x1a\n") << r.err;
     }
 
     const std::wstring console = profile + L"\\console.txt";
     auto r = run_player({L"--profile", profile, L"--console", console, L"--exit-after", L"300",
                          L"--screenshot-window", L"No Such Window", profile + L"\\none.png"});
     EXPECT_EQ(r.exit_code, 0);
-    EXPECT_NE(cor_test::read_file(console).find(
+    EXPECT_NE(cor_test::read_bytes(console).find(
                   "corvina500: screenshot-window: no window titled No Such Window"),
               std::string::npos);
 }

@@ -6,6 +6,7 @@
 
 #include "e2e/process.h"
 #include "e2e/wav_file.h"
+#include "support/test_folder.h"
 
 namespace {
 
@@ -14,8 +15,6 @@ using cor_test::run_player;
 class PlayerLibrary : public ::testing::Test {
 protected:
     void SetUp() override {
-        profile = cor_test::make_temp_folder(L"profile");
-        music = cor_test::make_temp_folder(L"music");
         const std::wstring album = music + L"\\B\u00e9la \u97f3\u697d";
         ASSERT_TRUE(CreateDirectoryW(album.c_str(), nullptr));
         cor_test::t_wav_format one{44100, 2, 16, 1.5, {}}, two{22050, 1, 8, 65, {}};
@@ -23,19 +22,17 @@ protected:
             {"INAM", "Z\u00fcrich"}, {"IART", "\u5c71\u7530"}, {"IPRD", "First"}, {"ITRK", "2"}};
         two.tags = {{"INAM", "Second"}, {"IART", "Band"}, {"IPRD", "First"}, {"ITRK", "10"}};
         ASSERT_TRUE(
-            cor_test::write_file(album + L"\\01 \u00e9t\u00e9.wav", cor_test::make_wav(one)));
-        ASSERT_TRUE(cor_test::write_file(album + L"\\02 two.wav", cor_test::make_wav(two)));
+            cor_test::write_bytes(album + L"\\01 \u00e9t\u00e9.wav", cor_test::make_wav(one)));
+        ASSERT_TRUE(cor_test::write_bytes(album + L"\\02 two.wav", cor_test::make_wav(two)));
         // Name order puts the loose file after the album folder.
-        ASSERT_TRUE(cor_test::write_file(music + L"\\c.wav", cor_test::make_wav({})));
+        ASSERT_TRUE(cor_test::write_bytes(music + L"\\c.wav", cor_test::make_wav({})));
         // Not media: ignored. Broken media: skipped with a console line.
-        ASSERT_TRUE(cor_test::write_file(music + L"\\notes.txt", "hello"));
-        ASSERT_TRUE(cor_test::write_file(music + L"\\d broken.wav", "RIFF\x10\0\0\0WAVEjunk"));
+        ASSERT_TRUE(cor_test::write_bytes(music + L"\\notes.txt", "hello"));
+        ASSERT_TRUE(cor_test::write_bytes(music + L"\\d broken.wav", "RIFF\x10\0\0\0WAVEjunk"));
     }
-    void TearDown() override {
-        cor_test::remove_tree(profile);
-        cor_test::remove_tree(music);
-    }
-    std::wstring profile, music;
+    const cor_test::test_folder profile_folder, music_folder;
+    const std::wstring profile = profile_folder.dir().wstring(),
+                       music = music_folder.dir().wstring();
     const std::wstring script =
         L"%list_index%|%tracknumber%|%artist%|%title%|%album%|%length%|%samplerate%|%channels%";
 };
@@ -64,10 +61,10 @@ TEST_F(PlayerLibrary, PlaylistsPersistInTheProfileAndDamageIsReported) {
     EXPECT_EQ(more.out, "aZ\xc3\xbcrichb\naSecondb\nacb\nacb\n");
 
     const std::wstring store = profile + L"\\corvina500.cfgstore";
-    std::string bytes = cor_test::read_file(store);
+    std::string bytes = cor_test::read_bytes(store);
     ASSERT_GT(bytes.size(), 40u);
     bytes.resize(bytes.size() - 7);
-    ASSERT_TRUE(cor_test::write_file(store, bytes));
+    ASSERT_TRUE(cor_test::write_bytes(store, bytes));
     const auto r = run_player({L"--profile", profile, L"--format", L"%title%"});
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_NE(r.err.find("config store"), std::string::npos) << r.err;

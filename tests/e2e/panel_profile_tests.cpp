@@ -6,6 +6,7 @@
 #include "e2e/process.h"
 #include "e2e/store_writer.h"
 #include "e2e/wav_file.h"
+#include "support/test_folder.h"
 
 namespace {
 
@@ -23,7 +24,8 @@ TEST(PlayerPanels, ListPanelsPrintsOneLinePerTypeAndExits) {
 }
 
 TEST(PlayerPanels, AProfileShowsItsPanelsAndKeepsAnUnknownTypeAcrossASave) {
-    const std::wstring profile = cor_test::make_temp_folder(L"panels");
+    const cor_test::test_folder folder;
+    const std::wstring profile = folder.dir().wstring();
     // Four panels of the player, then one of a type nobody offers.
     std::string settings;
     for (uint32_t v : {1, 40, 100, 90, 80, 60, 0, 1, 2, 3, 4}) settings += le32(v);
@@ -50,7 +52,7 @@ TEST(PlayerPanels, AProfileShowsItsPanelsAndKeepsAnUnknownTypeAcrossASave) {
     store.text_list("C7CE100B-5AED-4D50-B246-0970A5E420B8", {"list", "art", "con", "meter", "old"});
     store.text("80B30BCA-317B-49A2-BDFC-7F7BD4A6B786", records);
     const std::wstring path = profile + L"\\corvina500.cfgstore";
-    ASSERT_TRUE(cor_test::write_file(path, store.bytes()));
+    ASSERT_TRUE(cor_test::write_bytes(path, store.bytes()));
 
     const std::wstring console = profile + L"\\console.txt";
     const std::wstring shot = profile + L"\\shot.png";
@@ -62,16 +64,15 @@ TEST(PlayerPanels, AProfileShowsItsPanelsAndKeepsAnUnknownTypeAcrossASave) {
          L"--screenshot", shot});
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(r.out, "11110|00");
-    const std::string lines = cor_test::read_file(console);
+    const std::string lines = cor_test::read_bytes(console);
     EXPECT_NE(lines.find("ui_extension::window::create_by_guid error!\n"), std::string::npos);
     EXPECT_NE(lines.find("cfg_panel_display_list.add_item\n"), std::string::npos);
     // The save keeps the unknown type's bytes as they came, and the list
     // view's columns; the other panels write their own defaults.
-    const std::string saved = cor_test::read_file(path);
+    const std::string saved = cor_test::read_bytes(path);
     EXPECT_NE(saved.find(playlist_record), std::string::npos);
     EXPECT_NE(saved.find(unknown_record), std::string::npos);
-    EXPECT_EQ(cor_test::read_file(shot).substr(0, 8), "\x89PNG\r\n\x1a\n");
-    cor_test::remove_tree(profile);
+    EXPECT_EQ(cor_test::read_bytes(shot).substr(0, 8), "\x89PNG\r\n\x1a\n");
 }
 
 }  // namespace

@@ -3,9 +3,6 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <thread>
 
 namespace cor_test {
@@ -132,29 +129,6 @@ t_process_result run_player(const std::vector<std::wstring>& args, unsigned time
     CloseHandle(out_read);
     CloseHandle(err_read);
     return r;
-}
-
-std::wstring make_temp_folder(const std::wstring& tag) {
-    wchar_t tmp[MAX_PATH];
-    GetTempPathW(MAX_PATH, tmp);
-    // Process ids repeat between runs under Wine: take the first free name.
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    for (unsigned n = 0;; ++n) {
-        std::wstring path = std::wstring(tmp) + L"cor_" + tag + L"_" +
-                            std::to_wstring(now.QuadPart) + L"_" + std::to_wstring(n);
-        if (CreateDirectoryW(path.c_str(), nullptr)) return path;
-    }
-}
-
-void remove_tree(const std::wstring& path) {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-}
-
-std::string read_file(const std::wstring& path) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::vector<HWND> windows_of(unsigned long pid, HWND parent,

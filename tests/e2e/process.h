@@ -30,10 +30,6 @@ std::vector<std::string> split_arguments(const std::string& line);
 // with the player's process id.
 t_process_result run_player(const std::vector<std::wstring>& args, unsigned timeout_ms = 60000,
                             const std::function<void(unsigned long)>& during = {});
-// A new empty folder under the temporary folder.
-std::wstring make_temp_folder(const std::wstring& tag);
-void remove_tree(const std::wstring& path);
-std::string read_file(const std::wstring& path);
 
 // The windows of process `pid` that `match` accepts: its top-level ones, or
 // the children of `parent` when one is given.

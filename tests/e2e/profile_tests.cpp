@@ -6,6 +6,7 @@
 #include "e2e/process.h"
 #include "e2e/store_writer.h"
 #include "e2e/wav_file.h"
+#include "support/test_folder.h"
 
 namespace {
 
@@ -21,18 +22,18 @@ constexpr const char* load_scripts = "B3E31867-FD17-49D1-98C6-261667B39AB3";
 
 class WrittenProfile : public ::testing::Test {
 protected:
-    void TearDown() override { cor_test::remove_tree(profile); }
     void write(const cor_test::store_writer& store) {
-        ASSERT_TRUE(cor_test::write_file(profile + L"\\corvina500.cfgstore", store.bytes()));
+        ASSERT_TRUE(cor_test::write_bytes(profile + L"\\corvina500.cfgstore", store.bytes()));
     }
     // Runs the player on the profile; its output, then its console lines.
     std::pair<std::string, std::string> run(const std::wstring& script) {
         const auto r =
             cor_test::run_player({L"--profile", profile, L"--console", console, L"--eval", script});
         EXPECT_EQ(r.exit_code, 0);
-        return {r.out, cor_test::read_file(console)};
+        return {r.out, cor_test::read_bytes(console)};
     }
-    std::wstring profile = cor_test::make_temp_folder(L"written");
+    const cor_test::test_folder folder;
+    std::wstring profile = folder.dir().wstring();
     std::wstring console = profile + L"\\console.txt";
 };
 
@@ -68,19 +69,19 @@ TEST_F(WrittenProfile, StartsOpensItsWindowsAndShutsDownInOrder) {
     for (const char* list : {"winp", "tf_resize", "tf_move", "tf_activate"})
         for (int i = 0; i < 3; ++i)
             repairs += std::string("cfg_window_") + list + "_list.add_item\n";
-    EXPECT_EQ(cor_test::read_file(console), "Vesk User Interface: Initialize UI\n" + repairs +
-                                                "Vesk User Interface: Initialize Main Window\n"
-                                                "init ran\n"
-                                                "load main\n"
-                                                "load second\n"
-                                                "load third\n"
-                                                "open main\n"
-                                                "Hello x of 1\n"
-                                                "Vesk User Interface: Shutdown\n"
-                                                "quit ran\n"
-                                                "close second\n"
-                                                "close third\n");
-    EXPECT_EQ(cor_test::read_file(shot).substr(0, 8), "\x89PNG\r\n\x1a\n");
+    EXPECT_EQ(cor_test::read_bytes(console), "Vesk User Interface: Initialize UI\n" + repairs +
+                                                 "Vesk User Interface: Initialize Main Window\n"
+                                                 "init ran\n"
+                                                 "load main\n"
+                                                 "load second\n"
+                                                 "load third\n"
+                                                 "open main\n"
+                                                 "Hello x of 1\n"
+                                                 "Vesk User Interface: Shutdown\n"
+                                                 "quit ran\n"
+                                                 "close second\n"
+                                                 "close third\n");
+    EXPECT_EQ(cor_test::read_bytes(shot).substr(0, 8), "\x89PNG\r\n\x1a\n");
 }
 
 // Main window and two more whose scripts never open one another, so a

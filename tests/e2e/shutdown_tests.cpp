@@ -11,6 +11,7 @@
 #include "e2e/process.h"
 #include "e2e/store_writer.h"
 #include "e2e/wav_file.h"
+#include "support/test_folder.h"
 
 namespace {
 
@@ -78,7 +79,8 @@ TEST(ShutdownRun, EveryEndingClosesAnOpenLoopFirstAndShutsDownAsUsual) {
     };
     for (const auto& c : cases) {
         const std::string what = std::string(c.loop.name) + ", " + c.ending.name;
-        const std::wstring profile = cor_test::make_temp_folder(L"exit");
+        const cor_test::test_folder folder;
+        const std::wstring profile = folder.dir().wstring();
         const std::wstring console = profile + L"\\console.txt";
         // A main window whose Open script starts a timer that opens the loop.
         cor_test::store_writer store;
@@ -92,7 +94,7 @@ TEST(ShutdownRun, EveryEndingClosesAnOpenLoopFirstAndShutsDownAsUsual) {
                    "$console(opening)" + std::string(c.loop.on_timer));
         store.text("1BE4168D-F21A-4CD5-89EB-B6D17680569B", "$console(quit ran)");
         const std::string stored = store.bytes();
-        ASSERT_TRUE(cor_test::write_file(profile + L"\\corvina500.cfgstore", stored));
+        ASSERT_TRUE(cor_test::write_bytes(profile + L"\\corvina500.cfgstore", stored));
 
         const auto r = cor_test::run_player({L"--profile", profile, L"--console", console,
                                              L"--exit-after", c.ending.end ? L"60000" : L"2500"},
@@ -105,11 +107,10 @@ TEST(ShutdownRun, EveryEndingClosesAnOpenLoopFirstAndShutsDownAsUsual) {
         // The loop opened, the run ended by itself, On Quit ran and the
         // store was written again.
         EXPECT_EQ(r.exit_code, 0) << what;
-        const std::string lines = cor_test::read_file(console);
+        const std::string lines = cor_test::read_bytes(console);
         EXPECT_NE(lines.find("opening"), std::string::npos) << what << "\n" << lines;
         EXPECT_NE(lines.find("quit ran"), std::string::npos) << what << "\n" << lines;
-        EXPECT_NE(cor_test::read_file(profile + L"\\corvina500.cfgstore"), stored) << what;
-        cor_test::remove_tree(profile);
+        EXPECT_NE(cor_test::read_bytes(profile + L"\\corvina500.cfgstore"), stored) << what;
     }
 }
 

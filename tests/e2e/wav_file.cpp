@@ -1,8 +1,6 @@
 #include "e2e/wav_file.h"
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 
 namespace cor_test {
 namespace {
@@ -49,11 +47,6 @@ std::string make_wav(const t_wav_format& format) {
     std::string file = "RIFF";
     le(file, static_cast<uint32_t>(body.size()), 4);
     return file + body;
-}
-
-bool write_file(const std::wstring& path, const std::string& bytes) {
-    std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-    return out.write(bytes.data(), std::streamsize(bytes.size())).flush().good();
 }
 
 }  // namespace cor_test

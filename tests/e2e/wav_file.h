@@ -19,7 +19,5 @@ struct t_wav_format {
 };
 
 std::string make_wav(const t_wav_format& format);
-// Writes `bytes` to a UTF-16 path; false on failure.
-bool write_file(const std::wstring& path, const std::string& bytes);
 
 }  // namespace cor_test

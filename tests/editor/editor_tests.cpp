@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -16,6 +15,9 @@
 #include "editor/script_editor.h"
 #include "host/gdi_handles.h"
 #include "support/component_host.h"
+#include "support/pixel_names.h"
+#include "support/test_folder.h"
+#include "support/window_probe.h"
 
 namespace {
 
@@ -48,7 +50,7 @@ protected:
 
     static void write_ini(const std::string& text) {
         std::filesystem::create_directories(L"C:\\profile");
-        std::ofstream(ini_path, std::ios::binary) << text;
+        cor_test::write_bytes(ini_path, text);
     }
     void make(RECT rect = {0, 0, 620, 460}) {
         if (editor) DestroyWindow(editor);
@@ -71,25 +73,11 @@ protected:
     picture capture() {
         RECT r;
         GetClientRect(editor, &r);
-        picture out{std::vector<COLORREF>(static_cast<size_t>(r.right) * r.bottom), r.right,
-                    r.bottom};
-        BITMAPINFO bi{};
-        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), out.w, -out.h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        HDC screen = GetDC(editor);
-        vesk::unique_hbitmap dib(CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-        vesk::unique_hdc dc(CreateCompatibleDC(screen));
-        ReleaseDC(editor, screen);
-        {
-            vesk::select_guard in(dc.get(), dib.get());
-            SendMessageW(editor, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()),
+        const auto print = [&](HDC dc) {
+            SendMessageW(editor, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc),
                          PRF_CLIENT | PRF_ERASEBKGND);
-            GdiFlush();
-        }
-        const auto* p = static_cast<const uint32_t*>(bits);
-        for (size_t i = 0; i < out.px.size(); ++i)
-            out.px[i] = RGB(p[i] >> 16 & 0xFF, p[i] >> 8 & 0xFF, p[i] & 0xFF);
-        return out;
+        };
+        return {cor_test::pixels_of(r.right, r.bottom, print), r.right, r.bottom};
     }
     // The box of one character in the control's layout; empty when the
     // next character starts another line.
@@ -288,9 +276,7 @@ TEST_F(Editor, MenuCommandsEditTheTextAndPastePlainTextOnly) {
     make();
     const auto run = [&](UINT command) {
         vesk::run_script_editor_command(editor, command);
-        wchar_t buf[64] = {};
-        GetWindowTextW(editor, buf, 64);
-        return std::wstring(buf);
+        return cor::to_wide(cor_test::text_of(editor));
     };
     SendMessageW(editor, WM_CHAR, L'a', 0);
     SendMessageW(editor, WM_CHAR, L'b', 0);
@@ -395,9 +381,7 @@ TEST_F(Editor, KeepsTabAndEnterInADialog) {
         MSG queued;
         while (PeekMessageW(&queued, editor, 0, 0, PM_REMOVE)) DispatchMessageW(&queued);
     }
-    wchar_t buf[16] = L"";
-    GetWindowTextW(editor, buf, 16);
-    EXPECT_EQ(std::wstring(buf), L"\t\r\n");
+    EXPECT_EQ(cor::to_wide(cor_test::text_of(editor)), L"\t\r\n");
 }
 
 }  // namespace

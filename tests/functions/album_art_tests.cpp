@@ -2,12 +2,12 @@
 // test, and image objects loading the references $albumart builds.
 #include <tuple>
 
-#include "config/test_folder.h"
 #include "function_test_util.h"
 #include "media/media_samples.h"
 #include "object/types/image_cache.h"
 #include "support/gdiplus_jpeg.h"
 #include "support/sample_pictures.h"
+#include "support/test_folder.h"
 
 using namespace function_test;
 using media_test::t_builder;
@@ -24,7 +24,7 @@ std::vector<uint8_t> apic(uint8_t type, const std::vector<uint8_t>& data) {
 
 class AlbumArt : public FunctionTest {
 protected:
-    cor::test::test_folder dir;
+    cor_test::test_folder dir;
     const std::vector<uint8_t> disc = t_builder().str("disc picture").fill(50, 7).b;
     std::string with_art, without_art;
 
@@ -32,11 +32,11 @@ protected:
         FunctionTest::SetUp();
         with_art = dir.path("with.mp3");
         without_art = dir.path("without.mp3");
-        cor::test::write_bytes(
+        cor_test::write_bytes(
             dir.file("with.mp3"),
             text(media_test::id3_tag(3, apic(6, disc) + apic(3, cor_test::png_2x1)) +
                  media_test::mp3_frames(2)));
-        cor::test::write_bytes(dir.file("without.mp3"), text(media_test::mp3_frames(2)));
+        cor_test::write_bytes(dir.file("without.mp3"), text(media_test::mp3_frames(2)));
     }
 };
 
@@ -49,10 +49,10 @@ TEST_F(AlbumArt, FindsAndExtractsByKind) {
     const std::string out = dir.path("art");
     EXPECT_EQ(run("$albumart_extract(" + with_art + "," + out + ")"),
               out + "_cover_front|" + out + "_disc");
-    EXPECT_EQ(cor::test::read_bytes(dir.file("art_cover_front")), text(cor_test::png_2x1));
-    EXPECT_EQ(cor::test::read_bytes(dir.file("art_disc")), text(disc));
+    EXPECT_EQ(cor_test::read_bytes(dir.file("art_cover_front")), text(cor_test::png_2x1));
+    EXPECT_EQ(cor_test::read_bytes(dir.file("art_disc")), text(disc));
     EXPECT_EQ(run("$albumart_extract(" + with_art + "," + out + ",cover_front:no,once)"), out);
-    EXPECT_EQ(cor::test::read_bytes(dir.file("art")), text(cor_test::png_2x1));
+    EXPECT_EQ(cor_test::read_bytes(dir.file("art")), text(cor_test::png_2x1));
     EXPECT_FALSE(std::filesystem::exists(dir.file("none_cover_front")));
 }
 
@@ -86,8 +86,8 @@ TEST_F(AlbumArt, LargeCoversDecodeAtTheSizeDrawn) {
         jpeg = cor_test::encode_jpeg(picture);
     }
     ASSERT_FALSE(jpeg.empty());
-    cor::test::write_bytes(dir.file("big.mp3"),
-                           text(media_test::id3_tag(3, apic(3, jpeg)) + media_test::mp3_frames(2)));
+    cor_test::write_bytes(dir.file("big.mp3"),
+                          text(media_test::id3_tag(3, apic(3, jpeg)) + media_test::mp3_frames(2)));
     const std::string ref = run("$albumart(" + dir.path("big.mp3") + ",cover_front)");
     auto& cache = vesk::image_cache::instance();
     cache.clear();

@@ -1,12 +1,13 @@
 // $files, $files_ex, $textfile, $textwrite, $cmd, $getimageinfo and the
 // DSP chain and key/value files, as scripts call them over real files.
+#include <algorithm>
 #include <filesystem>
 
-#include "config/test_folder.h"
 #include "corvina500/dsp/dsp_chain.h"
 #include "function_test_util.h"
 #include "functions/code_page.h"
 #include "functions/command_function.h"
+#include "support/test_folder.h"
 #include "utf8.h"
 
 using namespace function_test;
@@ -22,15 +23,15 @@ std::string bytes(std::initializer_list<int> b) {
 
 class Files : public FunctionTest {
 protected:
-    cor::test::test_folder dir;
+    cor_test::test_folder dir;
 
     // Platform path of a name in the test folder.
     std::string at(std::string_view name) { return dir.path(name); }
     void put(std::string_view name, const std::string& content) {
         fs::create_directories(dir.file(name).parent_path());
-        cor::test::write_bytes(dir.file(name), content);
+        cor_test::write_bytes(dir.file(name), content);
     }
-    std::string get(std::string_view name) { return cor::test::read_bytes(dir.file(name)); }
+    std::string get(std::string_view name) { return cor_test::read_bytes(dir.file(name)); }
     // The output, then "y" or "n" for the found flag (the script runs twice).
     std::string found(const std::string& call) { return run(call + "|$if(" + call + ",y,n)"); }
     // No temporary file is left beside what was written.
@@ -66,13 +67,13 @@ TEST_F(Files, WritingTextFiles) {
     expect_no_leftovers();
 }
 
-// The helper program's command line, in the platform's form.
-std::string child(const std::string& args) {
+// The helper program, and a command line of it, in the platform's form.
+std::string child_path() {
     std::string path = "Z:" COR_CMD_CHILD;
-    for (char& ch : path)
-        if (ch == '/') ch = '\\';
-    return "'" + path + "' " + args;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
 }
+std::string child(const std::string& args) { return "'" + child_path() + "' " + args; }
 
 TEST_F(Files, RunningPrograms) {
     // Far more than a pipe holds, in one write.
@@ -102,19 +103,12 @@ TEST_F(Files, RunningPrograms) {
 }
 
 TEST_F(Files, OpeningThroughTheShell) {
-    std::string program = "Z:" COR_CMD_CHILD;
-    for (char& ch : program)
-        if (ch == '/') ch = '\\';
     // Started hidden, the program leaves its mark; the call does not wait.
-    EXPECT_EQ(run_lines("$if($execute(" + program + ",'touch \"" + at("mark.txt") +
+    EXPECT_EQ(run_lines("$if($execute(" + child_path() + ",'touch \"" + at("mark.txt") +
                         "\" started',hide),y,n)"),
               (lines{"y"}));
-    std::string mark;
-    for (int i = 0; i < 200 && mark != "started"; ++i) {
-        Sleep(50);
-        if (fs::exists(dir.file("mark.txt"))) mark = get("mark.txt");
-    }
-    EXPECT_EQ(mark, "started");
+    EXPECT_TRUE(cor_test::pump_until([&] { return get("mark.txt") == "started"; }))
+        << get("mark.txt");
     // A program that is not there: a console line, no dialog to wait on.
     EXPECT_EQ(
         run_lines("$if($exec(Z:\\no\\such\\program.exe),y,n)$exec()"),

@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "config/test_folder.h"
 #include "script/preprocessor.h"
+#include "support/test_folder.h"
 
 using namespace function_test;
 namespace fs = std::filesystem;
@@ -54,8 +54,8 @@ TEST_F(PlaylistFormats, ScriptTable) {
 
 class PlaylistSave : public PlaylistFormats {
 protected:
-    cor::test::test_folder dir;
-    std::string saved(const char* name) { return cor::test::read_bytes(dir.file(name)); }
+    cor_test::test_folder dir;
+    std::string saved(const char* name) { return cor_test::read_bytes(dir.file(name)); }
 };
 
 // Lines end in CR LF, line breaks inside an item too, and a UTF-8 file has
@@ -103,16 +103,16 @@ TEST_F(PlaylistSave, EmptyPlaylistAndProfileFolderPaths) {
     // A leading "/" is the Host's profile folder.
     fs::create_directories("C:\\profile\\saved");
     run("$pl_save(/saved/empty.txt,'%title%',Empty)");
-    EXPECT_EQ(cor::test::read_bytes("C:\\profile\\saved\\empty.txt"), "\xEF\xBB\xBF");
+    EXPECT_EQ(cor_test::read_bytes("C:\\profile\\saved\\empty.txt"), "\xEF\xBB\xBF");
     run("$pl_save(/saved/empty.txt,'%title%',Empty,charcode:sjis)");
-    EXPECT_EQ(cor::test::read_bytes("C:\\profile\\saved\\empty.txt"), "");
+    EXPECT_EQ(cor_test::read_bytes("C:\\profile\\saved\\empty.txt"), "");
     std::error_code ignored;
     fs::remove_all("C:\\profile\\saved", ignored);
 }
 
 TEST_F(PlaylistSave, BadOptionsLeaveTheFileAlone) {
     const std::string out = dir.path("kept.txt");
-    cor::test::write_bytes(dir.file("kept.txt"), "old");
+    cor_test::write_bytes(dir.file("kept.txt"), "old");
     EXPECT_EQ(run_lines("$pl_save(" + out + ",'%title%',,charcode:jis)"),
               (lines{"", "$pl_save: unknown charcode 'jis'"}));
     EXPECT_EQ(run_lines("$pl_save(" + out + ",'%title%',,mode:overwrite)"),

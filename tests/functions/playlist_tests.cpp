@@ -145,7 +145,7 @@ TEST_F(Playlists, LockRefusesEditsUntilUnlocked) {
 
     // One lock object for every playlist, also after start-up.
     run("$pl_lock(Music)$pl_lock(Other)");
-    text_sink a, b;
+    cor::string_out a, b;
     ASSERT_TRUE(pm().playlist_lock_query_name(music, a));
     ASSERT_TRUE(pm().playlist_lock_query_name(other, b));
     EXPECT_EQ(a.text, b.text);

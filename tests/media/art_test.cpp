@@ -1,12 +1,10 @@
 // Embedded pictures in each form a track can carry them, cut at every byte
 // of the picture, and the covers lying beside a track.
-#include <filesystem>
-#include <fstream>
-#include <random>
 
 #include "media/art_reader.h"
 #include "media_samples.h"
 #include "support/sample_pictures.h"
+#include "support/test_folder.h"
 
 using namespace media_test;
 using cor::t_art_kind;
@@ -170,22 +168,17 @@ TEST(AlbumArt, PicturesCutAnywhereAreRefused) {
 }
 
 TEST(AlbumArt, FolderImagesServeAsFrontCover) {
-    namespace fs = std::filesystem;
-    const fs::path dir =
-        fs::temp_directory_path() / ("cor-art-" + std::to_string(std::random_device{}()));
-    fs::create_directories(dir);
-    auto write = [&](const fs::path& p, const t_bytes& b) {
-        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), b.size());
+    const cor_test::test_folder dir;
+    const auto write = [&](const char* name, const t_bytes& b) {
+        cor_test::write_bytes(dir.file(name), std::string(b.begin(), b.end()));
     };
-    const t_bytes plain = id3_tag(3, id3_text(3, "TIT2", 0, latin1("t"))) + mp3_frames(2);
-    const t_bytes embedded = id3_tag(3, apic(3, 0, 3, {}, jpeg_like)) + mp3_frames(2);
-    write(dir / "plain.mp3", plain);
-    write(dir / "embedded.mp3", embedded);
-    write(dir / "Folder.PNG", png());
+    write("plain.mp3", id3_tag(3, id3_text(3, "TIT2", 0, latin1("t"))) + mp3_frames(2));
+    write("embedded.mp3", id3_tag(3, apic(3, 0, 3, {}, jpeg_like)) + mp3_frames(2));
+    write("Folder.PNG", png());
 
     auto service = cor::make_album_art_service();
     auto query = [&](const std::string& name, const cor::guid& kind, std::string& out) {
-        const std::string path = (dir / name).string();
+        const std::string path = dir.path(name);
         cor::album_art_extractor* raw = nullptr;
         if (!service->open(path.data(), path.size(), &raw)) return false;
         auto art = cor::service_ptr_t<cor::album_art_extractor>::adopt(raw);
@@ -201,8 +194,6 @@ TEST(AlbumArt, FolderImagesServeAsFrontCover) {
     // What the track holds comes before the folder's picture.
     EXPECT_TRUE(query("embedded.mp3", cor::album_art_front_cover, got));
     EXPECT_EQ(got, std::string(jpeg_like.begin(), jpeg_like.end()));
-    std::error_code ec;
-    fs::remove_all(dir, ec);
 }
 
 }  // namespace

@@ -2,58 +2,29 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <filesystem>
 
 #include "media/file_reader.h"
 #include "media/folder_scan.h"
 #include "media/media_library.h"
 #include "media_samples.h"
-#include "utf8.h"
+#include "support/test_folder.h"
 
 namespace cor {
 namespace {
 
 using namespace media_test;
 
-// A fresh folder under the system's temporary folder, removed afterwards.
-// Files are made through the platform's wide-character API.
-class t_temp_folder {
-public:
-    t_temp_folder() {
-        static std::atomic<int> counter{0};
-        wchar_t temp[MAX_PATH + 1];
-        GetTempPathW(MAX_PATH + 1, temp);
-        root_ = to_utf8(temp) + "corvina-media-" + std::to_string(GetCurrentProcessId()) + "-" +
-                std::to_string(counter++);
-        CreateDirectoryW(to_wide(root_).c_str(), nullptr);
-    }
-    ~t_temp_folder() {
-        std::error_code ec;
-        std::filesystem::remove_all(std::filesystem::path(to_wide(root_)), ec);
-    }
-    // `relative` uses '/' between names.
-    [[nodiscard]] std::string path(std::string_view relative) const {
-        std::string out = root_ + '\\';
-        for (char c : relative) out += c == '/' ? '\\' : c;
-        return out;
-    }
+// The test's folder, with media files and folders made in it by relative names.
+struct t_temp_folder : cor_test::test_folder {
+    [[nodiscard]] std::string root() const { return cor_test::utf8_path(dir()); }
     void make_folder(std::string_view relative) const {
-        ASSERT_TRUE(CreateDirectoryW(to_wide(path(relative)).c_str(), nullptr));
+        ASSERT_TRUE(std::filesystem::create_directory(file(relative))) << relative;
     }
     void write(std::string_view relative, const t_bytes& data) const {
-        const HANDLE f = CreateFileW(to_wide(path(relative)).c_str(), GENERIC_WRITE, 0, nullptr,
-                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(f, INVALID_HANDLE_VALUE) << relative;
-        DWORD written = 0;
-        const BOOL ok = WriteFile(f, data.data(), DWORD(data.size()), &written, nullptr);
-        CloseHandle(f);
-        ASSERT_TRUE(ok && written == data.size());
+        ASSERT_TRUE(cor_test::write_bytes(file(relative), std::string(data.begin(), data.end())))
+            << relative;
     }
-    [[nodiscard]] const std::string& root() const { return root_; }
-
-private:
-    std::string root_;
 };
 
 t_bytes tagged_mp3(std::string_view title, size_t frames) {

@@ -257,14 +257,6 @@ TEST(JpegPreview, DamagedAndUnsupportedFilesAreRefused) {
         EXPECT_FALSE(cor::read_jpeg_preview(b.data(), b.size(), 0, 0, p)) << name;
 }
 
-// GDI+ for the real picture below.
-struct gdiplus_session {
-    gdiplus_session() { Gdiplus::GdiplusStartup(&token, &input, nullptr); }
-    ~gdiplus_session() { Gdiplus::GdiplusShutdown(token); }
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-};
-
 IStream* stream_of(const bytes& b) {
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, b.size());
     std::copy(b.begin(), b.end(), static_cast<uint8_t*>(GlobalLock(block)));
@@ -275,7 +267,7 @@ IStream* stream_of(const bytes& b) {
 }
 
 TEST(JpegPreview, AgreesWithThePlatformDecoder) {
-    gdiplus_session gdiplus;
+    const cor_test::gdiplus_session gdiplus;
     // Smooth shading with an edge, at a size that is no multiple of 16.
     const int w = 203, h = 141;
     bytes file;

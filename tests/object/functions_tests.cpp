@@ -1,8 +1,6 @@
 // Object functions as scripts use them: the common steps and options of
 // creating functions, and the functions acting on objects by identity,
 // with their messages and thresholds.
-#include <sstream>
-
 #include "host/identity.h"
 #include "host/settings.h"
 #include "object/object_rig.h"
@@ -121,33 +119,24 @@ TEST_F(Functions, CallTable) {
     ASSERT_NE(r, nullptr);
     r->text = "hello, world";
     auto* box = store(w, std::make_unique<test_container>());
-    const std::vector<std::pair<std::string, std::string>> vars = {
-        {"{id}", id},
-        {"{button}",
+    const cor_test::names vars = {
+        {"id", id},
+        {"button",
          text_of(store(w, std::make_unique<test_control>(1, 1, 5, 5, RGB(0, 0, 0), 100))->id)},
-        {"{inside}", run("$test_rect(" + text_of(box->id) + ",1,1,5,5)", w)},
-        {"{gone}", run("$test_rect(Main,1,1,5,5)", w)}};
+        {"inside", run("$test_rect(" + text_of(box->id) + ",1,1,5,5)", w)},
+        {"gone", run("$test_rect(Main,1,1,5,5)", w)}};
     ASSERT_EQ(run("$if($removeobject(" + vars[3].second + "),y,n)", w), "y");
-    const auto expand = [&](std::string text) {
-        for (const auto& [name, value] : vars)
-            for (size_t at; (at = text.find(name)) != std::string::npos;)
-                text.replace(at, name.size(), value);
-        return text;
-    };
     const auto state = [&] {
         return std::to_string(manager.object_count()) + " objects, " + std::to_string(r->x) + "," +
                std::to_string(r->y) + (r->visible ? " shown " : " hidden ") + r->text;
     };
     const std::string before = state();
     for (const auto& row : cor_test::read_case_table("object/data/calls.tsv", 3)) {
-        const std::string script = expand(row.fields[0]);
-        lines_t expected;
-        std::istringstream console(row.fields[2] == "-" ? "" : expand(row.fields[2]));
-        for (std::string line; std::getline(console, line);) expected.push_back(line);
-        vesk::set_error_level(vesk::err_middle);
-        EXPECT_EQ(run(script, w), expand(row.fields[1])) << row.where << ": " << script;
-        EXPECT_EQ(lines(), expected) << row.where << ": " << script;
-        EXPECT_EQ(state(), before) << row.where << ": " << script;
+        host.expect_row(row, 0, vars, [&](const std::string& script) {
+            vesk::set_error_level(vesk::err_middle);
+            return run(script, w);
+        });
+        EXPECT_EQ(state(), before) << row.where << ": " << row.fields[0];
     }
     manager.clear_parent(box->id, vesk::object::cat_all_objects);
 }

@@ -13,6 +13,7 @@
 #include "script/error_report.h"
 #include "script/options.h"
 #include "script/tf_hook.h"
+#include "support/gdiplus_jpeg.h"
 #include "window/script_window.h"
 
 namespace object_test {
@@ -21,20 +22,8 @@ using vesk::option_result;
 
 namespace {
 
-class gdiplus_environment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        Gdiplus::GdiplusStartupInput input;
-        ASSERT_EQ(Gdiplus::GdiplusStartup(&token_, &input, nullptr), Gdiplus::Ok);
-    }
-    void TearDown() override { Gdiplus::GdiplusShutdown(token_); }
-
-private:
-    ULONG_PTR token_ = 0;
-};
-
-[[maybe_unused]] const auto* const g_gdiplus =
-    ::testing::AddGlobalTestEnvironment(new gdiplus_environment);
+// The test types paint through GDI+ without the interface that starts it.
+const cor_test::gdiplus_session g_gdiplus;
 
 // "color:" and a colour as the drawing functions read it.
 option_result color_option(vesk::func_call& c, std::string_view p, COLORREF& color) {
@@ -118,9 +107,6 @@ void ObjectRig::TearDown() {
     // A map left hot by a test is let go as the mouse would leave it.
     if (manager.hot_object() != cor::guid_null)
         manager.mouse_message(nullptr, cor::guid_null, WM_MOUSEMOVE, 0, MAKELPARAM(-1, -1));
-    vesk::cfg_window_guid_list.clear();
-    vesk::cfg_window_id_list.clear();
-    vesk::cfg_window_winp_list.clear();
     vesk::open_windows().clear();
     EXPECT_EQ(manager.object_count(), 0u);
     EXPECT_EQ(manager.order_list().size(), 0u);

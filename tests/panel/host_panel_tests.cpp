@@ -6,7 +6,6 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +15,7 @@
 #include "panels/panel_types.h"
 #include "panels/settings_dialog.h"
 #include "support/gdiplus_jpeg.h"
+#include "support/test_folder.h"
 #include "window/window_test_util.h"
 
 namespace {
@@ -102,8 +102,7 @@ TEST_F(HostPanels, EachTypeKeepsItsSettingsAndDamagedBytesChangeNothing) {
 // The list view shows the active playlist with the columns its settings
 // give, and what the user drags is what the settings say afterwards.
 TEST_F(HostPanels, PlaylistViewShowsTheActivePlaylistAndMarksThePlayingRow) {
-    std::vector<cor::track_ptr> keep;
-    const size_t pl = window_test::playlist_of(host, {"One", "Two", "Three"}, keep);
+    const size_t pl = window_test::playlist_of(host, {"One", "Two", "Three"});
     auto& pm = host.player().playlists();
     auto panel =
         make(cor::panels::playlist_view_guid, pack({1, 30, 111, 122, 133, 44, 4, 3, 2, 1, 0}));
@@ -118,10 +117,8 @@ TEST_F(HostPanels, PlaylistViewShowsTheActivePlaylistAndMarksThePlayingRow) {
     ListView_SetColumnWidth(list, 1, 250);
     EXPECT_EQ(config_of(*panel), pack({1, 30, 250, 122, 133, 44, 4, 3, 2, 1, 0}));
     ASSERT_EQ(ListView_GetItemCount(list), 3);
-    auto cell = [&](int row, int col) {
-        wchar_t buf[128] = {};
-        ListView_GetItemText(list, row, col, buf, 128);
-        return std::wstring(buf);
+    const auto cell = [&](int row, int col) {
+        return cor::to_wide(cor_test::cell_text(list, row, col));
     };
     EXPECT_EQ(cell(1, 0), L"2");
     EXPECT_EQ(cell(1, 1), L"Two");
@@ -159,15 +156,10 @@ TEST_F(HostPanels, ConsoleShowsTheNewestLinesLastAndClears) {
     HWND wnd = show(*panel, 300, 200);
     HWND list = FindWindowExW(wnd, nullptr, L"LISTBOX", nullptr);
     ASSERT_NE(list, nullptr);
-    auto lines = [&] {
-        std::wstring all;
-        const auto n = SendMessageW(list, LB_GETCOUNT, 0, 0);
-        for (LRESULT i = 0; i < n; ++i) {
-            wchar_t buf[64] = {};
-            SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(buf));
-            all += buf;
-        }
-        return all;
+    const auto lines = [&] {
+        std::string all;
+        for (const auto& entry : cor_test::entries(list)) all += entry;
+        return cor::to_wide(all);
     };
     EXPECT_EQ(lines(), L"bcd");
     console->print("e", 1);
@@ -182,32 +174,22 @@ TEST_F(HostPanels, ConsoleShowsTheNewestLinesLastAndClears) {
 // keeping its 4:1 aspect; without a track the placeholder comes back. A
 // large JPEG is decoded only as large as it is shown.
 TEST_F(HostPanels, AlbumArtShowsThePlayingTracksCoverScaledToFit) {
-    const std::wstring folder = window_test::temp_path(L"cor_art_panel");
-    CreateDirectoryW(folder.c_str(), nullptr);
+    const cor_test::test_folder folder;
     // A silent second of 16-bit stereo, and covers of one colour beside it.
-    window_test::write_file(folder + L"\\x.wav",
-                            "RIFF" + pack({36 + 176400}) + "WAVEfmt " + pack({16}) +
-                                std::string("\x01\x00\x02\x00", 4) + pack({44100, 176400}) +
-                                std::string("\x04\x00\x10\x00", 4) + "data" + pack({176400}) +
-                                std::string(176400, '\0'));
-    ULONG_PTR token = 0;
-    Gdiplus::GdiplusStartupInput in;
-    ASSERT_EQ(Gdiplus::GdiplusStartup(&token, &in, nullptr), Gdiplus::Ok);
-    const auto cover = [&](int w, int h, const wchar_t* name, const wchar_t* mime) {
+    cor_test::write_bytes(folder.file("x.wav"),
+                          "RIFF" + pack({36 + 176400}) + "WAVEfmt " + pack({16}) +
+                              std::string("\x01\x00\x02\x00", 4) + pack({44100, 176400}) +
+                              std::string("\x04\x00\x10\x00", 4) + "data" + pack({176400}) +
+                              std::string(176400, '\0'));
+    const cor_test::gdiplus_session gdiplus;
+    const auto cover = [&](int w, int h, const char* name, const wchar_t* mime) {
         Gdiplus::Bitmap picture(w, h, PixelFormat24bppRGB);
         Gdiplus::Graphics(&picture).Clear(Gdiplus::Color(255, 200, 30, 40));
         const CLSID type = cor_test::encoder_for(mime);
-        EXPECT_EQ(picture.Save((folder + name).c_str(), &type, nullptr), Gdiplus::Ok);
+        EXPECT_EQ(picture.Save(folder.file(name).c_str(), &type, nullptr), Gdiplus::Ok);
     };
-    cover(4, 1, L"\\cover.bmp", L"image/bmp");
-    auto& pm = host.player().playlists();
-    const size_t pl = pm.create_playlist("A", 1, cor::no_index);
-    cor::t_track_info info;
-    info.path = cor::to_utf8(folder + L"\\x.wav");
-    info.length_seconds = 100;
-    auto track = host.player().tracks().put(std::move(info));
-    cor::metadb_handle* item = track.get();
-    pm.playlist_insert_items(pl, 0, &item, 1, nullptr);
+    cover(4, 1, "cover.bmp", L"image/bmp");
+    const size_t pl = host.playlist("A", {host.track(folder.path("x.wav"), "x", 100)});
 
     auto panel = make(cor::panels::album_art_guid, pack({1, 0x000000, 10}));  // black, margin 10
     HWND wnd = show(*panel, 200, 200);
@@ -236,17 +218,14 @@ TEST_F(HostPanels, AlbumArtShowsThePlayingTracksCoverScaledToFit) {
 
     // A large JPEG cover is decoded at the quarter that covers 180 by 45,
     // and whole once the panel grows past it.
-    DeleteFileW((folder + L"\\cover.bmp").c_str());
-    cover(1024, 256, L"\\cover.jpg", L"image/jpeg");
+    std::filesystem::remove(folder.file("cover.bmp"));
+    cover(1024, 256, "cover.jpg", L"image/jpeg");
     host.player().playback().play_item(pl, 0);
     EXPECT_EQ(cor::panels::album_art_decoded_width(panel.get()), 256u);
     SetWindowPos(wnd, nullptr, 0, 0, 600, 600, SWP_NOZORDER | SWP_NOMOVE);
     RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     EXPECT_EQ(cor::panels::album_art_decoded_width(panel.get()), 1024u);
     host.player().playback().stop();
-    Gdiplus::GdiplusShutdown(token);
-    for (const wchar_t* name : {L"\\cover.jpg", L"\\x.wav"}) DeleteFileW((folder + name).c_str());
-    RemoveDirectoryW(folder.c_str());
 }
 
 // Stopped, the meter draws nothing even when sound reaches the tap; playing,
@@ -258,8 +237,7 @@ TEST_F(HostPanels, PeakMeterDrawsOnlyWhilePlaying) {
     host.player().tap().feed(loud, 2, 2);
     host.pump(300);
     EXPECT_EQ(cor::panels::peak_meter_frames(panel.get()), 0u);
-    std::vector<cor::track_ptr> keep;
-    host.player().playback().play_item(window_test::playlist_of(host, {"x"}, keep), 0);
+    host.player().playback().play_item(window_test::playlist_of(host, {"x"}), 0);
     host.pump(500);
     EXPECT_GT(cor::panels::peak_meter_frames(panel.get()), 3u);
 
@@ -267,22 +245,6 @@ TEST_F(HostPanels, PeakMeterDrawsOnlyWhilePlaying) {
     const uint64_t at_stop = cor::panels::peak_meter_frames(panel.get());
     host.pump(300);
     EXPECT_EQ(cor::panels::peak_meter_frames(panel.get()), at_stop);
-}
-
-// Runs `act` on the modal dialog the next call opens, from inside its loop.
-std::function<void(HWND)>* g_on_dialog = nullptr;
-
-void CALLBACK find_dialog(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND found = cor_test::visible_thread_window(L"#32770");
-    if (!found || !g_on_dialog) return;
-    KillTimer(nullptr, timer);
-    (*g_on_dialog)(found);
-}
-
-std::string item_text(HWND dlg, int id) {
-    wchar_t buf[128] = L"";
-    GetDlgItemTextW(dlg, id, buf, 128);
-    return cor::to_utf8(buf);
 }
 
 // The settings dialog shows each value (colours as RRGGBB), and OK hands
@@ -331,21 +293,18 @@ TEST_F(HostPanels, SettingsDialogEditsTheValuesThePanelTakes) {
         lines shown;
         std::string error;
         bool still_open = false;
-        std::function<void(HWND)> act = [&](HWND dlg) {
+        cor_test::when_thread_window(L"#32770", [&](HWND dlg) {
             for (size_t i = 0; i < c.typed.size(); ++i) {
                 const int id = settings_first_edit + static_cast<int>(i);
-                shown.push_back(item_text(dlg, id));
+                shown.push_back(cor_test::text_of(dlg, id));
                 SetDlgItemTextW(dlg, id, cor::to_wide(c.typed[i]).c_str());
             }
             SendMessageW(dlg, WM_COMMAND, IDOK, 0);
             still_open = IsWindow(dlg) && IsWindowEnabled(GetDlgItem(dlg, IDOK));
-            error = item_text(dlg, settings_error_text);
+            error = cor_test::text_of(dlg, settings_error_text);
             if (!c.error.empty()) SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
-        };
-        g_on_dialog = &act;
-        SetTimer(nullptr, 0, 10, find_dialog);
+        });
         const bool changed = panel->show_config_popup(parent);
-        g_on_dialog = nullptr;
         EXPECT_EQ(shown, c.shown);
         EXPECT_EQ(changed, c.error.empty());
         if (!c.error.empty()) {

@@ -87,7 +87,7 @@ TEST_F(PanelTest, MistakesGiveTheirMessagesAndUnusablePanelsFailSilently) {
     vesk::cfg_panel_ext_list[gone].instance.reset();
     vesk::cfg_panel_ext_list[gone].unavailable = true;
     vesk::set_error_level(vesk::err_high);
-    expect_table("panel/data/panel_messages.tsv");
+    host.expect_table("panel/data/panel_messages.tsv");
 }
 
 // Closing keeps the settings (here the user's column width) for the next

@@ -8,22 +8,12 @@
 #include "corvina500/player/file_io.h"
 #include "player_rig.h"
 #include "support/case_table.h"
+#include "support/test_folder.h"
 
 namespace cor::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct temp_folder {
-    temp_folder() {
-        dir = fs::temp_directory_path() / "corvina500_player_m3u";
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    ~temp_folder() { fs::remove_all(dir); }
-    std::string file(const std::string& name) const { return utf8_path(dir) + "/" + name; }
-    fs::path dir;
-};
 
 // Playlist text and paths in, what the reader makes of them out.
 TEST(M3u, ParsesListsAndResolvesPaths) {
@@ -70,14 +60,14 @@ TEST(M3u, WritesLengthAndArtistTitle) {
 }
 
 TEST(M3u, FilesRoundTripNonAsciiText) {
-    temp_folder tmp;
+    const cor_test::test_folder tmp;
     const std::vector<t_m3u_entry> entries{
         {"C:\\Musik\\Café\\été.mp3", 200, "Émilie - Ça"},
         {"C:\\音楽\\曲.flac", 5, "歌手 - 曲"},
         {"C:\\plain.wav", -1, "plain"},
     };
     for (const char* name : {"list.m3u8", "list.m3u"}) {
-        const std::string path = tmp.file(name);
+        const std::string path = tmp.path(name);
         ASSERT_TRUE(save_m3u(path, entries)) << name;
         const auto loaded = load_m3u(path);
         ASSERT_TRUE(loaded) << name;
@@ -88,40 +78,40 @@ TEST(M3u, FilesRoundTripNonAsciiText) {
         }
         EXPECT_DOUBLE_EQ((*loaded)[0].length, 200);
     }
-    const auto utf8 = read_file(tmp.file("list.m3u8"));
+    const auto utf8 = read_file(tmp.path("list.m3u8"));
     ASSERT_TRUE(utf8);
     EXPECT_NE(utf8->find("C:\\音楽\\曲.flac"), std::string::npos) << "stored as UTF-8";
-    EXPECT_FALSE(fs::exists(tmp.dir / "list.m3u8.tmp"));
+    EXPECT_FALSE(fs::exists(tmp.dir() / "list.m3u8.tmp"));
 
     // Entries relative to the playlist resolve to its folder.
-    ASSERT_TRUE(write_file_atomic(tmp.file("rel.m3u8"), "ä.mp3\n"));
-    const auto rel = load_m3u(tmp.file("rel.m3u8"));
+    ASSERT_TRUE(write_file_atomic(tmp.path("rel.m3u8"), "ä.mp3\n"));
+    const auto rel = load_m3u(tmp.path("rel.m3u8"));
     ASSERT_TRUE(rel && rel->size() == 1);
-    EXPECT_EQ(fs_path((*rel)[0].path), tmp.dir / fs_path("ä.mp3"));
+    EXPECT_EQ(fs_path((*rel)[0].path), tmp.dir() / fs_path("ä.mp3"));
 
-    EXPECT_FALSE(load_m3u(tmp.file("missing.m3u")));
-    EXPECT_FALSE(save_m3u(tmp.file("no/such/folder/x.m3u8"), entries));
+    EXPECT_FALSE(load_m3u(tmp.path("missing.m3u")));
+    EXPECT_FALSE(save_m3u(tmp.path("no/such/folder/x.m3u8"), entries));
 }
 
 // Folders expand to their media files in name order, playlists to their
 // entries, whatever else is given is added as it is.
 TEST(M3u, APlaylistSavedAndAddedBackWithItsFolderHasTheSameTracks) {
-    temp_folder tmp;
-    fs::create_directories(tmp.dir / "sub");
+    const cor_test::test_folder tmp;
+    fs::create_directories(tmp.dir() / "sub");
     for (const char* name : {"b.mp3", "A.flac", "notes.txt", "sub/c.wav"})
-        std::ofstream(tmp.dir / name) << "x";
+        std::ofstream(tmp.dir() / name) << "x";
     player_rig rig;
     const size_t p = rig.create("Out");
     rig.track("C:\\Música\\1.mp3", 61, {{"artist", "Björk"}, {"title", "Jóga"}});
-    rig.add(p, {"C:\\Música\\1.mp3", tmp.file("sub/c.wav"), "http://radio.example/stream"});
-    const std::string list = tmp.file("list.m3u8");
+    rig.add(p, {"C:\\Música\\1.mp3", tmp.path("sub/c.wav"), "http://radio.example/stream"});
+    const std::string list = tmp.path("list.m3u8");
     ASSERT_TRUE(save_m3u(list, playlist_m3u_entries(*rig.playlists, p)));
     const auto text = read_file(list);
     ASSERT_TRUE(text);
     EXPECT_NE(text->find("#EXTINF:61,Björk - Jóga\r\nC:\\Música\\1.mp3\r\n"), std::string::npos);
 
     const size_t q = rig.create("In");
-    const std::string folder = utf8_path(tmp.dir), file = "C:\\elsewhere\\z.mp3";
+    const std::string folder = utf8_path(tmp.dir()), file = "C:\\elsewhere\\z.mp3";
     const char* paths[] = {folder.c_str(), list.c_str(), file.c_str()};
     rig.playlist_events.take();
     EXPECT_EQ(rig.playlists->playlist_insert_locations(q, no_index, paths, nullptr, 3, true), 0u);

@@ -11,12 +11,10 @@
 #include "corvina500/config/config_store.h"
 #include "e2e/process.h"
 #include "e2e/wav_file.h"
-#include "functions/hash_store.h"
-#include "host/service_factory.h"
 #include "registry/window_services.h"
-#include "script/user_functions.h"
 #include "support/component_host.h"
-#include "support/settings_snapshot.h"
+#include "support/pixel_names.h"
+#include "support/test_folder.h"
 #include "utf8.h"
 
 namespace {
@@ -29,26 +27,22 @@ constexpr COLORREF outline = RGB(48, 53, 66);
 class DefaultProfileList : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = cor_test::make_temp_folder(L"list");
-        const std::wstring store_path = folder_ + L"\\corvina500.cfgstore";
         const std::wstring committed =
             cor_test::checkout_path(L"profiles\\default\\corvina500.cfgstore");
-        ASSERT_TRUE(CopyFileW(committed.c_str(), store_path.c_str(), FALSE))
+        ASSERT_TRUE(
+            CopyFileW(committed.c_str(), folder_.file("corvina500.cfgstore").c_str(), FALSE))
             << "no committed store at " << cor::to_utf8(committed);
-        store_ = std::make_unique<cor::host_config_store>(cor::to_utf8(store_path),
+        store_ = std::make_unique<cor::host_config_store>(folder_.path("corvina500.cfgstore"),
                                                           [](std::string_view) {});
         ASSERT_TRUE(store_->load());
-        for (auto* f : vesk::host::factory_list())
-            if (f->get_class_guid() == cor::config_io::class_guid)
-                store_->attach(cor::service_ptr_t<cor::config_io>::adopt(
-                    static_cast<cor::config_io*>(f->create_instance())));
+        store_->attach(cor_test::make_service<cor::config_io>());
         std::vector<std::string> tracks;
         for (int i = 0; i < 24; ++i) {
             cor_test::t_wav_format f{8000, 1, 8, 0.5, {}};
             f.tags = {{"INAM", "Title number " + std::to_string(i + 1)}, {"IART", "Artist"}};
-            const std::wstring path = folder_ + L"\\" + std::to_wstring(i + 10) + L".wav";
-            ASSERT_TRUE(cor_test::write_file(path, cor_test::make_wav(f)));
-            tracks.push_back(cor::to_utf8(path));
+            const std::string name = std::to_string(i + 10) + ".wav";
+            ASSERT_TRUE(cor_test::write_bytes(folder_.file(name), cor_test::make_wav(f)));
+            tracks.push_back(folder_.path(name));
         }
         host_.player().add_to_active(tracks);
         main_ = host_.start_ui();
@@ -68,53 +62,27 @@ protected:
     void TearDown() override {
         host_.stop_ui();
         if (store_) store_->detach_all();
-        store_.reset();
-        // What the profile set stays behind for no other test.
-        settings_.restore();
-        vesk::set_user_functions({});
-        vesk::hash_store::instance().clear();
-        cor_test::remove_tree(folder_);
     }
 
     // The back buffer's pixels over the shown rows, row by row, once every
     // waiting message is handled. Without the hover overlay: other programs
     // on the shared display may move the pointer over a row.
-    std::vector<uint32_t> list_pixels() {
+    std::vector<COLORREF> list_pixels() {
         host_.pump();
         host_.eval("$ui_hover(-1)");
         vesk::window_paint_target* target = vesk::paint_target_of(main_);
         const HDC dc = target ? target->back_buffer_dc() : nullptr;
         if (!dc) return {};
-        const int h = rows_ * row_h;
-        const HDC copy = CreateCompatibleDC(dc);
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = 640;
-        bi.bmiHeader.biHeight = -h;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        const HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        const HGDIOBJ old = SelectObject(copy, bmp);
-        BitBlt(copy, 0, 0, 640, h, dc, 0, rows_y_, SRCCOPY);
-        std::vector<uint32_t> out(static_cast<uint32_t*>(bits),
-                                  static_cast<uint32_t*>(bits) + 640 * h);
-        SelectObject(copy, old);
-        DeleteObject(bmp);
-        DeleteDC(copy);
-        return out;
+        return cor_test::pixels_of(dc, {0, rows_y_, 640, rows_y_ + rows_ * row_h});
     }
     // Whether the row's top line is the outline's colour across the row.
-    bool outlined(const std::vector<uint32_t>& pixels, int row) const {
-        const uint32_t want =
-            (GetRValue(outline) << 16) | (GetGValue(outline) << 8) | GetBValue(outline);
+    bool outlined(const std::vector<COLORREF>& pixels, int row) const {
         for (int x : {margin + 60, 320, 640 - margin - 80})
-            if ((pixels[size_t(row * row_h) * 640 + x] & 0xFFFFFF) != want) return false;
+            if (pixels[size_t(row * row_h) * 640 + x] != outline) return false;
         return true;
     }
 
-    std::wstring folder_;
-    cor_test::settings_snapshot settings_;
+    cor_test::test_folder folder_;
     cor_test::component_host host_;
     std::unique_ptr<cor::host_config_store> store_;
     HWND main_ = nullptr;
@@ -141,7 +109,7 @@ TEST_F(DefaultProfileList, FocusMovesTheOutlineAsARebuildDrawsIt) {
             host_.player().playback().start(cor::playback_control::track_command_play, false);
         }
         playlists.playlist_set_focus_item(active, step.to);
-        const std::vector<uint32_t> moved = list_pixels();
+        const std::vector<COLORREF> moved = list_pixels();
         ASSERT_FALSE(moved.empty());
         const bool playing = step.to == 2;
         if (step.to < 20) {
@@ -151,7 +119,7 @@ TEST_F(DefaultProfileList, FocusMovesTheOutlineAsARebuildDrawsIt) {
             EXPECT_FALSE(outlined(moved, int(from)));
         }
         host_.eval("$ui_playlist()");
-        const std::vector<uint32_t> rebuilt = list_pixels();
+        const std::vector<COLORREF> rebuilt = list_pixels();
         size_t differ = 0, first = 0;
         for (size_t i = 0; i < moved.size(); ++i)
             if (moved[i] != rebuilt[i] && differ++ == 0) first = i;

@@ -14,7 +14,7 @@
 #include "support/component_host.h"
 #include "ui/player_events.h"
 
-using lines = std::vector<std::string>;
+using cor_test::lines;
 
 namespace {
 
@@ -74,35 +74,17 @@ protected:
         for (const auto& s : slot_names) vesk::general_script(s.slot).set(reporting_script(s.name));
     }
 
-    void TearDown() override {
-        host.stop_ui();
-        vesk::cfg_safe_mode = 0;
-        for (size_t slot = 1; slot <= vesk::general_script_count; ++slot)
-            vesk::general_script(slot).set("");
-        vesk::prepare_all();
-    }
-
     cor::playlist_manager_impl& playlists() { return host.player().playlists(); }
     cor::playback_engine& playback() { return host.player().playback(); }
-
-    cor::track_ptr track(const std::string& path, const std::string& title, double seconds) {
-        cor::t_track_info info;
-        info.path = path;
-        info.add_meta("title", title);
-        info.length_seconds = seconds;
-        return host.player().tracks().put(std::move(info));
-    }
 
     // "Music" with two tracks, active, the first one focused; its events
     // are run and dropped.
     void music_playlist() {
-        auto& pm = playlists();
-        const size_t pl = pm.create_playlist("Music", 5, cor::no_index);
-        ASSERT_TRUE(pm.set_active_playlist(pl));
-        songs = {track("C:\\m\\a.wav", "Song A", 10), track("C:\\m\\b.wav", "Song B", 20)};
-        cor::metadb_handle* items[] = {songs[0].get(), songs[1].get()};
-        pm.playlist_insert_items(pl, cor::no_index, items, 2, nullptr);
-        ASSERT_TRUE(pm.playlist_set_focus_item(pl, 0));
+        songs = {host.track("C:\\m\\a.wav", "Song A", 10),
+                 host.track("C:\\m\\b.wav", "Song B", 20)};
+        const size_t pl = host.playlist("Music", songs);
+        ASSERT_TRUE(playlists().set_active_playlist(pl));
+        ASSERT_TRUE(playlists().playlist_set_focus_item(pl, 0));
         events();
     }
 
@@ -174,8 +156,8 @@ TEST_F(PlayerEvents, EveryPlaylistEventRunsItsScript) {
     EXPECT_EQ(events(), (lines{"created _pl_index=0 _pl_name=Music",
                                "activate _pl_old_index=-1 _pl_new_index=0"}));
 
-    songs = {track("C:\\m\\a.wav", "Song A", 10), track("C:\\m\\b.wav", "Song B", 20),
-             track("C:\\m\\c.wav", "Song C", 30)};
+    songs = {host.track("C:\\m\\a.wav", "Song A", 10), host.track("C:\\m\\b.wav", "Song B", 20),
+             host.track("C:\\m\\c.wav", "Song C", 30)};
     cor::metadb_handle* items[] = {songs[0].get(), songs[1].get(), songs[2].get()};
     pm.playlist_insert_items(music, cor::no_index, items, 3, nullptr);
     EXPECT_EQ(events(), (lines{"added _pl_index=0 _pi_index=0 _pi_count=3"}));

@@ -8,7 +8,6 @@
 
 #include <cstdio>
 #include <regex>
-#include <sstream>
 
 #include "functions/hash_store.h"
 #include "host/identity.h"
@@ -26,7 +25,7 @@
 #include "titleformat/titleformat.h"
 #include "utf8.h"
 
-using lines = std::vector<std::string>;
+using cor_test::lines;
 
 namespace {
 
@@ -35,12 +34,7 @@ protected:
     cor_test::component_host host;
 
     void TearDown() override {
-        vesk::hash_store::instance().clear();
         vesk::open_windows().clear();
-        vesk::cfg_window_guid_list.clear();
-        vesk::cfg_window_id_list.clear();
-        vesk::set_user_functions({});
-        vesk::set_error_level(vesk::err_middle);
         for (HWND w : made) DestroyWindow(w);
     }
 
@@ -78,15 +72,7 @@ TEST_F(HookTest, DispatchAndErrorLevelsInOneSession) {
                               {"console", "USER"},
                               {"upper", "USER"},
                               {"broken", "$add(1"}});
-    for (const cor_test::t_case_row& row :
-         cor_test::read_case_table("script/data/hook-session.tsv", 3)) {
-        const std::vector<std::string>& c = row.fields;
-        lines printed;
-        std::stringstream in(c[2]);
-        for (std::string line; std::getline(in, line);) printed.push_back(line);
-        EXPECT_EQ(host.eval(c[0]), c[1]) << row.where << ": " << c[0];
-        EXPECT_EQ(host.take_lines(), printed) << row.where << ": " << c[0];
-    }
+    host.expect_table("script/data/hook-session.tsv");
     EXPECT_EQ(vesk::error_level(), vesk::err_off);
     // A body is compiled once, and again when the functions change.
     vesk::set_user_functions({{"show", "new %_param1%"}, {"broken", "$add(1,%_param1%)"}});
@@ -173,12 +159,9 @@ TEST_F(HookTest, TheBoundLeavesMostOfTheStackFree) {
 
 // The box's own message loop runs the timer that answers it.
 TEST_F(HookTest, MessageBoxAnswersWithTheButtonPressed) {
-    const UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
-        if (HWND box = cor_test::visible_thread_window(L"#32770"))
-            PostMessageW(box, WM_COMMAND, IDNO, 0);
-    });
+    cor_test::when_thread_window(L"#32770",
+                                 [](HWND box) { PostMessageW(box, WM_COMMAND, IDNO, 0); });
     EXPECT_EQ(host.eval("$msgbox(Do it?,Question caption,4)"), std::to_string(IDNO));
-    KillTimer(nullptr, timer);
 }
 
 // What a function of data/options.tsv gives for a text (and a keyword).

@@ -2,8 +2,6 @@
 // compile errors and the combined read-only listings.
 #include <gtest/gtest.h>
 
-#include <array>
-
 #include "guid_text.h"
 #include "host/settings.h"
 #include "script/error_report.h"
@@ -64,29 +62,12 @@ protected:
     cor_test::component_host host;
     std::string saved_custom = cfg_custom_scripts.get();
 
-    static auto window_script_lists() {
-        return std::array{&cfg_window_tf_load_list,  &cfg_window_tf_open_list,
-                          &cfg_window_tf_close_list, &cfg_window_tf_resize_list,
-                          &cfg_window_tf_move_list,  &cfg_window_tf_activate_list};
-    }
-    void TearDown() override {
-        for (size_t slot = 1; slot <= general_script_count; ++slot) general_script(slot).set("");
-        cfg_custom_scripts.set(saved_custom);
-        cfg_trim_mode = 0;
-        set_error_level(err_middle);
-        for (auto* list : {&cfg_window_id_list, &cfg_window_display_list}) list->clear();
-        for (auto* list : window_script_lists()) list->clear();
-        cfg_window_guid_list.clear();
-        cfg_window_winp_list.clear();
-        set_user_functions({});
-        ASSERT_TRUE(compile_custom_scripts("", false));
-        prepare_all();
-    }
-
     void add_window(const char* id) {
         cfg_window_guid_list.add(cor::guid_of("00000000-0000-0000-0000-000000000001"));
         cfg_window_id_list.add(id);
-        for (auto* list : window_script_lists())
+        for (auto* list :
+             {&cfg_window_tf_load_list, &cfg_window_tf_open_list, &cfg_window_tf_close_list,
+              &cfg_window_tf_resize_list, &cfg_window_tf_move_list, &cfg_window_tf_activate_list})
             while (list->size() < cfg_window_guid_list.size()) list->add("");
     }
 };

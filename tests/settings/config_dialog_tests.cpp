@@ -21,11 +21,9 @@
 #include "config/config_transfer.h"
 #include "config/palette_window.h"
 #include "config/reference_text.h"
-#include "config/test_folder.h"
 #include "editor/script_editor.h"
 #include "host/console_capture.h"
 #include "host/host_services.h"
-#include "host/identity.h"
 #include "host/settings.h"
 #include "menu/window_info_menu.h"
 #include "object/object_manager.h"
@@ -33,23 +31,22 @@
 #include "panels/panel_types.h"
 #include "registry/window_registry.h"
 #include "script/stored_scripts.h"
-#include "settings/window_probe.h"
-#include "support/component_host.h"
-#include "support/started_ui_test.h"
+#include "support/test_folder.h"
 #include "utf8.h"
 #include "window/tray_windows.h"
+#include "window/window_test_util.h"
 
 namespace {
 
 namespace id = vesk::config_id;
 namespace pid = vesk::palette_id;
-using settings_probe::boxes;
-using settings_probe::click;
-using settings_probe::command;
-using settings_probe::entries;
-using settings_probe::shown_boxes;
-using settings_probe::text_of;
-using settings_probe::tree_labels;
+using cor_test::boxes;
+using cor_test::click;
+using cor_test::command;
+using cor_test::entries;
+using cor_test::shown_boxes;
+using cor_test::text_of;
+using cor_test::tree_labels;
 using strings = std::vector<std::string>;
 
 // The Host's file and menu choices, made by the test.
@@ -93,20 +90,10 @@ std::string clipboard_text() {
 // Items as "id text" lines ("-" a separator, "~" greyed, ">" a submenu).
 strings described(HMENU menu) {
     strings out;
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        wchar_t buf[256] = L"";
-        MENUITEMINFOW mi{};
-        mi.cbSize = sizeof mi;
-        mi.fMask = MIIM_STRING | MIIM_ID | MIIM_SUBMENU | MIIM_STATE | MIIM_FTYPE;
-        mi.dwTypeData = buf;
-        mi.cch = 256;
-        GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &mi);
-        if (mi.fType & MFT_SEPARATOR)
-            out.push_back("-");
-        else
-            out.push_back((mi.hSubMenu ? ">" : std::to_string(mi.wID) + " ") +
-                          (mi.fState & MFS_GRAYED ? "~" : "") + cor::to_utf8(buf));
-    }
+    for (const auto& i : cor_test::menu_items(menu))
+        out.push_back(i.separator ? "-"
+                                  : (i.submenu ? ">" : std::to_string(i.id) + " ") +
+                                        (i.grayed ? "~" : "") + i.text);
     return out;
 }
 
@@ -118,41 +105,36 @@ constexpr char readme_file[] = "+Start\n-First steps\n\tOpen the dialog.\n";
 
 // The interface started with small reference texts beside it, and the
 // message boxes recorded.
-class SettingsWindowTest : public cor_test::started_ui_test {
+class SettingsWindowTest : public window_test::WindowTest {
 protected:
+    cor_test::test_folder folder;
+    HWND main = nullptr;
+
     void SetUp() override {
-        cor::test::write_bytes(folder.file("cor_ui_vesk_functions.txt"), functions_file);
-        cor::test::write_bytes(folder.file("cor_ui_vesk_variables.txt"), variables_file);
-        cor::test::write_bytes(folder.file("cor_ui_vesk_readme.txt"), readme_file);
+        cor_test::write_bytes(folder.file("cor_ui_vesk_functions.txt"), functions_file);
+        cor_test::write_bytes(folder.file("cor_ui_vesk_variables.txt"), variables_file);
+        cor_test::write_bytes(folder.file("cor_ui_vesk_readme.txt"), readme_file);
         vesk::set_reference_folder(folder.file("").wstring());
         vesk::clear_console_messages();
-        vesk::set_message_box_handler(settings_probe::record_box);
+        vesk::set_message_box_handler(cor_test::record_box);
         vesk::set_page_dialogs({choose, pick});
         boxes.clear();
-        start();
+        main = host.start_ui();
+        ASSERT_TRUE(main);
     }
     void TearDown() override {
-        stop();
+        if (HWND d = vesk::config_dialog_handle()) DestroyWindow(d);
+        host.stop_ui();
         EXPECT_FALSE(vesk::palette_window()) << "the palette outlived the main window";
         vesk::set_reference_folder({});
         vesk::set_message_box_handler(nullptr);
-        settings_probe::box_answer = IDOK;
+        cor_test::box_answer = IDOK;
     }
     HWND open_page(int index) {
         if (!vesk::config_dialog_handle()) {
             EXPECT_TRUE(vesk::open_config_dialog());
         }
         return vesk::config_page_window(vesk::config_dialog_handle(), index);
-    }
-    void define(const std::string& id, const std::string& load = "") {
-        const size_t i = vesk::add_definition(vesk::make_identity(), id, id);
-        vesk::cfg_window_tf_load_list[i] = load;
-        vesk::prepare_all();
-    }
-    HWND handle_of(const std::string& id) {
-        const size_t def = vesk::definition_by_id(id);
-        const size_t open = vesk::open_window_by_guid(vesk::cfg_window_guid_list[def]);
-        return open == vesk::no_window ? nullptr : HWND(vesk::open_windows()[open].hwnd);
     }
     HWND select_tab(HWND palette, int tab) {
         TabCtrl_SetCurSel(GetDlgItem(palette, pid::tab), tab);
@@ -203,13 +185,13 @@ TEST_F(ConfigDialogTest, DefinitionPagesAddRenameAndRemove) {
         EXPECT_EQ(row.displays[before + 2], "Shown name");
         EXPECT_EQ(entries(page, id::list).back(), "renamed");
 
-        settings_probe::box_answer = IDCANCEL;
+        cor_test::box_answer = IDCANCEL;
         click(page, id::remove);
         ASSERT_EQ(shown_boxes(), strings{"Confirm: Remove?"});
         EXPECT_EQ(boxes[0].flags & (MB_OKCANCEL | MB_DEFBUTTON2),
                   UINT(MB_OKCANCEL | MB_DEFBUTTON2));
         EXPECT_EQ(row.ids.size(), before + 3);
-        settings_probe::box_answer = IDOK;
+        cor_test::box_answer = IDOK;
         click(page, id::remove);
         EXPECT_EQ(row.ids.size(), before + 2);
         EXPECT_EQ(entries(page, id::list).size(), before + 2);
@@ -219,17 +201,6 @@ TEST_F(ConfigDialogTest, DefinitionPagesAddRenameAndRemove) {
     // Every window list stays parallel to the GUID list.
     EXPECT_EQ(vesk::cfg_window_tf_activate_list.size(), vesk::cfg_window_guid_list.size());
     EXPECT_EQ(vesk::cfg_panel_ext_list.size(), vesk::cfg_panel_guid_list.size());
-}
-
-std::string g_settings_title;
-void CALLBACK cancel_settings(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND dlg = GetActiveWindow();
-    wchar_t cls[16] = L"";
-    GetClassNameW(dlg, cls, 16);
-    if (std::wstring_view(cls) != L"#32770" || dlg == vesk::config_dialog_handle()) return;
-    KillTimer(nullptr, timer);
-    g_settings_title = text_of(dlg);
-    SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
 }
 
 // "&Settings..." is there for the panels that have a settings dialog and
@@ -246,10 +217,16 @@ TEST_F(ConfigDialogTest, PanelSettingsOpenThePanelsOwnDialog) {
         EXPECT_EQ(IsWindowEnabled(GetDlgItem(page, id::settings)) != FALSE, has_dialog)
             << types[i].name;
         if (!has_dialog) continue;
-        g_settings_title.clear();
-        SetTimer(nullptr, 0, 10, cancel_settings);
+        std::string title;
+        cor_test::when_thread_window(
+            L"#32770",
+            [&](HWND dlg) {
+                title = text_of(dlg);
+                SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+            },
+            10000, vesk::config_dialog_handle());
         click(page, id::settings);
-        EXPECT_EQ(g_settings_title, types[i].name + " settings");
+        EXPECT_EQ(title, types[i].name + " settings");
     }
 }
 
@@ -415,11 +392,11 @@ TEST_F(ConfigDialogTest, OptionPageSetsEverySwitchAndTheBackupTimer) {
     click(page, id::export_config);
     EXPECT_TRUE(std::filesystem::exists(folder.file("manual.config")));
     EXPECT_EQ(shown_boxes(), strings{"Export config data: Success!"});
-    settings_probe::box_answer = IDCANCEL;
+    cor_test::box_answer = IDCANCEL;
     click(page, id::import_config);
     EXPECT_EQ(vesk::cfg_pending_import.get(), "");
     EXPECT_TRUE(host.commands.empty());
-    settings_probe::box_answer = IDOK;
+    cor_test::box_answer = IDOK;
     click(page, id::import_config);
     EXPECT_EQ(boxes.back().text, "must restart corvina500.\r\n ara you sure?");
     EXPECT_EQ(vesk::cfg_pending_import.get(), folder.path("manual.config"));
@@ -545,7 +522,7 @@ TEST_F(PaletteTest, TabsHoldTheDefinitionsReferencesAndMenusAndShowOneAtATime) {
          "First steps\r\n\r\nOpen the dialog.\r\n"},
     };
     for (const auto& [tree, text, label, shown] : headings) {
-        HTREEITEM item = settings_probe::tree_item(GetDlgItem(palette, tree), label);
+        HTREEITEM item = cor_test::tree_item(GetDlgItem(palette, tree), label);
         ASSERT_TRUE(item) << label;
         TreeView_SelectItem(GetDlgItem(palette, tree), item);
         EXPECT_EQ(text_of(palette, text), shown);
@@ -632,16 +609,7 @@ TEST_F(PaletteTest, TheTestBenchRunsPreparedScriptsAndShowsAndClearsTheConsole) 
 // user would, from inside its loop.
 void CALLBACK dismiss_modal(HWND, UINT, UINT_PTR, DWORD) {
     EndMenu();
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM) {
-            wchar_t cls[16] = L"";
-            GetClassNameW(w, cls, 16);
-            if (std::wstring_view(cls) == L"#32770" && IsWindowVisible(w))
-                PostMessageW(w, WM_COMMAND, IDOK, 0);
-            return TRUE;
-        },
-        0);
+    for (HWND box : cor_test::thread_windows(L"#32770")) PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
 // What a user copies from the shipped functions text runs on the test
@@ -650,8 +618,8 @@ void CALLBACK dismiss_modal(HWND, UINT, UINT_PTR, DWORD) {
 TEST_F(PaletteTest, EveryFunctionsExampleRunsOnTheTestBench) {
     const char* data = std::getenv("COR_TEST_DATA");
     const auto parsed = vesk::parse_reference_text(
-        cor::test::read_bytes(std::filesystem::path(data && *data ? data : ".") / ".." /
-                              "reference" / "cor_ui_vesk_functions.txt"),
+        cor_test::read_bytes(std::filesystem::path(data && *data ? data : ".") / ".." /
+                             "reference" / "cor_ui_vesk_functions.txt"),
         '$');
     HWND palette = select_tab(vesk::open_palette(), vesk::tab_test);
     const std::set<std::string> skipped{"execute", "exec"};  // they start a program that stays
@@ -693,7 +661,7 @@ TEST_F(PaletteTest, ADoubleClickInsertsTheEntryIntoTheOpenEditorOnly) {
     };
     const auto choose_tree = [&](int tree, const std::string& label) {
         TreeView_SelectItem(GetDlgItem(palette, tree),
-                            settings_probe::tree_item(GetDlgItem(palette, tree), label));
+                            cor_test::tree_item(GetDlgItem(palette, tree), label));
         notify(palette, tree, NM_DBLCLK);
     };
     const struct {
@@ -732,10 +700,9 @@ class WindowInfoMenuTest : public PaletteTest {
 protected:
     void SetUp() override {
         PaletteTest::SetUp();
-        define("w",
-               "$text(w,a,0,0)$gp_rect(w,0,0,5,5)$gp_rect(w,0,0,6,6)$map(w)"
-               "$window(kid,10,20,100,50,parent:w,embed:true)$panel(w,con,130,40,120,60)");
-        define("kid", "$console(kid loaded)");
+        define("w", {"$text(w,a,0,0)$gp_rect(w,0,0,5,5)$gp_rect(w,0,0,6,6)$map(w)"
+                     "$window(kid,10,20,100,50,parent:w,embed:true)$panel(w,con,130,40,120,60)"});
+        define("kid", {"$console(kid loaded)"});
         define("spare");
         vesk::add_panel_definition(cor::panels::console_guid, "con", "con");
         vesk::add_panel_definition(cor::panels::console_guid, "free", "free");

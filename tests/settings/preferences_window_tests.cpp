@@ -12,21 +12,20 @@
 #include "app/preferences_window.h"
 #include "config/config_dialog.h"
 #include "config/config_pages.h"
-#include "config/test_folder.h"
 #include "corvina500/config/config_store.h"
 #include "corvina500/player/audio_sink.h"
 #include "e2e/wav_file.h"
 #include "guid_text.h"
-#include "host/service_factory.h"
-#include "settings/window_probe.h"
 #include "support/component_host.h"
+#include "support/test_folder.h"
+#include "support/window_probe.h"
 #include "utf8.h"
 
 namespace {
 
 namespace id = cor::preferences_id;
-using settings_probe::click;
-using settings_probe::text_of;
+using cor_test::click;
+using cor_test::text_of;
 using strings = std::vector<std::string>;
 
 struct folder_picker final : cor::host_dialogs {
@@ -40,7 +39,7 @@ struct folder_picker final : cor::host_dialogs {
 
 // A mono WAV of one second.
 void write_wav(const std::filesystem::path& path) {
-    ASSERT_TRUE(cor_test::write_file(path.wstring(), cor_test::make_wav({8000, 1, 16, 1.0, {}})));
+    ASSERT_TRUE(cor_test::write_bytes(path.wstring(), cor_test::make_wav({8000, 1, 16, 1.0, {}})));
 }
 
 class PreferencesWindow : public ::testing::Test {
@@ -49,13 +48,10 @@ protected:
     folder_picker* dialogs = new folder_picker;
     cor::host_commands commands{host.player(), "C:\\profile",
                                 std::unique_ptr<cor::host_dialogs>(dialogs)};
-    cor::test::test_folder folder;
+    cor_test::test_folder folder;
 
     void SetUp() override {
-        for (auto* f : vesk::host::factory_list())
-            if (f->get_class_guid() == cor::preferences_page::class_guid)
-                commands.preferences().add_page(cor::service_ptr_t<cor::preferences_page>::adopt(
-                    static_cast<cor::preferences_page*>(f->create_instance())));
+        commands.preferences().add_page(cor_test::make_service<cor::preferences_page>());
         ASSERT_TRUE(host.start_ui());
     }
     void TearDown() override { commands.preferences().close(); }
@@ -66,7 +62,7 @@ protected:
     }
     HWND tree() { return GetDlgItem(open(), id::tree); }
     HWND show(const std::string& name) {
-        HTREEITEM item = settings_probe::tree_item(tree(), name);
+        HTREEITEM item = cor_test::tree_item(tree(), name);
         EXPECT_TRUE(item) << "no page " << name;
         TreeView_SelectItem(tree(), item);
         return static_cast<HWND>(commands.preferences().page_handle());
@@ -76,7 +72,7 @@ protected:
 // The Host's pages, the component's page under Display, and each page's
 // own controls at the right once chosen; closing takes the page down.
 TEST_F(PreferencesWindow, TreeListsEveryPageAndShowsTheChosenOne) {
-    EXPECT_EQ(settings_probe::tree_labels(tree()),
+    EXPECT_EQ(cor_test::tree_labels(tree()),
               (strings{"Playback", "Playlists and library", "Keyboard shortcuts", "Display",
                        "  Vesk User Interface"}));
 
@@ -120,12 +116,12 @@ TEST_F(PreferencesWindow, LibraryFoldersVolumeStepAndDevicePersist) {
         dialogs->folder = chosen;
         click(page, id::folder_add);
     }
-    EXPECT_EQ(settings_probe::entries(page, id::folders), (strings{a, b}));
+    EXPECT_EQ(cor_test::entries(page, id::folders), (strings{a, b}));
     EXPECT_EQ(library.get_count(), 1u);
     click(page, id::folder_remove);  // nothing selected: nothing removed
     SendDlgItemMessageW(page, id::folders, LB_SETCURSEL, 0, 0);
     click(page, id::folder_remove);
-    EXPECT_EQ(settings_probe::entries(page, id::folders), strings{b});
+    EXPECT_EQ(cor_test::entries(page, id::folders), strings{b});
     // The removed folder's tracks leave the library; Rescan finds new ones.
     EXPECT_EQ(library.get_count(), 0u);
     write_wav(folder.file("b") / "two.wav");
@@ -137,7 +133,7 @@ TEST_F(PreferencesWindow, LibraryFoldersVolumeStepAndDevicePersist) {
     for (const auto& [index, step] :
          {std::pair{0, 0.5f}, std::pair{2, 2.0f}, std::pair{4, 5.0f}, std::pair{3, 3.0f}}) {
         SendDlgItemMessageW(playback, id::volume_step, CB_SETCURSEL, index, 0);
-        settings_probe::command(playback, id::volume_step, CBN_SELCHANGE);
+        cor_test::command(playback, id::volume_step, CBN_SELCHANGE);
         EXPECT_FLOAT_EQ(host.player().playback().volume_step(), step) << index;
     }
 
@@ -146,13 +142,13 @@ TEST_F(PreferencesWindow, LibraryFoldersVolumeStepAndDevicePersist) {
     host.player().set_output_device("{0.0.0.00000000}.{unplugged}");
     show("Display");  // so the page is made again
     HWND devices = GetDlgItem(show("Playback"), id::output_choice);
-    const strings rows = settings_probe::entries(devices, true);
+    const strings rows = cor_test::entries(devices, true);
     ASSERT_EQ(rows.size(), 2 + cor::list_output_devices().size());
     EXPECT_EQ(rows.front(), "System default device");
     EXPECT_EQ(rows.back(), "{0.0.0.00000000}.{unplugged} (not connected)");
     EXPECT_EQ(SendMessageW(devices, CB_GETCURSEL, 0, 0), static_cast<LRESULT>(rows.size() - 1));
     SendMessageW(devices, CB_SETCURSEL, 0, 0);
-    settings_probe::command(GetParent(devices), id::output_choice, CBN_SELCHANGE);
+    cor_test::command(GetParent(devices), id::output_choice, CBN_SELCHANGE);
     EXPECT_EQ(host.player().output_device(), "");
     host.player().set_output_device("{0.0.0.00000000}.{kept}");
 
@@ -164,12 +160,6 @@ TEST_F(PreferencesWindow, LibraryFoldersVolumeStepAndDevicePersist) {
     EXPECT_EQ(next.library_folders(), strings{b});
     EXPECT_FLOAT_EQ(next.playback().volume_step(), 3.0f);
     EXPECT_EQ(next.output_device(), "{0.0.0.00000000}.{kept}");
-}
-
-std::string row_text(HWND list, int row, int column) {
-    wchar_t buf[256] = L"";
-    ListView_GetItemText(list, row, column, buf, 256);
-    return cor::to_utf8(buf);
 }
 
 // A key chosen in the key box and a command in the list make a shortcut;
@@ -189,9 +179,8 @@ TEST_F(PreferencesWindow, ShortcutsAreEditedOnTheirPageAndKept) {
     EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0),
               static_cast<LRESULT>(commands.menus().mainmenu().size()));
     choose_row(9);
-    EXPECT_EQ(
-        settings_probe::entries(combo, true).at(size_t(SendMessageW(combo, CB_GETCURSEL, 0, 0))),
-        table.bindings()[9].path);
+    EXPECT_EQ(cor_test::entries(combo, true).at(size_t(SendMessageW(combo, CB_GETCURSEL, 0, 0))),
+              table.bindings()[9].path);
     EXPECT_EQ(SendMessageW(key, HKM_GETHOTKEY, 0, 0), table.bindings()[9].key);
 
     const size_t n = table.bindings().size();
@@ -201,8 +190,8 @@ TEST_F(PreferencesWindow, ShortcutsAreEditedOnTheirPageAndKept) {
     SendMessageW(key, HKM_SETHOTKEY, MAKEWORD('K', HOTKEYF_CONTROL | HOTKEYF_SHIFT), 0);
     click(page, id::shortcut_assign);
     ASSERT_EQ(ListView_GetItemCount(list), static_cast<int>(n + 1));
-    EXPECT_EQ(row_text(list, static_cast<int>(n), 0), "Ctrl+Shift+K");
-    EXPECT_EQ(row_text(list, static_cast<int>(n), 1), "File/New playlist");
+    EXPECT_EQ(cor_test::cell_text(list, static_cast<int>(n), 0), "Ctrl+Shift+K");
+    EXPECT_EQ(cor_test::cell_text(list, static_cast<int>(n), 1), "File/New playlist");
     // Remove takes the chosen row (Ctrl+O, File/Open...) and its key away.
     choose_row(0);
     click(page, id::shortcut_remove);

@@ -14,30 +14,29 @@
 #include "cfg_var.h"
 #include "config/config_file_format.h"
 #include "config/config_transfer.h"
-#include "config/test_folder.h"
 #include "corvina500/config/config_store.h"
 #include "guid_text.h"
 #include "host/console_capture.h"
 #include "host/script_path.h"
-#include "host/service_factory.h"
 #include "host/settings.h"
 #include "menu/user_commands.h"
 #include "panels/panel_types.h"
 #include "script/stored_scripts.h"
-#include "settings/window_probe.h"
 #include "support/case_table.h"
 #include "support/component_host.h"
+#include "support/test_folder.h"
+#include "support/window_probe.h"
 #include "user_interface.h"
 #include "utf8.h"
 
 namespace {
 
-using cor::test::read_bytes;
-using cor::test::test_folder;
-using cor::test::write_bytes;
+using cor_test::read_bytes;
+using cor_test::test_folder;
+using cor_test::write_bytes;
 using settings = std::map<cor::guid, std::string>;
-using settings_probe::boxes;
-using settings_probe::shown_boxes;
+using cor_test::boxes;
+using cor_test::shown_boxes;
 using strings = std::vector<std::string>;
 using vesk::config_value_kind;
 
@@ -133,12 +132,11 @@ protected:
 
     void SetUp() override {
         fresh = snapshot();
-        vesk::set_message_box_handler(settings_probe::record_box);
+        vesk::set_message_box_handler(cor_test::record_box);
         boxes.clear();
     }
     void TearDown() override {
         host.stop_ui();
-        restore(fresh);
         vesk::set_message_box_handler(nullptr);
     }
     // Windows paths: the component takes UTF-8 platform paths.
@@ -147,10 +145,7 @@ protected:
     // The component's settings as the Host's store writes them.
     settings stored() {
         cor::host_config_store store(path("corvina500.cfgstore"), [](std::string_view) {});
-        for (auto* f : vesk::host::factory_list())
-            if (f->get_class_guid() == cor::config_io::class_guid)
-                store.attach(cor::service_ptr_t<cor::config_io>::adopt(
-                    static_cast<cor::config_io*>(f->create_instance())));
+        store.attach(cor_test::make_service<cor::config_io>());
         EXPECT_TRUE(store.write());
         store.detach_all();
         const auto decoded =
@@ -401,11 +396,7 @@ TEST_F(SettingsTest, AnImportAskedForRunsAtTheNextStartAfterARestart) {
 // The Host's console lines, normalised as the palette shows them.
 TEST(ConsoleCapture, TheHostsLinesAreNormalised) {
     cor_test::component_host host;
-    cor::service_ptr_t<cor::console_receiver> receiver;
-    for (auto* f : vesk::host::factory_list())
-        if (f->get_class_guid() == cor::console_receiver::class_guid)
-            receiver = cor::service_ptr_t<cor::console_receiver>::adopt(
-                static_cast<cor::console_receiver*>(f->create_instance()));
+    const auto receiver = cor_test::make_service<cor::console_receiver>();
     ASSERT_TRUE(receiver);
     const std::pair<std::string, std::string> cases[] = {
         {"plain", "plain\r\n"},

@@ -77,10 +77,10 @@ inline std::string case_field(const t_case_row& row, size_t i, const t_case_name
     return text;
 }
 
-// A field of console lines: joined by "\n", "-" for none.
+// A field of console lines: joined by "\n", "-" or nothing for none.
 inline std::vector<std::string> case_lines(const std::string& field) {
     std::vector<std::string> out;
-    if (field == "-") return out;
+    if (field.empty() || field == "-") return out;
     for (size_t start = 0;;) {
         const size_t end = field.find('\n', start);
         out.push_back(field.substr(start, end - start));

@@ -6,10 +6,13 @@
 #include <string_view>
 
 #include "component.h"
-#include "host/service_factory.h"
+#include "functions/hash_store.h"
 #include "menu.h"
 #include "panels/panel_types.h"
 #include "script/error_report.h"
+#include "script/preprocessor.h"
+#include "script/stored_scripts.h"
+#include "script/user_functions.h"
 #include "test_bench.h"
 #include "titleformat/tf_service.h"
 
@@ -18,8 +21,8 @@ extern "C" cor::component_client* COR_CALL corvina500_get_interface(cor::host_ap
 namespace cor_test {
 namespace {
 struct capture : cor::console_receiver {
-    std::vector<std::string>* lines = nullptr;
-    void print(const char* text, size_t length) override { lines->emplace_back(text, length); }
+    lines* out = nullptr;
+    void print(const char* text, size_t length) override { out->emplace_back(text, length); }
 };
 // Records what the component runs; its menu holds the exit command and one
 // named test command.
@@ -45,29 +48,18 @@ struct recording_mainmenu : cor::mainmenu_manager {
         return true;
     }
 };
+
+std::map<cor::cfg_var*, std::string> current_settings() {
+    std::map<cor::cfg_var*, std::string> out;
+    for (auto* v = cor::cfg_var::first_registered(); v; v = v->next_registered())
+        out[v] = v->get_raw();
+    return out;
+}
 }  // namespace
 
-HWND visible_thread_window(const wchar_t* window_class) {
-    struct t_search {
-        const wchar_t* cls;
-        HWND found;
-    } search{window_class, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM p) {
-            auto* s = reinterpret_cast<t_search*>(p);
-            wchar_t cls[64] = L"";
-            GetClassNameW(w, cls, 64);
-            if (std::wstring_view(cls) != s->cls || !IsWindowVisible(w)) return TRUE;
-            s->found = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 component_host::component_host()
-    : api_("C:\\profile"),
+    : settings_(current_settings()),
+      api_("C:\\profile"),
       player_([this](std::string_view line) { lines_.emplace_back(line); }, &clock_) {
     player_.register_services(
         [this](const cor::guid& id, cor::service_base* s) { api_.add_service(id, s); });
@@ -79,7 +71,7 @@ component_host::component_host()
     auto console = cor::make_console_service(console_);
     api_.add_service(cor::console_service::class_guid, console.get());
     auto* receiver = new cor::service_impl_t<capture>();
-    receiver->lines = &lines_;
+    receiver->out = &lines_;
     console_.add_receiver(cor::service_ptr_t<cor::console_receiver>(receiver));
     history_ = cor::make_console_history();
     console_.add_receiver(history_);
@@ -112,15 +104,11 @@ component_host::component_host()
 }
 
 HWND component_host::start_ui() {
-    for (auto* f : vesk::host::factory_list()) {
-        if (f->get_class_guid() != cor::user_interface::class_guid) continue;
-        ui_ = cor::service_ptr_t<cor::user_interface>::adopt(
-            static_cast<cor::user_interface*>(f->create_instance()));
-        HWND main = static_cast<HWND>(ui_->init(nullptr));
-        pump();
-        return main;
-    }
-    return nullptr;
+    ui_ = make_service<cor::user_interface>();
+    if (!ui_) return nullptr;
+    HWND main = static_cast<HWND>(ui_->init(nullptr));
+    pump();
+    return main;
 }
 
 void component_host::stop_ui() {
@@ -130,38 +118,53 @@ void component_host::stop_ui() {
     pump();
 }
 
-void component_host::pump(unsigned ms) {
-    const ULONGLONG until = GetTickCount64() + ms;
-    MSG msg;
-    do {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) continue;
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(1);
-    } while (GetTickCount64() < until);
-}
-
 component_host::~component_host() {
     stop_ui();
+    // Every setting as the test found it, and no script or stored value left.
+    for (const auto& [v, raw] : settings_) v->set_raw(raw);
+    (void)vesk::compile_custom_scripts("", false);
+    vesk::prepare_all();
+    vesk::set_user_functions({});
+    vesk::hash_store::instance().clear();
     corvina500_get_interface(nullptr, nullptr);
     menus_.reset();
     vesk::set_error_level(vesk::err_off);
 }
 
 std::string component_host::eval(const std::string& script) {
-    for (auto* f : vesk::host::factory_list()) {
-        if (f->get_class_guid() != cor::script_test_bench::class_guid) continue;
-        auto bench = cor::service_ptr_t<cor::script_test_bench>::adopt(
-            static_cast<cor::script_test_bench*>(f->create_instance()));
-        cor::string_out out;
-        bench->run_script(script.data(), script.size(), out);
-        return out.text;
-    }
-    return "<no test bench>";
+    auto bench = make_service<cor::script_test_bench>();
+    if (!bench) return "<no test bench>";
+    cor::string_out out;
+    bench->run_script(script.data(), script.size(), out);
+    return out.text;
 }
 
-std::vector<std::string> component_host::take_lines() { return std::exchange(lines_, {}); }
+lines component_host::take_lines() { return std::exchange(lines_, {}); }
+
+lines component_host::run_lines(const std::string& script) {
+    lines out{eval(script)};
+    for (auto& l : take_lines()) out.push_back(std::move(l));
+    return out;
+}
+
+cor::track_ptr component_host::track(const std::string& path, const std::string& title,
+                                     double seconds, const names& tags) {
+    cor::t_track_info info;
+    info.path = path;
+    info.add_meta("title", title);
+    for (const auto& [name, value] : tags) info.add_meta(name, value);
+    info.length_seconds = seconds;
+    return player_.tracks().put(std::move(info));
+}
+
+size_t component_host::playlist(const std::string& name, const std::vector<cor::track_ptr>& tracks,
+                                const bool* selected) {
+    auto& pm = player_.playlists();
+    const size_t pl = pm.create_playlist(name.data(), name.size(), cor::no_index);
+    std::vector<cor::metadb_handle*> items;
+    for (const auto& t : tracks) items.push_back(t.get());
+    pm.playlist_insert_items(pl, cor::no_index, items.data(), items.size(), selected);
+    return pl;
+}
 
 }  // namespace cor_test

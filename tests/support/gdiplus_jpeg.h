@@ -1,5 +1,5 @@
-// Pictures encoded by GDI+ (which must be running): the encoder lookup, and
-// a JPEG for the reduced-decoding cases.
+// GDI+ kept running, and pictures encoded by it: the encoder lookup, and a
+// JPEG for the reduced-decoding cases.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +14,14 @@
 #include <vector>
 
 namespace cor_test {
+
+// GDI+ running while it lives.
+struct gdiplus_session {
+    gdiplus_session() { Gdiplus::GdiplusStartup(&token, &input, nullptr); }
+    ~gdiplus_session() { Gdiplus::GdiplusShutdown(token); }
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+};
 
 // The platform's encoder for a MIME type ("image/png"); null when it has none.
 inline CLSID encoder_for(std::wstring_view mime) {

@@ -74,9 +74,7 @@ TEST_F(Appearance, StyleOptionsReachTheWindowAndReadBack) {
 
 TEST_F(Appearance, TitleTitlebarAndTaskbar) {
     run("$title(a,Grüße,ignored)");
-    wchar_t text[32];
-    GetWindowTextW(handle_of("a"), text, 32);
-    EXPECT_STREQ(text, L"Grüße");
+    EXPECT_EQ(cor_test::text_of(handle_of("a")), "Grüße");
     run("$titlebar(a,off)");
     EXPECT_EQ(style("a") & WS_CAPTION, 0);
     RECT off;
@@ -228,7 +226,7 @@ TEST_F(Appearance, FadesRunToTheirEndAndThenTheirCommand) {
 // Wrong calls and the messages they give: window/data/window_messages.tsv.
 TEST_F(Appearance, BadCallsGiveTheirMessages) {
     define("closed");
-    expect_table("window/data/window_messages.tsv");
+    host.expect_table("window/data/window_messages.tsv");
     EXPECT_FALSE(vesk::script_window::from_handle(handle_of("a"))->fade.running());
 }
 

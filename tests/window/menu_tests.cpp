@@ -25,7 +25,6 @@ protected:
         vesk::popupmenu_list::instance().clear();
         for (auto* set : {&vesk::user_mainmenu_commands(), &vesk::user_contextmenu_commands()})
             while (set->size()) set->remove(set->name(0));
-        WindowTest::TearDown();
     }
     lines vesk_paths() {
         lines out;
@@ -147,7 +146,7 @@ TEST_F(MenuTest, BadCallsStopAndSafeModeRunsNothing) {
     host.eval(
         "$popupmenu_create(m)$popupmenu_additem(m,One,'$hash(SAFE,ran)',check:1)"
         "$popupmenu_additem(m,-,'$hash(SAFE,separator)')");
-    expect_table("window/data/menu_messages.tsv");
+    host.expect_table("window/data/menu_messages.tsv");
     EXPECT_EQ(g_menu_user.calls, 0);
     EXPECT_EQ(vesk::user_mainmenu_commands().size(), 0u);
     // The separator can never be chosen.
@@ -295,9 +294,8 @@ TEST_F(MenuTest, UserCommandsKeepTheirPlaceAndRunFromTheMenus) {
 
 TEST_F(MenuTest, ContextCommandRunsOncePerSelectedTrack) {
     ASSERT_TRUE(host.start_ui());
-    std::vector<cor::track_ptr> keep;
     const bool selected[] = {true, false, true, true};
-    const size_t pl = playlist_of(host, {"a", "b", "c", "d"}, keep, selected);
+    const size_t pl = playlist_of(host, {"a", "b", "c", "d"}, selected);
     auto& pm = host.player().playlists();
 
     host.eval("$hash(T,-)");

@@ -11,10 +11,6 @@ namespace {
 class Timing : public WindowTest {
 protected:
     void SetUp() override { ASSERT_NE(host.start_ui(), nullptr); }
-    void TearDown() override {
-        vesk::set_user_functions({});
-        WindowTest::TearDown();
-    }
 };
 
 TEST_F(Timing, TimersRunOnTimerWithTheirNameUntilStoppedOrShutDown) {
@@ -59,7 +55,7 @@ TEST_F(Timing, TimersRunOnTimerWithTheirNameUntilStoppedOrShutDown) {
 TEST_F(Timing, LoopsBreaksAndTheBasePoint) {
     vesk::set_user_functions({{"stop", "$break()"}});
     vesk::set_error_level(vesk::err_low);
-    expect_table("window/data/loops.tsv");
+    host.expect_table("window/data/loops.tsv");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "registry/tray_state.h"
+#include "support/test_folder.h"
 #include "window/recovery.h"
 #include "window/stacking.h"
 #include "window/tray_icon.h"
@@ -26,17 +27,13 @@ protected:
         vesk::set_error_level(vesk::err_low);
         host.take_lines();
     }
-    void TearDown() override {
-        WindowTest::TearDown();
-        vesk::cfg_tray_mode = 0;
-    }
     vesk::tray_icon& tray() { return *vesk::main_tray(); }
     const vesk::tray_icon::t_request& last() { return tray().requests().back(); }
     void click(UINT mouse) { SendMessageW(main, vesk::tray_callback_message, 0, mouse); }
 };
 
 // A 16 by 16 icon file, 32 bits per pixel.
-std::wstring write_icon_file() {
+std::string icon_file() {
     std::string bytes;
     const auto put16 = [&](uint16_t v) { bytes.append(reinterpret_cast<char*>(&v), 2); };
     put16(0), put16(1), put16(1);
@@ -46,10 +43,7 @@ std::wstring write_icon_file() {
     put16(1), put16(32);
     bytes += pack({0, 0, 0, 0, 0, 0});
     for (int i = 0; i < 16 * 16; ++i) bytes += pack({0xFF2080C0});
-    bytes += std::string(16 * 4, '\0');
-    const std::wstring path = temp_path(L"vesk_tray_test.ico");
-    write_file(path, bytes);
-    return path;
+    return bytes + std::string(16 * 4, '\0');
 }
 
 TEST_F(Tray, ScriptsAddChangeAndRemoveTheIcon) {
@@ -76,14 +70,14 @@ TEST_F(Tray, ScriptsAddChangeAndRemoveTheIcon) {
     run("$traytip(" + emoji_tip + ")");
     EXPECT_EQ(std::wstring(last().data.szTip), std::wstring(126, L'y'));
 
-    const std::wstring icon = write_icon_file();
-    EXPECT_EQ(run("$if($trayicon(" + cor::to_utf8(icon) + "),y,n)"), lines{"y"});
+    const cor_test::test_folder folder;
+    ASSERT_TRUE(cor_test::write_bytes(folder.file("tray.ico"), icon_file()));
+    EXPECT_EQ(run("$if($trayicon(" + folder.path("tray.ico") + "),y,n)"), lines{"y"});
     EXPECT_EQ(last().data.uFlags, static_cast<UINT>(NIF_ICON));
     EXPECT_EQ(last().data.hIcon, tray().icon());
     const size_t asked = tray().requests().size();
     EXPECT_EQ(run("$if($trayicon(C:\\nowhere\\none.ico),y,n)"), lines{"n"});
     EXPECT_EQ(tray().requests().size(), asked);
-    DeleteFileW(icon.c_str());
 
     // The shell restarted: the icon comes back, but only while it is shown.
     SendMessageW(main, vesk::tray_icon::taskbar_created_message(), 0, 0);
@@ -200,14 +194,7 @@ TEST_F(Tray, SavingTheWindowsBringsThemBackFromTheTray) {
 // Reads the open tray menu from inside its modal loop as the popup menus'
 // chooser does, then picks g_menu_user.choice with the keyboard, if any.
 bool g_tray_menu_read = false;
-void CALLBACK read_tray_menu(HWND, UINT, UINT_PTR id, DWORD) {
-    // This thread's menu: other test programs on the display open theirs.
-    // Under load it may show after the first tick: wait for it, a while.
-    static int waits = 0;
-    HWND popup = cor_test::visible_thread_window(L"#32768");
-    if (!popup && ++waits < 200) return;
-    KillTimer(nullptr, id);
-    waits = 0;
+void read_tray_menu(HWND popup) {
     g_tray_menu_read = true;
     g_menu_user.seen.clear();
     if (popup) walk_menu(reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0)), "");
@@ -223,17 +210,16 @@ void CALLBACK read_tray_menu(HWND, UINT, UINT_PTR id, DWORD) {
 
 TEST_F(Tray, TheMenuShowsThePlaybackStateAndRunsItsCommands) {
     start(2);
-    std::vector<cor::track_ptr> keep;
-    const size_t pl = playlist_of(host, {"Tray"}, keep);
+    const size_t pl = playlist_of(host, {"Tray"});
     ASSERT_TRUE(host.player().playlists().playlist_set_focus_item(pl, 0));
     const auto menu = [&](const std::string& choice) {
         g_menu_user = {};
         g_menu_user.choice = choice;
         g_tray_menu_read = false;
-        SetTimer(nullptr, 0, 50, read_tray_menu);
+        cor_test::when_thread_window(L"#32768", read_tray_menu);
         click(WM_RBUTTONUP);
         // The menu may open from a posted message: pump until it was read.
-        for (int i = 0; i < 500 && !g_tray_menu_read; ++i) host.pump(20);
+        cor_test::pump_until([] { return g_tray_menu_read; });
         host.pump(20);
         return g_menu_user.seen;
     };

@@ -1,5 +1,6 @@
-// Shared set-up of the window suites: a Host and component in this
-// process, window definitions made by the test, and clean settings after.
+// Shared set-up of the window and control suites: a Host and component in
+// this process, window definitions made by the test, a stand-in for the user
+// at popup menus, and tracks in a playlist.
 #pragma once
 
 #include <windows.h>
@@ -7,54 +8,30 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
-#include <sstream>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "cfg_var.h"
 #include "host/identity.h"
 #include "host/settings.h"
 #include "menu/popup_menus.h"
+#include "object/object_manager.h"
 #include "panel/panel_definitions.h"
 #include "registry/window_registry.h"
 #include "script/error_report.h"
 #include "script/stored_scripts.h"
-#include "support/case_table.h"
 #include "support/component_host.h"
-#include "utf8.h"
+#include "support/window_probe.h"
 
 namespace window_test {
 
-using lines = std::vector<std::string>;
+using cor_test::lines;
+using cor_test::names;
+using cor_test::place;
 
 struct t_scripts {
     std::string load = {}, open = {}, close = {}, resize = {}, move = {}, activate = {};
 };
-
-// A window's rectangle as "left,top widthxheight", in the client
-// coordinates of `in` when given, else on the screen.
-inline std::string place(HWND w, HWND in = nullptr) {
-    RECT r{};
-    GetWindowRect(w, &r);
-    if (in) MapWindowPoints(nullptr, in, reinterpret_cast<POINT*>(&r), 2);
-    return std::to_string(r.left) + "," + std::to_string(r.top) + " " +
-           std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
-}
-
-// The path of `name` in the temporary folder.
-inline std::wstring temp_path(const std::wstring& name) {
-    wchar_t dir[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    return dir + name;
-}
-
-inline void write_file(const std::wstring& path, const std::string& bytes) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(f);
-}
 
 // Little-endian 32-bit values one after another, as settings bytes hold them.
 inline std::string pack(std::initializer_list<uint32_t> values) {
@@ -77,26 +54,16 @@ inline t_menu_user g_menu_user;
 
 inline UINT walk_menu(HMENU menu, const std::string& indent) {
     UINT chosen = 0;
-    for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
-        wchar_t text[256] = L"";
-        MENUITEMINFOW mi{};
-        mi.cbSize = sizeof mi;
-        mi.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING | MIIM_SUBMENU;
-        mi.dwTypeData = text;
-        mi.cch = 255;
-        GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &mi);
-        if (mi.fType & MFT_SEPARATOR) {
+    for (const auto& item : cor_test::menu_items(menu)) {
+        if (item.separator) {
             g_menu_user.seen.push_back(indent + "---");
             continue;
         }
-        std::string line = indent + cor::to_utf8(text);
-        if (mi.fState & MFS_CHECKED) line += " [x]";
-        if (mi.fState & MFS_GRAYED) line += " (off)";
-        if (mi.hSubMenu) line += " >";
-        g_menu_user.seen.push_back(line);
-        if (cor::to_utf8(text) == g_menu_user.choice && !mi.hSubMenu) chosen = mi.wID;
-        if (mi.hSubMenu)
-            if (const UINT sub = walk_menu(mi.hSubMenu, indent + "  ")) chosen = sub;
+        g_menu_user.seen.push_back(indent + item.text + (item.checked ? " [x]" : "") +
+                                   (item.grayed ? " (off)" : "") + (item.submenu ? " >" : ""));
+        if (!item.submenu && item.text == g_menu_user.choice) chosen = item.id;
+        if (item.submenu)
+            if (const UINT sub = walk_menu(item.submenu, indent + "  ")) chosen = sub;
     }
     return chosen;
 }
@@ -110,48 +77,20 @@ inline UINT menu_user(HMENU menu, UINT flags, HWND owner) {
 }
 
 // Puts tracks of these titles (C:\m\<title>.wav, by "Band", 65 s) into a
-// new playlist and makes it the active one; `keep` holds them.
+// new playlist and makes it the active one.
 inline size_t playlist_of(cor_test::component_host& host, const lines& titles,
-                          std::vector<cor::track_ptr>& keep, const bool* selected = nullptr) {
-    auto& pm = host.player().playlists();
-    const size_t pl = pm.create_playlist("Tracks", 6, cor::no_index);
-    std::vector<cor::metadb_handle*> items;
-    for (const auto& title : titles) {
-        cor::t_track_info info;
-        info.path = "C:\\m\\" + title + ".wav";
-        info.add_meta("title", title);
-        info.add_meta("artist", "Band");
-        info.length_seconds = 65;
-        keep.push_back(host.player().tracks().put(std::move(info)));
-        items.push_back(keep.back().get());
-    }
-    pm.playlist_insert_items(pl, 0, items.data(), items.size(), selected);
-    EXPECT_TRUE(pm.set_active_playlist(pl));
+                          const bool* selected = nullptr) {
+    std::vector<cor::track_ptr> tracks;
+    for (const auto& title : titles)
+        tracks.push_back(host.track("C:\\m\\" + title + ".wav", title, 65, {{"artist", "Band"}}));
+    const size_t pl = host.playlist("Tracks", tracks, selected);
+    EXPECT_TRUE(host.player().playlists().set_active_playlist(pl));
     return pl;
 }
 
 class WindowTest : public ::testing::Test {
 protected:
     cor_test::component_host host;
-
-    void TearDown() override {
-        host.stop_ui();
-        using namespace vesk;
-        for (auto* list :
-             {&cfg_window_id_list, &cfg_window_display_list, &cfg_window_tf_load_list,
-              &cfg_window_tf_open_list, &cfg_window_tf_close_list, &cfg_window_tf_resize_list,
-              &cfg_window_tf_move_list, &cfg_window_tf_activate_list, &cfg_panel_id_list,
-              &cfg_panel_display_list})
-            list->clear();
-        cfg_window_guid_list.clear();
-        cfg_window_winp_list.clear();
-        cfg_window_recovery_list.clear();
-        cfg_window_recovery_parent_list.clear();
-        cfg_panel_guid_list.clear();
-        cfg_panel_ext_list.items().clear();
-        cfg_safe_mode = 0;
-        for (size_t slot = 1; slot <= general_script_count; ++slot) general_script(slot).set("");
-    }
 
     // A window definition; returns its GUID.
     cor::guid define(const std::string& id, const t_scripts& s = {},
@@ -186,27 +125,42 @@ protected:
     }
 
     // Runs `script`; its output followed by the console lines it printed.
-    lines run(const std::string& script) {
-        lines out{host.eval(script)};
-        for (auto& l : host.take_lines()) out.push_back(std::move(l));
-        return out;
-    }
+    lines run(const std::string& script) { return host.run_lines(script); }
+};
 
-    // Checks a case of a table from field `first` on: a script, its output
-    // and its console lines (joined by "\n", "-" for none), each "{name}" of
-    // `vars` replaced first.
-    using names = cor_test::t_case_names;
-    void expect_row(const cor_test::t_case_row& row, size_t first = 0, const names& vars = {}) {
-        const std::string script = cor_test::case_field(row, first, vars);
+// A script window "w" for the control suites, with its objects cleared and
+// the error level put back after each test.
+class ControlTest : public WindowTest {
+protected:
+    HWND wnd = nullptr;
+    void SetUp() override {
+        ASSERT_NE(host.start_ui(), nullptr);
+        define("w");
+        host.eval("$window(w,100,100,320,240)");
+        wnd = handle_of("w");
+        ASSERT_NE(wnd, nullptr);
         host.take_lines();
-        EXPECT_EQ(host.eval(script), cor_test::case_field(row, first + 1, vars))
-            << row.where << ": " << script;
-        EXPECT_EQ(host.take_lines(),
-                  cor_test::case_lines(cor_test::case_field(row, first + 2, vars)))
-            << row.where << ": " << script;
     }
-    void expect_table(const std::string& name, const names& vars = {}) {
-        for (const auto& row : cor_test::read_case_table(name, 3)) expect_row(row, 0, vars);
+    void TearDown() override {
+        vesk::set_error_level(vesk::err_off);
+        auto& manager = vesk::object_manager::instance();
+        manager.clear_parent(vesk::cfg_window_guid_list[0], vesk::object::cat_all_objects);
+    }
+    void repaint() {
+        host.eval("$updatewindow(w)");
+        host.pump();
+    }
+    template <class T>
+    T* object(const std::string& identity, uint32_t type) {
+        auto* obj = vesk::object_manager::instance().find(identity);
+        return obj && obj->type == type ? static_cast<T*>(obj) : nullptr;
+    }
+    // The control window's rectangle in w's client coordinates.
+    RECT client_rect_of(HWND child) {
+        RECT r{};
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, wnd, reinterpret_cast<POINT*>(&r), 2);
+        return r;
     }
 };
 

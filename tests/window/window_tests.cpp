@@ -5,7 +5,7 @@
 
 #include <shlobj.h>
 
-#include "host/service_factory.h"
+#include "support/test_folder.h"
 #include "window/border.h"
 #include "window/script_window.h"
 
@@ -212,12 +212,11 @@ TEST_F(WindowTest, DroppedFilesJoinTheActivePlaylistInOrder) {
     const char wav[] =
         "RIFF\x24\0\0\0WAVEfmt "
         "\x10\0\0\0\x01\0\x01\0\x40\x1f\0\0\x40\x1f\0\0\x01\0\x08\0data\0\0\0\0";
-    std::vector<std::wstring> files;
+    cor_test::test_folder folder;
     std::wstring list;
-    for (const wchar_t* name : {L"drop_c.wav", L"drop_a.wav", L"drop_b.wav"}) {
-        files.push_back(temp_path(name));
-        list += files.back() + L'\0';
-        write_file(files.back(), std::string(wav, sizeof wav - 1));
+    for (const char* name : {"drop_c.wav", "drop_a.wav", "drop_b.wav"}) {
+        list += folder.file(name).wstring() + L'\0';
+        ASSERT_TRUE(cor_test::write_bytes(folder.file(name), std::string(wav, sizeof wav - 1)));
     }
     list += L'\0';
     HGLOBAL mem = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
@@ -230,7 +229,6 @@ TEST_F(WindowTest, DroppedFilesJoinTheActivePlaylistInOrder) {
     SendMessageW(vesk::main_window_handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(mem), 0);
     EXPECT_EQ(host.player().format_active("%filename%"), "drop_c\ndrop_a\ndrop_b\n");
     EXPECT_TRUE(pm.playlist_is_item_selected(0, 2));
-    for (const auto& f : files) DeleteFileW(f.c_str());
 }
 
 TEST_F(WindowTest, ClickingTheBackgroundDragsUnlessMaximized) {
@@ -329,30 +327,17 @@ TEST_F(WindowTest, ChildBackgroundsShowOrBlendTheParentsDrawing) {
     EXPECT_NEAR(GetBValue(mixed), 100, 2);
 }
 
-struct text_sink final : cor::string_sink {
-    std::string text;
-    void write(const char* p, size_t n) override { text.append(p, n); }
-};
-
-template <class T>
-cor::service_ptr_t<T> make(const cor::guid& id) {
-    for (auto* f : vesk::host::factory_list())
-        if (f->get_class_guid() == id)
-            return cor::service_ptr_t<T>::adopt(static_cast<T*>(f->create_instance()));
-    return {};
-}
-
 // The component's name and about text are constants; its file name is not.
 TEST_F(WindowTest, VersionAndUserInterfaceAnswer) {
-    auto version = make<cor::component_version>(cor::component_version::class_guid);
+    auto version = cor_test::make_service<cor::component_version>();
     ASSERT_TRUE(version);
-    text_sink file;
+    cor::string_out file;
     version->get_file_name(file);
     // In-process the module is the test program itself, named without its folder.
     EXPECT_NE(file.text.find(".exe"), std::string::npos);
     EXPECT_EQ(file.text.find_first_of("\\/"), std::string::npos) << file.text;
 
-    auto ui = make<cor::user_interface>(cor::user_interface::class_guid);
+    auto ui = cor_test::make_service<cor::user_interface>();
     ASSERT_TRUE(ui);
     EXPECT_TRUE(ui->get_guid() == vesk::main_window_guid);
     HWND main = static_cast<HWND>(ui->init(nullptr));
@@ -369,7 +354,7 @@ TEST_F(WindowTest, VersionAndUserInterfaceAnswer) {
 
 TEST_F(WindowTest, MessageHookSeesMessagesFirst) {
     static int seen = 0;
-    auto ui = make<cor::user_interface>(cor::user_interface::class_guid);
+    auto ui = cor_test::make_service<cor::user_interface>();
     HWND main =
         static_cast<HWND>(ui->init([](void*, uint32_t msg, uintptr_t, intptr_t, intptr_t* result) {
             if (msg != WM_CLOSE) return false;

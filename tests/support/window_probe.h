@@ -1,5 +1,6 @@
-// The settings windows read and driven through their controls, as a user
-// sees and uses them, and the message boxes they show recorded instead.
+// Windows read and driven through their controls, as a user sees and uses
+// them: texts, trees, lists, menus, places and painted pixels; and the
+// message boxes the code under test shows, recorded instead.
 #pragma once
 
 #include <windows.h>
@@ -12,16 +13,38 @@
 
 #include "utf8.h"
 
-namespace settings_probe {
+namespace cor_test {
 
 inline std::string text_of(HWND wnd) {
     std::wstring buf(static_cast<size_t>(GetWindowTextLengthW(wnd)) + 1, L'\0');
     buf.resize(static_cast<size_t>(GetWindowTextW(wnd, buf.data(), int(buf.size()))));
     return cor::to_utf8(buf);
 }
-
 inline std::string text_of(HWND parent, int control) {
     return text_of(GetDlgItem(parent, control));
+}
+
+// A window's rectangle as "left,top widthxheight", in the client
+// coordinates of `in` when given, else on the screen.
+inline std::string place(HWND w, HWND in = nullptr) {
+    RECT r{};
+    GetWindowRect(w, &r);
+    if (in) MapWindowPoints(nullptr, in, reinterpret_cast<POINT*>(&r), 2);
+    return std::to_string(r.left) + "," + std::to_string(r.top) + " " +
+           std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
+}
+
+// The colour at (x, y) of what a window shows, as it is, or once it has
+// painted afresh.
+inline COLORREF screen_pixel(HWND wnd, int x, int y) {
+    HDC dc = GetDC(wnd);
+    const COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(wnd, dc);
+    return c;
+}
+inline COLORREF painted_pixel(HWND wnd, int x, int y) {
+    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+    return screen_pixel(wnd, x, y);
 }
 
 inline std::string tree_text(HWND tree, HTREEITEM item) {
@@ -79,6 +102,36 @@ inline std::vector<std::string> entries(HWND parent, int control, bool combo = f
     return entries(GetDlgItem(parent, control), combo);
 }
 
+// The text of a list view's cell.
+inline std::string cell_text(HWND list, int row, int column) {
+    wchar_t buf[256] = L"";
+    ListView_GetItemText(list, row, column, buf, 256);
+    return cor::to_utf8(buf);
+}
+
+// The items of a menu, one level, as the user sees them.
+struct t_menu_item {
+    std::string text;
+    UINT id = 0;
+    bool separator = false, checked = false, grayed = false;
+    HMENU submenu = nullptr;
+};
+inline std::vector<t_menu_item> menu_items(HMENU menu) {
+    std::vector<t_menu_item> out;
+    for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
+        wchar_t text[256] = L"";
+        MENUITEMINFOW mi{};
+        mi.cbSize = sizeof mi;
+        mi.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING | MIIM_SUBMENU;
+        mi.dwTypeData = text;
+        mi.cch = 255;
+        GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &mi);
+        out.push_back({cor::to_utf8(text), mi.wID, (mi.fType & MFT_SEPARATOR) != 0,
+                       (mi.fState & MFS_CHECKED) != 0, (mi.fState & MFS_GRAYED) != 0, mi.hSubMenu});
+    }
+    return out;
+}
+
 inline void command(HWND parent, int control, int code) {
     SendMessageW(parent, WM_COMMAND, MAKEWPARAM(control, code),
                  reinterpret_cast<LPARAM>(GetDlgItem(parent, control)));
@@ -102,4 +155,4 @@ inline std::vector<std::string> shown_boxes() {
     return out;
 }
 
-}  // namespace settings_probe
+}  // namespace cor_test

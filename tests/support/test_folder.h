@@ -1,5 +1,6 @@
 // A fresh folder under the system's temporary folder for one test, removed
-// afterwards; paths come out as UTF-8, as the store takes them.
+// afterwards, with paths in UTF-8 as the product takes them; and whole files
+// read and written at once.
 #pragma once
 
 #include <atomic>
@@ -9,9 +10,8 @@
 #include <random>
 #include <string>
 #include <string_view>
-#include <vector>
 
-namespace cor::test {
+namespace cor_test {
 
 inline std::string utf8_path(const std::filesystem::path& p) {
     const auto u8 = p.u8string();
@@ -24,7 +24,7 @@ public:
         static std::atomic<unsigned> counter{0};
         const auto base = std::filesystem::temp_directory_path();
         for (;;) {
-            dir_ = base / ("cor-config-" + std::to_string(std::random_device{}()) + "-" +
+            dir_ = base / ("cor-test-" + std::to_string(std::random_device{}()) + "-" +
                            std::to_string(counter++));
             if (std::filesystem::create_directory(dir_)) break;
         }
@@ -36,9 +36,10 @@ public:
     test_folder(const test_folder&) = delete;
     test_folder& operator=(const test_folder&) = delete;
 
-    // `name` is UTF-8.
+    [[nodiscard]] const std::filesystem::path& dir() const { return dir_; }
+    // `name` is UTF-8, with '/' or '\\' between names.
     [[nodiscard]] std::filesystem::path file(std::string_view name) const {
-        return dir_ / std::u8string(name.begin(), name.end());
+        return (dir_ / std::u8string(name.begin(), name.end())).make_preferred();
     }
     [[nodiscard]] std::string path(std::string_view name) const { return utf8_path(file(name)); }
 
@@ -51,17 +52,10 @@ inline std::string read_bytes(const std::filesystem::path& p) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-inline void write_bytes(const std::filesystem::path& p, std::string_view bytes) {
+// Whether every byte was written.
+inline bool write_bytes(const std::filesystem::path& p, std::string_view bytes) {
     std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush().good();
 }
 
-// Collects the console lines a store prints.
-struct console_lines {
-    std::vector<std::string> lines;
-    auto sink() {
-        return [this](std::string_view line) { lines.emplace_back(line); };
-    }
-};
-
-}  // namespace cor::test
+}  // namespace cor_test
