@@ -1,8 +1,7 @@
-// The Host's menus as the player and components reach them: one tree of
-// groups and commands with identities and paths of their own, commands that act
-// on the player, the context menu on tracks, and the keyboard shortcuts;
-// and the player's plain window, which lists the active playlist and whose
-// buttons, menu bar and keys drive playback.
+// The player's command line; the Host's menus as the player and components
+// reach them, the keyboard shortcuts, and the player's plain window, which
+// lists the active playlist and whose buttons, menu bar and keys drive
+// playback.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -11,17 +10,70 @@
 #include <set>
 
 #include "app/basic_window.h"
+#include "app/command_line.h"
 #include "app/host_commands.h"
 #include "app/properties_window.h"
+#include "corvina500/config/config_store.h"
 #include "corvina500/player/player_core.h"
+#include "e2e/process.h"
 #include "e2e/wav_file.h"
+#include "guid_text.h"
 #include "support/case_table.h"
 #include "support/test_folder.h"
 #include "support/thread_windows.h"
 #include "support/window_probe.h"
-#include "utf8.h"
 
 namespace {
+
+// What the parse kept, in the table's words.
+std::string kept(const cor::t_command_line& c) {
+    std::string out;
+    const auto add = [&](const std::string& name, const std::string& value) {
+        const bool blanks = value.find(' ') != std::string::npos;
+        out += " " + name + (value.empty() ? "" : "=") + (blanks ? '"' + value + '"' : value);
+    };
+    const std::pair<const char*, const std::optional<std::string>*> texts[] = {
+        {"profile", &c.profile},
+        {"eval", &c.eval},
+        {"console_file", &c.console_file},
+        {"screenshot", &c.screenshot},
+        {"format", &c.format},
+        {"output_file", &c.output_file},
+        {"export_config", &c.export_config},
+        {"import_config", &c.import_config},
+        {"screenshot_window_title", &c.screenshot_window_title},
+        {"screenshot_window_file", &c.screenshot_window_file},
+    };
+    for (const auto& [name, value] : texts)
+        if (*value) add(name, **value);
+    if (c.exit_after_ms) add("exit_after_ms", std::to_string(*c.exit_after_ms));
+    for (const auto& path : c.add) add("add", path);
+    const std::pair<const char*, bool> flags[] = {
+        {"no_component", c.no_component},         {"play", c.play},
+        {"list_panels", c.list_panels},           {"list_commands", c.list_commands},
+        {"open_config", c.open_config},           {"open_palette", c.open_palette},
+        {"open_preferences", c.open_preferences},
+    };
+    for (const auto& [name, on] : flags)
+        if (on) add(name, "");
+    return out.empty() ? "nothing" : out.substr(1);
+}
+
+TEST(CommandLine, KeepsEveryFlagAndRefusesBadLines) {
+    for (const auto& row : cor_test::read_case_table("app/data/command_lines.tsv", 2)) {
+        const std::string& line = row.fields[0];
+        cor::t_command_line cl;
+        const auto error = cor::parse_command_line(cor_test::split_arguments(line), cl);
+        if (row.fields[1] == "error") {
+            ASSERT_TRUE(error.has_value()) << row.where << ": " << line;
+            EXPECT_FALSE(error->empty()) << row.where << ": " << line;
+        } else {
+            EXPECT_FALSE(error.has_value())
+                << row.where << ": " << line << ": " << error.value_or("");
+            EXPECT_EQ(kept(cl), row.fields[1]) << row.where << ": " << line;
+        }
+    }
+}
 
 // Answers the commands' questions as a user would have, and remembers
 // what they showed.
@@ -43,11 +95,6 @@ bool quit_posted() {
     return PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
 }
 
-// A mono WAV of one second.
-void write_wav(const std::filesystem::path& path) {
-    ASSERT_TRUE(cor_test::write_bytes(path, cor_test::make_wav({8000, 1, 16, 1.0, {}})));
-}
-
 class HostMenus : public ::testing::Test {
 protected:
     cor::manual_clock clock;
@@ -55,11 +102,6 @@ protected:
     scripted_dialogs* dialogs = new scripted_dialogs;
     cor::host_commands commands{core, "C:\\profile", std::unique_ptr<cor::host_dialogs>(dialogs)};
 
-    std::vector<std::string> paths() {
-        std::vector<std::string> out;
-        for (const auto& e : commands.menus().mainmenu()) out.push_back(e.path);
-        return out;
-    }
     const cor::t_mainmenu_entry* entry(std::string_view path) {
         static std::vector<cor::t_mainmenu_entry> all;
         all = commands.menus().mainmenu();
@@ -85,19 +127,17 @@ protected:
         cor::metadb_handle* item = track.get();
         core.playlists().playlist_insert_items(pl, cor::no_index, &item, 1, nullptr);
     }
-    // A playlist "x" of tracks titled t[0], t[1], ..., active.
+    // The active playlist "x".
     size_t playlist(const std::vector<std::string>& titles) {
         const size_t pl = core.playlists().create_playlist("x", 1, cor::no_index);
         EXPECT_TRUE(core.playlists().set_active_playlist(pl));
         for (const auto& t : titles) add(pl, t);
         return pl;
     }
-    // The plain window, with the Host's commands when `with_commands`.
     HWND plain_window(bool with_commands) {
         window = std::make_unique<cor::basic_window>(core, with_commands ? &commands : nullptr);
         return window->create() ? static_cast<HWND>(window->handle()) : nullptr;
     }
-    // The titles of playlist `pl`'s items (of its selected ones only).
     std::string titles(size_t pl, bool selected_only = false) {
         std::string out;
         for (size_t i = 0; i < core.playlists().playlist_get_item_count(pl); ++i) {
@@ -112,22 +152,22 @@ protected:
     std::unique_ptr<cor::basic_window> window;
 };
 
-// A GUID copied from one command to another would leave one unreachable.
-TEST_F(HostMenus, EveryCommandHasItsOwnIdentity) {
-    const auto all = commands.menus().mainmenu();
-    std::set<cor::guid> ids;
-    for (const auto& e : all) ids.insert(e.id);
-    EXPECT_EQ(ids.size(), all.size());
-}
-
 // The commands run by path, each followed by what it changed (the table
 // says how it is read).
 TEST_F(HostMenus, CommandsActOnThePlayer) {
+    // A GUID copied from one command to another would leave one unreachable.
+    std::set<cor::guid> ids;
+    for (const auto& e : commands.menus().mainmenu()) ids.insert(e.id);
+    EXPECT_EQ(ids.size(), commands.menus().mainmenu().size());
+
     auto& pm = core.playlists();
     playlist({"c", "a", "b"});
     const cor_test::test_folder folder;
-    write_wav(folder.file("one.wav"));
-    write_wav(folder.file("two.wav"));
+    for (const char* name : {"one.wav", "two.wav"})
+        ASSERT_TRUE(
+            cor_test::write_bytes(folder.file(name), cor_test::make_wav({8000, 1, 16, 1.0, {}})));
+    // Skipped by the folder commands and the library scan alike.
+    ASSERT_TRUE(cor_test::write_bytes(folder.file("broken.wav"), "RIFFxxxx"));
     dialogs->save_path = folder.path("saved.m3u8");
     dialogs->folder = cor_test::utf8_path(folder.dir());
     dialogs->files = {folder.path("two.wav")};
@@ -185,36 +225,30 @@ TEST_F(HostMenus, CommandsActOnThePlayer) {
     EXPECT_FALSE(commands.execute(cor::guid{1, 2, 3, {4, 5, 6, 7, 8, 9, 10, 11}}));
 }
 
-// A component's group and commands, as a component offers them.
+// A component's group and its one command, as a component offers them.
 struct test_group : cor::mainmenu_group {
     cor::guid id, parent;
-    uint32_t priority;
-    std::string name;
-    test_group(cor::guid i, cor::guid p, uint32_t pr, std::string n)
-        : id(i), parent(p), priority(pr), name(std::move(n)) {}
+    test_group(cor::guid i, cor::guid p) : id(i), parent(p) {}
     cor::guid get_guid() override { return id; }
     cor::guid get_parent() override { return parent; }
-    uint32_t get_sort_priority() override { return priority; }
-    void get_display_name(cor::string_sink& out) override { out.write(name.data(), name.size()); }
+    uint32_t get_sort_priority() override { return 10; }
+    void get_display_name(cor::string_sink& out) override { out.write("Mine", 4); }
 };
-struct test_commands : cor::mainmenu_commands {
+struct test_command : cor::mainmenu_commands {
     cor::guid parent;
-    uint32_t priority;
-    std::vector<std::string> names;
+    std::string name;
     std::vector<std::string>* ran;
-    test_commands(cor::guid p, uint32_t pr, std::vector<std::string> n, std::vector<std::string>* r)
-        : parent(p), priority(pr), names(std::move(n)), ran(r) {}
+    test_command(cor::guid p, std::string n, std::vector<std::string>* r)
+        : parent(p), name(std::move(n)), ran(r) {}
     cor::guid get_parent() override { return parent; }
-    uint32_t get_sort_priority() override { return priority; }
-    uint32_t get_command_count() override { return static_cast<uint32_t>(names.size()); }
-    cor::guid get_command(uint32_t i) override {
-        return {0xabc, 0, 0, {0, 0, 0, 0, 0, 0, 1, uint8_t(names[i][0])}};
+    uint32_t get_sort_priority() override { return 5; }
+    uint32_t get_command_count() override { return 1; }
+    cor::guid get_command(uint32_t) override {
+        return {0xabc, 0, 0, {0, 0, 0, 0, 0, 0, 1, uint8_t(name[0])}};
     }
-    void get_name(uint32_t i, cor::string_sink& out) override {
-        out.write(names[i].data(), names[i].size());
-    }
+    void get_name(uint32_t, cor::string_sink& out) override { out.write(name.data(), name.size()); }
     uint32_t get_flags(uint32_t) override { return 0; }
-    void execute(uint32_t i) override { ran->push_back(names[i]); }
+    void execute(uint32_t) override { ran->push_back(name); }
 };
 
 TEST_F(HostMenus, ComponentsJoinTheTreeAndRunByPathOrName) {
@@ -223,22 +257,19 @@ TEST_F(HostMenus, ComponentsJoinTheTreeAndRunByPathOrName) {
     std::vector<std::string> ran;
     auto& tree = commands.menus();
     const auto before = tree.mark();
-    tree.add(cor::make_service<test_group>(mine, cor::mainmenu_groups::view, 10, "Mine"));
+    tree.add(cor::make_service<test_group>(mine, cor::mainmenu_groups::view));
     // A group that is its own parent stands at the top level, not in a loop.
-    tree.add(cor::make_service<test_group>(loop, loop, 10, "Loop"));
-    tree.add(cor::make_service<test_commands>(mine, 20, std::vector<std::string>{"Late"}, &ran));
-    tree.add(cor::make_service<test_commands>(mine, 5, std::vector<std::string>{"Early", "Second"},
-                                              &ran));
-    tree.add(cor::make_service<test_commands>(loop, 5, std::vector<std::string>{"X"}, &ran));
-    const auto all = paths();
-    const auto view = std::find(all.begin(), all.end(), "View/Mine/Early");
-    ASSERT_NE(view, all.end());
-    EXPECT_EQ(*(view + 1), "View/Mine/Second");
-    EXPECT_EQ(*(view + 2), "View/Mine/Late");
+    tree.add(cor::make_service<test_group>(loop, loop));
+    tree.add(cor::make_service<test_command>(mine, "Late", &ran));
+    tree.add(cor::make_service<test_command>(loop, "X", &ran));
+    std::vector<std::string> all;
+    for (const auto& e : commands.menus().mainmenu()) all.push_back(e.path);
     // View sits between Edit and Playback; the self-parented group after Library.
+    const auto view = std::find(all.begin(), all.end(), "View/Mine/Late");
+    ASSERT_NE(view, all.end());
     EXPECT_EQ((*(view - 1)).rfind("Edit/", 0), 0u);
-    EXPECT_EQ(*(view + 3), "Playback/Play");
-    EXPECT_NE(std::find(all.begin(), all.end(), "Loop/X"), all.end());
+    EXPECT_EQ(*(view + 1), "Playback/Play");
+    EXPECT_NE(std::find(all.begin(), all.end(), "Mine/X"), all.end());
     EXPECT_EQ(all.back(), "Help/About");
 
     auto service = commands.mainmenu_service();
@@ -248,8 +279,7 @@ TEST_F(HostMenus, ComponentsJoinTheTreeAndRunByPathOrName) {
     EXPECT_EQ(ran, std::vector<std::string>{"Late"});
 
     tree.truncate(before);
-    const auto after = paths();
-    EXPECT_EQ(std::find(after.begin(), after.end(), "View/Mine/Early"), after.end());
+    EXPECT_EQ(entry("View/Mine/Late"), nullptr);
 }
 
 TEST_F(HostMenus, ContextMenuActsOnTheGivenTracks) {
@@ -299,11 +329,9 @@ TEST_F(HostMenus, ContextMenuActsOnTheGivenTracks) {
     ASSERT_TRUE(run("Properties", {0}));
     HWND props = FindWindowW(cor::properties_class_name, L"Properties: a.flac");
     ASSERT_TRUE(props);
-    HWND list = GetWindow(props, GW_CHILD);
-    std::vector<std::wstring> rows;
-    for (const auto& row : cor_test::entries(list)) rows.push_back(cor::to_wide(row));
-    EXPECT_EQ(rows, (std::vector<std::wstring>{L"title\ta", L"artist\tA", L"path\tC:\\m\\a.flac",
-                                               L"length\t0:10", L"codec\tFLAC"}));
+    EXPECT_EQ(cor_test::entries(GetWindow(props, GW_CHILD)),
+              (std::vector<std::string>{"title\ta", "artist\tA", "path\tC:\\m\\a.flac",
+                                        "length\t0:10", "codec\tFLAC"}));
     SendMessageW(props, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(props));
 
@@ -317,22 +345,15 @@ TEST_F(HostMenus, ContextMenuActsOnTheGivenTracks) {
 TEST_F(HostMenus, ShortcutsRunTheirCommandsAndTheReadmeListsThem) {
     playlist({"a"});
     auto keys = commands.shortcut_service();
+    // No modifier held: A alone is not Ctrl+A.
     BYTE state[256] = {};
-    auto press = [&](UINT key, bool ctrl) {
-        state[VK_CONTROL] = ctrl ? 0x80 : 0;
-        SetKeyboardState(state);
-        return keys->process_keydown(WM_KEYDOWN, key, 0);
-    };
-    EXPECT_TRUE(press(VK_MEDIA_PLAY_PAUSE, false));
-    EXPECT_TRUE(core.playback().is_playing());
-    EXPECT_TRUE(press(VK_MEDIA_STOP, false));
-    EXPECT_FALSE(core.playback().is_playing());
-    EXPECT_TRUE(press('N', true));
-    EXPECT_EQ(core.playlists().get_playlist_count(), 2u);
-    EXPECT_FALSE(press('A', false));
-    EXPECT_FALSE(keys->process_keydown(WM_CHAR, VK_SPACE, 0));
-    state[VK_CONTROL] = 0;
     SetKeyboardState(state);
+    EXPECT_TRUE(keys->process_keydown(WM_KEYDOWN, VK_MEDIA_PLAY_PAUSE, 0));
+    EXPECT_TRUE(core.playback().is_playing());
+    EXPECT_TRUE(keys->process_keydown(WM_KEYDOWN, VK_MEDIA_STOP, 0));
+    EXPECT_FALSE(core.playback().is_playing());
+    EXPECT_FALSE(keys->process_keydown(WM_KEYDOWN, 'A', 0));
+    EXPECT_FALSE(keys->process_keydown(WM_CHAR, VK_SPACE, 0));
     // Every shortcut names a command that exists, and the README lists it.
     const char* data = std::getenv("COR_TEST_DATA");
     ASSERT_TRUE(data);
@@ -343,81 +364,53 @@ TEST_F(HostMenus, ShortcutsRunTheirCommandsAndTheReadmeListsThem) {
     }
 }
 
-std::wstring list_text(HWND list, size_t index) {
-    return cor::to_wide(cor_test::entries(list).at(index));
-}
-std::wstring status_of(HWND wnd) { return cor::to_wide(cor_test::text_of(wnd, 103)); }
-
-TEST_F(HostMenus, PlainWindowListsTheActivePlaylistAndFollowsItsChanges) {
+TEST_F(HostMenus, PlainWindowListsTheActivePlaylistAndItsButtonsPlayPauseAndStop) {
     HWND wnd = plain_window(false);
     ASSERT_TRUE(wnd);
-    HWND list = GetDlgItem(wnd, 100);
-    ASSERT_NE(list, nullptr);
+    using strings = std::vector<std::string>;
     const size_t pl = playlist({});
-    EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 0);
-
+    EXPECT_EQ(cor_test::entries(wnd, 100), strings{});
     add(pl, "First");
     add(pl, "Second", false);
-    ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
-    EXPECT_EQ(list_text(list, 0), L"A - First");
-    EXPECT_EQ(list_text(list, 1), L"Second");
-
+    EXPECT_EQ(cor_test::entries(wnd, 100), (strings{"A - First", "Second"}));
     const bool first_only[] = {true, false};
     ASSERT_TRUE(core.playlists().playlist_remove_items(pl, first_only, 2));
-    ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1);
-    EXPECT_EQ(list_text(list, 0), L"Second");
-}
+    EXPECT_EQ(cor_test::entries(wnd, 100), strings{"Second"});
 
-TEST_F(HostMenus, PlainWindowButtonsPlayPauseAndStop) {
-    HWND wnd = plain_window(false);
-    ASSERT_TRUE(wnd);
-    add(playlist({}), "Song", false);
-    EXPECT_EQ(status_of(wnd), L"Stopped");
-    SendMessageW(GetDlgItem(wnd, 101), BM_CLICK, 0, 0);
-    EXPECT_TRUE(core.playback().is_playing());
-    EXPECT_EQ(status_of(wnd), L"Playing: Song");
-    SendMessageW(GetDlgItem(wnd, 101), BM_CLICK, 0, 0);
-    EXPECT_TRUE(core.playback().is_paused());
-    EXPECT_EQ(status_of(wnd), L"Paused: Song");
-    SendMessageW(GetDlgItem(wnd, 102), BM_CLICK, 0, 0);
-    EXPECT_FALSE(core.playback().is_playing());
-    EXPECT_EQ(status_of(wnd), L"Stopped");
+    EXPECT_EQ(cor_test::text_of(wnd, 103), "Stopped");
+    for (const auto& [button, status] :
+         {std::pair{101, "Playing: Second"}, std::pair{101, "Paused: Second"},
+          std::pair{102, "Stopped"}}) {
+        SendMessageW(GetDlgItem(wnd, button), BM_CLICK, 0, 0);
+        EXPECT_EQ(cor_test::text_of(wnd, 103), status);
+    }
 }
 
 TEST_F(HostMenus, PlainWindowMenuBarHoldsTheHostsMenuAndRunsItsCommands) {
     HWND wnd = plain_window(true);
     ASSERT_TRUE(wnd);
-    HMENU bar = GetMenu(wnd);
-    ASSERT_TRUE(bar);
-    std::vector<std::wstring> groups;
+    std::vector<std::string> groups;
     HMENU playback = nullptr;
-    for (int i = 0; i < GetMenuItemCount(bar); ++i) {
-        wchar_t text[64] = L"";
-        GetMenuStringW(bar, i, text, 64, MF_BYPOSITION);
-        groups.emplace_back(text);
-        if (groups.back() == L"Playback") playback = GetSubMenu(bar, i);
+    for (const auto& group : cor_test::menu_items(GetMenu(wnd))) {
+        groups.push_back(group.text);
+        if (group.text == "Playback") playback = group.submenu;
     }
-    EXPECT_EQ(groups,
-              (std::vector<std::wstring>{L"File", L"Edit", L"Playback", L"Library", L"Help"}));
+    EXPECT_EQ(groups, (std::vector<std::string>{"File", "Edit", "Playback", "Library", "Help"}));
     ASSERT_TRUE(playback);
-    auto id_of = [](HMENU menu, const wchar_t* wanted) -> UINT {
-        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-            wchar_t text[64] = L"";
-            GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
-            if (std::wstring(text) == wanted) return GetMenuItemID(menu, i);
-        }
-        return 0;
+    const auto item = [&](std::string_view text) {
+        for (const auto& i : cor_test::menu_items(playback))
+            if (i.text == text) return i;
+        return cor_test::t_menu_item{};
     };
     playlist({"song"});
 
-    SendMessageW(wnd, WM_COMMAND, id_of(playback, L"Play or Pause"), 0);
+    SendMessageW(wnd, WM_COMMAND, item("Play or Pause").id, 0);
     EXPECT_TRUE(core.playback().is_playing());
-    SendMessageW(wnd, WM_COMMAND, id_of(playback, L"Pause"), 0);
+    SendMessageW(wnd, WM_COMMAND, item("Pause").id, 0);
     // The menu shows the state when it opens.
     SendMessageW(wnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(playback), 2);
-    EXPECT_EQ(GetMenuState(playback, id_of(playback, L"Pause"), MF_BYCOMMAND) & MF_CHECKED,
-              UINT(MF_CHECKED));
-    SendMessageW(wnd, WM_COMMAND, id_of(playback, L"Stop"), 0);
+    EXPECT_TRUE(item("Pause").checked);
+    SendMessageW(wnd, WM_COMMAND, item("Stop").id, 0);
     EXPECT_FALSE(core.playback().is_playing());
 }
 
@@ -498,30 +491,46 @@ TEST_F(HostMenus, PlainWindowShortcutsReachTheirCommandsFromEveryChild) {
     SetKeyboardState(state);
 }
 
+// The volume step is kept as text; a value edited out of range or into
+// nonsense is reported and the default (1) kept, so Volume up still moves.
+TEST(PlayerCore, StoredVolumeStepIsCheckedOnLoad) {
+    constexpr cor::guid key = cor::guid_of("6C3F8A12-4E97-4B0D-8D21-5A9E7C3B1F64");
+    const std::pair<const char*, float> cases[] = {{"2.5", 2.5f}, {"0.1", 0.1f}, {"abc", 1.0f},
+                                                   {"0", 1.0f},   {"1e9", 1.0f}, {"2dB", 1.0f},
+                                                   {"nan", 1.0f}};
+    const cor_test::test_folder folder;
+    for (const auto& [stored, step] : cases) {
+        cor::host_config_store store(folder.path("s.cfgstore"), [](std::string_view) {});
+        store.set_raw(key, stored);
+        std::vector<std::string> lines;
+        cor::manual_clock clock;
+        cor::player_core core([&](std::string_view l) { lines.emplace_back(l); }, &clock);
+        core.load(store);
+        EXPECT_FLOAT_EQ(core.playback().volume_step(), step) << stored;
+        EXPECT_EQ(lines.size(), step == 1.0f ? 1u : 0u) << stored;
+        core.playback().set_volume(-30.0f);
+        core.playback().volume_up();
+        EXPECT_FLOAT_EQ(core.playback().get_volume(), -30.0f + step) << stored;
+    }
+}
+
 // The table the user edits: one command per key, modifier keys alone
 // refused, and its stored text read back whole or not at all.
 TEST(ShortcutTable, KeepsOneCommandPerKeyAndRejectsDamagedText) {
     using cor::key_mods::ctrl;
     using cor::key_mods::shift;
     cor::shortcut_table table;
-    EXPECT_EQ(table.bindings(), cor::shortcut_table::defaults());
     const size_t n = table.bindings().size();
     // Ctrl+O is taken: it now runs the new command, in the same row.
     EXPECT_EQ(table.assign('O', ctrl, "Playback/Stop"), 0);
     EXPECT_EQ(table.find('O', ctrl)->path, "Playback/Stop");
-    EXPECT_EQ(table.assign('O', ctrl | shift, "File/Open..."), static_cast<int>(n));
     EXPECT_EQ(table.assign(VK_SHIFT, ctrl, "File/Exit"), -1);
     EXPECT_EQ(table.assign(0, 0, "File/Exit"), -1);
     EXPECT_EQ(table.assign('K', 0, ""), -1);
-    EXPECT_EQ(table.bindings().size(), n + 1);
-    table.remove(0);
-    EXPECT_EQ(table.find('O', ctrl), nullptr);
     table.remove(1000);
     EXPECT_EQ(table.bindings().size(), n);
 
     cor::shortcut_table read;
-    ASSERT_TRUE(read.decode(table.encode()));
-    EXPECT_EQ(read.bindings(), table.bindings());
     ASSERT_TRUE(read.decode(""));  // every key cleared is a choice, not damage
     EXPECT_TRUE(read.bindings().empty());
     for (const auto& row : cor_test::read_case_table("app/data/stored_shortcuts.tsv", 3)) {
@@ -534,19 +543,13 @@ TEST(ShortcutTable, KeepsOneCommandPerKeyAndRejectsDamagedText) {
         }
     }
 
-    const struct {
-        uint8_t key, mods;
-        const char* name;
-    } names[] = {
-        {'O', ctrl, "Ctrl+O"},
-        {VK_F5, ctrl | shift, "Ctrl+Shift+F5"},
-        {VK_SPACE, 0, "Space"},
-        {'7', cor::key_mods::alt, "Alt+7"},
-        {VK_NUMPAD3, 0, "Num 3"},
-        {VK_MEDIA_STOP, 0, "Media Stop"},
-        {VK_OEM_1, shift, "Shift+Key BA"},
+    const std::tuple<uint8_t, uint8_t, const char*> names[] = {
+        {VK_F5, ctrl | shift, "Ctrl+Shift+F5"}, {VK_SPACE, 0, "Space"},
+        {'7', cor::key_mods::alt, "Alt+7"},     {VK_NUMPAD3, 0, "Num 3"},
+        {VK_MEDIA_STOP, 0, "Media Stop"},       {VK_OEM_1, shift, "Shift+Key BA"},
     };
-    for (const auto& c : names) EXPECT_EQ(cor::shortcut_table::key_name(c.key, c.mods), c.name);
+    for (const auto& [key, mods, name] : names)
+        EXPECT_EQ(cor::shortcut_table::key_name(key, mods), name);
 }
 
 }  // namespace

@@ -49,6 +49,10 @@ protected:
     // rectangle readable in `ctx`).
     std::string run(const std::string& script);
     std::vector<std::string> lines() { return host.take_lines(); }
+    // The map rectangle the last "mempos:" stored.
+    std::vector<int> map_rect() const {
+        return {ctx.map_left, ctx.map_top, ctx.map_right, ctx.map_bottom};
+    }
     // The rows of the data file `name` (see component_host::expect_row),
     // each run here at `level`.
     void expect_table(const std::string& name, int level, const cor_test::names& vars = {});

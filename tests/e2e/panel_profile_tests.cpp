@@ -1,27 +1,16 @@
-// The player's panels seen from outside: their listing, and a profile
-// written in the store format that places them and holds a panel of a type
-// the player does not offer.
+// The player's panels seen from outside: a profile written in the store
+// format that places them and holds a panel of a type the player does not
+// offer.
 #include <gtest/gtest.h>
 
 #include "e2e/process.h"
 #include "e2e/store_writer.h"
-#include "e2e/wav_file.h"
 #include "support/test_folder.h"
 
 namespace {
 
 using cor_test::guid_bytes;
 using cor_test::le32;
-
-TEST(PlayerPanels, ListPanelsPrintsOneLinePerTypeAndExits) {
-    const auto r = cor_test::run_player({L"--list-panels"});
-    EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(r.out,
-              "0F6A3C1E-5B27-4D8E-9C41-2A7E8B3D6F10\tPlaylist View\tPlaylist views\n"
-              "B3D81F47-6E2A-4C95-8F03-7D1C5A9E2B64\tAlbum Art\tPanels\n"
-              "6C2E9A05-D4B1-4F78-A3E6-0B8F2D7C1E93\tConsole\tPanels\n"
-              "E91B4D72-38C6-4A0F-B5D9-6F2A1C8E3B57\tPeak Meter\tVisualisations\n");
-}
 
 TEST(PlayerPanels, AProfileShowsItsPanelsAndKeepsAnUnknownTypeAcrossASave) {
     const cor_test::test_folder folder;

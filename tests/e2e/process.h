@@ -16,11 +16,8 @@ struct t_process_result {
     std::string err;
 };
 
-// The build folder: where the test program and corvina500.exe live.
-std::wstring build_folder();
 // A path in the checkout, such as L"profiles\\default", found from
-// $COR_TEST_DATA (the tests' sources) or, failing that, from the build folder
-// (build/<preset>) inside the checkout.
+// $COR_TEST_DATA (the tests' sources) or else from the build folder.
 std::wstring checkout_path(const std::wstring& rel);
 std::wstring widen(const std::string& utf8);
 // A command line written in a test's table: arguments split at blanks, a
@@ -31,12 +28,9 @@ std::vector<std::string> split_arguments(const std::string& line);
 t_process_result run_player(const std::vector<std::wstring>& args, unsigned timeout_ms = 60000,
                             const std::function<void(unsigned long)>& during = {});
 
-// The windows of process `pid` that `match` accepts: its top-level ones, or
-// the children of `parent` when one is given.
-std::vector<HWND> windows_of(unsigned long pid, HWND parent,
-                             const std::function<bool(HWND)>& match);
-// The first of them, asking again until `timeout_ms` passes: the player
-// makes windows again when what they show changes. Null when none came.
+// The first window of process `pid` (a child of `parent` when one is
+// given) that `match` accepts, asked for until `timeout_ms` passes: the
+// player makes windows again when what they show changes. Null if none.
 HWND wait_for_window(unsigned long pid, HWND parent, const std::function<bool(HWND)>& match,
                      unsigned timeout_ms = 20000);
 bool class_is(HWND wnd, const wchar_t* window_class);

@@ -10,7 +10,6 @@
 
 #include "e2e/process.h"
 #include "e2e/store_writer.h"
-#include "e2e/wav_file.h"
 #include "support/test_folder.h"
 
 namespace {
@@ -27,7 +26,6 @@ constexpr t_open_loop popup_menu{
     "popup menu", "$popupmenu_create(m)$popupmenu_additem(m,item,x)$popupmenu_view(m)", L"#32768"};
 constexpr t_open_loop message_box{"message box", "$msgbox(waiting,box,0)", L"#32770"};
 
-// A visible window of the player's of that class (or a hidden one too).
 HWND player_window(DWORD pid, const wchar_t* cls, bool hidden = false) {
     return cor_test::wait_for_window(pid, nullptr, [&](HWND w) {
         return cor_test::class_is(w, cls) && (hidden || IsWindowVisible(w));
@@ -87,8 +85,6 @@ TEST(ShutdownRun, EveryEndingClosesAnOpenLoopFirstAndShutsDownAsUsual) {
         store.guid_list("BA9BB3A4-DD31-4F09-A4F6-8C799D4A0176",
                         {"6B999F1C-01BD-426E-8B09-7A0D58F4A788"});
         store.text_list("FC354353-8A11-480B-A5D6-DA229C5EA542", {"main"});
-        store.text_list("C5904F23-D970-4DA9-ABCA-53708639CA5E", {"Main"});
-        store.text_list("B3E31867-FD17-49D1-98C6-261667B39AB3", {""});
         store.text_list("DB955C5B-E23E-4C93-81E2-1FBD4D5E68FC", {"$settimer(t,400)"});
         store.text("AF3C335F-F7F6-46F0-822B-1BC1B5C26890",
                    "$console(opening)" + std::string(c.loop.on_timer));

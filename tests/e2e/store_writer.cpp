@@ -12,28 +12,20 @@ uint32_t crc32(const std::string& data) {
     return crc ^ 0xFFFFFFFFu;
 }
 
-int hex(char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; }
-
 }  // namespace
 
-std::string le32(uint32_t v) {
-    std::string out;
-    for (int i = 0; i < 4; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
-    return out;
-}
+// Windows runs little-endian only.
+std::string le32(uint32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); }
 
 // The platform layout: the first three groups little-endian, the rest in order.
 std::string guid_bytes(const std::string& text) {
-    std::string digits;
-    for (char c : text)
-        if (c != '-') digits += c;
     std::string raw;
-    for (size_t i = 0; i < 32; i += 2)
-        raw += static_cast<char>(hex(digits[i]) * 16 + hex(digits[i + 1]));
-    std::string out;
-    out += {raw[3], raw[2], raw[1], raw[0], raw[5], raw[4], raw[7], raw[6]};
-    out += raw.substr(8);
-    return out;
+    for (size_t i = 0; i + 1 < text.size(); i += 2) {
+        if (text[i] == '-') ++i;
+        raw += static_cast<char>(std::stoi(text.substr(i, 2), nullptr, 16));
+    }
+    return std::string{raw[3], raw[2], raw[1], raw[0], raw[5], raw[4], raw[7], raw[6]} +
+           raw.substr(8);
 }
 
 void store_writer::text_list(const std::string& guid, const std::vector<std::string>& items) {

@@ -16,7 +16,6 @@ std::string guid_bytes(const std::string& text);
 
 class store_writer {
 public:
-    // `guid` in the 36-character text form.
     void text(const std::string& guid, const std::string& value) {
         entries_.emplace_back(guid, value);
     }

@@ -1,7 +1,5 @@
 // $albumart, $albumart_find and $albumart_extract over tracks made in the
 // test, and image objects loading the references $albumart builds.
-#include <tuple>
-
 #include "function_test_util.h"
 #include "media/media_samples.h"
 #include "object/types/image_cache.h"
@@ -56,7 +54,7 @@ TEST_F(AlbumArt, FindsAndExtractsByKind) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("none_cover_front")));
 }
 
-TEST_F(AlbumArt, ImagesLoadReferencesThroughTheHost) {
+TEST_F(AlbumArt, ImagesLoadReferencesAndLargeCoversDecodeAtTheSizeDrawn) {
     ASSERT_NE(host.start_ui(), nullptr);
     auto& cache = vesk::image_cache::instance();
     const auto front = cache.find_or_load(run("$albumart(" + with_art + ",COVER_FRONT)"));
@@ -68,14 +66,10 @@ TEST_F(AlbumArt, ImagesLoadReferencesThroughTheHost) {
     EXPECT_EQ(back->image(), nullptr);
     EXPECT_TRUE(vesk::image_exists(run("$albumart(" + with_art + ",cover_front)")));
     EXPECT_FALSE(vesk::image_exists(run("$albumart(" + without_art + ",cover_front)")));
-    cache.clear();
-}
 
-// A large JPEG cover is decoded at the part that covers it fitted into the
-// size drawn, again when drawn larger, and stays turned when decoded again.
-TEST_F(AlbumArt, LargeCoversDecodeAtTheSizeDrawn) {
-    ASSERT_NE(host.start_ui(), nullptr);
-    // 320 by 160: red on the left half, blue on the right.
+    // A large JPEG cover is decoded at the part that covers it fitted into
+    // the size drawn, and again when drawn larger. 320 by 160: red on the
+    // left half, blue on the right.
     std::vector<uint8_t> jpeg;
     {
         Gdiplus::Bitmap picture(320, 160, PixelFormat24bppRGB);
@@ -89,28 +83,14 @@ TEST_F(AlbumArt, LargeCoversDecodeAtTheSizeDrawn) {
     cor_test::write_bytes(dir.file("big.mp3"),
                           text(media_test::id3_tag(3, apic(3, jpeg)) + media_test::mp3_frames(2)));
     const std::string ref = run("$albumart(" + dir.path("big.mp3") + ",cover_front)");
-    auto& cache = vesk::image_cache::instance();
-    cache.clear();
-    const size_t loads = cache.loads();
-    // Wanted side, turned a quarter: the picture's size, the decoded width and the loads.
-    const std::tuple<uint32_t, bool, std::string> steps[] = {
-        {40, false, "320x160 40 1"},  // an eighth: 40 by 20
-        {30, false, "320x160 40 1"},  // still enough: no new decode
-        {60, false, "320x160 80 2"},  // a quarter: 80 by 40
-        {40, true, "160x320 20 3"},   // after clearing: an eighth, turned
-        {0, false, "160x320 160 4"},  // the whole picture, still turned
-    };
-    for (const auto& [want, turn, expected] : steps) {
-        if (turn) cache.clear();
+    // An eighth (40 by 20) for a side of 40; drawn larger, decoded again.
+    const auto decoded = [&](uint32_t want) {
         const auto item = cache.find_or_load(ref, want);
-        ASSERT_TRUE(item && item->image()) << want;
-        if (turn) (void)vesk::place_cache_item(*item, {0, 0, -1, -1}, {}, 1, false);
-        EXPECT_EQ(std::to_string(item->width()) + "x" + std::to_string(item->height()) + " " +
-                      std::to_string(item->image()->GetWidth()) + " " +
-                      std::to_string(cache.loads() - loads),
-                  expected)
-            << want;
-    }
+        return item && item->image() ? item->image()->GetWidth() : 0u;
+    };
+    cache.clear();
+    EXPECT_EQ(decoded(40), 40u);
+    EXPECT_EQ(decoded(60), 80u);
     // Drawn from a reduced decode into 80 by 40, the halves stay apart.
     cache.clear();
     const auto item = cache.find_or_load(ref, 40);
@@ -123,10 +103,8 @@ TEST_F(AlbumArt, LargeCoversDecodeAtTheSizeDrawn) {
     Gdiplus::Color left, right;
     target.GetPixel(10, 20, &left);
     target.GetPixel(70, 20, &right);
-    EXPECT_GT(left.GetR(), 180);
-    EXPECT_LT(left.GetB(), 40);
-    EXPECT_GT(right.GetB(), 180);
-    EXPECT_LT(right.GetR(), 40);
+    EXPECT_TRUE(left.GetR() > 180 && left.GetB() < 40) << std::hex << left.GetValue();
+    EXPECT_TRUE(right.GetB() > 180 && right.GetR() < 40) << std::hex << right.GetValue();
     cache.clear();
 }
 

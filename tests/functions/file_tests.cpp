@@ -58,11 +58,8 @@ TEST_F(Files, WritingTextFiles) {
     EXPECT_EQ(run("$textwrite(" + p + ",caf$char(233)$char(10),charcode:sjis)"), "");
     EXPECT_EQ(get("out.txt"), vesk::utf8_to_code_page("café", vesk::ansi_code_page) + "\r\n");
     EXPECT_TRUE(host.take_lines().empty());
-    // Bad options leave the file as it was.
-    EXPECT_EQ(run_lines("$textwrite(" + p + ",x,mode:insert)$textwrite(" + p +
-                        ",x,charcode:ebcdic)$textwrite(" + at("no\\such\\folder.txt") + ",x)"),
-              (lines{"", "$textwrite: unknown write mode 'insert'",
-                     "$textwrite: unknown charcode 'ebcdic'", "$textwrite: file write error"}));
+    // Bad options (their messages are rows of data/files.tsv) leave the file as it was.
+    run("$textwrite(" + p + ",x,mode:insert)$textwrite(" + p + ",x,charcode:ebcdic)");
     EXPECT_EQ(get("out.txt"), vesk::utf8_to_code_page("café", vesk::ansi_code_page) + "\r\n");
     expect_no_leftovers();
 }
@@ -75,17 +72,14 @@ std::string child_path() {
 }
 std::string child(const std::string& args) { return "'" + child_path() + "' " + args; }
 
-TEST_F(Files, RunningPrograms) {
+TEST_F(Files, RunningAndOpeningPrograms) {
     // Far more than a pipe holds, in one write.
     const std::string big = run("$cmd(" + child("big 300000") + ")");
     ASSERT_EQ(big.size(), 300000u);
     EXPECT_EQ(big.substr(0, 27), "abcdefghijklmnopqrstuvwxyza");
     EXPECT_EQ(big.back(), char('a' + 299999 % 26));
-    // A failing program: its output still comes, its errors go to the store.
+    // A failing program: its output still comes (its errors are the documentation's example).
     EXPECT_EQ(found("$cmd(" + child("fail") + ",stderr:err)"), "out|y");
-    const std::string* err = vesk::hash_store::instance().get("err");
-    ASSERT_NE(err, nullptr);
-    EXPECT_EQ(*err, "oops\n");
     EXPECT_EQ(run("$cmd(" + child("cat") + ",stdin:hello" + "$char(10)" + "world)"),
               "hello\nworld");
     EXPECT_EQ(run("$cmd(" + child("cat") + ",'stdin:" + std::string(100000, 'q') + "')").size(),
@@ -100,10 +94,8 @@ TEST_F(Files, RunningPrograms) {
               (lines{"y", "$cmd: program still running after 1 seconds; it was ended"}));
     EXPECT_LT(GetTickCount() - start, 10000u);
     vesk::set_command_time_limit(0);
-}
 
-TEST_F(Files, OpeningThroughTheShell) {
-    // Started hidden, the program leaves its mark; the call does not wait.
+    // $execute: started hidden, the program leaves its mark; the call does not wait.
     EXPECT_EQ(run_lines("$if($execute(" + child_path() + ",'touch \"" + at("mark.txt") +
                         "\" started',hide),y,n)"),
               (lines{"y"}));
@@ -176,11 +168,7 @@ TEST_F(Files, KeyValueStoreFile) {
     store.set("absent", "was here");
     store.set("other", "stays");
     EXPECT_EQ(found("$hash_load(" + p + ")"), "|y");
-    ASSERT_NE(store.get("name"), nullptr);
-    EXPECT_EQ(*store.get("name"), "Zoë");
-    EXPECT_EQ(*store.get("absent"), "");  // set to empty in its place
-    EXPECT_EQ(*store.get("other"), "stays");
-    EXPECT_EQ(store.items().front().key, "absent");
+    EXPECT_EQ(hash_items(), "absent=;other=stays;name=Zoë;");  // a known key keeps its place
 
     // Cut inside the second pair: the first pair is set, then the error.
     store.clear();
@@ -191,44 +179,31 @@ TEST_F(Files, KeyValueStoreFile) {
                   ")$hash_load(" + at("none.bin") + ")$hash_save(" + at("no\\dir\\x") + ",k)"),
         (lines{"", "$hash_load: file read error", "$hash_load: file read error",
                "$hash_load: file read error", "$hash_save: write error"}));
-    EXPECT_EQ(store.size(), 1u);
-    EXPECT_EQ(*store.get("name"), "Zoë");
+    EXPECT_EQ(hash_items(), "name=Zoë;");
 }
 
+// The file's layout is run by the documentation's example (an equalizer
+// written by hand, loaded and saved again); here the other processors, a
+// chain read back whole, and damaged files that leave it as it was.
 TEST_F(Files, DspChainFile) {
     cor::dsp_chain& chain = host.player().dsp();
     const int32_t gains[cor::equalizer_bands] = {0, 0, 0, 0, 0, 600, 0, 0, 0, -1200};
     const cor::guid unknown{0x12345678, 0x9abc, 0xdef0, {1, 2, 3, 4, 5, 6, 7, 8}};
     ASSERT_TRUE(chain.set(
         {cor::balance_preset(-30), cor::equalizer_preset(gains), cor::t_dsp_preset{unknown, {}}}));
-    const std::string p = at("chain.dsp");
+    const std::string saved = chain.encode(), p = at("chain.dsp");
     EXPECT_EQ(found("$dsp_save(" + p + ")"), "|y");
-    std::string eq;
-    for (int32_t g : gains) eq += le32(uint32_t(g));
-    const std::string expected =
-        dsp_id + le32(3) +
-        bytes({0x3E, 0x5A, 0x0C, 0x8B, 0xD2, 0x61, 0x7F, 0x4E, 0x9A, 0x14, 0x2C, 0x6D, 0x3B, 0x8E,
-               0x5F, 0x01}) +
-        le32(4) + le32(uint32_t(-30)) +
-        bytes({0x95, 0x1E, 0x7A, 0xD4, 0x08, 0x3C, 0x62, 0x4B, 0x8F, 0x5D, 0xA1, 0xE6, 0xC2, 0x79,
-               0x0B, 0x34}) +
-        le32(40) + eq +
-        bytes({0x78, 0x56, 0x34, 0x12, 0xbc, 0x9a, 0xf0, 0xde, 1, 2, 3, 4, 5, 6, 7, 8}) + le32(0);
-    EXPECT_EQ(get("chain.dsp"), expected);
-
     ASSERT_TRUE(chain.set({}));
     EXPECT_EQ(found("$dsp_load(" + p + ")"), "|y");
-    ASSERT_EQ(chain.entries().size(), 3u);
-    EXPECT_EQ(chain.entries()[0].name, "Balance");
-    EXPECT_EQ(chain.entries()[1].name, "Equalizer");
-    EXPECT_EQ(chain.entries()[2].preset.owner, unknown);
-    EXPECT_EQ(chain.encode().size(), expected.size() - 16);
+    EXPECT_EQ(chain.encode(), saved);
+    const std::string file = get("chain.dsp");
+    EXPECT_EQ(file.substr(0, 20), dsp_id + le32(3));
 
     // Damaged files leave the chain as it was.
     ASSERT_TRUE(chain.set({cor::balance_preset(50)}));
     const std::string before = chain.encode();
-    put("cut.dsp", expected.substr(0, expected.size() - 1));
-    put("bad.dsp", dsp_id + le32(1) + expected.substr(20, 16) + le32(4) + le32(500));
+    put("cut.dsp", file.substr(0, file.size() - 1));
+    put("bad.dsp", dsp_id + le32(1) + file.substr(20, 16) + le32(4) + le32(500));
     put("hash.bin", hash_id + le32(0));
     EXPECT_EQ(run_lines("$dsp_load(" + at("cut.dsp") + ")$dsp_load(" + at("bad.dsp") +
                         ")$dsp_load(" + at("hash.bin") + ")$dsp_load(" + at("none.dsp") +

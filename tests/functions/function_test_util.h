@@ -20,6 +20,13 @@ namespace function_test {
 using cor_test::lines;
 using meta_list = cor_test::names;
 
+// The $hash store's keys and values in order, "key=value;" each.
+inline std::string hash_items() {
+    std::string all;
+    for (const auto& e : vesk::hash_store::instance().items()) all += e.key + "=" + e.value + ";";
+    return all;
+}
+
 class FunctionTest : public ::testing::Test {
 protected:
     cor_test::component_host host;

@@ -51,8 +51,6 @@ TEST_F(Split, PixelWidths) {
     const int three = width_of(L"aaa", L"Arial", 30, true);
     const int all = width_of(L"abcdefgh", face.c_str(), 11, false);
     const int half = width_of(L"abcd", face.c_str(), 11, false);
-    ASSERT_GT(three, width_of(L"aa", L"Arial", 30, true));
-    ASSERT_GT(width_of(L"a", L"Arial", 11, false), 1);
     const long handles = vesk::handle_count::live();
     expect_table("split.tsv", {{"three", std::to_string(three)},
                                {"three-1", std::to_string(three - 1)},

@@ -27,6 +27,7 @@
 namespace object_test {
 
 using vesk::object::object_base;
+namespace obj = vesk::object;
 
 void fill_rect(HDC dc, RECT r, COLORREF color);
 
@@ -34,12 +35,7 @@ void fill_rect(HDC dc, RECT r, COLORREF color);
 class test_rect : public object_base {
 public:
     test_rect(int x_, int y_, int w_, int h_, COLORREF c)
-        : object_base(vesk::object::cat_drawn, vesk::object::type_gp_rect),
-          x(x_),
-          y(y_),
-          w(w_),
-          h(h_),
-          color(c) {}
+        : object_base(obj::cat_drawn, obj::type_gp_rect), x(x_), y(y_), w(w_), h(h_), color(c) {}
     void draw_body(HWND, HDC dc, Gdiplus::Graphics* graphics) override;
     void set_position(int32_t nx, int32_t ny) override {
         x = nx;
@@ -50,12 +46,12 @@ public:
         r = {x, y, x + w - 1, y + h - 1};
         return true;
     }
-    bool get_property(vesk::object::property p, std::string& out) override {
-        return vesk::object::get_field_property({text, x, y, &w, &h}, p, out);
+    bool get_property(obj::property p, std::string& out) override {
+        return obj::get_field_property({text, x, y, &w, &h}, p, out);
     }
     // Width and height stay fixed, so a test sees a refused setting.
-    bool set_property(vesk::object::property p, std::string_view value, int32_t number) override {
-        return vesk::object::set_field_property({text, x, y}, p, value, number);
+    bool set_property(obj::property p, std::string_view value, int32_t number) override {
+        return obj::set_field_property({text, x, y}, p, value, number);
     }
 
     int x, y, w, h;
@@ -69,9 +65,7 @@ public:
 class test_control : public object_base {
 public:
     test_control(int x, int y, int w, int h, COLORREF c, uint32_t id)
-        : object_base(vesk::object::cat_control, vesk::object::type_button),
-          box{x, y, x + w, y + h},
-          color(c) {
+        : object_base(obj::cat_control, obj::type_button), box{x, y, x + w, y + h}, color(c) {
         control_id = id;
     }
     void draw_body(HWND, HDC dc, Gdiplus::Graphics*) override { fill_rect(dc, box, color); }
@@ -102,8 +96,7 @@ public:
 // A mouse area (type index of map): a rectangle region, records deliveries.
 class test_area : public object_base {
 public:
-    explicit test_area(RECT r)
-        : object_base(vesk::object::cat_area, vesk::object::type_map), region(r) {}
+    explicit test_area(RECT r) : object_base(obj::cat_area, obj::type_map), region(r) {}
     bool hit_test(int32_t x, int32_t y) override { return PtInRect(&region, POINT{x, y}) != FALSE; }
     bool on_mouse(HWND, int state, UINT message, WPARAM, LPARAM) override {
         log.emplace_back(state, message);
@@ -124,9 +117,7 @@ public:
 // Stands in for a combobox: other objects may be drawn inside it.
 class test_container : public object_base {
 public:
-    test_container()
-        : object_base(vesk::object::cat_control | vesk::object::cat_combobox,
-                      vesk::object::type_combobox) {}
+    test_container() : object_base(obj::cat_control | obj::cat_combobox, obj::type_combobox) {}
 };
 
 struct window {
@@ -166,11 +157,11 @@ protected:
 
     // Stores an object of a test type directly, as a creating function does.
     template <class T>
-    T* store(const window& w, std::unique_ptr<T> obj, const cor::guid& context = cor::guid_null) {
-        obj->parent = w.id;
-        obj->context = context;
-        T* raw = obj.get();
-        EXPECT_TRUE(manager.store(std::move(obj)));
+    T* store(const window& w, std::unique_ptr<T> made, const cor::guid& context = cor::guid_null) {
+        made->parent = w.id;
+        made->context = context;
+        T* raw = made.get();
+        EXPECT_TRUE(manager.store(std::move(made)));
         return raw;
     }
     test_rect* rect(const window& w, int x, int y, int wd, int ht, COLORREF color) {

@@ -136,8 +136,7 @@ TEST_F(PanelTest, ClearPanelDestroysEveryPanelWindowOfTheWindowAndKeepsTheObject
     EXPECT_EQ(
         run("$if($clearpanel(a),ok)$ispanelvisible(art)$ispanelvisible(meter)$ispanelvisible(con)"),
         lines{"ok001"});
-    EXPECT_FALSE(IsWindow(art));
-    EXPECT_FALSE(IsWindow(meter));
+    EXPECT_FALSE(IsWindow(art) || IsWindow(meter));
     EXPECT_EQ(record("art").instance.get(), art_object);
     EXPECT_EQ(run("$if($panel(b,art,0,0,50,50),ok)$ispanelvisible(art)"), lines{"ok1"});
 }
@@ -145,7 +144,7 @@ TEST_F(PanelTest, ClearPanelDestroysEveryPanelWindowOfTheWindowAndKeepsTheObject
 // A stored record of a type the Host does not offer is kept with its bytes
 // (end to end too, with its messages); damaged bytes keep the records read
 // before the damage.
-TEST_F(PanelTest, StoredRecordsOfUnknownTypesKeepTheirBytes) {
+TEST_F(PanelTest, StoredRecordsKeepUnknownTypesAndPanelDataFilesReadBack) {
     const cor::guid unknown{0x12345678, 1, 2, {3, 4, 5, 6, 7, 8, 9, 10}};
     const std::string meter = pack({1, 0x0000FF, 0x222222});
     std::string raw = pack({2});
@@ -162,16 +161,11 @@ TEST_F(PanelTest, StoredRecordsOfUnknownTypesKeepTheirBytes) {
     EXPECT_EQ(vesk::cfg_panel_ext_list.get_raw(), raw);
     EXPECT_FALSE(vesk::cfg_panel_ext_list.set_raw(raw.substr(0, raw.size() - 1)));
     EXPECT_EQ(vesk::cfg_panel_ext_list.size(), 1u);
-}
 
-TEST_F(PanelTest, PanelDataFilesCarryNameTypeAndSettings) {
+    // The panel data file that closing keeps reads back whole; cut or padded,
+    // it is refused.
     const vesk::t_panel_data data{"Peak Meter", cor::panels::peak_meter_guid, pack({1, 2, 3})};
     const std::string bytes = vesk::encode_panel_data(data);
-    std::string expected;
-    cor::raw_put_text(expected, "Peak Meter");
-    cor::raw_put_guid(expected, cor::panels::peak_meter_guid);
-    cor::raw_put_text(expected, pack({1, 2, 3}));
-    EXPECT_EQ(bytes, expected);
     const auto back = vesk::decode_panel_data(bytes);
     ASSERT_TRUE(back);
     EXPECT_EQ(back->name, data.name);
@@ -190,7 +184,6 @@ TEST_F(PanelTest, WindowsMadeAroundAPanelTypeGetUniqueIds) {
                                                "Playlist views"));
     EXPECT_EQ(vesk::cfg_panel_id_list.get(),
               (std::vector<std::string>{"Album_List", "Album_List1"}));
-    EXPECT_EQ(vesk::cfg_panel_display_list[1], "Album List / Playlist views");
     const auto& ids = vesk::cfg_window_id_list.get();
     EXPECT_EQ(std::vector<std::string>(ids.end() - 2, ids.end()),
               (std::vector<std::string>{"Album_List1", "Album_List2"}));
@@ -205,7 +198,6 @@ TEST_F(PanelTest, WindowsMadeAroundAPanelTypeGetUniqueIds) {
     GetClientRect(wnd, &client);
     GetWindowRect(record("Album_List1").wnd, &panel);
     EXPECT_EQ(panel.right - panel.left, client.right - 20);
-    EXPECT_EQ(vesk::cfg_window_display_list[vesk::definition_by_id("Album_List2")], "Album List");
 }
 
 TEST_F(PanelTest, TheEmbedToolCancelsOnARightClickAndAppendsOneLineOnADoubleClick) {
@@ -228,16 +220,13 @@ TEST_F(PanelTest, TheEmbedToolCancelsOnARightClickAndAppendsOneLineOnADoubleClic
 
     tool = vesk::start_embed_tool(a, 1, "art", at);
     ASSERT_NE(tool, nullptr);
-    RECT tr;
-    GetWindowRect(tool, &tr);
-    POINT origin{tr.left, tr.top};
-    ScreenToClient(a, &origin);
+    // The tool's place in the target as "x,y,width,height".
+    std::string placed = place(tool, a);
+    placed[placed.find(' ')] = placed[placed.rfind('x')] = ',';
     SendMessageW(tool, WM_LBUTTONDBLCLK, 0, MAKELPARAM(50, 50));
     EXPECT_FALSE(IsWindow(tool));
-    const std::string line = "\r\n$panel(%_id%,'art'," + std::to_string(origin.x) + "," +
-                             std::to_string(origin.y) + "," + std::to_string(tr.right - tr.left) +
-                             "," + std::to_string(tr.bottom - tr.top) + ")";
-    EXPECT_EQ(vesk::cfg_window_tf_load_list[def], before + line);
+    EXPECT_EQ(vesk::cfg_window_tf_load_list[def],
+              before + "\r\n$panel(%_id%,'art'," + placed + ")");
     EXPECT_EQ(host.eval("$ispanelvisible(art)"), "1");
     EXPECT_EQ(GetParent(record("art").wnd), a);
 

@@ -75,7 +75,6 @@ protected:
         if (!dc) return {};
         return cor_test::pixels_of(dc, {0, rows_y_, 640, rows_y_ + rows_ * row_h});
     }
-    // Whether the row's top line is the outline's colour across the row.
     bool outlined(const std::vector<COLORREF>& pixels, int row) const {
         for (int x : {margin + 60, 320, 640 - margin - 80})
             if (pixels[size_t(row * row_h) * 640 + x] != outline) return false;

@@ -2,9 +2,8 @@
 
     python3 tests/profile/doc_examples_test.py BUILD_FOLDER CXX_COMPILER
 
-Examples are fenced code blocks; the first word after the fence says what
-the block is, and every block is picked up, so a new example is tested the
-day it is written:
+Every fenced block is picked up, so a new example is tested the day it is
+written; the first word after the fence says what it is:
 
     ```sh            command lines, run by bash from the repository's top
                      folder (each block in one shell; a failing line fails)
@@ -19,10 +18,9 @@ After an sh block, `<!-- screenshot: FILE shows R-G-B -->` asks that the
 PNG it saved shows that colour (drawn text or shapes, not a blank window).
 
 Each document runs in its own copy of the repository's small folders, with
-`build/release` standing for the build under test, HOME pointing to an
-empty home holding a `Music` folder, `cmake` doing nothing (the build under
-test is already there) and `wine` closing the player after a few seconds
-when the command line would leave it open for the user to close.
+`build/release` the build under test, HOME an empty home holding `Music`,
+`cmake` doing nothing and `wine` closing a player left open after a few
+seconds.
 """
 
 import glob
@@ -50,10 +48,8 @@ SCREENSHOT = re.compile(r'^<!-- screenshot: (\S+) shows (\d+)-(\d+)-(\d+) -->$')
 
 class Block:
     def __init__(self, doc, line, info, text):
-        words = info.split()
         self.doc, self.line, self.text = doc, line, text
-        self.kind = words[0] if words else ''
-        self.arg = words[1] if len(words) > 1 else None
+        self.kind, self.arg = (info.split() + [None, None])[:2]
         self.checks = []
 
     def where(self):
@@ -81,19 +77,13 @@ def extract(path):
         elif SCREENSHOT.match(lines[i]) and blocks:
             blocks[-1].checks.append(SCREENSHOT.match(lines[i]).groups())
         elif (lines[i].startswith('    ') and previous == ''
-              and not re.match(r'^( *[-*] | *\d+\. |  )', last_text(lines, i))):
+              and not re.match(r'^( *[-*] | *\d+\. |  )',
+                               next((t for t in reversed(lines[:i]) if t.strip()), ''))):
             problems.append(f'{path}:{i + 1}: an indented code block; fence it so the '
                             f'example test runs it')
         previous = lines[i].strip()
         i += 1
     return blocks, problems
-
-
-def last_text(lines, i):
-    j = i - 1
-    while j >= 0 and not lines[j].strip():
-        j -= 1
-    return lines[j] if j >= 0 else ''
 
 
 def png_pixels(path):
@@ -119,12 +109,9 @@ def png_pixels(path):
         start = y * (stride + 1)
         kind, line = raw[start], bytearray(raw[start + 1:start + 1 + stride])
         for x in range(stride):
-            a = line[x - bpp] if x >= bpp else 0
-            b = prior[x]
-            c = prior[x - bpp] if x >= bpp else 0
-            p = a + b - c
-            paeth = a if abs(p - a) <= abs(p - b) and abs(p - a) <= abs(p - c) else (
-                b if abs(p - b) <= abs(p - c) else c)
+            a, b, c = (line[x - bpp], prior[x], prior[x - bpp]) if x >= bpp else (0, prior[x], 0)
+            pa, pb, pc = abs(b - c), abs(a - c), abs(a + b - 2 * c)
+            paeth = a if pa <= pb and pa <= pc else b if pb <= pc else c
             line[x] = (line[x] + (0, a, b, (a + b) // 2, paeth)[kind]) & 255
         rows.append([tuple(line[x:x + 3]) for x in range(0, stride, bpp)])
         prior = line
@@ -175,8 +162,7 @@ class DocExamples(unittest.TestCase):
         blocks, problems = extract(doc)
         self.assertEqual(problems, [])
         repo, env = self.sandbox()
-        last_out = None
-        last_kind = None
+        last_out = last_kind = None
         for block in blocks:
             with self.subTest(block.where()):
                 if block.kind == 'sh' and block.arg == 'no-test':
@@ -214,11 +200,8 @@ class DocExamples(unittest.TestCase):
         return blocks
 
     def compile(self, block):
-        with tempfile.NamedTemporaryFile('w', suffix='.cpp', delete=False) as f:
-            f.write(block.text)
-        self.addCleanup(os.remove, f.name)
-        r = subprocess.run([CXX, '-std=c++20', '-fsyntax-only', '-Wall', '-Wextra',
-                            '-I', ROOT, f.name], capture_output=True, text=True)
+        r = subprocess.run([CXX, '-std=c++20', '-fsyntax-only', '-Wall', '-Wextra', '-I', ROOT,
+                            '-x', 'c++', '-'], input=block.text, capture_output=True, text=True)
         self.assertEqual(r.returncode, 0, f'{block.where()}: {r.stderr}')
 
     def check_screenshot(self, path, colour, block):

@@ -46,7 +46,6 @@ TEST(Preprocessor, PreparedText) {
         {"#first#|#third#", false, "[2]|<#first#>"},
         // Trim mode keeps quoted blanks.
         {"$add( 1,\r\n\t2 )' a  b '", true, "$add(1,2)' a  b '"},
-        {"$add( 1, 2 )", false, "$add( 1, 2 )"},
         // Comments at line ends in both modes.
         {"a // one\r\nb '//not' // two\nc", false, "a b '//not' c"},
         {"a // one\r\nb '//not' // two\nc", true, "ab'//not'c"},
@@ -97,8 +96,6 @@ TEST_F(StoredScripts, PrepareAllUsesTheMacrosAndTrimMode) {
     prepare_all();
     EXPECT_EQ(prepared_general_script(slot_on_init), "$puts(a,world)'#who#'");
     EXPECT_EQ(prepared_window_script(0, 4), "xworld");
-    // The stored text is what the editor shows.
-    EXPECT_EQ(general_script(slot_on_init).get(), "$puts(a, #who# ) // note\r\n'#who#'");
 }
 
 // Each script that does not compile gets one line with its place in the

@@ -1,12 +1,10 @@
 // Settings files: export and import through the Host's store, damaged
 // files, automatic backups on the main window's timer, leftovers of killed
-// saves, the import deferred to the next start, and the Host's console lines
-// as the palette keeps them.
+// saves and the import deferred to the next start.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <map>
 #include <random>
 #include <tuple>
@@ -16,7 +14,6 @@
 #include "config/config_transfer.h"
 #include "corvina500/config/config_store.h"
 #include "guid_text.h"
-#include "host/console_capture.h"
 #include "host/script_path.h"
 #include "host/settings.h"
 #include "menu/user_commands.h"
@@ -59,11 +56,8 @@ void restore(const settings& s) {
     for (const auto& [id, raw] : s) ASSERT_TRUE(var_of(id)->set_raw(raw));
 }
 
-std::string u32(uint32_t v) {
-    std::string out;
-    cor::raw_put_u32(out, v);
-    return out;
-}
+// Little-endian, as the file and the platform hold it.
+std::string u32(uint32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); }
 std::string guid_bytes(const char* text) {
     std::string out;
     cor::raw_put_guid(out, *cor::parse_guid(text));
@@ -112,18 +106,6 @@ void fill_every_setting(bool live_panel = true) {
         ASSERT_TRUE(var_of(tag.id)->set_raw(sample_value(tag.kind, n++, live_panel)));
 }
 
-std::string file_of(const settings& before) {
-    std::string out;
-    EXPECT_TRUE(vesk::encode_config_file(
-        [&](const cor::guid& id, std::string& raw) {
-            const auto it = before.find(id);
-            if (it != before.end()) raw = it->second;
-            return it != before.end();
-        },
-        out));
-    return out;
-}
-
 class SettingsTest : public ::testing::Test {
 protected:
     cor_test::component_host host;
@@ -139,12 +121,10 @@ protected:
         host.stop_ui();
         vesk::set_message_box_handler(nullptr);
     }
-    // Windows paths: the component takes UTF-8 platform paths.
-    std::string path(const char* name) { return folder.path(name); }
 
     // The component's settings as the Host's store writes them.
     settings stored() {
-        cor::host_config_store store(path("corvina500.cfgstore"), [](std::string_view) {});
+        cor::host_config_store store(folder.path("corvina500.cfgstore"), [](std::string_view) {});
         store.attach(cor_test::make_service<cor::config_io>());
         EXPECT_TRUE(store.write());
         store.detach_all();
@@ -155,6 +135,11 @@ protected:
         for (const auto& tag : vesk::config_file_tags()) out[tag.id] = decoded.entries.at(tag.id);
         return out;
     }
+    // The file an export of the settings as they are writes.
+    std::string exported() {
+        EXPECT_TRUE(vesk::export_config(nullptr, folder.path("now.config"), false));
+        return read_bytes(folder.file("now.config"));
+    }
     std::vector<std::string> lines_with(std::string_view prefix) {
         std::vector<std::string> out;
         for (auto& l : host.take_lines())
@@ -163,25 +148,38 @@ protected:
     }
 };
 
-TEST_F(SettingsTest, ExportThenImportIntoAFreshProfileRestoresEveryStoredByte) {
+// Export, then import into a fresh profile, restores every stored byte; an
+// import the option page asks for (with a restart: see the dialog's tests)
+// runs at the next start, once, even when it fails.
+TEST_F(SettingsTest, ExportThenImportRestoresEveryStoredByteAndAnAskedImportRunsAtTheNextStart) {
     fill_every_setting();
+    vesk::cfg_backup_at_start = 0;  // for the starts below
+    vesk::cfg_backup_at_exit = 0;
+    vesk::cfg_backup_periodic = 0;
     const settings source = stored();
-    const std::string file = path("all.config");
+    const std::string file = folder.path("all.config");
     ASSERT_TRUE(vesk::export_config(nullptr, file, true));
     restore(fresh);
     ASSERT_TRUE(vesk::import_config(nullptr, file, true));
     const settings imported = stored();
-    for (const auto& tag : vesk::config_file_tags()) {
-        const std::string name = cor::guid_to_text(tag.id);
-        if (tag.written)
-            EXPECT_EQ(imported.at(tag.id), source.at(tag.id)) << name;
-        else  // never written: an import leaves them as they were
-            EXPECT_EQ(imported.at(tag.id), fresh.at(tag.id)) << name;
-    }
+    for (const auto& tag : vesk::config_file_tags())  // one never written keeps its value
+        EXPECT_EQ(imported.at(tag.id), (tag.written ? source : fresh).at(tag.id))
+            << cor::guid_to_text(tag.id);
     EXPECT_TRUE(boxes.empty());
-    // The same settings write the same file again.
-    ASSERT_TRUE(vesk::export_config(nullptr, path("again.config"), true));
-    EXPECT_EQ(read_bytes(folder.file("again.config")), read_bytes(folder.file("all.config")));
+
+    const std::string custom = vesk::cfg_custom_scripts.get_raw();
+    restore(fresh);
+    vesk::cfg_pending_import.set(file);
+    host.take_lines();
+    ASSERT_TRUE(host.start_ui());
+    EXPECT_EQ(lines_with("Import config data : "), strings{"Import config data : " + file});
+    EXPECT_EQ(vesk::cfg_pending_import.get(), "");
+    EXPECT_EQ(vesk::cfg_custom_scripts.get_raw(), custom);
+    host.stop_ui();
+    vesk::cfg_pending_import.set(folder.path("absent.config"));
+    host.start_ui();
+    EXPECT_EQ(vesk::cfg_pending_import.get(), "");
+    EXPECT_EQ(shown_boxes(), strings{"Import config data: Read Error!"});
 }
 
 TEST_F(SettingsTest, AHandWrittenFileImportsInAnyOrderWithTheReadOnlyEntries) {
@@ -198,7 +196,7 @@ TEST_F(SettingsTest, AHandWrittenFileImportsInAnyOrderWithTheReadOnlyEntries) {
         guid_bytes("B5086E6A-EBE3-47EF-A8FE-678683720CF0") + u32(1) +
         guid_bytes("F9B13265-B99F-4B1C-8B66-C30F65C7EEE6");
     write_bytes(folder.file("hand.config"), file);
-    ASSERT_TRUE(vesk::import_config(nullptr, path("hand.config"), true));
+    ASSERT_TRUE(vesk::import_config(nullptr, folder.path("hand.config"), true));
     EXPECT_EQ(vesk::cfg_tray_mode.get(), 1);  // the later entry wins
     EXPECT_EQ(vesk::cfg_backup_name.get(), "C:\\b\\%_timing%.config");
     auto& context = vesk::user_contextmenu_commands();
@@ -215,20 +213,19 @@ TEST_F(SettingsTest, AHandWrittenFileImportsInAnyOrderWithTheReadOnlyEntries) {
 TEST_F(SettingsTest, DamagedFilesFailWholeAndNameTheirFault) {
     fill_every_setting(false);  // a live panel may rewrite settings it is given
     const settings before = snapshot();
-    const std::string good = file_of(before);
-    std::vector<std::string> printed;
+    const std::string good = exported();
     // "read", or the fault the console line names.
     const auto outcome = [&](const std::string& bytes, bool boxes_shown = false) -> std::string {
         restore(before);
         write_bytes(folder.file("try.config"), bytes);
         host.take_lines();
         boxes.clear();
-        const bool read = vesk::import_config(nullptr, path("try.config"), boxes_shown);
-        printed = host.take_lines();
+        const bool read = vesk::import_config(nullptr, folder.path("try.config"), boxes_shown);
+        const auto printed = host.take_lines();
         if (read) return "read";
         EXPECT_EQ(snapshot(), before);
         const std::string prefix = "Import config data : ",
-                          suffix = " (" + path("try.config") + ")";
+                          suffix = " (" + folder.path("try.config") + ")";
         for (const auto& l : printed)
             if (l.starts_with(prefix) && l.ends_with(suffix) &&
                 l.size() > prefix.size() + suffix.size())
@@ -236,9 +233,9 @@ TEST_F(SettingsTest, DamagedFilesFailWholeAndNameTheirFault) {
         ADD_FAILURE() << "no line names the fault";
         return "no line";
     };
-    const std::string unknown = guid_bytes("01234567-89AB-4CDE-8F01-23456789ABCD");
     std::string unknown_tag = good;  // after the 24 scripts, where the window GUID list begins
-    unknown_tag.replace(good.find(guid_bytes("BA9BB3A4-DD31-4F09-A4F6-8C799D4A0176")), 16, unknown);
+    unknown_tag.replace(good.find(guid_bytes("BA9BB3A4-DD31-4F09-A4F6-8C799D4A0176")), 16,
+                        guid_bytes("01234567-89AB-4CDE-8F01-23456789ABCD"));
     std::string bad_list = good;  // a text list whose count promises more
     const size_t count_at = good.find(guid_bytes("FC354353-8A11-480B-A5D6-DA229C5EA542")) + 20;
     bad_list.replace(count_at, 4, u32(9));
@@ -255,49 +252,35 @@ TEST_F(SettingsTest, DamagedFilesFailWholeAndNameTheirFault) {
     for (const auto& [name, bytes, message] : cases) {
         SCOPED_TRACE(name);
         EXPECT_EQ(outcome(bytes, true), message);
-        ASSERT_EQ(shown_boxes(), strings{"Import config data: " + message});
-        EXPECT_EQ(boxes.back().flags & MB_ICONERROR, UINT(MB_ICONERROR));
+        EXPECT_EQ(shown_boxes(), strings{"Import config data: " + message});
     }
-    EXPECT_EQ(outcome(unknown_tag), "Read Error! (Unmatch GUID)");
-    EXPECT_EQ(std::count(printed.begin(), printed.end(),
-                         "error guid : 01234567-89AB-4CDE-8F01-23456789ABCD"),
-              1);
-    EXPECT_FALSE(vesk::import_config(nullptr, path("missing.config"), false));
-    EXPECT_EQ(snapshot(), before);
 
     for (size_t cut = 1; cut < good.size(); ++cut)
         ASSERT_EQ(outcome(good.substr(0, cut)), "Read Error!") << "cut at " << cut;
-    std::map<std::string, int> outcomes;
     std::mt19937 random(17);
     for (int i = 0; i < 3000; ++i) {
         std::string bytes = good;
         const size_t at = random() % bytes.size();
         bytes[at] = static_cast<char>(bytes[at] ^ (1 + random() % 255));
         SCOPED_TRACE("byte " + std::to_string(at));
-        ++outcomes[outcome(bytes)];
+        outcome(bytes);
     }
-    EXPECT_EQ(outcomes.size(), 4u);
-    for (const char* o : {"read", "Not config file", "Read Error!", "Read Error! (Unmatch GUID)"})
-        EXPECT_GT(outcomes[o], 0) << o;
 }
 
 TEST_F(SettingsTest, AFailedExportSaysSoAndKeepsThePreviousFile) {
     write_bytes(folder.file("kept.config"), "previous");
-    const std::string unwritable = path("no such folder") + "\\x.config";
+    const std::string unwritable = folder.path("no such folder") + "\\x.config";
     ASSERT_FALSE(vesk::export_config(nullptr, unwritable, true));
     EXPECT_EQ(shown_boxes(), strings{"Export config data: Write Error!"});
     EXPECT_EQ(lines_with("Export config data : "),
               strings{"Export config data : Write Error! (" + unwritable + ")"});
     // Locked against writers: the rename cannot replace it.
-    HANDLE lock = CreateFileW(cor::to_wide(path("kept.config")).c_str(), GENERIC_READ,
-                              FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE lock = CreateFileW(folder.file("kept.config").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(vesk::export_config(nullptr, path("kept.config"), false));
+    EXPECT_FALSE(vesk::export_config(nullptr, folder.path("kept.config"), false));
     CloseHandle(lock);
     EXPECT_EQ(read_bytes(folder.file("kept.config")), "previous");
-    EXPECT_TRUE(vesk::export_config_command(nullptr, path("kept.config"), true));
-    EXPECT_EQ(boxes.back().text, "Success!");
-    EXPECT_EQ(read_bytes(folder.file("kept.config")), file_of(snapshot()));
 }
 
 TEST_F(SettingsTest, BackupsRunTheNameScriptAtStartExitAndOnTimerTwo) {
@@ -314,7 +297,7 @@ TEST_F(SettingsTest, BackupsRunTheNameScriptAtStartExitAndOnTimerTwo) {
     EXPECT_TRUE(KillTimer(main, vesk::backup_timer_id));
     SendMessageW(main, WM_TIMER, vesk::backup_timer_id, 0);
     EXPECT_TRUE(std::filesystem::exists(folder.file("b-every.config")));
-    EXPECT_EQ(read_bytes(folder.file("b-every.config")), file_of(snapshot()));
+    EXPECT_EQ(read_bytes(folder.file("b-every.config")), exported());
     host.take_lines();
     host.stop_ui();
     EXPECT_TRUE(std::filesystem::exists(folder.file("b-exit.config")));
@@ -323,14 +306,8 @@ TEST_F(SettingsTest, BackupsRunTheNameScriptAtStartExitAndOnTimerTwo) {
         std::vector<std::string>{"Autobackup config data : " + folder.path("b") + "-exit.config"});
     EXPECT_TRUE(boxes.empty());
 
-    // A name script that answers nothing at start makes no backup then.
-    std::filesystem::remove(folder.file("b-start.config"));
-    vesk::cfg_backup_name.set("$if($strcmp(%_timing%,exit)," + folder.path("b") + "-exit.config)");
-    host.take_lines();
-    ASSERT_TRUE(host.start_ui());
-    EXPECT_FALSE(std::filesystem::exists(folder.file("b-start.config")));
-    EXPECT_TRUE(lines_with("Autobackup").empty());
     // A backup that cannot be written says so.
+    ASSERT_TRUE(host.start_ui());
     vesk::cfg_backup_name.set(folder.path("missing") + "\\x.config");
     host.stop_ui();
     EXPECT_EQ(shown_boxes(), strings{"Export config data: Write Error!"});
@@ -345,12 +322,9 @@ TEST_F(SettingsTest, LeftoversOfKilledSavesGoAtStart) {
     CreateDirectoryW(profile.c_str(), nullptr);
     const auto rows = cor_test::read_case_table("settings/data/save-leftovers.tsv", 3);
     const auto path_of = [&](const cor_test::t_case_row& row) {
-        std::wstring p = row.fields[0] == "profile" ? profile : folder.file("").wstring();
-        if (p.back() != L'\\' && p.back() != L'/') p += L'\\';
-        std::string name = row.fields[1];
-        if (const size_t at = name.find("{pid}"); at != std::string::npos)
-            name.replace(at, 5, std::to_string(GetCurrentProcessId()));
-        return p + cor::to_wide(name);
+        const auto dir = row.fields[0] == "profile" ? std::filesystem::path(profile) : folder.dir();
+        const auto pid = std::to_string(GetCurrentProcessId());
+        return (dir / cor::to_wide(cor_test::case_field(row, 1, {{"pid", pid}}))).wstring();
     };
     for (const auto& row : rows) write_bytes(path_of(row), "partial");
     vesk::cfg_backup_name.set(folder.path("b") + "-%_timing%.config");
@@ -360,55 +334,6 @@ TEST_F(SettingsTest, LeftoversOfKilledSavesGoAtStart) {
         EXPECT_EQ(GetFileAttributesW(p.c_str()) == INVALID_FILE_ATTRIBUTES, row.fields[2] == "yes")
             << row.where << ": " << row.fields[1];
         DeleteFileW(p.c_str());
-    }
-}
-
-TEST_F(SettingsTest, AnImportAskedForRunsAtTheNextStartAfterARestart) {
-    fill_every_setting();
-    vesk::cfg_pending_import.set("");
-    vesk::cfg_backup_at_start = 0;
-    vesk::cfg_backup_at_exit = 0;
-    vesk::cfg_backup_periodic = 0;
-    const settings wanted = snapshot();
-    ASSERT_TRUE(vesk::export_config(nullptr, path("next.config"), false));
-    restore(fresh);
-    host.start_ui();
-    vesk::import_config_command(path("next.config"));
-    EXPECT_EQ(host.commands, std::vector<cor::guid>{cor::mainmenu_manager::command_restart});
-    EXPECT_EQ(vesk::cfg_pending_import.get(), path("next.config"));
-    host.stop_ui();
-    // Until the next start the settings stay as they were.
-    EXPECT_EQ(vesk::cfg_custom_scripts.get(), fresh.at(vesk::cfg_custom_scripts.get_guid()));
-    host.take_lines();
-    ASSERT_TRUE(host.start_ui());
-    EXPECT_EQ(lines_with("Import config data : "),
-              std::vector<std::string>{"Import config data : " + path("next.config")});
-    EXPECT_EQ(vesk::cfg_pending_import.get(), "");
-    EXPECT_EQ(vesk::cfg_custom_scripts.get_raw(), wanted.at(vesk::cfg_custom_scripts.get_guid()));
-    host.stop_ui();
-    // The next start does not import again, even a file that failed.
-    vesk::cfg_pending_import.set(path("absent.config"));
-    host.start_ui();
-    EXPECT_EQ(vesk::cfg_pending_import.get(), "");
-    EXPECT_EQ(shown_boxes(), strings{"Import config data: Read Error!"});
-}
-
-// The Host's console lines, normalised as the palette shows them.
-TEST(ConsoleCapture, TheHostsLinesAreNormalised) {
-    cor_test::component_host host;
-    const auto receiver = cor_test::make_service<cor::console_receiver>();
-    ASSERT_TRUE(receiver);
-    const std::pair<std::string, std::string> cases[] = {
-        {"plain", "plain\r\n"},
-        {"a\nb", "a\r\nb\r\n"},
-        {"a\r\nb\r\n", "a\r\nb\r\n"},
-        {"one\n\ntwo", "one\r\n\r\ntwo\r\n"},
-        {std::string("cut\0hidden", 10), "cut\r\n"},
-        {"", "\r\n"},
-    };
-    for (const auto& [given, kept] : cases) {
-        receiver->print(given.data(), given.size());
-        EXPECT_EQ(vesk::console_messages().back().text, kept) << given;
     }
 }
 

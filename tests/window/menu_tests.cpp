@@ -1,12 +1,19 @@
 // Popup menus, the component's groups in the Host's menus, and the user's
 // own menu commands, through scripts, the real platform menus and the
-// Host's menu tree.
+// Host's menu tree; the tray icon: what the component asks of the shell
+// (Wine's tray cannot be queried), hiding every window to the tray and back
+// in order, and the icon's menu, read while it is open.
 #include <algorithm>
 
 #include "menu/user_commands.h"
 #include "menu/window_arrange.h"
 #include "panels/panel_types.h"
+#include "registry/tray_state.h"
 #include "registry/window_services.h"
+#include "support/test_folder.h"
+#include "window/recovery.h"
+#include "window/stacking.h"
+#include "window/tray_icon.h"
 #include "window/tray_windows.h"
 #include "window/window_test_util.h"
 
@@ -42,112 +49,45 @@ protected:
     vesk::popup_chooser previous_ = nullptr;
 };
 
-TEST_F(MenuTest, PopupMenuShowsItemsSeparatorsAndChecksAndRunsTheChoice) {
+TEST_F(MenuTest, PopupMenuRunsTheChoiceAndNothingOnBadCallsOrInSafeMode) {
     ASSERT_TRUE(host.start_ui());
-    // Each row: script, its result, and what the chooser saw and the item ran.
-    struct t_step {
-        const char* script;
-        const char* result;
-        lines seen;
-        const char* ran;  // %RAN% afterwards
-    };
-    const t_step steps[] = {
-        {"$if($popupmenu_create(m),y,n)$if($popupmenu_create(M),y,n)", "yn", {}, "?"},
-        {"$if($popupmenu_additem(m,One,'$hash(RAN,one)',check:1),y,n)"
-         "$if($popupmenu_additem(m,-,),y,n)"
-         "$if($popupmenu_additem(m,Two,'$hash(RAN,two)','check:$sub(%_index%,2)'),y,n)"
-         "$if($popupmenu_additem(nomenu,x,y),y,n)",
-         "yyyn",
-         {},
-         "?"},
-        // Same text in another case: new scripts, same place.
-        {"$if($popupmenu_additem(m,ONE,'$hash(RAN,%_index%/%_count%/%_checked%)',"
-         "'check:$add(%_index%,1)'),y,n)",
-         "y",
-         {},
-         "?"},
-        {"$if($popupmenu_view(m,halign:right,valign:bottom),y,n)",
-         "y",
-         {"One [x]", "---", "Two"},
-         "0/3/1"},
-        {"$if($popupmenu_removeitem(m,two),y,n)$if($popupmenu_removeitem(m,two),y,n)",
-         "yn",
-         {},
-         "0/3/1"},
-        {"$if($popupmenu_view(nomenu),y,n)", "n", {}, "0/3/1"},
-        {"$if($popupmenu_remove(M),y,n)$if($popupmenu_remove(m),y,n)", "yn", {}, "0/3/1"},
-    };
     host.take_lines();
-    for (const auto& s : steps) {
-        g_menu_user.calls = 0;
-        g_menu_user.seen.clear();
-        g_menu_user.choice = "One";
-        EXPECT_EQ(host.eval(s.script), s.result) << s.script;
-        EXPECT_EQ(g_menu_user.seen, s.seen) << s.script;
-        EXPECT_EQ(host.eval("%RAN%"), s.ran) << s.script;
-    }
+    g_menu_user.choice = "One";
+    // A name made twice in any case, an item added to no menu, and the same
+    // text in another case: new scripts, same place. Nothing shows or runs.
+    EXPECT_EQ(
+        host.eval("$if($popupmenu_create(m),y,n)$if($popupmenu_create(M),y,n)"
+                  "$if($popupmenu_additem(m,One,'$hash(RAN,one)',check:1),y,n)"
+                  "$if($popupmenu_additem(m,-,),y,n)"
+                  "$if($popupmenu_additem(m,Two,'$hash(RAN,two)','check:$sub(%_index%,2)'),y,n)"
+                  "$if($popupmenu_additem(nomenu,x,y),y,n)"
+                  "$if($popupmenu_additem(m,ONE,'$hash(RAN,%_index%/%_count%/%_checked%)',"
+                  "'check:$add(%_index%,1)'),y,n)"),
+        "ynyyyny");
+    EXPECT_EQ(host.eval("%RAN%"), "?");
+    EXPECT_TRUE(g_menu_user.seen.empty());
+    EXPECT_EQ(host.eval("$if($popupmenu_view(m,halign:right,valign:bottom),y,n)"), "y");
+    EXPECT_EQ(g_menu_user.seen, (lines{"One [x]", "---", "Two"}));
+    EXPECT_EQ(host.eval("%RAN%"), "0/3/1");
     EXPECT_EQ(
         g_menu_user.flags & (TPM_RIGHTALIGN | TPM_BOTTOMALIGN | TPM_RETURNCMD | TPM_RIGHTBUTTON),
         UINT(TPM_RIGHTALIGN | TPM_BOTTOMALIGN | TPM_RETURNCMD | TPM_RIGHTBUTTON));
     EXPECT_EQ(g_menu_user.owner, vesk::main_window_handle());
+    g_menu_user.seen.clear();
+    EXPECT_EQ(host.eval("$if($popupmenu_removeitem(m,two),y,n)$if($popupmenu_removeitem(m,two),y,n)"
+                        "$if($popupmenu_view(nomenu),y,n)"
+                        "$if($popupmenu_remove(M),y,n)$if($popupmenu_remove(m),y,n)"),
+              "ynnyn");
+    EXPECT_TRUE(g_menu_user.seen.empty());
+    EXPECT_EQ(host.eval("%RAN%"), "0/3/1");
     EXPECT_TRUE(host.take_lines().empty());
-}
 
-// Menus and command sets of thousands of entries, as a $for loop fills
-// them: one entry per text whatever its case, in place when set again,
-// found again after entries before it are removed.
-TEST_F(MenuTest, LargeMenusAndCommandSetsKeepOneEntryPerText) {
-    ASSERT_TRUE(host.start_ui());
-    host.eval(
-        "$popupmenu_create(big)$for(i,1,20000,1,'$popupmenu_additem(big,item%i%,x)')"
-        "$popupmenu_additem(big,ITEM7,'$hash(RAN,seven)')"
-        "$popupmenu_removeitem(big,item3)$popupmenu_removeitem(big,item20000)"
-        "$popupmenu_additem(big,Item3,'$hash(RAN,three)')"
-        "$popupmenu_additem(big,item9,'$hash(RAN,nine)')");
-    host.take_lines();
-    // The menu shows its first items only, and says so.
-    g_menu_user.choice = "item9";
-    EXPECT_EQ(host.eval("$if($popupmenu_view(big),y,n)"), "y");
-    EXPECT_EQ(host.take_lines(), lines{"$popupmenu_view: the first 4000 of 19999 items are shown"});
-    ASSERT_EQ(g_menu_user.seen.size(), vesk::popup_shown_items);
-    EXPECT_EQ(g_menu_user.seen[2], "item4");
-    EXPECT_EQ(g_menu_user.seen[5], "item7");
-    EXPECT_EQ(g_menu_user.seen.back(), "item4001");
-    EXPECT_EQ(host.eval("%RAN%"), "nine");
-    g_menu_user.choice = "item7";
-    host.eval("$popupmenu_view(big)");
-    EXPECT_EQ(host.eval("%RAN%"), "seven");
-    // Removing items before it brings an added one into view, at the end.
-    host.eval("$for(i,10,4010,1,'$popupmenu_removeitem(big,item%i%)')");
-    g_menu_user.choice = "Item3";
-    host.eval("$popupmenu_view(big)");
-    EXPECT_EQ(g_menu_user.seen.back(), "item8002");
-    EXPECT_EQ(host.eval("%RAN%"), "seven");
-    host.eval("$for(i,4011,19999,1,'$popupmenu_removeitem(big,item%i%)')$popupmenu_view(big)");
-    EXPECT_EQ(g_menu_user.seen.back(), "Item3");
-    EXPECT_EQ(host.eval("%RAN%"), "three");
-
-    auto& set = vesk::user_mainmenu_commands();
-    host.eval(
-        "$for(i,1,3000,1,'$mainmenu_set(command%i%,x)')$mainmenu_set(COMMAND5,y)"
-        "$mainmenu_remove(command2)$mainmenu_set(Command2,z)");
-    ASSERT_EQ(set.size(), 3000u);
-    EXPECT_EQ(set.name(3), "command5");
-    EXPECT_NE(set.script(3).find('y'), std::string::npos);
-    EXPECT_EQ(set.name(2999), "Command2");
-    EXPECT_EQ(
-        host.eval("$if($mainmenu_remove(command3000),y,n)$if($mainmenu_remove(command3000),y,n)"),
-        "yn");
-}
-
-// Bad calls (window/data/menu_messages.tsv) show no menu and set no command.
-TEST_F(MenuTest, BadCallsStopAndSafeModeRunsNothing) {
-    ASSERT_TRUE(host.start_ui());
+    // Bad calls (window/data/menu_messages.tsv) show no menu and set no command.
     host.eval(
         "$popupmenu_create(m)$popupmenu_additem(m,One,'$hash(SAFE,ran)',check:1)"
         "$popupmenu_additem(m,-,'$hash(SAFE,separator)')");
     host.expect_table("window/data/menu_messages.tsv");
-    EXPECT_EQ(g_menu_user.calls, 0);
+    EXPECT_TRUE(g_menu_user.seen.empty());
     EXPECT_EQ(vesk::user_mainmenu_commands().size(), 0u);
     // The separator can never be chosen.
     g_menu_user.choice = "-";
@@ -164,7 +104,6 @@ TEST_F(MenuTest, MainMenuPopupHoldsTheHostsGroupsAndRunsTheChoice) {
     ASSERT_TRUE(host.start_ui());
     g_menu_user.choice = "Do It";
     EXPECT_EQ(host.eval("$if($popupmenu_view_mainmenu(halign:center),y,n)"), "y");
-    EXPECT_EQ(g_menu_user.owner, vesk::main_window_handle());
     // "Easy creating" holds the Host's panel types by category, in its order.
     lines expected{"File >", "  Exit",    "Test >", "  Group >",        "    Do It",
                    "Vesk >", "  Palette", "  ---",  "  Easy creating >"};
@@ -233,24 +172,15 @@ TEST_F(MenuTest, VeskGroupAppearsWithTheMainWindowAndItsCommandsWork) {
         GetWindowRect(i == 0 ? main : side, &r);
         EXPECT_EQ((vesk::t_point{r.left, r.top}), cascade[i]) << i;
     }
-    EXPECT_TRUE(run_path("Vesk/Window/Tile"));
-    EXPECT_TRUE(run_path("Vesk/Window/Bring to top all window"));
 
-    // One palette: choosing the command again shows the same one. It goes
-    // to the tray and back with the windows, and closes with the main window.
+    // The palette goes to the tray and back with the windows.
     ASSERT_TRUE(run_path("Vesk/Palette"));
     HWND palette = FindWindowW(L"cor_ui_vesk_palette", L"Palette");
     ASSERT_TRUE(palette);
-    ShowWindow(palette, SW_HIDE);
-    ASSERT_TRUE(run_path("Vesk/Palette"));
-    EXPECT_EQ(FindWindowW(L"cor_ui_vesk_palette", L"Palette"), palette);
-    EXPECT_TRUE(IsWindowVisible(palette));
     vesk::hide_all_windows(false);
     EXPECT_FALSE(IsWindowVisible(palette));
     vesk::restore_all_windows();
     EXPECT_TRUE(IsWindowVisible(palette));
-    host.stop_ui();
-    EXPECT_FALSE(IsWindow(palette));
 }
 
 TEST(WindowArrangement, CascadeAndTileOnAKnownScreen) {
@@ -267,7 +197,9 @@ TEST(WindowArrangement, CascadeAndTileOnAKnownScreen) {
     EXPECT_TRUE(vesk::tile_positions(screen, {}).empty());
 }
 
-TEST_F(MenuTest, UserCommandsKeepTheirPlaceAndRunFromTheMenus) {
+// User commands and popup menus find their entries by text whatever its
+// case, in place when set again, and again after entries before them go.
+TEST_F(MenuTest, UserCommandsAndLargeMenusKeepOneEntryPerText) {
     ASSERT_TRUE(host.start_ui());
     auto& set = vesk::user_mainmenu_commands();
     EXPECT_EQ(host.eval("$if($mainmenu_set(Hello,'$hash(H,first)'),y,n)"
@@ -285,18 +217,42 @@ TEST_F(MenuTest, UserCommandsKeepTheirPlaceAndRunFromTheMenus) {
     ASSERT_TRUE(run_path("Vesk/User/Hello"));
     EXPECT_EQ(host.eval("%H%"), "10-20");
     EXPECT_EQ(host.eval("$if($mainmenu_remove(hello),y,n)$if($mainmenu_remove(hello),y,n)"), "yn");
-    const auto paths = vesk_paths();
-    EXPECT_EQ(std::count_if(paths.begin(), paths.end(),
-                            [](const std::string& p) { return p.rfind("Vesk/User/", 0) == 0; }),
-              1);
-    EXPECT_NE(std::find(paths.begin(), paths.end(), "Vesk/User/Other"), paths.end());
+    // The command after it moves up, found there under its name.
+    ASSERT_EQ(set.size(), 1u);
+    EXPECT_EQ(set.script(0), "x");
+    host.eval("$mainmenu_set(OTHER,y)");
+    EXPECT_EQ(set.size(), 1u);
+    lines user;
+    for (const auto& p : vesk_paths())
+        if (p.rfind("Vesk/User/", 0) == 0) user.push_back(p);
+    EXPECT_EQ(user, lines{"Vesk/User/Other"});
+
+    // A menu of thousands of items, as a $for loop fills it.
+    host.eval(
+        "$popupmenu_create(big)$for(i,1,20000,1,'$popupmenu_additem(big,item%i%,x)')"
+        "$popupmenu_additem(big,ITEM7,'$hash(RAN,seven)')"
+        "$popupmenu_removeitem(big,item3)$popupmenu_removeitem(big,item20000)"
+        "$popupmenu_additem(big,Item3,'$hash(RAN,three)')"
+        "$popupmenu_additem(big,item9,'$hash(RAN,nine)')");
+    host.take_lines();
+    // The menu shows its first items only, and says so.
+    g_menu_user.choice = "item9";
+    EXPECT_EQ(host.eval("$if($popupmenu_view(big),y,n)"), "y");
+    EXPECT_EQ(host.take_lines(), lines{"$popupmenu_view: the first 4000 of 19999 items are shown"});
+    ASSERT_EQ(g_menu_user.seen.size(), vesk::popup_shown_items);
+    EXPECT_EQ(g_menu_user.seen[2], "item4");
+    EXPECT_EQ(g_menu_user.seen[5], "item7");
+    EXPECT_EQ(g_menu_user.seen.back(), "item4001");
+    EXPECT_EQ(host.eval("%RAN%"), "nine");
+    g_menu_user.choice = "item7";
+    host.eval("$popupmenu_view(big)");
+    EXPECT_EQ(host.eval("%RAN%"), "seven");
 }
 
 TEST_F(MenuTest, ContextCommandRunsOncePerSelectedTrack) {
     ASSERT_TRUE(host.start_ui());
     const bool selected[] = {true, false, true, true};
     const size_t pl = playlist_of(host, {"a", "b", "c", "d"}, selected);
-    auto& pm = host.player().playlists();
 
     host.eval("$hash(T,-)");
     host.take_lines();
@@ -311,9 +267,210 @@ TEST_F(MenuTest, ContextCommandRunsOncePerSelectedTrack) {
     EXPECT_EQ(host.eval("$if($contextmenu_execute(Vesk/User/Nothing),y,n)"), "n");
     // The Host's own items, by name.
     EXPECT_EQ(host.eval("$if($contextmenu_execute(remove from playlist),y,n)"), "y");
-    EXPECT_EQ(pm.playlist_get_item_count(pl), 1u);
+    EXPECT_EQ(host.player().playlists().playlist_get_item_count(pl), 1u);
     EXPECT_EQ(host.eval("%N%"), "3");
     EXPECT_TRUE(host.take_lines().empty());
+}
+
+class Tray : public WindowTest {
+protected:
+    HWND main = nullptr;
+
+    void start(int mode) {
+        vesk::cfg_tray_mode = mode;
+        main = host.start_ui();
+        ASSERT_NE(main, nullptr);
+        vesk::set_error_level(vesk::err_low);
+        host.take_lines();
+    }
+    vesk::tray_icon& tray() { return *vesk::main_tray(); }
+    const vesk::tray_icon::t_request& last() { return tray().requests().back(); }
+    void click(UINT mouse) { SendMessageW(main, vesk::tray_callback_message, 0, mouse); }
+};
+
+// A 16 by 16 icon file, 32 bits per pixel: its header, its one entry (1128
+// bytes at 22), the bitmap's header (twice as high: colours, then mask),
+// colours and mask.
+std::string icon_file() {
+    const char head[] =
+        "\0\0\1\0\1\0\x10\x10\0\0\1\0\x20\0\x68\4\0\0\x16\0\0\0"
+        "\x28\0\0\0\x10\0\0\0\x20\0\0\0\1\0\x20\0";
+    std::string bytes = std::string(head, sizeof head - 1) + std::string(24, '\0');
+    for (int i = 0; i < 16 * 16; ++i) bytes += pack({0xFF2080C0});
+    return bytes + std::string(16 * 4, '\0');
+}
+
+TEST_F(Tray, ScriptsAddChangeAndRemoveTheIcon) {
+    start(0);
+    EXPECT_TRUE(tray().requests().empty());  // no icon without tray mode
+    EXPECT_EQ(run("%tasktray%|$if($tasktray(1),y,n)%tasktray%"), lines{"0|y1"});
+    const auto& add = last();
+    EXPECT_EQ(add.message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(add.data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    EXPECT_EQ(add.data.hWnd, main);
+    EXPECT_NE(add.data.hIcon, nullptr);
+    EXPECT_STREQ(add.data.szTip, L"corvina500");
+
+    // Texts longer than the record's fields are cut to them.
+    run("$traytip(" + std::string(300, 'x') + ")");
+    EXPECT_EQ(last().message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(last().data.uFlags, static_cast<UINT>(NIF_TIP));
+    EXPECT_EQ(std::wstring(last().data.szTip), std::wstring(127, L'x'));
+    // A character outside the basic plane is never cut in half.
+    run("$traytip(" + std::string(126, 'y') + "\xF0\x9F\x8E\xB5)");
+    EXPECT_EQ(std::wstring(last().data.szTip), std::wstring(126, L'y'));
+
+    const cor_test::test_folder folder;
+    ASSERT_TRUE(cor_test::write_bytes(folder.file("tray.ico"), icon_file()));
+    EXPECT_EQ(run("$if($trayicon(" + folder.path("tray.ico") + "),y,n)"), lines{"y"});
+    EXPECT_EQ(last().data.uFlags, static_cast<UINT>(NIF_ICON));
+    EXPECT_EQ(last().data.hIcon, tray().icon());
+    const size_t asked = tray().requests().size();
+    EXPECT_EQ(run("$if($trayicon(C:\\nowhere\\none.ico),y,n)"), lines{"n"});
+    EXPECT_EQ(tray().requests().size(), asked);
+
+    // The shell restarted: the icon comes back, but only while it is shown.
+    SendMessageW(main, vesk::tray_icon::taskbar_created_message(), 0, 0);
+    EXPECT_EQ(last().message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(std::wstring(last().data.szTip), std::wstring(126, L'y'));
+    EXPECT_EQ(run("$tasktray(0)%tasktray%$if(%tasktray%,y,n)"), lines{"0n"});
+    EXPECT_EQ(last().message, static_cast<DWORD>(NIM_DELETE));
+    const size_t after_delete = tray().requests().size();
+    SendMessageW(main, vesk::tray_icon::taskbar_created_message(), 0, 0);
+    EXPECT_EQ(tray().requests().size(), after_delete);
+    EXPECT_EQ(run("$tasktray()"), (lines{"", "$tasktray: invalid syntax"}));
+}
+
+TEST_F(Tray, BalloonsAndSavingTheWindowsFromTheTray) {
+    start(2);
+    ASSERT_TRUE(vesk::tray_state().icon_shown);
+    EXPECT_EQ(last().message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(run("$if($trayballoon(Title,Body,,icon:WARNING,sound:false),y,n)"), lines{"y"});
+    EXPECT_EQ(last().message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(last().data.uFlags, static_cast<UINT>(NIF_INFO));
+    EXPECT_EQ(last().data.dwInfoFlags, static_cast<DWORD>(NIIF_WARNING | NIIF_NOSOUND));
+    EXPECT_STREQ(last().data.szInfoTitle, L"Title");
+    EXPECT_STREQ(last().data.szInfo, L"Body");
+    run("$trayballoon(T,B)");
+    EXPECT_EQ(last().data.dwInfoFlags, static_cast<DWORD>(NIIF_NONE));  // no icon, with sound
+    const size_t asked = tray().requests().size();
+    EXPECT_EQ(run("$if($trayballoon(T,B,,icon:question),y,n)$trayballoon(T,B,,loud:1)"
+                  "$trayballoon(T)"),
+              (lines{"n", "$trayballoon: unknown icon 'question'",
+                     "$trayballoon: unknown option 'loud:1'", "$trayballoon: invalid syntax"}));
+    EXPECT_EQ(tray().requests().size(), asked);
+
+    // Saving the windows brings them back from the tray; mode 2 keeps the icon.
+    define("a");
+    host.eval("$window(a)");
+    click(WM_LBUTTONDOWN);
+    ASSERT_FALSE(IsWindowVisible(handle_of("a")));
+    vesk::save_window_state();
+    EXPECT_TRUE(IsWindowVisible(handle_of("a")));
+    ASSERT_EQ(vesk::cfg_window_recovery_list.size(), 1u);
+    EXPECT_TRUE(vesk::tray_state().icon_shown);
+}
+
+TEST_F(Tray, MinimizingHidesEveryWindowAndAClickRestoresTheirOrder) {
+    start(3);
+    EXPECT_FALSE(vesk::tray_state().icon_shown);  // mode 3: only while hidden
+    define("a", {"", "", "", "", "$console(move a)"});
+    define("b");
+    define("c");
+    define("hidden");
+    host.eval("$window(a,50,50,200,100)$window(b,80,80,200,100)$window(c,110,110,200,100)");
+    host.eval("$window(hidden,,,,,hide)");
+    host.eval("$style(b,zorder:topmost)");
+    SetWindowPos(handle_of("a"), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    const auto others = [&] {
+        std::vector<HWND> out;
+        for (HWND w : vesk::script_windows_from_top())
+            if (w != main && IsWindowVisible(w)) out.push_back(w);
+        return out;
+    };
+    const auto before = others();
+    ASSERT_EQ(before.size(), 3u);
+    host.take_lines();
+
+    ShowWindow(main, SW_MINIMIZE);
+    host.pump();
+    EXPECT_TRUE(vesk::tray_state().icon_shown);
+    EXPECT_EQ(host.eval("%tasktray_store%"), "1");
+    for (const char* id : {"a", "b", "c", "hidden"}) EXPECT_FALSE(IsWindowVisible(handle_of(id)));
+    EXPECT_FALSE(IsWindowVisible(main));
+    // While hidden, the main window runs no move event; the others still do.
+    MoveWindow(handle_of("a"), 60, 50, 200, 100, FALSE);
+    EXPECT_EQ(lines_with("move "), lines{"a"});
+
+    click(WM_LBUTTONDOWN);
+    host.pump();
+    EXPECT_FALSE(vesk::tray_state().icon_shown);  // mode 3 removes it again
+    EXPECT_EQ(last().message, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_EQ(host.eval("%tasktray_store%"), "0");
+    EXPECT_TRUE(IsWindowVisible(main));
+    EXPECT_FALSE(IsIconic(main));
+    for (const char* id : {"a", "b", "c"}) EXPECT_TRUE(IsWindowVisible(handle_of(id)));
+    EXPECT_FALSE(IsWindowVisible(handle_of("hidden")));
+    EXPECT_TRUE(GetWindowLongW(handle_of("b"), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(others(), before);
+
+    // A click while the windows show hides them; the next one brings them
+    // back in their new order.
+    SetWindowPos(handle_of("c"), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    const auto shown_others = others();
+    ASSERT_NE(shown_others, before);
+    click(WM_LBUTTONDOWN);
+    EXPECT_FALSE(IsWindowVisible(main));
+    EXPECT_FALSE(vesk::tray_state().icon_shown);  // a click adds no icon in mode 3
+    click(WM_LBUTTONDOWN);
+    EXPECT_TRUE(IsWindowVisible(main));
+    EXPECT_EQ(others(), shown_others);
+}
+
+// Reads the open tray menu from inside its modal loop as the popup menus'
+// chooser does, then picks g_menu_user.choice with the keyboard, if any.
+bool g_tray_menu_read = false;
+void read_tray_menu(HWND popup) {
+    g_tray_menu_read = true;
+    g_menu_user.seen.clear();
+    if (popup) walk_menu(reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0)), "");
+    const auto& seen = g_menu_user.seen;
+    const std::string& choice = g_menu_user.choice;
+    auto at = std::find_if(seen.begin(), seen.end(),
+                           [&](const std::string& item) { return item.rfind(choice, 0) == 0; });
+    if (!popup || choice.empty() || at == seen.end()) return (void)EndMenu();
+    for (; at != seen.end(); ++at)  // upwards from the bottom, over the separators
+        if (*at != "---") PostMessageW(popup, WM_KEYDOWN, VK_UP, 0);
+    PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+TEST_F(Tray, TheMenuShowsThePlaybackStateAndRunsItsCommands) {
+    start(2);
+    const size_t pl = playlist_of(host, {"Tray"});
+    ASSERT_TRUE(host.player().playlists().playlist_set_focus_item(pl, 0));
+    const auto menu = [&](const std::string& choice) {
+        g_menu_user = {};
+        g_menu_user.choice = choice;
+        g_tray_menu_read = false;
+        cor_test::when_thread_window(L"#32768", read_tray_menu);
+        click(WM_RBUTTONUP);
+        // The menu may open from a posted message: pump until it was read.
+        cor_test::pump_until([] { return g_tray_menu_read; });
+        host.pump(20);
+        return g_menu_user.seen;
+    };
+    EXPECT_EQ(menu(""), (lines{"Stop [x]", "Pause", "Play", "Previous", "Next", "Random", "---",
+                               "Vesk UI Configuration", "Preferences", "---", "Exit"}));
+    menu("Play");
+    EXPECT_EQ(host.eval("%playback_state%"), "play");
+    host.eval("$playback_control(pause)");
+    const lines paused = menu("");
+    ASSERT_EQ(paused.size(), 11u);
+    EXPECT_EQ(lines(paused.begin(), paused.begin() + 3), (lines{"Stop", "Pause [x]", "Play [x]"}));
+    // "Exit" asks the main window to close, which ends the Host.
+    menu("Exit");
+    ASSERT_EQ(host.commands.size(), 1u);
+    EXPECT_TRUE(host.commands[0] == cor::mainmenu_manager::command_exit);
 }
 
 }  // namespace

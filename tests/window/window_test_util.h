@@ -48,7 +48,6 @@ struct t_menu_user {
     std::string choice;
     UINT flags = 0;
     HWND owner = nullptr;
-    int calls = 0;
 };
 inline t_menu_user g_menu_user;
 
@@ -69,7 +68,6 @@ inline UINT walk_menu(HMENU menu, const std::string& indent) {
 }
 
 inline UINT menu_user(HMENU menu, UINT flags, HWND owner) {
-    ++g_menu_user.calls;
     g_menu_user.flags = flags;
     g_menu_user.owner = owner;
     g_menu_user.seen.clear();
@@ -126,42 +124,6 @@ protected:
 
     // Runs `script`; its output followed by the console lines it printed.
     lines run(const std::string& script) { return host.run_lines(script); }
-};
-
-// A script window "w" for the control suites, with its objects cleared and
-// the error level put back after each test.
-class ControlTest : public WindowTest {
-protected:
-    HWND wnd = nullptr;
-    void SetUp() override {
-        ASSERT_NE(host.start_ui(), nullptr);
-        define("w");
-        host.eval("$window(w,100,100,320,240)");
-        wnd = handle_of("w");
-        ASSERT_NE(wnd, nullptr);
-        host.take_lines();
-    }
-    void TearDown() override {
-        vesk::set_error_level(vesk::err_off);
-        auto& manager = vesk::object_manager::instance();
-        manager.clear_parent(vesk::cfg_window_guid_list[0], vesk::object::cat_all_objects);
-    }
-    void repaint() {
-        host.eval("$updatewindow(w)");
-        host.pump();
-    }
-    template <class T>
-    T* object(const std::string& identity, uint32_t type) {
-        auto* obj = vesk::object_manager::instance().find(identity);
-        return obj && obj->type == type ? static_cast<T*>(obj) : nullptr;
-    }
-    // The control window's rectangle in w's client coordinates.
-    RECT client_rect_of(HWND child) {
-        RECT r{};
-        GetWindowRect(child, &r);
-        MapWindowPoints(nullptr, wnd, reinterpret_cast<POINT*>(&r), 2);
-        return r;
-    }
 };
 
 }  // namespace window_test

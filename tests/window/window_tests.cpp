@@ -1,10 +1,13 @@
 // Script windows end to end: start-up, opening and closing, events, the
-// window functions, safe mode, the Host's commands and what the
-// component answers as the Host's interface.
+// window functions (styles, transparency, fading, docking, moving, size
+// limits, the placement queries), safe mode, timers and loops, the Host's
+// commands and what the component answers as the Host's interface.
 #include "window_test_util.h"
 
 #include <shlobj.h>
 
+#include "script/timers.h"
+#include "script/user_functions.h"
 #include "support/test_folder.h"
 #include "window/border.h"
 #include "window/script_window.h"
@@ -18,11 +21,8 @@ namespace {
 TEST_F(WindowTest, StartUpMakesTheMainWindowAndSafeModeRunsNoScript) {
     HWND main = host.start_ui();
     ASSERT_NE(main, nullptr);
-    EXPECT_EQ(vesk::cfg_window_id_list[0], "main");
-    EXPECT_EQ(vesk::cfg_window_display_list[0], "corvina500");
     EXPECT_EQ(host.eval("%mainid%|$iswindowvisible(main)|$w(main,_windowid)"), "main|1|main");
     host.stop_ui();
-    EXPECT_FALSE(IsWindow(main));
     host.take_lines();
 
     // Safe mode runs no init, window or timer script.
@@ -38,30 +38,10 @@ TEST_F(WindowTest, StartUpMakesTheMainWindowAndSafeModeRunsNoScript) {
     EXPECT_EQ(lines_with("").size(), 2u);  // only the two start-up lines
 }
 
-// Keys the window does not use run the player's shortcuts, Alt ones too.
-TEST_F(WindowTest, KeysRunThePlayersShortcuts) {
-    HWND main = host.start_ui();
-    auto& playlists = host.player().playlists();
-    const size_t before = playlists.get_playlist_count();
-    host.menus().shortcuts().assign('K', cor::key_mods::alt, "File/New playlist");
-    BYTE keys[256] = {};
-    keys[VK_MENU] = 0x80;
-    SetKeyboardState(keys);
-    SendMessageW(main, WM_SYSKEYDOWN, 'K', 1 << 29);
-    SendMessageW(main, WM_SYSKEYDOWN, 'J', 1 << 29);  // no shortcut
-    EXPECT_EQ(playlists.get_playlist_count(), before + 1);
-    keys[VK_MENU] = 0;
-    keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys);
-    SendMessageW(main, WM_KEYDOWN, 'N', 0);
-    keys[VK_CONTROL] = 0;
-    SetKeyboardState(keys);
-    EXPECT_EQ(playlists.get_playlist_count(), before + 2);
-}
-
-TEST_F(WindowTest, OpeningPlacesAndShowsWindows) {
+TEST_F(WindowTest, OpeningShowingAndClosingWindows) {
     host.start_ui();
-    define("a", {"$console(load %_id%)", "$console(open %_id% %_width%x%_height%)"});
+    define("a", {"$console(load %_id%)", "$console(open %_id% %_width%x%_height%)",
+                 "$console(close %_id%)"});
     host.take_lines();
     EXPECT_EQ(host.eval("$if($window(a),yes,no)$iswindowvisible(a)"), "yes1");
     EXPECT_EQ(lines_with(""), (lines{"load a", "open a 500x500"}));
@@ -77,62 +57,12 @@ TEST_F(WindowTest, OpeningPlacesAndShowsWindows) {
     EXPECT_NE(handle_of("a"), a);
     EXPECT_EQ(host.eval("$iswindowvisible(a)|$if($iswindowvisible(a),y,n)"), "0|n");
     EXPECT_FALSE(IsWindowVisible(handle_of("a")));
-}
-
-TEST_F(WindowTest, WindowParametersAndMessages) {
-    host.start_ui();
-    define("a");
-    define("closed");
-    host.take_lines();
-    vesk::set_error_level(vesk::err_high);
-    const struct {
-        const char* script;
-        lines console;
-        bool a_open;
-    } cases[] = {
-        {"$window(a,1)$window(a,1,2,3)",
-         {"$window: invalid syntax", "$window: invalid syntax"},
-         false},
-        {"$window(a,,,,,parent:nope)", {"$window: window 'nope' not found"}, false},
-        {"$window(a,,,,,parent:closed)", {"$window: window 'closed' not active"}, true},
-        {"$window(closed,,,,,parent:a,embed:true)", {"$window: invalid syntax"}, true},
-        {"$window(a,,,,,bogus:1)", {"$window: unknown option 'bogus:1'"}, true},
-        {"$window(nope)", {"$window: window 'nope' not found"}, true},
-    };
-    for (const auto& c : cases) {
-        host.eval(c.script);
-        EXPECT_EQ(host.take_lines(), c.console) << c.script;
-        EXPECT_EQ(handle_of("a") != nullptr, c.a_open) << c.script;
-    }
-    // A parent that is not open leaves the window at the top level.
-    EXPECT_EQ(GetParent(handle_of("a")), nullptr);
-}
-
-TEST_F(WindowTest, EmbeddedWindowIsAChildAtItsBasePoint) {
-    host.start_ui();
-    define("parent");
-    define("inner");
-    host.eval("$window(parent,100,100,400,300)");
-    const std::string rect = host.eval(
-        "$base(5,7)$window(inner,10,10,50,40,parent:parent,embed:true,mempos:true)"
-        "%_mp_left%,%_mp_top%,%_mp_width%x%_mp_height%");
-    HWND inner = handle_of("inner");
-    ASSERT_NE(inner, nullptr);
-    EXPECT_EQ(GetParent(inner), handle_of("parent"));
-    EXPECT_TRUE(GetWindowLongW(inner, GWL_STYLE) & WS_CHILD);
-    EXPECT_EQ(rect, "15,17,50x40");
-    EXPECT_EQ(host.eval("$w(inner,_parentid)"), "parent");
-}
-
-TEST_F(WindowTest, ShowCloseAndActiveWindow) {
-    host.start_ui();
-    define("a", {"", "", "$console(close %_id%)"});
-    host.eval("$window(a)");
+    host.eval("$showwindow(a,5)");
+    EXPECT_TRUE(IsWindowVisible(handle_of("a")));
     host.eval("$showwindow(a,-1)");
     EXPECT_EQ(host.eval("$iswindowvisible(a)"), "0");
     EXPECT_FALSE(IsWindowVisible(handle_of("a")));
-    host.eval("$showwindow(a,5)");
-    EXPECT_TRUE(IsWindowVisible(handle_of("a")));
+
     host.take_lines();
     EXPECT_EQ(host.eval("$if($closewindow(a),y,n)"), "y");
     EXPECT_NE(handle_of("a"), nullptr);  // the close request is posted
@@ -145,23 +75,85 @@ TEST_F(WindowTest, ShowCloseAndActiveWindow) {
               (lines{"$showwindow: window 'a' not active", "$closewindow: window 'a' not active"}));
 }
 
-TEST_F(WindowTest, UpdateWindowRunsEventsButNeverItsOwnScript) {
+// An embedded window is a child at its base point, and its background
+// shows or blends what its parent drew under it. Wrong calls open nothing.
+TEST_F(WindowTest, EmbeddedWindowsAndWindowParameters) {
     host.start_ui();
-    define("a", {"", "$console(open)", "", "$console(resize)$updatewindow(%_id%,resize,open)"});
-    host.eval("$window(a)");
+    define("parent");
+    define("inner");
+    host.eval("$window(parent,100,100,400,300)");
+    const std::string rect = host.eval(
+        "$base(5,7)$window(inner,10,10,50,40,parent:parent,embed:true,mempos:true)"
+        "%_mp_left%,%_mp_top%,%_mp_width%x%_mp_height%");
+    EXPECT_EQ(GetParent(handle_of("inner")), handle_of("parent"));
+    EXPECT_TRUE(GetWindowLongW(handle_of("inner"), GWL_STYLE) & WS_CHILD);
+    EXPECT_EQ(rect, "15,17,50x40");
+    EXPECT_EQ(host.eval("$w(inner,_parentid)"), "parent");
+
+    auto* parent = vesk::script_window::from_handle(handle_of("parent"));
+    auto* inner = vesk::script_window::from_handle(handle_of("inner"));
+    ASSERT_TRUE(parent && inner);
+    parent->background.color = RGB(200, 0, 0);
+    parent->redraw(true);
+    inner->background.mode = 1;
+    inner->redraw(true);
+    EXPECT_EQ(GetPixel(inner->back_buffer_dc(), 10, 10), RGB(200, 0, 0));
+    // Mode 2: the child's colour with the parent's drawing blended over it.
+    inner->background.mode = 2;
+    inner->background.color = RGB(0, 0, 200);
+    inner->background.alpha = 128;
+    inner->redraw(true);
+    const COLORREF mixed = GetPixel(inner->back_buffer_dc(), 10, 10);
+    EXPECT_NEAR(GetRValue(mixed), 100, 2);
+    EXPECT_NEAR(GetBValue(mixed), 100, 2);
+
+    // A parent that is not open leaves the window at the top level, and a
+    // bad option leaves an open window as it was.
+    define("a");
+    define("closed");
     host.take_lines();
-    host.eval("$updatewindow(a,event:open,OPEN)");
-    EXPECT_EQ(lines_with(""), (lines{"open", "open"}));
-    vesk::set_error_level(vesk::err_low);
-    host.eval("$updatewindow(a,event:close)$updatewindow(a,level:2,noise)");
-    EXPECT_EQ(host.take_lines(), (lines{"$updatewindow: unknown event 'close'",
-                                        "$updatewindow: unknown option 'noise'"}));
-    host.eval("$updatewindow(a,resize)");
-    EXPECT_EQ(lines_with(""), (lines{"resize", "open"}));
+    vesk::set_error_level(vesk::err_high);
+    EXPECT_EQ(run("$window(a,1)$window(a,1,2,3)$window(a,,,,,parent:nope)$iswindowvisible(a)"),
+              (lines{"0", "$window: invalid syntax", "$window: invalid syntax",
+                     "$window: window 'nope' not found"}));
+    EXPECT_EQ(run("$window(a,,,,,parent:closed)$iswindowvisible(a)"),
+              (lines{"1", "$window: window 'closed' not active"}));
+    EXPECT_EQ(GetParent(handle_of("a")), nullptr);
+    EXPECT_EQ(run("$window(closed,,,,,parent:a,embed:true)$window(a,,,,,bogus:1)$window(nope)"
+                  "$iswindowvisible(a)"),
+              (lines{"1", "$window: invalid syntax", "$window: unknown option 'bogus:1'",
+                     "$window: window 'nope' not found"}));
 }
 
-TEST_F(WindowTest, ActivateEventNamesTheOtherWindow) {
+// $updatewindow runs events but never the running script again; move,
+// resize and activate events, the last naming the other window.
+TEST_F(WindowTest, EventsRunTheirScripts) {
     host.start_ui();
+    define("u", {"", "$console(open)", "", "$console(resize)$updatewindow(%_id%,resize,open)"});
+    host.eval("$window(u)");
+    host.take_lines();
+    host.eval("$updatewindow(u,event:open,OPEN)");
+    EXPECT_EQ(lines_with(""), (lines{"open", "open"}));
+    vesk::set_error_level(vesk::err_low);
+    host.eval("$updatewindow(u,event:close)$updatewindow(u,level:2,noise)");
+    EXPECT_EQ(host.take_lines(), (lines{"$updatewindow: unknown event 'close'",
+                                        "$updatewindow: unknown option 'noise'"}));
+    host.eval("$updatewindow(u,resize)");
+    EXPECT_EQ(lines_with(""), (lines{"resize", "open"}));
+
+    define("m", {"", "", "", "$console(resize %_cwidth%)", "$console(move %_x%)"});
+    host.eval("$window(m,50,60,300,200)");
+    host.take_lines();
+    MoveWindow(handle_of("m"), 70, 60, 300, 200, TRUE);
+    MoveWindow(handle_of("m"), 70, 60, 320, 200, TRUE);
+    const auto moved = lines_with("");
+    ASSERT_FALSE(moved.empty());
+    EXPECT_EQ(moved.front(), "move 70");
+    RECT client;
+    GetClientRect(handle_of("m"), &client);
+    EXPECT_NE(std::find(moved.begin(), moved.end(), "resize " + std::to_string(client.right)),
+              moved.end());
+
     define("a", {"", "", "", "", "",
                  "$console(a %_activate% '['%_activateid%']' $if(%_activateid%,y,n))"});
     define("b", {"", "", "", "", "", "$console(b %_activate% '['%_activateid%']')"});
@@ -178,31 +170,33 @@ TEST_F(WindowTest, ActivateEventNamesTheOtherWindow) {
     EXPECT_EQ(lines(got.begin(), got.begin() + 3), (lines{"a 0 [b] y", "b 2 [a]", "a 1 [] n"}));
 }
 
-TEST_F(WindowTest, MoveAndResizeEvents) {
-    host.start_ui();
-    define("a", {"", "", "", "$console(resize %_cwidth%)", "$console(move %_x%)"});
-    host.eval("$window(a,50,60,300,200)");
-    host.take_lines();
-    MoveWindow(handle_of("a"), 70, 60, 300, 200, TRUE);
-    MoveWindow(handle_of("a"), 70, 60, 320, 200, TRUE);
-    const auto got = lines_with("");
-    ASSERT_FALSE(got.empty());
-    EXPECT_EQ(got.front(), "move 70");
-    RECT client;
-    GetClientRect(handle_of("a"), &client);
-    EXPECT_NE(std::find(got.begin(), got.end(), "resize " + std::to_string(client.right)),
-              got.end());
-}
-
-TEST_F(WindowTest, MainWindowCloseRunsItsScriptAndTheHostExit) {
+// Keys the window does not use run the player's shortcuts, Alt ones too;
+// main-menu commands run by name alone too (by path in any case is run end
+// to end); closing the main window runs its script and the Host's exit.
+TEST_F(WindowTest, HostCommandsRunByKeyByNameAndOnClosingTheMainWindow) {
     define("main", {"", "", "$console(closing)"}, &vesk::main_window_guid);
     HWND main = host.start_ui();
     host.take_lines();
+    auto& playlists = host.player().playlists();
+    const size_t before = playlists.get_playlist_count();
+    host.menus().shortcuts().assign('K', cor::key_mods::alt, "File/New playlist");
+    BYTE keys[256] = {};
+    keys[VK_MENU] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(main, WM_SYSKEYDOWN, 'K', 1 << 29);
+    SendMessageW(main, WM_SYSKEYDOWN, 'J', 1 << 29);  // no shortcut
+    keys[VK_MENU] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(playlists.get_playlist_count(), before + 1);
+    EXPECT_EQ(
+        host.eval("$if($mainmenu_execute(Do It),y,n)$if($mainmenu_execute(Test/Nothing),y,n)"),
+        "yn");
     SendMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_TRUE(IsWindow(main));
     EXPECT_EQ(lines_with(""), lines{"closing"});
-    ASSERT_EQ(host.commands.size(), 1u);
-    EXPECT_TRUE(host.commands[0] == cor::mainmenu_manager::command_exit);
+    ASSERT_EQ(host.commands.size(), 2u);
+    EXPECT_TRUE(host.commands[0] == cor_test::component_host::test_command);
+    EXPECT_TRUE(host.commands[1] == cor::mainmenu_manager::command_exit);
 }
 
 TEST_F(WindowTest, DroppedFilesJoinTheActivePlaylistInOrder) {
@@ -231,26 +225,19 @@ TEST_F(WindowTest, DroppedFilesJoinTheActivePlaylistInOrder) {
     EXPECT_TRUE(pm.playlist_is_item_selected(0, 2));
 }
 
-TEST_F(WindowTest, ClickingTheBackgroundDragsUnlessMaximized) {
-    host.start_ui();
-    define("a");
-    host.eval("$window(a)");
-    HWND a = handle_of("a");
-    host.pump();
-    SendMessageW(a, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
-    MSG msg;
-    ASSERT_TRUE(PeekMessageW(&msg, a, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE));
-    EXPECT_EQ(msg.wParam, 0xF012u);
-    ShowWindow(a, SW_MAXIMIZE);
-    host.pump();
-    SendMessageW(a, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
-    EXPECT_FALSE(PeekMessageW(&msg, a, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE));
-}
-
-TEST_F(WindowTest, BackBufferHoldsTheBackgroundAndPaintsTheScreen) {
+// $systeminfo lists each open window with its object counts; a click on the
+// background drags the window, unless it is maximized.
+TEST_F(WindowTest, BackBufferHoldsTheBackgroundAndAClickDragsTheWindow) {
     host.start_ui();
     define("a");
     host.eval("$window(a,0,0,200,150)");
+    host.take_lines();
+    EXPECT_EQ(host.eval("$systeminfo()"), "");
+    const auto info = host.take_lines();
+    ASSERT_EQ(info.size(), 1u + 2 * 13);
+    EXPECT_EQ(info[0], "Active window count: 2");
+    EXPECT_EQ(info[1], "[main]");
+    EXPECT_EQ(info[14], "[a]");
     HWND a = handle_of("a");
     auto* target = vesk::paint_target_of(a);
     ASSERT_NE(target, nullptr);
@@ -267,6 +254,16 @@ TEST_F(WindowTest, BackBufferHoldsTheBackgroundAndPaintsTheScreen) {
     sw->redraw(true);
     EXPECT_EQ(GetPixel(dc, 10, 10), RGB(10, 200, 30));
     EXPECT_EQ(GetPixel(dc, bm.bmWidth - 1, bm.bmHeight - 1), RGB(10, 200, 30));
+
+    host.pump();
+    SendMessageW(a, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, a, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 0xF012u);
+    ShowWindow(a, SW_MAXIMIZE);
+    host.pump();
+    SendMessageW(a, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
+    EXPECT_FALSE(PeekMessageW(&msg, a, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE));
 }
 
 TEST(Border, HitZonesAndResizeGeometry) {
@@ -302,32 +299,8 @@ TEST(Border, HitZonesAndResizeGeometry) {
     EXPECT_EQ(l.top, 10);
 }
 
-TEST_F(WindowTest, ChildBackgroundsShowOrBlendTheParentsDrawing) {
-    host.start_ui();
-    define("parent");
-    define("inner");
-    host.eval(
-        "$window(parent,100,100,300,200)$window(inner,20,20,100,80,parent:parent,embed:true)");
-    auto* parent = vesk::script_window::from_handle(handle_of("parent"));
-    auto* inner = vesk::script_window::from_handle(handle_of("inner"));
-    ASSERT_TRUE(parent && inner);
-    parent->background.color = RGB(200, 0, 0);
-    parent->redraw(true);
-    // Mode 1: what lies under the child in the parent's buffer.
-    inner->background.mode = 1;
-    inner->redraw(true);
-    EXPECT_EQ(GetPixel(inner->back_buffer_dc(), 10, 10), RGB(200, 0, 0));
-    // Mode 2: the child's colour with the parent's drawing blended over it.
-    inner->background.mode = 2;
-    inner->background.color = RGB(0, 0, 200);
-    inner->background.alpha = 128;
-    inner->redraw(true);
-    const COLORREF mixed = GetPixel(inner->back_buffer_dc(), 10, 10);
-    EXPECT_NEAR(GetRValue(mixed), 100, 2);
-    EXPECT_NEAR(GetBValue(mixed), 100, 2);
-}
-
 // The component's name and about text are constants; its file name is not.
+// A message hook given at start-up sees the main window's messages first.
 TEST_F(WindowTest, VersionAndUserInterfaceAnswer) {
     auto version = cor_test::make_service<cor::component_version>();
     ASSERT_TRUE(version);
@@ -339,9 +312,18 @@ TEST_F(WindowTest, VersionAndUserInterfaceAnswer) {
 
     auto ui = cor_test::make_service<cor::user_interface>();
     ASSERT_TRUE(ui);
-    EXPECT_TRUE(ui->get_guid() == vesk::main_window_guid);
-    HWND main = static_cast<HWND>(ui->init(nullptr));
+    static int hooked = 0;
+    HWND main =
+        static_cast<HWND>(ui->init([](void*, uint32_t msg, uintptr_t, intptr_t, intptr_t* result) {
+            if (msg != WM_CLOSE) return false;
+            ++hooked;
+            *result = 0;
+            return true;
+        }));
     ASSERT_NE(main, nullptr);
+    SendMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(hooked, 1);
+    EXPECT_TRUE(host.commands.empty());
     host.pump();
     EXPECT_TRUE(ui->is_visible());
     ui->hide();
@@ -352,44 +334,303 @@ TEST_F(WindowTest, VersionAndUserInterfaceAnswer) {
     EXPECT_FALSE(IsWindow(main));
 }
 
-TEST_F(WindowTest, MessageHookSeesMessagesFirst) {
-    static int seen = 0;
-    auto ui = cor_test::make_service<cor::user_interface>();
-    HWND main =
-        static_cast<HWND>(ui->init([](void*, uint32_t msg, uintptr_t, intptr_t, intptr_t* result) {
-            if (msg != WM_CLOSE) return false;
-            ++seen;
-            *result = 0;
-            return true;
-        }));
-    ASSERT_NE(main, nullptr);
-    SendMessageW(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(seen, 1);
-    EXPECT_TRUE(host.commands.empty());
-    ui->shutdown();
-}
-
-TEST_F(WindowTest, SystemInfoListsEachOpenWindowWithItsObjectCounts) {
+// Timers run the timer script with their name until stopped or shut down.
+TEST_F(WindowTest, TimersLoopsAndBreaks) {
     host.start_ui();
-    define("a");
-    host.eval("$window(a)");
+    vesk::general_script(vesk::slot_on_timer).set("$console(tick %_timerid%)");
+    vesk::prepare_all();
     host.take_lines();
-    EXPECT_EQ(host.eval("$systeminfo()"), "");
-    const auto got = host.take_lines();
-    ASSERT_EQ(got.size(), 1u + 2 * 13);
-    EXPECT_EQ(got[0], "Active window count: 2");
-    EXPECT_EQ(got[1], "[main]");
-    EXPECT_EQ(got[14], "[a]");
+    EXPECT_EQ(host.eval("$if($settimer(Clock,20),y,n)"), "y");
+    host.pump(150);
+    const auto ticks = lines_with("tick ");
+    ASSERT_FALSE(ticks.empty());
+    EXPECT_EQ(ticks.front(), "Clock");
+    const auto& registry = vesk::timer_registry::instance();
+    ASSERT_EQ(registry.timers().size(), 1u);
+    const uint32_t first_id = registry.timers()[0].id;
+    // The same name in capitals replaces it under a new identifier.
+    host.eval("$settimer(CLOCK,1000)");
+    ASSERT_EQ(registry.timers().size(), 1u);
+    EXPECT_NE(registry.timers()[0].id, first_id);
+    host.eval("$settimer(clock,0)");
+    EXPECT_TRUE(registry.timers().empty());
+    host.pump(60);
+    host.take_lines();
+    host.pump(60);
+    EXPECT_TRUE(lines_with("tick ").empty());
+
+    vesk::set_error_level(vesk::err_low);
+    host.eval("$settimer(a,1e3)$settimer(b,-5)$settimer(c,)$settimer(d)");
+    EXPECT_EQ(host.take_lines(), lines(4, "$settimer: invalid syntax"));
+    EXPECT_TRUE(registry.timers().empty());
+
+    const ULONGLONG before = GetTickCount64();
+    EXPECT_EQ(host.eval("$if($sleep(120),y,n)"), "y");
+    EXPECT_GE(GetTickCount64() - before, 100u);
+
+    // Loops, breaks and the base point: window/data/loops.tsv.
+    vesk::set_user_functions({{"stop", "$break()"}});
+    host.expect_table("window/data/loops.tsv");
+
+    host.eval("$settimer(a,1000)$settimer(b,1000)");
+    EXPECT_EQ(registry.timers().size(), 2u);
+    host.stop_ui();
+    EXPECT_TRUE(registry.timers().empty());
 }
 
-// By name alone too (by path in any case is run end to end).
-TEST_F(WindowTest, MainMenuCommandsRunByName) {
-    EXPECT_EQ(
-        host.eval("$if($mainmenu_execute(Do It),y,n)$if($mainmenu_execute(Test/Nothing),y,n)"),
-        "yn");
-    EXPECT_TRUE(host.take_lines().empty());
-    ASSERT_EQ(host.commands.size(), 1u);
-    EXPECT_TRUE(host.commands[0] == cor_test::component_host::test_command);
+// Window appearance and placement through scripts, each checked on the real
+// window afterwards.
+class Appearance : public WindowTest {
+protected:
+    void SetUp() override {
+        ASSERT_NE(host.start_ui(), nullptr);
+        define("a");
+        define("b");
+        define("inner");
+        host.eval("$window(a,100,100,300,200)$window(b,500,120,200,150)");
+        host.eval("$window(inner,10,10,80,60,parent:a,embed:true)");
+        host.take_lines();
+        vesk::set_error_level(vesk::err_high);
+    }
+    // The platform adds clip-siblings to every top-level window by itself.
+    LONG style(const char* id) {
+        return GetWindowLongW(handle_of(id), GWL_STYLE) & ~WS_CLIPSIBLINGS;
+    }
+    LONG ex(const char* id) { return GetWindowLongW(handle_of(id), GWL_EXSTYLE); }
+    std::string at(const char* id, const char* in = nullptr) {
+        return place(handle_of(id), in ? handle_of(in) : nullptr);
+    }
+};
+
+TEST_F(Appearance, StyleTitleAndTaskbarReachTheWindowAndReadBack) {
+    const struct {
+        const char* name;
+        LONG bits;
+    } cases[] = {{"border", WS_BORDER},
+                 {"thickframe", WS_THICKFRAME},
+                 {"sysmenu", WS_SYSMENU},
+                 {"caption", WS_CAPTION}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string name = c.name;
+        EXPECT_EQ(run("$style(a,clear," + name + ":true)$getwindowinfo(a," + name + ")"),
+                  lines{"1"});
+        EXPECT_EQ(style("a"), WS_VISIBLE | c.bits);
+        EXPECT_EQ(run("$style(a," + name + ":false)$getwindowinfo(a," + name + ")"), lines{"0"});
+        EXPECT_EQ(style("a"), WS_VISIBLE);
+    }
+    // "overlapped:" is taken and changes nothing; either caption bit is a caption.
+    EXPECT_EQ(run("$style(a,clear,overlapped:true,border:1)$getwindowinfo(a,caption)"), lines{"1"});
+    EXPECT_EQ(style("a"), WS_VISIBLE | WS_BORDER);
+    // "clear" keeps a child a child, and drops every extended style but file drops.
+    run("$style(inner,clearall,border:true)");
+    EXPECT_EQ(style("inner"), WS_CHILD | WS_VISIBLE | WS_BORDER);
+    EXPECT_EQ(ex("inner"), WS_EX_ACCEPTFILES);
+    // Stacking words, read back from the window's own style; "top" changes nothing.
+    EXPECT_EQ(run("$style(a,zorder:topmost)$getwindowinfo(a,topmost)$style(a,zorder:top)"
+                  "$getwindowinfo(a,topmost)$style(a,zorder:notopmost)$getwindowinfo(a,topmost)"),
+              lines{"110"});
+
+    // The title, the title bar and the taskbar button.
+    run("$title(a,Grüße,ignored)");
+    EXPECT_EQ(cor_test::text_of(handle_of("a")), "Grüße");
+    run("$titlebar(a,off)");
+    EXPECT_EQ(style("a") & WS_CAPTION, 0);
+    RECT off;
+    GetClientRect(handle_of("a"), &off);
+    run("$titlebar(a,on)");
+    EXPECT_EQ(style("a") & WS_CAPTION, WS_CAPTION);
+    RECT on;
+    GetClientRect(handle_of("a"), &on);
+    EXPECT_LT(on.bottom, off.bottom);  // the frame changed at once
+
+    run("$taskbar(a,off)");
+    EXPECT_EQ(ex("a") & (WS_EX_TOOLWINDOW | WS_EX_APPWINDOW), WS_EX_TOOLWINDOW);
+    EXPECT_TRUE(IsWindowVisible(handle_of("a")));
+    run("$taskbar(a,on)");
+    EXPECT_EQ(ex("a") & (WS_EX_TOOLWINDOW | WS_EX_APPWINDOW), WS_EX_APPWINDOW);
+    // A hidden window stays hidden.
+    run("$showwindow(b,0)$style(b,clear,caption:1)$taskbar(b,off)");
+    EXPECT_FALSE(IsWindowVisible(handle_of("b")));
+}
+
+TEST_F(Appearance, BackgroundBorderSizeAndRecoverySettings) {
+    auto* a = vesk::script_window::from_handle(handle_of("a"));
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(run("$if($bgcolor(a,10-20-30),y,n)"), lines{"y"});
+    EXPECT_EQ(a->background.color, RGB(10, 20, 30));
+    a->background.fill = false;
+    EXPECT_EQ(run("$if($bgcolor(a),y,n)"), lines{"n"});  // back to white, found false
+    EXPECT_EQ(a->background.color, RGB(255, 255, 255));
+    EXPECT_FALSE(a->background.fill);
+
+    const struct {
+        const char* mode;
+        int expected;
+        int alpha;
+    } modes[] = {
+        {"transparent", 1, 255}, {"alpha:300", 2, 44}, {"COLOR", 0, 44}, {"alpha:-1", 2, 255}};
+    for (const auto& m : modes) {
+        run(std::string("$bgmode(a,") + m.mode + ")");
+        EXPECT_EQ(a->background.mode, m.expected) << m.mode;
+        EXPECT_EQ(a->background.alpha, m.alpha) << m.mode;
+    }
+
+    run("$myborder(a,5,-3,2)");
+    EXPECT_EQ(a->border.edge, 5);
+    EXPECT_EQ(a->border.corner, 0);
+    EXPECT_EQ(a->border.snap, 2);
+    EXPECT_FALSE(a->border.active());
+    run("$myborder(a,4,8,2)");
+    EXPECT_TRUE(a->border.active());
+    run("$myborder(a)");
+    EXPECT_FALSE(a->border.active());
+
+    // $cancelrecovery acts on the calling script's own window.
+    define("c", {"$cancelrecovery(placement:true,windows:1)$cancelrecovery(windows:0)"
+                 "$console($if($cancelrecovery(x:1),y,n))"});
+    host.take_lines();
+    host.eval("$window(c)");
+    EXPECT_EQ(vesk::script_window::from_handle(handle_of("c"))->cancel_flags, 1);
+    EXPECT_EQ(host.take_lines(), (lines{"$cancelrecovery: unknown option 'x:1'", "n"}));
+
+    // Size limits answer the platform's query.
+    MINMAXINFO proposed{};
+    proposed.ptMinTrackSize = {11, 12};
+    proposed.ptMaxTrackSize = {1111, 1212};
+    const auto query = [&] {
+        MINMAXINFO mmi = proposed;
+        SendMessageW(handle_of("a"), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+        return mmi;
+    };
+    // The platform proposed its own record at creation; that one stays the proposal.
+    const MINMAXINFO first = query();
+    run("$minmax(a,300,200,0,900)");
+    MINMAXINFO mmi = query();
+    EXPECT_EQ(mmi.ptMinTrackSize.x, 300);
+    EXPECT_EQ(mmi.ptMinTrackSize.y, 200);
+    EXPECT_EQ(mmi.ptMaxTrackSize.x, first.ptMaxTrackSize.x);
+    EXPECT_EQ(mmi.ptMaxTrackSize.y, 900);
+    run("$minmax(a)");
+    mmi = query();
+    EXPECT_EQ(mmi.ptMinTrackSize.x, first.ptMinTrackSize.x);
+    EXPECT_EQ(mmi.ptMaxTrackSize.y, first.ptMaxTrackSize.y);
+
+    // A remembered place off every monitor opens on screen.
+    host.eval("$movewindow(b,-5000,-5000,200,150)");
+    host.eval("$closewindow(b)");
+    host.pump();
+    ASSERT_EQ(handle_of("b"), nullptr);
+    host.eval("$window(b)");
+    RECT r, work{};
+    GetWindowRect(handle_of("b"), &r);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_GE(r.left, work.left);
+    EXPECT_GE(r.top, work.top);
+    EXPECT_LE(r.right, work.right);
+    EXPECT_EQ(r.right - r.left, 200);
+    EXPECT_EQ(r.bottom - r.top, 150);
+}
+
+TEST_F(Appearance, FadesRunToTheirEndAndThenTheirCommand) {
+    const struct {
+        const char* call;
+        int alpha;  // at the end
+        bool visible, open;
+    } cases[] = {
+        {"255,0,-5,10,hide", 0, false, true},
+        {"0,200,60,10", 200, true, true},  // the last step stops at the target
+        {"10,255,100,10,none", 255, true, true},
+        {"255,100,-50,10,CLOSE", 100, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.call);
+        host.eval("$window(b,500,120,200,150)$showwindow(b,0)");
+        HWND b = handle_of("b");
+        ASSERT_EQ(run(std::string("$if($fadewindow(b,") + c.call + "),y,n)$iswindowvisible(b)"),
+                  lines{"y1"});  // a fade shows a hidden window
+        auto* w = vesk::script_window::from_handle(b);
+        EXPECT_EQ(run(std::string("$if($fadewindow(b,0,255,1,10),y,n)")), lines{"n"});
+        for (int tick = 0; tick < 300 && w->fade.running(); ++tick)
+            SendMessageW(b, WM_TIMER, 100, 0);
+        EXPECT_FALSE(w->fade.running());
+        EXPECT_EQ(IsWindowVisible(b) != 0, c.visible);
+        EXPECT_EQ(host.eval("$getwindowinfo(b,alpha_value)|$iswindowvisible(b)"),
+                  std::to_string(c.alpha) + (c.visible ? "|1" : "|0"));
+        host.pump(30);
+        EXPECT_EQ(handle_of("b") != nullptr, c.open);
+    }
+    // The platform's own timer drives it too.
+    host.eval("$window(b,500,120,200,150)");
+    host.eval("$fadewindow(b,255,0,-85,5,hide)");
+    host.pump(200);
+    EXPECT_FALSE(IsWindowVisible(handle_of("b")));
+}
+
+// Wrong calls and the messages they give: window/data/window_messages.tsv.
+TEST_F(Appearance, BadCallsGiveTheirMessages) {
+    define("closed");
+    host.expect_table("window/data/window_messages.tsv");
+    EXPECT_FALSE(vesk::script_window::from_handle(handle_of("a"))->fade.running());
+}
+
+TEST_F(Appearance, DockingBesideAnotherWindow) {
+    // b is 200x150; a (the target) stands at 100,100 and is 300x200.
+    const std::pair<const char*, const char*> cases[] = {
+        {"left", "-100,100 200x150"},
+        {"right", "400,100 200x150"},
+        {"top", "100,-50 200x150"},
+        {"bottom", "100,300 200x150"},
+        {"right,1,xpad:5,ypad:-3,wh:10", "405,97 200x210"},
+        {"TOP,true,wh:-20", "100,-50 280x150"},
+    };
+    for (const auto& [args, where] : cases) {
+        host.eval("$movewindow(b,500,120,200,150)$showwindow(b,0)");
+        EXPECT_EQ(run(std::string("$if($dock(b,a,") + args + "),y,n)"), lines{"y"}) << args;
+        EXPECT_EQ(at("b"), where) << args;
+        EXPECT_EQ(host.eval("$iswindowvisible(b)"), "1") << args;
+    }
+    // A child docks inside its parent's client coordinates.
+    define("inner2");
+    host.eval("$window(inner2,150,10,40,30,parent:a,embed:true)");
+    run("$dock(inner2,inner,right,true)");
+    RECT inner;
+    GetWindowRect(handle_of("inner"), &inner);
+    MapWindowPoints(nullptr, handle_of("a"), reinterpret_cast<POINT*>(&inner), 2);
+    EXPECT_EQ(at("inner2", "a"), std::to_string(inner.right) + "," + std::to_string(inner.top) +
+                                     " 40x" + std::to_string(inner.bottom - inner.top));
+    // An embedded window beside a top-level one: a level-3 message (in window_messages.tsv).
+    vesk::set_error_level(vesk::err_middle);
+    EXPECT_EQ(run("$dock(inner,b,left)"), lines{""});
+}
+
+TEST_F(Appearance, MovingGoesExactlyWhereTheScriptSaysAndQueriesReadItBack) {
+    // The placement queries, where the set-up put the windows.
+    HWND a = handle_of("a");
+    POINT p{17, -40};
+    ClientToScreen(a, &p);
+    const std::string x = std::to_string(p.x), y = std::to_string(p.y);
+    EXPECT_EQ(host.eval("$clienttoscreen(a,x,17)|$clienttoscreen(a,Y,-40)"), x + "|" + y);
+    EXPECT_EQ(host.eval("$screentoclient(a,X," + x + ")|$screentoclient(a,y," + y + ")"), "17|-40");
+
+    SetWindowPos(handle_of("b"), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetWindowPos(a, handle_of("b"), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_EQ(host.eval("$getwindowinfo(b,zorder)|$getwindowinfo(a,zorder)"), "0|1");
+    // A child is not among the top-level windows.
+    EXPECT_EQ(host.eval("[$getwindowinfo(inner,zorder)]$if($getwindowinfo(inner,zorder),y,n)"),
+              "y");
+
+    run("$movewindow(a,-5000,-5000,320,240)");
+    EXPECT_EQ(at("a"), "-5000,-5000 320x240");
+    run("$movewindow(a,40,,,260)");  // empty parameters keep their value
+    EXPECT_EQ(at("a"), "40,-5000 320x260");
+    // A child's x and y are in its parent's client area, shifted by the base point.
+    run("$base(5,7)$movewindow(inner,20,30)");
+    EXPECT_EQ(at("inner", "a"), "25,37 80x60");
+    // A hidden window moves but stays hidden.
+    run("$showwindow(b,0)$movewindow(b,10,10)");
+    EXPECT_FALSE(IsWindowVisible(handle_of("b")));
+    EXPECT_EQ(at("b"), "10,10 200x150");
 }
 
 }  // namespace
