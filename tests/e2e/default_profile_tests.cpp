@@ -223,14 +223,14 @@ TEST(DefaultProfile, PlaysThroughItsOwnControlsDrawsItsRowsAndReopensAsLeft) {
             use(pid, main);
             PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
         });
-    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(run.exit_code, 0) << run.err;
     const std::string lines = cor_test::read_bytes(console);
     EXPECT_EQ(error_lines(lines), std::vector<std::string>{}) << lines;
 
     // The next start opens the window at its last size, and the layout
     // follows that size.
     const auto r = cor_test::run_player({L"--profile", profile, L"--eval", layout_query});
-    ASSERT_EQ(r.exit_code, 0);
+    ASSERT_EQ(r.exit_code, 0) << r.err;
     t_layout l{};
     ASSERT_TRUE(parse_layout(r.out, l)) << r.out;
     EXPECT_LT(l.width, layout.width);

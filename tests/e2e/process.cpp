@@ -90,9 +90,11 @@ t_process_result run_player(const std::vector<std::wstring>& args, unsigned time
         r.exit_code = static_cast<int>(code);
         CloseHandle(pi.hProcess);
         CloseHandle(pi.hThread);
+    } else {
+        r.err = "the player did not start: error " + std::to_string(GetLastError()) + "\n";
     }
     r.out = read_bytes(folder.file("out"));
-    r.err = read_bytes(folder.file("err"));
+    r.err += read_bytes(folder.file("err"));
     return r;
 }
 
