@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <optional>
 #include <utility>
 
 #include "host/gdi_handles.h"
@@ -261,26 +262,24 @@ bool object_manager::redraw_object(const cor::guid& id) {
 
     // Painted in place, clipped to the area: making an off-screen surface
     // with a GDI+ surface on it costs several times a small repaint.
-    Gdiplus::Graphics* graphics = target->back_buffer_graphics();
     {
         // Each repaint starts from a newly made context's state, whatever
         // the last paint left selected or set.
         const fresh_state fresh(back, area);
-        Gdiplus::GraphicsState state{};
-        if (graphics) {
-            state = graphics->Save();
-            graphics->SetClip(
-                Gdiplus::Rect(area.left, area.top, area.right - area.left, area.bottom - area.top));
-        }
+        // A GDI+ surface made now takes the context's clip as its own. The
+        // window's lasting surface would need a clip set on it, and under
+        // Wine every drawing on a surface with a clip of its own turns that
+        // clip into a region through a scratch context made for the purpose
+        // (three times the cost of a small repaint).
+        std::optional<Gdiplus::Graphics> local;
+        if (target->back_buffer_graphics()) local.emplace(back);
+        Gdiplus::Graphics* graphics = local ? &*local : nullptr;
         // What a new surface holds where the background leaves gaps.
         PatBlt(back, area.left, area.top, area.right - area.left, area.bottom - area.top,
                BLACKNESS);
         target->paint_background(back, area);
         paint(obj->parent, wnd, back, graphics, &area);
-        if (graphics) {
-            graphics->Flush(Gdiplus::FlushIntentionSync);
-            graphics->Restore(state);
-        }
+        if (graphics) graphics->Flush(Gdiplus::FlushIntentionSync);
     }
     invalidate_area(wnd, area);
     return true;

@@ -54,20 +54,23 @@ TEST_F(Manager, RedrawObjectRepaintsOnlyItsRectangle) {
     const window w = open("Main");
     test_rect* a = rect(w, 20, 20, 30, 30, red);
     test_rect* top = rect(w, 40, 40, 30, 30, blue);
+    top->use_gdiplus = true;
     test_rect* distant = rect(w, 150, 100, 10, 10, green);
     auto* area = store(w, std::make_unique<test_area>(RECT{0, 0, 200, 150}));
     full_paint(w);
-    // Marks outside the rectangle (one pixel past its edges) must survive.
+    // Marks outside the rectangle (one pixel past its edges, and on the
+    // object above, which GDI+ paints) must survive.
     fill(w, {51, 20, 52, 21}, green);
     fill(w, {20, 51, 21, 52}, green);
     fill(w, {5, 5, 10, 10}, green);
+    fill(w, {60, 60, 70, 70}, green);
     a->color = RGB(255, 255, 0);
     const int area_draws = area->draws;
     EXPECT_TRUE(manager.update_object(a->id));
     // The object above is painted again over it (45,45); outside the area
     // (69,69) nothing is touched.
     EXPECT_EQ(colours(w, "20,20 49,30 45,45 51,20 20,51 7,7 69,69"),
-              "yellow yellow blue green green green blue");
+              "yellow yellow blue green green green green");
     EXPECT_EQ(area->draws, area_draws);
     EXPECT_EQ(top->draws, 2);
     EXPECT_EQ(distant->draws, 1);  // objects away from the area are not painted at all
