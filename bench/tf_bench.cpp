@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
                             double allocs = -1) {
         all.add(std::move(name), std::move(body), per, allocs);
     };
-    std::vector<std::shared_ptr<const cor::tf::program>> programs;
+    std::vector<cor::tf::program_ptr> programs;
     for (const auto& c : cases) {
         bool ok = false;
         programs.push_back(cor::tf::compile(c.script, ok));

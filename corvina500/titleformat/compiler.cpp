@@ -5,7 +5,9 @@
 // compile() reports the first error: where, and what was expected.
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,31 +37,41 @@ enum class stop { end, comma, close, bracket, error };
 // The parse's growing arrays, kept from one compile to the next on each
 // thread so that a compile allocates only the finished program. The spans
 // of a call's arguments are stacked, a nested call's above its parent's,
-// and moved to the final array when the call closes.
+// and moved to the final array when the call closes. The pool is sized
+// before the parse for the most a script of that length can put in it (a
+// byte of the script gives at most one byte of text and one NUL), so
+// appending to it needs no check.
 struct workspace {
     std::vector<node> nodes;
     std::vector<span> args;
-    std::string pool;
+    std::unique_ptr<char[]> pool;
+    size_t pool_capacity = 0;
     std::vector<span> arg_stack;
 
-    void clear() {
+    void start(size_t script_length) {
         nodes.clear();
         args.clear();
-        pool.clear();
         arg_stack.clear();
+        const size_t need = 2 * script_length + 16;
+        if (pool_capacity < need) {
+            pool.reset();
+            pool.reset(new char[need]);
+            pool_capacity = need;
+        }
     }
     // A very large script leaves no very large buffers behind.
     void trim() {
-        if (pool.capacity() > (64u << 10) || nodes.capacity() > (16u << 10)) *this = workspace{};
+        if (pool_capacity > (128u << 10) || nodes.capacity() > (16u << 10)) *this = workspace{};
     }
 };
 
 class parser {
 public:
     parser(std::string_view src, workspace& w, compile_error* error)
-        : src_(src), w_(w), error_(error) {}
+        : src_(src), w_(w), pool_(w.pool.get()), error_(error) {}
 
     [[nodiscard]] bool failed() const { return failed_; }
+    [[nodiscard]] size_t pool_size() const { return size_; }
 
     span parse_root() {
         size_t pos = 0;
@@ -91,9 +103,32 @@ private:
     }
 
     bool too_deep(size_t at, int depth) {
-        if (depth < max_nesting_depth) return false;
-        report(at, "nesting deeper than " + std::to_string(max_nesting_depth) + " levels");
+        if (depth < max_nesting_depth) [[likely]]
+            return false;
+        report_too_deep(at);
         return true;
+    }
+    [[gnu::noinline, gnu::cold]] void report_too_deep(size_t at) {
+        report(at, "nesting deeper than " + std::to_string(max_nesting_depth) + " levels");
+    }
+
+    // The '%' that closes a field opened before `from`, or the script's
+    // end: eight bytes at a time while eight remain.
+    size_t field_end(size_t from) const {
+        const char* s = src_.data();
+        const size_t size = src_.size();
+        size_t q = from;
+        constexpr uint64_t ones = 0x0101010101010101u;
+        for (; q + 8 <= size; q += 8) {
+            uint64_t w;
+            std::memcpy(&w, s + q, 8);
+            const uint64_t x = w ^ (ones * '%');
+            // The lowest byte that is zero in x marks the first '%'.
+            if (const uint64_t zero = (x - ones) & ~x & (ones * 0x80))
+                return q + static_cast<size_t>(std::countr_zero(zero)) / 8;
+        }
+        while (q < size && s[q] != '%') ++q;
+        return q;
     }
 
     // The items of a sequence being parsed: each node links to the next.
@@ -114,7 +149,7 @@ private:
         n.text_len = len;
         n.next = 0;
         if (kind == node_kind::text)
-            n.number = c.numbers ? parse_number({w_.pool.data() + off, len}) : 0;
+            n.number = c.numbers ? parse_number({pool_ + off, len}) : 0;
         else
             n.sub = sub;
         if (c.items.count++ == 0)
@@ -125,25 +160,24 @@ private:
     }
 
     // Every text in the pool is followed by a NUL, so that a hook may read
-    // a name or a plain-text argument as a C string. `name` lies in the
-    // script with its closing '%' or '(' after it: copying that character
-    // too and overwriting it costs one append instead of two.
+    // a name or a plain-text argument as a C string.
     uint32_t add_name(std::string_view name) {
-        const auto off = static_cast<uint32_t>(w_.pool.size());
-        w_.pool.append(name.data(), name.size() + 1);
-        w_.pool.back() = '\0';
+        const auto off = static_cast<uint32_t>(size_);
+        put(name.data(), name.size());
+        put('\0');
         return off;
     }
 
     // Plain text accumulates at the end of the pool from `text_begin` on;
     // everything that is not plain text flushes it into a node first.
-    void flush(chain& c, size_t& text_begin) {
-        const size_t end = w_.pool.size();
-        if (end == text_begin) return;
+    [[gnu::always_inline]] void flush(chain& c, size_t& text_begin) {
+        if (size_ != text_begin) flush_text(c, text_begin);
+    }
+    void flush_text(chain& c, size_t& text_begin) {
         push_node(c, node_kind::text, 0, static_cast<uint32_t>(text_begin),
-                  static_cast<uint32_t>(end - text_begin));
-        w_.pool += '\0';
-        text_begin = w_.pool.size();
+                  static_cast<uint32_t>(size_ - text_begin));
+        put('\0');
+        text_begin = size_;
     }
 
     // Parses from pos until the end of the script, or the ',' or ')' that ends
@@ -151,7 +185,7 @@ private:
     // character. On a syntax error pos is where parsing cannot go on and
     // the chain holds what came before.
     stop sequence(size_t& pos, bool in_arg, bool in_section, int depth, chain& items) {
-        size_t text_begin = w_.pool.size();
+        size_t text_begin = size_;
         // Parsing stops at `at`; the error is described at `where`, unless a
         // nested parse described it already.
         auto fail = [&](size_t at, size_t where = npos, std::string_view what = {}) {
@@ -167,7 +201,9 @@ private:
         while (pos < size) {
             if (line_start) {
                 line_start = false;
-                if (const size_t c = comment_end(pos); c != npos) {
+                const char first = src_[pos];
+                const size_t c = first == '/' || first == ' ' || first == '\t' ? comment_end(pos) : npos;
+                if (c != npos) {
                     pos = c;
                     line_start = true;
                     continue;
@@ -179,38 +215,36 @@ private:
                     const size_t q = src_.find('\'', pos + 1);
                     if (q == npos) return fail(size, pos, "expected ' to close the quote");
                     if (q == pos + 1)
-                        w_.pool += '\'';
+                        put('\'');
                     else
-                        w_.pool.append(src_, pos + 1, q - pos - 1);
+                        put(src_.data() + pos + 1, q - pos - 1);
                     pos = q + 1;
                     break;
                 }
                 case '%': {
-                    // Field names are short: a plain scan beats a call to memchr.
-                    size_t q = pos + 1;
-                    while (q < size && src_[q] != '%') ++q;
+                    const size_t q = field_end(pos + 1);
                     if (q == size) return fail(pos + 1, pos, "expected % to close the field");
                     if (q == pos + 1) {
-                        w_.pool += '%';
+                        put('%');
                     } else {
                         flush(items, text_begin);
                         const std::string_view name = src_.substr(pos + 1, q - pos - 1);
                         push_node(items, node_kind::field, static_cast<uint8_t>(find_field(name)),
                                   add_name(name), static_cast<uint32_t>(name.size()));
-                        text_begin = w_.pool.size();
+                        text_begin = size_;
                     }
                     pos = q + 1;
                     break;
                 }
                 case '$': {
                     if (pos + 1 < size && src_[pos + 1] == '$') {
-                        w_.pool += '$';
+                        put('$');
                         pos += 2;
                         break;
                     }
                     flush(items, text_begin);
                     const bool called = call(pos, depth, items);
-                    text_begin = w_.pool.size();
+                    text_begin = size_;
                     if (!called) return fail(pos);
                     break;
                 }
@@ -220,11 +254,11 @@ private:
                     chain sub;
                     size_t q = pos + 1;
                     if (sequence(q, in_arg, true, depth + 1, sub) != stop::bracket) {
-                        text_begin = w_.pool.size();
+                        text_begin = size_;
                         return fail(q, pos, "expected ] to close the [");
                     }
                     push_node(items, node_kind::section, 0, 0, 0, sub.items);
-                    text_begin = w_.pool.size();
+                    text_begin = size_;
                     pos = q + 1;
                     break;
                 }
@@ -234,7 +268,7 @@ private:
                     return stop::bracket;
                 case ',':
                     if (!in_arg) {
-                        w_.pool += ',';
+                        put(',');
                         ++pos;
                         break;
                     }
@@ -251,7 +285,7 @@ private:
                 case '\r':
                     // Line breaks only lay out the script, except inside an
                     // argument where they are part of its text.
-                    if (in_arg) w_.pool += ch;
+                    if (in_arg) put(ch);
                     ++pos;
                     line_start = true;
                     break;
@@ -259,7 +293,7 @@ private:
                     size_t q = pos + 1;
                     while (q < size && !(special_chars[static_cast<uint8_t>(src_[q])] & special))
                         ++q;
-                    w_.pool.append(src_, pos, q - pos);
+                    put(src_.data() + pos, q - pos);
                     pos = q;
                     break;
                 }
@@ -338,8 +372,16 @@ private:
         return true;
     }
 
+    void put(char c) { pool_[size_++] = c; }
+    void put(const char* p, size_t n) {
+        std::memcpy(pool_ + size_, p, n);
+        size_ += n;
+    }
+
     std::string_view src_;
     workspace& w_;
+    char* pool_;
+    size_t size_ = 0;
     compile_error* error_;
     bool failed_ = false;
 };
@@ -349,85 +391,74 @@ constexpr size_t aligned(size_t offset) {
     return (offset + alignof(T) - 1) / alignof(T) * alignof(T);
 }
 
-// Allocates the shared pointer's block with room for the program's arrays
-// after it, so that a program costs a single allocation.
-template <class T>
-struct with_trailing {
-    using value_type = T;
-    size_t extra;
-    std::byte** trailing;
+constexpr size_t program_size = aligned<node>(sizeof(program));
 
-    with_trailing(size_t e, std::byte** t) : extra(e), trailing(t) {}
-    template <class U>
-    with_trailing(const with_trailing<U>& o) : extra(o.extra), trailing(o.trailing) {}
-
-    T* allocate(size_t n) {
-        const size_t head = aligned<std::max_align_t>(n * sizeof(T));
-        auto* block = static_cast<std::byte*>(::operator new(head + extra));
-        *trailing = block + head;
-        return reinterpret_cast<T*>(block);
-    }
-    void deallocate(T* p, size_t) { ::operator delete(p); }
-
-    template <class U>
-    bool operator==(const with_trailing<U>& o) const {
-        return extra == o.extra;
-    }
-};
+// One block: the program, then its nodes, argument spans and text.
+program* make_program(size_t node_count, size_t arg_count, size_t pool_size) {
+    const size_t args_at = aligned<span>(program_size + node_count * sizeof(node));
+    const size_t pool_at = args_at + arg_count * sizeof(span);
+    auto* block = static_cast<std::byte*>(::operator new(pool_at + pool_size));
+    auto* p = new (block) program;
+    p->nodes = reinterpret_cast<const node*>(block + program_size);
+    p->args = reinterpret_cast<const span*>(block + args_at);
+    p->pool = reinterpret_cast<const char*>(block + pool_at);
+    return p;
+}
 
 // The program the parser makes of a script that is one field, "%name%",
 // built without it: such scripts (a column, a sort key) are the most
 // common and the parse would be most of their cost.
-std::shared_ptr<const program> compile_single_field(std::string_view name) {
-    const size_t pool_at = aligned<span>(sizeof(node));
-    std::byte* block = nullptr;
-    auto p =
-        std::allocate_shared<program>(with_trailing<program>(pool_at + name.size() + 1, &block));
-    node n{};
-    n.kind = node_kind::field;
-    n.id = static_cast<uint8_t>(find_field(name));
-    n.text_off = 0;
-    n.text_len = static_cast<uint32_t>(name.size());
-    n.next = 0;
-    std::memcpy(block, &n, sizeof n);
-    std::memcpy(block + pool_at, name.data(), name.size());
-    block[pool_at + name.size()] = std::byte{0};
-    p->nodes = reinterpret_cast<const node*>(block);
-    p->args = reinterpret_cast<const span*>(block + pool_at);
-    p->pool = reinterpret_cast<const char*>(block + pool_at);
+program_ptr compile_single_field(std::string_view name) {
+    program* p = make_program(1, 0, name.size() + 1);
+    auto* n = const_cast<node*>(p->nodes);
+    n->kind = node_kind::field;
+    n->id = static_cast<uint8_t>(find_field(name));
+    n->text_off = 0;
+    n->text_len = static_cast<uint32_t>(name.size());
+    n->next = 0;
+    n->sub = {};
+    auto* pool = const_cast<char*>(p->pool);
+    std::memcpy(pool, name.data(), name.size());
+    pool[name.size()] = '\0';
     p->root = {0, 1};
-    return p;
+    return program_ptr(p);
 }
 
 }  // namespace
 
-std::shared_ptr<const program> compile(std::string_view text, bool& ok, compile_error* error) {
+void program_ptr::retain(const program* p) { p->references.fetch_add(1, std::memory_order_relaxed); }
+
+void program_ptr::release(const program* p) {
+    // The last reference needs no atomic write: nobody else can reach the
+    // program to take another.
+    if (p->references.load(std::memory_order_acquire) != 1 &&
+        p->references.fetch_sub(1, std::memory_order_acq_rel) != 1)
+        return;
+    p->~program();
+    ::operator delete(const_cast<program*>(p));
+}
+
+program_ptr compile(std::string_view text, bool& ok, compile_error* error) {
     if (text.size() > 2 && text.front() == '%' && text.back() == '%' &&
         text.find('%', 1) == text.size() - 1) {
         ok = true;
         return compile_single_field(text.substr(1, text.size() - 2));
     }
     static thread_local workspace w;
-    w.clear();
+    w.start(text.size());
     parser ps(text, w, error);
     const span root = ps.parse_root();
     ok = !ps.failed();
 
-    const size_t args_at = aligned<span>(w.nodes.size() * sizeof(node));
-    const size_t pool_at = args_at + w.args.size() * sizeof(span);
-    const size_t total = pool_at + w.pool.size();
-
-    std::byte* block = nullptr;
-    auto p = std::allocate_shared<program>(with_trailing<program>(total, &block));
-    if (!w.nodes.empty()) std::memcpy(block, w.nodes.data(), w.nodes.size() * sizeof(node));
-    if (!w.args.empty()) std::memcpy(block + args_at, w.args.data(), w.args.size() * sizeof(span));
-    if (!w.pool.empty()) std::memcpy(block + pool_at, w.pool.data(), w.pool.size());
-    p->nodes = reinterpret_cast<const node*>(block);
-    p->args = reinterpret_cast<const span*>(block + args_at);
-    p->pool = reinterpret_cast<const char*>(block + pool_at);
+    program* p = make_program(w.nodes.size(), w.args.size(), ps.pool_size());
+    if (!w.nodes.empty())
+        std::memcpy(const_cast<node*>(p->nodes), w.nodes.data(), w.nodes.size() * sizeof(node));
+    if (!w.args.empty())
+        std::memcpy(const_cast<span*>(p->args), w.args.data(), w.args.size() * sizeof(span));
+    if (ps.pool_size()) std::memcpy(const_cast<char*>(p->pool), w.pool.get(), ps.pool_size());
     p->root = root;
     w.trim();
-    return p;
+    return program_ptr(p);
 }
 
 }  // namespace cor::tf

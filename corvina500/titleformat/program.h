@@ -3,6 +3,7 @@
 // run walks the tree without parsing, hashing or allocating.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -72,13 +73,15 @@ struct node {
     };
 };
 // The three arrays follow the program in the block that holds it,
-// allocated once the parse is over and sized exactly.
+// allocated once the parse is over and sized exactly; the block also
+// holds the count of the program_ptrs that share it.
 class program {
 public:
     program() = default;
     program(const program&) = delete;
     program& operator=(const program&) = delete;
 
+    mutable std::atomic<uint32_t> references{1};
     const node* nodes = nullptr;
     const span* args = nullptr;  // one sequence of items per argument
     const char* pool = nullptr;

@@ -46,7 +46,7 @@ bool run_to_sink(const program& p, const t_format_context* ctx, titleformat_hook
 
 class object_impl : public titleformat_object {
 public:
-    explicit object_impl(std::shared_ptr<const program> p) : program_(std::move(p)) {}
+    explicit object_impl(program_ptr p) : program_(std::move(p)) {}
 
     bool run(titleformat_hook* hook, string_sink& out) override {
         try {
@@ -56,10 +56,10 @@ public:
         }
     }
 
-    const std::shared_ptr<const program>& get() const { return program_; }
+    const program_ptr& get() const { return program_; }
 
 private:
-    std::shared_ptr<const program> program_;
+    program_ptr program_;
 };
 
 class compiler_impl : public titleformat_compiler {
@@ -109,7 +109,7 @@ const object_impl* ours(titleformat_object* object) {
 
 }  // namespace
 
-std::shared_ptr<const program> program_of(titleformat_object* object) {
+program_ptr program_of(titleformat_object* object) {
     const object_impl* o = object ? ours(object) : nullptr;
     return o ? o->get() : nullptr;
 }

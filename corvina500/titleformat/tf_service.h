@@ -19,7 +19,7 @@ namespace cor::tf {
 
 // The program behind an object made by this module's compiler; null for any
 // other object.
-[[nodiscard]] std::shared_ptr<const program> program_of(titleformat_object* object);
+[[nodiscard]] program_ptr program_of(titleformat_object* object);
 
 // Runs an object made by this module's compiler against ctx (which may be
 // null). Returns false and writes nothing for any other object.

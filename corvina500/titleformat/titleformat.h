@@ -9,9 +9,9 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "../../sdk/titleformat.h"
 #include "../core/track_info.h"
@@ -33,6 +33,38 @@ struct t_format_context {
 // number of times.
 class program;
 
+// A counted reference to a program: the count lives in the program's own
+// block, so that a program costs one allocation and no control block.
+// Copies may be released on any thread.
+class program_ptr {
+public:
+    program_ptr() = default;
+    program_ptr(std::nullptr_t) {}
+    explicit program_ptr(const program* adopted) : p_(adopted) {}
+    program_ptr(const program_ptr& o) : p_(o.p_) {
+        if (p_) retain(p_);
+    }
+    program_ptr(program_ptr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
+    program_ptr& operator=(program_ptr o) noexcept {
+        std::swap(p_, o.p_);
+        return *this;
+    }
+    ~program_ptr() {
+        if (p_) release(p_);
+    }
+
+    const program& operator*() const { return *p_; }
+    const program* operator->() const { return p_; }
+    [[nodiscard]] const program* get() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+    friend bool operator==(const program_ptr& a, std::nullptr_t) { return !a.p_; }
+
+private:
+    static void retain(const program* p);
+    static void release(const program* p);
+    const program* p_ = nullptr;
+};
+
 // Calls and sections nest at most this deep. The bound keeps the recursive
 // parser and evaluator far inside any thread's stack, whatever the input.
 inline constexpr int max_nesting_depth = 100;
@@ -47,8 +79,7 @@ struct compile_error {
 // Always returns a program. ok is false on a syntax error; the program then
 // evaluates to what the text evaluates to up to the error, and `error`, when
 // given, describes it.
-[[nodiscard]] std::shared_ptr<const program> compile(std::string_view text, bool& ok,
-                                                     compile_error* error = nullptr);
+[[nodiscard]] program_ptr compile(std::string_view text, bool& ok, compile_error* error = nullptr);
 
 // Appends the evaluated text to out; returns the truth flag of the script.
 // ctx and hook may be null.
