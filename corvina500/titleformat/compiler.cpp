@@ -228,7 +228,7 @@ private:
                         put('%');
                     } else {
                         flush(items, text_begin);
-                        const std::string_view name = src_.substr(pos + 1, q - pos - 1);
+                        const std::string_view name(src_.data() + pos + 1, q - pos - 1);
                         push_node(items, node_kind::field, static_cast<uint8_t>(find_field(name)),
                                   add_name(name), static_cast<uint32_t>(name.size()));
                         text_begin = size_;
@@ -329,7 +329,7 @@ private:
         const size_t name_begin = pos + 1;
         size_t q = name_begin;
         while (q < src_.size() && is_name_char(src_[q])) ++q;
-        const std::string_view name = src_.substr(name_begin, q - name_begin);
+        const std::string_view name(src_.data() + name_begin, q - name_begin);
         // The character after the name is taken as the '(' even when it is
         // not one.
         pos = std::min(q + 1, src_.size());
@@ -373,8 +373,20 @@ private:
     }
 
     void put(char c) { pool_[size_++] = c; }
+    // p lies in the script. The pool has 16 bytes to spare past any text
+    // (see workspace), so a short copy may write whole words past its end,
+    // and read them past it too where the script goes on.
     void put(const char* p, size_t n) {
-        std::memcpy(pool_ + size_, p, n);
+        if (n <= 16 && p + 16 <= src_.data() + src_.size()) {
+            uint64_t a;
+            uint64_t b;
+            std::memcpy(&a, p, 8);
+            std::memcpy(&b, p + 8, 8);
+            std::memcpy(pool_ + size_, &a, 8);
+            std::memcpy(pool_ + size_ + 8, &b, 8);
+        } else {
+            std::memcpy(pool_ + size_, p, n);
+        }
         size_ += n;
     }
 

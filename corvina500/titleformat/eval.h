@@ -20,22 +20,43 @@ struct scratch {
     // The cached arguments of one active call. An argument that is plain
     // text is read from the program in place; the others are evaluated
     // into their own string.
+    // A slot's state holds only for the call whose number is in `call`;
+    // for any other it reads as not evaluated, so a call need not clear
+    // its slots when it starts.
     struct slot {
         std::string text;
         std::string_view value;
-        uint8_t state;  // arg_state
+        uint64_t call = 0;
+        uint8_t state = 0;  // arg_state
     };
-    using level = std::vector<slot>;
     struct variable {
         std::string name;
         std::string value;
     };
-    // Levels are held by pointer: growing the stack never moves a cached
-    // argument.
-    std::vector<std::unique_ptr<level>> levels;
-    size_t levels_used = 0;
+
+    // The slots of the active calls, a nested call's above its caller's, in
+    // chunks that never move: growing the stack never moves a cached
+    // argument. A call takes its slots from the current chunk, or from the
+    // next one when they do not fit.
+    struct chunk {
+        std::unique_ptr<slot[]> slots;
+        size_t size = 0;
+    };
+    std::vector<chunk> chunks;
+    size_t chunk_at = 0;
+    slot* top = nullptr;
+    slot* limit = nullptr;
+    size_t depth = 0;    // calls active
+    uint64_t calls = 0;  // numbers the calls of this thread, from 1
     std::vector<variable> vars;
     size_t vars_used = 0;
+
+    scratch() { use_chunk(0, 0); }
+    // Moves to the chunk after the current one, with room for count slots.
+    void next_chunk(size_t count) { use_chunk(chunk_at + 1, count); }
+
+private:
+    void use_chunk(size_t at, size_t count);
 };
 
 class evaluator {
@@ -56,12 +77,12 @@ public:
     const size_t var_base;
 
     // A function whose text is a number ($len, $num) leaves that number
-    // here, with the depth of its call (work.levels_used while it runs),
+    // here, with the depth of its call (work.depth while it runs),
     // so that a caller reading the result as a number need not parse the
     // text back.
     void leave_number(int64_t v) {
         number_value = v;
-        number_level = work.levels_used;
+        number_level = work.depth;
     }
     int64_t number_value = 0;
     size_t number_level = 0;
@@ -90,7 +111,7 @@ public:
     bool found(size_t i) {
         if (i >= count_) return false;
         if (!settled(i)) evaluate(i);
-        return slots_[i].state == evaluated_true;
+        return state(i) == evaluated_true;
     }
     int64_t number(size_t i) { return i < count_ ? evaluated_number(i) : 0; }
     // Appends argument i to out and returns its truth. An argument not yet
@@ -104,8 +125,16 @@ public:
 
 private:
     enum arg_state : uint8_t { not_evaluated, evaluated_false, evaluated_true, emitted };
+    [[nodiscard]] uint8_t state(size_t i) const {
+        return slots_[i].call == call_ ? slots_[i].state : not_evaluated;
+    }
+    void set_state(size_t i, arg_state st) {
+        slots_[i].call = call_;
+        slots_[i].state = st;
+    }
     [[nodiscard]] bool settled(size_t i) const {
-        return slots_[i].state == evaluated_false || slots_[i].state == evaluated_true;
+        const uint8_t st = state(i);
+        return st == evaluated_false || st == evaluated_true;
     }
     void evaluate(size_t i);
     int64_t evaluated_number(size_t i);
@@ -114,6 +143,10 @@ private:
     span args_;
     size_t count_;
     scratch::slot* slots_;
+    uint64_t call_;
+    scratch::slot* saved_top_;
+    scratch::slot* saved_limit_;
+    size_t saved_chunk_;
 };
 
 using builtin_fn = bool (*)(evaluator&, call_args&, std::string&);

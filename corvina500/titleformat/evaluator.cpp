@@ -51,8 +51,12 @@ int64_t parse_number(std::string_view s) {
 
 void append_number(std::string& out, int64_t v) {
     char buf[24];
+    if (v >= 0 && v < 10) {
+        out += static_cast<char>('0' + v);
+        return;
+    }
     const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    out.append(buf, r.ptr);
+    out.append(buf, static_cast<size_t>(r.ptr - buf));
 }
 
 void set_system_code_page(uint32_t code_page) { g_code_page.store(code_page); }
@@ -62,12 +66,9 @@ bool run(const program& p, const t_format_context* ctx, titleformat_hook* hook, 
     static thread_local scratch work;
     struct restore {
         scratch& w;
-        size_t levels, vars;
-        ~restore() {
-            w.levels_used = levels;
-            w.vars_used = vars;
-        }
-    } guard{work, work.levels_used, work.vars_used};
+        size_t vars;
+        ~restore() { w.vars_used = vars; }
+    } guard{work, work.vars_used};
     evaluator ev(p, ctx, hook, work);
     return ev.sequence(p.root, out);
 }
@@ -161,17 +162,41 @@ void evaluator::set_var(std::string_view name, std::string_view value) {
     v.value.assign(value);
 }
 
+void scratch::use_chunk(size_t at, size_t count) {
+    if (at == chunks.size()) chunks.emplace_back();
+    chunk& c = chunks[at];
+    // Chunks past the current one hold no active call: one too small for
+    // this call is replaced.
+    if (c.size < count || !c.slots) {
+        c.size = std::max<size_t>(count, 64);
+        c.slots = std::make_unique<slot[]>(c.size);
+    }
+    chunk_at = at;
+    top = c.slots.get();
+    limit = top + c.size;
+}
+
 call_args::call_args(evaluator& ev, const node& call)
     : ev_(ev), args_(call.sub), count_(call.sub.count) {
     scratch& w = ev.work;
-    if (w.levels_used == w.levels.size()) w.levels.push_back(std::make_unique<scratch::level>());
-    scratch::level& level = *w.levels[w.levels_used++];
-    if (level.size() < count_) level.resize(count_);
-    slots_ = level.data();
-    for (size_t i = 0; i < count_; ++i) slots_[i].state = not_evaluated;
+    saved_top_ = w.top;
+    saved_limit_ = w.limit;
+    saved_chunk_ = w.chunk_at;
+    if (static_cast<size_t>(w.limit - w.top) < count_) [[unlikely]]
+        w.next_chunk(count_);
+    slots_ = w.top;
+    w.top += count_;
+    ++w.depth;
+    call_ = ++w.calls;
 }
 
-call_args::~call_args() { --ev_.work.levels_used; }
+call_args::~call_args() {
+    scratch& w = ev_.work;
+    w.top = saved_top_;
+    w.limit = saved_limit_;
+    w.chunk_at = saved_chunk_;
+    --w.depth;
+}
 
 void call_args::evaluate(size_t i) {
     const span arg = ev_.prog.args[args_.first + i];
@@ -179,7 +204,7 @@ void call_args::evaluate(size_t i) {
         const node& n = ev_.prog.nodes[arg.first];
         if (n.kind == node_kind::text) {
             slots_[i].value = ev_.prog.text_of(n);
-            slots_[i].state = evaluated_false;
+            set_state(i, evaluated_false);
             return;
         }
     }
@@ -187,7 +212,7 @@ void call_args::evaluate(size_t i) {
     s.text.clear();
     const bool f = ev_.sequence(arg, s.text);
     s.value = s.text;
-    s.state = f ? evaluated_true : evaluated_false;
+    set_state(i, f ? evaluated_true : evaluated_false);
 }
 
 int64_t call_args::evaluated_number(size_t i) {
@@ -203,7 +228,7 @@ int64_t call_args::evaluated_number(size_t i) {
             // calls nested in it run higher.
             ev_.number_level = 0;
             evaluate(i);
-            if (ev_.number_level == ev_.work.levels_used + 1) return ev_.number_value;
+            if (ev_.number_level == ev_.work.depth + 1) return ev_.number_value;
         }
     }
     return parse_number(text(i));
@@ -211,12 +236,12 @@ int64_t call_args::evaluated_number(size_t i) {
 
 bool call_args::emit(size_t i, std::string& out) {
     if (i >= count_) return false;
-    const uint8_t st = slots_[i].state;
+    const uint8_t st = state(i);
     if (st == evaluated_false || st == evaluated_true) {
         out += slots_[i].value;
         return st == evaluated_true;
     }
-    slots_[i].state = emitted;
+    set_state(i, emitted);
     return ev_.sequence(ev_.prog.args[args_.first + i], out);
 }
 

@@ -283,8 +283,9 @@ bool fn_num(evaluator& ev, call_args& a, std::string& out) {
     }
     char buf[24];
     const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    for (size_t n = static_cast<size_t>(r.ptr - buf); n < width; ++n) out += '0';
-    out.append(buf, r.ptr);
+    const auto digits = static_cast<size_t>(r.ptr - buf);
+    if (digits < width) out.append(width - digits, '0');
+    out.append(buf, digits);
     // What the text reads back as (the zeros change nothing), unless it
     // is the one negative number without a positive counterpart.
     if (v >= 0) ev.leave_number(negative ? -v : v);

@@ -1,6 +1,7 @@
 #include "unicode.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "unicode_tables.h"
 #include "utf8.h"
@@ -35,9 +36,22 @@ decoded decode(std::string_view s, size_t at) {
 
 void append_utf8(std::string& out, char32_t cp) { cor::utf8_append(out, cp); }
 
+namespace {
+
+// Eight bytes of ASCII at s + i.
+bool ascii_word(std::string_view s, size_t i) {
+    uint64_t w;
+    std::memcpy(&w, s.data() + i, 8);
+    return (w & 0x8080808080808080u) == 0;
+}
+
+}  // namespace
+
 size_t length(std::string_view s) {
     size_t n = 0;
-    for (size_t i = 0; i < s.size(); ++n) {
+    size_t i = 0;
+    for (; i + 8 <= s.size() && ascii_word(s, i); i += 8) n += 8;
+    for (; i < s.size(); ++n) {
         // ASCII runs are the common case: skip them without decoding.
         if (static_cast<unsigned char>(s[i]) < 0x80)
             ++i;
@@ -49,6 +63,7 @@ size_t length(std::string_view s) {
 
 size_t offset_of(std::string_view s, size_t n) {
     size_t i = 0;
+    for (; n >= 8 && i + 8 <= s.size() && ascii_word(s, i); i += 8) n -= 8;
     for (; i < s.size() && n > 0; --n)
         i += static_cast<unsigned char>(s[i]) < 0x80 ? 1 : decode(s, i).size;
     return i;
