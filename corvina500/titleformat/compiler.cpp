@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "eval.h"
+#include "program_blocks.h"
 
 namespace cor::tf {
 namespace {
@@ -74,9 +75,8 @@ public:
     [[nodiscard]] size_t pool_size() const { return size_; }
 
     span parse_root() {
-        size_t pos = 0;
         chain root;
-        sequence(pos, false, false, 0, root);
+        sequence(0, false, false, 0, root);
         return root.items;
     }
 
@@ -171,64 +171,77 @@ private:
     // Plain text accumulates at the end of the pool from `text_begin` on;
     // everything that is not plain text flushes it into a node first.
     [[gnu::always_inline]] void flush(chain& c, size_t& text_begin) {
-        if (size_ != text_begin) flush_text(c, text_begin);
+        if (size_ != text_begin) text_begin = flush_text(c, text_begin);
     }
-    void flush_text(chain& c, size_t& text_begin) {
+    size_t flush_text(chain& c, size_t text_begin) {
         push_node(c, node_kind::text, 0, static_cast<uint32_t>(text_begin),
                   static_cast<uint32_t>(size_ - text_begin));
         put('\0');
-        text_begin = size_;
+        return size_;
+    }
+
+    // How a sequence or a call ended, and where: positions are passed and
+    // returned by value so that they stay in registers.
+    struct parsed {
+        stop how;
+        size_t pos;
+    };
+
+    // Parsing stops at `at`; the error is described at `where`, unless a
+    // nested parse described it already.
+    [[gnu::noinline, gnu::cold]] parsed fail(chain& items, size_t text_begin, size_t at,
+                                             size_t where = npos, std::string_view what = {}) {
+        flush(items, text_begin);
+        if (!what.empty()) report(where, what);
+        failed_ = true;
+        return {stop::error, at};
     }
 
     // Parses from pos until the end of the script, or the ',' or ')' that ends
-    // an argument, or the ']' that ends a section; pos is left on that
-    // character. On a syntax error pos is where parsing cannot go on and
-    // the chain holds what came before.
-    stop sequence(size_t& pos, bool in_arg, bool in_section, int depth, chain& items) {
+    // an argument, or the ']' that ends a section, and returns that
+    // character's position. On a syntax error it returns where parsing
+    // cannot go on, and the chain holds what came before.
+    parsed sequence(size_t pos, bool in_arg, bool in_section, int depth, chain& items) {
         size_t text_begin = size_;
-        // Parsing stops at `at`; the error is described at `where`, unless a
-        // nested parse described it already.
-        auto fail = [&](size_t at, size_t where = npos, std::string_view what = {}) {
-            flush(items, text_begin);
-            if (!what.empty()) report(where, what);
-            failed_ = true;
-            pos = at;
-            return stop::error;
-        };
         const uint8_t special = in_arg ? 3 : 1;
+        const char* const src = src_.data();
         const size_t size = src_.size();
-        bool line_start = pos == 0 || src_[pos - 1] == '\n' || src_[pos - 1] == '\r';
+        bool line_start = pos == 0 || src[pos - 1] == '\n' || src[pos - 1] == '\r';
         while (pos < size) {
             if (line_start) {
                 line_start = false;
-                const char first = src_[pos];
-                const size_t c = first == '/' || first == ' ' || first == '\t' ? comment_end(pos) : npos;
+                const char first = src[pos];
+                const size_t c =
+                    first == '/' || first == ' ' || first == '\t' ? comment_end(pos) : npos;
                 if (c != npos) {
                     pos = c;
                     line_start = true;
                     continue;
                 }
             }
-            const char ch = src_[pos];
+            const char ch = src[pos];
             switch (ch) {
                 case '\'': {
                     const size_t q = src_.find('\'', pos + 1);
-                    if (q == npos) return fail(size, pos, "expected ' to close the quote");
+                    if (q == npos)
+                        return fail(items, text_begin, size, pos, "expected ' to close the quote");
                     if (q == pos + 1)
                         put('\'');
                     else
-                        put(src_.data() + pos + 1, q - pos - 1);
+                        put(src + pos + 1, q - pos - 1);
                     pos = q + 1;
                     break;
                 }
                 case '%': {
                     const size_t q = field_end(pos + 1);
-                    if (q == size) return fail(pos + 1, pos, "expected % to close the field");
+                    if (q == size)
+                        return fail(items, text_begin, pos + 1, pos,
+                                    "expected % to close the field");
                     if (q == pos + 1) {
                         put('%');
                     } else {
                         flush(items, text_begin);
-                        const std::string_view name(src_.data() + pos + 1, q - pos - 1);
+                        const std::string_view name(src + pos + 1, q - pos - 1);
                         push_node(items, node_kind::field, static_cast<uint8_t>(find_field(name)),
                                   add_name(name), static_cast<uint32_t>(name.size()));
                         text_begin = size_;
@@ -237,35 +250,35 @@ private:
                     break;
                 }
                 case '$': {
-                    if (pos + 1 < size && src_[pos + 1] == '$') {
+                    if (pos + 1 < size && src[pos + 1] == '$') {
                         put('$');
                         pos += 2;
                         break;
                     }
                     flush(items, text_begin);
-                    const bool called = call(pos, depth, items);
+                    const parsed c = call(pos, depth, items);
                     text_begin = size_;
-                    if (!called) return fail(pos);
+                    if (c.how == stop::error) return fail(items, text_begin, c.pos);
+                    pos = c.pos;
                     break;
                 }
                 case '[': {
-                    if (too_deep(pos, depth)) return fail(pos);
+                    if (too_deep(pos, depth)) return fail(items, text_begin, pos);
                     flush(items, text_begin);
                     chain sub;
-                    size_t q = pos + 1;
-                    if (sequence(q, in_arg, true, depth + 1, sub) != stop::bracket) {
-                        text_begin = size_;
-                        return fail(q, pos, "expected ] to close the [");
-                    }
-                    push_node(items, node_kind::section, 0, 0, 0, sub.items);
+                    const parsed inner = sequence(pos + 1, in_arg, true, depth + 1, sub);
                     text_begin = size_;
-                    pos = q + 1;
+                    if (inner.how != stop::bracket)
+                        return fail(items, text_begin, inner.pos, pos, "expected ] to close the [");
+                    push_node(items, node_kind::section, 0, 0, 0, sub.items);
+                    pos = inner.pos + 1;
                     break;
                 }
                 case ']':
-                    if (!in_section) return fail(pos + 1, pos, "unexpected ] without [");
+                    if (!in_section)
+                        return fail(items, text_begin, pos + 1, pos, "unexpected ] without [");
                     flush(items, text_begin);
-                    return stop::bracket;
+                    return {stop::bracket, pos};
                 case ',':
                     if (!in_arg) {
                         put(',');
@@ -275,12 +288,17 @@ private:
                     [[fallthrough]];
                 case ')':
                     // Inside an argument, a section must close before it does.
-                    if (in_section) return fail(pos, pos, std::string("expected ] before ") + ch);
-                    if (!in_arg) return fail(pos, pos, "unexpected ) without a function call");
+                    if (in_section)
+                        return fail(items, text_begin, pos, pos,
+                                    std::string("expected ] before ") + ch);
+                    if (!in_arg)
+                        return fail(items, text_begin, pos, pos,
+                                    "unexpected ) without a function call");
                     flush(items, text_begin);
-                    return ch == ',' ? stop::comma : stop::close;
+                    return {ch == ',' ? stop::comma : stop::close, pos};
                 case '(':
-                    return fail(pos, pos, "unexpected ( without a function name");
+                    return fail(items, text_begin, pos, pos,
+                                "unexpected ( without a function name");
                 case '\n':
                 case '\r':
                     // Line breaks only lay out the script, except inside an
@@ -291,16 +309,16 @@ private:
                     break;
                 default: {
                     size_t q = pos + 1;
-                    while (q < size && !(special_chars[static_cast<uint8_t>(src_[q])] & special))
+                    while (q < size && !(special_chars[static_cast<uint8_t>(src[q])] & special))
                         ++q;
-                    put(src_.data() + pos, q - pos);
+                    put(src + pos, q - pos);
                     pos = q;
                     break;
                 }
             }
         }
         flush(items, text_begin);
-        return stop::end;
+        return {stop::end, pos};
     }
 
     // After a syntax error inside an argument: the ',' or ')' that ends the
@@ -321,10 +339,10 @@ private:
         return stop::end;
     }
 
-    // A call at pos ('$' not followed by '$'). On success pos is past its
-    // ')' and the call ends the chain; on a syntax error pos is where
-    // parsing cannot go on.
-    bool call(size_t& pos, int depth, chain& items) {
+    // A call at pos ('$' not followed by '$'). On success it returns the
+    // position past its ')' and the call ends the chain; on a syntax error,
+    // where parsing cannot go on.
+    parsed call(size_t pos, int depth, chain& items) {
         const size_t dollar = pos;
         const size_t name_begin = pos + 1;
         size_t q = name_begin;
@@ -339,9 +357,9 @@ private:
                 report(dollar, "expected a function name after $");
             else
                 report(q, "expected ( after $" + std::string(name));
-            return false;
+            return {stop::error, pos};
         }
-        if (too_deep(dollar, depth)) return false;
+        if (too_deep(dollar, depth)) return {stop::error, pos};
 
         const size_t arg_base = w_.arg_stack.size();
         if (pos < src_.size() && src_[pos] == ')') {
@@ -350,16 +368,17 @@ private:
             for (;;) {
                 chain arg;
                 arg.numbers = true;
-                stop s = sequence(pos, true, false, depth + 1, arg);
-                if (s == stop::error) s = skip_argument(pos);
-                if (s == stop::end) {
+                parsed r = sequence(pos, true, false, depth + 1, arg);
+                pos = r.pos;
+                if (r.how == stop::error) r.how = skip_argument(pos);
+                if (r.how == stop::end) {
                     w_.arg_stack.resize(arg_base);
                     report(dollar, "expected ) to close $" + std::string(name) + "(");
-                    return false;
+                    return {stop::error, pos};
                 }
                 w_.arg_stack.push_back(arg.items);
                 ++pos;
-                if (s == stop::close) break;
+                if (r.how == stop::close) break;
             }
         }
         auto& st = w_.arg_stack;
@@ -369,7 +388,7 @@ private:
         st.resize(arg_base);
         push_node(items, node_kind::call, find_function(name), add_name(name),
                   static_cast<uint32_t>(name.size()), args);
-        return true;
+        return {stop::close, pos};
     }
 
     void put(char c) { pool_[size_++] = c; }
@@ -409,8 +428,10 @@ constexpr size_t program_size = aligned<node>(sizeof(program));
 program* make_program(size_t node_count, size_t arg_count, size_t pool_size) {
     const size_t args_at = aligned<span>(program_size + node_count * sizeof(node));
     const size_t pool_at = args_at + arg_count * sizeof(span);
-    auto* block = static_cast<std::byte*>(::operator new(pool_at + pool_size));
+    uint32_t kept = 0;
+    auto* block = static_cast<std::byte*>(allocate_program_block(pool_at + pool_size, kept));
     auto* p = new (block) program;
+    p->block_kept = kept;
     p->nodes = reinterpret_cast<const node*>(block + program_size);
     p->args = reinterpret_cast<const span*>(block + args_at);
     p->pool = reinterpret_cast<const char*>(block + pool_at);
@@ -438,7 +459,9 @@ program_ptr compile_single_field(std::string_view name) {
 
 }  // namespace
 
-void program_ptr::retain(const program* p) { p->references.fetch_add(1, std::memory_order_relaxed); }
+void program_ptr::retain(const program* p) {
+    p->references.fetch_add(1, std::memory_order_relaxed);
+}
 
 void program_ptr::release(const program* p) {
     // The last reference needs no atomic write: nobody else can reach the
@@ -446,8 +469,9 @@ void program_ptr::release(const program* p) {
     if (p->references.load(std::memory_order_acquire) != 1 &&
         p->references.fetch_sub(1, std::memory_order_acq_rel) != 1)
         return;
+    const uint32_t kept = p->block_kept;
     p->~program();
-    ::operator delete(const_cast<program*>(p));
+    free_program_block(const_cast<program*>(p), kept);
 }
 
 program_ptr compile(std::string_view text, bool& ok, compile_error* error) {

@@ -126,7 +126,7 @@ public:
 private:
     enum arg_state : uint8_t { not_evaluated, evaluated_false, evaluated_true, emitted };
     [[nodiscard]] uint8_t state(size_t i) const {
-        return slots_[i].call == call_ ? slots_[i].state : not_evaluated;
+        return slots_[i].call == call_ ? slots_[i].state : uint8_t{not_evaluated};
     }
     void set_state(size_t i, arg_state st) {
         slots_[i].call = call_;

@@ -40,7 +40,8 @@ constexpr name_words words_with(std::string_view s, char (*map)(char)) {
     if (n >= 4) return {word_at<4>(s, 0, map), word_at<4>(s, n - 4, map)};
     uint64_t w = 0;
     if (n) {
-        w = static_cast<uint8_t>(map(s[0])) | static_cast<uint64_t>(static_cast<uint8_t>(map(s[n / 2]))) << 8 |
+        w = static_cast<uint8_t>(map(s[0])) |
+            static_cast<uint64_t>(static_cast<uint8_t>(map(s[n / 2]))) << 8 |
             static_cast<uint64_t>(static_cast<uint8_t>(map(s[n - 1]))) << 16;
     }
     return {w, 0};
@@ -61,7 +62,8 @@ inline name_words words_of(std::string_view s) {
         w.lo = a;
         w.hi = b;
     } else if (n) {
-        w.lo = static_cast<uint8_t>(p[0]) | static_cast<uint64_t>(static_cast<uint8_t>(p[n / 2])) << 8 |
+        w.lo = static_cast<uint8_t>(p[0]) |
+               static_cast<uint64_t>(static_cast<uint8_t>(p[n / 2])) << 8 |
                static_cast<uint64_t>(static_cast<uint8_t>(p[n - 1])) << 16;
     }
     return w;
@@ -72,7 +74,8 @@ inline name_words words_of(std::string_view s) {
 // comparison tells them apart).
 constexpr uint32_t folded_hash(const name_words& w, size_t length) {
     constexpr uint64_t fold = 0x2020202020202020u;
-    uint64_t h = ((w.lo | fold) * 0x9E3779B97F4A7C15u) ^ ((w.hi | fold) * 0xC2B2AE3D27D4EB4Fu) ^ length;
+    uint64_t h =
+        ((w.lo | fold) * 0x9E3779B97F4A7C15u) ^ ((w.hi | fold) * 0xC2B2AE3D27D4EB4Fu) ^ length;
     return static_cast<uint32_t>(h >> 32) ^ static_cast<uint32_t>(h);
 }
 
@@ -117,8 +120,8 @@ public:
         for (size_t at = folded_hash(w, name.size()) & (Slots - 1);; at = (at + 1) & (Slots - 1)) {
             const entry& e = slots_[at];
             if (!e.index_plus_one) return -1;
-            if (e.length == name.size() && ((w.lo | e.letters.lo) == e.words.lo) &
-                                               ((w.hi | e.letters.hi) == e.words.hi))
+            if (e.length == name.size() &&
+                ((w.lo | e.letters.lo) == e.words.lo) & ((w.hi | e.letters.hi) == e.words.hi))
                 return e.index_plus_one - 1;
         }
     }

@@ -82,6 +82,7 @@ public:
     program& operator=(const program&) = delete;
 
     mutable std::atomic<uint32_t> references{1};
+    uint32_t block_kept = 0;  // see program_blocks.h
     const node* nodes = nullptr;
     const span* args = nullptr;  // one sequence of items per argument
     const char* pool = nullptr;

@@ -1,0 +1,72 @@
+#include "program_blocks.h"
+
+#include <new>
+
+namespace cor::tf {
+namespace {
+
+constexpr size_t class_bytes = 64;
+constexpr size_t classes = 8;  // blocks of 64 to 512 bytes
+constexpr uint8_t kept_per_class = 8;
+
+// Sanitizers must see every block freed, to find a use after it.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool caching = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool caching = false;
+#else
+constexpr bool caching = true;
+#endif
+#else
+constexpr bool caching = true;
+#endif
+
+// Trivially destructible, so that reaching it needs no guard.
+struct block_cache {
+    void* blocks[classes][kept_per_class];
+    uint8_t count[classes];
+    bool closed;  // the thread is ending: blocks go back to the heap
+};
+constinit thread_local block_cache t_cache{};
+
+// Gives the cached blocks back when the thread ends; made on the thread's
+// first cached block.
+struct cache_janitor {
+    bool armed = false;
+    ~cache_janitor() {
+        block_cache& c = t_cache;
+        c.closed = true;
+        for (size_t k = 0; k < classes; ++k)
+            while (c.count[k]) ::operator delete(c.blocks[k][--c.count[k]]);
+    }
+};
+thread_local cache_janitor t_janitor;
+
+}  // namespace
+
+void* allocate_program_block(size_t bytes, uint32_t& kept) {
+    const size_t k = (bytes + class_bytes - 1) / class_bytes;
+    if (!caching || k == 0 || k > classes) {
+        kept = 0;
+        return ::operator new(bytes);
+    }
+    kept = static_cast<uint32_t>(k);
+    block_cache& c = t_cache;
+    if (c.count[k - 1]) return c.blocks[k - 1][--c.count[k - 1]];
+    return ::operator new(k* class_bytes);
+}
+
+void free_program_block(void* block, uint32_t kept) {
+    if (kept) {
+        block_cache& c = t_cache;
+        if (!c.closed && c.count[kept - 1] < kept_per_class) {
+            t_janitor.armed = true;
+            c.blocks[kept - 1][c.count[kept - 1]++] = block;
+            return;
+        }
+    }
+    ::operator delete(block);
+}
+
+}  // namespace cor::tf
