@@ -12,6 +12,12 @@ cmake -S bench -B build/bench-native -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/n
 cmake --build build/bench-native >/dev/null
 build/bench-native/tf_bench 7
 build/bench-native/library_bench 1000
+if command -v clang++ >/dev/null; then
+  echo "== native (clang -O2 -DNDEBUG) =="
+  cmake -S bench -B build/bench-clang -G Ninja -DCMAKE_BUILD_TYPE=Release -DCOR_BENCH_CLANG=ON >/dev/null
+  cmake --build build/bench-clang >/dev/null
+  build/bench-clang/tf_bench 7
+fi
 
 echo "== Wine (test build) =="
 cmake --preset tests >/dev/null
