@@ -42,12 +42,42 @@ enum class stop { end, comma, close, bracket, error };
 // before the parse for the most a script of that length can put in it (a
 // byte of the script gives at most one byte of text and one NUL), so
 // appending to it needs no check.
+// A growing array of plain records, its growth out of the parse's way.
+template <class T>
+class records {
+public:
+    [[nodiscard]] size_t size() const { return size_; }
+    [[nodiscard]] bool empty() const { return size_ == 0; }
+    [[nodiscard]] size_t capacity() const { return capacity_; }
+    T* data() { return data_.get(); }
+    T& operator[](size_t i) { return data_[i]; }
+    T& push() {
+        if (size_ == capacity_) [[unlikely]]
+            grow();
+        return data_[size_++];
+    }
+    void clear() { size_ = 0; }
+    void resize_down(size_t n) { size_ = n; }
+
+private:
+    [[gnu::noinline]] void grow() {
+        const size_t wanted = capacity_ ? 2 * capacity_ : 64;
+        auto more = std::make_unique_for_overwrite<T[]>(wanted);
+        if (size_) std::memcpy(more.get(), data_.get(), size_ * sizeof(T));
+        data_ = std::move(more);
+        capacity_ = wanted;
+    }
+    std::unique_ptr<T[]> data_;
+    size_t size_ = 0;
+    size_t capacity_ = 0;
+};
+
 struct workspace {
-    std::vector<node> nodes;
-    std::vector<span> args;
+    records<node> nodes;
+    records<span> args;
     std::unique_ptr<char[]> pool;
     size_t pool_capacity = 0;
-    std::vector<span> arg_stack;
+    records<span> arg_stack;
 
     void start(size_t script_length) {
         nodes.clear();
@@ -142,7 +172,7 @@ private:
     void push_node(chain& c, node_kind kind, uint8_t id, uint32_t off, uint32_t len,
                    span sub = {}) {
         const auto at = static_cast<uint32_t>(w_.nodes.size());
-        node& n = w_.nodes.emplace_back();
+        node& n = w_.nodes.push();
         n.kind = kind;
         n.id = id;
         n.text_off = off;
@@ -372,11 +402,11 @@ private:
                 pos = r.pos;
                 if (r.how == stop::error) r.how = skip_argument(pos);
                 if (r.how == stop::end) {
-                    w_.arg_stack.resize(arg_base);
+                    w_.arg_stack.resize_down(arg_base);
                     report(dollar, "expected ) to close $" + std::string(name) + "(");
                     return {stop::error, pos};
                 }
-                w_.arg_stack.push_back(arg.items);
+                w_.arg_stack.push() = arg.items;
                 ++pos;
                 if (r.how == stop::close) break;
             }
@@ -384,8 +414,8 @@ private:
         auto& st = w_.arg_stack;
         const span args{static_cast<uint32_t>(w_.args.size()),
                         static_cast<uint32_t>(st.size() - arg_base)};
-        w_.args.insert(w_.args.end(), st.begin() + static_cast<ptrdiff_t>(arg_base), st.end());
-        st.resize(arg_base);
+        for (size_t i = arg_base; i < st.size(); ++i) w_.args.push() = st[i];
+        st.resize_down(arg_base);
         push_node(items, node_kind::call, find_function(name), add_name(name),
                   static_cast<uint32_t>(name.size()), args);
         return {stop::close, pos};

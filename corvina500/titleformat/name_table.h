@@ -114,7 +114,7 @@ public:
     }
 
     // The index of name, ignoring ASCII case; -1 when it is none of them.
-    [[nodiscard]] int find(std::string_view name) const {
+    [[nodiscard, gnu::always_inline]] int find(std::string_view name) const {
         const name_words w = words_of(name);
         if (name.size() > word_length) return find_long(name, w);
         for (size_t at = folded_hash(w, name.size()) & (Slots - 1);; at = (at + 1) & (Slots - 1)) {
