@@ -62,7 +62,13 @@ private:
 class evaluator {
 public:
     evaluator(const program& p, const t_format_context* context, titleformat_hook* h, scratch& s)
-        : prog(p), ctx(context), hook(h), work(s), var_base(s.vars_used) {}
+        : nodes(p.nodes),
+          args(p.args),
+          pool(p.pool),
+          ctx(context),
+          hook(h),
+          work(s),
+          var_base(s.vars_used) {}
 
     bool sequence(span s, std::string& out);
     [[nodiscard]] const t_track_info* track() const { return ctx ? ctx->track : nullptr; }
@@ -70,7 +76,14 @@ public:
     [[nodiscard]] const std::string* find_var(std::string_view name) const;
     void set_var(std::string_view name, std::string_view value);
 
-    const program& prog;
+    // The program's arrays, held here so that reaching a node or an
+    // argument is one load, not a walk through the program.
+    const node* const nodes;
+    const span* const args;
+    const char* const pool;
+    [[nodiscard]] std::string_view text_of(const node& n) const {
+        return {pool + n.text_off, n.text_len};
+    }
     const t_format_context* ctx;
     titleformat_hook* hook;
     scratch& work;
@@ -88,9 +101,10 @@ public:
     size_t number_level = 0;
 
 private:
+    friend class call_args;
     bool eval(const node& n, std::string& out);
-    bool field(const node& n, std::string& out);
-    bool call(const node& n, std::string& out);
+    [[gnu::always_inline]] bool field(const node& n, std::string& out);
+    [[gnu::always_inline]] bool call(const node& n, std::string& out);
 };
 
 // The arguments of one call, evaluated on first request and cached for the
@@ -140,7 +154,7 @@ private:
     int64_t evaluated_number(size_t i);
 
     evaluator& ev_;
-    span args_;
+    const span* args_;  // this call's arguments
     size_t count_;
     scratch::slot* slots_;
     uint64_t call_;

@@ -77,7 +77,7 @@ bool evaluator::sequence(span s, std::string& out) {
     bool any = false;
     uint32_t at = s.first;
     for (uint32_t k = 0; k < s.count; ++k) {
-        const node& n = prog.nodes[at];
+        const node& n = nodes[at];
         any |= eval(n, out);
         at = n.next;
     }
@@ -87,7 +87,7 @@ bool evaluator::sequence(span s, std::string& out) {
 bool evaluator::eval(const node& n, std::string& out) {
     switch (n.kind) {
         case node_kind::text:
-            out.append(prog.pool + n.text_off, n.text_len);
+            out.append(pool + n.text_off, n.text_len);
             return false;
         case node_kind::field:
             return field(n, out);
@@ -103,8 +103,8 @@ bool evaluator::eval(const node& n, std::string& out) {
     return false;
 }
 
-bool evaluator::field(const node& n, std::string& out) {
-    const std::string_view name = prog.text_of(n);
+inline bool evaluator::field(const node& n, std::string& out) {
+    const std::string_view name = text_of(n);
     if (ctx && resolve_field(*this, static_cast<field_id>(n.id), name, out)) return true;
     if (hook) {
         const size_t mark = out.size();
@@ -117,7 +117,7 @@ bool evaluator::field(const node& n, std::string& out) {
     return false;
 }
 
-bool evaluator::call(const node& n, std::string& out) {
+inline bool evaluator::call(const node& n, std::string& out) {
     call_args args(*this, n);
     if (n.id != unknown_function) {
         const builtin& b = builtins[n.id];
@@ -133,7 +133,7 @@ bool evaluator::call(const node& n, std::string& out) {
         return b.fn(*this, args, out);
     }
     if (hook) {
-        const std::string_view name = prog.text_of(n);
+        const std::string_view name = text_of(n);
         const size_t mark = out.size();
         string_out sink(out);
         bool found = false;
@@ -177,7 +177,7 @@ void scratch::use_chunk(size_t at, size_t count) {
 }
 
 call_args::call_args(evaluator& ev, const node& call)
-    : ev_(ev), args_(call.sub), count_(call.sub.count) {
+    : ev_(ev), args_(ev.args + call.sub.first), count_(call.sub.count) {
     scratch& w = ev.work;
     saved_top_ = w.top;
     saved_limit_ = w.limit;
@@ -199,18 +199,22 @@ call_args::~call_args() {
 }
 
 void call_args::evaluate(size_t i) {
-    const span arg = ev_.prog.args[args_.first + i];
+    const span arg = args_[i];
+    scratch::slot& s = slots_[i];
+    bool f;
     if (arg.count == 1) {
-        const node& n = ev_.prog.nodes[arg.first];
+        const node& n = ev_.nodes[arg.first];
         if (n.kind == node_kind::text) {
-            slots_[i].value = ev_.prog.text_of(n);
+            s.value = ev_.text_of(n);
             set_state(i, evaluated_false);
             return;
         }
+        s.text.clear();
+        f = ev_.eval(n, s.text);
+    } else {
+        s.text.clear();
+        f = ev_.sequence(arg, s.text);
     }
-    scratch::slot& s = slots_[i];
-    s.text.clear();
-    const bool f = ev_.sequence(arg, s.text);
     s.value = s.text;
     set_state(i, f ? evaluated_true : evaluated_false);
 }
@@ -218,10 +222,10 @@ void call_args::evaluate(size_t i) {
 int64_t call_args::evaluated_number(size_t i) {
     // Plain text has no side effect to run, and its value was read at
     // compile time.
-    const span arg = ev_.prog.args[args_.first + i];
+    const span arg = args_[i];
     if (arg.count == 0) return 0;
     if (arg.count == 1) {
-        const node& n = ev_.prog.nodes[arg.first];
+        const node& n = ev_.nodes[arg.first];
         if (n.kind == node_kind::text) return n.number;
         if (n.kind == node_kind::call && !settled(i)) {
             // Only the argument's own call runs one level above this one;
@@ -242,7 +246,7 @@ bool call_args::emit(size_t i, std::string& out) {
         return st == evaluated_true;
     }
     set_state(i, emitted);
-    return ev_.sequence(ev_.prog.args[args_.first + i], out);
+    return ev_.sequence(args_[i], out);
 }
 
 void call_args::get_param(size_t index, const char*& text_out, size_t& length) {
