@@ -127,7 +127,16 @@ public:
         if (!settled(i)) evaluate(i);
         return state(i) == evaluated_true;
     }
-    int64_t number(size_t i) { return i < count_ ? evaluated_number(i) : 0; }
+    int64_t number(size_t i) {
+        if (i >= count_) return 0;
+        // Plain text has no side effect to run, and its value was read at
+        // compile time.
+        if (const span arg = args_[i]; arg.count == 1) {
+            const node& n = ev_.nodes[arg.first];
+            if (n.kind == node_kind::text) return n.number;
+        }
+        return evaluated_number(i);
+    }
     // Appends argument i to out and returns its truth. An argument not yet
     // evaluated is evaluated straight into out, so it must not be asked for
     // again afterwards.

@@ -220,13 +220,10 @@ void call_args::evaluate(size_t i) {
 }
 
 int64_t call_args::evaluated_number(size_t i) {
-    // Plain text has no side effect to run, and its value was read at
-    // compile time.
     const span arg = args_[i];
     if (arg.count == 0) return 0;
     if (arg.count == 1) {
         const node& n = ev_.nodes[arg.first];
-        if (n.kind == node_kind::text) return n.number;
         if (n.kind == node_kind::call && !settled(i)) {
             // Only the argument's own call runs one level above this one;
             // calls nested in it run higher.
