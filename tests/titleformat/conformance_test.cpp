@@ -7,6 +7,8 @@
 
 #include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "core/track_info.h"
 #include "support/case_table.h"
@@ -148,6 +150,50 @@ TEST(Programs, RunManyTimesWithTheSameResult) {
         std::string out = before;
         run(*p, nullptr, nullptr, out);
         EXPECT_EQ(out, before + std::string("1|ABC"));
+    }
+}
+
+// Programs are shared by count and may be dropped on any thread; the
+// memory of dropped ones serves later programs without their text showing.
+TEST(Programs, SharedAcrossThreadsAndDroppedInAnyOrder) {
+    // Programs of sizes from a few bytes to beyond the blocks kept per thread.
+    std::vector<std::string> scripts, expected;
+    for (size_t i = 0; i < 40; ++i) {
+        const std::string text(i * 7, 'x'), n = std::to_string(i);
+        scripts.push_back(text + "$len(" + n + ")");
+        expected.push_back(text + std::to_string(n.size()));
+    }
+    std::vector<program_ptr> mine;
+    for (const auto& s : scripts) {
+        bool ok = false;
+        mine.push_back(compile(s, ok));
+        ASSERT_TRUE(ok);
+    }
+    std::vector<program_ptr> theirs = mine;
+    std::string failures;
+    std::thread other([&] {
+        for (size_t i = 0; i < theirs.size(); ++i) {
+            std::string out;
+            run(*theirs[i], nullptr, nullptr, out);
+            if (out != expected[i]) failures += scripts[i] + " ";
+        }
+        theirs.clear();
+        bool ok = false;
+        std::string out;
+        run(*compile("$upper(yy)", ok), nullptr, nullptr, out);
+        if (out != "YY") failures += "after ";
+    });
+    other.join();
+    EXPECT_EQ(failures, "");
+    for (size_t i = mine.size(); i-- > 0;) {
+        std::string out;
+        run(*mine[i], nullptr, nullptr, out);
+        EXPECT_EQ(out, expected[i]);
+        mine[i] = nullptr;
+        bool ok = false;
+        std::string fresh;
+        run(*compile("$upper(z)" + std::to_string(i), ok), nullptr, nullptr, fresh);
+        EXPECT_EQ(fresh, "Z" + std::to_string(i));
     }
 }
 
