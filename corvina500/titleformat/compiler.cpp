@@ -35,13 +35,6 @@ constexpr auto special_chars = [] {
 // How a sequence ended.
 enum class stop { end, comma, close, bracket, error };
 
-// The parse's growing arrays, kept from one compile to the next on each
-// thread so that a compile allocates only the finished program. The spans
-// of a call's arguments are stacked, a nested call's above its parent's,
-// and moved to the final array when the call closes. The pool is sized
-// before the parse for the most a script of that length can put in it (a
-// byte of the script gives at most one byte of text and one NUL), so
-// appending to it needs no check.
 // A growing array of plain records, its growth out of the parse's way.
 template <class T>
 class records {
@@ -72,6 +65,13 @@ private:
     size_t capacity_ = 0;
 };
 
+// The parse's growing arrays, kept from one compile to the next on each
+// thread so that a compile allocates only the finished program. The spans
+// of a call's arguments are stacked, a nested call's above its parent's,
+// and moved to the final array when the call closes. The pool is sized
+// before the parse for the most a script of that length can put in it (a
+// byte of the script gives at most one byte of text and one NUL), so
+// appending to it needs no check.
 struct workspace {
     records<node> nodes;
     records<span> args;
@@ -422,21 +422,30 @@ private:
     }
 
     void put(char c) { pool_[size_++] = c; }
-    // p lies in the script. The pool has 16 bytes to spare past any text
-    // (see workspace), so a short copy may write whole words past its end,
-    // and read them past it too where the script goes on.
+    // Short texts (names, most runs of text) are copied as two words, or
+    // two half words, that overlap where the text is shorter than both.
     void put(const char* p, size_t n) {
-        if (n <= 16 && p + 16 <= src_.data() + src_.size()) {
-            uint64_t a;
-            uint64_t b;
-            std::memcpy(&a, p, 8);
-            std::memcpy(&b, p + 8, 8);
-            std::memcpy(pool_ + size_, &a, 8);
-            std::memcpy(pool_ + size_ + 8, &b, 8);
-        } else {
-            std::memcpy(pool_ + size_, p, n);
+        char* d = pool_ + size_;
+        if (n >= 8 && n <= 16) {
+            copy_word<uint64_t>(d, p);
+            copy_word<uint64_t>(d + n - 8, p + n - 8);
+        } else if (n >= 4 && n < 8) {
+            copy_word<uint32_t>(d, p);
+            copy_word<uint32_t>(d + n - 4, p + n - 4);
+        } else if (n > 0 && n < 4) {
+            d[0] = p[0];
+            d[n / 2] = p[n / 2];
+            d[n - 1] = p[n - 1];
+        } else if (n) {
+            std::memcpy(d, p, n);
         }
         size_ += n;
+    }
+    template <class Word>
+    static void copy_word(char* to, const char* from) {
+        Word w;
+        std::memcpy(&w, from, sizeof w);
+        std::memcpy(to, &w, sizeof w);
     }
 
     std::string_view src_;
