@@ -6,6 +6,7 @@
 #include <cstring>
 #include <iterator>
 #include <optional>
+#include <span>
 #include <utility>
 
 #include "host/gdi_handles.h"
@@ -241,7 +242,17 @@ bool object_manager::draw(const cor::guid& parent, HWND wnd, HDC dc, Gdiplus::Gr
 bool object_manager::redraw_object(const cor::guid& id) {
     object_base* obj = find(id);
     if (!obj) return false;
-    const size_t open = open_window_by_guid(obj->parent);
+    RECT r{};
+    return rect_of(*obj, r) && repaint(*obj, {&r, 1});
+}
+
+bool object_manager::rect_of(object_base& obj, RECT& r) {
+    delivery d(*this);
+    return obj.get_rect(r);
+}
+
+bool object_manager::repaint(const object_base& obj, std::span<const RECT> places) {
+    const size_t open = open_window_by_guid(obj.parent);
     if (open == no_window) return false;
     const HWND wnd = reinterpret_cast<HWND>(open_windows()[open].hwnd);
     window_paint_target* target = paint_target_of(wnd);
@@ -249,16 +260,20 @@ bool object_manager::redraw_object(const cor::guid& id) {
     const HDC back = target->back_buffer_dc();
     if (!back) return false;
 
-    RECT r{};
-    {
-        delivery d(*this);
-        if (!obj->get_rect(r)) return false;
-    }
     // Everything drawn lies inside the back buffer; so does the copy.
     const SIZE buffer = bitmap_size(back);
-    RECT area{std::max<LONG>(r.left, 0), std::max<LONG>(r.top, 0),
-              std::min<LONG>(r.right + 1, buffer.cx), std::min<LONG>(r.bottom + 1, buffer.cy)};
-    if (area.right <= area.left || area.bottom <= area.top) return true;
+    std::array<RECT, 2> parts{};
+    size_t count = 0;
+    RECT area{};
+    for (const RECT& r : places.first(std::min<size_t>(places.size(), parts.size()))) {
+        const RECT part{std::max<LONG>(r.left, 0), std::max<LONG>(r.top, 0),
+                        std::min<LONG>(r.right + 1, buffer.cx),
+                        std::min<LONG>(r.bottom + 1, buffer.cy)};
+        if (part.right <= part.left || part.bottom <= part.top) continue;
+        UnionRect(&area, &area, &part);
+        parts[count++] = part;
+    }
+    if (count == 0) return true;
 
     // Painted in place, clipped to the area: making an off-screen surface
     // with a GDI+ surface on it costs several times a small repaint.
@@ -266,6 +281,12 @@ bool object_manager::redraw_object(const cor::guid& id) {
         // Each repaint starts from a newly made context's state, whatever
         // the last paint left selected or set.
         const fresh_state fresh(back, area);
+        if (count > 1) {
+            unique_hrgn clip(CreateRectRgnIndirect(&parts[0]));
+            unique_hrgn more(CreateRectRgnIndirect(&parts[1]));
+            if (clip && more && CombineRgn(clip.get(), clip.get(), more.get(), RGN_OR) != ERROR)
+                ExtSelectClipRgn(back, clip.get(), RGN_AND);
+        }
         // A GDI+ surface made now takes the context's clip as its own. The
         // window's lasting surface would need a clip set on it, and under
         // Wine every drawing on a surface with a clip of its own turns that
@@ -278,10 +299,10 @@ bool object_manager::redraw_object(const cor::guid& id) {
         PatBlt(back, area.left, area.top, area.right - area.left, area.bottom - area.top,
                BLACKNESS);
         target->paint_background(back, area);
-        paint(obj->parent, wnd, back, graphics, &area);
+        paint(obj.parent, wnd, back, graphics, &area);
         if (graphics) graphics->Flush(Gdiplus::FlushIntentionSync);
     }
-    invalidate_area(wnd, area);
+    for (size_t i = 0; i < count; ++i) invalidate_area(wnd, parts[i]);
     return true;
 }
 
@@ -305,14 +326,28 @@ bool object_manager::move(const cor::guid& id, int32_t x, int32_t y, bool redraw
     if (!busy.ok()) return false;
     object_base* obj = find(id);
     if (!obj) return false;
-    if (redraw && obj->visible) {
-        obj->visible = false;
-        redraw_object(id);
+    if (!redraw || !obj->visible) {
         obj->set_position(x, y);
-        obj->visible = true;
-        redraw_object(id);
+        return true;
+    }
+    // Once moved, the object paints only where it is now: repainting the
+    // old place clears it. Places near each other, as in the small steps
+    // of most moves, are repainted in one pass over the objects.
+    RECT before{}, after{};
+    const bool had = rect_of(*obj, before);
+    obj->set_position(x, y);
+    const bool has = rect_of(*obj, after);
+    const auto size = [](const RECT& r) {
+        return int64_t(r.right - r.left + 1) * int64_t(r.bottom - r.top + 1);
+    };
+    const RECT both{std::min(before.left, after.left), std::min(before.top, after.top),
+                    std::max(before.right, after.right), std::max(before.bottom, after.bottom)};
+    if (had && has && size(both) <= size(before) + size(after)) {
+        const RECT places[] = {before, after};
+        repaint(*obj, places);
     } else {
-        obj->set_position(x, y);
+        if (had) repaint(*obj, {&before, 1});
+        if (has) repaint(*obj, {&after, 1});
     }
     return true;
 }

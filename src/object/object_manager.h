@@ -16,6 +16,7 @@
 
 #include <array>
 #include <memory>
+#include <span>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -117,6 +118,11 @@ private:
     void paint(const cor::guid& parent, HWND wnd, HDC dc, Gdiplus::Graphics* graphics,
                const RECT* area);
     [[nodiscard]] ptrdiff_t order_position(const cor::guid& id) const;
+    bool rect_of(object::object_base& obj, RECT& r);
+    // Repaints one or two rectangles (right and bottom included) of the
+    // back buffer of the object's window, in one pass over the objects
+    // that meet them, and invalidates them.
+    bool repaint(const object::object_base& obj, std::span<const RECT> places);
     bool remove_unlocked(const cor::guid& id);
     template <class F>
     object::object_base* first_control(const cor::guid& parent, F&& pred) const;

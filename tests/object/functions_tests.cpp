@@ -158,6 +158,14 @@ TEST_F(Functions, MoveObject) {
     run("$showobject(" + id + ",0)$moveobject(" + id + ",70,70,redraw:1)", w);
     EXPECT_EQ(colours(w, "75,75 45,45"), "white red");
     EXPECT_FALSE(r->visible);
+    // A small step: the strip left behind is cleared and the new one
+    // painted, while a mark in the corner of both places' bounds, outside
+    // either place, stays.
+    const std::string step = run("$test_rect(Main,120,20,20,20,color:FF0000)", w);
+    full_paint(w);
+    fill(w, {140, 20, 143, 23}, green);
+    run("$moveobject(" + step + ",123,23,redraw:1)", w);
+    EXPECT_EQ(colours(w, "121,21 141,21 125,25 141,41"), "white green red red");
     EXPECT_TRUE(lines().empty());
 }
 
