@@ -1,5 +1,6 @@
-// The default profile's playlist in process, on a copy of the committed
-// store: what its event scripts paint into the main window's back buffer.
+// The default profile in process, on a copy of the committed store: what
+// its event scripts and its seek bar's clock paint into the main window's
+// back buffer.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -22,6 +23,7 @@ namespace {
 // The skin's playlist geometry and the colour of its focus outline (the
 // custom scripts' m, row_h and c_line).
 constexpr int margin = 16, row_h = 24;
+constexpr double track_seconds = 0.5;
 constexpr COLORREF outline = RGB(48, 53, 66);
 
 class DefaultProfileList : public ::testing::Test {
@@ -38,7 +40,7 @@ protected:
         store_->attach(cor_test::make_service<cor::config_io>());
         std::vector<std::string> tracks;
         for (int i = 0; i < 24; ++i) {
-            cor_test::t_wav_format f{8000, 1, 8, 0.5, {}};
+            cor_test::t_wav_format f{8000, 1, 8, track_seconds, {}};
             f.tags = {{"INAM", "Title number " + std::to_string(i + 1)}, {"IART", "Artist"}};
             const std::string name = std::to_string(i + 10) + ".wav";
             ASSERT_TRUE(cor_test::write_bytes(folder_.file(name), cor_test::make_wav(f)));
@@ -70,10 +72,13 @@ protected:
     std::vector<COLORREF> list_pixels() {
         host_.pump();
         host_.eval("$ui_hover(-1)");
+        return pixels({0, rows_y_, 640, rows_y_ + rows_ * row_h});
+    }
+    std::vector<COLORREF> pixels(RECT area) {
         vesk::window_paint_target* target = vesk::paint_target_of(main_);
         const HDC dc = target ? target->back_buffer_dc() : nullptr;
         if (!dc) return {};
-        return cor_test::pixels_of(dc, {0, rows_y_, 640, rows_y_ + rows_ * row_h});
+        return cor_test::pixels_of(dc, area);
     }
     bool outlined(const std::vector<COLORREF>& pixels, int row) const {
         for (int x : {margin + 60, 320, 640 - margin - 80})
@@ -124,6 +129,48 @@ TEST_F(DefaultProfileList, FocusMovesTheOutlineAsARebuildDrawsIt) {
             if (moved[i] != rebuilt[i] && differ++ == 0) first = i;
         EXPECT_EQ(differ, 0u) << "first at x " << first % 640 << ", row " << first / 640 / row_h;
         from = step.to;
+    }
+    EXPECT_TRUE(host_.take_lines().empty());
+}
+
+// The seek bar's clock repaints only what a step of the position changes:
+// after each step the bar is as a repaint of the whole window draws it,
+// in short steps (the knob's move repaints the played part's new end) and
+// long ones (the played part is repainted too), from before the played
+// part shows (under 6 pixels) to well past it.
+TEST_F(DefaultProfileList, SeekBarStepsPaintWhatAWholeRepaintDraws) {
+    auto& playlists = host_.player().playlists();
+    ASSERT_TRUE(playlists.playlist_set_focus_item(playlists.get_active_playlist(), 0));
+    auto& playback = host_.player().playback();
+    playback.start(cor::playback_control::track_command_play, false);
+    host_.pump();
+    // The steps are the test's own: the clock's timer is stopped.
+    host_.eval("$settimer(ui_tick,0)");
+    const int seek_x = std::stoi(host_.eval("%ui_seek_x%"));
+    const int seek_w = std::stoi(host_.eval("%ui_seek_w%"));
+    const int seek_y = std::stoi(host_.eval("#seek_y#"));
+    const RECT bar{seek_x - 8, seek_y, seek_x + seek_w + 8, seek_y + 16};
+    const double pixel = track_seconds / seek_w;
+    int at = 0;
+    for (const int step : {3, 4, 1, 8, 12, 13, 14, 30, 2}) {
+        SCOPED_TRACE("a step of " + std::to_string(step) + " pixels from " + std::to_string(at));
+        // To the middle of the pixel aimed at.
+        const double position = std::stod(host_.eval("%playback_position%"));
+        host_.clock().advance((at + step + 0.5) * pixel - position);
+        host_.player().tick();
+        const int was = at;
+        at = std::stoi(host_.eval("$ui_seek_tick()%ui_seek_px%"));
+        ASSERT_EQ(at, was + step);
+        const std::vector<COLORREF> stepped = pixels(bar);
+        host_.eval("$updatewindow(main,level:1)");
+        const std::vector<COLORREF> whole = pixels(bar);
+        ASSERT_FALSE(stepped.empty());
+        size_t differ = 0, first = 0;
+        for (size_t i = 0; i < stepped.size(); ++i)
+            if (stepped[i] != whole[i] && differ++ == 0) first = i;
+        const int bar_w = bar.right - bar.left;
+        EXPECT_EQ(differ, 0u) << "first at x " << bar.left + int(first) % bar_w << ", y "
+                              << bar.top + int(first) / bar_w;
     }
     EXPECT_TRUE(host_.take_lines().empty());
 }

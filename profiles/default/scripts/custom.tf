@@ -339,15 +339,20 @@ $if($greater(%_param1%,5),
 $if($and(%playback_isplaying%,$greater($len(%ui_seek_knob%),0)),
 	$ui_seek_at()
 	$if($strcmp(%ui_at_done%,%ui_seek_px%),,
+		$puts(step,$max($sub(%ui_at_done%,%ui_seek_px%),$sub(%ui_seek_px%,%ui_at_done%)))
 		$hash(ui_seek_px,%ui_at_done%)
 		// Shapes keep their size: the played part is made again, without
 		// erasing it first, since it only grows between seeks; the knob
-		// stays painted over it.
+		// stays painted over it. A repaint of the knob takes 13 pixels
+		// across, centred on the position, and more than the bar's height:
+		// in a step of up to 13 pixels its old and new places hold every
+		// pixel of the bar that changes, and moving it repaints them all.
+		// A longer step paints the played part as well.
 		$ui_drop_quiet(ui_seek_done)
 		$ui_seek_done(%ui_at_done%)
 		$if($greater($len(%ui_seek_done%),0),
 			$setobjectzorder(%ui_seek_knob%,top)
-			$updateobject(%ui_seek_done%))
+			$if($greater($get(step),13),$updateobject(%ui_seek_done%)))
 		$moveobject(%ui_seek_knob%,$sub($add(%ui_seek_x%,%ui_at_done%),6),$add(#seek_y#,2),
 			redraw:true))
 	$if($strcmp(%ui_at_elapsed%,%ui_seek_elapsed%),,
