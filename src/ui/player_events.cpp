@@ -145,6 +145,9 @@ cor::service_ptr_t<cor::metadb_handle> event_track(track_kind kind) {
 void run_event_script(size_t slot, track_kind kind, field_list& variables) {
     // A copy: the script may replace the stored scripts while it runs.
     const std::string script = prepared_general_script(slot);
+    // Most profiles leave most events without a script; some events come
+    // every second.
+    if (script.empty()) return;
     const auto track = event_track(kind);
     t_script_context context;
     context.script_id = general_script_identity(slot);
