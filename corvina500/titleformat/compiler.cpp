@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "eval.h"
+#include "per_thread.h"
 #include "program_blocks.h"
 
 namespace cor::tf {
@@ -519,7 +520,7 @@ program_ptr compile(std::string_view text, bool& ok, compile_error* error) {
         ok = true;
         return compile_single_field(text.substr(1, text.size() - 2));
     }
-    static thread_local workspace w;
+    workspace& w = per_thread<workspace>::get();
     w.start(text.size());
     parser ps(text, w, error);
     const span root = ps.parse_root();

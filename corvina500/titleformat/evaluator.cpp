@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "eval.h"
+#include "per_thread.h"
 
 namespace cor::tf {
 namespace {
@@ -63,7 +64,7 @@ void set_system_code_page(uint32_t code_page) { g_code_page.store(code_page); }
 uint32_t system_code_page() { return g_code_page.load(); }
 
 bool run(const program& p, const t_format_context* ctx, titleformat_hook* hook, std::string& out) {
-    static thread_local scratch work;
+    scratch& work = per_thread<scratch>::get();
     struct restore {
         scratch& w;
         size_t vars;

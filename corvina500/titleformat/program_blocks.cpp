@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "per_thread.h"
+
 namespace cor::tf {
 namespace {
 
@@ -22,26 +24,18 @@ constexpr bool caching = true;
 constexpr bool caching = true;
 #endif
 
-// Trivially destructible, so that reaching it needs no guard.
 struct block_cache {
-    void* blocks[classes][kept_per_class];
-    uint8_t count[classes];
-    bool closed;  // the thread is ending: blocks go back to the heap
-};
-constinit thread_local block_cache t_cache{};
+    void* blocks[classes][kept_per_class] = {};
+    uint8_t count[classes] = {};
 
-// Gives the cached blocks back when the thread ends; made on the thread's
-// first cached block.
-struct cache_janitor {
-    bool armed = false;
-    ~cache_janitor() {
-        block_cache& c = t_cache;
-        c.closed = true;
+    block_cache() = default;
+    block_cache(const block_cache&) = delete;
+    block_cache& operator=(const block_cache&) = delete;
+    ~block_cache() {
         for (size_t k = 0; k < classes; ++k)
-            while (c.count[k]) ::operator delete(c.blocks[k][--c.count[k]]);
+            while (count[k]) ::operator delete(blocks[k][--count[k]]);
     }
 };
-thread_local cache_janitor t_janitor;
 
 }  // namespace
 
@@ -52,17 +46,18 @@ void* allocate_program_block(size_t bytes, uint32_t& kept) {
         return ::operator new(bytes);
     }
     kept = static_cast<uint32_t>(k);
-    block_cache& c = t_cache;
+    block_cache& c = per_thread<block_cache>::get();
     if (c.count[k - 1]) return c.blocks[k - 1][--c.count[k - 1]];
     return ::operator new(k* class_bytes);
 }
 
 void free_program_block(void* block, uint32_t kept) {
+    // A thread that has no cache (one ending, or one that never compiled)
+    // gives the block back to the heap.
     if (kept) {
-        block_cache& c = t_cache;
-        if (!c.closed && c.count[kept - 1] < kept_per_class) {
-            t_janitor.armed = true;
-            c.blocks[kept - 1][c.count[kept - 1]++] = block;
+        block_cache* c = per_thread<block_cache>::existing();
+        if (c && c->count[kept - 1] < kept_per_class) {
+            c->blocks[kept - 1][c->count[kept - 1]++] = block;
             return;
         }
     }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "../../sdk/utf8.h"
+#include "per_thread.h"
 
 namespace cor::tf {
 namespace {
@@ -24,10 +25,7 @@ private:
         std::deque<std::string> strings;
         size_t used = 0;
     };
-    static buffers& pool() {
-        static thread_local buffers b;
-        return b;
-    }
+    static buffers& pool() { return per_thread<buffers>::get(); }
     static std::string& acquire() {
         buffers& b = pool();
         if (b.used == b.strings.size()) b.strings.emplace_back();
