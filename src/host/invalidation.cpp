@@ -17,7 +17,6 @@ struct pending_area {
 // All on the user-interface thread, like the windows themselves.
 int g_depth = 0;
 std::vector<pending_area> g_pending;
-show_area_hook g_show = nullptr;
 
 }  // namespace
 
@@ -46,11 +45,8 @@ void send_pending_invalidations() {
     // Taken first: a paint caused by one window must not see the list.
     auto pending = std::move(g_pending);
     g_pending.clear();
-    for (const pending_area& p : pending)
-        if (!g_show || !g_show(p.wnd, p.region.get())) InvalidateRgn(p.wnd, p.region.get(), TRUE);
+    for (const pending_area& p : pending) InvalidateRgn(p.wnd, p.region.get(), TRUE);
 }
-
-void set_show_area_hook(show_area_hook hook) { g_show = hook; }
 
 void drop_pending_invalidations(HWND wnd) {
     std::erase_if(g_pending, [wnd](const pending_area& p) { return p.wnd == wnd; });

@@ -19,12 +19,6 @@ void invalidate_area(HWND wnd, const RECT& area);
 // Sends every pending area now.
 void send_pending_invalidations();
 
-// A window that keeps what it shows may put a pending area on the screen
-// itself when it is sent; the hook answers whether it did, else the area
-// is invalidated. Set once at start-up.
-using show_area_hook = bool (*)(HWND wnd, HRGN area);
-void set_show_area_hook(show_area_hook hook);
-
 // Forgets the pending areas of a window being destroyed.
 void drop_pending_invalidations(HWND wnd);
 

@@ -5,7 +5,6 @@
 #include "config/palette_window.h"
 #include "functions/hash_store.h"
 #include "host/authoring.h"
-#include "host/invalidation.h"
 #include "menu/user_commands.h"
 #include "menu/window_info_menu.h"
 #include "panel/panel_host.h"
@@ -13,7 +12,6 @@
 #include "registry/window_services.h"
 #include "script/script_extensions.h"
 #include "ui/player_events.h"
-#include "window/script_window.h"
 #include "window/window_features.h"
 
 namespace vesk {
@@ -59,7 +57,6 @@ void wire_windows() {
             return true;
         }});
     add_window_feature({.context_menu = show_window_info_menu});
-    set_show_area_hook(script_window::show_at_once);
 }
 
 }  // namespace

@@ -356,28 +356,6 @@ int script_window::next_control_id() {
     return next_control_;
 }
 
-bool script_window::show_at_once(HWND wnd, HRGN area) {
-    const script_window* self = from_handle(wnd);
-    // An embedded window shows its parent through it, and is painted as
-    // the system orders.
-    if (!self || !self->buffer_.dc() || (GetWindowLongW(wnd, GWL_STYLE) & WS_CHILD)) return false;
-    RECT box{}, client{};
-    if (GetRgnBox(area, &box) == ERROR || !GetClientRect(wnd, &client)) return false;
-    // A paint message costs about eight round trips to the window server under
-    // Wine, several times copying a few small objects' pixels. A large area
-    // waits for it all the same: one paint gathers the areas of all the
-    // script runs before it.
-    const int64_t size = int64_t(box.right - box.left) * (box.bottom - box.top);
-    if (size * 8 > int64_t(client.right) * client.bottom) return false;
-    const HDC dc = GetDC(wnd);
-    if (!dc) return false;
-    ExtSelectClipRgn(dc, area, RGN_AND);
-    BitBlt(dc, box.left, box.top, box.right - box.left, box.bottom - box.top, self->buffer_.dc(),
-           box.left, box.top, SRCCOPY);
-    ReleaseDC(wnd, dc);
-    return true;
-}
-
 LRESULT CALLBACK script_window::thunk(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_CREATE) {
         auto* self =

@@ -53,9 +53,6 @@ public:
     static void unregister_class();
     // The script_window of an open script window, or null.
     static script_window* from_handle(HWND wnd);
-    // Copies a small area of a top-level script window's back buffer to
-    // the screen; false for other windows and larger areas.
-    static bool show_at_once(HWND wnd, HRGN area);
 
     // The main window opens every other window: false when creation failed.
     bool open_definition(const cor::guid& definition, const cor::guid& parent, bool recovery,

@@ -8,7 +8,6 @@
 
 #include "script/timers.h"
 #include "script/user_functions.h"
-#include "support/pixel_names.h"
 #include "support/test_folder.h"
 #include "window/border.h"
 #include "window/script_window.h"
@@ -265,34 +264,6 @@ TEST_F(WindowTest, BackBufferHoldsTheBackgroundAndAClickDragsTheWindow) {
     host.pump();
     SendMessageW(a, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
     EXPECT_FALSE(PeekMessageW(&msg, a, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE));
-}
-
-// What a script run repaints reaches the screen, a few pixels as much as
-// the whole window, and nothing beside them.
-TEST_F(WindowTest, RepaintedAreasReachTheScreen) {
-    host.start_ui();
-    define("a");
-    host.eval("$window(a,0,0,200,150)");
-    host.pump();
-    HWND a = handle_of("a");
-    ASSERT_NE(a, nullptr);
-    const struct {
-        const char* shape;  // painted in a, over what the rows before painted
-        const char* points;
-        const char* colours;
-    } rows[] = {
-        {"10,10,8,8,brush:255-255-0-0", "13,13 19,13 40,40", "red white white"},
-        {"0,0,200,150,brush:255-0-0-255", "13,13 40,40", "blue blue"},
-        {"30,10,8,8,brush:255-0-255-0", "33,13 13,13", "green blue"},
-    };
-    for (const auto& row : rows) {
-        host.eval(std::string("$updateobject($gp_rect(a,") + row.shape + ",aa:false))");
-        host.pump();
-        EXPECT_EQ(cor_test::colours_at(
-                      row.points, [&](int x, int y) { return cor_test::screen_pixel(a, x, y); }),
-                  row.colours)
-            << row.shape;
-    }
 }
 
 TEST(Border, HitZonesAndResizeGeometry) {
