@@ -12,22 +12,15 @@ cd "$(dirname "$0")/.."
 secs=${1:-20}
 profile=${2:-profiles/default}
 rounds=${3:-5}
-exe=build/tests/corvina500.exe
-demo=build/tests/demo
-[ -f "$exe" ] && [ -d "$demo" ] || { echo "build the tests preset first" >&2; exit 1; }
-export WINEPREFIX=${WINEPREFIX:-$PWD/build/tests/wineprefix}
-scripts/wine-prefix.sh "$WINEPREFIX" >/dev/null
-
-echo "load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source bench/players_lib.sh
+players_setup
 hz=$(getconf CLK_TCK)
 settle=4
 
 scripts/with-display.sh bash -c '
   set -e
   work=$1 exe=$2 demo=$3 secs=$4 settle=$5 hz=$6 profile=$7 rounds=$8
-  w() { winepath -w "$1"; }
+  source bench/players_lib.sh
   life=$(( (settle + secs + 3) * 1000 ))
   start() {
     if [ "$1" = skin ]; then
@@ -37,13 +30,6 @@ scripts/with-display.sh bash -c '
       wine "$exe" --no-component --profile "$(w "$run/bare")" --add "$(w "$demo")" --play \
         --output-file "$(w "$run/bare.wav")" --exit-after $life >/dev/null 2>&1 &
     fi
-  }
-  # The Windows process is the one whose command line names its profile.
-  pid_of() {
-    local p
-    for p in $(pgrep -f -- "$(w "$run/$1" | sed "s/\\\\/\\\\\\\\/g")"); do
-      [ "$(cat /proc/$p/comm 2>/dev/null)" = corvina500.exe ] && { echo "$p"; return; }
-    done
   }
   ticks() { awk "{print \$14 + \$15}" "/proc/$1/stat"; }
   printf "%5s %26s %26s %6s\n" round "default profile" "bare player" ratio
@@ -55,7 +41,7 @@ scripts/with-display.sh bash -c '
     cp -r "$profile" "$run/skin"
     if ((r % 2)); then start skin; start bare; else start bare; start skin; fi
     sleep "$settle"
-    skin=$(pid_of skin) bare=$(pid_of bare)
+    skin=$(pid_of "$run/skin") bare=$(pid_of "$run/bare")
     [ -n "$skin" ] && [ -n "$bare" ] || { echo "a player did not start" >&2; exit 1; }
     s0=$(ticks "$skin") b0=$(ticks "$bare")
     sleep "$secs"

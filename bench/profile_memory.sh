@@ -10,15 +10,8 @@ cd "$(dirname "$0")/.."
 secs=${1:-600}
 profile=${2:-profiles/default}
 every=${3:-60}
-exe=build/tests/corvina500.exe
-demo=build/tests/demo
-[ -f "$exe" ] && [ -d "$demo" ] || { echo "build the tests preset first" >&2; exit 1; }
-export WINEPREFIX=${WINEPREFIX:-$PWD/build/tests/wineprefix}
-scripts/wine-prefix.sh "$WINEPREFIX" >/dev/null
-
-echo "load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source bench/players_lib.sh
+players_setup
 # Each run gets its own copy of the profile: the player saves into it.
 cp -r "$profile" "$work/skin"
 mkdir "$work/bare"
@@ -49,22 +42,15 @@ settle=4
 scripts/with-display.sh bash -c '
   set -e
   work=$1 exe=$2 secs=$3 every=$4 settle=$5
-  w() { winepath -w "$1"; }
+  source bench/players_lib.sh
   life=$(( (settle + secs + 3) * 1000 ))
   wine "$exe" --profile "$(w "$work/skin")" --play \
     --output-file "$(w "$work/skin.wav")" --exit-after $life >/dev/null 2>&1 &
   wine "$exe" --no-component --profile "$(w "$work/bare")" --play \
     --output-file "$(w "$work/bare.wav")" --exit-after $life >/dev/null 2>&1 &
   sleep "$settle"
-  # The Windows process is the one whose command line names its profile.
-  pid_of() {
-    local p
-    for p in $(pgrep -f -- "$(w "$work/$1" | sed "s/\\\\/\\\\\\\\/g")"); do
-      [ "$(cat /proc/$p/comm 2>/dev/null)" = corvina500.exe ] && { echo "$p"; return; }
-    done
-  }
   rss() { awk "/^VmRSS:/ {print \$2}" "/proc/$1/status"; }
-  skin=$(pid_of skin) bare=$(pid_of bare)
+  skin=$(pid_of "$work/skin") bare=$(pid_of "$work/bare")
   [ -n "$skin" ] && [ -n "$bare" ] || { echo "a player did not start" >&2; exit 1; }
   mb() { awk -v k="$1" "BEGIN {printf \"%.1f\", k / 1024}"; }
   printf "%8s %18s %14s %12s\n" seconds "default profile" "bare player" difference
