@@ -163,6 +163,31 @@ std::vector<std::string> leftover_macros(std::string_view text, const ordered_ma
     return names;
 }
 
+// Where each "#name#" of `text` names its macro, quoted or not, as (offset,
+// length) of the name: a '#', a run of name characters, a '#'. Each '#'
+// opens at most one, so a reference that a search of the text would find
+// is among these.
+using name_spans = std::vector<std::pair<size_t, size_t>>;
+
+void referenced_names(const std::string& text, name_spans& out) {
+    out.clear();
+    for (size_t i = text.find('#'); i != std::string::npos; i = text.find('#', i + 1)) {
+        size_t q = i + 1;
+        while (q < text.size() && is_name_char(text[q])) ++q;
+        if (q > i + 1 && q < text.size() && text[q] == '#') out.emplace_back(i + 1, q - i - 1);
+    }
+}
+
+// A value that leaves a clean text clean wherever it goes: it cannot open
+// or close a quote, start a comment, leave a blank to drop, or (empty)
+// join a '/' before its reference to one after it.
+bool inert(std::string_view value, bool trim) {
+    if (value.empty()) return false;
+    for (const char c : value)
+        if (c == '\'' || c == '/' || (trim && is_blank(c))) return false;
+    return true;
+}
+
 prepared_script prepare(std::string_view text, bool trim, const ordered_map& defines,
                         bool tracing) {
     traced t = start_trace(text, tracing);
@@ -170,22 +195,31 @@ prepared_script prepare(std::string_view text, bool trim, const ordered_map& def
     // Cleaning only ever drops characters: a pass that keeps the length
     // changed nothing, and cleaning the same text again would not either.
     // A macro that does not occur leaves the text as it is, so once it is
-    // settled such macros cost one search, not two passes.
+    // settled such macros cost a look at the text's references, not two
+    // passes; an inert value keeps a settled text settled.
     const auto clean_pass = [&] {
         const size_t before = t.text.size();
         t = clean(std::move(t), trim);
         return t.text.size() == before;
     };
     bool settled = clean_pass();
+    name_spans names;
+    referenced_names(t.text, names);
+    const auto referenced = [&](const std::string& name) {
+        for (const auto& [at, length] : names)
+            if (length == name.size() && t.text.compare(at, length, name) == 0) return true;
+        return false;
+    };
     std::string reference;
     for (const auto& [name, value] : defines) {
-        reference.assign("#").append(name).append("#");
-        if (t.text.find(reference) == std::string::npos) {
-            if (!settled) settled = clean_pass();
+        if (!referenced(name)) {
+            if (!settled && !(settled = clean_pass())) referenced_names(t.text, names);
             continue;
         }
+        reference.assign("#").append(name).append("#");
         t = replace_outside_quotes(t, reference, value);
-        settled = clean_pass();
+        if (!settled || !inert(value, trim)) settled = clean_pass();
+        referenced_names(t.text, names);
     }
     prepared_script out;
     out.undefined_macros = leftover_macros(t.text, defines);

@@ -54,6 +54,23 @@ TEST(Preprocessor, PreparedText) {
         {"#m#\nrest", false, "1rest"},
     };
     for (const auto& r : rows) EXPECT_EQ(prepare_script(r.text, r.trim, d), r.prepared) << r.text;
+
+    // What a value brings into a text that was clean: a quote turns what
+    // follows inside out, a slash or nothing at all can start a comment, a
+    // blank goes in trim mode; a cleaning that shortens the text moves the
+    // references that are still to come.
+    const ordered_map values{{"q", "'"}, {"s", "/"}, {"e", ""}, {"sp", "1 2"}, {"a", "A"}};
+    const struct {
+        const char* text;
+        bool trim;
+        const char* prepared;
+    } inserted[] = {
+        {"#q#x'a b'", true, "'x'ab'"}, {"#s#/x\ny", false, "y"}, {"/#e#/x\ny", false, "y"},
+        {"#sp#", true, "12"},          {"#sp#", false, "1 2"},   {"/ /x\n#a#", true, ""},
+        {"#a#/ /x\n#a#", true, "A"},
+    };
+    for (const auto& r : inserted)
+        EXPECT_EQ(prepare_script(r.text, r.trim, values), r.prepared) << r.text;
 }
 
 class StoredScripts : public ::testing::Test {
