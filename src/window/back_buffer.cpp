@@ -1,5 +1,8 @@
 #include "window/back_buffer.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <thread>
 #include <utility>
 
 namespace vesk {
@@ -33,18 +36,38 @@ HBITMAP make_bitmap(int w, int h) {
     return bitmap;
 }
 
+// A new buffer's fill, written straight into its pixels (the section's
+// masks put red in the third byte, as a COLORREF has it in the first).
+void fill_window_colour(void* bits, int w, int h) {
+    const COLORREF c = GetSysColor(COLOR_WINDOW);
+    const auto pixel = static_cast<std::uint32_t>(GetRValue(c)) << 16 |
+                       static_cast<std::uint32_t>(GetGValue(c)) << 8 | GetBValue(c);
+    auto* p = static_cast<std::uint32_t*>(bits);
+    std::fill(p, p + static_cast<size_t>(w) * static_cast<size_t>(h), pixel);
+}
+
 // The bitmap of the last buffer freed, kept for the next window made (a
 // window reopened, the interface started again): its pages are in memory
-// already. A cache rather than a live object of any window, so it is not
-// counted among the live handles; it goes with the library.
+// already. Or the first window's, made ahead on a thread of its own while
+// the interface starts: bringing in and filling 6 MB costs a virtual
+// machine 10 to 15 ms, which then overlap the window's making. A cache
+// rather than a live object of any window, so it is not counted among the
+// live handles; it goes with the library.
 struct spare_bitmap {
     HBITMAP bitmap = nullptr;
     int width = 0, height = 0;
+    // Filled with the window colour and not drawn on since.
+    bool fresh = false;
+    std::thread maker;
     spare_bitmap() = default;
     spare_bitmap(const spare_bitmap&) = delete;
     spare_bitmap& operator=(const spare_bitmap&) = delete;
     ~spare_bitmap() {
+        if (maker.joinable()) maker.join();
         if (bitmap) DeleteObject(bitmap);
+    }
+    void wait() {
+        if (maker.joinable()) maker.join();
     }
 };
 
@@ -53,8 +76,11 @@ spare_bitmap& spare() {
     return s;
 }
 
-HBITMAP take_spare(int w, int h) {
+HBITMAP take_spare(int w, int h, bool* fresh) {
     spare_bitmap& s = spare();
+    s.wait();
+    *fresh = s.fresh;
+    s.fresh = false;
     if (!s.bitmap || s.width != w || s.height != h) return nullptr;
     return std::exchange(s.bitmap, nullptr);
 }
@@ -62,6 +88,33 @@ HBITMAP take_spare(int w, int h) {
 }  // namespace
 
 void back_buffer::screen_changed() { known_screen() = {0, 0}; }
+
+void back_buffer::make_ahead() {
+    spare_bitmap& s = spare();
+    s.wait();
+    if (s.bitmap) return;
+    // The screen is asked on the thread: the main thread's cached size is
+    // not touched, and a size that changed meanwhile leaves this one unused.
+    s.maker = std::thread([&s] {
+        const int w = GetSystemMetrics(SM_CXSCREEN) + 100;
+        const int h = GetSystemMetrics(SM_CYSCREEN) + 100;
+        void* bits = nullptr;
+        HBITMAP bitmap = make_section(w, h, true, &bits);
+        if (!bitmap || !bits) {
+            if (bitmap) DeleteObject(bitmap);
+            return;
+        }
+        const SIZE_T size = static_cast<SIZE_T>(w) * static_cast<SIZE_T>(h) * 4;
+        if (VirtualLock(bits, size)) VirtualUnlock(bits, size);
+        fill_window_colour(bits, w, h);
+        s.bitmap = bitmap;
+        s.width = w;
+        s.height = h;
+        s.fresh = true;
+    });
+}
+
+void back_buffer::finish_ahead() { spare().wait(); }
 
 bool back_buffer::ensure() {
     // A new buffer asks afresh: no window may have been open to hear of a
@@ -73,12 +126,18 @@ bool back_buffer::ensure() {
     if (dc_ && w == width_ && h == height_) return true;
     release();
     unique_hdc dc(CreateCompatibleDC(nullptr));
-    unique_hbitmap bitmap(take_spare(w, h));
-    if (!bitmap) bitmap.reset(make_bitmap(w, h));
+    bool fresh = false;
+    unique_hbitmap bitmap(take_spare(w, h, &fresh));
+    if (!bitmap) {
+        bitmap.reset(make_bitmap(w, h));
+        fresh = false;
+    }
     if (!dc || !bitmap) return false;
     old_bitmap_ = SelectObject(dc.get(), bitmap.get());
-    RECT all{0, 0, w, h};
-    FillRect(dc.get(), &all, GetSysColorBrush(COLOR_WINDOW));
+    if (!fresh) {
+        RECT all{0, 0, w, h};
+        FillRect(dc.get(), &all, GetSysColorBrush(COLOR_WINDOW));
+    }
     bitmap_ = std::move(bitmap);
     dc_ = std::move(dc);
     graphics_ = std::make_unique<Gdiplus::Graphics>(dc_.get());
@@ -94,7 +153,9 @@ void back_buffer::release() {
     dc_.reset();
     if (bitmap_) {
         spare_bitmap& s = spare();
+        s.wait();
         if (s.bitmap) DeleteObject(s.bitmap);
+        s.fresh = false;
         s.bitmap = bitmap_.release();
         s.width = width_;
         s.height = height_;

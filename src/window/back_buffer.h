@@ -26,6 +26,11 @@ public:
     // The screen's size is asked for again at the next `ensure`; every
     // top-level window hears of a display change.
     static void screen_changed();
+    // Starts making the first window's buffer on a thread of its own, taken
+    // by the next `ensure` at the same screen size; `finish_ahead` waits for
+    // it (before the library may go).
+    static void make_ahead();
+    static void finish_ahead();
 
     [[nodiscard]] HDC dc() const { return dc_.get(); }
     [[nodiscard]] Gdiplus::Graphics* graphics() const { return graphics_.get(); }
