@@ -1,8 +1,9 @@
 // Temporary files that a save killed halfway leaves behind. Every file the
 // component writes goes first to "NAME.tmp<pid>-<tick>" beside its target
 // and is renamed into place; a kill between the two leaves that file for
-// ever. At start such files are removed from the profile folder and from
-// beside the backup files, unless the process that wrote them still runs.
+// ever. Once the main window shows, such files are removed from the profile
+// folder and from beside the backup files, unless the process that wrote
+// them still runs.
 #pragma once
 
 #include <string>
@@ -20,7 +21,7 @@ unsigned long save_leftover_pid(std::wstring_view name, std::wstring_view target
 std::vector<std::wstring> remove_save_leftovers(const std::wstring& folder,
                                                 std::wstring_view target = {});
 
-// Start-up: the profile folder, and beside each file that the backup-name
+// After start-up: the profile folder, and beside each file that the backup-name
 // script names for start, exit and periodic backups.
 void remove_startup_leftovers();
 

@@ -6,7 +6,6 @@
 
 #include "config/config_transfer.h"
 #include "config/palette_window.h"
-#include "config/save_leftovers.h"
 #include "functions/playlist_lock.h"
 #include "host/gdiplus_session.h"
 #include "host/host_services.h"
@@ -21,6 +20,7 @@
 #include "script/general_scripts.h"
 #include "script/stored_scripts.h"
 #include "script/timers.h"
+#include "ui/wiring.h"
 #include "utf8.h"
 #include "window/script_window.h"
 
@@ -53,12 +53,13 @@ void vesk_ui_window::get_name(cor::string_sink& out) {
 
 void* vesk_ui_window::init(cor::ui_message_hook hook) {
     host::console_print(format_message("%s: Initialize UI", {component_name}));
+    // The main window's buffer is made meanwhile on a second processor.
+    back_buffer::make_ahead();
     set_error_level(err_middle);
     tray_state() = {};
     create_playlist_lock();
     import_pending_config();
     make_general_script_identities();
-    remove_startup_leftovers();
     if (cfg_backup_at_start.get()) run_backup("start", nullptr);
     repair_window_lists();
     panels_on_init();
@@ -72,10 +73,12 @@ void* vesk_ui_window::init(cor::ui_message_hook hook) {
     main = std::make_unique<script_window>(main_window_guid, cor::guid_null, false, hook);
     if (!main->initialise(nullptr, false, false)) {
         main.reset();
+        back_buffer::finish_ahead();
         return nullptr;
     }
     // The timer lives on the main window, so it starts once that exists.
     restart_backup_timer(main->hwnd());
+    PostMessageW(main->hwnd(), after_start_message, 0, 0);
     return main->hwnd();
 }
 
@@ -91,6 +94,7 @@ void vesk_ui_window::shutdown() {
         main.reset();
     }
     script_window::unregister_class();
+    back_buffer::finish_ahead();
     destroy_palette();
     unregister_palette_class();
     // Decoded pictures must go while GDI+ still runs.

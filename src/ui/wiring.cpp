@@ -3,6 +3,7 @@
 #include "config/config_dialog.h"
 #include "config/config_transfer.h"
 #include "config/palette_window.h"
+#include "config/save_leftovers.h"
 #include "functions/hash_store.h"
 #include "host/authoring.h"
 #include "menu/user_commands.h"
@@ -57,6 +58,12 @@ void wire_windows() {
             return true;
         }});
     add_window_feature({.context_menu = show_window_info_menu});
+    add_window_feature({.message = [](HWND, bool main, UINT msg, WPARAM, LPARAM, LRESULT& result) {
+        if (!main || msg != after_start_message) return false;
+        remove_startup_leftovers();
+        result = 0;
+        return true;
+    }});
 }
 
 }  // namespace
