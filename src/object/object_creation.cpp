@@ -88,8 +88,11 @@ void object_creation::finish(std::unique_ptr<object::object_base> obj) {
             // Inside a combobox or tooltip there is no back buffer to keep it.
             if (!window_) return;
             if (window_paint_target* target = paint_target_of(window_)) {
-                if (const HDC dc = target->back_buffer_dc())
+                if (const HDC dc = target->back_buffer_dc()) {
+                    const skin_drawing_scope skin(dc, target->back_buffer_graphics(),
+                                                  target->display_scale());
                     obj->draw(window_, dc, target->back_buffer_graphics());
+                }
             }
             call_.set_found(true);
             return;

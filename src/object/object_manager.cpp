@@ -261,17 +261,24 @@ bool object_manager::repaint(const object_base& obj, std::span<const RECT> place
     const HDC back = target->back_buffer_dc();
     if (!back) return false;
 
-    // Everything drawn lies inside the back buffer; so does the copy.
+    // Everything drawn lies inside the back buffer; so does the copy. The
+    // places are the objects' (skin pixels); the buffer, its clip and the
+    // window's invalidation are the screen's.
+    const t_display_scale scale = target->display_scale();
     const SIZE buffer = bitmap_size(back);
     std::array<RECT, 2> parts{};
     size_t count = 0;
-    RECT area{};
+    RECT area{}, skin_area{};
     for (const RECT& r : places.first(std::min<size_t>(places.size(), parts.size()))) {
-        const RECT part{std::max<LONG>(r.left, 0), std::max<LONG>(r.top, 0),
-                        std::min<LONG>(r.right + 1, buffer.cx),
-                        std::min<LONG>(r.bottom + 1, buffer.cy)};
+        const RECT skin{r.left, r.top, r.right + 1, r.bottom + 1};
+        const RECT screen = scale.to_screen(skin);
+        const RECT part{std::max<LONG>(screen.left, 0), std::max<LONG>(screen.top, 0),
+                        std::min<LONG>(screen.right, buffer.cx),
+                        std::min<LONG>(screen.bottom, buffer.cy)};
         if (part.right <= part.left || part.bottom <= part.top) continue;
         UnionRect(&area, &area, &part);
+        const RECT skin_part = scale.to_skin(part);
+        UnionRect(&skin_area, &skin_area, &skin_part);
         parts[count++] = part;
     }
     if (count == 0) return true;
@@ -300,7 +307,10 @@ bool object_manager::repaint(const object_base& obj, std::span<const RECT> place
         PatBlt(back, area.left, area.top, area.right - area.left, area.bottom - area.top,
                BLACKNESS);
         target->paint_background(back, area);
-        paint(obj.parent, wnd, back, graphics, &area);
+        {
+            const skin_drawing_scope skin(back, graphics, scale);
+            paint(obj.parent, wnd, back, graphics, &skin_area);
+        }
         if (graphics) graphics->Flush(Gdiplus::FlushIntentionSync);
     }
     for (size_t i = 0; i < count; ++i) invalidate_area(wnd, parts[i]);

@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "host/display_scale.h"
 #include "registry/tray_state.h"
 #include "registry/window_registry.h"
 #include "script/error_report.h"
@@ -19,16 +20,27 @@ bool integer(long v, t_field_value& out) {
     return true;
 }
 
+// In skin pixels, like every number a script gives or reads: each edge
+// and size rounded as the window was placed.
+RECT skin_rect(HWND wnd, RECT r) {
+    const t_display_scale scale = scale_of_window(wnd);
+    const int w = scale.to_skin(static_cast<int>(r.right - r.left));
+    const int h = scale.to_skin(static_cast<int>(r.bottom - r.top));
+    r.left = scale.to_skin(static_cast<int>(r.left));
+    r.top = scale.to_skin(static_cast<int>(r.top));
+    return {r.left, r.top, r.left + w, r.top + h};
+}
+
 RECT window_rect(const t_window_info& w) {
     RECT r{};
     GetWindowRect(reinterpret_cast<HWND>(w.hwnd), &r);
-    return r;
+    return skin_rect(reinterpret_cast<HWND>(w.hwnd), r);
 }
 
 RECT client_rect(const t_window_info& w) {
     RECT r{};
     GetClientRect(reinterpret_cast<HWND>(w.hwnd), &r);
-    return r;
+    return skin_rect(reinterpret_cast<HWND>(w.hwnd), r);
 }
 
 bool window_name(const t_window_info& w, t_field_value& out) {

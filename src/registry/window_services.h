@@ -8,6 +8,7 @@
 #include <gdiplus.h>
 
 #include "guid.h"
+#include "host/display_scale.h"
 
 namespace vesk {
 
@@ -37,6 +38,9 @@ public:
     virtual int next_control_id() = 0;
     // The colour the window's background is filled with.
     virtual COLORREF background_colour() const = 0;
+    // How the window's skin pixels map to its screen pixels (and its back
+    // buffer's): objects are placed and drawn in skin pixels.
+    virtual t_display_scale display_scale() const = 0;
 
 protected:
     ~window_paint_target() = default;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "host/display_scale.h"
 #include "host/settings.h"
 #include "host/ui_state.h"
 #include "registry/tray_state.h"
@@ -18,8 +19,9 @@ void store_placements() {
         if (def == no_window || def >= cfg_window_winp_list.size()) continue;
         WINDOWPLACEMENT wp{};
         wp.length = sizeof wp;
-        if (GetWindowPlacement(reinterpret_cast<HWND>(info.hwnd), &wp))
-            cfg_window_winp_list[def] = wp;
+        const HWND wnd = reinterpret_cast<HWND>(info.hwnd);
+        if (GetWindowPlacement(wnd, &wp))
+            cfg_window_winp_list[def] = to_skin(scale_of_window(wnd), wp);
     }
 }
 

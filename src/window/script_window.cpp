@@ -63,7 +63,7 @@ void store_placement(HWND wnd, const cor::guid& id) {
     wp.length = sizeof wp;
     if (!GetWindowPlacement(wnd, &wp)) return;
     while (cfg_window_winp_list.size() <= def) cfg_window_winp_list.add(default_placement());
-    cfg_window_winp_list[def] = wp;
+    cfg_window_winp_list[def] = to_skin(scale_of_window(wnd), wp);
 }
 
 }  // namespace
@@ -168,9 +168,14 @@ bool script_window::initialise(const RECT* rect, bool hidden, bool embedded) {
                           ? nullptr
                           : reinterpret_cast<HWND>(open_windows()[parent_open].hwnd);
     const bool child = embedded && parent_wnd;
+    // Until the window exists, the system's DPI (or its parent's) stands for
+    // its monitor's; the window's own is taken when it is made.
+    scale_ = scale_of_window(child ? parent_wnd : nullptr);
     if (remembered && !rect && !child) {
         // A script's own rectangle is taken as given; only a remembered one moves.
-        wp.rcNormalPosition = onto_a_monitor(wp.rcNormalPosition);
+        WINDOWPLACEMENT on_screen = to_screen(scale_, wp);
+        on_screen.rcNormalPosition = onto_a_monitor(on_screen.rcNormalPosition);
+        wp.rcNormalPosition = to_skin(scale_, on_screen).rcNormalPosition;
         r = wp.rcNormalPosition;
     }
     wp.length = sizeof wp;
@@ -178,11 +183,13 @@ bool script_window::initialise(const RECT* rect, bool hidden, bool embedded) {
     const std::wstring title = cor::to_wide(def != no_window && def < cfg_window_display_list.size()
                                                 ? cfg_window_display_list[def]
                                                 : "");
-    HWND created =
-        CreateWindowExW(WS_EX_APPWINDOW | WS_EX_ACCEPTFILES, window_class_name, title.c_str(),
-                        child ? (WS_CHILD | WS_BORDER) : (WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN),
-                        r.left, r.top, r.right - r.left, r.bottom - r.top, parent_wnd, nullptr,
-                        static_cast<HINSTANCE>(host::module_handle()), this);
+    HWND created = CreateWindowExW(
+        WS_EX_APPWINDOW | WS_EX_ACCEPTFILES, window_class_name, title.c_str(),
+        child ? (WS_CHILD | WS_BORDER) : (WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN),
+        scale_.to_screen(static_cast<int>(r.left)), scale_.to_screen(static_cast<int>(r.top)),
+        scale_.to_screen(static_cast<int>(r.right - r.left)),
+        scale_.to_screen(static_cast<int>(r.bottom - r.top)), parent_wnd, nullptr,
+        static_cast<HINSTANCE>(host::module_handle()), this);
     if (!created) return false;
 
     const size_t info = open_window_by_handle(reinterpret_cast<HWND__*>(created));
@@ -195,7 +202,8 @@ bool script_window::initialise(const RECT* rect, bool hidden, bool embedded) {
         if (cancel_flags & 1) {
             ShowWindow(created, SW_SHOW);
         } else {
-            SetWindowPlacement(created, &wp);
+            const WINDOWPLACEMENT on_screen = to_screen(scale_, wp);
+            SetWindowPlacement(created, &on_screen);
             if (wp.showCmd == SW_HIDE) ShowWindow(created, SW_SHOW);
         }
     }
@@ -323,12 +331,18 @@ void script_window::paint_parent_area(HDC dc, const RECT& area, bool blend) {
 void script_window::redraw(bool full) {
     if (full && loading_) return;
     if (full) repaint_background();
-    if (buffer_.dc()) object_routing::draw(id_, wnd_, buffer_.dc(), buffer_.graphics());
+    draw_objects();
 }
 
 void script_window::paint_all() {
     repaint_background();
-    if (buffer_.dc()) object_routing::draw(id_, wnd_, buffer_.dc(), buffer_.graphics());
+    draw_objects();
+}
+
+void script_window::draw_objects() {
+    if (!buffer_.dc()) return;
+    const skin_drawing_scope skin(buffer_.dc(), buffer_.graphics(), scale_);
+    object_routing::draw(id_, wnd_, buffer_.dc(), buffer_.graphics());
 }
 
 // Comboboxes ask for the brush of what the platform paints itself: the
@@ -476,7 +490,7 @@ LRESULT script_window::proc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_LBUTTONDOWN:
             return on_lbutton_down(wp, lp);
         case WM_LBUTTONUP:
-            if (object_routing::mouse(id_, wnd, msg, wp, lp)) return 0;
+            if (object_routing::mouse(id_, wnd, msg, wp, skin_point(lp))) return 0;
             if (resizing_ != border_zone::none) {
                 ReleaseCapture();
                 resizing_ = border_zone::none;
@@ -485,6 +499,9 @@ LRESULT script_window::proc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_DISPLAYCHANGE:
             back_buffer::screen_changed();
             break;
+        case WM_DPICHANGED:
+            on_dpi_changed(*reinterpret_cast<const RECT*>(lp));
+            return 0;
         case WM_DROPFILES:
             on_drop_files(reinterpret_cast<HDROP>(wp));
             return 0;
@@ -500,7 +517,7 @@ LRESULT script_window::proc(UINT msg, WPARAM wp, LPARAM lp) {
                     ScreenToClient(wnd, &p);
                     point = MAKELPARAM(p.x, p.y);
                 }
-                if (object_routing::mouse(id_, wnd, msg, wp, point)) return 0;
+                if (object_routing::mouse(id_, wnd, msg, wp, skin_point(point))) return 0;
             }
             break;
     }
@@ -508,6 +525,7 @@ LRESULT script_window::proc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void script_window::on_create() {
+    scale_ = scale_of_window(wnd_);
     t_window_info info;
     info.hwnd = reinterpret_cast<HWND__*>(wnd_);
     info.id = id_;
@@ -531,6 +549,23 @@ void script_window::on_create() {
         run_event(ev_load);
     }
     redraw(true);
+}
+
+LPARAM script_window::skin_point(LPARAM lp) const {
+    if (!scale_.scaled()) return lp;
+    const POINT p = scale_.to_skin(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+    return MAKELPARAM(p.x, p.y);
+}
+
+// Moved onto a monitor of another scale: the platform suggests the place
+// that keeps the window's size in skin pixels; the skin is drawn again at
+// the new scale. The stored placement stays in skin pixels.
+void script_window::on_dpi_changed(const RECT& suggested) {
+    scale_ = scale_of_window(wnd_);
+    SetWindowPos(wnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    redraw(true);
+    InvalidateRect(wnd_, nullptr, TRUE);
 }
 
 void script_window::on_activate(WPARAM wp, LPARAM lp) {

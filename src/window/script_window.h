@@ -81,6 +81,7 @@ public:
     void redraw(bool full) override;
     int next_control_id() override;
     COLORREF background_colour() const override { return background.color; }
+    t_display_scale display_scale() const override { return scale_; }
 
     t_background background;
     t_border border;
@@ -105,10 +106,15 @@ private:
     LRESULT on_lbutton_down(WPARAM wp, LPARAM lp);
     void paint_parent_area(HDC dc, const RECT& area, bool blend);
     void paint_all();
+    void draw_objects();
     HBRUSH combobox_brush(HWND control);
     void recover_windows();
+    void on_dpi_changed(const RECT& suggested);
+    // Mouse messages reach the objects in skin pixels.
+    LPARAM skin_point(LPARAM lp) const;
 
     HWND wnd_ = nullptr;
+    t_display_scale scale_;
     cor::guid id_;
     cor::guid parent_;
     bool recovery_;

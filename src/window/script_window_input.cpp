@@ -48,9 +48,12 @@ void script_window::on_drop_files(HDROP drop) {
 }
 
 LRESULT script_window::on_mouse_move(WPARAM wp, LPARAM lp) {
-    const int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
+    // The border's widths are skin pixels, and so is what the objects see.
+    const LPARAM skin = skin_point(lp);
+    const int x = GET_X_LPARAM(skin), y = GET_Y_LPARAM(skin);
     RECT cr;
     GetClientRect(wnd_, &cr);
+    cr = scale_.to_skin(cr);
     const border_zone zone = hit_zone(border, cr.right, cr.bottom, x, y);
     if (resizing_ == border_zone::none) {
         LPCWSTR cursor = IDC_ARROW;
@@ -75,7 +78,7 @@ LRESULT script_window::on_mouse_move(WPARAM wp, LPARAM lp) {
                 break;
         }
         SetCursor(LoadCursorW(nullptr, cursor));
-        if (object_routing::mouse(id_, wnd_, WM_MOUSEMOVE, wp, lp))
+        if (object_routing::mouse(id_, wnd_, WM_MOUSEMOVE, wp, skin))
             return DefWindowProcW(wnd_, WM_MOUSEMOVE, wp, lp);
     }
     if (wp == MK_LBUTTON || resizing_ != border_zone::none) {
@@ -98,11 +101,13 @@ LRESULT script_window::on_mouse_move(WPARAM wp, LPARAM lp) {
 }
 
 LRESULT script_window::on_lbutton_down(WPARAM wp, LPARAM lp) {
+    const LPARAM skin = skin_point(lp);
     if (resizing_ == border_zone::none) {
         RECT cr;
         GetClientRect(wnd_, &cr);
+        cr = scale_.to_skin(cr);
         const border_zone zone =
-            hit_zone(border, cr.right, cr.bottom, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+            hit_zone(border, cr.right, cr.bottom, GET_X_LPARAM(skin), GET_Y_LPARAM(skin));
         if (zone != border_zone::none) {
             resizing_ = zone;
             SetCapture(wnd_);
@@ -114,7 +119,7 @@ LRESULT script_window::on_lbutton_down(WPARAM wp, LPARAM lp) {
                 PostMessageW(root, WM_SYSCOMMAND, 0xF012, 0);
         }
     }
-    if (object_routing::mouse(id_, wnd_, WM_LBUTTONDOWN, wp, lp)) return 0;
+    if (object_routing::mouse(id_, wnd_, WM_LBUTTONDOWN, wp, skin)) return 0;
     return DefWindowProcW(wnd_, WM_LBUTTONDOWN, wp, lp);
 }
 

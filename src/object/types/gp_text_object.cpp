@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "host/display_scale.h"
 #include "object/types/drawing_handlers.h"
 #include "registry/window_services.h"
 #include "script/error_report.h"
@@ -16,13 +17,13 @@ namespace {
 // adds the same string moved by its offset.
 class text_layout {
 public:
-    text_layout(const gp_text_object& t, HDC dc)
+    explicit text_layout(const gp_text_object& t)
         : t_(t),
           text_(cor::to_wide(t.text)),
           family_(cor::to_wide(t.font.face).c_str()),
           format_(0, LANG_NEUTRAL),
-          em_(static_cast<Gdiplus::REAL>(GetDeviceCaps(dc, LOGPIXELSY)) *
-              static_cast<Gdiplus::REAL>(t.font.size) / 72.0f),
+          em_(static_cast<Gdiplus::REAL>(skin_dpi) * static_cast<Gdiplus::REAL>(t.font.size) /
+              72.0f),
           style_(static_cast<INT>(grammar::font_style(t.font.style))) {
         format_.SetAlignment(static_cast<Gdiplus::StringAlignment>(t.halign));
         format_.SetLineAlignment(static_cast<Gdiplus::StringAlignment>(t.valign));
@@ -55,8 +56,8 @@ private:
 
 }  // namespace
 
-RECT gp_text_object::measure(HDC dc) const {
-    const text_layout layout(*this, dc);
+RECT gp_text_object::measure(HDC) const {
+    const text_layout layout(*this);
     Gdiplus::GraphicsPath path(Gdiplus::FillModeAlternate);
     layout.add(path, 0, 0);
     Gdiplus::Rect bounds;
@@ -81,7 +82,7 @@ void gp_text_object::draw(HWND wnd, HDC dc, Gdiplus::Graphics* graphics) {
 void gp_text_object::draw_body(HWND, HDC dc, Gdiplus::Graphics* graphics) {
     paint::graphics_for surface(dc, graphics);
     Gdiplus::Graphics& g = *surface.get();
-    const text_layout layout(*this, dc);
+    const text_layout layout(*this);
     g.SetSmoothingMode(look.aa ? Gdiplus::SmoothingModeAntiAlias : Gdiplus::SmoothingModeNone);
     for (const grammar::layer& l : grammar::shadow_layers(look.shadow)) {
         Gdiplus::GraphicsPath path(Gdiplus::FillModeAlternate);

@@ -6,6 +6,7 @@
 #include <tuple>
 #include <vector>
 
+#include "host/display_scale.h"
 #include "object/grammar/glow.h"
 #include "utf8.h"
 
@@ -71,11 +72,11 @@ grammar::font default_font() {
     return f;
 }
 
-HFONT create_gdi_font(HDC dc, const grammar::font& f) {
+HFONT create_gdi_font(HDC, const grammar::font& f) {
     const uint32_t style = grammar::font_style(f.style);
     std::wstring face = cor::to_wide(f.face);
     if (face.size() >= LF_FACESIZE) face.resize(LF_FACESIZE - 1);
-    return CreateFontW(-MulDiv(f.size, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0,
+    return CreateFontW(-MulDiv(f.size, skin_dpi, 72), 0, 0, 0,
                        (style & grammar::style_bold) ? FW_BOLD : FW_DONTCARE,
                        (style & grammar::style_italic) != 0,
                        (style & grammar::style_underline) != 0,
@@ -143,7 +144,7 @@ private:
 };
 
 HFONT gdi_font_cache::get(HDC dc, const grammar::font& f) {
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    const int dpi = skin_dpi;
     if (!font_ || dpi != dpi_ || f.size != made_for_.size || f.face != made_for_.face ||
         f.style != made_for_.style) {
         font_ = shared_gdi_font::find(dc, f, dpi);

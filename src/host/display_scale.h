@@ -1,0 +1,65 @@
+// Skin pixels and screen pixels. A skin's numbers are pixels at 96 DPI; a
+// script window shows them at the DPI of its monitor, so that a skin
+// written once looks the same, and sharp, at every display scale. At 96
+// DPI the two are the same and nothing is converted.
+#pragma once
+
+#include <windows.h>
+
+#include <gdiplus.h>
+
+namespace vesk {
+
+// Fonts are sized for skin pixels: the screen's DPI comes in through the
+// drawing's scale, once.
+inline constexpr int skin_dpi = 96;
+
+struct t_display_scale {
+    int dpi = 96;
+
+    [[nodiscard]] bool scaled() const { return dpi != 96; }
+    [[nodiscard]] double factor() const { return dpi / 96.0; }
+    // A length or a position on the screen, rounded to the nearest pixel.
+    [[nodiscard]] int to_screen(int skin) const { return scaled() ? MulDiv(skin, dpi, 96) : skin; }
+    [[nodiscard]] int to_skin(int screen) const {
+        return scaled() ? MulDiv(screen, 96, dpi) : screen;
+    }
+    // A rectangle on the screen that covers every pixel the skin's touches.
+    [[nodiscard]] RECT to_screen(const RECT& skin) const;
+    [[nodiscard]] RECT to_skin(const RECT& screen) const;
+    [[nodiscard]] POINT to_skin(POINT screen) const {
+        return {to_skin(static_cast<int>(screen.x)), to_skin(static_cast<int>(screen.y))};
+    }
+};
+
+// A window's place with each coordinate converted (each rounded to the
+// nearest pixel, so a size converted alone comes out the same).
+WINDOWPLACEMENT to_screen(const t_display_scale& scale, WINDOWPLACEMENT skin);
+WINDOWPLACEMENT to_skin(const t_display_scale& scale, WINDOWPLACEMENT screen);
+
+// The DPI a window is shown at: its monitor's, as the platform tells it to
+// a per-monitor aware process, else the system's.
+t_display_scale scale_of_window(HWND wnd);
+
+// Tests show windows at a DPI of their choosing (0: the platform's again).
+void set_dpi_override(int dpi);
+
+// Draws in skin pixels on `dc` and `graphics` while it lives: GDI through
+// the context's world transform, GDI+ through the surface's own (the GDI+
+// surface must have been made before, so that it does not take the
+// context's transform as well). Nothing is set at 96 DPI.
+class skin_drawing_scope {
+public:
+    skin_drawing_scope(HDC dc, Gdiplus::Graphics* graphics, const t_display_scale& scale);
+    ~skin_drawing_scope();
+    skin_drawing_scope(const skin_drawing_scope&) = delete;
+    skin_drawing_scope& operator=(const skin_drawing_scope&) = delete;
+
+private:
+    HDC dc_ = nullptr;
+    Gdiplus::Graphics* graphics_ = nullptr;
+    Gdiplus::GraphicsState graphics_state_ = 0;
+    int saved_ = 0;
+};
+
+}  // namespace vesk

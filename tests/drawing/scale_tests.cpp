@@ -1,0 +1,127 @@
+// A skin at 125 %, 150 % and 200 % display scaling: the same numbers, in
+// skin pixels, place the window and its objects at their multiples on the
+// screen; text is drawn at the screen's resolution, not stretched; the
+// mouse and the placement fields speak skin pixels.
+#include <cmath>
+#include <cstdlib>
+
+#include "drawing/drawing_fixture.h"
+#include "host/display_scale.h"
+#include "host/identity.h"
+#include "registry/window_registry.h"
+#include "script/stored_scripts.h"
+
+namespace drawing_test {
+namespace {
+
+using Scale = Drawing;
+
+struct t_scaled_window {
+    HWND wnd = nullptr;
+    vesk::window_paint_target* target = nullptr;
+};
+
+// The rectangle (exclusive right and bottom) of `dc`'s pixels in `area`
+// that satisfy `is_ink`.
+RECT ink_of(HDC dc, RECT area, bool (*is_ink)(COLORREF)) {
+    GdiFlush();
+    RECT found{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
+    for (LONG y = area.top; y < area.bottom; ++y)
+        for (LONG x = area.left; x < area.right; ++x)
+            if (is_ink(GetPixel(dc, x, y) & 0xFFFFFF)) {
+                found = {std::min(found.left, x), std::min(found.top, y),
+                         std::max(found.right, x + 1), std::max(found.bottom, y + 1)};
+            }
+    return found.left == LONG_MAX ? RECT{} : found;
+}
+
+bool is_red(COLORREF c) { return c == RGB(255, 0, 0); }
+bool is_dark(COLORREF c) { return GetRValue(c) < 128 && GetGValue(c) < 128 && GetBValue(c) < 128; }
+
+TEST_F(Scale, SkinPixelsAtEachDisplayScale) {
+    LONG glyph_height_at_96 = 0;
+    for (const int dpi : {96, 120, 144, 192}) {
+        SCOPED_TRACE("DPI " + std::to_string(dpi));
+        const double s = dpi / 96.0;
+        const auto at_multiple = [&](LONG actual, double skin) {
+            EXPECT_LE(std::abs(actual - std::lround(skin * s)), 1) << skin << " skin pixels";
+        };
+        vesk::set_dpi_override(dpi);
+        const std::string id = "scaled" + std::to_string(dpi);
+        const cor::guid definition = vesk::make_identity();
+        vesk::add_definition(definition, id, id);
+        vesk::prepare_all();
+        run("$window(" + id + ",40,30,300,200)");
+        const size_t open = vesk::open_window_by_guid(definition);
+        ASSERT_NE(open, vesk::no_window);
+        const HWND wnd = reinterpret_cast<HWND>(vesk::open_windows()[open].hwnd);
+        auto* const surface = vesk::paint_target_of(wnd);
+        ASSERT_NE(surface, nullptr);
+        const HDC dc = surface->back_buffer_dc();
+
+        // The window's place and size, and what scripts read of them.
+        RECT wr{};
+        GetWindowRect(wnd, &wr);
+        at_multiple(wr.left, 40);
+        at_multiple(wr.right - wr.left, 300);
+        at_multiple(wr.bottom - wr.top, 200);
+        EXPECT_EQ(host.eval("$w(" + id + ",_x),$w(" + id + ",_width),$w(" + id + ",_height)"),
+                  "40,300,200");
+
+        // Shapes land at their multiples; text is as many times taller.
+        run("$gp_rect(" + id + ",10,20,30,40,brush:255-255-0-0)");
+        run("$text(" + id + ",H,100,20,font-size:20,fg:000000)");
+        surface->redraw(true);
+        if (auto* g = surface->back_buffer_graphics()) g->Flush(Gdiplus::FlushIntentionSync);
+        const RECT red =
+            ink_of(dc, vesk::t_display_scale{dpi}.to_screen(RECT{0, 0, 80, 100}), is_red);
+        at_multiple(red.left, 10);
+        at_multiple(red.top, 20);
+        at_multiple(red.right, 40);
+        at_multiple(red.bottom, 60);
+        const RECT glyph =
+            ink_of(dc, vesk::t_display_scale{dpi}.to_screen(RECT{95, 15, 160, 70}), is_dark);
+        ASSERT_GT(glyph.bottom - glyph.top, 0);
+        if (dpi == 96) glyph_height_at_96 = glyph.bottom - glyph.top;
+        EXPECT_NEAR(static_cast<double>(glyph.bottom - glyph.top), glyph_height_at_96 * s,
+                    1.0 + glyph_height_at_96 * s * 0.1);
+        if (dpi == 192) {
+            // Not a copy stretched twice: some pair of neighbouring columns
+            // that a stretch would have made one differs.
+            bool differs = false;
+            for (LONG y = glyph.top; y < glyph.bottom && !differs; ++y)
+                for (LONG x = glyph.left & ~1L; x + 1 < glyph.right && !differs; x += 2)
+                    differs = GetPixel(dc, x, y) != GetPixel(dc, x + 1, y);
+            EXPECT_TRUE(differs);
+        }
+
+        // A press at a map's place on the screen reaches it, at skin pixels.
+        const std::string map =
+            host.eval("$map(" + id + ",lbuttondown:'$console(down %_mouse_cx%)')");
+        host.eval("$map_rect(" + map + ",150,100,40,40)");
+        host.take_lines();
+        const int x = static_cast<int>(std::lround(160 * s)),
+                  y = static_cast<int>(std::lround(110 * s));
+        SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+        SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        SendMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+        EXPECT_EQ(host.take_lines(), std::vector<std::string>{"down 160"});
+        SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
+
+        // Closed and opened at another scale, the stored place is the same
+        // in skin pixels.
+        DestroyWindow(wnd);
+        vesk::set_dpi_override(dpi == 96 ? 192 : 96);
+        run("$window(" + id + ")");
+        const size_t again = vesk::open_window_by_guid(definition);
+        ASSERT_NE(again, vesk::no_window);
+        const HWND reopened = reinterpret_cast<HWND>(vesk::open_windows()[again].hwnd);
+        EXPECT_EQ(host.eval("$w(" + id + ",_x),$w(" + id + ",_width)"), "40,300");
+        DestroyWindow(reopened);
+        host.pump();
+    }
+    vesk::set_dpi_override(0);
+}
+
+}  // namespace
+}  // namespace drawing_test
