@@ -8,6 +8,7 @@
 #include "host/settings.h"
 #include "object/types/image_cache.h"
 #include "object/types/paint_support.h"
+#include "registry/window_services.h"
 #include "script/preprocessor.h"
 #include "script/script_run.h"
 #include "script/tf_hook.h"
@@ -41,11 +42,15 @@ bool button_object::get_rect(RECT& r) {
 
 void button_object::draw(HWND wnd, HDC dc, Gdiplus::Graphics*) {
     if (kind == kind_image2 && dc && width > 0 && height > 0) {
-        unique_hbitmap copy(CreateCompatibleBitmap(dc, width, height));
+        // What lies under the button, as the screen shows it.
+        const t_display_scale scale = display_scale_of(wnd);
+        const screen_pixels_scope screen(dc);
+        const int w = scale.to_screen(width), h = scale.to_screen(height);
+        unique_hbitmap copy(CreateCompatibleBitmap(dc, w, h));
         unique_hdc mem(CreateCompatibleDC(dc));
         if (copy && mem) {
             select_guard sel(mem.get(), copy.get());
-            BitBlt(mem.get(), 0, 0, width, height, dc, x, y, SRCCOPY);
+            BitBlt(mem.get(), 0, 0, w, h, dc, scale.to_screen(x), scale.to_screen(y), SRCCOPY);
         }
         background_ = std::move(copy);
         if (control_wnd) InvalidateRect(control_wnd, nullptr, TRUE);
@@ -59,6 +64,7 @@ void button_object::create_window(HWND parent_wnd, HDC dc) {
     if (kind == kind_image) style |= BS_BITMAP;
     if (kind == kind_text2 || kind == kind_image2) style |= BS_OWNERDRAW;
     int wx = x, wy = y, ww = width, wh = height;
+    const t_display_scale scale = display_scale_of(parent_wnd);
     if (kind == kind_image) {
         auto item = image_of(text, cache);
         Gdiplus::Image* image = item ? item->image() : nullptr;
@@ -79,19 +85,22 @@ void button_object::create_window(HWND parent_wnd, HDC dc) {
                 ww = bw;
                 wh = bh;
             }
-            normal_.reset(make_screen_bitmap(bw, bh));
+            // The picture at the screen's pixels, scaled once from its own.
+            const int sw = scale.to_screen(bw), sh = scale.to_screen(bh);
+            normal_.reset(make_screen_bitmap(sw, sh));
             unique_hdc mem(CreateCompatibleDC(nullptr));
             if (normal_ && mem) {
                 select_guard sel(mem.get(), normal_.get());
                 Gdiplus::Graphics g(mem.get());
                 g.SetInterpolationMode(Gdiplus::InterpolationModeHighQuality);
-                g.DrawImage(image, 0, 0, bw, bh);
+                g.DrawImage(image, 0, 0, sw, sh);
             }
         }
     }
     const std::wstring caption = cor::to_wide(text);
     HWND button = CreateWindowExW(
-        WS_EX_TOPMOST, L"Button", caption.c_str(), style, wx, wy, ww, wh, parent_wnd,
+        WS_EX_TOPMOST, L"Button", caption.c_str(), style, scale.to_screen(wx), scale.to_screen(wy),
+        scale.to_screen(ww), scale.to_screen(wh), parent_wnd,
         reinterpret_cast<HMENU>(static_cast<UINT_PTR>(control_id)),
         reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent_wnd, GWLP_HINSTANCE)), nullptr);
     if (!button) return;
@@ -100,7 +109,7 @@ void button_object::create_window(HWND parent_wnd, HDC dc) {
     class_proc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
         button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&button_object::subclass)));
     if (font.valid && dc) {
-        font_handle_.reset(paint::create_gdi_font(dc, font));
+        font_handle_.reset(paint::create_gdi_font(dc, font, scale.dpi));
         if (kind == kind_text)
             SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font_handle_.get()), TRUE);
     }

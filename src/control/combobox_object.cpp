@@ -51,8 +51,10 @@ void combobox_object::draw(HWND wnd, HDC, Gdiplus::Graphics*) {
 }
 
 void combobox_object::create_window(HWND parent_wnd) {
+    const t_display_scale scale = display_scale_of(parent_wnd);
     HWND box = CreateWindowExW(
-        WS_EX_TOPMOST, L"COMBOBOX", L"", combobox_style, x, y, width, height, parent_wnd,
+        WS_EX_TOPMOST, L"COMBOBOX", L"", combobox_style, scale.to_screen(x), scale.to_screen(y),
+        scale.to_screen(width), scale.to_screen(height), parent_wnd,
         reinterpret_cast<HMENU>(static_cast<UINT_PTR>(control_id)),
         reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent_wnd, GWLP_HINSTANCE)), nullptr);
     if (!box) return;
@@ -171,7 +173,9 @@ void combobox_object::apply_size() {
     if (!control_wnd) return;
     // A drop-down list takes its window height as the opened list's.
     const int h = items_.empty() ? height : drop_height;
-    SetWindowPos(control_wnd, HWND_TOP, x, y, width, h,
+    const t_display_scale scale = display_scale_of(GetParent(control_wnd));
+    SetWindowPos(control_wnd, HWND_TOP, scale.to_screen(x), scale.to_screen(y),
+                 scale.to_screen(width), scale.to_screen(h),
                  SWP_FRAMECHANGED | (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
 }
 
@@ -210,13 +214,15 @@ bool combobox_object::remove_item(int64_t index) {
 }
 
 void combobox_object::measure_item(WPARAM, MEASUREITEMSTRUCT& m) {
+    const t_display_scale scale =
+        display_scale_of(control_wnd ? GetParent(control_wnd) : main_window_handle());
     if (m.itemID == static_cast<UINT>(-1)) {
-        m.itemHeight = static_cast<UINT>(height);
+        m.itemHeight = static_cast<UINT>(scale.to_screen(height));
     } else if (m.itemID < items_.size()) {
         const int32_t h = items_[m.itemID]->height;
-        m.itemHeight = static_cast<UINT>(h < 0 ? height : h);
+        m.itemHeight = static_cast<UINT>(scale.to_screen(h < 0 ? height : h));
     }
-    m.itemWidth = static_cast<UINT>(width);
+    m.itemWidth = static_cast<UINT>(scale.to_screen(width));
 }
 
 void combobox_object::draw_item(WPARAM, const DRAWITEMSTRUCT& item) {

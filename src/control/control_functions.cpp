@@ -169,14 +169,18 @@ void fn_movectrl(func_call& c) {
     if (!ctrl) return;
     const size_t open = open_window_by_guid(ctrl->parent);
     if (open == no_window || !ctrl->control_window()) return;
+    const t_display_scale scale = display_scale_of(GetParent(ctrl->control_wnd));
     RECT r = rect_in_parent(ctrl->control_wnd);
-    int32_t v[4] = {r.left, r.top, r.right - r.left, r.bottom - r.top};
+    int32_t v[4] = {scale.to_skin(static_cast<int>(r.left)), scale.to_skin(static_cast<int>(r.top)),
+                    scale.to_skin(static_cast<int>(r.right - r.left)),
+                    scale.to_skin(static_cast<int>(r.bottom - r.top))};
     const t_script_context& ctx = c.hook.context();
     const int32_t base[4] = {ctx.base_x, ctx.base_y, 0, 0};
     for (size_t i = 1; i < c.count(); ++i)
         if (!c.param(i).empty())
             v[i - 1] = static_cast<int32_t>(read_int(c.param(i))) + base[i - 1];
-    SetWindowPos(ctrl->control_wnd, nullptr, v[0], v[1], v[2], v[3], SWP_NOZORDER);
+    SetWindowPos(ctrl->control_wnd, nullptr, scale.to_screen(v[0]), scale.to_screen(v[1]),
+                 scale.to_screen(v[2]), scale.to_screen(v[3]), SWP_NOZORDER);
     c.set_found(true);
 }
 

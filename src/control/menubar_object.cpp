@@ -97,7 +97,7 @@ void menubar_object::create_window(HWND parent_wnd, HDC dc) {
     if (!bar) return;
     control_wnd = bar;
     if (font.valid && dc) {
-        font_handle_.reset(paint::create_gdi_font(dc, font));
+        font_handle_.reset(paint::create_gdi_font(dc, font, display_scale_of(parent_wnd).dpi));
         SendMessageW(bar, WM_SETFONT, reinterpret_cast<WPARAM>(font_handle_.get()), TRUE);
     }
     std::vector<TBBUTTON> buttons;
@@ -124,10 +124,13 @@ void menubar_object::create_window(HWND parent_wnd, HDC dc) {
         SendMessageW(bar, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
         SendMessageW(bar, TB_GETITEMRECT, buttons.size() - 1, reinterpret_cast<LPARAM>(&last));
         // The buttons' extent with the toolbar's own margin on both sides.
-        if (width < 1) width = last.right + first.left;
-        if (height < 1) height = last.bottom + first.top;
+        const t_display_scale scale = display_scale_of(parent_wnd);
+        if (width < 1) width = scale.to_skin(static_cast<int>(last.right + first.left));
+        if (height < 1) height = scale.to_skin(static_cast<int>(last.bottom + first.top));
     }
-    SetWindowPos(bar, HWND_TOP, x, y, width, height, visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW);
+    const t_display_scale scale = display_scale_of(parent_wnd);
+    SetWindowPos(bar, HWND_TOP, scale.to_screen(x), scale.to_screen(y), scale.to_screen(width),
+                 scale.to_screen(height), visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW);
     SetWindowLongPtrW(bar, GWL_STYLE, GetWindowLongPtrW(bar, GWL_STYLE) | TBSTYLE_FLAT);
 }
 

@@ -86,6 +86,17 @@ t_display_scale scale_of_window(HWND wnd) {
 
 void set_dpi_override(int dpi) { dpi_override() = dpi; }
 
+screen_pixels_scope::screen_pixels_scope(HDC dc) {
+    if (dc && GetGraphicsMode(dc) == GM_ADVANCED && GetWorldTransform(dc, &saved_)) {
+        ModifyWorldTransform(dc, nullptr, MWT_IDENTITY);
+        dc_ = dc;
+    }
+}
+
+screen_pixels_scope::~screen_pixels_scope() {
+    if (dc_) SetWorldTransform(dc_, &saved_);
+}
+
 skin_drawing_scope::skin_drawing_scope(HDC dc, Gdiplus::Graphics* graphics,
                                        const t_display_scale& scale) {
     if (!scale.scaled()) return;

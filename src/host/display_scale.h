@@ -37,6 +37,20 @@ struct t_display_scale {
 WINDOWPLACEMENT to_screen(const t_display_scale& scale, WINDOWPLACEMENT skin);
 WINDOWPLACEMENT to_skin(const t_display_scale& scale, WINDOWPLACEMENT screen);
 
+// Screen pixels again on `dc` while it lives, inside a drawing in skin
+// pixels: for what copies the back buffer as it is.
+class screen_pixels_scope {
+public:
+    explicit screen_pixels_scope(HDC dc);
+    ~screen_pixels_scope();
+    screen_pixels_scope(const screen_pixels_scope&) = delete;
+    screen_pixels_scope& operator=(const screen_pixels_scope&) = delete;
+
+private:
+    HDC dc_ = nullptr;
+    XFORM saved_{};
+};
+
 // The DPI a window is shown at: its monitor's, as the platform tells it to
 // a per-monitor aware process, else the system's.
 t_display_scale scale_of_window(HWND wnd);

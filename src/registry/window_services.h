@@ -49,4 +49,8 @@ protected:
 // Null when `wnd` is not an open script window.
 window_paint_target* paint_target_of(HWND wnd);
 
+// The scale of the script window `wnd` (its controls take it), or of any
+// other window as the platform gives it.
+t_display_scale display_scale_of(HWND wnd);
+
 }  // namespace vesk

@@ -85,6 +85,11 @@ cor::guid window_event_identity(const cor::guid& window_id, int event) {
 
 window_paint_target* paint_target_of(HWND wnd) { return script_window::from_handle(wnd); }
 
+t_display_scale display_scale_of(HWND wnd) {
+    const script_window* w = script_window::from_handle(wnd);
+    return w ? w->display_scale() : scale_of_window(wnd);
+}
+
 script_window::script_window(const cor::guid& id, const cor::guid& parent, bool recovery,
                              cor::ui_message_hook hook)
     : id_(id), parent_(parent), recovery_(recovery), hook_(hook) {}

@@ -108,6 +108,26 @@ TEST_F(Scale, SkinPixelsAtEachDisplayScale) {
         EXPECT_EQ(host.take_lines(), std::vector<std::string>{"down 160"});
         SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
 
+        // Controls are windows of their own, placed and hit on the screen.
+        host.eval("$button(" + id + ",Play,60,150,80,24,'$console(play)')");
+        host.eval("$combobox(" + id + ",160,150,100,24)");
+        surface->redraw(true);
+        const struct {
+            const wchar_t* cls;
+            int left, width;
+        } controls[] = {{L"Button", 60, 80}, {L"ComboBox", 160, 100}};
+        for (const auto& c : controls) {
+            const HWND control = FindWindowExW(wnd, nullptr, c.cls, nullptr);
+            ASSERT_NE(control, nullptr);
+            RECT cr{};
+            GetWindowRect(control, &cr);
+            MapWindowPoints(nullptr, wnd, reinterpret_cast<POINT*>(&cr), 2);
+            at_multiple(cr.left, c.left);
+            at_multiple(cr.top, 150);
+            at_multiple(cr.right - cr.left, c.width);
+            EXPECT_EQ(ChildWindowFromPoint(wnd, POINT{cr.left + 2, cr.top + 2}), control);
+        }
+
         // Closed and opened at another scale, the stored place is the same
         // in skin pixels.
         DestroyWindow(wnd);

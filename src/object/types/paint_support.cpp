@@ -72,16 +72,15 @@ grammar::font default_font() {
     return f;
 }
 
-HFONT create_gdi_font(HDC, const grammar::font& f) {
+HFONT create_gdi_font(HDC, const grammar::font& f, int dpi) {
     const uint32_t style = grammar::font_style(f.style);
     std::wstring face = cor::to_wide(f.face);
     if (face.size() >= LF_FACESIZE) face.resize(LF_FACESIZE - 1);
-    return CreateFontW(-MulDiv(f.size, skin_dpi, 72), 0, 0, 0,
-                       (style & grammar::style_bold) ? FW_BOLD : FW_DONTCARE,
-                       (style & grammar::style_italic) != 0,
-                       (style & grammar::style_underline) != 0,
-                       (style & grammar::style_strikeout) != 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face.c_str());
+    return CreateFontW(
+        -MulDiv(f.size, dpi, 72), 0, 0, 0, (style & grammar::style_bold) ? FW_BOLD : FW_DONTCARE,
+        (style & grammar::style_italic) != 0, (style & grammar::style_underline) != 0,
+        (style & grammar::style_strikeout) != 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face.c_str());
 }
 
 class shared_gdi_font {

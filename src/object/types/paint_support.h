@@ -21,6 +21,7 @@
 #include <span>
 #include <string>
 
+#include "host/display_scale.h"
 #include "host/gdi_handles.h"
 #include "object/grammar/values.h"
 
@@ -37,7 +38,9 @@ namespace vesk::paint {
 [[nodiscard]] grammar::font default_font();
 
 // A new GDI font for the record, sized for `dc`; the caller owns it.
-[[nodiscard]] HFONT create_gdi_font(HDC dc, const grammar::font& f);
+// Sized for skin pixels, or for `dpi` (a control window's font is drawn
+// by the platform, at the screen's own pixels).
+[[nodiscard]] HFONT create_gdi_font(HDC dc, const grammar::font& f, int dpi = skin_dpi);
 
 // A GDI font shared by every record asking for the same face, size and
 // style at the same resolution; deleted with its last user.
