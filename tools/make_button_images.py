@@ -5,7 +5,9 @@
 
 The skin draws each button's face and caption itself; the button lays one
 of these translucent rounded rectangles over them while the mouse is over
-it or presses it. They are plain RGBA PNG files written with zlib alone.
+it or presses it. Each comes twice: at its size in skin pixels, and as
+"name@2x.png" with twice the pixels, which the player takes at 150 % display
+scale and more. They are plain RGBA PNG files written with zlib alone.
 """
 
 import os
@@ -23,37 +25,38 @@ OVERLAYS = [
 ]
 
 
-def coverage(x, y):
-    """How much of pixel (x, y) lies inside the rounded rectangle, 0..1,
-    from 4 x 4 samples."""
+def coverage(x, y, scale):
+    """How much of pixel (x, y) lies inside the rounded rectangle drawn
+    `scale` times as dense, 0..1, from 4 x 4 samples."""
     inside = 0
+    w, h, radius = WIDTH * scale, HEIGHT * scale, RADIUS * scale
     for sy in range(4):
         for sx in range(4):
             px, py = x + (sx + 0.5) / 4, y + (sy + 0.5) / 4
-            cx = min(max(px, RADIUS), WIDTH - RADIUS)
-            cy = min(max(py, RADIUS), HEIGHT - RADIUS)
-            inside += (px - cx) ** 2 + (py - cy) ** 2 <= RADIUS ** 2
+            cx = min(max(px, radius), w - radius)
+            cy = min(max(py, radius), h - radius)
+            inside += (px - cx) ** 2 + (py - cy) ** 2 <= radius ** 2
     return inside / 16
 
 
-def png(rows):
+def png(rows, width, height):
     def chunk(kind, data):
         body = kind + data
         return struct.pack('>I', len(data)) + body + struct.pack('>I', zlib.crc32(body))
     raw = b''.join(b'\0' + bytes(row) for row in rows)
-    header = struct.pack('>IIBBBBB', WIDTH, HEIGHT, 8, 6, 0, 0, 0)
+    header = struct.pack('>IIBBBBB', width, height, 8, 6, 0, 0, 0)
     return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) +
             chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
 
 
-def overlay(r, g, b, a):
+def overlay(r, g, b, a, scale):
     rows = []
-    for y in range(HEIGHT):
+    for y in range(HEIGHT * scale):
         row = []
-        for x in range(WIDTH):
-            row += [r, g, b, round(a * coverage(x, y))]
+        for x in range(WIDTH * scale):
+            row += [r, g, b, round(a * coverage(x, y, scale))]
         rows.append(row)
-    return png(rows)
+    return png(rows, WIDTH * scale, HEIGHT * scale)
 
 
 def main(argv):
@@ -61,10 +64,11 @@ def main(argv):
     out = argv[1] if len(argv) > 1 else os.path.join(here, '..', 'profiles', 'default', 'images')
     os.makedirs(out, exist_ok=True)
     for name, r, g, b, a in OVERLAYS:
-        path = os.path.join(out, name)
-        with open(path + '.tmp', 'wb') as f:
-            f.write(overlay(r, g, b, a))
-        os.replace(path + '.tmp', path)
+        for scale, suffix in ((1, ''), (2, '@2x')):
+            path = os.path.join(out, name.replace('.png', suffix + '.png'))
+            with open(path + '.tmp', 'wb') as f:
+                f.write(overlay(r, g, b, a, scale))
+            os.replace(path + '.tmp', path)
 
 
 if __name__ == '__main__':

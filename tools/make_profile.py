@@ -32,6 +32,7 @@ DEFAULT_PROFILE = os.path.join(ROOT, 'profiles', 'default')
 STORE_NAME = 'corvina500.cfgstore'
 
 TRIM_MODE = 'E52A50B7-4CDD-41D4-8F9E-8E608C1D0591'
+SKIN_SCALING = '6EE79E0B-695F-4DDA-8381-DB88D7404338'
 CUSTOM_SCRIPTS = '91B9F234-CAD8-4D68-98E3-D7A7A4DA9DB5'
 
 GENERAL_SCRIPTS = {
@@ -185,6 +186,8 @@ def build_profile(folder):
     settings = {}
     if 'trim_mode' in manifest:
         settings[TRIM_MODE] = int32(1 if manifest['trim_mode'] else 0)
+    if 'dpi_scaling' in manifest:
+        settings[SKIN_SCALING] = int32(1 if manifest['dpi_scaling'] else 0)
     if 'custom_scripts' in manifest:
         settings[CUSTOM_SCRIPTS] = text(read_script(folder, manifest['custom_scripts']))
     for name, file in manifest.get('general_scripts', {}).items():

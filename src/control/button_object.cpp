@@ -66,7 +66,7 @@ void button_object::create_window(HWND parent_wnd, HDC dc) {
     int wx = x, wy = y, ww = width, wh = height;
     const t_display_scale scale = display_scale_of(parent_wnd);
     if (kind == kind_image) {
-        auto item = image_of(text, cache);
+        auto item = image_of(image_cache::for_dpi(text, scale.dpi), cache);
         Gdiplus::Image* image = item ? item->image() : nullptr;
         if (image && width > 0 && height > 0) {
             const double iw = image->GetWidth(), ih = image->GetHeight();
@@ -236,7 +236,9 @@ void button_object::draw_item(WPARAM, const DRAWITEMSTRUCT& item) {
             const std::string& path = pressed && !push.empty()  ? push
                                       : hover_ && !over.empty() ? over
                                                                 : text;
-            if (auto picture = image_of(path, cache); picture && picture->image()) {
+            const int dpi = display_scale_of(GetParent(item.hwndItem)).dpi;
+            if (auto picture = image_of(image_cache::for_dpi(path, dpi), cache);
+                picture && picture->image()) {
                 Gdiplus::Graphics g(mem.get());
                 draw_cache_item(g, *picture, {0, 0, w, h}, std::nullopt, 255, std::nullopt,
                                 keepaspect);

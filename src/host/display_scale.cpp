@@ -3,6 +3,8 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "host/settings.h"
+
 namespace vesk {
 namespace {
 
@@ -75,14 +77,21 @@ WINDOWPLACEMENT to_skin(const t_display_scale& scale, WINDOWPLACEMENT screen) {
     return converted(screen, [&](LONG v) { return static_cast<LONG>(scale.to_skin(v)); });
 }
 
-t_display_scale scale_of_window(HWND wnd) {
-    if (dpi_override() > 0) return {dpi_override()};
+int screen_dpi_of(HWND wnd) {
+    if (dpi_override() > 0) return dpi_override();
     if (const auto fn = dpi_for_window(); fn && wnd) {
         const int dpi = static_cast<int>(fn(wnd));
-        if (dpi > 0) return {dpi};
+        if (dpi > 0) return dpi;
     }
-    return {system_dpi()};
+    return system_dpi();
 }
+
+t_display_scale scale_of_window(HWND wnd) {
+    if (!cfg_skin_scaling.get()) return {};
+    return {screen_dpi_of(wnd)};
+}
+
+int font_dpi() { return cfg_skin_scaling.get() ? skin_dpi : screen_dpi_of(nullptr); }
 
 void set_dpi_override(int dpi) { dpi_override() = dpi; }
 

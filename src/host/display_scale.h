@@ -10,9 +10,11 @@
 
 namespace vesk {
 
-// Fonts are sized for skin pixels: the screen's DPI comes in through the
-// drawing's scale, once.
 inline constexpr int skin_dpi = 96;
+
+// What fonts are sized for: skin pixels, the screen's DPI coming in through
+// the drawing's scale (once); with scaling off, the screen's own DPI.
+int font_dpi();
 
 struct t_display_scale {
     int dpi = 96;
@@ -52,8 +54,12 @@ private:
 };
 
 // The DPI a window is shown at: its monitor's, as the platform tells it to
-// a per-monitor aware process, else the system's.
+// a per-monitor aware process, else the system's; 96 when the profile
+// turns scaling off.
 t_display_scale scale_of_window(HWND wnd);
+// The monitor's DPI whether or not the skin is scaled: what a skin that
+// draws its own way picks its assets by.
+int screen_dpi_of(HWND wnd);
 
 // Tests show windows at a DPI of their choosing (0: the platform's again).
 void set_dpi_override(int dpi);

@@ -42,6 +42,7 @@ cor::cfg_int cfg_backup_at_start(guid_of("797D3869-9382-4DB9-BD0E-9FFFA7A00A0E")
 cor::cfg_int cfg_backup_at_exit(guid_of("E790349C-0AEA-4E5F-A0A4-D7661B856515"), 0);
 cor::cfg_int cfg_backup_periodic(guid_of("475D3617-292C-46EE-ACCB-55ADAE136002"), 0);
 cor::cfg_int cfg_backup_interval(guid_of("4BEECFA1-D398-4B7B-8102-6B25679B141B"), 60);
+cor::cfg_int cfg_skin_scaling(guid_of("6EE79E0B-695F-4DDA-8381-DB88D7404338"), 1);
 cor::cfg_struct_t<WINDOWPLACEMENT> cfg_config_dialog_placement(
     guid_of("4BB83DFB-5B1F-40AE-B534-86606035865C"), default_dialog_placement());
 cor::cfg_string cfg_backup_name(guid_of("7EBC81FA-5A53-48A4-8A65-F376C9DBEBAF"),

@@ -16,6 +16,8 @@ extern cor::cfg_int cfg_backup_at_start;
 extern cor::cfg_int cfg_backup_at_exit;
 extern cor::cfg_int cfg_backup_periodic;
 extern cor::cfg_int cfg_backup_interval;
+// Skin pixels shown at each display's scale (1), or as screen pixels (0).
+extern cor::cfg_int cfg_skin_scaling;
 extern cor::cfg_struct_t<WINDOWPLACEMENT> cfg_config_dialog_placement;
 extern cor::cfg_string cfg_backup_name;
 extern cor::cfg_string cfg_pending_import;

@@ -78,6 +78,10 @@ constexpr t_window_field window_fields[] = {
          const RECT r = client_rect(w);
          return integer(r.bottom - r.top, out);
      }},
+    {"_scale",
+     [](const t_window_info& w, t_field_value& out) {
+         return integer(MulDiv(screen_dpi_of(reinterpret_cast<HWND>(w.hwnd)), 100, 96), out);
+     }},
     {"_windowid", window_name},
     {"_id", window_name},
     {"_parentid",

@@ -8,8 +8,11 @@
 #include "drawing/drawing_fixture.h"
 #include "host/display_scale.h"
 #include "host/identity.h"
+#include "host/settings.h"
 #include "registry/window_registry.h"
 #include "script/stored_scripts.h"
+#include "support/gdiplus_jpeg.h"
+#include "support/test_folder.h"
 
 namespace drawing_test {
 namespace {
@@ -35,10 +38,23 @@ RECT ink_of(HDC dc, RECT area, bool (*is_ink)(COLORREF)) {
     return found.left == LONG_MAX ? RECT{} : found;
 }
 
+// A picture of one colour, `w` by `h`, at `path`.
+void write_solid(const std::wstring& path, int w, int h, Gdiplus::ARGB colour) {
+    Gdiplus::Bitmap bitmap(w, h, PixelFormat32bppARGB);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) bitmap.SetPixel(x, y, Gdiplus::Color(colour));
+    const CLSID png = cor_test::encoder_for(L"image/png");
+    ASSERT_EQ(bitmap.Save(path.c_str(), &png, nullptr), Gdiplus::Ok);
+}
+
 bool is_red(COLORREF c) { return c == RGB(255, 0, 0); }
 bool is_dark(COLORREF c) { return GetRValue(c) < 128 && GetGValue(c) < 128 && GetBValue(c) < 128; }
 
 TEST_F(Scale, SkinPixelsAtEachDisplayScale) {
+    // A picture and its twice as dense copy beside it.
+    cor_test::test_folder pictures;
+    write_solid(pictures.file("pic.png").wstring(), 10, 10, Gdiplus::Color::Red);
+    write_solid(pictures.file("pic@2x.png").wstring(), 20, 20, Gdiplus::Color::Blue);
     LONG glyph_height_at_96 = 0;
     for (const int dpi : {96, 120, 144, 192}) {
         SCOPED_TRACE("DPI " + std::to_string(dpi));
@@ -65,8 +81,9 @@ TEST_F(Scale, SkinPixelsAtEachDisplayScale) {
         at_multiple(wr.left, 40);
         at_multiple(wr.right - wr.left, 300);
         at_multiple(wr.bottom - wr.top, 200);
-        EXPECT_EQ(host.eval("$w(" + id + ",_x),$w(" + id + ",_width),$w(" + id + ",_height)"),
-                  "40,300,200");
+        EXPECT_EQ(host.eval("$w(" + id + ",_x),$w(" + id + ",_width),$w(" + id + ",_height),$w(" +
+                            id + ",_scale)"),
+                  "40,300,200," + std::to_string(dpi * 100 / 96));
 
         // Shapes land at their multiples; text is as many times taller.
         run("$gp_rect(" + id + ",10,20,30,40,brush:255-255-0-0)");
@@ -94,6 +111,15 @@ TEST_F(Scale, SkinPixelsAtEachDisplayScale) {
                     differs = GetPixel(dc, x, y) != GetPixel(dc, x + 1, y);
             EXPECT_TRUE(differs);
         }
+
+        // From 150 % on, a picture in a box of its size is its "@2x" copy.
+        run("$gp_image(" + id + "," + pictures.path("pic.png") + ",200,120,10,10)");
+        surface->redraw(true);
+        if (auto* g = surface->back_buffer_graphics()) g->Flush(Gdiplus::FlushIntentionSync);
+        GdiFlush();
+        const COLORREF centre = GetPixel(dc, static_cast<int>(std::lround(205 * s)),
+                                         static_cast<int>(std::lround(125 * s)));
+        EXPECT_EQ(centre & 0xFFFFFF, dpi >= 144 ? RGB(0, 0, 255) : RGB(255, 0, 0));
 
         // A press at a map's place on the screen reaches it, at skin pixels.
         const std::string map =
@@ -140,6 +166,24 @@ TEST_F(Scale, SkinPixelsAtEachDisplayScale) {
         DestroyWindow(reopened);
         host.pump();
     }
+
+    // A profile that draws its own way: screen pixels one for one, and the
+    // scale still told.
+    vesk::set_dpi_override(192);
+    vesk::cfg_skin_scaling = 0;
+    const cor::guid own = vesk::make_identity();
+    vesk::add_definition(own, "own", "own");
+    vesk::prepare_all();
+    run("$window(own,40,30,300,200)");
+    const size_t open = vesk::open_window_by_guid(own);
+    ASSERT_NE(open, vesk::no_window);
+    const HWND wnd = reinterpret_cast<HWND>(vesk::open_windows()[open].hwnd);
+    RECT wr{};
+    GetWindowRect(wnd, &wr);
+    EXPECT_EQ(wr.right - wr.left, 300);
+    EXPECT_EQ(host.eval("$w(own,_width),$w(own,_scale)"), "300,200");
+    DestroyWindow(wnd);
+    vesk::cfg_skin_scaling = 1;
     vesk::set_dpi_override(0);
 }
 

@@ -42,6 +42,7 @@ class ProfileTool(unittest.TestCase):
             write_wav(os.path.join(self.music, f'{n + 1:02}.wav'))
         self.manifest = {
             'trim_mode': True,
+            'dpi_scaling': False,
             'custom_scripts': 'scripts/custom.tf',
             'general_scripts': {'On Init': 'scripts/init.tf'},
             'windows': [
@@ -75,6 +76,7 @@ class ProfileTool(unittest.TestCase):
         self.assertEqual(tool('--profile', self.profile).returncode, 0)
         # Settings of other modules the player may not even load: only kept.
         stored = self.store()
+        self.assertEqual(stored[make_profile.SKIN_SCALING], make_profile.int32(0))
         stored[LIBRARY_FOLDERS] = make_profile.text_list([windows_path(self.music)])
         stored[UNKNOWN] = b'\x01\x02\x03'
         with open(self.store_path, 'wb') as f:

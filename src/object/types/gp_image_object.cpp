@@ -9,6 +9,7 @@
 #include "object/object_creation.h"
 #include "object/types/drawing_handlers.h"
 #include "object/types/paint_support.h"
+#include "registry/window_services.h"
 #include "script/error_report.h"
 #include "script/options.h"
 #include "utf8.h"
@@ -19,20 +20,22 @@ gp_image_object::~gp_image_object() {
     if (rendered_dc_ && replaced_) SelectObject(rendered_dc_.get(), replaced_);
 }
 
-std::shared_ptr<gp_image_cache_item> gp_image_object::picture() {
+std::shared_ptr<gp_image_cache_item> gp_image_object::picture(int dpi) {
+    const bool boxed = !clip && dest.w > 0 && dest.h > 0;
+    const std::string& chosen = boxed ? image_cache::for_dpi(file, dpi) : file;
     // Pictures that change on disk are read anew for every use.
-    if (!cache) image_cache::instance().drop(file);
+    if (!cache) image_cache::instance().drop(chosen);
     // Fitted whole into a box of known size, the picture needs no more
-    // pixels than fill the box's larger side (either way round, for
-    // rotation).
-    const uint32_t want = keepaspect && !clip && dest.w > 0 && dest.h > 0
-                              ? static_cast<uint32_t>(std::max(dest.w, dest.h))
-                              : 0;
-    return image_cache::instance().find_or_load(file, want);
+    // pixels than fill the box's larger side on the screen (either way
+    // round, for rotation).
+    const uint32_t want =
+        keepaspect && boxed ? static_cast<uint32_t>(MulDiv(std::max(dest.w, dest.h), dpi, skin_dpi))
+                            : 0;
+    return image_cache::instance().find_or_load(chosen, want);
 }
 
 void gp_image_object::draw(HWND wnd, HDC dc, Gdiplus::Graphics* graphics) {
-    const auto item = picture();
+    const auto item = picture(display_scale_of(wnd).dpi);
     if (!item) return;
     const auto code = grammar::rotate_flip_code(rotate, flip);
     if (!cache2) {

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "host/display_scale.h"
 #include "host/gdi_handles.h"
 #include "object/grammar/image_fit.h"
 #include "object/object_base.h"
@@ -41,7 +42,10 @@ public:
     [[nodiscard]] bool get_rect(RECT& r) override;
 
 private:
-    [[nodiscard]] std::shared_ptr<gp_image_cache_item> picture();
+    // The picture for a window at `dpi`: in a box of known size and not
+    // clipped (a clip counts the file's own pixels), its "@2x" file when
+    // there is one and the scale is 1.5 or more.
+    [[nodiscard]] std::shared_ptr<gp_image_cache_item> picture(int dpi = skin_dpi);
 
     // The pre-rendered copy: bitmap before the context it is selected into.
     unique_hbitmap rendered_bitmap_;

@@ -22,7 +22,7 @@ public:
           text_(cor::to_wide(t.text)),
           family_(cor::to_wide(t.font.face).c_str()),
           format_(0, LANG_NEUTRAL),
-          em_(static_cast<Gdiplus::REAL>(skin_dpi) * static_cast<Gdiplus::REAL>(t.font.size) /
+          em_(static_cast<Gdiplus::REAL>(font_dpi()) * static_cast<Gdiplus::REAL>(t.font.size) /
               72.0f),
           style_(static_cast<INT>(grammar::font_style(t.font.style))) {
         format_.SetAlignment(static_cast<Gdiplus::StringAlignment>(t.halign));

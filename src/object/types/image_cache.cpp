@@ -208,6 +208,19 @@ image_cache& image_cache::instance() {
     return *cache;
 }
 
+std::string image_cache::for_dpi(const std::string& file, int dpi) {
+    if (dpi < 144) return file;
+    const size_t slash = file.find_last_of("/\\");
+    const size_t dot = file.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return file;
+    std::string sharper = file;
+    sharper.insert(dot, "@2x");
+    const DWORD attributes = GetFileAttributesW(script_path(sharper).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)
+               ? sharper
+               : file;
+}
+
 std::shared_ptr<gp_image_cache_item> image_cache::find_or_load(std::string_view file,
                                                                uint32_t want) {
     object::busy_scope busy(busy_);

@@ -88,6 +88,11 @@ public:
     // a square the caller draws the picture within, keeping its aspect: a
     // large JPEG is then decoded at a fraction of its size that still
     // covers that, and decoded again when a later caller needs more.
+    // "name@2x.png" beside "name.png", when it exists and `dpi` is 144 or
+    // more: a picture drawn at twice its pixels' density in a box of the
+    // same size in skin pixels; else `file` itself.
+    [[nodiscard]] static std::string for_dpi(const std::string& file, int dpi);
+
     [[nodiscard]] std::shared_ptr<gp_image_cache_item> find_or_load(std::string_view file,
                                                                     uint32_t want = 0);
     void drop(std::string_view file);

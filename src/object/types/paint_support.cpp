@@ -143,7 +143,7 @@ private:
 };
 
 HFONT gdi_font_cache::get(HDC dc, const grammar::font& f) {
-    const int dpi = skin_dpi;
+    const int dpi = font_dpi();
     if (!font_ || dpi != dpi_ || f.size != made_for_.size || f.face != made_for_.face ||
         f.style != made_for_.style) {
         font_ = shared_gdi_font::find(dc, f, dpi);

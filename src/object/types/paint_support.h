@@ -40,7 +40,7 @@ namespace vesk::paint {
 // A new GDI font for the record, sized for `dc`; the caller owns it.
 // Sized for skin pixels, or for `dpi` (a control window's font is drawn
 // by the platform, at the screen's own pixels).
-[[nodiscard]] HFONT create_gdi_font(HDC dc, const grammar::font& f, int dpi = skin_dpi);
+[[nodiscard]] HFONT create_gdi_font(HDC dc, const grammar::font& f, int dpi = font_dpi());
 
 // A GDI font shared by every record asking for the same face, size and
 // style at the same resolution; deleted with its last user.
