@@ -1,6 +1,7 @@
 // $movewindow and $dock: where a window stands and how large it is.
 #include <windows.h>
 
+#include "registry/window_services.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/options.h"
@@ -25,14 +26,29 @@ POINT to_parent(HWND wnd, POINT p) {
     return p;
 }
 
+// Scripts place windows in skin pixels: each edge and size converted as
+// the window was placed.
+t_rect to_skin(const t_display_scale& s, const t_rect& r) {
+    const int left = s.to_skin(r.left), top = s.to_skin(r.top);
+    return {left, top, left + s.to_skin(r.right - r.left), top + s.to_skin(r.bottom - r.top)};
+}
+
+t_rect to_screen(const t_display_scale& s, const t_rect& r) {
+    const int left = s.to_screen(r.left), top = s.to_screen(r.top);
+    return {left, top, left + s.to_screen(r.right - r.left), top + s.to_screen(r.bottom - r.top)};
+}
+
 void fn_movewindow(func_call& c) {
     if (!c.require_at_least(1)) return;
     const t_window_info* w = find_open_window(c, c.param(0));
     if (!w) return;
     HWND wnd = reinterpret_cast<HWND>(w->hwnd);
+    const t_display_scale scale = display_scale_of(wnd);
     const t_rect r = screen_rect(wnd);
     const POINT origin = to_parent(wnd, {r.left, r.top});
-    int values[4] = {origin.x, origin.y, r.right - r.left, r.bottom - r.top};
+    int values[4] = {scale.to_skin(static_cast<int>(origin.x)),
+                     scale.to_skin(static_cast<int>(origin.y)), scale.to_skin(r.right - r.left),
+                     scale.to_skin(r.bottom - r.top)};
     const t_script_context& ctx = c.hook.context();
     const int base[4] = {ctx.base_x, ctx.base_y, 0, 0};
     for (size_t i = 0; i < 4; ++i) {
@@ -51,7 +67,8 @@ void fn_movewindow(func_call& c) {
         flags = SWP_HIDEWINDOW;
     else if (!activate)
         flags = SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOOWNERZORDER;
-    SetWindowPos(wnd, nullptr, values[0], values[1], values[2], values[3], flags);
+    SetWindowPos(wnd, nullptr, scale.to_screen(values[0]), scale.to_screen(values[1]),
+                 scale.to_screen(values[2]), scale.to_screen(values[3]), flags);
     c.set_found(true);
 }
 
@@ -99,7 +116,10 @@ void fn_dock(func_call& c) {
         }
         if (!option) return c.unknown_option(p);
     }
-    const t_rect r = dock_rect(screen_rect(wnd), screen_rect(target), dock);
+    // The pads are skin pixels: docked in the window's skin pixels.
+    const t_display_scale scale = display_scale_of(wnd);
+    const t_rect r = to_screen(scale, dock_rect(to_skin(scale, screen_rect(wnd)),
+                                                to_skin(scale, screen_rect(target)), dock));
     const POINT origin = to_parent(wnd, {r.left, r.top});
     windows[0]->visible = true;
     SetWindowPos(wnd, nullptr, origin.x, origin.y, r.right - r.left, r.bottom - r.top,

@@ -31,9 +31,11 @@ void fn_minmax(func_call& c) {
     const t_window_target t = find_target(c, c.param(0));
     if (!t) return;
     t_size_limits& limits = t.window->limits;
+    // Given in skin pixels; the platform's own proposals are the screen's.
+    const t_display_scale scale = t.window->display_scale();
     const auto pick = [&](size_t i, LONG proposed) {
         const int v = size_param(c, i);
-        return v < 1 ? proposed : static_cast<LONG>(v);
+        return v < 1 ? proposed : static_cast<LONG>(scale.to_screen(v));
     };
     limits.in_force.ptMinTrackSize = {pick(1, limits.proposed.ptMinTrackSize.x),
                                       pick(2, limits.proposed.ptMinTrackSize.y)};

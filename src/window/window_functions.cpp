@@ -6,6 +6,7 @@
 
 #include "host/settings.h"
 #include "registry/window_registry.h"
+#include "registry/window_services.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/options.h"
@@ -92,10 +93,11 @@ void fn_window(func_call& c) {
                     MapWindowPoints(nullptr, reinterpret_cast<HWND>(open_windows()[p].hwnd),
                                     reinterpret_cast<POINT*>(&r), 2);
             }
-            ctx.map_left = r.left;
-            ctx.map_top = r.top;
-            ctx.map_right = r.right;
-            ctx.map_bottom = r.bottom;
+            const t_display_scale scale = display_scale_of(wnd);
+            ctx.map_left = scale.to_skin(static_cast<int>(r.left));
+            ctx.map_top = scale.to_skin(static_cast<int>(r.top));
+            ctx.map_right = ctx.map_left + scale.to_skin(static_cast<int>(r.right - r.left));
+            ctx.map_bottom = ctx.map_top + scale.to_skin(static_cast<int>(r.bottom - r.top));
         }
     }
     c.set_found(true);

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "registry/window_registry.h"
+#include "registry/window_services.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/options.h"
@@ -66,10 +67,12 @@ void convert_point(func_call& c) {
     const bool x = cor::iequals_utf8(axis, "x");
     if (!x && !cor::iequals_utf8(axis, "y"))
         return c.fail(err_low, "%s: unknown type '%s'", {axis});
-    const auto value = static_cast<LONG>(read_int(c.param(2)));
+    const HWND wnd = reinterpret_cast<HWND>(w->hwnd);
+    const t_display_scale scale = display_scale_of(wnd);
+    const auto value = static_cast<LONG>(scale.to_screen(static_cast<int>(read_int(c.param(2)))));
     POINT p = x ? POINT{value, 0} : POINT{0, value};
-    Convert(reinterpret_cast<HWND>(w->hwnd), &p);
-    c.write_int(x ? p.x : p.y);
+    Convert(wnd, &p);
+    c.write_int(scale.to_skin(static_cast<int>(x ? p.x : p.y)));
     c.set_found(true);
 }
 

@@ -85,6 +85,12 @@ TEST_F(Scale, SkinPixelsAtEachDisplayScale) {
                             id + ",_scale)"),
                   "40,300,200," + std::to_string(dpi * 100 / 96));
 
+        run("$movewindow(" + id + ",50,60,320,210)");
+        GetWindowRect(wnd, &wr);
+        at_multiple(wr.top, 60);
+        at_multiple(wr.right - wr.left, 320);
+        EXPECT_EQ(host.eval("$w(" + id + ",_y),$w(" + id + ",_width)"), "60,320");
+
         // Shapes land at their multiples; text is as many times taller.
         run("$gp_rect(" + id + ",10,20,30,40,brush:255-255-0-0)");
         run("$text(" + id + ",H,100,20,font-size:20,fg:000000)");
@@ -162,7 +168,7 @@ TEST_F(Scale, SkinPixelsAtEachDisplayScale) {
         const size_t again = vesk::open_window_by_guid(definition);
         ASSERT_NE(again, vesk::no_window);
         const HWND reopened = reinterpret_cast<HWND>(vesk::open_windows()[again].hwnd);
-        EXPECT_EQ(host.eval("$w(" + id + ",_x),$w(" + id + ",_width)"), "40,300");
+        EXPECT_EQ(host.eval("$w(" + id + ",_x),$w(" + id + ",_width)"), "50,320");
         DestroyWindow(reopened);
         host.pump();
     }
