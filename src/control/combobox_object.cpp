@@ -237,6 +237,7 @@ void combobox_object::draw_item(WPARAM, const DRAWITEMSTRUCT& item) {
     }
     const int w = item.rcItem.right - item.rcItem.left, h = item.rcItem.bottom - item.rcItem.top;
     if (w <= 0 || h <= 0) return;
+    const t_display_scale scale = display_scale_of(GetParent(control_wnd));
     unique_hbitmap bitmap(make_screen_bitmap(w, h));
     unique_hdc mem(CreateCompatibleDC(item.hDC));
     if (!bitmap || !mem) return;
@@ -263,12 +264,14 @@ void combobox_object::draw_item(WPARAM, const DRAWITEMSTRUCT& item) {
                 {"_count", std::to_string(items_.size()), true, false},
                 {"_vscroll", (list_style & WS_VSCROLL) ? "1" : "0", true, false},
                 {"_hscroll", (list_style & WS_HSCROLL) ? "1" : "0", true, false},
-                {"_iwidth", std::to_string(w), true, false},
-                {"_iheight", std::to_string(h), true, false},
+                {"_iwidth", std::to_string(scale.to_skin(w)), true, false},
+                {"_iheight", std::to_string(scale.to_skin(h)), true, false},
                 {"_focus", (item.itemState & ODS_FOCUS) ? "1" : "0", true, false},
                 {"_selected", (item.itemState & ODS_SELECTED) ? "1" : "0", true, false}};
             run_item_script(prepared, context, vars);
+            // The item's objects are skin pixels, like its window's.
             Gdiplus::Graphics graphics(mem.get());
+            const skin_drawing_scope skin(mem.get(), &graphics, scale);
             manager.draw(id, control_wnd, mem.get(), &graphics);
         }
     }
