@@ -52,39 +52,90 @@ RECT t_display_scale::to_skin(const RECT& screen) const {
 
 namespace {
 
-template <class Convert>
-WINDOWPLACEMENT converted(WINDOWPLACEMENT wp, Convert c) {
-    RECT& r = wp.rcNormalPosition;
-    const LONG w = c(r.right - r.left), h = c(r.bottom - r.top);
-    r.left = c(r.left);
-    r.top = c(r.top);
-    r.right = r.left + w;
-    r.bottom = r.top + h;
-    for (POINT* p : {&wp.ptMinPosition, &wp.ptMaxPosition})
-        if (p->x != -1 || p->y != -1) *p = {c(p->x), c(p->y)};
-    return wp;
+using adjust_for_dpi_t = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+
+SIZE frame_size(DWORD style, DWORD ex_style, bool menu, int dpi) {
+    static const auto adjust = reinterpret_cast<adjust_for_dpi_t>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    RECT r{0, 0, 0, 0};
+    const BOOL ok = adjust ? adjust(&r, style, menu, ex_style, static_cast<UINT>(dpi))
+                           : AdjustWindowRectEx(&r, style, menu, ex_style);
+    if (!ok) return {0, 0};
+    return {r.right - r.left, r.bottom - r.top};
 }
+
+RECT converted(int left, int top, int w, int h) { return {left, top, left + w, top + h}; }
 
 }  // namespace
 
-WINDOWPLACEMENT to_screen(const t_display_scale& scale, WINDOWPLACEMENT skin) {
+int t_frame::width_to_screen(const t_display_scale& s, int skin) const {
+    return s.scaled() ? s.to_screen(skin - at_96.cx) + on_screen.cx : skin;
+}
+int t_frame::height_to_screen(const t_display_scale& s, int skin) const {
+    return s.scaled() ? s.to_screen(skin - at_96.cy) + on_screen.cy : skin;
+}
+int t_frame::width_to_skin(const t_display_scale& s, int screen) const {
+    return s.scaled() ? s.to_skin(screen - on_screen.cx) + at_96.cx : screen;
+}
+int t_frame::height_to_skin(const t_display_scale& s, int screen) const {
+    return s.scaled() ? s.to_skin(screen - on_screen.cy) + at_96.cy : screen;
+}
+
+t_frame frame_for(DWORD style, DWORD ex_style, bool menu, int dpi) {
+    return {frame_size(style, ex_style, menu, skin_dpi), frame_size(style, ex_style, menu, dpi)};
+}
+
+t_frame frame_of(HWND wnd) {
+    if (!wnd) return {};
+    const auto style = static_cast<DWORD>(GetWindowLongW(wnd, GWL_STYLE));
+    const auto ex_style = static_cast<DWORD>(GetWindowLongW(wnd, GWL_EXSTYLE));
+    const bool menu = !(style & WS_CHILD) && GetMenu(wnd) != nullptr;
+    return frame_for(style, ex_style, menu, platform_dpi_of(wnd));
+}
+
+RECT outer_to_screen(const t_display_scale& scale, const t_frame& frame, const RECT& skin) {
     if (!scale.scaled()) return skin;
-    return converted(skin, [&](LONG v) { return static_cast<LONG>(scale.to_screen(v)); });
+    return converted(scale.to_screen(static_cast<int>(skin.left)),
+                     scale.to_screen(static_cast<int>(skin.top)),
+                     frame.width_to_screen(scale, static_cast<int>(skin.right - skin.left)),
+                     frame.height_to_screen(scale, static_cast<int>(skin.bottom - skin.top)));
 }
 
-WINDOWPLACEMENT to_skin(const t_display_scale& scale, WINDOWPLACEMENT screen) {
+RECT outer_to_skin(const t_display_scale& scale, const t_frame& frame, const RECT& screen) {
     if (!scale.scaled()) return screen;
-    return converted(screen, [&](LONG v) { return static_cast<LONG>(scale.to_skin(v)); });
+    return converted(scale.to_skin(static_cast<int>(screen.left)),
+                     scale.to_skin(static_cast<int>(screen.top)),
+                     frame.width_to_skin(scale, static_cast<int>(screen.right - screen.left)),
+                     frame.height_to_skin(scale, static_cast<int>(screen.bottom - screen.top)));
 }
 
-int screen_dpi_of(HWND wnd) {
-    if (dpi_override() > 0) return dpi_override();
+WINDOWPLACEMENT to_screen(const t_display_scale& scale, const t_frame& frame, WINDOWPLACEMENT wp) {
+    if (!scale.scaled()) return wp;
+    wp.rcNormalPosition = outer_to_screen(scale, frame, wp.rcNormalPosition);
+    for (POINT* p : {&wp.ptMinPosition, &wp.ptMaxPosition})
+        if (p->x != -1 || p->y != -1)
+            *p = {scale.to_screen(static_cast<int>(p->x)), scale.to_screen(static_cast<int>(p->y))};
+    return wp;
+}
+
+WINDOWPLACEMENT to_skin(const t_display_scale& scale, const t_frame& frame, WINDOWPLACEMENT wp) {
+    if (!scale.scaled()) return wp;
+    wp.rcNormalPosition = outer_to_skin(scale, frame, wp.rcNormalPosition);
+    for (POINT* p : {&wp.ptMinPosition, &wp.ptMaxPosition})
+        if (p->x != -1 || p->y != -1)
+            *p = {scale.to_skin(static_cast<int>(p->x)), scale.to_skin(static_cast<int>(p->y))};
+    return wp;
+}
+
+int platform_dpi_of(HWND wnd) {
     if (const auto fn = dpi_for_window(); fn && wnd) {
         const int dpi = static_cast<int>(fn(wnd));
         if (dpi > 0) return dpi;
     }
     return system_dpi();
 }
+
+int screen_dpi_of(HWND wnd) { return dpi_override() > 0 ? dpi_override() : platform_dpi_of(wnd); }
 
 t_display_scale scale_of_window(HWND wnd) {
     if (!cfg_skin_scaling.get()) return {};

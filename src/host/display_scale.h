@@ -34,10 +34,32 @@ struct t_display_scale {
     }
 };
 
-// A window's place with each coordinate converted (each rounded to the
-// nearest pixel, so a size converted alone comes out the same).
-WINDOWPLACEMENT to_screen(const t_display_scale& scale, WINDOWPLACEMENT skin);
-WINDOWPLACEMENT to_skin(const t_display_scale& scale, WINDOWPLACEMENT screen);
+// A window's frame (title bar, borders, menu) as a share of its outer
+// size: what it is at 96 DPI, and on the screen, where the platform draws
+// it at the window's own DPI. A skin's window sizes are outer sizes at 96
+// DPI; scaled, the client area is the skin's client area scaled and the
+// frame the platform's.
+struct t_frame {
+    SIZE at_96{0, 0};
+    SIZE on_screen{0, 0};
+
+    // Outer sizes, each way.
+    [[nodiscard]] int width_to_screen(const t_display_scale& s, int skin) const;
+    [[nodiscard]] int height_to_screen(const t_display_scale& s, int skin) const;
+    [[nodiscard]] int width_to_skin(const t_display_scale& s, int screen) const;
+    [[nodiscard]] int height_to_skin(const t_display_scale& s, int screen) const;
+};
+
+// The frame of a window of these styles shown at the platform's `dpi`, or
+// of the window `wnd` as it stands.
+t_frame frame_for(DWORD style, DWORD ex_style, bool menu, int dpi);
+t_frame frame_of(HWND wnd);
+
+// A window's place converted: positions scaled, sizes as above.
+WINDOWPLACEMENT to_screen(const t_display_scale& scale, const t_frame& frame, WINDOWPLACEMENT skin);
+WINDOWPLACEMENT to_skin(const t_display_scale& scale, const t_frame& frame, WINDOWPLACEMENT screen);
+RECT outer_to_screen(const t_display_scale& scale, const t_frame& frame, const RECT& skin);
+RECT outer_to_skin(const t_display_scale& scale, const t_frame& frame, const RECT& screen);
 
 // Screen pixels again on `dc` while it lives, inside a drawing in skin
 // pixels: for what copies the back buffer as it is.
@@ -57,6 +79,9 @@ private:
 // a per-monitor aware process, else the system's; 96 when the profile
 // turns scaling off.
 t_display_scale scale_of_window(HWND wnd);
+// The DPI the platform shows `wnd` at (or the system's), whatever tests
+// ask scripts to see.
+int platform_dpi_of(HWND wnd);
 // The monitor's DPI whether or not the skin is scaled: what a skin that
 // draws its own way picks its assets by.
 int screen_dpi_of(HWND wnd);

@@ -20,27 +20,20 @@ bool integer(long v, t_field_value& out) {
     return true;
 }
 
-// In skin pixels, like every number a script gives or reads: each edge
-// and size rounded as the window was placed.
-RECT skin_rect(HWND wnd, RECT r) {
-    const t_display_scale scale = scale_of_window(wnd);
-    const int w = scale.to_skin(static_cast<int>(r.right - r.left));
-    const int h = scale.to_skin(static_cast<int>(r.bottom - r.top));
-    r.left = scale.to_skin(static_cast<int>(r.left));
-    r.top = scale.to_skin(static_cast<int>(r.top));
-    return {r.left, r.top, r.left + w, r.top + h};
-}
-
+// In skin pixels, like every number a script gives or reads: the outer
+// size with the frame as it is at 96 DPI, the client area scaled.
 RECT window_rect(const t_window_info& w) {
+    const HWND wnd = reinterpret_cast<HWND>(w.hwnd);
     RECT r{};
-    GetWindowRect(reinterpret_cast<HWND>(w.hwnd), &r);
-    return skin_rect(reinterpret_cast<HWND>(w.hwnd), r);
+    GetWindowRect(wnd, &r);
+    return outer_to_skin(scale_of_window(wnd), frame_of(wnd), r);
 }
 
 RECT client_rect(const t_window_info& w) {
+    const HWND wnd = reinterpret_cast<HWND>(w.hwnd);
     RECT r{};
-    GetClientRect(reinterpret_cast<HWND>(w.hwnd), &r);
-    return skin_rect(reinterpret_cast<HWND>(w.hwnd), r);
+    GetClientRect(wnd, &r);
+    return scale_of_window(wnd).to_skin(r);
 }
 
 bool window_name(const t_window_info& w, t_field_value& out) {

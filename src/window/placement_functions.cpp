@@ -26,16 +26,16 @@ POINT to_parent(HWND wnd, POINT p) {
     return p;
 }
 
-// Scripts place windows in skin pixels: each edge and size converted as
-// the window was placed.
-t_rect to_skin(const t_display_scale& s, const t_rect& r) {
-    const int left = s.to_skin(r.left), top = s.to_skin(r.top);
-    return {left, top, left + s.to_skin(r.right - r.left), top + s.to_skin(r.bottom - r.top)};
+// Scripts place windows in skin pixels (outer sizes with the frame as at
+// 96 DPI).
+t_rect to_skin(HWND wnd, const t_display_scale& s, const t_rect& r) {
+    const RECT k = outer_to_skin(s, frame_of(wnd), {r.left, r.top, r.right, r.bottom});
+    return {k.left, k.top, k.right, k.bottom};
 }
 
-t_rect to_screen(const t_display_scale& s, const t_rect& r) {
-    const int left = s.to_screen(r.left), top = s.to_screen(r.top);
-    return {left, top, left + s.to_screen(r.right - r.left), top + s.to_screen(r.bottom - r.top)};
+t_rect to_screen(HWND wnd, const t_display_scale& s, const t_rect& r) {
+    const RECT k = outer_to_screen(s, frame_of(wnd), {r.left, r.top, r.right, r.bottom});
+    return {k.left, k.top, k.right, k.bottom};
 }
 
 void fn_movewindow(func_call& c) {
@@ -44,11 +44,13 @@ void fn_movewindow(func_call& c) {
     if (!w) return;
     HWND wnd = reinterpret_cast<HWND>(w->hwnd);
     const t_display_scale scale = display_scale_of(wnd);
+    const t_frame frame = frame_of(wnd);
     const t_rect r = screen_rect(wnd);
     const POINT origin = to_parent(wnd, {r.left, r.top});
     int values[4] = {scale.to_skin(static_cast<int>(origin.x)),
-                     scale.to_skin(static_cast<int>(origin.y)), scale.to_skin(r.right - r.left),
-                     scale.to_skin(r.bottom - r.top)};
+                     scale.to_skin(static_cast<int>(origin.y)),
+                     frame.width_to_skin(scale, r.right - r.left),
+                     frame.height_to_skin(scale, r.bottom - r.top)};
     const t_script_context& ctx = c.hook.context();
     const int base[4] = {ctx.base_x, ctx.base_y, 0, 0};
     for (size_t i = 0; i < 4; ++i) {
@@ -68,7 +70,8 @@ void fn_movewindow(func_call& c) {
     else if (!activate)
         flags = SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOOWNERZORDER;
     SetWindowPos(wnd, nullptr, scale.to_screen(values[0]), scale.to_screen(values[1]),
-                 scale.to_screen(values[2]), scale.to_screen(values[3]), flags);
+                 frame.width_to_screen(scale, values[2]), frame.height_to_screen(scale, values[3]),
+                 flags);
     c.set_found(true);
 }
 
@@ -118,8 +121,9 @@ void fn_dock(func_call& c) {
     }
     // The pads are skin pixels: docked in the window's skin pixels.
     const t_display_scale scale = display_scale_of(wnd);
-    const t_rect r = to_screen(scale, dock_rect(to_skin(scale, screen_rect(wnd)),
-                                                to_skin(scale, screen_rect(target)), dock));
+    const t_rect r = to_screen(wnd, scale,
+                               dock_rect(to_skin(wnd, scale, screen_rect(wnd)),
+                                         to_skin(target, scale, screen_rect(target)), dock));
     const POINT origin = to_parent(wnd, {r.left, r.top});
     windows[0]->visible = true;
     SetWindowPos(wnd, nullptr, origin.x, origin.y, r.right - r.left, r.bottom - r.top,

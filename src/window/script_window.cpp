@@ -63,7 +63,7 @@ void store_placement(HWND wnd, const cor::guid& id) {
     wp.length = sizeof wp;
     if (!GetWindowPlacement(wnd, &wp)) return;
     while (cfg_window_winp_list.size() <= def) cfg_window_winp_list.add(default_placement());
-    cfg_window_winp_list[def] = to_skin(scale_of_window(wnd), wp);
+    cfg_window_winp_list[def] = to_skin(scale_of_window(wnd), frame_of(wnd), wp);
 }
 
 }  // namespace
@@ -176,11 +176,15 @@ bool script_window::initialise(const RECT* rect, bool hidden, bool embedded) {
     // Until the window exists, the system's DPI (or its parent's) stands for
     // its monitor's; the window's own is taken when it is made.
     scale_ = scale_of_window(child ? parent_wnd : nullptr);
+    const DWORD style = child ? (WS_CHILD | WS_BORDER) : (WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN);
+    const DWORD ex_style = WS_EX_APPWINDOW | WS_EX_ACCEPTFILES;
+    const t_frame frame =
+        frame_for(style, ex_style, false, platform_dpi_of(child ? parent_wnd : nullptr));
     if (remembered && !rect && !child) {
         // A script's own rectangle is taken as given; only a remembered one moves.
-        WINDOWPLACEMENT on_screen = to_screen(scale_, wp);
+        WINDOWPLACEMENT on_screen = to_screen(scale_, frame, wp);
         on_screen.rcNormalPosition = onto_a_monitor(on_screen.rcNormalPosition);
-        wp.rcNormalPosition = to_skin(scale_, on_screen).rcNormalPosition;
+        wp.rcNormalPosition = to_skin(scale_, frame, on_screen).rcNormalPosition;
         r = wp.rcNormalPosition;
     }
     wp.length = sizeof wp;
@@ -188,13 +192,10 @@ bool script_window::initialise(const RECT* rect, bool hidden, bool embedded) {
     const std::wstring title = cor::to_wide(def != no_window && def < cfg_window_display_list.size()
                                                 ? cfg_window_display_list[def]
                                                 : "");
-    HWND created = CreateWindowExW(
-        WS_EX_APPWINDOW | WS_EX_ACCEPTFILES, window_class_name, title.c_str(),
-        child ? (WS_CHILD | WS_BORDER) : (WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN),
-        scale_.to_screen(static_cast<int>(r.left)), scale_.to_screen(static_cast<int>(r.top)),
-        scale_.to_screen(static_cast<int>(r.right - r.left)),
-        scale_.to_screen(static_cast<int>(r.bottom - r.top)), parent_wnd, nullptr,
-        static_cast<HINSTANCE>(host::module_handle()), this);
+    const RECT sr = outer_to_screen(scale_, frame, r);
+    HWND created = CreateWindowExW(ex_style, window_class_name, title.c_str(), style, sr.left,
+                                   sr.top, sr.right - sr.left, sr.bottom - sr.top, parent_wnd,
+                                   nullptr, static_cast<HINSTANCE>(host::module_handle()), this);
     if (!created) return false;
 
     const size_t info = open_window_by_handle(reinterpret_cast<HWND__*>(created));
@@ -207,7 +208,7 @@ bool script_window::initialise(const RECT* rect, bool hidden, bool embedded) {
         if (cancel_flags & 1) {
             ShowWindow(created, SW_SHOW);
         } else {
-            const WINDOWPLACEMENT on_screen = to_screen(scale_, wp);
+            const WINDOWPLACEMENT on_screen = to_screen(scale_, frame_of(created), wp);
             SetWindowPlacement(created, &on_screen);
             if (wp.showCmd == SW_HIDE) ShowWindow(created, SW_SHOW);
         }

@@ -56,6 +56,13 @@ TEST_F(Scale, SkinPixelsAtEachDisplayScale) {
     write_solid(pictures.file("pic.png").wstring(), 10, 10, Gdiplus::Color::Red);
     write_solid(pictures.file("pic@2x.png").wstring(), 20, 20, Gdiplus::Color::Blue);
     LONG glyph_height_at_96 = 0;
+    // The client area is the skin's scaled; the frame is the platform's.
+    const auto client_size = [](HWND wnd) {
+        RECT cr{};
+        GetClientRect(wnd, &cr);
+        return SIZE{cr.right, cr.bottom};
+    };
+    SIZE client_at_96{};
     for (const int dpi : {96, 120, 144, 192}) {
         SCOPED_TRACE("DPI " + std::to_string(dpi));
         const double s = dpi / 96.0;
@@ -79,8 +86,9 @@ TEST_F(Scale, SkinPixelsAtEachDisplayScale) {
         RECT wr{};
         GetWindowRect(wnd, &wr);
         at_multiple(wr.left, 40);
-        at_multiple(wr.right - wr.left, 300);
-        at_multiple(wr.bottom - wr.top, 200);
+        if (dpi == 96) client_at_96 = client_size(wnd);
+        at_multiple(client_size(wnd).cx, client_at_96.cx);
+        at_multiple(client_size(wnd).cy, client_at_96.cy);
         EXPECT_EQ(host.eval("$w(" + id + ",_x),$w(" + id + ",_width),$w(" + id + ",_height),$w(" +
                             id + ",_scale)"),
                   "40,300,200," + std::to_string(dpi * 100 / 96));
@@ -88,7 +96,7 @@ TEST_F(Scale, SkinPixelsAtEachDisplayScale) {
         run("$movewindow(" + id + ",50,60,320,210)");
         GetWindowRect(wnd, &wr);
         at_multiple(wr.top, 60);
-        at_multiple(wr.right - wr.left, 320);
+        at_multiple(client_size(wnd).cx, client_at_96.cx + 20);
         EXPECT_EQ(host.eval("$w(" + id + ",_y),$w(" + id + ",_width)"), "60,320");
 
         // Shapes land at their multiples; text is as many times taller.
