@@ -7,6 +7,7 @@
 #include "object/object_manager.h"
 #include "object/types/paint_support.h"
 #include "registry/window_registry.h"
+#include "registry/window_services.h"
 #include "script/preprocessor.h"
 #include "script/script_run.h"
 #include "script/tf_hook.h"
@@ -108,7 +109,7 @@ void tooltip_object::fill_tool(TTTOOLINFOW& ti) {
     ti.uFlags = static_cast<UINT>(mode) | TTF_SUBCLASS;
     ti.hwnd = tool_owner_;
     ti.uId = tool_id;
-    ti.rect = {x, y, x + width, y + height};
+    ti.rect = display_scale_of(tool_owner_).to_screen(RECT{x, y, x + width, y + height});
     tool_text_ = custom ? std::wstring(L" ") : cor::to_wide(text);
     ti.lpszText = tool_text_.data();
 }
@@ -127,7 +128,7 @@ void tooltip_object::create_window(HWND target) {
     tool_owner_ = target;
     if (font.valid) {
         if (HDC dc = GetDC(target)) {
-            font_handle_.reset(paint::create_gdi_font(dc, font));
+            font_handle_.reset(paint::create_gdi_font(dc, font, display_scale_of(target).dpi));
             ReleaseDC(target, dc);
             SendMessageW(tip, WM_SETFONT, reinterpret_cast<WPARAM>(font_handle_.get()), TRUE);
         }
@@ -257,8 +258,10 @@ LRESULT CALLBACK tooltip_object::subclass(HWND wnd, UINT msg, WPARAM wp, LPARAM 
     }
     if (msg == WM_PAINT) {
         if (self->custom && !self->prepared_) self->draw_picture();
+        const t_display_scale scale = display_scale_of(self->tool_owner_);
         if (self->size[0] >= 1 && self->size[1] >= 1)
-            SetWindowPos(wnd, nullptr, 0, 0, self->size[0], self->size[1],
+            SetWindowPos(wnd, nullptr, 0, 0, scale.to_screen(self->size[0]),
+                         scale.to_screen(self->size[1]),
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
         if (self->topmost)
             SetWindowPos(wnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

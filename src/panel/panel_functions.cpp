@@ -5,6 +5,7 @@
 #include "panel/panel_definitions.h"
 #include "panel/panel_file.h"
 #include "registry/window_registry.h"
+#include "registry/window_services.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/options.h"
@@ -43,7 +44,9 @@ void fn_panel(func_call& c) {
         p->instance->create_or_transfer_window(parent, window_host(), 0, 0, 0, 0));
     if (!made) return;
     p->wnd = made;
-    SetWindowPos(made, nullptr, x, y, w, h,
+    const t_display_scale scale = display_scale_of(parent);
+    SetWindowPos(made, nullptr, scale.to_screen(x), scale.to_screen(y), scale.to_screen(w),
+                 scale.to_screen(h),
                  hide ? (SWP_HIDEWINDOW | SWP_FRAMECHANGED) : (SWP_SHOWWINDOW | SWP_FRAMECHANGED));
     p->visible = !hide;
     if (mempos) {
@@ -61,8 +64,12 @@ void fn_movepanel(func_call& c) {
     if (index == no_panel) return;
     t_ext_param* p = usable_panel(index, true);
     if (!p) return;
+    const t_display_scale scale = display_scale_of(GetParent(p->wnd));
     const RECT r = rect_in_parent(p->wnd);
-    int values[4] = {r.left, r.top, r.right - r.left, r.bottom - r.top};
+    int values[4] = {scale.to_skin(static_cast<int>(r.left)),
+                     scale.to_skin(static_cast<int>(r.top)),
+                     scale.to_skin(static_cast<int>(r.right - r.left)),
+                     scale.to_skin(static_cast<int>(r.bottom - r.top))};
     const t_script_context& ctx = c.hook.context();
     for (size_t i = 1; i < c.count() && i <= 4; ++i) {
         const std::string_view text = c.param(i);
@@ -71,7 +78,8 @@ void fn_movepanel(func_call& c) {
         if (i == 1) values[0] += ctx.base_x;
         if (i == 2) values[1] += ctx.base_y;
     }
-    SetWindowPos(p->wnd, nullptr, values[0], values[1], values[2], values[3], SWP_NOZORDER);
+    SetWindowPos(p->wnd, nullptr, scale.to_screen(values[0]), scale.to_screen(values[1]),
+                 scale.to_screen(values[2]), scale.to_screen(values[3]), SWP_NOZORDER);
     c.set_found(true);
 }
 

@@ -181,6 +181,35 @@ TEST_F(Scale, SkinPixelsAtEachDisplayScale) {
         host.pump();
     }
 
+    // Moved onto a monitor of twice the scale: the window takes the place
+    // the platform suggests and draws its skin again at the new scale.
+    {
+        vesk::set_dpi_override(96);
+        const cor::guid moving = vesk::make_identity();
+        vesk::add_definition(moving, "moving", "moving");
+        vesk::prepare_all();
+        run("$window(moving,40,30,300,200)");
+        const size_t open = vesk::open_window_by_guid(moving);
+        ASSERT_NE(open, vesk::no_window);
+        const HWND wnd = reinterpret_cast<HWND>(vesk::open_windows()[open].hwnd);
+        run("$gp_rect(moving,10,20,30,40,brush:255-255-0-0)");
+        vesk::set_dpi_override(192);
+        RECT suggested{80, 60, 680, 460};
+        SendMessageW(wnd, WM_DPICHANGED, MAKEWPARAM(192, 192),
+                     reinterpret_cast<LPARAM>(&suggested));
+        RECT wr{};
+        GetWindowRect(wnd, &wr);
+        EXPECT_EQ(wr.left, 80);
+        EXPECT_EQ(wr.right - wr.left, 600);
+        auto* const surface = vesk::paint_target_of(wnd);
+        ASSERT_NE(surface, nullptr);
+        if (auto* g = surface->back_buffer_graphics()) g->Flush(Gdiplus::FlushIntentionSync);
+        const RECT red = ink_of(surface->back_buffer_dc(), RECT{0, 0, 160, 200}, is_red);
+        EXPECT_EQ(red.left, 20);
+        EXPECT_EQ(red.bottom, 120);
+        DestroyWindow(wnd);
+    }
+
     // A profile that draws its own way: screen pixels one for one, and the
     // scale still told.
     vesk::set_dpi_override(192);
