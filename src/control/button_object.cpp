@@ -117,6 +117,25 @@ void button_object::create_window(HWND parent_wnd, HDC dc) {
         SendMessageW(button, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(normal_.get()));
 }
 
+void button_object::follow_scale() {
+    if (!control_wnd) return;
+    const HWND parent_wnd = GetParent(control_wnd);
+    const t_display_scale scale = display_scale_of(parent_wnd);
+    // The place it was given, whatever a kept aspect made of it.
+    SetWindowPos(control_wnd, nullptr, scale.to_screen(x), scale.to_screen(y),
+                 scale.to_screen(width), scale.to_screen(height), SWP_NOZORDER | SWP_NOACTIVATE);
+    // What lay under it was taken at the old scale.
+    background_.reset();
+    if (font.valid && kind == kind_text) {
+        if (HDC dc = GetDC(parent_wnd)) {
+            font_handle_.reset(paint::create_gdi_font(dc, font, scale.dpi));
+            ReleaseDC(parent_wnd, dc);
+            SendMessageW(control_wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_handle_.get()),
+                         TRUE);
+        }
+    }
+}
+
 LRESULT CALLBACK button_object::subclass(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = reinterpret_cast<button_object*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(wnd, msg, wp, lp);

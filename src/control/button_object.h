@@ -29,6 +29,7 @@ public:
     void draw_item(WPARAM wp, const DRAWITEMSTRUCT& item) override;
     void on_command(const cor::guid& parent_id, HWND wnd, uint32_t command, uint32_t code) override;
     bool get_rect(RECT& r) override;
+    void follow_scale() override;
 
     [[nodiscard]] bool hover() const { return hover_; }
 

@@ -169,6 +169,18 @@ void combobox_object::paint_frame(HWND wnd) {
     ReleaseDC(wnd, dc);
 }
 
+void combobox_object::follow_scale() {
+    if (!control_wnd) return;
+    // The field's and the items' heights, as measured when they were added.
+    const t_display_scale scale = display_scale_of(GetParent(control_wnd));
+    SendMessageW(control_wnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), scale.to_screen(height));
+    for (size_t i = 0; i < items_.size(); ++i) {
+        const int32_t h = items_[i]->height;
+        SendMessageW(control_wnd, CB_SETITEMHEIGHT, i, scale.to_screen(h < 0 ? height : h));
+    }
+    apply_size();
+}
+
 void combobox_object::apply_size() {
     if (!control_wnd) return;
     // A drop-down list takes its window height as the opened list's.

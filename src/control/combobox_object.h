@@ -38,6 +38,7 @@ public:
     void measure_item(WPARAM wp, MEASUREITEMSTRUCT& item) override;
     void on_command(const cor::guid& parent_id, HWND wnd, uint32_t command, uint32_t code) override;
     bool get_rect(RECT& r) override;
+    void follow_scale() override;
 
 private:
     static LRESULT CALLBACK subclass(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);

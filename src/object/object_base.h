@@ -110,6 +110,9 @@ public:
     virtual HWND control_window() { return control_wnd; }
     virtual void draw_item(WPARAM wp, const DRAWITEMSTRUCT& item);
     virtual void measure_item(WPARAM wp, MEASUREITEMSTRUCT& item);
+    // The window's display scale changed: the control's window is placed
+    // again (a control without one does nothing).
+    virtual void follow_scale() {}
     virtual void on_command(const cor::guid& parent_id, HWND wnd, uint32_t command, uint32_t code);
     [[nodiscard]] virtual bool on_message(const cor::guid& parent_id, HWND wnd, WPARAM wp,
                                           LPARAM lp, LRESULT& result);

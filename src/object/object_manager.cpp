@@ -486,6 +486,14 @@ bool object_manager::route_command(const cor::guid& parent, HWND wnd, WPARAM wp)
     return true;
 }
 
+void object_manager::follow_scale(const cor::guid& parent) {
+    for (const auto& list : lists_) {
+        if (!meets(list->category, object::cat_control)) continue;
+        for (size_t i = 0; i < list->size(); ++i)
+            if (object_base* obj = list->at(i); obj->parent == parent) obj->follow_scale();
+    }
+}
+
 bool object_manager::has_command(const cor::guid& parent, uint32_t command) const {
     return first_control(parent, [&](const object_base& o) { return o.owns_command(command); });
 }

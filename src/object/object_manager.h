@@ -77,6 +77,8 @@ public:
     bool route_measure_item(const cor::guid& parent, WPARAM wp, MEASUREITEMSTRUCT& item);
     bool route_command(const cor::guid& parent, HWND wnd, WPARAM wp);
     [[nodiscard]] bool has_command(const cor::guid& parent, uint32_t command) const;
+    // Every control of `parent` placed again at its window's new scale.
+    void follow_scale(const cor::guid& parent);
     bool route_notify(const cor::guid& parent, HWND wnd, WPARAM wp, LPARAM lp, LRESULT& result);
 
     // Hot tracking of mouse maps. `message` is WM_MOUSEMOVE, a button or

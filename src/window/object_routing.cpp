@@ -12,6 +12,8 @@ void clear_window(const cor::guid& window) {
     object_manager::instance().clear_parent_unlocked(window, object::cat_all_objects);
 }
 
+void follow_scale(const cor::guid& window) { object_manager::instance().follow_scale(window); }
+
 void draw_item(const cor::guid& window, WPARAM wp, DRAWITEMSTRUCT* item) {
     if (item) object_manager::instance().route_draw_item(window, wp, *item);
 }

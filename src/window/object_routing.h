@@ -12,6 +12,8 @@ namespace vesk::object_routing {
 
 void draw(const cor::guid& window, HWND wnd, HDC dc, Gdiplus::Graphics* graphics);
 void clear_window(const cor::guid& window);
+// The window's controls placed again at its new display scale.
+void follow_scale(const cor::guid& window);
 void draw_item(const cor::guid& window, WPARAM wp, DRAWITEMSTRUCT* item);
 void measure_item(const cor::guid& window, WPARAM wp, MEASUREITEMSTRUCT* item);
 bool command(const cor::guid& window, HWND wnd, WPARAM wp);

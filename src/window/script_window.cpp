@@ -570,6 +570,7 @@ void script_window::on_dpi_changed(const RECT& suggested) {
     scale_ = scale_of_window(wnd_);
     SetWindowPos(wnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    object_routing::follow_scale(id_);
     redraw(true);
     InvalidateRect(wnd_, nullptr, TRUE);
 }

@@ -193,6 +193,8 @@ TEST_F(Scale, SkinPixelsAtEachDisplayScale) {
         ASSERT_NE(open, vesk::no_window);
         const HWND wnd = reinterpret_cast<HWND>(vesk::open_windows()[open].hwnd);
         run("$gp_rect(moving,10,20,30,40,brush:255-255-0-0)");
+        host.eval("$button(moving,Play,60,150,80,24,'$console(play)')");
+        vesk::paint_target_of(wnd)->redraw(true);
         vesk::set_dpi_override(192);
         RECT suggested{80, 60, 680, 460};
         SendMessageW(wnd, WM_DPICHANGED, MAKEWPARAM(192, 192),
@@ -207,6 +209,14 @@ TEST_F(Scale, SkinPixelsAtEachDisplayScale) {
         const RECT red = ink_of(surface->back_buffer_dc(), RECT{0, 0, 160, 200}, is_red);
         EXPECT_EQ(red.left, 20);
         EXPECT_EQ(red.bottom, 120);
+        // Its controls follow.
+        const HWND button = FindWindowExW(wnd, nullptr, L"Button", nullptr);
+        ASSERT_NE(button, nullptr);
+        RECT br{};
+        GetWindowRect(button, &br);
+        MapWindowPoints(nullptr, wnd, reinterpret_cast<POINT*>(&br), 2);
+        EXPECT_EQ(br.left, 120);
+        EXPECT_EQ(br.right - br.left, 160);
         DestroyWindow(wnd);
     }
 
