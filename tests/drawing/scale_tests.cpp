@@ -93,11 +93,13 @@ TEST_F(Scale, SkinPixelsAtEachDisplayScale) {
                             id + ",_scale)"),
                   "40,300,200," + std::to_string(dpi * 100 / 96));
 
-        run("$movewindow(" + id + ",50,60,320,210)");
+        // (Kept clear of where the player's end-to-end suite, running
+        // beside this one, puts its window: 700, 480.)
+        run("$movewindow(" + id + ",20,10,250,180)");
         GetWindowRect(wnd, &wr);
-        at_multiple(wr.top, 60);
-        at_multiple(client_size(wnd).cx, client_at_96.cx + 20);
-        EXPECT_EQ(host.eval("$w(" + id + ",_y),$w(" + id + ",_width)"), "60,320");
+        at_multiple(wr.top, 10);
+        at_multiple(client_size(wnd).cx, client_at_96.cx - 50);
+        EXPECT_EQ(host.eval("$w(" + id + ",_y),$w(" + id + ",_width)"), "10,250");
 
         // Shapes land at their multiples; text is as many times taller.
         run("$gp_rect(" + id + ",10,20,30,40,brush:255-255-0-0)");
@@ -176,7 +178,7 @@ TEST_F(Scale, SkinPixelsAtEachDisplayScale) {
         const size_t again = vesk::open_window_by_guid(definition);
         ASSERT_NE(again, vesk::no_window);
         const HWND reopened = reinterpret_cast<HWND>(vesk::open_windows()[again].hwnd);
-        EXPECT_EQ(host.eval("$w(" + id + ",_x),$w(" + id + ",_width)"), "50,320");
+        EXPECT_EQ(host.eval("$w(" + id + ",_x),$w(" + id + ",_width)"), "20,250");
         DestroyWindow(reopened);
         host.pump();
     }
