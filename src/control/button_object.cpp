@@ -126,14 +126,16 @@ void button_object::follow_scale() {
                  scale.to_screen(width), scale.to_screen(height), SWP_NOZORDER | SWP_NOACTIVATE);
     // What lay under it was taken at the old scale.
     background_.reset();
-    if (font.valid && kind == kind_text) {
+    if (font.valid) {
         if (HDC dc = GetDC(parent_wnd)) {
             font_handle_.reset(paint::create_gdi_font(dc, font, scale.dpi));
             ReleaseDC(parent_wnd, dc);
-            SendMessageW(control_wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_handle_.get()),
-                         TRUE);
+            if (kind == kind_text)
+                SendMessageW(control_wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_handle_.get()),
+                             TRUE);
         }
     }
+    InvalidateRect(control_wnd, nullptr, TRUE);
 }
 
 LRESULT CALLBACK button_object::subclass(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
