@@ -536,9 +536,15 @@ bool object_manager::mouse_move(HWND wnd, const cor::guid& parent, WPARAM wp, LP
         }
         return false;
     }
-    if (GetCapture() != wnd) SetCapture(wnd);
     object_base* map = find(hot_);
-    if (!map || !map->visible) {
+    if (!map) {
+        // Gone with its window while the mouse was over it: the pointer
+        // may be over a map of this window already.
+        drop_hot(wnd);
+        return mouse_move(wnd, parent, wp, lp);
+    }
+    if (GetCapture() != wnd) SetCapture(wnd);
+    if (!map->visible) {
         drop_hot(wnd);
         return false;
     }

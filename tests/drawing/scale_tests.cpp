@@ -147,8 +147,9 @@ TEST_F(Scale, SkinPixelsAtEachDisplayScale) {
         SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
         SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
         SendMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+        // (The window closes with the map under the mouse: the next
+        // window's map is entered at the first move all the same.)
         EXPECT_EQ(host.take_lines(), std::vector<std::string>{"down 160"});
-        SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
 
         // Controls are windows of their own, placed and hit on the screen.
         host.eval("$button(" + id + ",Play,60,150,80,24,'$console(play)')");
