@@ -211,7 +211,15 @@ void tooltip_object::draw_picture() {
     auto& manager = object_manager::instance();
     manager.clear_parent(id, cat_all_objects);
     const std::string prepared = prepare_script(text, trim_mode());
-    const SIZE s = tip_size();
+    // A size the script gave is skin pixels, a measured one the screen's;
+    // the picture has the screen's pixels and is drawn in skin pixels.
+    const t_display_scale scale = display_scale_of(tool_owner_);
+    const bool given = size[0] >= 1 && size[1] >= 1;
+    const SIZE measured = tip_size();
+    const SIZE s =
+        given ? SIZE{scale.to_screen(measured.cx), scale.to_screen(measured.cy)} : measured;
+    const SIZE skin =
+        given ? measured : SIZE{scale.to_skin(measured.cx), scale.to_skin(measured.cy)};
     if (picture_dc_ && picture_previous_) SelectObject(picture_dc_.get(), picture_previous_);
     picture_dc_.reset();
     picture_.reset();
@@ -228,14 +236,15 @@ void tooltip_object::draw_picture() {
         context.wnd = reinterpret_cast<HWND__*>(control_wnd);
         context.window_id = id;
         field_list vars{{"_objectid", identity_text(id), true, false},
-                        {"_iwidth", std::to_string(s.cx), true, false},
-                        {"_iheight", std::to_string(s.cy), true, false}};
+                        {"_iwidth", std::to_string(skin.cx), true, false},
+                        {"_iheight", std::to_string(skin.cy), true, false}};
         vesk_tf_hook hook(context, &vars);
         (void)run_script(prepared, hook);
     }
     RECT all{0, 0, s.cx, s.cy};
     FillRect(picture_dc_.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     Gdiplus::Graphics graphics(picture_dc_.get());
+    const skin_drawing_scope in_skin(picture_dc_.get(), &graphics, scale);
     manager.draw(id, control_wnd, picture_dc_.get(), &graphics);
 }
 
