@@ -216,9 +216,9 @@ void fn_tooltip_getinfo(func_call& c) {
     if (!tip) return;
     const std::string_view type = c.param(1);
     if (is_keyword(type, "width")) {
-        c.write_int(tip->tip_size().cx);
+        c.write_int(tip->tip_skin_size().cx);
     } else if (is_keyword(type, "height")) {
-        c.write_int(tip->tip_size().cy);
+        c.write_int(tip->tip_skin_size().cy);
     } else if (is_keyword(type, "visible")) {
         c.write(tip->tip_visible() ? "1" : "0");
     } else {

@@ -187,6 +187,14 @@ void tooltip_object::measure() {
     measuring_ = false;
 }
 
+SIZE tooltip_object::tip_skin_size() {
+    if (size[0] >= 1 && size[1] >= 1) return {size[0], size[1]};
+    const SIZE measured = tip_size();
+    const t_display_scale scale = display_scale_of(tool_owner_);
+    return {scale.to_skin(static_cast<int>(measured.cx)),
+            scale.to_skin(static_cast<int>(measured.cy))};
+}
+
 SIZE tooltip_object::tip_size() {
     if (size[0] >= 1 && size[1] >= 1) return {size[0], size[1]};
     measure();
@@ -214,12 +222,9 @@ void tooltip_object::draw_picture() {
     // A size the script gave is skin pixels, a measured one the screen's;
     // the picture has the screen's pixels and is drawn in skin pixels.
     const t_display_scale scale = display_scale_of(tool_owner_);
-    const bool given = size[0] >= 1 && size[1] >= 1;
-    const SIZE measured = tip_size();
-    const SIZE s =
-        given ? SIZE{scale.to_screen(measured.cx), scale.to_screen(measured.cy)} : measured;
-    const SIZE skin =
-        given ? measured : SIZE{scale.to_skin(measured.cx), scale.to_skin(measured.cy)};
+    const SIZE skin = tip_skin_size();
+    const SIZE s{scale.to_screen(static_cast<int>(skin.cx)),
+                 scale.to_screen(static_cast<int>(skin.cy))};
     if (picture_dc_ && picture_previous_) SelectObject(picture_dc_.get(), picture_previous_);
     picture_dc_.reset();
     picture_.reset();

@@ -55,6 +55,8 @@ public:
     void activate(bool on);
     // The fixed size when set, else the tip's own after measuring.
     [[nodiscard]] SIZE tip_size();
+    // The same in skin pixels (a size the script gave already is).
+    [[nodiscard]] SIZE tip_skin_size();
     [[nodiscard]] bool tip_visible() const;
 
 private:
