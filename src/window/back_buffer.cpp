@@ -28,11 +28,10 @@ SIZE screen_size() {
 // fault each (a virtual machine here pays about 12 µs a page, 18 ms for a
 // 6 MB buffer). Where the working set cannot hold them (Windows' default
 // minimum), the lock fails and nothing else changes.
-HBITMAP make_bitmap(int w, int h) {
-    void* bits = nullptr;
-    HBITMAP bitmap = make_section(w, h, true, &bits);
+HBITMAP make_bitmap(int w, int h, void** bits) {
+    HBITMAP bitmap = make_section(w, h, true, bits);
     const SIZE_T size = static_cast<SIZE_T>(w) * static_cast<SIZE_T>(h) * 4;
-    if (bitmap && bits && VirtualLock(bits, size)) VirtualUnlock(bits, size);
+    if (bitmap && *bits && VirtualLock(*bits, size)) VirtualUnlock(*bits, size);
     return bitmap;
 }
 
@@ -99,13 +98,11 @@ void back_buffer::make_ahead() {
         const int w = GetSystemMetrics(SM_CXSCREEN) + 100;
         const int h = GetSystemMetrics(SM_CYSCREEN) + 100;
         void* bits = nullptr;
-        HBITMAP bitmap = make_section(w, h, true, &bits);
+        HBITMAP bitmap = make_bitmap(w, h, &bits);
         if (!bitmap || !bits) {
             if (bitmap) DeleteObject(bitmap);
             return;
         }
-        const SIZE_T size = static_cast<SIZE_T>(w) * static_cast<SIZE_T>(h) * 4;
-        if (VirtualLock(bits, size)) VirtualUnlock(bits, size);
         fill_window_colour(bits, w, h);
         s.bitmap = bitmap;
         s.width = w;
@@ -129,7 +126,8 @@ bool back_buffer::ensure() {
     bool fresh = false;
     unique_hbitmap bitmap(take_spare(w, h, &fresh));
     if (!bitmap) {
-        bitmap.reset(make_bitmap(w, h));
+        void* bits = nullptr;
+        bitmap.reset(make_bitmap(w, h, &bits));
         fresh = false;
     }
     if (!dc || !bitmap) return false;
