@@ -23,11 +23,16 @@ dpi_for_window_t dpi_for_window() {
     return fn;
 }
 
+// Fixed for the process's life (a per-monitor aware process keeps the one
+// it started with), and asked for each font when scaling is off: asked once.
 int system_dpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
+    static const int dpi = [] {
+        HDC screen = GetDC(nullptr);
+        const int d = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+        if (screen) ReleaseDC(nullptr, screen);
+        return d > 0 ? d : 96;
+    }();
+    return dpi;
 }
 
 }  // namespace
@@ -64,21 +69,14 @@ SIZE frame_size(DWORD style, DWORD ex_style, bool menu, int dpi) {
     return {r.right - r.left, r.bottom - r.top};
 }
 
-RECT converted(int left, int top, int w, int h) { return {left, top, left + w, top + h}; }
-
 }  // namespace
 
-int t_frame::width_to_screen(const t_display_scale& s, int skin) const {
-    return s.scaled() ? s.to_screen(skin - at_96.cx) + on_screen.cx : skin;
-}
-int t_frame::height_to_screen(const t_display_scale& s, int skin) const {
-    return s.scaled() ? s.to_screen(skin - at_96.cy) + on_screen.cy : skin;
-}
-int t_frame::width_to_skin(const t_display_scale& s, int screen) const {
-    return s.scaled() ? s.to_skin(screen - on_screen.cx) + at_96.cx : screen;
-}
-int t_frame::height_to_skin(const t_display_scale& s, int screen) const {
-    return s.scaled() ? s.to_skin(screen - on_screen.cy) + at_96.cy : screen;
+SIZE t_frame::outer(const t_display_scale& s, SIZE size, toward way) const {
+    if (!s.scaled()) return size;
+    const SIZE& from = way == toward::screen ? at_96 : on_screen;
+    const SIZE& to = way == toward::screen ? on_screen : at_96;
+    return {s.to(way, static_cast<int>(size.cx - from.cx)) + to.cx,
+            s.to(way, static_cast<int>(size.cy - from.cy)) + to.cy};
 }
 
 t_frame frame_for(DWORD style, DWORD ex_style, bool menu, int dpi) {
@@ -93,37 +91,21 @@ t_frame frame_of(HWND wnd) {
     return frame_for(style, ex_style, menu, platform_dpi_of(wnd));
 }
 
-RECT outer_to_screen(const t_display_scale& scale, const t_frame& frame, const RECT& skin) {
-    if (!scale.scaled()) return skin;
-    return converted(scale.to_screen(static_cast<int>(skin.left)),
-                     scale.to_screen(static_cast<int>(skin.top)),
-                     frame.width_to_screen(scale, static_cast<int>(skin.right - skin.left)),
-                     frame.height_to_screen(scale, static_cast<int>(skin.bottom - skin.top)));
+RECT outer_rect(const t_display_scale& scale, const t_frame& frame, const RECT& r, toward way) {
+    if (!scale.scaled()) return r;
+    const int left = scale.to(way, static_cast<int>(r.left));
+    const int top = scale.to(way, static_cast<int>(r.top));
+    const SIZE size = frame.outer(scale, {r.right - r.left, r.bottom - r.top}, way);
+    return {left, top, left + size.cx, top + size.cy};
 }
 
-RECT outer_to_skin(const t_display_scale& scale, const t_frame& frame, const RECT& screen) {
-    if (!scale.scaled()) return screen;
-    return converted(scale.to_skin(static_cast<int>(screen.left)),
-                     scale.to_skin(static_cast<int>(screen.top)),
-                     frame.width_to_skin(scale, static_cast<int>(screen.right - screen.left)),
-                     frame.height_to_skin(scale, static_cast<int>(screen.bottom - screen.top)));
-}
-
-WINDOWPLACEMENT to_screen(const t_display_scale& scale, const t_frame& frame, WINDOWPLACEMENT wp) {
+WINDOWPLACEMENT placement(const t_display_scale& scale, const t_frame& frame, WINDOWPLACEMENT wp,
+                          toward way) {
     if (!scale.scaled()) return wp;
-    wp.rcNormalPosition = outer_to_screen(scale, frame, wp.rcNormalPosition);
+    wp.rcNormalPosition = outer_rect(scale, frame, wp.rcNormalPosition, way);
     for (POINT* p : {&wp.ptMinPosition, &wp.ptMaxPosition})
         if (p->x != -1 || p->y != -1)
-            *p = {scale.to_screen(static_cast<int>(p->x)), scale.to_screen(static_cast<int>(p->y))};
-    return wp;
-}
-
-WINDOWPLACEMENT to_skin(const t_display_scale& scale, const t_frame& frame, WINDOWPLACEMENT wp) {
-    if (!scale.scaled()) return wp;
-    wp.rcNormalPosition = outer_to_skin(scale, frame, wp.rcNormalPosition);
-    for (POINT* p : {&wp.ptMinPosition, &wp.ptMaxPosition})
-        if (p->x != -1 || p->y != -1)
-            *p = {scale.to_skin(static_cast<int>(p->x)), scale.to_skin(static_cast<int>(p->y))};
+            *p = {scale.to(way, static_cast<int>(p->x)), scale.to(way, static_cast<int>(p->y))};
     return wp;
 }
 

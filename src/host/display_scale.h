@@ -16,6 +16,9 @@ inline constexpr int skin_dpi = 96;
 // the drawing's scale (once); with scaling off, the screen's own DPI.
 int font_dpi();
 
+// Which way a conversion goes.
+enum class toward { screen, skin };
+
 struct t_display_scale {
     int dpi = 96;
 
@@ -25,6 +28,9 @@ struct t_display_scale {
     [[nodiscard]] int to_screen(int skin) const { return scaled() ? MulDiv(skin, dpi, 96) : skin; }
     [[nodiscard]] int to_skin(int screen) const {
         return scaled() ? MulDiv(screen, 96, dpi) : screen;
+    }
+    [[nodiscard]] int to(toward way, int v) const {
+        return way == toward::screen ? to_screen(v) : to_skin(v);
     }
     // A rectangle on the screen that covers every pixel the skin's touches.
     [[nodiscard]] RECT to_screen(const RECT& skin) const;
@@ -43,11 +49,8 @@ struct t_frame {
     SIZE at_96{0, 0};
     SIZE on_screen{0, 0};
 
-    // Outer sizes, each way.
-    [[nodiscard]] int width_to_screen(const t_display_scale& s, int skin) const;
-    [[nodiscard]] int height_to_screen(const t_display_scale& s, int skin) const;
-    [[nodiscard]] int width_to_skin(const t_display_scale& s, int screen) const;
-    [[nodiscard]] int height_to_skin(const t_display_scale& s, int screen) const;
+    // An outer size converted: the frame of one side off, the other's on.
+    [[nodiscard]] SIZE outer(const t_display_scale& s, SIZE size, toward way) const;
 };
 
 // The frame of a window of these styles shown at the platform's `dpi`, or
@@ -56,10 +59,9 @@ t_frame frame_for(DWORD style, DWORD ex_style, bool menu, int dpi);
 t_frame frame_of(HWND wnd);
 
 // A window's place converted: positions scaled, sizes as above.
-WINDOWPLACEMENT to_screen(const t_display_scale& scale, const t_frame& frame, WINDOWPLACEMENT skin);
-WINDOWPLACEMENT to_skin(const t_display_scale& scale, const t_frame& frame, WINDOWPLACEMENT screen);
-RECT outer_to_screen(const t_display_scale& scale, const t_frame& frame, const RECT& skin);
-RECT outer_to_skin(const t_display_scale& scale, const t_frame& frame, const RECT& screen);
+RECT outer_rect(const t_display_scale& scale, const t_frame& frame, const RECT& r, toward way);
+WINDOWPLACEMENT placement(const t_display_scale& scale, const t_frame& frame, WINDOWPLACEMENT wp,
+                          toward way);
 
 // Screen pixels again on `dc` while it lives, inside a drawing in skin
 // pixels: for what copies the back buffer as it is.

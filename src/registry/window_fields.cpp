@@ -26,7 +26,7 @@ RECT window_rect(const t_window_info& w) {
     const HWND wnd = reinterpret_cast<HWND>(w.hwnd);
     RECT r{};
     GetWindowRect(wnd, &r);
-    return outer_to_skin(scale_of_window(wnd), frame_of(wnd), r);
+    return outer_rect(scale_of_window(wnd), frame_of(wnd), r, toward::skin);
 }
 
 RECT client_rect(const t_window_info& w) {

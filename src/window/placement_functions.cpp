@@ -29,12 +29,12 @@ POINT to_parent(HWND wnd, POINT p) {
 // Scripts place windows in skin pixels (outer sizes with the frame as at
 // 96 DPI).
 t_rect to_skin(HWND wnd, const t_display_scale& s, const t_rect& r) {
-    const RECT k = outer_to_skin(s, frame_of(wnd), {r.left, r.top, r.right, r.bottom});
+    const RECT k = outer_rect(s, frame_of(wnd), {r.left, r.top, r.right, r.bottom}, toward::skin);
     return {k.left, k.top, k.right, k.bottom};
 }
 
 t_rect to_screen(HWND wnd, const t_display_scale& s, const t_rect& r) {
-    const RECT k = outer_to_screen(s, frame_of(wnd), {r.left, r.top, r.right, r.bottom});
+    const RECT k = outer_rect(s, frame_of(wnd), {r.left, r.top, r.right, r.bottom}, toward::screen);
     return {k.left, k.top, k.right, k.bottom};
 }
 
@@ -47,10 +47,10 @@ void fn_movewindow(func_call& c) {
     const t_frame frame = frame_of(wnd);
     const t_rect r = screen_rect(wnd);
     const POINT origin = to_parent(wnd, {r.left, r.top});
+    const SIZE size = frame.outer(scale, {r.right - r.left, r.bottom - r.top}, toward::skin);
     int values[4] = {scale.to_skin(static_cast<int>(origin.x)),
-                     scale.to_skin(static_cast<int>(origin.y)),
-                     frame.width_to_skin(scale, r.right - r.left),
-                     frame.height_to_skin(scale, r.bottom - r.top)};
+                     scale.to_skin(static_cast<int>(origin.y)), static_cast<int>(size.cx),
+                     static_cast<int>(size.cy)};
     const t_script_context& ctx = c.hook.context();
     const int base[4] = {ctx.base_x, ctx.base_y, 0, 0};
     for (size_t i = 0; i < 4; ++i) {
@@ -69,9 +69,9 @@ void fn_movewindow(func_call& c) {
         flags = SWP_HIDEWINDOW;
     else if (!activate)
         flags = SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOOWNERZORDER;
-    SetWindowPos(wnd, nullptr, scale.to_screen(values[0]), scale.to_screen(values[1]),
-                 frame.width_to_screen(scale, values[2]), frame.height_to_screen(scale, values[3]),
-                 flags);
+    const SIZE on_screen = frame.outer(scale, {values[2], values[3]}, toward::screen);
+    SetWindowPos(wnd, nullptr, scale.to_screen(values[0]), scale.to_screen(values[1]), on_screen.cx,
+                 on_screen.cy, flags);
     c.set_found(true);
 }
 

@@ -21,7 +21,8 @@ void store_placements() {
         wp.length = sizeof wp;
         const HWND wnd = reinterpret_cast<HWND>(info.hwnd);
         if (GetWindowPlacement(wnd, &wp))
-            cfg_window_winp_list[def] = to_skin(scale_of_window(wnd), frame_of(wnd), wp);
+            cfg_window_winp_list[def] =
+                placement(scale_of_window(wnd), frame_of(wnd), wp, toward::skin);
     }
 }
 

@@ -63,7 +63,7 @@ void store_placement(HWND wnd, const cor::guid& id) {
     wp.length = sizeof wp;
     if (!GetWindowPlacement(wnd, &wp)) return;
     while (cfg_window_winp_list.size() <= def) cfg_window_winp_list.add(default_placement());
-    cfg_window_winp_list[def] = to_skin(scale_of_window(wnd), frame_of(wnd), wp);
+    cfg_window_winp_list[def] = placement(scale_of_window(wnd), frame_of(wnd), wp, toward::skin);
 }
 
 }  // namespace
@@ -182,9 +182,9 @@ bool script_window::initialise(const RECT* rect, bool hidden, bool embedded) {
         frame_for(style, ex_style, false, platform_dpi_of(child ? parent_wnd : nullptr));
     if (remembered && !rect && !child) {
         // A script's own rectangle is taken as given; only a remembered one moves.
-        WINDOWPLACEMENT on_screen = to_screen(scale_, frame, wp);
+        WINDOWPLACEMENT on_screen = placement(scale_, frame, wp, toward::screen);
         on_screen.rcNormalPosition = onto_a_monitor(on_screen.rcNormalPosition);
-        wp.rcNormalPosition = to_skin(scale_, frame, on_screen).rcNormalPosition;
+        wp.rcNormalPosition = outer_rect(scale_, frame, on_screen.rcNormalPosition, toward::skin);
         r = wp.rcNormalPosition;
     }
     wp.length = sizeof wp;
@@ -192,7 +192,7 @@ bool script_window::initialise(const RECT* rect, bool hidden, bool embedded) {
     const std::wstring title = cor::to_wide(def != no_window && def < cfg_window_display_list.size()
                                                 ? cfg_window_display_list[def]
                                                 : "");
-    const RECT sr = outer_to_screen(scale_, frame, r);
+    const RECT sr = outer_rect(scale_, frame, r, toward::screen);
     HWND created = CreateWindowExW(ex_style, window_class_name, title.c_str(), style, sr.left,
                                    sr.top, sr.right - sr.left, sr.bottom - sr.top, parent_wnd,
                                    nullptr, static_cast<HINSTANCE>(host::module_handle()), this);
@@ -208,7 +208,8 @@ bool script_window::initialise(const RECT* rect, bool hidden, bool embedded) {
         if (cancel_flags & 1) {
             ShowWindow(created, SW_SHOW);
         } else {
-            const WINDOWPLACEMENT on_screen = to_screen(scale_, frame_of(created), wp);
+            const WINDOWPLACEMENT on_screen =
+                placement(scale_, frame_of(created), wp, toward::screen);
             SetWindowPlacement(created, &on_screen);
             if (wp.showCmd == SW_HIDE) ShowWindow(created, SW_SHOW);
         }
