@@ -66,7 +66,7 @@ void button_object::create_window(HWND parent_wnd, HDC dc) {
     int wx = x, wy = y, ww = width, wh = height;
     const t_display_scale scale = display_scale_of(parent_wnd);
     if (kind == kind_image) {
-        auto item = image_of(image_cache::for_dpi(text, scale.dpi), cache);
+        auto item = image_of(image_cache::instance().for_dpi(text, scale.dpi, !cache), cache);
         Gdiplus::Image* image = item ? item->image() : nullptr;
         if (image && width > 0 && height > 0) {
             const double iw = image->GetWidth(), ih = image->GetHeight();
@@ -108,13 +108,18 @@ void button_object::create_window(HWND parent_wnd, HDC dc) {
     SetWindowLongPtrW(button, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     class_proc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
         button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&button_object::subclass)));
-    if (font.valid && dc) {
-        font_handle_.reset(paint::create_gdi_font(dc, font, scale.dpi));
-        if (kind == kind_text)
-            SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font_handle_.get()), TRUE);
-    }
+    if (dc) apply_font(scale.dpi);
     if (kind == kind_image && normal_)
         SendMessageW(button, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(normal_.get()));
+}
+
+// The script's font at `dpi`: the platform letters a text button with it,
+// the drawn-caption kinds letter themselves.
+void button_object::apply_font(int dpi) {
+    if (!font.valid) return;
+    font_handle_.reset(paint::create_gdi_font(font, dpi));
+    if (kind == kind_text)
+        SendMessageW(control_wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_handle_.get()), TRUE);
 }
 
 void button_object::follow_scale() {
@@ -126,15 +131,7 @@ void button_object::follow_scale() {
                  scale.to_screen(width), scale.to_screen(height), SWP_NOZORDER | SWP_NOACTIVATE);
     // What lay under it was taken at the old scale.
     background_.reset();
-    if (font.valid) {
-        if (HDC dc = GetDC(parent_wnd)) {
-            font_handle_.reset(paint::create_gdi_font(dc, font, scale.dpi));
-            ReleaseDC(parent_wnd, dc);
-            if (kind == kind_text)
-                SendMessageW(control_wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_handle_.get()),
-                             TRUE);
-        }
-    }
+    apply_font(scale.dpi);
     InvalidateRect(control_wnd, nullptr, TRUE);
 }
 
@@ -258,7 +255,7 @@ void button_object::draw_item(WPARAM, const DRAWITEMSTRUCT& item) {
                                       : hover_ && !over.empty() ? over
                                                                 : text;
             const int dpi = display_scale_of(GetParent(item.hwndItem)).dpi;
-            if (auto picture = image_of(image_cache::for_dpi(path, dpi), cache);
+            if (auto picture = image_of(image_cache::instance().for_dpi(path, dpi, !cache), cache);
                 picture && picture->image()) {
                 Gdiplus::Graphics g(mem.get());
                 draw_cache_item(g, *picture, {0, 0, w, h}, std::nullopt, 255, std::nullopt,

@@ -37,6 +37,7 @@ private:
     static LRESULT CALLBACK subclass(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
     void create_window(HWND parent_wnd, HDC dc);
     void capture_background(HWND button);
+    void apply_font(int dpi);
     void paint_text2(HDC dc, const DRAWITEMSTRUCT& item, RECT text_rect, RECT inner);
 
     unique_hbitmap normal_;

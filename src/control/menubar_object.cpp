@@ -97,7 +97,7 @@ void menubar_object::create_window(HWND parent_wnd, HDC dc) {
     if (!bar) return;
     control_wnd = bar;
     if (font.valid && dc) {
-        font_handle_.reset(paint::create_gdi_font(dc, font, display_scale_of(parent_wnd).dpi));
+        font_handle_.reset(paint::create_gdi_font(font, display_scale_of(parent_wnd).dpi));
         SendMessageW(bar, WM_SETFONT, reinterpret_cast<WPARAM>(font_handle_.get()), TRUE);
     }
     std::vector<TBBUTTON> buttons;

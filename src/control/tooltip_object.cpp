@@ -127,11 +127,8 @@ void tooltip_object::create_window(HWND target) {
     control_wnd = tip;
     tool_owner_ = target;
     if (font.valid) {
-        if (HDC dc = GetDC(target)) {
-            font_handle_.reset(paint::create_gdi_font(dc, font, display_scale_of(target).dpi));
-            ReleaseDC(target, dc);
-            SendMessageW(tip, WM_SETFONT, reinterpret_cast<WPARAM>(font_handle_.get()), TRUE);
-        }
+        font_handle_.reset(paint::create_gdi_font(font, display_scale_of(target).dpi));
+        SendMessageW(tip, WM_SETFONT, reinterpret_cast<WPARAM>(font_handle_.get()), TRUE);
     }
     TTTOOLINFOW ti;
     fill_tool(ti);

@@ -22,7 +22,7 @@ gp_image_object::~gp_image_object() {
 
 std::shared_ptr<gp_image_cache_item> gp_image_object::picture(int dpi) {
     const bool boxed = !clip && dest.w > 0 && dest.h > 0;
-    const std::string& chosen = boxed ? image_cache::for_dpi(file, dpi) : file;
+    const std::string& chosen = boxed ? image_cache::instance().for_dpi(file, dpi, !cache) : file;
     // Pictures that change on disk are read anew for every use.
     if (!cache) image_cache::instance().drop(chosen);
     // Fitted whole into a box of known size, the picture needs no more

@@ -208,17 +208,21 @@ image_cache& image_cache::instance() {
     return *cache;
 }
 
-std::string image_cache::for_dpi(const std::string& file, int dpi) {
+std::string image_cache::for_dpi(const std::string& file, int dpi, bool fresh) {
     if (dpi < 144) return file;
     const size_t slash = file.find_last_of("/\\");
     const size_t dot = file.rfind('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return file;
     std::string sharper = file;
     sharper.insert(dot, "@2x");
-    const DWORD attributes = GetFileAttributesW(script_path(sharper).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)
-               ? sharper
-               : file;
+    auto known = sharper_.find(file);
+    if (fresh || known == sharper_.end()) {
+        const DWORD attributes = GetFileAttributesW(script_path(sharper).c_str());
+        const bool exists =
+            attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+        known = sharper_.insert_or_assign(file, exists).first;
+    }
+    return known->second ? sharper : file;
 }
 
 std::shared_ptr<gp_image_cache_item> image_cache::find_or_load(std::string_view file,
@@ -253,6 +257,7 @@ void image_cache::drop(std::string_view file) {
 void image_cache::clear() {
     object::busy_scope busy(busy_);
     if (busy.ok()) items_.clear();
+    sharper_.clear();
 }
 
 bool image_cache::contains(std::string_view file) const {

@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "host/gdi_handles.h"
@@ -90,8 +91,9 @@ public:
     // covers that, and decoded again when a later caller needs more.
     // "name@2x.png" beside "name.png", when it exists and `dpi` is 144 or
     // more: a picture drawn at twice its pixels' density in a box of the
-    // same size in skin pixels; else `file` itself.
-    [[nodiscard]] static std::string for_dpi(const std::string& file, int dpi);
+    // same size in skin pixels; else `file` itself. Whether it exists is
+    // asked of the disk once, or every time for a picture read `fresh`.
+    [[nodiscard]] std::string for_dpi(const std::string& file, int dpi, bool fresh);
 
     [[nodiscard]] std::shared_ptr<gp_image_cache_item> find_or_load(std::string_view file,
                                                                     uint32_t want = 0);
@@ -107,6 +109,8 @@ public:
 
 private:
     std::vector<std::shared_ptr<gp_image_cache_item>> items_;
+    // File name to whether its "@2x" copy exists.
+    std::unordered_map<std::string, bool> sharper_;
     object::busy_flag busy_;
     uint32_t limit_ = default_limit;
     size_t loads_ = 0;

@@ -72,7 +72,7 @@ grammar::font default_font() {
     return f;
 }
 
-HFONT create_gdi_font(HDC, const grammar::font& f, int dpi) {
+HFONT create_gdi_font(const grammar::font& f, int dpi) {
     const uint32_t style = grammar::font_style(f.style);
     std::wstring face = cor::to_wide(f.face);
     if (face.size() >= LF_FACESIZE) face.resize(LF_FACESIZE - 1);
@@ -95,12 +95,12 @@ public:
         }
     };
 
-    static std::shared_ptr<const shared_gdi_font> find(HDC dc, const grammar::font& f, int dpi) {
+    static std::shared_ptr<const shared_gdi_font> find(const grammar::font& f, int dpi) {
         key k{f.face, f.size, grammar::font_style(f.style), dpi};
         auto& made = registry();
         if (const auto it = made.find(k); it != made.end())
             if (auto font = it->second.lock()) return font;
-        auto font = std::make_shared<shared_gdi_font>(k, create_gdi_font(dc, f));
+        auto font = std::make_shared<shared_gdi_font>(k, create_gdi_font(f, dpi));
         if (!font->handle()) return {};
         made[std::move(k)] = font;
         return font;
@@ -142,11 +142,11 @@ private:
     unique_hfont font_;
 };
 
-HFONT gdi_font_cache::get(HDC dc, const grammar::font& f) {
+HFONT gdi_font_cache::get(const grammar::font& f) {
     const int dpi = font_dpi();
     if (!font_ || dpi != dpi_ || f.size != made_for_.size || f.face != made_for_.face ||
         f.style != made_for_.style) {
-        font_ = shared_gdi_font::find(dc, f, dpi);
+        font_ = shared_gdi_font::find(f, dpi);
         ++generation_;
         made_for_ = f;
         dpi_ = dpi;
@@ -206,12 +206,12 @@ bool paint_pass::gdi_fills_like(Gdiplus::Graphics& graphics, RECT& clip) {
 }
 
 gdi_font_scope::gdi_font_scope(HDC dc, const grammar::font& f) : dc_(dc) {
-    font_.reset(create_gdi_font(dc, f));
+    font_.reset(create_gdi_font(f));
     if (font_) selected_ = SelectObject(dc_, font_.get()) != nullptr;
 }
 
 gdi_font_scope::gdi_font_scope(HDC dc, gdi_font_cache& cache, const grammar::font& f) : dc_(dc) {
-    const HFONT font = cache.get(dc, f);
+    const HFONT font = cache.get(f);
     if (!font) return;
     if (!paint_pass::active_on(dc)) {
         selected_ = SelectObject(dc_, font) != nullptr;

@@ -37,10 +37,10 @@ namespace vesk::paint {
 // A font record as the object types start it: that face, 11 points.
 [[nodiscard]] grammar::font default_font();
 
-// A new GDI font for the record, sized for `dc`; the caller owns it.
-// Sized for skin pixels, or for `dpi` (a control window's font is drawn
-// by the platform, at the screen's own pixels).
-[[nodiscard]] HFONT create_gdi_font(HDC dc, const grammar::font& f, int dpi = font_dpi());
+// A new GDI font for the record; the caller owns it. Sized for skin
+// pixels, or for `dpi` (a control window's font is drawn by the platform,
+// at the screen's own pixels).
+[[nodiscard]] HFONT create_gdi_font(const grammar::font& f, int dpi = font_dpi());
 
 // A GDI font shared by every record asking for the same face, size and
 // style at the same resolution; deleted with its last user.
@@ -49,8 +49,8 @@ class shared_gdi_font;
 // A record's GDI font, found or made once and kept: making a font costs
 // more than drawing a line of text with it, and records with the same font
 // share one, so that texts drawn one after another in it select it once
-// (see paint_pass). Found again when the record or the surface's
-// resolution changes.
+// (see paint_pass). Found again when the record or the resolution fonts
+// are sized for (the profile's scaling switch) changes.
 class gdi_font_cache {
 public:
     gdi_font_cache() = default;
@@ -61,7 +61,7 @@ public:
     }
 
     // Null when the platform refuses the font.
-    [[nodiscard]] HFONT get(HDC dc, const grammar::font& f);
+    [[nodiscard]] HFONT get(const grammar::font& f);
     // Changes whenever the font is remade: what was measured with the
     // previous one no longer holds.
     [[nodiscard]] uint32_t generation() const { return generation_; }

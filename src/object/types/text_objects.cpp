@@ -77,7 +77,7 @@ void text_look::key_colours(std::vector<uint32_t>& out) const {
 }
 
 SIZE text_object::extent(HDC dc) const {
-    const HFONT made = look.font_cache.get(dc, look.font);
+    const HFONT made = look.font_cache.get(look.font);
     if (made && measured_font_ == look.font_cache.generation() && measured_text_ == text)
         return measured_;
     SIZE size{0, 0};
