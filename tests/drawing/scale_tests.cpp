@@ -4,6 +4,7 @@
 // mouse and the placement fields speak skin pixels.
 #include <cmath>
 #include <cstdlib>
+#include <map>
 
 #include "drawing/drawing_fixture.h"
 #include "host/display_scale.h"
@@ -17,7 +18,25 @@
 namespace drawing_test {
 namespace {
 
-using Scale = Drawing;
+class Scale : public Drawing {
+protected:
+    std::map<std::string, cor::guid> defined_;
+
+    // Runs "$window(id<args>)", defining the window first; its handle, or
+    // null when it did not open.
+    HWND open(const std::string& id, const std::string& args = "") {
+        auto [it, added] = defined_.try_emplace(id);
+        if (added) {
+            it->second = vesk::make_identity();
+            vesk::add_definition(it->second, id, id);
+            vesk::prepare_all();
+        }
+        run("$window(" + id + args + ")");
+        const size_t at = vesk::open_window_by_guid(it->second);
+        return at == vesk::no_window ? nullptr
+                                     : reinterpret_cast<HWND>(vesk::open_windows()[at].hwnd);
+    }
+};
 
 struct t_scaled_window {
     HWND wnd = nullptr;
@@ -71,13 +90,8 @@ TEST_F(Scale, SkinPixelsAtEachDisplayScale) {
         };
         vesk::set_dpi_override(dpi);
         const std::string id = "scaled" + std::to_string(dpi);
-        const cor::guid definition = vesk::make_identity();
-        vesk::add_definition(definition, id, id);
-        vesk::prepare_all();
-        run("$window(" + id + ",40,30,300,200)");
-        const size_t open = vesk::open_window_by_guid(definition);
-        ASSERT_NE(open, vesk::no_window);
-        const HWND wnd = reinterpret_cast<HWND>(vesk::open_windows()[open].hwnd);
+        const HWND wnd = open(id, ",40,30,300,200");
+        ASSERT_NE(wnd, nullptr);
         auto* const surface = vesk::paint_target_of(wnd);
         ASSERT_NE(surface, nullptr);
         const HDC dc = surface->back_buffer_dc();
@@ -175,10 +189,8 @@ TEST_F(Scale, SkinPixelsAtEachDisplayScale) {
         // in skin pixels.
         DestroyWindow(wnd);
         vesk::set_dpi_override(dpi == 96 ? 192 : 96);
-        run("$window(" + id + ")");
-        const size_t again = vesk::open_window_by_guid(definition);
-        ASSERT_NE(again, vesk::no_window);
-        const HWND reopened = reinterpret_cast<HWND>(vesk::open_windows()[again].hwnd);
+        const HWND reopened = open(id);
+        ASSERT_NE(reopened, nullptr);
         EXPECT_EQ(host.eval("$w(" + id + ",_x),$w(" + id + ",_width)"), "20,250");
         DestroyWindow(reopened);
         host.pump();
@@ -188,13 +200,8 @@ TEST_F(Scale, SkinPixelsAtEachDisplayScale) {
     // the platform suggests and draws its skin again at the new scale.
     {
         vesk::set_dpi_override(96);
-        const cor::guid moving = vesk::make_identity();
-        vesk::add_definition(moving, "moving", "moving");
-        vesk::prepare_all();
-        run("$window(moving,40,30,300,200)");
-        const size_t open = vesk::open_window_by_guid(moving);
-        ASSERT_NE(open, vesk::no_window);
-        const HWND wnd = reinterpret_cast<HWND>(vesk::open_windows()[open].hwnd);
+        const HWND wnd = open("moving", ",40,30,300,200");
+        ASSERT_NE(wnd, nullptr);
         run("$gp_rect(moving,10,20,30,40,brush:255-255-0-0)");
         host.eval("$button(moving,Play,60,150,80,24,'$console(play)')");
         vesk::paint_target_of(wnd)->redraw(true);
@@ -227,13 +234,8 @@ TEST_F(Scale, SkinPixelsAtEachDisplayScale) {
     // scale still told.
     vesk::set_dpi_override(192);
     vesk::cfg_skin_scaling = 0;
-    const cor::guid own = vesk::make_identity();
-    vesk::add_definition(own, "own", "own");
-    vesk::prepare_all();
-    run("$window(own,40,30,300,200)");
-    const size_t open = vesk::open_window_by_guid(own);
-    ASSERT_NE(open, vesk::no_window);
-    const HWND wnd = reinterpret_cast<HWND>(vesk::open_windows()[open].hwnd);
+    const HWND wnd = open("own", ",40,30,300,200");
+    ASSERT_NE(wnd, nullptr);
     RECT wr{};
     GetWindowRect(wnd, &wr);
     EXPECT_EQ(wr.right - wr.left, 300);
