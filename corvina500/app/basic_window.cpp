@@ -10,6 +10,7 @@
 
 #include "app/exit_request.h"
 #include "app/host_commands.h"
+#include "app/window_dpi.h"
 #include "corvina500/player/player_core.h"
 #include "titleformat/titleformat.h"
 #include "utf8.h"
@@ -73,6 +74,8 @@ public:
                                CW_USEDEFAULT, 520, 420, nullptr, nullptr, wc.hInstance, this);
         if (!wnd_) return false;
         if (commands_) SetMenu(wnd_, build_menu_bar());
+        SetWindowPos(wnd_, nullptr, 0, 0, px(520), px(420),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         (void)core_.callbacks().register_play_callback(this, play_callback::flag_all);
         (void)core_.callbacks().register_playlist_callback(this, playlist_callback::flag_all);
         refresh_list();
@@ -111,6 +114,9 @@ private:
                     WS_EX_CLIENTEDGE, L"LISTBOX", L"",
                     WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 0, 0,
                     0, wnd, reinterpret_cast<HMENU>(id_list), inst, nullptr);
+                dpi_ = window_dpi(wnd);
+                font_.make(dpi_);
+                font_.apply_to_children(wnd);
                 // The focus is mostly on a child; the shortcuts must not
                 // depend on which one.
                 for (HWND child = GetWindow(wnd, GW_CHILD); child;
@@ -125,12 +131,18 @@ private:
                 return DefWindowProcW(wnd, msg, wp, lp);
             case WM_SIZE: {
                 const int w = LOWORD(lp), h = HIWORD(lp);
-                MoveWindow(GetDlgItem(wnd, id_play), 8, 8, 100, 26, TRUE);
-                MoveWindow(GetDlgItem(wnd, id_stop), 116, 8, 70, 26, TRUE);
-                MoveWindow(GetDlgItem(wnd, id_status), 196, 13, w - 204, 20, TRUE);
-                MoveWindow(GetDlgItem(wnd, id_list), 8, 42, w - 16, h - 50, TRUE);
+                MoveWindow(GetDlgItem(wnd, id_play), px(8), px(8), px(100), px(26), TRUE);
+                MoveWindow(GetDlgItem(wnd, id_stop), px(116), px(8), px(70), px(26), TRUE);
+                MoveWindow(GetDlgItem(wnd, id_status), px(196), px(13), w - px(204), px(20), TRUE);
+                MoveWindow(GetDlgItem(wnd, id_list), px(8), px(42), w - px(16), h - px(50), TRUE);
                 return 0;
             }
+            case WM_DPICHANGED:
+                dpi_ = HIWORD(wp);
+                font_.make(dpi_);
+                font_.apply_to_children(wnd);
+                take_suggested_rect(wnd, lp);
+                return 0;
             case WM_INITMENUPOPUP:
                 refresh_menu_states(reinterpret_cast<HMENU>(wp));
                 return 0;
@@ -301,9 +313,14 @@ private:
     void on_playlist_renamed(size_t, const char*, size_t) override {}
     void on_playback_order_changed(size_t) override {}
 
+    int px(int v) const { return scale_px(v, dpi_); }
+
     player_core& core_;
     host_commands* commands_;
     std::vector<guid> menu_ids_;
+    // The layout's numbers are 96-DPI pixels, scaled to this.
+    int dpi_ = 96;
+    dpi_font font_;
 };
 
 basic_window::basic_window(player_core& core, host_commands* commands)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/host_commands.h"
+#include "app/window_dpi.h"
 #include "corvina500/player/player_core.h"
 #include "utf8.h"
 
@@ -47,15 +48,6 @@ std::string step_text(float decibels) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%g dB", static_cast<double>(decibels));
     return buf;
-}
-
-HWND make_control(HWND parent, const wchar_t* cls, const std::string& text, DWORD style, int x,
-                  int y, int w, int h, int control, DWORD ex_style = 0) {
-    HWND c = CreateWindowExW(ex_style, cls, to_wide(text).c_str(), WS_CHILD | WS_VISIBLE | style, x,
-                             y, w, h, parent, reinterpret_cast<HMENU>(INT_PTR(control)),
-                             GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
-    return c;
 }
 
 LRESULT CALLBACK window_proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -102,6 +94,22 @@ public:
     HWND page_ = nullptr;
     // The page shown last, shown again when the window reopens.
     guid last_ = preferences_pages::playback;
+    // The window's DPI; the layout's numbers are 96-DPI pixels.
+    int dpi_ = 96;
+    dpi_font font_;
+
+    int px(int v) const { return scale_px(v, dpi_); }
+
+    // A control placed in 96-DPI pixels.
+    HWND make_control(HWND parent, const wchar_t* cls, const std::string& text, DWORD style, int x,
+                      int y, int w, int h, int control, DWORD ex_style = 0) {
+        HWND c = CreateWindowExW(ex_style, cls, to_wide(text).c_str(),
+                                 WS_CHILD | WS_VISIBLE | style, px(x), px(y), px(w), px(h), parent,
+                                 reinterpret_cast<HMENU>(INT_PTR(control)),
+                                 GetModuleHandleW(nullptr), nullptr);
+        SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), 0);
+        return c;
+    }
 
     void* open() {
         if (wnd_) {
@@ -120,10 +128,14 @@ public:
             w = place_.right;
             h = place_.bottom;
         }
+        // Made at its place first: the monitor there gives the DPI that sizes it.
         wnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, preferences_class_name, preferences_title,
                                WS_OVERLAPPEDWINDOW & ~(WS_MAXIMIZEBOX | WS_MINIMIZEBOX), x, y, w, h,
                                nullptr, nullptr, GetModuleHandleW(nullptr), this);
         if (!wnd_) return nullptr;
+        dpi_ = window_dpi(wnd_);
+        font_.make(dpi_);
+        SetWindowPos(wnd_, nullptr, 0, 0, px(w), px(h), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         tree_ = make_control(
             wnd_, WC_TREEVIEWW, "",
             WS_TABSTOP | TVS_HASLINES | TVS_LINESATROOT | TVS_HASBUTTONS | TVS_SHOWSELALWAYS, 0, 0,
@@ -193,14 +205,15 @@ public:
     RECT page_rect() const {
         RECT rc;
         GetClientRect(wnd_, &rc);
-        return {tree_width + 2 * margin, margin, rc.right - margin,
-                rc.bottom - button_height - 2 * margin};
+        return {px(tree_width + 2 * margin), px(margin), rc.right - px(margin),
+                rc.bottom - px(button_height + 2 * margin)};
     }
 
     void layout(int w, int h) {
-        MoveWindow(tree_, margin, margin, tree_width, h - button_height - 3 * margin, TRUE);
-        MoveWindow(GetDlgItem(wnd_, id::close), w - margin - 90, h - margin - button_height, 90,
-                   button_height, TRUE);
+        MoveWindow(tree_, px(margin), px(margin), px(tree_width),
+                   h - px(button_height + 3 * margin), TRUE);
+        MoveWindow(GetDlgItem(wnd_, id::close), w - px(margin + 90), h - px(margin + button_height),
+                   px(90), px(button_height), TRUE);
         if (page_) {
             const RECT r = page_rect();
             MoveWindow(page_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
@@ -220,7 +233,10 @@ public:
             page_ = CreateWindowExW(WS_EX_CONTROLPARENT, page_class_name, L"", WS_CHILD, 0, 0,
                                     r.right - r.left, r.bottom - r.top, wnd_, nullptr,
                                     GetModuleHandleW(nullptr), this);
-            if (page_) fill_own_page(node.own, r.right - r.left, r.bottom - r.top);
+            // The page is laid out in 96-DPI pixels like the rest.
+            if (page_)
+                fill_own_page(node.own, MulDiv(r.right - r.left, 96, dpi_),
+                              MulDiv(r.bottom - r.top, 96, dpi_));
         }
         if (!page_) return;
         MoveWindow(page_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
@@ -471,7 +487,24 @@ public:
         wp.length = sizeof wp;
         if (!wnd_ || !GetWindowPlacement(wnd_, &wp)) return;
         const RECT& r = wp.rcNormalPosition;
-        place_ = {r.left, r.top, r.right - r.left, r.bottom - r.top};
+        // The size is kept in 96-DPI pixels, so the window opens as large
+        // on a monitor of another scale.
+        place_ = {r.left, r.top, MulDiv(r.right - r.left, 96, dpi_),
+                  MulDiv(r.bottom - r.top, 96, dpi_)};
+    }
+
+    // Moved to a monitor of another scale: the suggested place, and the
+    // controls made again at the new size (a component's page only moves;
+    // its dialog scales itself).
+    void on_dpi_changed(int dpi, LPARAM suggested) {
+        dpi_ = dpi;
+        font_.make(dpi_);
+        SendMessageW(tree_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+        SendDlgItemMessageW(wnd_, id::close, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()),
+                            TRUE);
+        take_suggested_rect(wnd_, suggested);
+        for (size_t i = 0; i < nodes_.size(); ++i)
+            if (nodes_[i].id == last_ && !nodes_[i].page) show(i);
     }
 
     void on_destroy() {
@@ -505,6 +538,9 @@ LRESULT CALLBACK window_proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_COMMAND:
             if (LOWORD(wp) == id::close || LOWORD(wp) == IDCANCEL) DestroyWindow(wnd);
+            return 0;
+        case WM_DPICHANGED:
+            self->on_dpi_changed(HIWORD(wp), lp);
             return 0;
         case WM_CLOSE:
             DestroyWindow(wnd);

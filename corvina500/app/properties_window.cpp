@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "app/window_dpi.h"
 #include "utf8.h"
 
 namespace cor {
@@ -18,11 +19,36 @@ std::string length_text(double seconds) {
     return buf;
 }
 
+// What a window keeps for its DPI; freed with the window.
+struct t_scaled {
+    int dpi = 96;
+    dpi_font font;
+};
+
+t_scaled* scaled_of(HWND wnd) {
+    return reinterpret_cast<t_scaled*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+}
+
 LRESULT CALLBACK properties_proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-        case WM_SIZE:
-            MoveWindow(GetDlgItem(wnd, id_rows), 8, 8, LOWORD(lp) - 16, HIWORD(lp) - 16, TRUE);
+        case WM_SIZE: {
+            const int margin = scale_px(8, scaled_of(wnd) ? scaled_of(wnd)->dpi : 96);
+            MoveWindow(GetDlgItem(wnd, id_rows), margin, margin, LOWORD(lp) - 2 * margin,
+                       HIWORD(lp) - 2 * margin, TRUE);
             return 0;
+        }
+        case WM_DPICHANGED:
+            if (t_scaled* s = scaled_of(wnd)) {
+                s->dpi = HIWORD(wp);
+                s->font.make(s->dpi);
+                s->font.apply_to_children(wnd);
+            }
+            take_suggested_rect(wnd, lp);
+            return 0;
+        case WM_NCDESTROY:
+            delete scaled_of(wnd);
+            SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
+            return DefWindowProcW(wnd, msg, wp, lp);
         case WM_COMMAND:
             if (LOWORD(wp) == IDCANCEL) DestroyWindow(wnd);
             return 0;
@@ -66,11 +92,17 @@ void* show_properties_window(const t_track_info& track) {
                                WS_OVERLAPPEDWINDOW & ~WS_MINIMIZEBOX, CW_USEDEFAULT, CW_USEDEFAULT,
                                520, 400, nullptr, nullptr, inst, nullptr);
     if (!wnd) return nullptr;
+    auto* scaled = new t_scaled;
+    SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(scaled));
+    scaled->dpi = window_dpi(wnd);
+    scaled->font.make(scaled->dpi);
+    SetWindowPos(wnd, nullptr, 0, 0, scale_px(520, scaled->dpi), scale_px(400, scaled->dpi),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     HWND list = CreateWindowExW(
         WS_EX_CLIENTEDGE, L"LISTBOX", L"",
         WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_USETABSTOPS | LBS_NOSEL, 0,
         0, 0, 0, wnd, reinterpret_cast<HMENU>(id_rows), inst, nullptr);
-    SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
+    SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(scaled->font.get()), 0);
     const int tab = 80;  // dialog units: names fit, values line up
     SendMessageW(list, LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tab));
     for (const auto& [name, value] : track_property_rows(track)) {

@@ -10,6 +10,7 @@
 #include "config/read_only_box.h"
 #include "config/reference_text.h"
 #include "functions/code_page.h"
+#include "host/display_scale.h"
 #include "host/file_write.h"
 #include "host/gdi_handles.h"
 #include "host/guarded_proc.h"
@@ -130,7 +131,11 @@ private:
     static LRESULT CALLBACK thunk(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT proc(UINT msg, WPARAM wp, LPARAM lp);
     void on_create();
+    void make_font();
+    void on_dpi_changed(int dpi, const RECT* suggested);
     void layout();
+    // The layout's numbers are 96-DPI pixels.
+    [[nodiscard]] int px(int v) const { return MulDiv(v, dpi_, skin_dpi); }
     void select_tab(int tab);
     HWND make(const wchar_t* cls, const wchar_t* text, DWORD style, int control, int tab,
               DWORD ex_style = 0);
@@ -147,6 +152,7 @@ private:
 
     HWND wnd_ = nullptr;
     HWND tab_ = nullptr;
+    int dpi_ = skin_dpi;
     unique_hfont font_;
     // Every control with the tab it belongs to.
     struct t_control {
@@ -176,8 +182,9 @@ HWND palette_frame::create() {
     auto* self = new palette_frame;
     // Where the user left it, while that is still on a screen.
     RECT place{CW_USEDEFAULT, CW_USEDEFAULT, 480, 500};
-    if (g_last_place.right > g_last_place.left &&
-        MonitorFromRect(&g_last_place, MONITOR_DEFAULTTONULL))
+    const bool known = g_last_place.right > g_last_place.left &&
+                       MonitorFromRect(&g_last_place, MONITOR_DEFAULTTONULL);
+    if (known)
         place = {g_last_place.left, g_last_place.top, g_last_place.right - g_last_place.left,
                  g_last_place.bottom - g_last_place.top};
     // Control parent: the player's loop moves the focus with Tab among its controls.
@@ -188,6 +195,10 @@ HWND palette_frame::create() {
                         place.top, place.right, place.bottom, nullptr, nullptr, instance, self);
     // Once created, the window owns the object and deletes it at its end.
     if (!wnd) delete self;
+    // The first size is for the monitor's DPI; a size the user left is kept.
+    if (wnd && !known)
+        SetWindowPos(wnd, nullptr, 0, 0, self->px(place.right), self->px(place.bottom),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     return wnd;
 }
 
@@ -222,6 +233,9 @@ LRESULT palette_frame::proc(UINT msg, WPARAM wp, LPARAM lp) {
             break;
         case WM_SIZE:
             layout();
+            return 0;
+        case WM_DPICHANGED:
+            on_dpi_changed(HIWORD(wp), reinterpret_cast<const RECT*>(lp));
             return 0;
         case console_refresh_message:
             refresh_console();
@@ -270,13 +284,30 @@ HWND palette_frame::make(const wchar_t* cls, const wchar_t* text, DWORD style, i
     return c;
 }
 
+void palette_frame::make_font() {
+    font_.reset(CreateFontW(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                            DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Ms Shell Dlg 2"));
+}
+
+// Moved to a monitor of another scale: letters for it, then the suggested
+// place, whose new size lays the controls out again.
+void palette_frame::on_dpi_changed(int dpi, const RECT* suggested) {
+    dpi_ = dpi;
+    make_font();
+    SendMessageW(tab_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+    for (const auto& c : controls_)
+        SendMessageW(c.wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+    if (suggested)
+        SetWindowPos(wnd_, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    layout();
+}
+
 void palette_frame::on_create() {
-    HDC screen = GetDC(nullptr);
-    const int height = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
-    font_.reset(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH | FF_DONTCARE, L"Ms Shell Dlg 2"));
+    dpi_ = screen_dpi_of(wnd_);
+    make_font();
     tab_ = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0,
                            0, wnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id::tab)),
                            static_cast<HINSTANCE>(host::module_handle()), nullptr);
@@ -327,10 +358,12 @@ void palette_frame::on_create() {
 void palette_frame::layout() {
     RECT client;
     GetClientRect(wnd_, &client);
-    MoveWindow(tab_, 4, 4, std::max(0L, client.right - 8), std::max(0L, client.bottom - 8), TRUE);
-    RECT area{4, 4, client.right - 4, client.bottom - 4};
+    const int edge = px(4);
+    MoveWindow(tab_, edge, edge, std::max(0L, client.right - 2 * edge),
+               std::max(0L, client.bottom - 2 * edge), TRUE);
+    RECT area{edge, edge, client.right - edge, client.bottom - edge};
     SendMessageW(tab_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
-    InflateRect(&area, -2, -2);
+    InflateRect(&area, -px(2), -px(2));
     const int w = std::max(0L, area.right - area.left);
     const int h = std::max(0L, area.bottom - area.top);
     const auto place = [&](int control, int y, int height) {
@@ -344,10 +377,10 @@ void palette_frame::layout() {
     const int tree_h = h * 11 / 20;
     for (const auto& t : reference_tabs) {
         place(t.tree, 0, tree_h);
-        place(t.text, tree_h + 4, h - tree_h - 4);
+        place(t.text, tree_h + px(4), h - tree_h - px(4));
     }
     // Test bench: label, box, label, box, label, box, buttons.
-    constexpr int label_h = 14, button_h = 22, gap = 2;
+    const int label_h = px(14), button_h = px(22), gap = px(2);
     const int box_h = std::max(0, (h - 3 * (label_h + gap) - button_h - 2 * gap) / 3);
     int y = 0;
     int label = 0;
@@ -360,9 +393,9 @@ void palette_frame::layout() {
         if (++label == 3) break;
     }
     if (HWND run = GetDlgItem(wnd_, id::run))
-        MoveWindow(run, area.left, area.top + y, 80, button_h, TRUE);
+        MoveWindow(run, area.left, area.top + y, px(80), button_h, TRUE);
     if (HWND clear = GetDlgItem(wnd_, id::clear))
-        MoveWindow(clear, area.left + 86, area.top + y, 80, button_h, TRUE);
+        MoveWindow(clear, area.left + px(86), area.top + y, px(80), button_h, TRUE);
 }
 
 void palette_frame::select_tab(int tab) {

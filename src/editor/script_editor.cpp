@@ -14,6 +14,7 @@
 
 #include "editor/editor_settings.h"
 #include "editor/script_lexer.h"
+#include "host/display_scale.h"
 #include "host/file_write.h"
 #include "host/gdi_handles.h"
 #include "host/host_services.h"
@@ -55,6 +56,7 @@ public:
     }
 
     void set_up();
+    void use_dpi(int dpi);
     void subclass(WNDPROC original) { original_ = original; }
     [[nodiscard]] WNDPROC original() const { return original_; }
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
@@ -117,19 +119,12 @@ private:
 };
 
 void script_editor::set_up() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    font_.reset(CreateFontW(-MulDiv(settings_.font_size, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
-                            FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                            DEFAULT_QUALITY, DEFAULT_PITCH,
-                            cor::to_wide(settings_.font_face).c_str()));
     // Plain text only: pasted formatting would move characters away from
     // where the colouring draws them.
     SendMessageW(hwnd_, EM_SETTEXTMODE, TM_PLAINTEXT | TM_MULTILEVELUNDO | TM_MULTICODEPAGE, 0);
     SendMessageW(hwnd_, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
     SendMessageW(hwnd_, EM_SETTARGETDEVICE, 0, 1);  // no word wrap: a line is a paragraph
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    use_dpi(screen_dpi_of(hwnd_));
     CHARFORMAT2W cf{};
     cf.cbSize = sizeof cf;
     cf.dwMask = CFM_COLOR;
@@ -137,19 +132,26 @@ void script_editor::set_up() {
     SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
     SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
     SendMessageW(hwnd_, EM_SETBKGNDCOLOR, 0, settings_.base().bg);
-    // The control's default tab stops: every half inch.
-    PARAFORMAT pf{};
-    pf.cbSize = sizeof pf;
-    SendMessageW(hwnd_, EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
-    const LONG tab_twips = pf.cTabCount > 0 ? (pf.rgxTabs[0] & 0xFFFFFF) : 720;
-    HDC screen_x = GetDC(nullptr);
-    tab_width_ = std::max(MulDiv(tab_twips, GetDeviceCaps(screen_x, LOGPIXELSX), 1440), 1);
-    ReleaseDC(nullptr, screen_x);
     RECT client, format;
     GetClientRect(hwnd_, &client);
     SendMessageW(hwnd_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
     insets_ = {format.left - client.left, format.top - client.top, client.right - format.right,
                client.bottom - format.bottom};
+}
+
+// The font and the tab stops measured for the DPI of the editor's monitor.
+void script_editor::use_dpi(int dpi) {
+    font_.reset(CreateFontW(-MulDiv(settings_.font_size, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                            FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                            DEFAULT_QUALITY, DEFAULT_PITCH,
+                            cor::to_wide(settings_.font_face).c_str()));
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    // The control's default tab stops: every half inch.
+    PARAFORMAT pf{};
+    pf.cbSize = sizeof pf;
+    SendMessageW(hwnd_, EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+    const LONG tab_twips = pf.cTabCount > 0 ? (pf.rgxTabs[0] & 0xFFFFFF) : 720;
+    tab_width_ = std::max(MulDiv(tab_twips, dpi, 1440), 1);
 }
 
 bool script_editor::plain() const { return text_length() >= settings_.limit_text_size; }
@@ -627,6 +629,12 @@ LRESULT script_editor::handle(UINT msg, WPARAM wp, LPARAM lp) {
                 return 0;
             }
             break;
+        }
+        case dpi_changed_after_parent: {
+            const LRESULT r = CallWindowProcW(original_, hwnd_, msg, wp, lp);
+            use_dpi(screen_dpi_of(hwnd_));
+            InvalidateRect(hwnd_, nullptr, FALSE);
+            return r;
         }
         case WM_SIZE: {
             const LRESULT r = CallWindowProcW(original_, hwnd_, msg, wp, lp);

@@ -11,6 +11,9 @@
 namespace vesk {
 
 inline constexpr int skin_dpi = 96;
+// Sent to child windows after their parent's DPI changed; named here as
+// the headers name it only for newer systems than the ones we build for.
+inline constexpr UINT dpi_changed_after_parent = 0x02E3;
 
 // What fonts are sized for: skin pixels, the screen's DPI coming in through
 // the drawing's scale (once); with scaling off, the screen's own DPI.

@@ -6,16 +6,21 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "app/host_commands.h"
 #include "app/preferences_window.h"
+#include "app/properties_window.h"
+#include "app/window_dpi.h"
 #include "config/config_dialog.h"
 #include "config/config_pages.h"
+#include "config/palette_window.h"
 #include "corvina500/config/config_store.h"
 #include "corvina500/player/audio_sink.h"
 #include "e2e/wav_file.h"
 #include "guid_text.h"
+#include "host/display_scale.h"
 #include "support/component_host.h"
 #include "support/test_folder.h"
 #include "support/window_probe.h"
@@ -198,6 +203,92 @@ TEST_F(PreferencesWindow, ShortcutsAreEditedOnTheirPageAndKept) {
                        "corvina500: ignored a bad Preferences window position \"40 50 7 5\""}));
     EXPECT_EQ(damaged->shortcuts().bindings(), cor::shortcut_table::defaults());
     EXPECT_EQ(damaged->preferences().placement(), "");
+}
+
+// The player's own windows, and the palette, laid out in 96-DPI pixels at
+// the DPI they open on, and again when a move changes it: letters sized for
+// it, the Preferences window's size kept in 96-DPI pixels.
+TEST_F(PreferencesWindow, OwnWindowsLayOutForTheirDpiAndFollowAChange) {
+    LOGFONTW stock{};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof stock, &stock);
+    struct t_seen {
+        RECT tree, close, combo, rows, run;
+        LONG letters, width;
+    };
+    const auto rect_in = [](HWND child) {
+        RECT r{};
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    const auto letters = [](HWND c) {
+        LOGFONTW lf{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+        return lf.lfHeight;
+    };
+    const auto see = [&](HWND prefs, HWND props, HWND palette) {
+        RECT outer{};
+        GetWindowRect(prefs, &outer);
+        return t_seen{rect_in(GetDlgItem(prefs, id::tree)),
+                      rect_in(GetDlgItem(prefs, id::close)),
+                      rect_in(GetDlgItem(show("Playback"), id::volume_step)),
+                      rect_in(GetWindow(props, GW_CHILD)),
+                      rect_in(GetDlgItem(palette, vesk::palette_id::run)),
+                      letters(GetDlgItem(prefs, id::tree)),
+                      outer.right - outer.left};
+    };
+    const auto expect_laid_out = [&](const t_seen& seen, int dpi, const char* when) {
+        const auto px = [dpi](int v) { return cor::scale_px(v, dpi); };
+        SCOPED_TRACE(std::string(when) + " at " + std::to_string(dpi) + " DPI");
+        EXPECT_EQ(seen.tree.left, px(8));
+        EXPECT_EQ(seen.tree.right - seen.tree.left, px(200));
+        EXPECT_EQ(seen.close.right - seen.close.left, px(90));
+        EXPECT_EQ(seen.close.bottom - seen.close.top, px(26));
+        EXPECT_EQ(seen.combo.right - seen.combo.left, px(140));
+        EXPECT_EQ(seen.rows.left, px(8));
+        EXPECT_EQ(seen.run.right - seen.run.left, px(80));
+        EXPECT_EQ(seen.letters, MulDiv(stock.lfHeight, dpi, 96));
+        // The size kept is the window's in 96-DPI pixels, whatever the DPI.
+        long x, y, w, h;
+        ASSERT_EQ(std::sscanf(commands.preferences().placement().c_str(), "%ld %ld %ld %ld", &x, &y,
+                              &w, &h),
+                  4);
+        EXPECT_NEAR(w, MulDiv(seen.width, 96, dpi), 1);
+    };
+    cor::t_track_info track;
+    track.path = "C:\\music\\one.flac";
+    for (const int dpi : {96, 144, 192}) {
+        cor::set_window_dpi_override(dpi);
+        vesk::set_dpi_override(dpi);
+        HWND prefs = open();
+        HWND props = static_cast<HWND>(cor::show_properties_window(track));
+        HWND palette = vesk::open_palette();
+        ASSERT_TRUE(prefs && props && palette);
+        RECT outer{};
+        GetWindowRect(prefs, &outer);
+        EXPECT_EQ(outer.right - outer.left, cor::scale_px(dpi == 96 ? 780 : 600, dpi));
+        expect_laid_out(see(prefs, props, palette), dpi, "opened");
+
+        // Moved to a monitor of the other scale: the suggested place taken.
+        const int next = dpi == 192 ? 96 : 192;
+        cor::set_window_dpi_override(next);
+        vesk::set_dpi_override(next);
+        for (HWND wnd : {prefs, props, palette}) {
+            RECT suggested{40, 30, 40 + cor::scale_px(600, next), 30 + cor::scale_px(400, next)};
+            SendMessageW(wnd, WM_DPICHANGED, MAKEWPARAM(next, next),
+                         reinterpret_cast<LPARAM>(&suggested));
+            RECT now{};
+            GetWindowRect(wnd, &now);
+            EXPECT_EQ(now.left, 40);
+            EXPECT_EQ(now.right - now.left, cor::scale_px(600, next));
+        }
+        expect_laid_out(see(prefs, props, palette), next, "moved");
+        DestroyWindow(props);
+        vesk::destroy_palette();
+        commands.preferences().close();
+    }
+    cor::set_window_dpi_override(0);
+    vesk::set_dpi_override(0);
 }
 
 }  // namespace
