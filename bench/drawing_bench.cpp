@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
         static std::vector<uint32_t> in(size_t(w) * h), out(in.size());
         for (size_t i = 0; i < in.size(); ++i) in[i] = uint32_t(i * 2654435761u) & 0xFFFFFF;
         glow.add("box blur 11 x 11 on 230 x 90, running sums",
-                 [] { vesk::grammar::box_blur_11(in.data(), out.data(), w, h); });
+                 [] { vesk::grammar::box_blur(in.data(), out.data(), w, h); });
         const auto direct = [] {
             for (int y = 5; y < h - 5; ++y)
                 for (int x = 5; x < w - 5; ++x) {

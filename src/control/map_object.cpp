@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "host/settings.h"
+#include "registry/window_services.h"
 #include "script/preprocessor.h"
 #include "script/script_run.h"
 #include "script/tf_hook.h"
@@ -55,7 +56,8 @@ bool map_object::get_rect(RECT& r) {
 bool map_object::on_mouse(HWND wnd, int state, UINT message, WPARAM wp, LPARAM lp) {
     HWND root = GetAncestor(wnd, GA_ROOT);
     const bool root_free = root && !IsIconic(root) && !IsZoomed(root);
-    POINT screen{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+    // The drag moves the window in screen pixels; the point comes in skin pixels.
+    POINT screen = display_scale_of(wnd).to_screen(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
     ClientToScreen(wnd, &screen);
     size_t slot = script_count;
     bool answer = false;
@@ -149,9 +151,12 @@ void map_object::run(size_t slot, HWND wnd, UINT message, WPARAM wp, LPARAM lp) 
     flag("_xbutton2", MK_XBUTTON2);
     flag("_shiftkey", MK_SHIFT);
     flag("_ctrlkey", MK_CONTROL);
+    // Both in skin pixels, as the window's own place is told to scripts.
+    const t_display_scale scale = display_scale_of(wnd);
     POINT client{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-    POINT screen = client;
+    POINT screen = scale.to_screen(client);
     ClientToScreen(wnd, &screen);
+    screen = scale.to_skin(screen);
     vars.push_back({"_mouse_cx", std::to_string(client.x), true, false});
     vars.push_back({"_mouse_cy", std::to_string(client.y), true, false});
     vars.push_back({"_mouse_sx", std::to_string(screen.x), true, false});

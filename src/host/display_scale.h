@@ -38,6 +38,9 @@ struct t_display_scale {
     // A rectangle on the screen that covers every pixel the skin's touches.
     [[nodiscard]] RECT to_screen(const RECT& skin) const;
     [[nodiscard]] RECT to_skin(const RECT& screen) const;
+    [[nodiscard]] POINT to_screen(POINT skin) const {
+        return {to_screen(static_cast<int>(skin.x)), to_screen(static_cast<int>(skin.y))};
+    }
     [[nodiscard]] POINT to_skin(POINT screen) const {
         return {to_skin(static_cast<int>(screen.x)), to_skin(static_cast<int>(screen.y))};
     }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "host/authoring.h"
+#include "host/display_scale.h"
 #include "host/settings.h"
 #include "object/object_manager.h"
 #include "panel/panel_definitions.h"
@@ -117,6 +118,11 @@ window_info_menu::window_info_menu(HWND wnd, POINT at)
     GetWindowRect(wnd, &window_);
     GetClientRect(wnd, &client_);
     ScreenToClient(wnd, &client_point_);
+    // Shown and copied in skin pixels, the numbers scripts give and read.
+    const t_display_scale scale = self->display_scale();
+    window_ = outer_rect(scale, frame_of(wnd), window_, toward::skin);
+    client_ = scale.to_skin(client_);
+    client_point_ = scale.to_skin(client_point_);
 
     menu_handle script(CreatePopupMenu());
     const wchar_t* events[] = {L"Load", L"Open", L"Close", L"Resize", L"Move", L"Activate"};

@@ -113,7 +113,9 @@ private:
 };
 
 // Whether the screen window under the client point is `wnd` itself.
+// `pt` in skin pixels.
 bool over_window(HWND wnd, POINT pt) {
+    pt = display_scale_of(wnd).to_screen(pt);
     ClientToScreen(wnd, &pt);
     return WindowFromPoint(pt) == wnd;
 }

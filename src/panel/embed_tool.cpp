@@ -12,6 +12,7 @@
 #include "panel/panel_definitions.h"
 #include "panel/panel_host.h"
 #include "registry/window_registry.h"
+#include "registry/window_services.h"
 #include "script/stored_scripts.h"
 #include "utf8.h"
 #include "window/border.h"
@@ -130,19 +131,33 @@ private:
         return DefWindowProcW(wnd_, msg, wp, lp);
     }
 
-    void paint() {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(wnd_, &ps);
+    // The tool's place in the target's client area: x, y, width, height,
+    // on the screen and in the skin pixels the script line is written in.
+    struct t_place {
+        int x, y, w, h;
+    };
+    t_place screen_place() const {
         RECT wr;
         GetWindowRect(wnd_, &wr);
         POINT origin{wr.left, wr.top};
         ScreenToClient(target_, &origin);
+        return {static_cast<int>(origin.x), static_cast<int>(origin.y),
+                static_cast<int>(wr.right - wr.left), static_cast<int>(wr.bottom - wr.top)};
+    }
+    t_place skin_place() const {
+        const t_place p = screen_place();
+        const t_display_scale s = display_scale_of(target_);
+        return {s.to_skin(p.x), s.to_skin(p.y), s.to_skin(p.w), s.to_skin(p.h)};
+    }
+
+    void paint() {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(wnd_, &ps);
+        const t_place at = skin_place();
         const std::string lines[] = {
             "ID: " + id_,
-            printf_text("Position: x=%d, y=%d", static_cast<int>(origin.x),
-                        static_cast<int>(origin.y)),
-            printf_text("Size: %d x %d", static_cast<int>(wr.right - wr.left),
-                        static_cast<int>(wr.bottom - wr.top)),
+            printf_text("Position: x=%d, y=%d", at.x, at.y),
+            printf_text("Size: %d x %d", at.w, at.h),
             "Left Dbl click = Accept",
             "Right click = Cancel",
             "Note: It is added at the end of the load script.",
@@ -206,21 +221,18 @@ private:
         if (!target) return;
         const size_t target_def = definition_by_guid(target->id());
         if (target_def == no_window || target_def >= cfg_window_tf_load_list.size()) return;
-        RECT wr;
-        GetWindowRect(wnd_, &wr);
-        POINT origin{wr.left, wr.top};
-        ScreenToClient(target_, &origin);
-        const int x = origin.x, y = origin.y, w = wr.right - wr.left, h = wr.bottom - wr.top;
+        const auto [x, y, w, h] = screen_place();
+        const t_place skin = skin_place();
         std::string line;
         if (kind_ == 0) {
             const size_t def = definition_by_id(id_);
             script_window* main = script_window::from_handle(main_window_handle());
             if (def == no_window || !main) return;
-            const RECT rect{x, y, x + w, y + h};
+            const RECT rect{skin.x, skin.y, skin.x + skin.w, skin.y + skin.h};
             (void)main->open_definition(cfg_window_guid_list[def], target->id(), false, false, true,
                                         &rect);
             line = printf_text("\r\n$window('%s',%d,%d,%d,%d,parent:%%_id%%,embed:true)",
-                               id_.c_str(), x, y, w, h);
+                               id_.c_str(), skin.x, skin.y, skin.w, skin.h);
         } else {
             t_ext_param* p = usable_panel(panel_by_id(id_), false);
             if (!p) return;
@@ -230,7 +242,8 @@ private:
             p->wnd = made;
             p->visible = true;
             SetWindowPos(made, nullptr, x, y, w, h, SWP_SHOWWINDOW | SWP_FRAMECHANGED);
-            line = printf_text("\r\n$panel(%%_id%%,'%s',%d,%d,%d,%d)", id_.c_str(), x, y, w, h);
+            line = printf_text("\r\n$panel(%%_id%%,'%s',%d,%d,%d,%d)", id_.c_str(), skin.x, skin.y,
+                               skin.w, skin.h);
         }
         cfg_window_tf_load_list[target_def] += line;
         prepare_all();

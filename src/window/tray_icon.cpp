@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "disk_file.h"
+#include "host/display_scale.h"
 #include "registry/tray_state.h"
 #include "utf8.h"
 #include "window/script_window.h"
@@ -24,12 +25,27 @@ void put_text(wchar_t (&field)[N], std::string_view text) {
 }
 
 HICON host_icon() {
-    HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(105));
+    const int side = tray_icon_side();
+    auto* icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(105),
+                                               IMAGE_ICON, side, side, LR_SHARED));
     // A Host without that resource still gets a visible icon.
-    return icon ? icon : LoadIconW(nullptr, IDI_APPLICATION);
+    return icon ? icon
+                : static_cast<HICON>(
+                      LoadImageW(nullptr, IDI_APPLICATION, IMAGE_ICON, side, side, LR_SHARED));
 }
 
 }  // namespace
+
+int tray_icon_side() {
+    // The notification area shows small icons at the taskbar's DPI, which
+    // is the system's; asked by name, as older systems have one DPI only.
+    using metrics_for_dpi_t = int(WINAPI*)(int, UINT);
+    static const auto fn = reinterpret_cast<metrics_for_dpi_t>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+    const int side = fn ? fn(SM_CXSMICON, static_cast<UINT>(screen_dpi_of(nullptr)))
+                        : GetSystemMetrics(SM_CXSMICON);
+    return side > 0 ? side : 16;
+}
 
 tray_icon::tray_icon(HWND owner) : owner_(owner) {
     const std::wstring& file = tray_state().icon_file;
@@ -91,8 +107,8 @@ void tray_icon::on_taskbar_created() {
 
 bool tray_icon::load_icon(const std::wstring& path) {
     if (!cor::is_disk_file(path)) return false;
-    auto* loaded = static_cast<HICON>(
-        LoadImageW(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE));
+    auto* loaded = static_cast<HICON>(LoadImageW(
+        nullptr, path.c_str(), IMAGE_ICON, tray_icon_side(), tray_icon_side(), LR_LOADFROMFILE));
     if (!loaded) return false;
     if (own_icon_) DestroyIcon(icon_);
     icon_ = loaded;

@@ -61,4 +61,7 @@ private:
 // The open main window's tray icon, or null.
 tray_icon* main_tray();
 
+// The side of the notification area's icons, in screen pixels.
+[[nodiscard]] int tray_icon_side();
+
 }  // namespace vesk

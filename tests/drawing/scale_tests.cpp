@@ -74,6 +74,19 @@ TEST_F(Scale, SkinPixelsAtEachDisplayScale) {
     cor_test::test_folder pictures;
     write_solid(pictures.file("pic.png").wstring(), 10, 10, Gdiplus::Color::Red);
     write_solid(pictures.file("pic@2x.png").wstring(), 20, 20, Gdiplus::Color::Blue);
+    // One whose dense copy has a detail in every pixel: columns of two colours.
+    write_solid(pictures.file("duo.png").wstring(), 10, 10, Gdiplus::Color::Red);
+    {
+        Gdiplus::Bitmap striped(20, 20, PixelFormat32bppARGB);
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 20; ++x)
+                striped.SetPixel(
+                    x, y, Gdiplus::Color(x % 2 ? Gdiplus::Color::Blue : Gdiplus::Color::Lime));
+        const CLSID png = cor_test::encoder_for(L"image/png");
+        ASSERT_EQ(striped.Save(pictures.file("duo@2x.png").wstring().c_str(), &png, nullptr),
+                  Gdiplus::Ok);
+    }
+    LONG glow_reach_at_96 = 0;
     LONG glyph_height_at_96 = 0;
     // The client area is the skin's scaled; the frame is the platform's.
     const auto client_size = [](HWND wnd) {
@@ -151,19 +164,73 @@ TEST_F(Scale, SkinPixelsAtEachDisplayScale) {
                                          static_cast<int>(std::lround(125 * s)));
         EXPECT_EQ(centre & 0xFFFFFF, dpi >= 144 ? RGB(0, 0, 255) : RGB(255, 0, 0));
 
-        // A press at a map's place on the screen reaches it, at skin pixels.
-        const std::string map =
-            host.eval("$map(" + id + ",lbuttondown:'$console(down %_mouse_cx%)')");
+        // A glow, and a picture at its own size copied once ("cache2"), are
+        // made from the screen's pixels, not stretched from skin pixels: at
+        // 200 % neighbouring columns differ where a stretch would pair them.
+        // The copy is the "@2x" one there, in the same ten skin pixels.
+        run("$gp_image(" + id + "," + pictures.path("duo.png") + ",170,120,0,0,cache2:1)");
+        run("$gp_rect(" + id + ",200,40,10,10,brush:255-0-0-255,glow:0-0-255-3-9)");
+        surface->redraw(true);
+        if (auto* g = surface->back_buffer_graphics()) g->Flush(Gdiplus::FlushIntentionSync);
+        const auto screen = [s](double skin) { return static_cast<int>(std::lround(skin * s)); };
+        const auto pairs_differ = [&](int from, int to, int y) {
+            for (int x = from & ~1; x + 1 < to; x += 2)
+                if (GetPixel(dc, x, y) != GetPixel(dc, x + 1, y)) return true;
+            return false;
+        };
+        const RECT duo = ink_of(dc, vesk::t_display_scale{dpi}.to_screen(RECT{165, 115, 190, 140}),
+                                [](COLORREF c) { return c != RGB(255, 255, 255); });
+        at_multiple(duo.left, 170);
+        at_multiple(duo.right, 180);
+        if (dpi == 192) {
+            EXPECT_TRUE(pairs_differ(duo.left, duo.right, screen(125)));
+        }
+        // The glow reaches past the rectangle's right edge as far in skin pixels.
+        LONG reach = 0;
+        while (reach < screen(30) &&
+               GetPixel(dc, screen(210) + reach, screen(45)) != RGB(255, 255, 255))
+            ++reach;
+        if (dpi == 96) glow_reach_at_96 = reach;
+        EXPECT_NEAR(reach, glow_reach_at_96 * s, 2.0);
+        if (dpi == 192) {
+            EXPECT_TRUE(pairs_differ(screen(210), screen(210) + reach, screen(45)));
+        }
+
+        // A press at a map's place on the screen reaches it, at skin pixels
+        // in the window and on the screen; dragging it moves the window as
+        // far as the mouse went.
+        const std::string map = host.eval("$map(" + id +
+                                          ",drag:true,lbuttondown:'$console(down "
+                                          "%_mouse_cx% %_mouse_sx%)')");
         host.eval("$map_rect(" + map + ",150,100,40,40)");
         host.take_lines();
-        const int x = static_cast<int>(std::lround(160 * s)),
-                  y = static_cast<int>(std::lround(110 * s));
+        const int x = screen(160), y = screen(110);
+        POINT origin{0, 0};
+        ClientToScreen(wnd, &origin);
+        RECT before{};
+        GetWindowRect(wnd, &before);
         SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
         SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        SendMessageW(wnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + screen(30), y + screen(20)));
+        RECT dragged{};
+        GetWindowRect(wnd, &dragged);
+        EXPECT_NEAR(dragged.left - before.left, 30 * s, 1.0);
+        EXPECT_NEAR(dragged.top - before.top, 20 * s, 1.0);
+        // Back (the mouse stands at the same client point of the moved
+        // window): within the pixel a fractional scale rounds away.
+        SendMessageW(wnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x - screen(30), y - screen(20)));
+        GetWindowRect(wnd, &dragged);
+        EXPECT_NEAR(dragged.left, before.left, 1);
         SendMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+        // (The stored place is read at the end.)
+        SetWindowPos(wnd, nullptr, before.left, before.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         // (The window closes with the map under the mouse: the next
         // window's map is entered at the first move all the same.)
-        EXPECT_EQ(host.take_lines(), std::vector<std::string>{"down 160"});
+        const auto lines = host.take_lines();
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0].substr(0, 9), "down 160 ");
+        EXPECT_NEAR(std::atof(lines[0].c_str() + 9), origin.x / s + 160, 1.0);
 
         // Controls are windows of their own, placed and hit on the screen.
         host.eval("$button(" + id + ",Play,60,150,80,24,'$console(play)')");

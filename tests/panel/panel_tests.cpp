@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include "host/display_scale.h"
 #include "host/gdi_handles.h"
 #include "panel/panel_file.h"
 #include "panel/panel_host.h"
@@ -237,6 +238,28 @@ TEST_F(PanelTest, TheEmbedToolCancelsOnARightClickAndAppendsOneLineOnADoubleClic
     ASSERT_NE(handle_of("c"), nullptr);
     EXPECT_EQ(GetParent(handle_of("c")), a);
     EXPECT_NE(vesk::cfg_window_tf_load_list[def].find("$window('c',"), std::string::npos);
+
+    // In a window shown at 200 %, the tool tells and writes skin pixels.
+    vesk::set_dpi_override(192);
+    RECT ar{};
+    GetWindowRect(a, &ar);
+    ar.right = ar.left + 2 * (ar.right - ar.left);
+    ar.bottom = ar.top + 2 * (ar.bottom - ar.top);
+    SendMessageW(a, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&ar));
+    define("d");
+    tool = vesk::start_embed_tool(a, 0, "d", at);
+    ASSERT_NE(tool, nullptr);
+    RECT tr{};
+    GetWindowRect(tool, &tr);
+    POINT origin{tr.left, tr.top};
+    ScreenToClient(a, &origin);
+    SendMessageW(tool, WM_LBUTTONDBLCLK, 0, 0);
+    vesk::set_dpi_override(0);
+    char line[128];
+    snprintf(line, sizeof line, "$window('d',%d,%d,%d,%d,", int(origin.x / 2), int(origin.y / 2),
+             int(tr.right - tr.left) / 2, int(tr.bottom - tr.top) / 2);
+    EXPECT_NE(vesk::cfg_window_tf_load_list[def].find(line), std::string::npos)
+        << vesk::cfg_window_tf_load_list[def] << " has no " << line;
 }
 
 BOOL CALLBACK count_window(HWND wnd, LPARAM count) {

@@ -22,6 +22,7 @@
 #include "config/reference_text.h"
 #include "editor/script_editor.h"
 #include "host/console_capture.h"
+#include "host/display_scale.h"
 #include "host/host_services.h"
 #include "host/settings.h"
 #include "menu/window_info_menu.h"
@@ -710,6 +711,21 @@ TEST_F(PaletteTest, WindowInfoMenuItemsShowCopyAndCarryOut) {
     host.pump();
     EXPECT_FALSE(handle_of("w"));
     EXPECT_FALSE(handle_of("kid"));
+
+    // At 200 % the numbers are the skin's, as scripts give and read them.
+    define("wide");
+    vesk::set_dpi_override(192);
+    host.eval("$window(wide,30,20,200,100)");
+    HWND wide = handle_of("wide");
+    ASSERT_TRUE(wide);
+    const strings scaled =
+        described(GetSubMenu(vesk::window_info_menu(wide, screen(wide, 10, 12)).menu(), 1));
+    vesk::set_dpi_override(0);
+    ASSERT_EQ(scaled.size(), 7u);
+    EXPECT_EQ(scaled[1].substr(scaled[1].find(' ') + 1), "Window Position :\tx=30, y=20");
+    EXPECT_EQ(scaled[2].substr(scaled[2].find(' ') + 1), "Window Size :\t200 x 100");
+    EXPECT_EQ(scaled[4].substr(scaled[4].find(' ') + 1), "Client Mouse Position :\tx=5, y=6");
+    DestroyWindow(wide);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 // in order, and the icon's menu, read while it is open.
 #include <algorithm>
 
+#include "host/display_scale.h"
 #include "menu/user_commands.h"
 #include "menu/window_arrange.h"
 #include "panels/panel_types.h"
@@ -325,6 +326,22 @@ TEST_F(Tray, ScriptsAddChangeAndRemoveTheIcon) {
     EXPECT_EQ(run("$if($trayicon(" + folder.path("tray.ico") + "),y,n)"), lines{"y"});
     EXPECT_EQ(last().data.uFlags, static_cast<UINT>(NIF_ICON));
     EXPECT_EQ(last().data.hIcon, tray().icon());
+    // A small icon, sized for the screen's DPI.
+    const auto side_of = [](HICON icon) {
+        ICONINFO info{};
+        if (!GetIconInfo(icon, &info)) return 0L;
+        BITMAP bm{};
+        GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
+        if (info.hbmColor) DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        return bm.bmWidth;
+    };
+    for (const int dpi : {96, 192}) {
+        vesk::set_dpi_override(dpi);
+        run("$trayicon(" + folder.path("tray.ico") + ")");
+        EXPECT_EQ(side_of(last().data.hIcon), dpi / 6) << dpi << " DPI";
+    }
+    vesk::set_dpi_override(0);
     const size_t asked = tray().requests().size();
     EXPECT_EQ(run("$if($trayicon(C:\\nowhere\\none.ico),y,n)"), lines{"n"});
     EXPECT_EQ(tray().requests().size(), asked);

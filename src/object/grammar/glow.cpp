@@ -4,12 +4,10 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 namespace vesk::grammar {
 namespace {
-
-constexpr int radius = 5;
-constexpr int taps = (2 * radius + 1) * (2 * radius + 1);
 
 uint32_t channel(uint32_t pixel, int c) { return pixel >> (8 * c) & 0xFF; }
 
@@ -48,8 +46,8 @@ uint32_t key_colour(std::span<const uint32_t> gdi_colours) {
 
 namespace {
 
-// The three channels of a pixel in 21-bit lanes of one 64-bit sum: 121
-// values of 255 need 15 bits, so lanes never carry into each other, and
+// The three channels of a pixel in 21-bit lanes of one 64-bit sum: the
+// largest blur's 6561 values of 255 fit, so lanes never carry into each other, and
 // adding before subtracting keeps every lane from borrowing.
 constexpr uint64_t lanes(uint32_t p) {
     return uint64_t(p & 0xFF) | uint64_t(p >> 8 & 0xFF) << 21 | uint64_t(p >> 16 & 0xFF) << 42;
@@ -58,20 +56,15 @@ constexpr uint64_t lane_mask = (uint64_t(1) << 21) - 1;
 
 }  // namespace
 
-void box_blur_11(const uint32_t* in, uint32_t* out, int w, int h) {
-    if (w <= 0 || h <= 0) return;
-    const size_t n = size_t(w) * size_t(h);
-    std::vector<uint32_t> copy;
-    if (in == out) {
-        // The sums read rows the output has already replaced.
-        copy.assign(in, in + n);
-        in = copy.data();
-    } else {
-        std::memcpy(out, in, n * sizeof(uint32_t));
-    }
-    if (w < 2 * radius + 1 || h < 2 * radius + 1) return;
+namespace {
+
+// `taps` is a compile-time constant for the usual radius, so its divisions
+// become multiplications.
+template <typename Taps>
+void blur_with(const uint32_t* in, uint32_t* out, int w, int h, int radius, Taps taps) {
     const size_t width = size_t(w);
-    // Column sums of the 11 rows around the current row.
+    const size_t r = size_t(radius);
+    // Column sums of the rows around the current row.
     std::vector<uint64_t> column(width, 0);
     for (int y = 0; y < 2 * radius + 1; ++y) {
         const uint32_t* row = in + size_t(y) * width;
@@ -79,15 +72,15 @@ void box_blur_11(const uint32_t* in, uint32_t* out, int w, int h) {
     }
     for (int y = radius; y < h - radius; ++y) {
         uint64_t window = 0;
-        for (size_t x = 0; x < 2 * radius + 1; ++x) window += column[x];
+        for (size_t x = 0; x < 2 * r + 1; ++x) window += column[x];
         const uint32_t* src = in + size_t(y) * width;
         uint32_t* dst = out + size_t(y) * width;
-        for (size_t x = radius;; ++x) {
+        for (size_t x = r;; ++x) {
             dst[x] = (src[x] & 0xFF000000u) | uint32_t((window >> 42) / taps) << 16 |
                      uint32_t((window >> 21 & lane_mask) / taps) << 8 |
                      uint32_t((window & lane_mask) / taps);
-            if (x + radius + 1 >= width) break;
-            window = window + column[x + radius + 1] - column[x - radius];
+            if (x + r + 1 >= width) break;
+            window = window + column[x + r + 1] - column[x - r];
         }
         if (y + radius + 1 < h) {
             const uint32_t* leaving = in + size_t(y - radius) * width;
@@ -98,8 +91,29 @@ void box_blur_11(const uint32_t* in, uint32_t* out, int w, int h) {
     }
 }
 
+}  // namespace
+
+void box_blur(const uint32_t* in, uint32_t* out, int w, int h, int radius) {
+    if (w <= 0 || h <= 0) return;
+    const size_t n = size_t(w) * size_t(h);
+    std::vector<uint32_t> copy;
+    if (in == out) {
+        // The sums read rows the output has already replaced.
+        copy.assign(in, in + n);
+        in = copy.data();
+    } else {
+        std::memcpy(out, in, n * sizeof(uint32_t));
+    }
+    radius = std::clamp(radius, 0, max_blur_radius);
+    if (radius == 0 || w < 2 * radius + 1 || h < 2 * radius + 1) return;
+    if (radius == 5)
+        blur_with(in, out, w, h, 5, std::integral_constant<uint32_t, 121>());
+    else
+        blur_with(in, out, w, h, radius, uint32_t((2 * radius + 1) * (2 * radius + 1)));
+}
+
 void glow_compose(const uint32_t* object, const uint32_t* canvas, int w, int h, const glow& g,
-                  uint32_t key_gdi, uint32_t* result) {
+                  uint32_t key_gdi, uint32_t* result, double scale) {
     if (w <= 0 || h <= 0) return;
     const size_t n = size_t(w) * size_t(h);
     const uint32_t key = pixel_of(key_gdi);
@@ -112,7 +126,7 @@ void glow_compose(const uint32_t* object, const uint32_t* canvas, int w, int h, 
     // The object's shape widened by the spread in four directions; later
     // copies overwrite earlier ones where both hold the object.
     spread.assign(n, key);
-    const int s = std::min(static_cast<int>(g.spread), std::max(w, h));
+    const int s = std::min(static_cast<int>(std::lround(g.spread * scale)), std::max(w, h));
     const int offsets[4][2] = {{-s, 0}, {s, 0}, {0, -s}, {0, s}};
     for (const auto& o : offsets) {
         const int x0 = std::max(0, -o[0]), x1 = std::min(w, w - o[0]);
@@ -129,8 +143,9 @@ void glow_compose(const uint32_t* object, const uint32_t* canvas, int w, int h, 
     const uint32_t glow_pixel = pixel_of(glow_gdi(g));
     for (size_t i = 0; i < n; ++i) back[i] = is_key(spread[i]) ? canvas[i] : glow_pixel;
 
-    box_blur_11(back.data(), back_blur.data(), w, h);
-    box_blur_11(spread.data(), spread_blur.data(), w, h);
+    const int radius = static_cast<int>(std::lround(5 * scale));
+    box_blur(back.data(), back_blur.data(), w, h, radius);
+    box_blur(spread.data(), spread_blur.data(), w, h, radius);
 
     // The blend factor depends only on the mean m of the blurred spread.
     const int grey = static_cast<int>((g.red + g.green + g.blue) / 3);

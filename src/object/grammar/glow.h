@@ -22,17 +22,20 @@ namespace vesk::grammar {
 }
 [[nodiscard]] inline uint32_t rgb_of(uint32_t pixel) { return pixel & 0xFFFFFF; }
 
-// Every pixel at least 5 away from each edge becomes the integer mean of
-// its 11 by 11 neighbourhood per channel; the border keeps its values.
-// Running sums: the cost does not depend on the 121 taps.
-void box_blur_11(const uint32_t* in, uint32_t* out, int w, int h);
+// Every pixel at least `radius` away from each edge becomes the integer
+// mean of its square neighbourhood per channel (11 by 11 for the usual 5);
+// the border keeps its values. Running sums: the cost does not depend on
+// the taps.
+inline constexpr int max_blur_radius = 40;
+void box_blur(const uint32_t* in, uint32_t* out, int w, int h, int radius = 5);
 
 // Steps of the glow after the object was painted alone on the key colour:
 // `object` holds that painting over the rectangle (w by h), `canvas` what
 // the rectangle held before. Writes the glowing background to `result`;
-// the caller paints the crisp object on top afterwards.
+// the caller paints the crisp object on top afterwards. At a display
+// scale the planes hold screen pixels, and the spread and blur grow with it.
 void glow_compose(const uint32_t* object, const uint32_t* canvas, int w, int h, const glow& g,
-                  uint32_t key_gdi, uint32_t* result);
+                  uint32_t key_gdi, uint32_t* result, double scale = 1.0);
 
 // Scratch planes are kept between paints (fresh large blocks cost a page
 // fault per page each time), but not those of unusually large glows.

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <memory>
 
+#include "host/display_scale.h"
 #include "host/script_path.h"
 #include "object/grammar/values.h"
 #include "object/object_creation.h"
@@ -22,7 +24,10 @@ gp_image_object::~gp_image_object() {
 
 std::shared_ptr<gp_image_cache_item> gp_image_object::picture(int dpi) {
     const bool boxed = !clip && dest.w > 0 && dest.h > 0;
-    const std::string& chosen = boxed ? image_cache::instance().for_dpi(file, dpi, !cache) : file;
+    // A "@2x" copy stands for the picture at its own size in skin pixels,
+    // its clip counted in the picture's pixels as well.
+    const std::string chosen = image_cache::instance().for_dpi(file, dpi, !cache);
+    const uint32_t density = chosen == file ? 1 : 2;
     // Pictures that change on disk are read anew for every use.
     if (!cache) image_cache::instance().drop(chosen);
     // Fitted whole into a box of known size, the picture needs no more
@@ -31,7 +36,7 @@ std::shared_ptr<gp_image_cache_item> gp_image_object::picture(int dpi) {
     const uint32_t want =
         keepaspect && boxed ? static_cast<uint32_t>(MulDiv(std::max(dest.w, dest.h), dpi, skin_dpi))
                             : 0;
-    return image_cache::instance().find_or_load(chosen, want);
+    return image_cache::instance().find_or_load(chosen, want, density);
 }
 
 void gp_image_object::draw(HWND wnd, HDC dc, Gdiplus::Graphics* graphics) {
@@ -43,10 +48,21 @@ void gp_image_object::draw(HWND wnd, HDC dc, Gdiplus::Graphics* graphics) {
         draw_cache_item(*surface.get(), *item, dest, clip, alpha, code, keepaspect);
         return;
     }
+    // At a display scale the copy holds screen pixels, so it is not stretched.
+    const double f = paint::world_scale(dc);
+    const auto screen = [f](LONG v) { return static_cast<int>(std::lround(v * f)); };
+    if (rendered_dc_ && rendered_scale_ != f) {
+        if (replaced_) SelectObject(rendered_dc_.get(), replaced_);
+        rendered_dc_.reset();
+        rendered_bitmap_.reset();
+        replaced_ = nullptr;
+    }
     if (!rendered_dc_) {
+        rendered_scale_ = f;
         RECT client{};
         GetClientRect(wnd, &client);
-        const int w = client.right - client.left + 10, h = client.bottom - client.top + 10;
+        const int w = client.right - client.left + screen(10),
+                  h = client.bottom - client.top + screen(10);
         unique_hbitmap bitmap(CreateCompatibleBitmap(dc, w, h));
         unique_hdc mem(CreateCompatibleDC(dc));
         if (!bitmap || !mem) return;
@@ -56,17 +72,21 @@ void gp_image_object::draw(HWND wnd, HDC dc, Gdiplus::Graphics* graphics) {
         const RECT all{0, 0, w, h};
         FillRect(rendered_dc_.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         Gdiplus::Graphics g(rendered_dc_.get());
+        if (f != 1.0)
+            g.ScaleTransform(static_cast<Gdiplus::REAL>(f), static_cast<Gdiplus::REAL>(f));
         draw_cache_item(g, *item, dest, clip, alpha, code, keepaspect, &rendered_at_);
         g.Flush(Gdiplus::FlushIntentionSync);
     }
     if (graphics) graphics->Flush(Gdiplus::FlushIntentionSync);
     const RECT& r = rendered_at_;
+    screen_pixels_scope pixels(dc);
     if (clip2_set)
-        BitBlt(dc, r.left, r.top, clip2.w, clip2.h, rendered_dc_.get(), r.left + clip2.x,
-               r.top + clip2.y, SRCCOPY);
+        BitBlt(dc, screen(r.left), screen(r.top), screen(clip2.w), screen(clip2.h),
+               rendered_dc_.get(), screen(r.left + clip2.x), screen(r.top + clip2.y), SRCCOPY);
     else
-        BitBlt(dc, r.left, r.top, r.right - r.left - 1, r.bottom - r.top - 1, rendered_dc_.get(),
-               r.left, r.top, SRCCOPY);
+        BitBlt(dc, screen(r.left), screen(r.top), screen(r.right - r.left - 1),
+               screen(r.bottom - r.top - 1), rendered_dc_.get(), screen(r.left), screen(r.top),
+               SRCCOPY);
 }
 
 void gp_image_object::set_position(int32_t nx, int32_t ny) {

@@ -52,6 +52,8 @@ private:
     unique_hdc rendered_dc_;
     HGDIOBJ replaced_ = nullptr;
     RECT rendered_at_{};
+    // The display scale the copy was made at; another one makes it again.
+    double rendered_scale_ = 1.0;
 };
 
 }  // namespace vesk::object

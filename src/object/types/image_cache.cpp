@@ -74,7 +74,8 @@ bool parse_album_art_reference(std::string_view name, std::string_view& path,
     return false;
 }
 
-gp_image_cache_item::gp_image_cache_item(std::string file_name) : file(std::move(file_name)) {}
+gp_image_cache_item::gp_image_cache_item(std::string file_name, uint32_t density_of_file)
+    : file(std::move(file_name)), density(std::max<uint32_t>(density_of_file, 1)) {}
 
 gp_image_cache_item::~gp_image_cache_item() { release(); }
 
@@ -135,6 +136,8 @@ void gp_image_cache_item::load(uint32_t want) {
             memory_ = GlobalFree(memory_);
             image_ = std::move(preview);
             reduced_ = true;
+            width_ = std::max<uint32_t>((width_ + density / 2) / density, 1);
+            height_ = std::max<uint32_t>((height_ + density / 2) / density, 1);
             if (rotate_code_ >= 0) {
                 const int code = rotate_code_;
                 rotate_code_ = -1;
@@ -159,8 +162,8 @@ void gp_image_cache_item::load(uint32_t want) {
         return;
     }
     image_ = std::move(image);
-    width_ = image_->GetWidth();
-    height_ = image_->GetHeight();
+    width_ = std::max<uint32_t>((image_->GetWidth() + density / 2) / density, 1);
+    height_ = std::max<uint32_t>((image_->GetHeight() + density / 2) / density, 1);
     if (rotate_code_ >= 0) {
         const int code = rotate_code_;
         rotate_code_ = -1;
@@ -171,9 +174,10 @@ void gp_image_cache_item::load(uint32_t want) {
 bool gp_image_cache_item::sharp_enough(uint32_t want) const {
     if (!reduced_ || !image_) return true;
     if (!want) return false;
-    const double fit = std::min({1.0, double(want) / width_, double(want) / height_});
-    return image_->GetWidth() >= uint32_t(width_ * fit) &&
-           image_->GetHeight() >= uint32_t(height_ * fit);
+    // `want` counts screen pixels, which a "@2x" copy has twice per skin pixel.
+    const double w = double(width_) * density, h = double(height_) * density;
+    const double fit = std::min({1.0, double(want) / w, double(want) / h});
+    return image_->GetWidth() >= uint32_t(w * fit) && image_->GetHeight() >= uint32_t(h * fit);
 }
 
 void gp_image_cache_item::rotate_flip(int code) {
@@ -225,19 +229,20 @@ std::string image_cache::for_dpi(const std::string& file, int dpi, bool fresh) {
     return known->second ? sharper : file;
 }
 
-std::shared_ptr<gp_image_cache_item> image_cache::find_or_load(std::string_view file,
-                                                               uint32_t want) {
+std::shared_ptr<gp_image_cache_item> image_cache::find_or_load(std::string_view file, uint32_t want,
+                                                               uint32_t density) {
     object::busy_scope busy(busy_);
     if (!busy.ok()) return nullptr;
+    density = std::max<uint32_t>(density, 1);
     for (const auto& item : items_)
-        if (cor::iequals_utf8(item->file, file)) {
+        if (item->density == density && cor::iequals_utf8(item->file, file)) {
             if (!item->sharp_enough(want)) {
                 item->load(want);
                 ++loads_;
             }
             return item;
         }
-    auto item = std::make_shared<gp_image_cache_item>(std::string(file));
+    auto item = std::make_shared<gp_image_cache_item>(std::string(file), density);
     item->load(want);
     ++loads_;
     items_.push_back(item);
@@ -304,7 +309,7 @@ void draw_cache_item(Gdiplus::Graphics& g, gp_image_cache_item& item, grammar::b
                                    Gdiplus::ColorAdjustTypeBitmap);
     }
     const auto p = place_cache_item(item, dest, clip, rotate_flip, keepaspect);
-    if (item.reduced()) {
+    if (item.resampled()) {
         // The source rectangle is in the picture's own pixels; flipped
         // tiling keeps the edges from fading into the outside when scaled.
         if (!attributes) attributes.emplace();

@@ -29,12 +29,15 @@ namespace vesk {
 
 class gp_image_cache_item {
 public:
-    explicit gp_image_cache_item(std::string file_name);
+    explicit gp_image_cache_item(std::string file_name, uint32_t density = 1);
     ~gp_image_cache_item();
     gp_image_cache_item(const gp_image_cache_item&) = delete;
     gp_image_cache_item& operator=(const gp_image_cache_item&) = delete;
 
     const std::string file;
+    // Pixels per skin pixel: 2 for a "@2x" copy, whose own size below is
+    // half its pixels'.
+    const uint32_t density;
     // None when the file could not be read or decoded. A reduced picture
     // has fewer pixels than the picture's own size below.
     [[nodiscard]] Gdiplus::Image* image() const { return image_.get(); }
@@ -42,6 +45,9 @@ public:
     [[nodiscard]] uint32_t width() const { return width_; }
     [[nodiscard]] uint32_t height() const { return height_; }
     [[nodiscard]] bool reduced() const { return reduced_; }
+    // Whether the decoded pixels differ from the own size: drawing maps
+    // the source rectangle onto them.
+    [[nodiscard]] bool resampled() const { return reduced_ || density != 1; }
     // Whether the decoded pixels suffice for drawing the picture within
     // want × want keeping its aspect (0: at its own size).
     [[nodiscard]] bool sharp_enough(uint32_t want) const;
@@ -95,8 +101,10 @@ public:
     // asked of the disk once, or every time for a picture read `fresh`.
     [[nodiscard]] std::string for_dpi(const std::string& file, int dpi, bool fresh);
 
+    // `density` 2 reads a "@2x" copy as a picture of half its pixel size.
     [[nodiscard]] std::shared_ptr<gp_image_cache_item> find_or_load(std::string_view file,
-                                                                    uint32_t want = 0);
+                                                                    uint32_t want = 0,
+                                                                    uint32_t density = 1);
     void drop(std::string_view file);
     void clear();
 

@@ -1,6 +1,7 @@
 #include "object/types/paint_support.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <map>
 #include <tuple>
@@ -301,10 +302,24 @@ graphics_for::graphics_for(HDC dc, Gdiplus::Graphics* given) : g_(given) {
     }
 }
 
+double world_scale(HDC dc) {
+    XFORM xf{};
+    if (GetGraphicsMode(dc) != GM_ADVANCED || !GetWorldTransform(dc, &xf)) return 1.0;
+    return xf.eM11 > 0 ? xf.eM11 : 1.0;
+}
+
 void paint_glowing(HDC dc, Gdiplus::Graphics* graphics, RECT area, const grammar::glow& glow,
                    std::span<const uint32_t> key_sources, const body_painter& body) {
     // What GDI+ has queued must be in the canvas before it is read.
     if (graphics) graphics->Flush(Gdiplus::FlushIntentionSync);
+    // Drawn at a display scale, the glow is made from the screen's pixels,
+    // not made at skin size and stretched.
+    const double f = world_scale(dc);
+    if (f != 1.0)
+        area = {static_cast<LONG>(std::floor(area.left * f)),
+                static_cast<LONG>(std::floor(area.top * f)),
+                static_cast<LONG>(std::ceil(area.right * f)),
+                static_cast<LONG>(std::ceil(area.bottom * f))};
     area.left = std::max<LONG>(area.left, 0);
     area.top = std::max<LONG>(area.top, 0);
     const SIZE canvas = canvas_size(dc);
@@ -327,11 +342,21 @@ void paint_glowing(HDC dc, Gdiplus::Graphics* graphics, RECT area, const grammar
         body(dc, graphics);
         return;
     }
-    BitBlt(work.dc(), 0, 0, w, h, dc, area.left, area.top, SRCCOPY);
+    {
+        screen_pixels_scope screen(dc);
+        BitBlt(work.dc(), 0, 0, w, h, dc, area.left, area.top, SRCCOPY);
+    }
     {
         unique_hbrush key_brush(CreateSolidBrush(key));
         FillRect(alone.dc(), &area, key_brush.get());
-        // Bodies that paint with GDI+ make their own surface on the context.
+        if (f != 1.0) {
+            SetGraphicsMode(alone.dc(), GM_ADVANCED);
+            const auto e = static_cast<FLOAT>(f);
+            const XFORM xf{e, 0, 0, e, 0, 0};
+            SetWorldTransform(alone.dc(), &xf);
+        }
+        // Bodies that paint with GDI+ make their own surface on the context,
+        // which takes the context's scale.
         body(alone.dc(), nullptr);
     }
     GdiFlush();
@@ -345,10 +370,13 @@ void paint_glowing(HDC dc, Gdiplus::Graphics* graphics, RECT area, const grammar
                     size_t(w) * sizeof(uint32_t));
         std::memcpy(&background[size_t(y) * size_t(w)], work.row(y), size_t(w) * sizeof(uint32_t));
     }
-    grammar::glow_compose(object.data(), background.data(), w, h, glow, key, result.data());
+    grammar::glow_compose(object.data(), background.data(), w, h, glow, key, result.data(), f);
     for (int y = 0; y < h; ++y)
         std::memcpy(work.row(y), &result[size_t(y) * size_t(w)], size_t(w) * sizeof(uint32_t));
-    BitBlt(dc, area.left, area.top, w, h, work.dc(), 0, 0, SRCCOPY);
+    {
+        screen_pixels_scope screen(dc);
+        BitBlt(dc, area.left, area.top, w, h, work.dc(), 0, 0, SRCCOPY);
+    }
     grammar::release_large(object);
     grammar::release_large(background);
     grammar::release_large(result);

@@ -166,6 +166,9 @@ private:
 
 using body_painter = std::function<void(HDC, Gdiplus::Graphics*)>;
 
+// The factor of a skin's scale set on `dc`; 1 when it draws screen pixels.
+[[nodiscard]] double world_scale(HDC dc);
+
 // The glow around `body` over `area` (exclusive right and bottom) of the
 // bitmap selected into `dc`, then `body` itself on top. `key_sources` are
 // the colours the object paints and the glow colour.
