@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,21 @@ RECT onto_a_monitor(const RECT& r) {
         bring_inside({r.left, r.top, r.right, r.bottom},
                      {mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom});
     return {in.left, in.top, in.right, in.bottom};
+}
+
+// A place that a display scale makes reach past its monitor's work area
+// moves up and left as far as it must to show whole, never past the work
+// area's top left, and keeps its size: a skin that fitted at 96 DPI stays
+// in reach at 200 %.
+RECT within_work_area(const RECT& r) {
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (!GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi)) return r;
+    const RECT& work = mi.rcWork;
+    const LONG w = r.right - r.left, h = r.bottom - r.top;
+    const LONG left = std::max(work.left, std::min(r.left, work.right - w));
+    const LONG top = std::max(work.top, std::min(r.top, work.bottom - h));
+    return {left, top, left + w, top + h};
 }
 
 void store_placement(HWND wnd, const cor::guid& id) {
@@ -180,10 +196,17 @@ bool script_window::initialise(const RECT* rect, bool hidden, bool embedded) {
     const DWORD ex_style = WS_EX_APPWINDOW | WS_EX_ACCEPTFILES;
     const t_frame frame =
         frame_for(style, ex_style, false, platform_dpi_of(child ? parent_wnd : nullptr));
+    // Where a remembered place lands on the screen, to the pixel (through
+    // skin pixels and back it could round one past the work area).
+    std::optional<RECT> landed;
     if (remembered && !rect && !child) {
         // A script's own rectangle is taken as given; only a remembered one moves.
         WINDOWPLACEMENT on_screen = placement(scale_, frame, wp, toward::screen);
         on_screen.rcNormalPosition = onto_a_monitor(on_screen.rcNormalPosition);
+        if (scale_.scaled()) {
+            on_screen.rcNormalPosition = within_work_area(on_screen.rcNormalPosition);
+            landed = on_screen.rcNormalPosition;
+        }
         wp.rcNormalPosition = outer_rect(scale_, frame, on_screen.rcNormalPosition, toward::skin);
         r = wp.rcNormalPosition;
     }
@@ -192,7 +215,7 @@ bool script_window::initialise(const RECT* rect, bool hidden, bool embedded) {
     const std::wstring title = cor::to_wide(def != no_window && def < cfg_window_display_list.size()
                                                 ? cfg_window_display_list[def]
                                                 : "");
-    const RECT sr = outer_rect(scale_, frame, r, toward::screen);
+    const RECT sr = landed ? *landed : outer_rect(scale_, frame, r, toward::screen);
     HWND created = CreateWindowExW(ex_style, window_class_name, title.c_str(), style, sr.left,
                                    sr.top, sr.right - sr.left, sr.bottom - sr.top, parent_wnd,
                                    nullptr, static_cast<HINSTANCE>(host::module_handle()), this);
@@ -208,8 +231,8 @@ bool script_window::initialise(const RECT* rect, bool hidden, bool embedded) {
         if (cancel_flags & 1) {
             ShowWindow(created, SW_SHOW);
         } else {
-            const WINDOWPLACEMENT on_screen =
-                placement(scale_, frame_of(created), wp, toward::screen);
+            WINDOWPLACEMENT on_screen = placement(scale_, frame_of(created), wp, toward::screen);
+            if (landed) on_screen.rcNormalPosition = *landed;
             SetWindowPlacement(created, &on_screen);
             if (wp.showCmd == SW_HIDE) ShowWindow(created, SW_SHOW);
         }

@@ -297,6 +297,26 @@ TEST_F(Scale, SkinPixelsAtEachDisplayScale) {
         DestroyWindow(wnd);
     }
 
+    // A place remembered at 100 % that reaches past the screen at 200 %
+    // moves up to show whole, keeping its size and its left.
+    {
+        vesk::set_dpi_override(96);
+        DestroyWindow(open("low", ",20,400,250,180"));
+        vesk::set_dpi_override(192);
+        const HWND low = open("low");
+        ASSERT_NE(low, nullptr);
+        RECT lr{};
+        GetWindowRect(low, &lr);
+        MONITORINFO mi{};
+        mi.cbSize = sizeof mi;
+        ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(low, MONITOR_DEFAULTTONEAREST), &mi));
+        EXPECT_LE(lr.bottom, mi.rcWork.bottom);
+        EXPECT_GT(lr.top, mi.rcWork.top);
+        EXPECT_EQ(lr.left, 40);
+        EXPECT_EQ(host.eval("$w(low,_width),$w(low,_height)"), "250,180");
+        DestroyWindow(low);
+    }
+
     // A profile that draws its own way: screen pixels one for one, and the
     // scale still told.
     vesk::set_dpi_override(192);
