@@ -14,6 +14,7 @@
 #include "control/combobox_object.h"
 #include "control/menubar_object.h"
 #include "control/tooltip_object.h"
+#include "host/display_scale.h"
 #include "window/script_window.h"
 
 using namespace window_test;
@@ -381,6 +382,23 @@ TEST_F(Controls, TrackingTipShowsWhereItIsToldAndACustomOneWhatItsScriptDraws) {
     EXPECT_EQ(host.eval("$tooltip_getinfo(" + custom + ",height)"), "30");
     EXPECT_EQ(cor_test::screen_pixel(c->control_wnd, 5, 5), RGB(255, 0, 0));
     EXPECT_EQ(cor_test::screen_pixel(c->control_wnd, 40, 5), RGB(255, 255, 255));
+
+    // At 200 % the same script, in the same skin pixels, fills twice the pixels.
+    host.eval("$tooltip_activate(" + custom + ",0)");
+    vesk::set_dpi_override(192);
+    RECT suggested{};
+    GetWindowRect(wnd, &suggested);
+    SendMessageW(wnd, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+    host.eval("$tooltip_activate(" + custom + ",1)");
+    host.pump();
+    RedrawWindow(c->control_wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    vesk::set_dpi_override(0);
+    RECT client{};
+    GetClientRect(c->control_wnd, &client);
+    EXPECT_EQ(client.right, 160);
+    EXPECT_EQ(host.eval("%tipsize%|$tooltip_getinfo(" + custom + ",height)"), "80x30|30");
+    EXPECT_EQ(cor_test::screen_pixel(c->control_wnd, 35, 50), RGB(255, 0, 0));
+    EXPECT_EQ(cor_test::screen_pixel(c->control_wnd, 45, 5), RGB(255, 255, 255));
 }
 
 TEST_F(Controls, EachFunctionActsOnEveryControlKind) {
