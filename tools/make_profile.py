@@ -4,6 +4,8 @@
     python3 tools/make_profile.py                 # writes profiles/default/corvina500.cfgstore
     python3 tools/make_profile.py --check         # fails when the committed store is stale
     python3 tools/make_profile.py --profile DIR   # another profile folder with a profile.json
+    python3 tools/make_profile.py --extract --profile DIR
+                                                  # DIR's store back into profile.json and scripts
 
 A profile folder holds profile.json (which script file goes into which
 setting, the windows and their first placement) and the scripts it names.
@@ -17,11 +19,18 @@ When the folder already has a store, only the settings profile.json makes
 are replaced: playlists, volume, library folders, windows the user moved,
 windows and scripts profile.json does not name, and settings of other
 components all stay. --fresh writes the sources alone.
+
+--extract goes the other way: it writes what the store holds of the
+profile (scripts, windows, panels, menu commands) as profile.json and one
+script file per script, so that making the store again from the folder
+gives the same bytes.
 """
 
 import argparse
+import base64
 import json
 import os
+import re
 import struct
 import sys
 import uuid
@@ -78,6 +87,13 @@ PANEL_GUIDS = 'CC7C233E-8F21-4D93-8C31-BCC71B50BBC9'
 PANEL_IDS = 'C7CE100B-5AED-4D50-B246-0970A5E420B8'
 PANEL_DISPLAYS = 'F361759A-9AEC-455A-942F-771FE1144AAE'
 PANEL_RECORDS = '80B30BCA-317B-49A2-BDFC-7F7BD4A6B786'
+# The user's menu commands: identities, names and scripts of each menu.
+MENU_COMMANDS = {
+    'main': ('37C3B965-DCAC-4DC9-A6B6-9DDD27192923', '7E48F437-8007-4160-AD91-852B6F71CD51',
+             '356A3204-71E1-4E31-8409-B7F972B58E47'),
+    'context': ('A839453A-E82C-402A-8CE8-B58A640B5FC1', 'E9DA6D9F-36C5-46EC-B4F6-06F894567266',
+                '67BAFAE6-6B3A-4F24-AFC5-5D2BF53120BF'),
+}
 # The player's panel types (corvina500.exe --list-panels): name, GUID, category.
 PANEL_TYPES = {
     'Playlist View': ('0F6A3C1E-5B27-4D8E-9C41-2A7E8B3D6F10', 'Playlist views'),
@@ -180,14 +196,13 @@ def build_profile(folder):
     """The profile's own settings: ({guid text: bytes}, [window definitions])."""
     manifest_path, manifest = read_manifest(folder)
     for key, kind in (('general_scripts', dict), ('windows', list), ('custom_scripts', str),
-                      ('panels', list)):
+                      ('panels', list), ('menu_commands', dict)):
         if key in manifest and not isinstance(manifest[key], kind):
             raise ProfileError(f'{manifest_path}: "{key}" must be a JSON {kind_names[kind]}')
     settings = {}
-    if 'trim_mode' in manifest:
-        settings[TRIM_MODE] = int32(1 if manifest['trim_mode'] else 0)
-    if 'dpi_scaling' in manifest:
-        settings[SKIN_SCALING] = int32(1 if manifest['dpi_scaling'] else 0)
+    for key, guid in (('trim_mode', TRIM_MODE), ('dpi_scaling', SKIN_SCALING)):
+        if key in manifest:
+            settings[guid] = switch_value(manifest_path, key, manifest[key])
     if 'custom_scripts' in manifest:
         settings[CUSTOM_SCRIPTS] = text(read_script(folder, manifest['custom_scripts']))
     for name, file in manifest.get('general_scripts', {}).items():
@@ -231,29 +246,84 @@ def build_profile(folder):
             f'{manifest_path}: no window has the main window\'s GUID {{{MAIN_WINDOW}}}; '
             f'the player opens that window at start, so one window of "windows" must have '
             f'"guid": "{MAIN_WINDOW}"')
+    settings.update(read_menu_commands(folder, manifest_path, manifest))
     return settings, windows, read_panels(manifest_path, manifest)
 
 
+def switch_value(manifest_path, key, value):
+    """A switch is true or false; a number is kept as it is."""
+    if isinstance(value, bool):
+        return int32(1 if value else 0)
+    if isinstance(value, int) and -2**31 <= value < 2**31:
+        return int32(value)
+    raise ProfileError(f'{manifest_path}: "{key}" must be true or false')
+
+
+def guid_text(manifest_path, what, value):
+    try:
+        return str(uuid.UUID(value)).upper()
+    except (TypeError, ValueError, AttributeError):
+        raise ProfileError(f'{manifest_path}: {what}: bad GUID {json.dumps(value)}')
+
+
 def read_panels(manifest_path, manifest):
-    """The panel definitions of "panels": id and type name of each."""
+    """The panel definitions of "panels": id and type of each; the identity,
+    the display text and the panel's own settings when given."""
     panels = []
+    type_names = {guid: name for name, (guid, _) in PANEL_TYPES.items()}
     for p in manifest.get('panels', []):
         if not isinstance(p, dict) or not isinstance(p.get('id'), str) or not p['id']:
             raise ProfileError(f'{manifest_path}: every panel needs an "id" (text)')
-        if p.get('type') not in PANEL_TYPES:
-            raise ProfileError(f'{manifest_path}: panel {p["id"]}: unknown type '
-                              f'"{p.get("type")}"; the types are {", ".join(PANEL_TYPES)}')
+        kind = p.get('type')
+        if kind not in PANEL_TYPES:
+            # A type the player does not offer is kept by its GUID.
+            try:
+                type_guid = str(uuid.UUID(kind)).upper()
+            except (TypeError, ValueError, AttributeError):
+                raise ProfileError(f'{manifest_path}: panel {p["id"]}: unknown type '
+                                  f'"{kind}"; the types are {", ".join(PANEL_TYPES)}')
+            kind = type_names.get(type_guid, kind)
         if p['id'].lower() in [known['id'].lower() for known in panels]:
             raise ProfileError(f'{manifest_path}: panel {p["id"]}: the id is used twice')
-        type_guid, category = PANEL_TYPES[p['type']]
+        type_guid, category = (PANEL_TYPES[kind] if kind in PANEL_TYPES
+                               else (str(uuid.UUID(kind)).upper(), ''))
+        try:
+            own = base64.b64decode(p.get('settings', ''), validate=True)
+        except (TypeError, ValueError):
+            raise ProfileError(f'{manifest_path}: panel {p["id"]}: "settings" is not base64')
         panels.append({
-            'guid': str(uuid.uuid5(PANEL_NAMESPACE, p['id'])).upper(),
+            'guid': (guid_text(manifest_path, f'panel {p["id"]}', p['guid']) if 'guid' in p
+                     else str(uuid.uuid5(PANEL_NAMESPACE, p['id'])).upper()),
             'id': p['id'],
-            'display': f'{p["type"]} / {category}',
+            'display': p.get('display', f'{kind} / {category}'),
             'type': type_guid,
-            'settings': b'',
+            'settings': own,
+            'given': 'settings' in p,
         })
     return panels
+
+
+def read_menu_commands(folder, manifest_path, manifest):
+    """The user's menu commands of "menu_commands": per menu ("main",
+    "context") a list of commands with a GUID, a name and a script file."""
+    settings = {}
+    for menu, commands in manifest.get('menu_commands', {}).items():
+        if menu not in MENU_COMMANDS or not isinstance(commands, list):
+            raise ProfileError(f'{manifest_path}: "menu_commands" holds lists named '
+                              f'"main" and "context", not {json.dumps(menu)}')
+        guids, names, scripts = [], [], []
+        for c in commands:
+            if not isinstance(c, dict) or not isinstance(c.get('name'), str):
+                raise ProfileError(f'{manifest_path}: every {menu} menu command needs a '
+                                  f'"name" (text), a "guid" and a "script"')
+            guids.append(guid_text(manifest_path, f'menu command {c["name"]}', c.get('guid')))
+            names.append(c['name'])
+            scripts.append(read_script(folder, c.get('script')))
+        ids, name_list, script_list = MENU_COMMANDS[menu]
+        settings[ids] = guid_list(guids)
+        settings[name_list] = text_list(names)
+        settings[script_list] = text_list(scripts)
+    return settings
 
 
 def panel_settings(panels):
@@ -436,13 +506,133 @@ def merged_settings(folder, stored):
             i = by_id.get(p['id'].lower())
             if i is None:
                 kept_panels.append(p)
-            elif kept_panels[i]['type'] == p['type']:
+            elif kept_panels[i]['type'] == p['type'] and not p['given']:
                 kept_panels[i] = dict(p, guid=kept_panels[i]['guid'],
                                       settings=kept_panels[i]['settings'])
             else:
                 kept_panels[i] = dict(p, guid=kept_panels[i]['guid'])
         merged.update(panel_settings(kept_panels))
     return merged
+
+
+UNSAFE_IN_NAMES = '<>:"/\\|?*'
+
+
+def file_stem(name):
+    """A file name a person recognises the script by, safe on every system."""
+    stem = ''.join('_' if c in UNSAFE_IN_NAMES or ord(c) < 32 else c for c in name).strip(' .')
+    return stem or '_'
+
+
+def write_file(path, data):
+    """Written through a temporary file renamed into place."""
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    tmp = path + '.tmp'
+    with open(tmp, 'wb') as f:
+        f.write(data)
+        f.flush()
+        os.fsync(f.fileno())
+    os.replace(tmp, path)
+
+
+def extract(folder):
+    """Writes the profile the store in `folder` holds as profile.json and
+    script files there; returns the files written (relative names)."""
+    store_path = os.path.join(folder, STORE_NAME)
+    stored = read_store(store_path)
+    if stored is None:
+        raise ProfileError(f'{store_path}: no store to extract')
+    files = {}  # relative name -> text
+    taken = set()
+
+    def script_file(stem, script):
+        # One file per script; identical general scripts share the first's.
+        text_ = script.replace('\r\n', '\n')
+        if stem.startswith('general/'):
+            for name, content in files.items():
+                if name.startswith('scripts/general/') and content == text_:
+                    return name
+        name = f'scripts/{stem}.tf'
+        n = 2
+        while name.lower() in taken:
+            name = f'scripts/{stem}-{n}.tf'
+            n += 1
+        taken.add(name.lower())
+        files[name] = text_
+        return name
+
+    def stored_text(guid):
+        return stored[guid].decode('utf-8', 'replace') if guid in stored else ''
+
+    manifest = {}
+    for key, guid in (('trim_mode', TRIM_MODE), ('dpi_scaling', SKIN_SCALING)):
+        if len(stored.get(guid, b'')) == 4:
+            value = struct.unpack('<i', stored[guid])[0]
+            manifest[key] = bool(value) if value in (0, 1) else value
+    if stored_text(CUSTOM_SCRIPTS):
+        manifest['custom_scripts'] = script_file('custom', stored_text(CUSTOM_SCRIPTS))
+    general = {}
+    for name, guid in GENERAL_SCRIPTS.items():
+        if stored_text(guid):
+            stem = 'general/' + name.lower().replace(' ', '_').replace('(', '').replace(')', '')
+            general[name] = script_file(stem, stored_text(guid))
+    if general:
+        manifest['general_scripts'] = general
+
+    windows = []
+    for w in stored_windows(stored):
+        entry = {'guid': w['guid'], 'id': w['id']}
+        if w['display'] != w['id']:
+            entry['display'] = w['display']
+        if w['placement'] != NEVER_PLACED:
+            entry['placement'] = list(struct.unpack_from('<4i', w['placement'], 28))
+        events = {ev: script_file(f'{file_stem(w["id"])}.{ev}', w['events'][ev])
+                  for ev, _ in WINDOW_EVENTS if w['events'][ev]}
+        if events:
+            entry['scripts'] = events
+        windows.append(entry)
+    manifest['windows'] = windows
+
+    panels = []
+    names = {guid: name for name, (guid, _) in PANEL_TYPES.items()}
+    for p in stored_panels(stored):
+        kind = names.get(p['type'], p['type'])
+        entry = {'id': p['id'], 'type': kind}
+        if p['guid'] != str(uuid.uuid5(PANEL_NAMESPACE, p['id'])).upper():
+            entry['guid'] = p['guid']
+        category = PANEL_TYPES[kind][1] if kind in PANEL_TYPES else ''
+        if p['display'] != f'{kind} / {category}':
+            entry['display'] = p['display']
+        if p['settings']:
+            entry['settings'] = base64.b64encode(p['settings']).decode('ascii')
+        panels.append(entry)
+    if panels:
+        manifest['panels'] = panels
+
+    menus = {}
+    for menu, (ids, name_list, script_list) in MENU_COMMANDS.items():
+        guids = decode_list(stored.get(ids), guid_item)
+        if not guids:
+            continue
+        titles = decode_list(stored.get(name_list), text_item)
+        scripts = decode_list(stored.get(script_list), text_item)
+        menus[menu] = [{
+            'guid': g,
+            'name': titles[i] if i < len(titles) else '',
+            'script': script_file(f'menu/{menu}.{file_stem(titles[i] if i < len(titles) else g)}',
+                                  scripts[i] if i < len(scripts) else ''),
+        } for i, g in enumerate(guids)]
+    if menus:
+        manifest['menu_commands'] = menus
+
+    for name, content in files.items():
+        write_file(os.path.join(folder, name), content.encode('utf-8'))
+    text_ = json.dumps(manifest, indent=2, ensure_ascii=False)
+    # A placement on one line, as a person writes it.
+    text_ = re.sub(r'\[\s*(-?\d+),\s*(-?\d+),\s*(-?\d+),\s*(-?\d+)\s*\]', r'[\1, \2, \3, \4]',
+                   text_)
+    write_file(os.path.join(folder, 'profile.json'), (text_ + '\n').encode('utf-8'))
+    return ['profile.json'] + list(files)
 
 
 def main(argv):
@@ -454,7 +644,19 @@ def main(argv):
                         help='write the sources alone, dropping everything else the store holds')
     parser.add_argument('--check', action='store_true',
                         help='compare the sources alone with the store on disk instead of writing it')
+    parser.add_argument('--extract', action='store_true',
+                        help='write the store\'s profile back into the folder as profile.json '
+                             'and scripts')
     args = parser.parse_args(argv)
+
+    if args.extract:
+        try:
+            written = extract(args.profile)
+        except ProfileError as e:
+            print(f'make_profile: {e}', file=sys.stderr)
+            return 2
+        print(f'make_profile: wrote {len(written)} files in {args.profile}')
+        return 0
 
     out = args.out or os.path.join(args.profile, STORE_NAME)
     try:

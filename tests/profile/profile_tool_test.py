@@ -181,6 +181,60 @@ class ProfileTool(unittest.TestCase):
         self.assertEqual(r.returncode, 2)
         self.assertIn('panel x: unknown type "Spectrum"', r.stderr)
 
+    def test_extract_then_make_gives_the_same_store(self):
+        """The store a session left, written back as a folder and made again:
+        the same bytes, in place and from the sources alone; for the default
+        profile and for one with every kind of script, panels and menu commands."""
+        self.manifest['windows'][1]['scripts'] = {ev: f'scripts/w1.{ev}.tf'
+                                                  for ev, _ in make_profile.WINDOW_EVENTS}
+        self.manifest['general_scripts'] = {name: 'scripts/init.tf'
+                                            for name in make_profile.GENERAL_SCRIPTS}
+        self.manifest['panels'] = [{'id': 'list', 'type': 'Playlist View'}]
+        self.write_sources(version='one')
+        for ev, _ in make_profile.WINDOW_EVENTS:
+            with open(os.path.join(self.profile, f'scripts/w1.{ev}.tf'), 'w') as f:
+                f.write(f'// {ev}\n$puts(e,{ev})\n')
+        self.assertEqual(tool('--profile', self.profile).returncode, 0)
+        # A session: menu commands made by scripts, a panel's own settings, a window moved.
+        self.player('--eval', "$mainmenu_set(Louder,'$volume(-3)')$mainmenu_set(a/b:c,x)"
+                              "$contextmenu_set(Tag it,'$puts(t,1)')"
+                              '$panel(main,list,0,0,300,200)$window(w1,520,80,230,170)')
+        default = os.path.join(self.dir, 'default')
+        shutil.copytree(make_profile.DEFAULT_PROFILE, default)
+        for folder in (self.profile, default):
+            with self.subTest(folder=os.path.basename(folder)):
+                store = os.path.join(folder, make_profile.STORE_NAME)
+                with open(store, 'rb') as f:
+                    before = f.read()
+                shutil.rmtree(os.path.join(folder, 'scripts'))
+                os.remove(os.path.join(folder, 'profile.json'))
+                r = tool('--extract', '--profile', folder)
+                self.assertEqual(r.returncode, 0, r.stderr)
+                self.assertEqual(tool('--profile', folder).returncode, 0)
+                with open(store, 'rb') as f:
+                    self.assertEqual(f.read(), before)
+                fresh = os.path.join(self.dir, 'fresh.cfgstore')
+                self.assertEqual(tool('--fresh', '--profile', folder, '--out', fresh).returncode, 0)
+                made, kept = make_profile.read_store(fresh), make_profile.read_store(store)
+                for guid, value in made.items():
+                    if guid != make_profile.WINDOW_PLACEMENTS:  # a fresh store places anew
+                        self.assertEqual(value, kept[guid], guid)
+        with open(os.path.join(self.profile, 'profile.json'), encoding='utf-8') as f:
+            extracted = json.load(f)
+        self.assertEqual([c['name'] for c in extracted['menu_commands']['main']],
+                         ['Louder', 'a/b:c'])
+        self.assertEqual(extracted['menu_commands']['main'][1]['script'],
+                         'scripts/menu/main.a_b_c.tf')
+        self.assertIn('settings', extracted['panels'][0])
+        self.assertEqual(sorted(extracted['windows'][1]['scripts']),
+                         sorted(ev for ev, _ in make_profile.WINDOW_EVENTS))
+        # A store the tool cannot read is reported, and nothing is written.
+        with open(os.path.join(self.profile, make_profile.STORE_NAME), 'wb') as f:
+            f.write(b'hello')
+        r = tool('--extract', '--profile', self.profile)
+        self.assertEqual(r.returncode, 2)
+        self.assertIn('not a configuration store', r.stderr)
+
 
 if __name__ == '__main__':
     BUILD = sys.argv.pop(1)
