@@ -77,4 +77,22 @@ protected:
     ~config_transfer() = default;
 };
 
+// Offered by a component that takes new settings while it runs: the Host's
+// --watch hands over the variables a profile folder changed, and the
+// component applies them at once (scripts prepared again, the windows they
+// touch made again in place) without a restart. Problems go to the console.
+class settings_reload : public service_base {
+public:
+    // {5B0E8A93-2C4F-4D71-9E6A-B83D17F05C24}
+    static constexpr guid class_guid{
+        0x5b0e8a93, 0x2c4f, 0x4d71, {0x9e, 0x6a, 0xb8, 0x3d, 0x17, 0xf0, 0x5c, 0x24}};
+
+    // `count` variables: ids[i] takes lengths[i] bytes at data[i].
+    virtual void reload(const guid* ids, const void* const* data, const size_t* lengths,
+                        size_t count) = 0;
+
+protected:
+    ~settings_reload() = default;
+};
+
 }  // namespace cor

@@ -16,6 +16,8 @@ std::optional<std::string> parse_command_line(const std::vector<std::string>& ar
         };
         if (a == "--profile") {
             if (auto e = value(out.profile)) return e;
+        } else if (a == "--watch") {
+            if (auto e = value(out.watch)) return e;
         } else if (a == "--eval") {
             if (auto e = value(out.eval)) return e;
         } else if (a == "--console") {
@@ -66,6 +68,10 @@ std::optional<std::string> parse_command_line(const std::vector<std::string>& ar
             return "unknown argument: " + a;
         }
     }
+    // The watched folder is the profile folder.
+    if (out.watch && out.profile && *out.watch != *out.profile)
+        return "--watch and --profile name different folders";
+    if (out.watch) out.profile = out.watch;
     return std::nullopt;
 }
 

@@ -10,6 +10,8 @@ namespace cor {
 
 struct t_command_line {
     std::optional<std::string> profile;
+    // --watch DIR: the profile made from the folder DIR, read again at each save.
+    std::optional<std::string> watch;
     std::optional<std::string> eval;
     std::optional<std::string> console_file;
     std::optional<std::string> screenshot;
@@ -36,7 +38,8 @@ std::optional<std::string> parse_command_line(const std::vector<std::string>& ar
                                               t_command_line& out);
 
 inline constexpr const char* usage_text =
-    "usage: corvina500 [--profile DIR] [--eval SCRIPT] [--exit-after MS] [--console FILE] "
+    "usage: corvina500 [--profile DIR] [--watch DIR] [--eval SCRIPT] [--exit-after MS] [--console "
+    "FILE] "
     "[--screenshot FILE.png] [--screenshot-window TITLE FILE.png] [--open-config] "
     "[--open-palette] "
     "[--open-preferences] [--output-file "

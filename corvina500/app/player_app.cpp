@@ -13,6 +13,7 @@
 #include "app/exit_request.h"
 #include "app/host_api_impl.h"
 #include "app/host_commands.h"
+#include "app/profile_watch.h"
 #include "app/screenshot.h"
 #include "config.h"
 #include "corvina500/config/config_store.h"
@@ -186,6 +187,13 @@ int run_player(const t_command_line& cl) {
     host_config_store store(api.profile_folder() + "\\" + std::string(config_store_file_name),
                             [&console](std::string_view line) { console.print(line); });
     store.load();
+    // On a watched folder, the store is what the folder makes of it.
+    std::optional<profile_watch> watch;
+    if (cl.watch) {
+        watch.emplace(api.profile_folder(),
+                      [&console](std::string_view line) { console.print(line); });
+        watch->make_store(store);
+    }
     auto store_service = store.service();
     api.add_service(config_store::class_guid, store_service.get());
     auto compiler = make_titleformat_compiler();
@@ -228,6 +236,12 @@ int run_player(const t_command_line& cl) {
         auto ui = component.service<user_interface>();
         HWND main = ui ? static_cast<HWND>(ui->init(nullptr)) : nullptr;
         if (ui && !main) console.print("corvina500: the user interface did not start");
+        if (watch) {
+            if (auto reload = component.service<settings_reload>())
+                watch->start(component.services<config_io>(), reload);
+            else
+                console.print("corvina500: --watch: no component takes new settings while it runs");
+        }
 
         if (cl.import_config || cl.export_config) {
             pump_messages();
@@ -261,6 +275,8 @@ int run_player(const t_command_line& cl) {
         bool finished = false;
         const auto finish = [&] {
             if (std::exchange(finished, true)) return;
+            // It holds the component's services: it goes while they stand.
+            watch.reset();
             // The interface's state (which windows are open, where they
             // stand) is gone once it has shut down, so it is taken first.
             store.update_components();

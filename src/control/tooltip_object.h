@@ -25,6 +25,8 @@ public:
 
     tooltip_object() : object_base(cat_control, type_tooltip) {}
     ~tooltip_object() override;
+    // A custom tip's picture is drawn again at the new scale when next shown.
+    void follow_scale() override { prepared_ = false; }
 
     int32_t x = -1, y = -1, width = -1, height = -1;  // the tool rectangle
     int target_kind = target_window;

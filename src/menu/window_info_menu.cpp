@@ -280,21 +280,7 @@ void window_info_menu::carry_out(UINT command) {
 
 // Another window is opened anew as on any open without a rectangle; the
 // main window keeps its platform window and starts over inside it.
-void window_info_menu::refresh() {
-    script_window* self = script_window::from_handle(wnd_);
-    if (self->is_main()) {
-        self->start_over();
-        return;
-    }
-    script_window* main = script_window::from_handle(main_window_handle());
-    if (!main) return;
-    const size_t open = open_window_by_handle(reinterpret_cast<HWND__*>(wnd_));
-    const bool visible = open != no_window && open_windows()[open].visible;
-    const bool embedded = is_child(wnd_);
-    const cor::guid id = id_, parent = self->parent();
-    DestroyWindow(wnd_);
-    (void)main->open_definition(id, parent, false, !visible, embedded, nullptr);
-}
+void window_info_menu::refresh() { script_window::refresh_in_place(wnd_); }
 
 void show_window_info_menu(HWND wnd, POINT at) {
     window_info_menu info(wnd, at);

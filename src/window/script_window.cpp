@@ -294,6 +294,23 @@ void script_window::start_over() {
     InvalidateRect(wnd_, nullptr, TRUE);
 }
 
+void script_window::refresh_in_place(HWND wnd) {
+    script_window* self = from_handle(wnd);
+    if (!self) return;
+    if (self->is_main()) {
+        self->start_over();
+        return;
+    }
+    script_window* main = from_handle(main_window_handle());
+    if (!main) return;
+    const size_t open = open_window_by_handle(reinterpret_cast<HWND__*>(wnd));
+    const bool visible = open != no_window && open_windows()[open].visible;
+    const bool embedded = is_child(wnd);
+    const cor::guid id = self->id_, parent = self->parent_;
+    DestroyWindow(wnd);
+    (void)main->open_definition(id, parent, false, !visible, embedded, nullptr);
+}
+
 void script_window::run_event(int event, field_list* variables) {
     if (event < 1 || event > 6) return;
     const size_t def = definition_by_guid(id_);

@@ -68,6 +68,9 @@ public:
     // windows close, its objects go, and its load and open events run
     // again inside the same platform window.
     void start_over();
+    // Makes the window again from its definition where it stands (the main
+    // window starts over inside itself); the window's menu's Refresh.
+    static void refresh_in_place(HWND wnd);
 
     // Runs event script `event` (1..6) of this window.
     void run_event(int event, field_list* variables = nullptr);
