@@ -95,4 +95,23 @@ protected:
     ~settings_reload() = default;
 };
 
+// Offered by the Host while it runs on a profile's readable folder
+// (--watch): a script stored in the user interface's own editor is written
+// to the folder's file for it too, so folder and store agree.
+class profile_sources : public service_base {
+public:
+    // {2E7C94A1-6B3D-4F58-8A0E-D51C7B92F4E6}
+    static constexpr guid class_guid{
+        0x2e7c94a1, 0x6b3d, 0x4f58, {0x8a, 0x0e, 0xd5, 0x1c, 0x7b, 0x92, 0xf4, 0xe6}};
+
+    // `setting` is the script's variable (for a window's script, the list
+    // of that event's scripts) and `window` the window's definition, null
+    // for the custom and general scripts.
+    virtual void script_stored(const guid& setting, const guid& window, const char* text,
+                               size_t length) = 0;
+
+protected:
+    ~profile_sources() = default;
+};
+
 }  // namespace cor

@@ -194,6 +194,9 @@ int run_player(const t_command_line& cl) {
                       [&console](std::string_view line) { console.print(line); });
         watch->make_store(store);
     }
+    // Scripts stored in the interface's own editor go to the folder's files.
+    const service_ptr_t<profile_sources> sources = watch ? watch->sources() : nullptr;
+    if (sources) api.add_service(profile_sources::class_guid, sources.get());
     auto store_service = store.service();
     api.add_service(config_store::class_guid, store_service.get());
     auto compiler = make_titleformat_compiler();

@@ -50,11 +50,67 @@ bool matters(std::wstring_view name) {
 class profile_watch::impl {
 public:
     impl(std::string folder, console_fn console)
-        : folder_(std::move(folder)), console_(std::move(console)), types_(known_panels()) {}
+        : folder_(std::move(folder)), console_(std::move(console)), types_(known_panels()) {
+        face_ = new service_impl_t<sources_face>(this);
+        sources_ = service_ptr_t<profile_sources>(face_);
+    }
 
     ~impl() {
+        face_->owner = nullptr;
         stop();
         if (wnd_) DestroyWindow(wnd_);
+    }
+
+    service_ptr_t<profile_sources> sources() const { return sources_; }
+
+    // The script's file, with the line ends the file had, through a
+    // temporary file renamed into place.
+    void write_script(const guid& setting, const guid& window, std::string_view text) {
+        const auto it = std::find_if(files_.begin(), files_.end(), [&](const t_script_source& s) {
+            return s.setting == setting && s.window == window;
+        });
+        if (it == files_.end()) {
+            console_(
+                "corvina500: this script has no file in profile.json; it is kept in the "
+                "settings only");
+            return;
+        }
+        std::wstring path = to_wide(folder_ + "\\" + it->file);
+        std::replace(path.begin(), path.end(), L'/', L'\\');
+        bool crlf = false;
+        if (const HANDLE h = CreateFileW(path.c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, 0, nullptr);
+            h != INVALID_HANDLE_VALUE) {
+            char head[4096];
+            DWORD got = 0;
+            if (ReadFile(h, head, sizeof head, &got, nullptr))
+                crlf = std::string_view(head, got).find("\r\n") != std::string_view::npos;
+            CloseHandle(h);
+        }
+        std::string bytes;
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '\r' || text[i] == '\n') {
+                if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+                bytes += crlf ? "\r\n" : "\n";
+            } else {
+                bytes += text[i];
+            }
+        }
+        const std::wstring temporary = path + L".tmp";
+        const HANDLE out = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        const bool ok =
+            out != INVALID_HANDLE_VALUE &&
+            WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+            written == bytes.size() && FlushFileBuffers(out);
+        if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+        if (!ok || !MoveFileExW(temporary.c_str(), path.c_str(),
+                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            DeleteFileW(temporary.c_str());
+            console_("corvina500: could not write " + it->file);
+        }
     }
 
     std::optional<t_profile> read() {
@@ -142,7 +198,18 @@ private:
     void remember(const t_profile& profile) {
         named_.clear();
         for (const auto& w : profile.windows) named_.push_back(w.id);
+        files_ = profile.sources;
     }
+
+    class sources_face : public profile_sources {
+    public:
+        explicit sources_face(impl* o) : owner(o) {}
+        void script_stored(const guid& setting, const guid& window, const char* text,
+                           size_t length) override {
+            if (owner) owner->write_script(setting, window, {text, length});
+        }
+        impl* owner;
+    };
 
     static LRESULT CALLBACK proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (msg == WM_NCCREATE)
@@ -276,8 +343,11 @@ private:
     std::string folder_;
     console_fn console_;
     std::vector<t_known_panel> types_;
-    // The windows the folder named when it was last read.
+    // The windows the folder named when it was last read, and its scripts' files.
     std::vector<guid> named_;
+    std::vector<t_script_source> files_;
+    service_impl_t<sources_face>* face_ = nullptr;
+    service_ptr_t<profile_sources> sources_;
     std::vector<service_ptr_t<config_io>> io_;
     service_ptr_t<settings_reload> reload_;
     HWND wnd_ = nullptr;
@@ -294,5 +364,6 @@ void profile_watch::start(std::vector<service_ptr_t<config_io>> io,
     impl_->start(std::move(io), std::move(reload), notices);
 }
 bool profile_watch::reload_now() { return impl_->reload_now(); }
+service_ptr_t<profile_sources> profile_watch::sources() { return impl_->sources(); }
 
 }  // namespace cor

@@ -35,6 +35,9 @@ public:
                bool notices = true);
     // Reads the folder again now; false when it did not read.
     bool reload_now();
+    // What the user interface tells of scripts stored in its own editor:
+    // written to their files in the folder. Valid after the watch is gone.
+    [[nodiscard]] service_ptr_t<profile_sources> sources();
 
     // How long a burst of saves is waited out before reading.
     static constexpr unsigned settle_ms = 30;

@@ -269,6 +269,7 @@ private:
             std::string text;
             if (!script(*c, text, true)) return false;
             p.settings[custom_scripts] = std::move(text);
+            p.sources.push_back({custom_scripts, guid{}, c->as_string()});
         }
         const json_value* general = m.find("general_scripts");
         if (!general) return true;
@@ -282,6 +283,7 @@ private:
             std::string text;
             if (!script(file, text)) return false;
             p.settings[known->id] = std::move(text);
+            p.sources.push_back({known->id, guid{}, file.as_string()});
         }
         return true;
     }
@@ -332,6 +334,7 @@ private:
                            false;
                 if (!script(file, made.events[static_cast<size_t>(known - window_events)]))
                     return false;
+                p.sources.push_back({known->id, made.id, file.as_string()});
             }
             p.windows.push_back(std::move(made));
         }

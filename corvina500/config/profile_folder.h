@@ -54,10 +54,18 @@ struct t_profile_panel {
     bool settings_given = false;
 };
 
+// Which file a script came from: its variable, and for a window's script
+// the window's identity (null for the custom and general scripts).
+struct t_script_source {
+    guid setting, window;
+    std::string file;
+};
+
 struct t_profile {
     t_settings settings;  // switches, custom, general and menu-command scripts
     std::vector<t_profile_window> windows;
     std::vector<t_profile_panel> panels;
+    std::vector<t_script_source> sources;
 };
 
 [[nodiscard]] std::optional<t_profile> read_profile_folder(

@@ -13,6 +13,7 @@
 #include "config/config_transfer.h"
 #include "config/dialog_template.h"
 #include "editor/script_editor.h"
+#include "host/host_services.h"
 #include "host/identity.h"
 #include "host/script_path.h"
 #include "host/settings.h"
@@ -130,6 +131,20 @@ private:
         loading_ = was;
     }
 
+    // A player running on a profile's folder keeps the folder's file too.
+    void tell_the_folder(const std::string& text) const {
+        cor::host_api* api = host::api();
+        const auto sources = api ? api->get<cor::profile_sources>() : nullptr;
+        if (!sources) return;
+        if (cor::cfg_string* g = general_target()) {
+            sources->script_stored(g->get_guid(), cor::guid_null, text.data(), text.size());
+        } else if (window_target()) {
+            const size_t def = target() - target_first_window;
+            sources->script_stored(window_script_lists()[event() - 1]->get_guid(),
+                                   cfg_window_guid_list[def], text.data(), text.size());
+        }
+    }
+
     void store() {
         const std::string text = cor::to_utf8(window_text(editor_));
         std::string error;
@@ -148,6 +163,7 @@ private:
             return;
         }
         prepare_all();
+        tell_the_folder(text);
         set_script_editor_status(editor_, error.empty() ? error : "Compile error: " + error);
     }
 

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "app/profile_watch.h"
+#include "config/config_dialog.h"
+#include "config/config_pages.h"
 #include "corvina500/config/config_store.h"
 #include "e2e/process.h"
 #include "guid_text.h"
@@ -193,6 +195,50 @@ TEST_F(ProfileWatch, ABurstOfSavesIsReadOnce) {
     host_.pump(cor::profile_watch::settle_ms * 4);
     EXPECT_EQ(said_, std::vector<std::string>{reread_line(1)});
     EXPECT_EQ(pixel(4, 300), RGB(109, 10, 10));
+}
+
+// A script stored in the configuration dialog is written to its file in
+// the folder too, with the file's line ends, and reading the folder again
+// then changes nothing.
+TEST_F(ProfileWatch, TheDialogWritesTheScriptsItStoresToTheirFiles) {
+    start(false);
+    host_.api().add_service(cor::profile_sources::class_guid, watch_->sources().get());
+    ASSERT_TRUE(vesk::open_config_dialog());
+    const HWND page = vesk::config_page_window(vesk::config_dialog_handle(), vesk::page_script);
+    const auto choose = [&](int combo, int index) {
+        SendDlgItemMessageW(page, combo, CB_SETCURSEL, index, 0);
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(combo, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(page, combo)));
+    };
+    const auto type = [&](const std::wstring& text) {
+        SetDlgItemTextW(page, vesk::config_id::editor, text.c_str());
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(vesk::config_id::editor, EN_CHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(page, vesk::config_id::editor)));
+    };
+    write("scripts/main.open.tf", "// crlf\r\n");
+    ASSERT_TRUE(watch_->reload_now());
+    const struct {
+        int target, event;
+        std::string file, written;
+    } rows[] = {
+        {2, 2, "scripts/main.open.tf", "$puts(a,1)\r\n$puts(b,2)"},  // main, Open
+        {0, 1, "scripts/on_init.tf", "$puts(c,3)\n$puts(d,4)"},      // (General), On Init
+        {1, 0, "scripts/custom.tf", read("scripts/custom.tf") + "\n// more"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.file);
+        choose(vesk::config_id::script_target, row.target);
+        choose(vesk::config_id::script_event, row.event);
+        std::string typed = row.written;
+        for (size_t at = 0; (at = typed.find('\n', at)) != std::string::npos; at += 2)
+            if (at == 0 || typed[at - 1] != '\r') typed.insert(at, "\r");
+        type(cor::to_wide(typed));
+        EXPECT_EQ(read(row.file), row.written);
+        said_.clear();
+        ASSERT_TRUE(watch_->reload_now());
+        EXPECT_EQ(said_, std::vector<std::string>{reread_line(0)});
+    }
+    DestroyWindow(vesk::config_dialog_handle());
 }
 
 }  // namespace
