@@ -235,6 +235,23 @@ class ProfileTool(unittest.TestCase):
         self.assertEqual(r.returncode, 2)
         self.assertIn('not a configuration store', r.stderr)
 
+    def test_the_player_on_the_folder_makes_what_the_tool_makes(self):
+        """--watch makes the store from the folder as the tool does: the same
+        bytes for every setting the folder makes (where windows stand aside)."""
+        # (A panel of a type the player offers writes its own settings at
+        # exit; one of a type it does not know is kept as it is.)
+        self.manifest['panels'] = [{'id': 'odd', 'type': UNKNOWN, 'settings': 'AQID'}]
+        self.manifest['menu_commands'] = {
+            'main': [{'guid': UNKNOWN, 'name': 'Louder', 'script': 'scripts/init.tf'}]}
+        self.manifest['windows'][1]['scripts'] = {'close': 'scripts/init.tf'}
+        self.write_sources(version='one')
+        made = make_profile.build_settings(self.profile)
+        self.player('--watch', windows_path(self.profile), '--exit-after', '500')
+        stored = self.store()
+        for guid, value in made.items():
+            if guid != make_profile.WINDOW_PLACEMENTS:
+                self.assertEqual(stored.get(guid), value, guid)
+
 
 if __name__ == '__main__':
     BUILD = sys.argv.pop(1)
