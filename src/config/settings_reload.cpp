@@ -9,6 +9,7 @@
 #include "cfg_var.h"
 #include "host/service_factory.h"
 #include "host/settings.h"
+#include "panel/panel_definitions.h"
 #include "registry/window_list.h"
 #include "registry/window_registry.h"
 #include "registry/window_services.h"
@@ -71,8 +72,13 @@ public:
         (void)compile_stored_custom_scripts();
         prepare_all();
         const auto after = definitions();
-        // Macros and functions reach every window's scripts.
-        const bool everything = custom != cfg_custom_scripts.get();
+        // Macros and functions reach every window's scripts; new panel
+        // records take the panels out of their windows, whose scripts place
+        // them again.
+        const bool panels = std::any_of(ids, ids + count, [](const cor::guid& id) {
+            return id == cfg_panel_ext_list.get_guid();
+        });
+        const bool everything = panels || custom != cfg_custom_scripts.get();
         const auto changed = [&](HWND wnd) {
             const script_window* w = script_window::from_handle(wnd);
             if (!w) return false;
