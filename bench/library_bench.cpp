@@ -1,5 +1,6 @@
 // Reading a library: a folder of a few thousand tagged files scanned into
-// the media library, in files per second: LIBRARY_BENCH [FILES [ROUNDS]].
+// the media library, in files per second, and scanned again with nothing
+// changed: LIBRARY_BENCH [FILES [ROUNDS]].
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -72,8 +73,25 @@ int main(int argc, char** argv) {
             read = lib.scan();
         },
         cor_bench::interleaved::options().runs(1));
+    // And a library scanned once, scanned again with nothing changed.
+    cor::media_library kept;
+    kept.set_folders({root.string()});
+    (void)kept.scan();
+    size_t reread = 0;
+    all.add(
+        "rescan",
+        [&] {
+            (void)kept.scan();
+            reread += kept.last_scan().read;
+        },
+        cor_bench::interleaved::options().runs(1));
     all.run(rounds, 0);
     const cor_bench::series& scan = *all.find("scan");
+    const cor_bench::series& rescan = *all.find("rescan");
+    std::printf(
+        "rescanned %zu files with nothing changed (%zu read again): min %.3f s, median "
+        "%.3f s\n",
+        kept.item_count(), reread, rescan.min() / 1e9, rescan.median() / 1e9);
     std::printf(
         "scanned %zu of %d files (176 KB each) in %d rounds: min %.3f s (%.0f files per "
         "second), median %.3f s (%.0f files per second)\n",

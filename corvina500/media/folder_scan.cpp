@@ -28,6 +28,7 @@ constexpr int k_max_depth = 128;
 struct t_entry {
     std::string name;
     bool folder;
+    uint64_t size = 0, written = 0;
 };
 
 std::string join(std::string_view folder, std::string_view name) {
@@ -49,7 +50,10 @@ std::vector<t_entry> read_folder(const std::string& folder) {
         const bool folder_entry = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         // Junctions and folder links may point back up the tree.
         if (folder_entry && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
-        entries.push_back({to_utf8(name), folder_entry});
+        entries.push_back({to_utf8(name), folder_entry,
+                           uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow,
+                           uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32 |
+                               data.ftLastWriteTime.dwLowDateTime});
     } while (FindNextFileW(find, &data));
     FindClose(find);
 #else
@@ -60,7 +64,10 @@ std::vector<t_entry> read_folder(const std::string& folder) {
         const bool link = it->is_symlink(type_ec);
         const bool folder_entry = it->is_directory(type_ec);
         if (folder_entry && link) continue;
-        entries.push_back({it->path().filename().string(), folder_entry});
+        const auto size = folder_entry ? 0 : it->file_size(type_ec);
+        const auto written = it->last_write_time(type_ec).time_since_epoch().count();
+        entries.push_back({it->path().filename().string(), folder_entry,
+                           static_cast<uint64_t>(size), static_cast<uint64_t>(written)});
     }
 #endif
     std::sort(entries.begin(), entries.end(), [](const t_entry& a, const t_entry& b) {
@@ -70,14 +77,33 @@ std::vector<t_entry> read_folder(const std::string& folder) {
     return entries;
 }
 
-void walk(const std::string& folder, int depth, std::vector<std::string>& out) {
+void walk(const std::string& folder, int depth, std::vector<t_media_file>& out) {
     if (depth > k_max_depth) return;
     for (const t_entry& e : read_folder(folder)) {
         if (e.folder)
             walk(join(folder, e.name), depth + 1, out);
         else if (is_media_file_name(e.name))
-            out.push_back(join(folder, e.name));
+            out.push_back({join(folder, e.name), e.size, e.written});
     }
+}
+
+t_media_file stamped_file(std::string_view path) {
+    t_media_file f{std::string(path)};
+#ifdef _WIN32
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (GetFileAttributesExW(to_wide(path).c_str(), GetFileExInfoStandard, &data)) {
+        f.size = uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+        f.written = uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32 |
+                    data.ftLastWriteTime.dwLowDateTime;
+    }
+#else
+    std::error_code ec;
+    const std::filesystem::path p(f.path);
+    f.size = static_cast<uint64_t>(std::filesystem::file_size(p, ec));
+    f.written =
+        static_cast<uint64_t>(std::filesystem::last_write_time(p, ec).time_since_epoch().count());
+#endif
+    return f;
 }
 
 }  // namespace
@@ -108,18 +134,24 @@ bool is_media_file_name(std::string_view name) {
     return false;
 }
 
-std::vector<std::string> list_media_files(std::string_view folder_or_file) {
-    std::vector<std::string> out;
+std::vector<t_media_file> list_media_files_stamped(std::string_view folder_or_file) {
+    std::vector<t_media_file> out;
     switch (get_path_kind(folder_or_file)) {
         case t_path_kind::missing:
             break;
         case t_path_kind::file:
-            out.emplace_back(folder_or_file);
+            out.push_back(stamped_file(folder_or_file));
             break;
         case t_path_kind::folder:
             walk(std::string(folder_or_file), 0, out);
             break;
     }
+    return out;
+}
+
+std::vector<std::string> list_media_files(std::string_view folder_or_file) {
+    std::vector<std::string> out;
+    for (auto& f : list_media_files_stamped(folder_or_file)) out.push_back(std::move(f.path));
     return out;
 }
 

@@ -5,6 +5,7 @@
 // cannot trap the scan.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,5 +21,14 @@ enum class t_path_kind { missing, file, folder };
 // A file gives itself; a folder its media files, recursively; a missing
 // path nothing.
 [[nodiscard]] std::vector<std::string> list_media_files(std::string_view folder_or_file);
+
+// A listed file with what tells a changed file from the one read before:
+// its size and its last write time (the platform's units), taken from the
+// folder listing itself, so a rescan opens no unchanged file.
+struct t_media_file {
+    std::string path;
+    uint64_t size = 0, written = 0;
+};
+[[nodiscard]] std::vector<t_media_file> list_media_files_stamped(std::string_view folder_or_file);
 
 }  // namespace cor

@@ -51,11 +51,19 @@ void media_library::set_enabled(bool enabled) {
 void media_library::clear() {
     items_.clear();
     by_path_.clear();
+    known_.clear();
 }
 
 size_t media_library::scan(const t_report& report) {
-    clear();
-    if (!enabled_) return 0;
+    items_.clear();
+    by_path_.clear();
+    auto before = std::move(known_);
+    known_.clear();
+    counts_ = {};
+    if (!enabled_) {
+        counts_.dropped = before.size();
+        return 0;
+    }
     const auto say = [&](std::string_view path, std::string_view message) {
         if (report) report(std::string(path) + ": " + std::string(message));
     };
@@ -65,19 +73,31 @@ size_t media_library::scan(const t_report& report) {
             say(folder, "folder not found");
             continue;
         }
-        for (std::string& path : list_media_files(folder)) {
-            std::string key = path_key(path);
+        for (t_media_file& file : list_media_files_stamped(folder)) {
+            std::string key = path_key(file.path);
             if (!seen.insert(key).second) continue;
-            auto info = std::make_shared<t_track_info>();
-            std::string error;
-            if (!read_track_file(path, *info, error)) {
-                say(path, error);
-                continue;
+            t_known known{file.size, file.written, nullptr, {}};
+            const auto was = before.find(key);
+            if (was != before.end() && was->second.size == file.size &&
+                was->second.written == file.written) {
+                known = std::move(was->second);
+                ++counts_.kept;
+            } else {
+                auto info = std::make_shared<t_track_info>();
+                if (read_track_file(file.path, *info, known.error)) known.item = std::move(info);
+                ++counts_.read;
             }
-            by_path_.emplace(std::move(key), items_.size());
-            items_.push_back(std::move(info));
+            if (was != before.end()) before.erase(was);
+            if (known.item) {
+                by_path_.emplace(key, items_.size());
+                items_.push_back(known.item);
+            } else {
+                say(file.path, known.error);
+            }
+            known_.emplace(std::move(key), std::move(known));
         }
     }
+    counts_.dropped = before.size();
     return items_.size();
 }
 

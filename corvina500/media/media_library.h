@@ -34,8 +34,16 @@ public:
     [[nodiscard]] bool enabled() const { return enabled_; }
 
     // Replaces the items with what the folders hold now and returns their
-    // count. A file below two listed folders is read once.
+    // count. A file below two listed folders is read once; a file whose
+    // size and last write time are those of the scan before is not read
+    // again (nor reported again when it could not be read), and files gone
+    // from the folders leave.
     size_t scan(const t_report& report = {});
+    // What the last scan did.
+    struct t_scan_counts {
+        size_t read = 0, kept = 0, dropped = 0;
+    };
+    [[nodiscard]] const t_scan_counts& last_scan() const { return counts_; }
     void clear();
 
     [[nodiscard]] size_t item_count() const { return items_.size(); }
@@ -48,6 +56,15 @@ private:
     bool enabled_ = true;
     std::vector<t_item> items_;
     std::unordered_map<std::string, size_t> by_path_;  // path key -> index in items_
+    // Per path key, the size and write time the last scan read the file at,
+    // and the item it gave (null with the error of a file that did not read).
+    struct t_known {
+        uint64_t size = 0, written = 0;
+        t_item item;
+        std::string error;
+    };
+    std::unordered_map<std::string, t_known> known_;
+    t_scan_counts counts_;
 };
 
 }  // namespace cor

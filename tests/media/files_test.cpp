@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "media/file_reader.h"
 #include "media/folder_scan.h"
@@ -116,6 +117,74 @@ TEST(MediaLibrary, ScanReportsBrokenFilesAndFindsIgnoringCase) {
     EXPECT_EQ(lib.scan(), 0u);
     lib.set_enabled(true);
     EXPECT_EQ(lib.scan(), 2u);
+}
+
+// A rescan reads only what changed since the scan before: files added or
+// changed (size or write time), not the others; files gone leave. Items
+// not read again are the same items.
+TEST(MediaLibrary, RescansReadOnlyWhatChanged) {
+    t_temp_folder dir;
+    dir.write("a.mp3", tagged_mp3("A", 3));
+    dir.write("b.mp3", tagged_mp3("B", 3));
+    dir.write("broken.mp3", t_bytes(1000, 0x20));
+    media_library lib;
+    ASSERT_TRUE(lib.add_folder(dir.root()));
+    ASSERT_EQ(lib.scan(), 2u);
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        size_t read, kept, dropped;
+        std::vector<std::string> titles;
+        size_t reports;  // the broken file is told at every scan
+    } rows[] = {
+        {"nothing changed", [] {}, 0, 3, 0, {"A", "B"}, 1},
+        {"a file changed",
+         [&] { dir.write("b.mp3", tagged_mp3("Bee", 4)); },
+         1,
+         2,
+         0,
+         {"A", "Bee"},
+         1},
+        {"a file added",
+         [&] { dir.write("c.mp3", tagged_mp3("C", 3)); },
+         1,
+         3,
+         0,
+         {"A", "Bee", "C"},
+         1},
+        {"files removed, the broken one mended",
+         [&] {
+             std::filesystem::remove(dir.file("a.mp3"));
+             dir.write("broken.mp3", tagged_mp3("Mended", 5));
+         },
+         1,
+         2,
+         1,
+         {"Bee", "Mended", "C"},
+         0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::vector<media_library::t_item> before = lib.items();
+        row.change();
+        size_t reports = 0;
+        EXPECT_EQ(lib.scan([&](std::string_view) { ++reports; }), row.titles.size());
+        EXPECT_EQ(lib.last_scan().read, row.read);
+        EXPECT_EQ(lib.last_scan().kept, row.kept);
+        EXPECT_EQ(lib.last_scan().dropped, row.dropped);
+        EXPECT_EQ(reports, row.reports);
+        std::vector<std::string> titles;
+        for (const auto& item : lib.items()) {
+            titles.push_back(value(*item, "title"));
+            // Unchanged files keep their items.
+            for (const auto& old : before) {
+                if (old->path == item->path && value(*old, "title") == titles.back()) {
+                    EXPECT_EQ(old, item) << item->path;
+                }
+            }
+        }
+        EXPECT_EQ(titles, row.titles);
+    }
 }
 
 }  // namespace
