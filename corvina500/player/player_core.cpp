@@ -196,14 +196,15 @@ void player_core::set_library_folders(std::vector<std::string> folders) {
 }
 
 void player_core::scan_library() {
-    // From scratch, so a folder taken out of the list takes its tracks with it.
+    // The items anew, so a folder taken out of the list takes its tracks
+    // with it; only files changed since the last scan are read.
     library_->clear();
     library_->set_enabled(!library_folders_.empty());
+    media_.set_folders(library_folders_);
+    media_.set_enabled(!library_folders_.empty());
     if (library_folders_.empty()) return;
-    media_library lib;
-    lib.set_folders(library_folders_);
-    lib.scan([this](std::string_view line) { console_(std::string(line) + " (skipped)"); });
-    for (const auto& item : lib.items()) library_->add(tracks_.put(*item));
+    media_.scan([this](std::string_view line) { console_(std::string(line) + " (skipped)"); });
+    for (const auto& item : media_.items()) library_->add(tracks_.put(*item));
 }
 
 size_t player_core::add_to_active(const std::vector<std::string>& paths) {

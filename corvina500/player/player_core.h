@@ -19,6 +19,7 @@
 #include "corvina500/player/playback_engine.h"
 #include "corvina500/player/playlist_manager_impl.h"
 #include "corvina500/player/track_database.h"
+#include "corvina500/media/media_library.h"
 #include "dsp.h"
 
 namespace cor {
@@ -84,6 +85,7 @@ public:
     // Folders scanned into the library at start; empty disables the library.
     void set_library_folders(std::vector<std::string> folders);
     const std::vector<std::string>& library_folders() const { return library_folders_; }
+    // Reads again only the files that changed since the last scan.
     void scan_library();
 
 private:
@@ -103,6 +105,8 @@ private:
     service_ptr_t<playback_engine> engine_;
     service_ptr_t<library_manager_impl> library_;
     std::vector<std::string> library_folders_;
+    // What the folders held at the last scan, so a rescan reads only changes.
+    media_library media_;
     std::string output_name_;
     dsp_chain dsp_;
     service_ptr_t<dsp_config_manager> dsp_service_;
