@@ -100,6 +100,7 @@ PANEL_TYPES = {
     'Album Art': ('B3D81F47-6E2A-4C95-8F03-7D1C5A9E2B64', 'Panels'),
     'Console': ('6C2E9A05-D4B1-4F78-A3E6-0B8F2D7C1E93', 'Panels'),
     'Peak Meter': ('E91B4D72-38C6-4A0F-B5D9-6F2A1C8E3B57', 'Visualisations'),
+    'Album List': ('73E8E1BE-2A07-4CC4-A55D-317EA93D00A4', 'Library views'),
 }
 # Panel definitions get identities derived from their ids, so writing the
 # store again names the same definitions.

@@ -11,11 +11,12 @@ constexpr t_panel_type types[] = {
     {album_art_guid, "Album Art", "Panels"},
     {console_guid, "Console", "Panels"},
     {peak_meter_guid, "Peak Meter", "Visualisations"},
+    {album_list_guid, "Album List", "Library views"},
 };
 
 using maker = ui_extension::window* (*)(const t_panel_type&, t_panel_env);
-constexpr maker makers[] = {make_playlist_view, make_album_art, make_console_panel,
-                            make_peak_meter};
+constexpr maker makers[] = {make_playlist_view, make_album_art, make_console_panel, make_peak_meter,
+                            make_album_list};
 
 class panel_service : public ui_extension::panel_manager {
 public:

@@ -20,6 +20,10 @@ inline constexpr guid console_guid{
 inline constexpr guid peak_meter_guid{
     0xe91b4d72, 0x38c6, 0x4a0f, {0xb5, 0xd9, 0x6f, 0x2a, 0x1c, 0x8e, 0x3b, 0x57}};
 
+// {73E8E1BE-2A07-4CC4-A55D-317EA93D00A4}
+inline constexpr guid album_list_guid{
+    0x73e8e1be, 0x2a07, 0x4cc4, {0xa5, 0x5d, 0x31, 0x7e, 0xa9, 0x3d, 0x00, 0xa4}};
+
 // In the order the service lists them.
 std::span<const t_panel_type> panel_types();
 
@@ -31,6 +35,7 @@ ui_extension::window* make_playlist_view(const t_panel_type& type, t_panel_env e
 ui_extension::window* make_album_art(const t_panel_type& type, t_panel_env env);
 ui_extension::window* make_console_panel(const t_panel_type& type, t_panel_env env);
 ui_extension::window* make_peak_meter(const t_panel_type& type, t_panel_env env);
+ui_extension::window* make_album_list(const t_panel_type& type, t_panel_env env);
 
 // Whether an Album Art panel shows a cover rather than its placeholder.
 bool album_art_has_cover(ui_extension::window* panel);

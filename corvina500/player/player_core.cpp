@@ -202,9 +202,22 @@ void player_core::scan_library() {
     library_->set_enabled(!library_folders_.empty());
     media_.set_folders(library_folders_);
     media_.set_enabled(!library_folders_.empty());
-    if (library_folders_.empty()) return;
-    media_.scan([this](std::string_view line) { console_(std::string(line) + " (skipped)"); });
-    for (const auto& item : media_.items()) library_->add(tracks_.put(*item));
+    if (!library_folders_.empty()) {
+        media_.scan([this](std::string_view line) { console_(std::string(line) + " (skipped)"); });
+        for (const auto& item : media_.items()) library_->add(tracks_.put(*item));
+    }
+    // A copy: a listener may stop listening while it is told.
+    const auto listeners = library_listeners_;
+    for (const auto& [token, changed] : listeners) changed();
+}
+
+size_t player_core::listen_library(std::function<void()> changed) {
+    library_listeners_.emplace_back(next_listener_, std::move(changed));
+    return next_listener_++;
+}
+
+void player_core::unlisten_library(size_t token) {
+    std::erase_if(library_listeners_, [&](const auto& l) { return l.first == token; });
 }
 
 size_t player_core::add_to_active(const std::vector<std::string>& paths) {

@@ -11,6 +11,7 @@
 
 #include "album_art.h"
 #include "corvina500/dsp/dsp_chain.h"
+#include "corvina500/media/media_library.h"
 #include "corvina500/player/audio_sink.h"
 #include "corvina500/player/callbacks.h"
 #include "corvina500/player/clock.h"
@@ -19,7 +20,6 @@
 #include "corvina500/player/playback_engine.h"
 #include "corvina500/player/playlist_manager_impl.h"
 #include "corvina500/player/track_database.h"
-#include "corvina500/media/media_library.h"
 #include "dsp.h"
 
 namespace cor {
@@ -87,6 +87,13 @@ public:
     const std::vector<std::string>& library_folders() const { return library_folders_; }
     // Reads again only the files that changed since the last scan.
     void scan_library();
+    // The library's tracks as the last scan read them.
+    [[nodiscard]] const std::vector<media_library::t_item>& library_items() const {
+        return media_.items();
+    }
+    // `changed` runs after every scan; the token given back forgets it.
+    size_t listen_library(std::function<void()> changed);
+    void unlisten_library(size_t token);
 
 private:
     // What the script engine is told of a track, playing state included.
@@ -107,6 +114,8 @@ private:
     std::vector<std::string> library_folders_;
     // What the folders held at the last scan, so a rescan reads only changes.
     media_library media_;
+    std::vector<std::pair<size_t, std::function<void()>>> library_listeners_;
+    size_t next_listener_ = 1;
     std::string output_name_;
     dsp_chain dsp_;
     service_ptr_t<dsp_config_manager> dsp_service_;

@@ -52,7 +52,7 @@ protected:
     }
 };
 
-// The service makes the four types it lists (their names, categories and
+// The service makes the five types it lists (their names, categories and
 // order are checked end to end) and no other. For each: good settings come
 // back byte for byte, with a window and after it is gone; damaged ones
 // change nothing.
@@ -68,8 +68,10 @@ TEST_F(HostPanels, EachTypeKeepsItsSettingsAndDamagedBytesChangeNothing) {
         {cor::panels::album_art_guid, pack({1, 0x336699, 12}), pack({1, 0x336699})},
         {cor::panels::console_guid, pack({1, 50}), pack({1, 0})},
         {cor::panels::peak_meter_guid, pack({1, 0x00FF00, 0x101010}), pack({2, 1, 1})},
+        // The view, then the expanded nodes' paths.
+        {cor::panels::album_list_guid, pack({1, 2, 1, 3}) + "Pop", pack({1, 9, 0})},
     };
-    ASSERT_EQ(host.panels().get_panel_count(), 4u);
+    ASSERT_EQ(host.panels().get_panel_count(), 5u);
     for (const auto& c : cases) {
         auto panel = make(c.type);
         ASSERT_TRUE(panel);
@@ -90,7 +92,7 @@ TEST_F(HostPanels, EachTypeKeepsItsSettingsAndDamagedBytesChangeNothing) {
     EXPECT_EQ(cor::panels::host_panel::live_windows(), 0);
     cor::guid id{};
     cor::string_out name, category;
-    EXPECT_FALSE(host.panels().get_panel_info(4, id, name, category));
+    EXPECT_FALSE(host.panels().get_panel_info(5, id, name, category));
     window* none = nullptr;
     EXPECT_FALSE(host.panels().create_by_guid(cor::guid{1, 2, 3, {4}}, &none));
     EXPECT_EQ(none, nullptr);
