@@ -1,8 +1,10 @@
-#include "json_value.h"
+#include "corvina500/config/json_value.h"
 
 #include <charconv>
 #include <cmath>
 #include <limits>
+
+#include "sdk/utf8.h"
 
 namespace cor {
 namespace {
@@ -59,24 +61,6 @@ size_t utf8_length(std::string_view text, size_t pos) noexcept {
     for (size_t i = 2; i < n; ++i)
         if (!is_continuation(static_cast<unsigned char>(at(i)))) return 0;
     return n;
-}
-
-void append_utf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 }  // namespace
@@ -352,7 +336,7 @@ private:
             cp = 0x10000 + ((static_cast<uint32_t>(unit) - 0xD800) << 10) +
                  (static_cast<uint32_t>(low) - 0xDC00);
         }
-        append_utf8(out, cp);
+        utf8_append(out, cp);
         return true;
     }
 
