@@ -527,7 +527,8 @@ def file_stem(name):
 
 def write_file(path, data):
     """Written through a temporary file renamed into place."""
-    os.makedirs(os.path.dirname(path), exist_ok=True)
+    if os.path.dirname(path):
+        os.makedirs(os.path.dirname(path), exist_ok=True)
     tmp = path + '.tmp'
     with open(tmp, 'wb') as f:
         f.write(data)
@@ -684,13 +685,8 @@ def main(argv):
             return 1
         return 0
 
-    # A temporary file renamed into place: an interrupted run keeps the old store.
-    tmp = out + '.tmp'
-    with open(tmp, 'wb') as f:
-        f.write(data)
-        f.flush()
-        os.fsync(f.fileno())
-    os.replace(tmp, out)
+    # An interrupted run keeps the old store.
+    write_file(out, data)
     return 0
 
 
