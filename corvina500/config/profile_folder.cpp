@@ -530,10 +530,11 @@ T at(const std::vector<T>& v, size_t i, T fallback) {
     return i < v.size() ? v[i] : fallback;
 }
 
-std::string text_list(const std::vector<std::string>& items) {
+template <class T, class Put>
+std::string list_of(const std::vector<T>& items, Put put) {
     std::string out;
     raw_put_u32(out, static_cast<uint32_t>(items.size()));
-    for (const auto& t : items) raw_put_text(out, t);
+    for (const auto& item : items) put(out, item);
     return out;
 }
 
@@ -591,25 +592,18 @@ t_settings profile_over(const t_profile& profile, const stored_lookup& stored,
             if (place != never_placed()) it->placement = place;
         }
     }
-    std::string list_of_ids, places;
-    raw_put_u32(list_of_ids, static_cast<uint32_t>(kept.size()));
-    places = list_of_ids;
-    std::vector<std::string> names, displays;
-    for (const auto& w : kept) {
-        raw_put_guid(list_of_ids, w.id);
-        places += w.placement;
-        names.push_back(w.name);
-        displays.push_back(w.display);
-    }
-    out[window_guids] = list_of_ids;
-    out[window_ids] = text_list(names);
-    out[window_displays] = text_list(displays);
-    out[window_placements] = places;
-    for (size_t e = 0; e < std::size(window_events); ++e) {
-        std::vector<std::string> scripts;
-        for (const auto& w : kept) scripts.push_back(w.events[e]);
-        out[window_events[e].id] = text_list(scripts);
-    }
+    using window = t_profile_window;
+    out[window_guids] =
+        list_of(kept, [](std::string& o, const window& w) { raw_put_guid(o, w.id); });
+    out[window_ids] =
+        list_of(kept, [](std::string& o, const window& w) { raw_put_text(o, w.name); });
+    out[window_displays] =
+        list_of(kept, [](std::string& o, const window& w) { raw_put_text(o, w.display); });
+    out[window_placements] =
+        list_of(kept, [](std::string& o, const window& w) { o += w.placement; });
+    for (size_t e = 0; e < std::size(window_events); ++e)
+        out[window_events[e].id] =
+            list_of(kept, [e](std::string& o, const window& w) { raw_put_text(o, w.events[e]); });
 
     if (profile.panels.empty()) return out;
     // Panels by id: a known one of the same type keeps its identity and the
@@ -646,34 +640,26 @@ t_settings profile_over(const t_profile& profile, const stored_lookup& stored,
         });
         if (it == panels.end()) {
             panels.push_back(p);
-        } else if (it->type == p.type && !p.settings_given) {
-            const guid id = it->id;
-            std::string own = std::move(it->settings);
-            *it = p;
-            it->id = id;
-            it->settings = std::move(own);
-        } else {
-            const guid id = it->id;
-            *it = p;
-            it->id = id;
+            continue;
         }
+        const guid id = it->id;
+        std::string own = std::move(it->settings);
+        const bool keep_own = it->type == p.type && !p.settings_given;
+        *it = p;
+        it->id = id;
+        if (keep_own) it->settings = std::move(own);
     }
-    std::string pids, recs;
-    raw_put_u32(pids, static_cast<uint32_t>(panels.size()));
-    recs = pids;
-    std::vector<std::string> pnames, pdisplays;
-    for (const auto& p : panels) {
-        raw_put_guid(pids, p.id);
-        raw_put_guid(recs, p.type);
-        raw_put_u32(recs, static_cast<uint32_t>(p.settings.size()));
-        recs += p.settings;
-        pnames.push_back(p.name);
-        pdisplays.push_back(p.display);
-    }
-    out[panel_guids] = pids;
-    out[panel_ids] = text_list(pnames);
-    out[panel_displays] = text_list(pdisplays);
-    out[panel_records] = recs;
+    using panel = t_profile_panel;
+    out[panel_guids] =
+        list_of(panels, [](std::string& o, const panel& p) { raw_put_guid(o, p.id); });
+    out[panel_ids] =
+        list_of(panels, [](std::string& o, const panel& p) { raw_put_text(o, p.name); });
+    out[panel_displays] =
+        list_of(panels, [](std::string& o, const panel& p) { raw_put_text(o, p.display); });
+    out[panel_records] = list_of(panels, [](std::string& o, const panel& p) {
+        raw_put_guid(o, p.type);
+        raw_put_text(o, p.settings);
+    });
     return out;
 }
 
