@@ -1,5 +1,7 @@
 #include "app/window_dpi.h"
 
+#include "sdk/window_dpi.h"
+
 namespace cor {
 namespace {
 
@@ -8,29 +10,9 @@ int& dpi_override() {
     return dpi;
 }
 
-// Fixed for the process's life; the stock fonts are made for it.
-int system_dpi() {
-    static const int dpi = [] {
-        HDC screen = GetDC(nullptr);
-        const int d = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-        if (screen) ReleaseDC(nullptr, screen);
-        return d > 0 ? d : 96;
-    }();
-    return dpi;
-}
-
 }  // namespace
 
-int window_dpi(HWND wnd) {
-    if (dpi_override() > 0) return dpi_override();
-    // Asked by name: systems before per-monitor scaling have only the system's DPI.
-    using dpi_for_window_t = UINT(WINAPI*)(HWND);
-    static const auto fn = reinterpret_cast<dpi_for_window_t>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    if (fn && wnd)
-        if (const auto dpi = static_cast<int>(fn(wnd)); dpi > 0) return dpi;
-    return system_dpi();
-}
+int window_dpi(HWND wnd) { return dpi_override() > 0 ? dpi_override() : monitor_dpi_of(wnd); }
 
 void set_window_dpi_override(int dpi) { dpi_override() = dpi; }
 

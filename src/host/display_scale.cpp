@@ -4,34 +4,13 @@
 #include <initializer_list>
 
 #include "host/settings.h"
+#include "window_dpi.h"
 
 namespace vesk {
 namespace {
 
 int& dpi_override() {
     static int dpi = 0;
-    return dpi;
-}
-
-// Asked of the platform by name: systems before the per-monitor one have
-// only the system's DPI.
-using dpi_for_window_t = UINT(WINAPI*)(HWND);
-
-dpi_for_window_t dpi_for_window() {
-    static const auto fn = reinterpret_cast<dpi_for_window_t>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    return fn;
-}
-
-// Fixed for the process's life (a per-monitor aware process keeps the one
-// it started with), and asked for each font when scaling is off: asked once.
-int system_dpi() {
-    static const int dpi = [] {
-        HDC screen = GetDC(nullptr);
-        const int d = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-        if (screen) ReleaseDC(nullptr, screen);
-        return d > 0 ? d : 96;
-    }();
     return dpi;
 }
 
@@ -109,13 +88,7 @@ WINDOWPLACEMENT placement(const t_display_scale& scale, const t_frame& frame, WI
     return wp;
 }
 
-int platform_dpi_of(HWND wnd) {
-    if (const auto fn = dpi_for_window(); fn && wnd) {
-        const int dpi = static_cast<int>(fn(wnd));
-        if (dpi > 0) return dpi;
-    }
-    return system_dpi();
-}
+int platform_dpi_of(HWND wnd) { return cor::monitor_dpi_of(wnd); }
 
 int screen_dpi_of(HWND wnd) { return dpi_override() > 0 ? dpi_override() : platform_dpi_of(wnd); }
 
