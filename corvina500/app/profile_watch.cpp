@@ -164,12 +164,18 @@ public:
             for (size_t i = 0, n = io->get_var_count(); i < n; ++i)
                 if (guid id{}; io->get_var_guid(i, id)) where[id] = {i, io.get()};
         }
+        // Each variable's bytes asked once: merging and comparing both read them.
+        std::map<guid, std::optional<std::string>, guid_less> read;
         const auto current = [&](const guid& id) -> std::optional<std::string> {
-            const auto it = where.find(id);
-            if (it == where.end()) return std::nullopt;
-            string_out bytes;
-            if (!it->second.second->get_var_raw(it->second.first, bytes)) return std::nullopt;
-            return std::move(bytes.text);
+            const auto known = read.find(id);
+            if (known != read.end()) return known->second;
+            std::optional<std::string> value;
+            if (const auto it = where.find(id); it != where.end()) {
+                string_out bytes;
+                if (it->second.second->get_var_raw(it->second.first, bytes))
+                    value = std::move(bytes.text);
+            }
+            return read.emplace(id, std::move(value)).first->second;
         };
         // Windows the folder named before and names no more go.
         std::vector<guid> dropped;
