@@ -212,10 +212,11 @@ int run_player(const t_command_line& cl) {
     // Panels are offered before the component loads: its settings name them.
     auto history = make_console_history();
     console.add_receiver(history);
-    auto panel_service = make_panel_service(core, *history);
+    auto panel_service = make_panel_service(core, *history, &api);
     api.add_service(ui_extension::panel_manager::class_guid, panel_service.get());
 
     if (cl.format) {
+        core.wait_library_scan();
         write_handle(STD_OUTPUT_HANDLE, core.format_active(*cl.format));
     } else {
         host_commands commands(core, api.profile_folder());
@@ -297,6 +298,8 @@ int run_player(const t_command_line& cl) {
         if (!ui && !cl.eval && !cl.list_commands && !plain.create())
             console.print("corvina500: could not open a window");
         if (cl.eval || cl.list_commands) {
+            // A one-shot run answers from the library as the folders hold it.
+            core.wait_library_scan();
             pump_messages();
             if (cl.eval) write_handle(STD_OUTPUT_HANDLE, evaluate(*cl.eval, component, *compiler));
             if (cl.list_commands) {

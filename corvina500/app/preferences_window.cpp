@@ -283,7 +283,13 @@ public:
                              -1);
                 make_control(page_, L"LISTBOX", "",
                              WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY, 0, 24, w,
-                             h - 24 - button_height - margin, id::folders, WS_EX_CLIENTEDGE);
+                             h - 24 - button_height - 2 * margin - 18, id::folders,
+                             WS_EX_CLIENTEDGE);
+                make_control(page_, L"STATIC", "", SS_ENDELLIPSIS, 0,
+                             h - button_height - margin - 18, w, 18, id::library_status);
+                show_library_status();
+                // A scan runs off the main thread; its progress is read here.
+                SetTimer(page_, library_timer, 200, nullptr);
                 make_control(page_, L"BUTTON", "Add...", WS_TABSTOP, 0, h - button_height, 90,
                              button_height, id::folder_add);
                 make_control(page_, L"BUTTON", "Remove", WS_TABSTOP, 98, h - button_height, 90,
@@ -430,6 +436,29 @@ public:
         SendMessageW(combo, CB_SETCURSEL, at - device_ids_.begin(), 0);
     }
 
+    static constexpr UINT_PTR library_timer = 1;
+
+    void show_library_status() {
+        const auto status = core_.library_status();
+        char text[200];
+        if (status.scanning)
+            std::snprintf(text, sizeof text, "Scanning: %zu of %zu files", status.done,
+                          status.total);
+        else if (core_.library_folders().empty())
+            std::snprintf(text, sizeof text, "No folders: the library is off.");
+        else
+            std::snprintf(text, sizeof text,
+                          "%zu track%s. The last scan read %zu file%s and kept %zu in %.2f s.",
+                          status.tracks, status.tracks == 1 ? "" : "s", status.counts.read,
+                          status.counts.read == 1 ? "" : "s", status.counts.kept, status.seconds);
+        const std::wstring wide = to_wide(text);
+        HWND label = GetDlgItem(page_, id::library_status);
+        // Set only when it changed, so the label does not flicker.
+        wchar_t now[200] = L"";
+        GetWindowTextW(label, now, 200);
+        if (wide != now) SetWindowTextW(label, wide.c_str());
+    }
+
     void fill_folders() {
         HWND list = GetDlgItem(page_, id::folders);
         SendMessageW(list, LB_RESETCONTENT, 0, 0);
@@ -458,6 +487,7 @@ public:
             core_.set_library_folders(std::move(folders));
             core_.scan_library();
             fill_folders();
+            show_library_status();
         } else if (control == id::folder_remove && code == BN_CLICKED) {
             const auto i = SendDlgItemMessageW(page_, id::folders, LB_GETCURSEL, 0, 0);
             auto folders = core_.library_folders();
@@ -466,8 +496,10 @@ public:
             core_.set_library_folders(std::move(folders));
             core_.scan_library();
             fill_folders();
+            show_library_status();
         } else if (control == id::rescan && code == BN_CLICKED) {
             core_.scan_library();
+            show_library_status();
         } else if (control == id::shortcut_assign && code == BN_CLICKED) {
             assign_shortcut();
         } else if (control == id::shortcut_remove && code == BN_CLICKED) {
@@ -560,6 +592,10 @@ LRESULT CALLBACK page_proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = reinterpret_cast<preferences_window::impl*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
     if (self && msg == WM_COMMAND) {
         self->on_page_command(LOWORD(wp), HIWORD(wp));
+        return 0;
+    }
+    if (self && msg == WM_TIMER && wp == preferences_window::impl::library_timer) {
+        self->show_library_status();
         return 0;
     }
     if (self && msg == WM_NOTIFY) {

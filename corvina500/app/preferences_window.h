@@ -30,6 +30,7 @@ enum : int {
     folder_add = 1201,
     folder_remove = 1202,
     rescan = 1203,
+    library_status = 1204,
     shortcuts = 1300,
     shortcut_command = 1301,
     shortcut_key = 1302,

@@ -1,6 +1,7 @@
 #include "media/media_library.h"
 
 #include <algorithm>
+#include <iterator>
 #include <unordered_set>
 
 #include "media/file_reader.h"
@@ -54,7 +55,7 @@ void media_library::clear() {
     known_.clear();
 }
 
-size_t media_library::scan(const t_report& report) {
+size_t media_library::scan(const t_report& report, const t_progress& progress) {
     items_.clear();
     by_path_.clear();
     auto before = std::move(known_);
@@ -67,36 +68,50 @@ size_t media_library::scan(const t_report& report) {
     const auto say = [&](std::string_view path, std::string_view message) {
         if (report) report(std::string(path) + ": " + std::string(message));
     };
-    std::unordered_set<std::string> seen;  // broken files too: one report each
+    // Every folder listed first, so progress has a total to count against;
+    // a missing folder is reported where its files would have been.
+    std::vector<t_media_file> files;
+    std::vector<std::pair<size_t, std::string_view>> missing;
     for (const std::string& folder : folders_) {
         if (get_path_kind(folder) == t_path_kind::missing) {
-            say(folder, "folder not found");
+            missing.emplace_back(files.size(), folder);
             continue;
         }
-        for (t_media_file& file : list_media_files_stamped(folder)) {
-            std::string key = path_key(file.path);
-            if (!seen.insert(key).second) continue;
-            t_known known{file.size, file.written, nullptr, {}};
-            const auto was = before.find(key);
-            if (was != before.end() && was->second.size == file.size &&
-                was->second.written == file.written) {
-                known = std::move(was->second);
-                ++counts_.kept;
-            } else {
-                auto info = std::make_shared<t_track_info>();
-                if (read_track_file(file.path, *info, known.error)) known.item = std::move(info);
-                ++counts_.read;
-            }
-            if (was != before.end()) before.erase(was);
-            if (known.item) {
-                by_path_.emplace(key, items_.size());
-                items_.push_back(known.item);
-            } else {
-                say(file.path, known.error);
-            }
-            known_.emplace(std::move(key), std::move(known));
-        }
+        auto listed = list_media_files_stamped(folder);
+        files.insert(files.end(), std::make_move_iterator(listed.begin()),
+                     std::make_move_iterator(listed.end()));
     }
+    std::unordered_set<std::string> seen;  // broken files too: one report each
+    auto next_missing = missing.begin();
+    for (size_t done = 0; done <= files.size(); ++done) {
+        for (; next_missing != missing.end() && next_missing->first == done; ++next_missing)
+            say(next_missing->second, "folder not found");
+        if (done == files.size()) break;
+        if (progress && !progress(done, files.size())) return items_.size();
+        t_media_file& file = files[done];
+        std::string key = path_key(file.path);
+        if (!seen.insert(key).second) continue;
+        t_known known{file.size, file.written, nullptr, {}};
+        const auto was = before.find(key);
+        if (was != before.end() && was->second.size == file.size &&
+            was->second.written == file.written) {
+            known = std::move(was->second);
+            ++counts_.kept;
+        } else {
+            auto info = std::make_shared<t_track_info>();
+            if (read_track_file(file.path, *info, known.error)) known.item = std::move(info);
+            ++counts_.read;
+        }
+        if (was != before.end()) before.erase(was);
+        if (known.item) {
+            by_path_.emplace(key, items_.size());
+            items_.push_back(known.item);
+        } else {
+            say(file.path, known.error);
+        }
+        known_.emplace(std::move(key), std::move(known));
+    }
+    if (progress) (void)progress(files.size(), files.size());
     counts_.dropped = before.size();
     return items_.size();
 }

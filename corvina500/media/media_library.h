@@ -21,6 +21,10 @@ public:
     using t_item = std::shared_ptr<const t_track_info>;
     // Receives "<path>: <error>" for every file or folder that cannot be read.
     using t_report = std::function<void(std::string_view line)>;
+    // Told the files handled and the files listed as a scan goes; false
+    // stops the scan there, leaving the library partial (a later scan reads
+    // what this one did not).
+    using t_progress = std::function<bool(size_t done, size_t total)>;
 
     void set_folders(std::vector<std::string> folders) { folders_ = std::move(folders); }
     [[nodiscard]] const std::vector<std::string>& folders() const { return folders_; }
@@ -38,7 +42,7 @@ public:
     // size and last write time are those of the scan before is not read
     // again (nor reported again when it could not be read), and files gone
     // from the folders leave.
-    size_t scan(const t_report& report = {});
+    size_t scan(const t_report& report = {}, const t_progress& progress = {});
     // What the last scan did.
     struct t_scan_counts {
         size_t read = 0, kept = 0, dropped = 0;

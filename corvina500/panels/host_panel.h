@@ -18,12 +18,15 @@ namespace cor {
 
 class player_core;
 class console_history;
+class host_api;
 
 namespace panels {
 
 struct t_panel_env {
     player_core& core;
     console_history& console;
+    // The Host's other services (its context menu for tracks); may be null.
+    host_api* api = nullptr;
 };
 
 struct t_panel_type {

@@ -62,9 +62,10 @@ ui_extension::window* make_panel(const guid& type, t_panel_env env) {
 namespace cor {
 
 service_ptr_t<ui_extension::panel_manager> make_panel_service(player_core& core,
-                                                              console_history& console) {
+                                                              console_history& console,
+                                                              host_api* api) {
     return service_ptr_t<ui_extension::panel_manager>(
-        new service_impl_t<panels::panel_service>(panels::t_panel_env{core, console}));
+        new service_impl_t<panels::panel_service>(panels::t_panel_env{core, console, api}));
 }
 
 }  // namespace cor

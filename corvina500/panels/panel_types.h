@@ -48,6 +48,8 @@ uint64_t peak_meter_frames(ui_extension::window* meter);
 }  // namespace cor::panels
 
 namespace cor {
+// `api` gives the panels the Host's other services.
 service_ptr_t<ui_extension::panel_manager> make_panel_service(player_core& core,
-                                                              console_history& console);
+                                                              console_history& console,
+                                                              host_api* api = nullptr);
 }  // namespace cor

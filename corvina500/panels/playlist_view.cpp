@@ -3,6 +3,8 @@
 // until shown. Settings: the column widths and their display order.
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -92,6 +94,9 @@ protected:
             ListView_InsertColumn(list_, static_cast<int>(i), &col);
         }
         apply_columns();
+        // Files dropped on the list (from the shell, or tracks dragged from
+        // the Album List) go where they are dropped.
+        DragAcceptFiles(wnd_, TRUE);
         watch_.start(env_.core.callbacks(),
                      play_callback::flag_starting | play_callback::flag_new_track |
                          play_callback::flag_stop | play_callback::flag_edited,
@@ -119,10 +124,34 @@ protected:
             auto* hdr = reinterpret_cast<NMHDR*>(lp);
             if (hdr->hwndFrom == list_) return on_notify(hdr);
         }
+        if (msg == WM_DROPFILES) {
+            on_drop(reinterpret_cast<HDROP>(wp));
+            return 0;
+        }
         return host_panel::on_message(msg, wp, lp);
     }
 
 private:
+    // The files go before the row they are dropped on, or after the last.
+    void on_drop(HDROP drop) {
+        std::vector<std::string> paths;
+        const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+        for (UINT i = 0; i < count; ++i) {
+            std::wstring path(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+            path.resize(DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
+            paths.push_back(to_utf8(path));
+        }
+        POINT at{};
+        DragQueryPoint(drop, &at);
+        DragFinish(drop);
+        if (paths.empty() || !list_) return;
+        MapWindowPoints(wnd_, list_, &at, 1);
+        LVHITTESTINFO hit{};
+        hit.pt = at;
+        const int row = ListView_HitTest(list_, &hit);
+        (void)env_.core.add_to_active(paths, row >= 0 ? static_cast<size_t>(row) : no_index);
+    }
+
     size_t playlist() { return env_.core.playlists().get_active_playlist(); }
 
     void refresh() {

@@ -112,10 +112,10 @@ bool parse_settings_value(const t_settings_field& field, const std::string& text
     return true;
 }
 
-bool edit_panel_settings(HWND parent, const std::string& title,
-                         const std::vector<t_settings_field>& fields, std::vector<uint32_t>& values,
-                         const std::function<bool(const std::vector<uint32_t>&)>& apply) {
-    // An empty template: a captioned frame whose controls WM_INITDIALOG makes.
+namespace {
+
+// An empty template: a captioned frame whose controls WM_INITDIALOG makes.
+INT_PTR run_dialog(HWND parent, const std::string& title, DLGPROC proc, void* state) {
     std::vector<WORD> words(sizeof(DLGTEMPLATE) / sizeof(WORD), 0);
     auto* tmpl = reinterpret_cast<DLGTEMPLATE*>(words.data());
     tmpl->style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER;
@@ -126,10 +126,82 @@ bool edit_panel_settings(HWND parent, const std::string& title,
     words.push_back(0);  // the standard dialog class
     for (wchar_t c : to_wide(title)) words.push_back(static_cast<WORD>(c));
     words.push_back(0);
-    t_dialog_state state{fields, values, apply};
     return DialogBoxIndirectParamW(GetModuleHandleW(nullptr),
-                                   reinterpret_cast<DLGTEMPLATE*>(words.data()), parent,
-                                   dialog_proc, reinterpret_cast<LPARAM>(&state)) == IDOK;
+                                   reinterpret_cast<DLGTEMPLATE*>(words.data()), parent, proc,
+                                   reinterpret_cast<LPARAM>(state));
+}
+
+struct t_text_state {
+    const std::string& label;
+    std::string text;
+    const std::function<std::string(const std::string&)>& apply;
+};
+
+INT_PTR CALLBACK text_dialog_proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+    constexpr int width = 520, edit_height = 180;
+    if (msg == WM_INITDIALOG) {
+        SetWindowLongPtrW(dlg, DWLP_USER, lp);
+        const auto& state = *reinterpret_cast<t_text_state*>(lp);
+        add_control(dlg, L"STATIC", to_wide(state.label), 0, 10, 10, width - 20, 36, -1);
+        std::string crlf;  // the edit box breaks lines at CR LF only
+        for (char c : state.text) {
+            if (c == '\n') crlf += '\r';
+            if (c != '\r') crlf += c;
+        }
+        HWND edit =
+            add_control(dlg, L"EDIT", to_wide(crlf),
+                        WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
+                            ES_AUTOHSCROLL | ES_WANTRETURN,
+                        10, 50, width - 20, edit_height, settings_first_edit, WS_EX_CLIENTEDGE);
+        int y = 50 + edit_height + 6;
+        add_control(dlg, L"STATIC", L"", 0, 10, y, width - 20, 18, settings_error_text);
+        y += 24;
+        add_control(dlg, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, width - 180, y, 80, 24,
+                    IDOK);
+        add_control(dlg, L"BUTTON", L"Cancel", WS_TABSTOP, width - 90, y, 80, 24, IDCANCEL);
+        RECT r{0, 0, width, y + 34};
+        AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(dlg, GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongPtrW(dlg, GWL_EXSTYLE)));
+        SetWindowPos(dlg, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOMOVE);
+        SetFocus(edit);
+        return FALSE;
+    }
+    auto* state = reinterpret_cast<t_text_state*>(GetWindowLongPtrW(dlg, DWLP_USER));
+    if (!state || msg != WM_COMMAND) return FALSE;
+    if (LOWORD(wp) == IDOK) {
+        HWND edit = GetDlgItem(dlg, settings_first_edit);
+        std::wstring typed(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+        typed.resize(static_cast<size_t>(GetWindowTextW(edit, typed.data(), int(typed.size()))));
+        std::string text;
+        for (char c : to_utf8(typed))
+            if (c != '\r') text += c;
+        const std::string why = state->apply(text);
+        if (!why.empty()) {
+            SetDlgItemTextW(dlg, settings_error_text, to_wide(why).c_str());
+            return TRUE;
+        }
+        state->text = text;
+        EndDialog(dlg, IDOK);
+    }
+    if (LOWORD(wp) == IDCANCEL) EndDialog(dlg, IDCANCEL);
+    return TRUE;
+}
+
+}  // namespace
+
+bool edit_panel_settings(HWND parent, const std::string& title,
+                         const std::vector<t_settings_field>& fields, std::vector<uint32_t>& values,
+                         const std::function<bool(const std::vector<uint32_t>&)>& apply) {
+    t_dialog_state state{fields, values, apply};
+    return run_dialog(parent, title, dialog_proc, &state) == IDOK;
+}
+
+bool edit_panel_text(HWND parent, const std::string& title, const std::string& label,
+                     std::string text,
+                     const std::function<std::string(const std::string&)>& apply) {
+    t_text_state state{label, std::move(text), apply};
+    return run_dialog(parent, title, text_dialog_proc, &state) == IDOK;
 }
 
 }  // namespace cor::panels

@@ -1,7 +1,9 @@
 #include "corvina500/player/player_core.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "cfg_var.h"
 #include "corvina500/config/config_store.h"
@@ -127,6 +129,7 @@ player_core::player_core(console_fn console, clock_source* clock, std::string ou
 player_core::~player_core() { shutdown(); }
 
 void player_core::shutdown() {
+    scan_.stop();
     set_output_dsp(nullptr);
     if (!engine_) return;
     engine_->shutdown();
@@ -195,20 +198,65 @@ void player_core::set_library_folders(std::vector<std::string> folders) {
     library_folders_ = std::move(folders);
 }
 
+void player_core::tick() {
+    engine_->tick();
+    take_library_scan(false);
+}
+
 void player_core::scan_library() {
-    // The items anew, so a folder taken out of the list takes its tracks
-    // with it; only files changed since the last scan are read.
-    library_->clear();
-    library_->set_enabled(!library_folders_.empty());
+    if (scan_.running()) {
+        scan_again_ = true;
+        return;
+    }
     media_.set_folders(library_folders_);
     media_.set_enabled(!library_folders_.empty());
-    if (!library_folders_.empty()) {
-        media_.scan([this](std::string_view line) { console_(std::string(line) + " (skipped)"); });
-        for (const auto& item : media_.items()) library_->add(tracks_.put(*item));
+    if (library_folders_.empty()) {
+        // Nothing to read: the library empties at once.
+        scan_.start(std::move(media_));
+        take_library_scan(true);
+        return;
     }
-    // A copy: a listener may stop listening while it is told.
-    const auto listeners = library_listeners_;
-    for (const auto& [token, changed] : listeners) changed();
+    scan_.start(std::move(media_));
+}
+
+void player_core::wait_library_scan() { take_library_scan(true); }
+
+player_core::t_library_status player_core::library_status() const {
+    t_library_status status = last_scan_;
+    status.scanning = scan_.running();
+    const auto progress = scan_.progress();
+    status.done = progress.done;
+    status.total = progress.total;
+    return status;
+}
+
+void player_core::take_library_scan(bool wait) {
+    while (auto finished = scan_.take(wait)) {
+        media_ = std::move(finished->library);
+        for (const auto& line : finished->reports) console_(line + " (skipped)");
+        // The items anew, so a folder taken out of the list takes its
+        // tracks with it.
+        library_->clear();
+        library_->set_enabled(media_.enabled());
+        for (const auto& item : media_.items()) library_->add(tracks_.put(*item));
+        library_items_ = media_.items();
+        last_scan_.tracks = library_items_.size();
+        last_scan_.counts = media_.last_scan();
+        last_scan_.seconds = finished->seconds;
+        if (media_.enabled()) {
+            char line[160];
+            std::snprintf(line, sizeof line,
+                          "corvina500: library scanned: %zu tracks (%zu files read, %zu unchanged, "
+                          "%zu gone) in %.2f s",
+                          last_scan_.tracks, last_scan_.counts.read, last_scan_.counts.kept,
+                          last_scan_.counts.dropped, last_scan_.seconds);
+            console_(line);
+        }
+        // A copy: a listener may stop listening while it is told.
+        const auto listeners = library_listeners_;
+        for (const auto& [token, changed] : listeners) changed();
+        if (std::exchange(scan_again_, false)) scan_library();
+    }
 }
 
 size_t player_core::listen_library(std::function<void()> changed) {
@@ -220,7 +268,7 @@ void player_core::unlisten_library(size_t token) {
     std::erase_if(library_listeners_, [&](const auto& l) { return l.first == token; });
 }
 
-size_t player_core::add_to_active(const std::vector<std::string>& paths) {
+size_t player_core::add_to_active(const std::vector<std::string>& paths, size_t at) {
     size_t playlist = playlists_->get_active_playlist();
     if (playlist == no_index || playlist >= playlists_->get_playlist_count()) {
         playlist = playlists_->create_playlist("Default", 7, no_index);
@@ -233,8 +281,8 @@ size_t player_core::add_to_active(const std::vector<std::string>& paths) {
         lengths.push_back(p.size());
     }
     const size_t before = playlists_->playlist_get_item_count(playlist);
-    (void)playlists_->playlist_insert_locations(playlist, before, ptrs.data(), lengths.data(),
-                                                ptrs.size(), false);
+    (void)playlists_->playlist_insert_locations(playlist, std::min(at, before), ptrs.data(),
+                                                lengths.data(), ptrs.size(), false);
     return playlists_->playlist_get_item_count(playlist) - before;
 }
 

@@ -16,6 +16,7 @@
 #include "corvina500/player/callbacks.h"
 #include "corvina500/player/clock.h"
 #include "corvina500/player/library_manager_impl.h"
+#include "corvina500/player/library_scan.h"
 #include "corvina500/player/pcm_tap.h"
 #include "corvina500/player/playback_engine.h"
 #include "corvina500/player/playlist_manager_impl.h"
@@ -52,14 +53,16 @@ public:
 
     // Adds files, folders (recursively, in name order) and playlist files
     // to the active playlist, making a playlist "Default" when there is none.
-    // Returns the number of items added.
-    size_t add_to_active(const std::vector<std::string>& paths);
+    // Returns the number of items added. They go before item `at`, or at
+    // the end.
+    size_t add_to_active(const std::vector<std::string>& paths, size_t at = no_index);
 
     // Each item of the active playlist formatted with `script`, one line each.
     std::string format_active(std::string_view script);
 
-    // Drives playback; call every few tens of milliseconds.
-    void tick() { engine_->tick(); }
+    // Drives playback and takes a finished library scan in; call every few
+    // tens of milliseconds.
+    void tick();
     void shutdown();
 
     playlist_manager_impl& playlists() { return *playlists_; }
@@ -85,11 +88,24 @@ public:
     // Folders scanned into the library at start; empty disables the library.
     void set_library_folders(std::vector<std::string> folders);
     const std::vector<std::string>& library_folders() const { return library_folders_; }
-    // Reads again only the files that changed since the last scan.
+    // Starts reading again, off the main thread, only the files that
+    // changed since the last scan; a scan asked for while one runs follows
+    // it. The library changes when tick() finds the scan ended.
     void scan_library();
+    // Waits for the scans asked for and takes them in (tests, benchmarks).
+    void wait_library_scan();
+    struct t_library_status {
+        bool scanning = false;
+        size_t done = 0, total = 0;  // files of the running scan
+        // The last scan that ended.
+        size_t tracks = 0;
+        media_library::t_scan_counts counts;
+        double seconds = 0;
+    };
+    [[nodiscard]] t_library_status library_status() const;
     // The library's tracks as the last scan read them.
     [[nodiscard]] const std::vector<media_library::t_item>& library_items() const {
-        return media_.items();
+        return library_items_;
     }
     // `changed` runs after every scan; the token given back forgets it.
     size_t listen_library(std::function<void()> changed);
@@ -112,8 +128,15 @@ private:
     service_ptr_t<playback_engine> engine_;
     service_ptr_t<library_manager_impl> library_;
     std::vector<std::string> library_folders_;
-    // What the folders held at the last scan, so a rescan reads only changes.
+    void take_library_scan(bool wait);
+
+    // What the folders held at the last scan, so a rescan reads only changes;
+    // the scan's while one runs.
     media_library media_;
+    library_scan scan_;
+    bool scan_again_ = false;
+    std::vector<media_library::t_item> library_items_;
+    t_library_status last_scan_;
     std::vector<std::pair<size_t, std::function<void()>>> library_listeners_;
     size_t next_listener_ = 1;
     std::string output_name_;

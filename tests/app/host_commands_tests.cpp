@@ -188,7 +188,10 @@ TEST_F(HostMenus, CommandsActOnThePlayer) {
         if (what == "order") return std::to_string(pm.playback_order_get_active());
         if (what == "playlist") return pm.playlist_get_name(active, name) ? name.text : "?";
         if (what == "items") return std::to_string(pm.playlist_get_item_count(active));
-        if (what == "library") return std::to_string(core.library().get_count());
+        if (what == "library") {
+            core.wait_library_scan();
+            return std::to_string(core.library().get_count());
+        }
         if (what.rfind("flags ", 0) != 0) return "-";
         const auto* e = entry(what.substr(6));
         if (!e) return "no such command";

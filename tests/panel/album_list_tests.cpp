@@ -1,6 +1,7 @@
 // The "Album List" panel through its window, over a small library of
-// tagged files: its views and filter read back from the tree, a double
-// click playing a node, the panel's menu, its settings, and a rescan.
+// tagged files: its views (and the user's own) and filter read back from
+// the tree, a double click playing a node, the panel's menus, a node
+// dragged onto a Playlist View, its settings, and a rescan.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -13,9 +14,11 @@
 #include "corvina500/player/player_core.h"
 #include "e2e/wav_file.h"
 #include "panels/panel_types.h"
+#include "panels/settings_dialog.h"
 #include "sdk/cfg_var.h"
 #include "support/component_host.h"
 #include "support/test_folder.h"
+#include "support/thread_windows.h"
 #include "support/window_probe.h"
 #include "utf8.h"
 
@@ -41,6 +44,7 @@ protected:
             "1998");
         host.player().set_library_folders({music.dir().string()});
         host.player().scan_library();
+        host.player().wait_library_scan();
         panel = make();
         wnd = static_cast<HWND>(panel->create_or_transfer_window(parent, nullptr, 0, 0, 400, 300));
         ASSERT_NE(wnd, nullptr);
@@ -58,9 +62,10 @@ protected:
             {"INAM", title}, {"IART", artist}, {"IPRD", album}, {"IGNR", genre}, {"ICRD", date}};
         ASSERT_TRUE(cor_test::write_bytes(music.dir() / name, cor_test::make_wav(f)));
     }
-    service_ptr_t<window> make(const std::string& settings = {}) {
+    service_ptr_t<window> make(const std::string& settings = {},
+                               const cor::guid& type = cor::panels::album_list_guid) {
         window* w = nullptr;
-        if (!host.panels().create_by_guid(cor::panels::album_list_guid, &w)) return {};
+        if (!host.panels().create_by_guid(type, &w)) return {};
         if (!settings.empty()) w->set_config(settings.data(), settings.size());
         return service_ptr_t<window>::adopt(w);
     }
@@ -137,6 +142,48 @@ TEST_F(AlbumList, ViewsAndFilterShowTheLibraryAsATree) {
     }
 }
 
+// The views are the user's to write in the panel's settings dialog.
+TEST_F(AlbumList, ViewsAreEditedInTheSettingsDialog) {
+    ASSERT_TRUE(panel->have_config_popup());
+    const struct {
+        std::string typed, error;
+        strings views, tree;  // the second view's tree
+    } rows[] = {
+        {"Genre only = %genre%\r\n\r\n  Decade = $div(%date%,10)0s|%album%  ",
+         "",
+         {"Genre only", "Decade"},
+         {"+All music", "  1990s", "    Moon Safari", "    Post"}},
+        {"Genre only = %genre%\r\nno sign here",
+         "Line 2: a view is written Name = pattern.",
+         {},
+         {}},
+        {"Genre = ", "Line 1: a view is written Name = pattern.", {}, {}},
+        {" \r\n", "At least one view is needed.", {}, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed);
+        std::string error, shown_first;
+        cor_test::when_thread_window(L"#32770", [&](HWND dlg) {
+            shown_first = cor_test::text_of(dlg, cor::panels::settings_first_edit);
+            SetDlgItemTextW(dlg, cor::panels::settings_first_edit, cor::to_wide(row.typed).c_str());
+            SendMessageW(dlg, WM_COMMAND, IDOK, 0);
+            error = cor_test::text_of(dlg, cor::panels::settings_error_text);
+            if (!error.empty()) SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+        });
+        const strings before = cor_test::entries(wnd, 101, true);
+        EXPECT_EQ(panel->show_config_popup(parent), row.error.empty());
+        EXPECT_EQ(error, row.error);
+        if (!row.error.empty()) {
+            EXPECT_EQ(cor_test::entries(wnd, 101, true), before);
+            continue;
+        }
+        EXPECT_EQ(shown_first.rfind("By artist and album = %artist%|%album%\r\n", 0), 0u);
+        EXPECT_EQ(cor_test::entries(wnd, 101, true), row.views);
+        choose(101, 1);
+        EXPECT_EQ(shown(), row.tree);
+    }
+}
+
 TEST_F(AlbumList, ADoubleClickPlaysANodeAndTheMenuSendsIt) {
     filter("");
     TreeView_SelectItem(tree(), find("Post"));
@@ -165,6 +212,108 @@ TEST_F(AlbumList, ADoubleClickPlaysANodeAndTheMenuSendsIt) {
     }
 }
 
+// A right click on a node: the panel's entries, then the Host's commands
+// for tracks, on that node's tracks.
+TEST_F(AlbumList, TheContextMenuRunsPanelAndHostCommandsOnTheNodeClicked) {
+    const struct {
+        int downs;  // the keyboard's way to the entry
+        std::string entry;
+        strings active;  // the active playlist after
+        bool playing;
+    } rows[] = {
+        {2, "Add to current playlist", {"1.wav"}, false},
+        {2, "Add to current playlist", {"1.wav", "1.wav"}, false},
+        {1, "Send to current playlist", {"1.wav"}, false},
+        {4, "Play", {"1.wav"}, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.entry);
+        RECT r{};
+        TreeView_EnsureVisible(tree(), find("Moon Safari"));
+        TreeView_GetItemRect(tree(), find("Moon Safari"), &r, TRUE);
+        POINT at{r.left + 2, r.top + 2};
+        ClientToScreen(tree(), &at);
+        TreeView_SelectItem(tree(), find("Post"));  // the click chooses the node
+        std::vector<cor_test::t_menu_item> items;
+        cor_test::when_thread_window(L"#32768", [&](HWND popup) {
+            if (!popup) return (void)EndMenu();
+            items = cor_test::menu_items(
+                reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0)));
+            for (int i = 0; i < row.downs; ++i) PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);
+            PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 0);
+        });
+        SendMessageW(wnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tree()), MAKELPARAM(at.x, at.y));
+        ASSERT_GE(items.size(), 6u);
+        strings texts;
+        for (size_t i = 0; i < 6; ++i) texts.push_back(items[i].text);
+        EXPECT_EQ(texts,
+                  (strings{"Send to current playlist", "Add to current playlist",
+                           "New playlist from selection", "", "Play", "Add to playback queue"}));
+        EXPECT_TRUE(items[3].separator);
+        EXPECT_EQ(items[row.downs - 1 + (row.downs > 3)].text, row.entry);
+        auto& lists = host.player().playlists();
+        strings active;
+        metadb_items(lists.get_active_playlist(), active);
+        EXPECT_EQ(active, row.active);
+        EXPECT_EQ(host.player().playback().is_playing(), row.playing);
+    }
+}
+
+// A node dragged onto a Playlist View goes before the row it is dropped
+// on, or after the last; dropped anywhere else it goes nowhere.
+TEST_F(AlbumList, ANodeDraggedOntoThePlaylistViewIsInsertedWhereItIsDropped) {
+    // A window of its own above the others, so the drop finds this one.
+    // (A static control lets points through to what is under it.)
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.lpszClassName = L"album_list_drop_test";
+    RegisterClassW(&wc);
+    DestroyWindow(parent);
+    parent = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 40, 40,
+                             600, 400, nullptr, nullptr, nullptr, nullptr);
+    wnd = static_cast<HWND>(panel->create_or_transfer_window(parent, nullptr, 0, 0, 400, 300));
+    auto list_panel = make({}, cor::panels::playlist_view_guid);
+    HWND view =
+        static_cast<HWND>(list_panel->create_or_transfer_window(parent, nullptr, 400, 0, 200, 300));
+    ASSERT_NE(view, nullptr);
+    for (HWND w : {wnd, view}) ShowWindow(w, SW_SHOW);  // as a script window shows its panels
+    HWND list = FindWindowExW(view, nullptr, WC_LISTVIEWW, nullptr);
+    auto& lists = host.player().playlists();
+    (void)lists.set_active_playlist(lists.create_playlist("Mine", 4, cor::no_index));
+    host.player().add_to_active(
+        {(music.dir() / "Björk/Post/1.wav").string(), (music.dir() / "Björk/Post/2.wav").string()});
+    const auto point_in = [&](HWND w, int x, int y) {
+        POINT p{x, y};
+        MapWindowPoints(w, wnd, &p, 1);
+        return MAKELPARAM(p.x, p.y);
+    };
+    RECT row1{};
+    ListView_GetItemRect(list, 1, &row1, LVIR_BOUNDS);
+    const struct {
+        std::string where;
+        LPARAM at;
+        strings after;
+    } rows[] = {
+        {"on row 2", point_in(list, 10, row1.top + 2), {"1.wav", "1.wav", "2.wav"}},
+        {"below the rows", point_in(list, 10, 280), {"1.wav", "1.wav", "2.wav", "1.wav"}},
+        {"on the panel itself", point_in(tree(), 5, 5), {"1.wav", "1.wav", "2.wav", "1.wav"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.where);
+        NMTREEVIEWW drag{};
+        drag.hdr = {tree(), 103, TVN_BEGINDRAGW};
+        drag.itemNew.hItem = find("Moon Safari");
+        SendMessageW(wnd, WM_NOTIFY, 103, reinterpret_cast<LPARAM>(&drag));
+        EXPECT_EQ(GetCapture(), wnd);
+        SendMessageW(wnd, WM_LBUTTONUP, 0, row.at);
+        EXPECT_EQ(GetCapture(), nullptr);
+        strings active;
+        metadb_items(lists.get_active_playlist(), active);
+        EXPECT_EQ(active, row.after);
+    }
+    list_panel->destroy_window();
+}
+
 TEST_F(AlbumList, SettingsKeepTheViewAndExpandedNodesAndARescanIsFollowed) {
     choose(101, 2);
     TreeView_Expand(tree(), find("Pop"), TVE_EXPAND);
@@ -175,19 +324,40 @@ TEST_F(AlbumList, SettingsKeepTheViewAndExpandedNodesAndARescanIsFollowed) {
     wnd = static_cast<HWND>(panel->create_or_transfer_window(parent, nullptr, 0, 0, 400, 300));
     EXPECT_EQ(shown(), (strings{"+All music", "  Electronic", "    Air", "      Moon Safari",
                                 "  +Pop", "    Björk", "      Post"}));
-    // Damaged bytes change nothing.
-    std::string damaged = settings.text;
-    damaged[4] = 9;  // no such view
-    panel->set_config(damaged.data(), damaged.size());
-    cor::string_out again;
-    panel->get_config(again);
-    EXPECT_EQ(again.text, settings.text);
+    // Damaged bytes change nothing; the first version's (no views of its
+    // own) are read with the default views.
+    const auto u32 = [](uint32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); };
+    const struct {
+        std::string bytes;
+        bool taken;
+    } rows[] = {
+        {settings.text.substr(0, 4) + u32(9) + settings.text.substr(8), false},   // no such view
+        {settings.text.substr(0, 8) + u32(0) + settings.text.substr(12), false},  // no views
+        {settings.text.substr(0, 8) + u32(0x7fffffff) + settings.text.substr(12), false},
+        {settings.text.substr(0, settings.text.size() - 1), false},
+        {u32(1) + u32(3) + u32(0), true},
+    };
+    for (const auto& row : rows) {
+        panel->set_config(row.bytes.data(), row.bytes.size());
+        cor::string_out again;
+        panel->get_config(again);
+        EXPECT_EQ(again.text != settings.text, row.taken);
+        EXPECT_EQ(cor_test::entries(wnd, 101, true).size(), 5u);
+    }
+    EXPECT_EQ(shown(), (strings{"+All music", "  1995", "    Post", "  1998", "    Moon Safari"}));
+    panel->set_config(settings.text.data(), settings.text.size());
 
     // A file added, one changed, one removed: the tree follows the scan.
     add("Air/Talkie Walkie/1.wav", "Cherry Blossom Girl", "Air", "Talkie Walkie", "Pop", "2004");
     add("Björk/Post/2.wav", "Hyperballad", "Björk", "Telegram", "Pop", "1996");
     std::filesystem::remove(music.dir() / "Björk/Post/1.wav");
+    // The scan runs off the main thread; the player's tick takes it in.
     host.player().scan_library();
+    EXPECT_TRUE(host.player().library_status().scanning);
+    while (host.player().library_status().scanning) {
+        Sleep(1);
+        host.player().tick();
+    }
     EXPECT_EQ(shown(),
               (strings{"+All music", "  Electronic", "    Air", "      Moon Safari", "  +Pop",
                        "    Air", "      Talkie Walkie", "    Björk", "      Telegram"}));

@@ -68,8 +68,12 @@ TEST_F(HostPanels, EachTypeKeepsItsSettingsAndDamagedBytesChangeNothing) {
         {cor::panels::album_art_guid, pack({1, 0x336699, 12}), pack({1, 0x336699})},
         {cor::panels::console_guid, pack({1, 50}), pack({1, 0})},
         {cor::panels::peak_meter_guid, pack({1, 0x00FF00, 0x101010}), pack({2, 1, 1})},
-        // The view, then the expanded nodes' paths.
-        {cor::panels::album_list_guid, pack({1, 2, 1, 3}) + "Pop", pack({1, 9, 0})},
+        // The view, the views (name and pattern), then the expanded nodes' paths.
+        {cor::panels::album_list_guid,
+         pack({2, 1, 2, 1}) + "A" + pack({3}) + "%a%" + pack({1}) + "B" + pack({4}) + "%b%|" +
+             pack({1, 3}) + "Pop",
+         pack({2, 2, 2, 1}) + "A" + pack({3}) + "%a%" + pack({1}) + "B" + pack({4}) + "%b%|" +
+             pack({0})},  // no such view
     };
     ASSERT_EQ(host.panels().get_panel_count(), 5u);
     for (const auto& c : cases) {

@@ -111,16 +111,25 @@ TEST_F(PreferencesWindow, LibraryFoldersVolumeStepAndDevicePersist) {
         click(page, id::folder_add);
     }
     EXPECT_EQ(cor_test::entries(page, id::folders), (strings{a, b}));
+    host.player().wait_library_scan();
     EXPECT_EQ(library.get_count(), 1u);
     click(page, id::folder_remove);  // nothing selected: nothing removed
     SendDlgItemMessageW(page, id::folders, LB_SETCURSEL, 0, 0);
     click(page, id::folder_remove);
     EXPECT_EQ(cor_test::entries(page, id::folders), strings{b});
     // The removed folder's tracks leave the library; Rescan finds new ones.
+    // The scan runs off the main thread, its progress under the folders.
+    host.player().wait_library_scan();
     EXPECT_EQ(library.get_count(), 0u);
     ASSERT_TRUE(cor_test::write_bytes(folder.file("b/two.wav"), wav));
     click(page, id::rescan);
+    EXPECT_EQ(cor_test::text_of(page, id::library_status).rfind("Scanning: ", 0), 0u);
+    host.player().wait_library_scan();
     EXPECT_EQ(library.get_count(), 1u);
+    SendMessageW(page, WM_TIMER, 1, 0);
+    EXPECT_EQ(cor_test::text_of(page, id::library_status)
+                  .rfind("1 track. The last scan read 1 file and kept 0 in ", 0),
+              0u);
 
     HWND playback = show("Playback");
     EXPECT_EQ(text_of(playback, id::output_device), host.player().output_name());

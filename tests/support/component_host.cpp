@@ -75,7 +75,7 @@ component_host::component_host()
     console_.add_receiver(cor::service_ptr_t<cor::console_receiver>(receiver));
     history_ = cor::make_console_history();
     console_.add_receiver(history_);
-    panels_ = cor::make_panel_service(player_, *history_);
+    panels_ = cor::make_panel_service(player_, *history_, &api_);
     api_.add_service(cor::ui_extension::panel_manager::class_guid, panels_.get());
     auto* mainmenu = new cor::service_impl_t<recording_mainmenu>();
     mainmenu->commands = &commands;

@@ -1,0 +1,42 @@
+#include "corvina500/player/library_scan.h"
+
+#include <chrono>
+
+namespace cor {
+
+library_scan::~library_scan() { stop(); }
+
+void library_scan::start(media_library library) {
+    if (running()) return;
+    work_ = {std::move(library), {}, 0};
+    finished_ = stopping_ = false;
+    done_ = total_ = 0;
+    thread_ = std::thread([this] { run(); });
+}
+
+void library_scan::run() {
+    const auto began = std::chrono::steady_clock::now();
+    work_.library.scan([this](std::string_view line) { work_.reports.emplace_back(line); },
+                       [this](size_t done, size_t total) {
+                           total_ = total;
+                           done_ = done;
+                           return !stopping_.load();
+                       });
+    work_.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    finished_ = true;
+}
+
+std::optional<library_scan::t_finished> library_scan::take(bool wait) {
+    if (!running() || (!wait && !finished_)) return std::nullopt;
+    thread_.join();
+    return std::move(work_);
+}
+
+void library_scan::stop() {
+    if (!running()) return;
+    stopping_ = true;
+    thread_.join();
+    work_ = {};
+}
+
+}  // namespace cor
