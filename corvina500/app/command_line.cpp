@@ -58,6 +58,10 @@ std::optional<std::string> parse_command_line(const std::vector<std::string>& ar
             if (r.ec != std::errc() || r.ptr != end || ms < 0)
                 return "bad number for --exit-after: " + *text;
             out.exit_after_ms = ms;
+        } else if (a == "--library-add") {
+            std::optional<std::string> folder;
+            if (auto e = value(folder)) return e;
+            out.library_add.push_back(*folder);
         } else if (a == "--add") {
             // Every following argument up to the next flag is a path.
             size_t before = out.add.size();

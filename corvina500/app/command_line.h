@@ -24,6 +24,7 @@ struct t_command_line {
     std::optional<std::string> screenshot_window_file;
     std::optional<long long> exit_after_ms;
     std::vector<std::string> add;
+    std::vector<std::string> library_add;
     bool no_component = false;
     bool play = false;
     bool list_panels = false;
@@ -45,6 +46,6 @@ inline constexpr const char* usage_text =
     "[--open-preferences] [--output-file "
     "FILE.wav] [--format SCRIPT] [--no-component] [--play] "
     "[--list-panels] [--list-commands] [--export-config FILE] [--import-config FILE] [--add "
-    "PATH...]";
+    "PATH...] [--library-add FOLDER]";
 
 }  // namespace cor

@@ -14,6 +14,7 @@
 #include "app/preferences_window.h"
 #include "app/properties_window.h"
 #include "corvina500/config/config_store.h"
+#include "corvina500/panels/settings_dialog.h"
 #include "corvina500/player/m3u.h"
 #include "corvina500/player/player_core.h"
 #include "guid_text.h"
@@ -110,6 +111,22 @@ public:
         for (int n = 2; pm().find_playlist(name.data(), name.size()) != no_index; ++n)
             name = "New playlist (" + std::to_string(n) + ")";
         (void)pm().set_active_playlist(pm().create_playlist(name.data(), name.size(), no_index));
+    }
+    void rename_playlist() {
+        const size_t pl = active();
+        if (pl == no_index) return;
+        string_out name;
+        (void)pm().playlist_get_name(pl, name);
+        const std::string typed =
+            dialogs->ask_text("Rename playlist", "New name of the playlist:", name.text);
+        if (!typed.empty()) (void)pm().playlist_rename(pl, typed.data(), typed.size());
+    }
+    // The one before takes its place as the active playlist.
+    void remove_playlist() {
+        const size_t pl = active();
+        if (pl == no_index || !pm().remove_playlist(pl)) return;
+        const size_t left = pm().get_playlist_count();
+        if (left) (void)pm().set_active_playlist(pl > 0 ? pl - 1 : 0);
     }
     void load_playlist() {
         const auto files = dialogs->open_files("Load playlist", true, false);
@@ -315,6 +332,10 @@ const t_command_def command_defs[] = {
     {host_id(0x52), mainmenu_groups::file, main_set, "Add files...", [](impl& i) { i.add_files(); }},
     {host_id(0x53), mainmenu_groups::file, main_set, "Add folder...", [](impl& i) { i.add_folder(); }},
     {host_id(0x54), mainmenu_groups::file, main_set, "New playlist", [](impl& i) { i.new_playlist(); }},
+    {host_id(0x67), mainmenu_groups::file, main_set, "Rename playlist...", [](impl& i) { i.rename_playlist(); },
+     [](impl& i) { return i.active() == no_index ? mainmenu_commands::flag_disabled : 0u; }},
+    {host_id(0x68), mainmenu_groups::file, main_set, "Remove playlist", [](impl& i) { i.remove_playlist(); },
+     [](impl& i) { return i.active() == no_index ? mainmenu_commands::flag_disabled : 0u; }},
     {host_id(0x55), mainmenu_groups::file, main_set, "Load playlist...", [](impl& i) { i.load_playlist(); }},
     {host_id(0x56), mainmenu_groups::file, main_set, "Save playlist...", [](impl& i) { i.save_playlist(); },
      [](impl& i) { return i.active() == no_index ? mainmenu_commands::flag_disabled : 0u; }},
@@ -513,6 +534,18 @@ public:
         const bool ok = SHGetPathFromIDListW(pidl, path);
         CoTaskMemFree(pidl);
         return ok ? to_utf8(path) : std::string();
+    }
+    std::string ask_text(const char* title, const char* label,
+                         const std::string& initial) override {
+        std::string typed;
+        (void)panels::edit_panel_text(
+            GetActiveWindow(), title, label, initial,
+            [&](const std::string& text) {
+                typed = text;
+                return text.empty() ? std::string("The name cannot be empty.") : std::string();
+            },
+            false);
+        return typed;
     }
     void message(const char* title, const std::string& text) override {
         MessageBoxW(GetActiveWindow(), to_wide(text).c_str(), to_wide(title).c_str(),

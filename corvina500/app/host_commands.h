@@ -46,6 +46,9 @@ public:
     virtual std::string save_playlist_file(const char* title) = 0;
     virtual std::string choose_folder(const char* title) = 0;
     virtual void message(const char* title, const std::string& text) = 0;
+    // One line of text typed, starting from `initial`; empty when cancelled.
+    virtual std::string ask_text(const char* title, const char* label,
+                                 const std::string& initial) = 0;
     // Shows the file in its folder.
     virtual void reveal(const std::string& path) = 0;
 };

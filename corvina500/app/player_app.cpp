@@ -4,6 +4,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -208,6 +209,14 @@ int run_player(const t_command_line& cl) {
     player_core core(print, nullptr, cl.output_file.value_or(std::string()));
     core.register_services([&](const guid& id, service_base* s) { api.add_service(id, s); });
     core.load(store);
+    if (!cl.library_add.empty()) {
+        auto folders = core.library_folders();
+        for (const auto& folder : cl.library_add)
+            if (std::find(folders.begin(), folders.end(), folder) == folders.end())
+                folders.push_back(folder);
+        core.set_library_folders(std::move(folders));
+        core.scan_library();
+    }
     if (!cl.add.empty()) core.add_to_active(cl.add);
     // Panels are offered before the component loads: its settings name them.
     auto history = make_console_history();

@@ -91,7 +91,7 @@ public:
 
     bool show_config_popup(void* parent) override {
         const std::string before = write_settings();
-        return edit_panel_text(static_cast<HWND>(parent), "Album List views",
+        return edit_panel_text(static_cast<HWND>(parent), "Album List settings",
                                "One view a line: Name = pattern, with | between the levels "
                                "(Artist = %artist%|%album%).",
                                views_text(views_),

@@ -135,24 +135,26 @@ struct t_text_state {
     const std::string& label;
     std::string text;
     const std::function<std::string(const std::string&)>& apply;
+    bool lines;
 };
 
 INT_PTR CALLBACK text_dialog_proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
-    constexpr int width = 520, edit_height = 180;
     if (msg == WM_INITDIALOG) {
         SetWindowLongPtrW(dlg, DWLP_USER, lp);
         const auto& state = *reinterpret_cast<t_text_state*>(lp);
+        const int width = state.lines ? 520 : 360, edit_height = state.lines ? 180 : 22;
         add_control(dlg, L"STATIC", to_wide(state.label), 0, 10, 10, width - 20, 36, -1);
         std::string crlf;  // the edit box breaks lines at CR LF only
         for (char c : state.text) {
             if (c == '\n') crlf += '\r';
             if (c != '\r') crlf += c;
         }
-        HWND edit =
-            add_control(dlg, L"EDIT", to_wide(crlf),
-                        WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
-                            ES_AUTOHSCROLL | ES_WANTRETURN,
-                        10, 50, width - 20, edit_height, settings_first_edit, WS_EX_CLIENTEDGE);
+        const DWORD style = state.lines ? WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
+                                              ES_AUTOHSCROLL | ES_WANTRETURN
+                                        : ES_AUTOHSCROLL;
+        HWND edit = add_control(dlg, L"EDIT", to_wide(crlf), WS_TABSTOP | style, 10, 50, width - 20,
+                                edit_height, settings_first_edit, WS_EX_CLIENTEDGE);
+        if (!state.lines) SendMessageW(edit, EM_SETSEL, 0, -1);
         int y = 50 + edit_height + 6;
         add_control(dlg, L"STATIC", L"", 0, 10, y, width - 20, 18, settings_error_text);
         y += 24;
@@ -198,9 +200,9 @@ bool edit_panel_settings(HWND parent, const std::string& title,
 }
 
 bool edit_panel_text(HWND parent, const std::string& title, const std::string& label,
-                     std::string text,
-                     const std::function<std::string(const std::string&)>& apply) {
-    t_text_state state{label, std::move(text), apply};
+                     std::string text, const std::function<std::string(const std::string&)>& apply,
+                     bool lines) {
+    t_text_state state{label, std::move(text), apply, lines};
     return run_dialog(parent, title, text_dialog_proc, &state) == IDOK;
 }
 

@@ -23,12 +23,13 @@ bool edit_panel_settings(HWND parent, const std::string& title,
                          const std::vector<t_settings_field>& fields, std::vector<uint32_t>& values,
                          const std::function<bool(const std::vector<uint32_t>&)>& apply);
 
-// One text of several lines over `parent`, with `label` above it, in the
-// edit box settings_first_edit. `apply` gets the text typed and answers why
-// the panel refuses it, or nothing when it took it. True when OK closed the
-// dialog with the text taken.
+// One text over `parent`, of several lines or of one, with `label` above
+// it, in the edit box settings_first_edit. `apply` gets the text typed and
+// answers why it is refused, or nothing when it was taken. True when OK
+// closed the dialog with the text taken.
 bool edit_panel_text(HWND parent, const std::string& title, const std::string& label,
-                     std::string text, const std::function<std::string(const std::string&)>& apply);
+                     std::string text, const std::function<std::string(const std::string&)>& apply,
+                     bool lines = true);
 
 // A value as its edit box shows it, and back; false for text that is not one.
 std::string settings_value_text(const t_settings_field& field, uint32_t value);

@@ -48,6 +48,7 @@ std::string kept(const cor::t_command_line& c) {
         if (*value) add(name, **value);
     if (c.exit_after_ms) add("exit_after_ms", std::to_string(*c.exit_after_ms));
     for (const auto& path : c.add) add("add", path);
+    for (const auto& folder : c.library_add) add("library_add", folder);
     const std::pair<const char*, bool> flags[] = {
         {"no_component", c.no_component},         {"play", c.play},
         {"list_panels", c.list_panels},           {"list_commands", c.list_commands},
@@ -88,6 +89,7 @@ struct scripted_dialogs final : cor::host_dialogs {
         messages.push_back(std::string(title) + ": " + text);
     }
     void reveal(const std::string& path) override { revealed.push_back(path); }
+    std::string ask_text(const char*, const char*, const std::string&) override { return "Mixes"; }
 };
 
 bool quit_posted() {

@@ -40,6 +40,7 @@ struct folder_picker final : cor::host_dialogs {
     std::string choose_folder(const char*) override { return folder; }
     void message(const char*, const std::string&) override {}
     void reveal(const std::string&) override {}
+    std::string ask_text(const char*, const char*, const std::string&) override { return {}; }
 };
 
 class PreferencesWindow : public ::testing::Test {
