@@ -1,6 +1,7 @@
 // Reading a library: a folder of a few thousand tagged files scanned into
 // the media library, in files per second, and scanned again with nothing
-// changed: LIBRARY_BENCH [FILES [ROUNDS]].
+// changed: LIBRARY_BENCH [FILES [ROUNDS [MS]]], each file MS milliseconds
+// of sound (1000; 10 makes small files, for libraries of tens of thousands).
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -24,8 +25,8 @@ void chunk(std::string& out, const char* id, const std::string& body) {
     if (body.size() % 2) out += '\0';
 }
 
-// One second of 44.1 kHz stereo 16-bit silence with RIFF INFO tags.
-std::string tagged_wav(int n) {
+// `ms` milliseconds of 44.1 kHz stereo 16-bit silence with RIFF INFO tags.
+std::string tagged_wav(int n, int ms) {
     std::string fmt;
     le(fmt, 1, 2);
     le(fmt, 2, 2);
@@ -41,7 +42,7 @@ std::string tagged_wav(int n) {
     std::string body = "WAVE";
     chunk(body, "fmt ", fmt);
     chunk(body, "LIST", info);
-    chunk(body, "data", std::string(44100 * 4, '\0'));
+    chunk(body, "data", std::string(size_t(44100) * 4 * size_t(ms) / 1000, '\0'));
     std::string file = "RIFF";
     le(file, static_cast<uint32_t>(body.size()), 4);
     return file + body;
@@ -52,6 +53,7 @@ std::string tagged_wav(int n) {
 int main(int argc, char** argv) {
     cor_bench::print_load_average();
     const int count = argc > 1 ? std::atoi(argv[1]) : 3000;
+    const int ms = argc > 3 ? std::max(1, std::atoi(argv[3])) : 1000;
     const auto root = std::filesystem::temp_directory_path() / "cor_library_bench";
     std::filesystem::remove_all(root);
     for (int i = 0; i < count; ++i) {
@@ -59,7 +61,7 @@ int main(int argc, char** argv) {
             root / ("Artist " + std::to_string(i % 50)) / ("Album " + std::to_string(i % 300));
         std::filesystem::create_directories(folder);
         std::ofstream(folder / ("track " + std::to_string(i) + ".wav"), std::ios::binary)
-            << tagged_wav(i);
+            << tagged_wav(i, ms);
     }
     // Each round scans the folder into a new library.
     const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
@@ -93,10 +95,11 @@ int main(int argc, char** argv) {
         "%.3f s\n",
         kept.item_count(), reread, rescan.min() / 1e9, rescan.median() / 1e9);
     std::printf(
-        "scanned %zu of %d files (176 KB each) in %d rounds: min %.3f s (%.0f files per "
+        "scanned %zu of %d files (%zu bytes each) in %d rounds: min %.3f s (%.0f files per "
         "second), median %.3f s (%.0f files per second)\n",
-        read, count, rounds, scan.min() / 1e9, double(read) / (scan.min() / 1e9),
-        scan.median() / 1e9, double(read) / (scan.median() / 1e9));
+        read, count, tagged_wav(0, ms).size(), rounds, scan.min() / 1e9,
+        double(read) / (scan.min() / 1e9), scan.median() / 1e9,
+        double(read) / (scan.median() / 1e9));
     std::filesystem::remove_all(root);
     return read == static_cast<size_t>(count) ? 0 : 1;
 }

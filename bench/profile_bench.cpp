@@ -145,7 +145,7 @@ void playlist_refresh(cor_test::component_host& host, HWND main,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     drain_messages();
     auto& playlists = host.player().playlists();
-    for (const size_t length : {size_t(24), size_t(1000)}) {
+    for (const size_t length : {size_t(24), size_t(1000), size_t(20000)}) {
         const size_t active = playlists.get_active_playlist();
         std::vector<std::string> more;
         while (playlists.playlist_get_item_count(active) + more.size() < length)
@@ -166,6 +166,24 @@ void playlist_refresh(cor_test::component_host& host, HWND main,
                        ", 20 rows, drawn again ($ui_playlist)",
                    [&] {
                        host.eval("$ui_playlist()");
+                       drain_messages();
+                   });
+        // The wheel over the rows, as a user scrolls: three rows a notch,
+        // down and up in turn from the middle of the list.
+        const int rows_x = std::stoi(host.eval("%ui_pl_x%")) + 100;
+        const int rows_y = std::stoi(host.eval("%ui_rows_y%")) + 30;
+        host.eval("$hash(ui_first,$div($pl_itemcount(),2))$ui_playlist()");
+        drain_messages();
+        int notch = 0;
+        add_rounds(focus,
+                   "playlist of " + std::to_string(playlists.playlist_get_item_count(active)) +
+                       ", 20 rows, one notch of the wheel",
+                   [&] {
+                       POINT at{rows_x, rows_y};
+                       ClientToScreen(main, &at);
+                       SendMessageW(main, WM_MOUSEWHEEL,
+                                    MAKEWPARAM(0, notch++ % 2 ? WHEEL_DELTA : -WHEEL_DELTA),
+                                    MAKELPARAM(at.x, at.y));
                        drain_messages();
                    });
         focus.run(rounds, 0);

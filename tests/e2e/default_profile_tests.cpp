@@ -4,6 +4,7 @@
 // while it runs, then its console and the screenshot it saves at exit.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <gdiplus.h>
 #include <gtest/gtest.h>
 
@@ -177,6 +178,24 @@ TEST(DefaultProfile, PlaysThroughItsOwnControlsDrawsItsRowsAndReopensAsLeft) {
         std::this_thread::sleep_for(300ms);
         ASSERT_NE(button(pid, main, L"Play"), nullptr) << "the buttons row is missing";
 
+        // The library pane shows the Album List, with the library's tree;
+        // the Library button hides it, and the playlist takes the whole width.
+        const auto pane = [&](DWORD wait_ms) {
+            return cor_test::wait_for_window(
+                pid, main,
+                [](HWND w) {
+                    return cor_test::class_is(w, L"corvina500_panel") && IsWindowVisible(w);
+                },
+                wait_ms);
+        };
+        HWND shown = pane(15000);
+        ASSERT_NE(shown, nullptr) << "no library pane";
+        EXPECT_NE(FindWindowExW(shown, nullptr, WC_TREEVIEWW, nullptr), nullptr);
+        HWND library = button(pid, main, L"Library");
+        ASSERT_NE(library, nullptr);
+        SendMessageW(library, BM_CLICK, 0, 0);
+        EXPECT_FALSE(IsWindowVisible(shown)) << "the Library button left the pane";
+
         // The first playlist row plays its track; the play button turns into a pause button.
         // A map takes a press only where its window is the one on top, and another suite's
         // window may come over this one on the shared display: raised again for each try.
@@ -336,6 +355,37 @@ TEST(DefaultProfile, PlaysThroughItsOwnControlsDrawsItsRowsAndReopensAsLeft) {
         EXPECT_EQ(off_face, 0);
         EXPECT_GT(shot.count(b, caption), 10) << "no caption";
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Every Host command the profile's scripts run by a fixed path ("File/New
+// playlist") is one of the player's: a renamed command would leave a
+// skin's menu entry doing nothing.
+TEST(DefaultProfile, EveryHostCommandItsScriptsRunIsThePlayers) {
+    const auto listed = cor_test::run_player({L"--no-component", L"--list-commands"});
+    ASSERT_EQ(listed.exit_code, 0) << listed.err;
+    std::vector<std::string> paths;
+    const std::wstring scripts = cor_test::checkout_path(L"profiles\\default\\scripts");
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((scripts + L"\\*.tf").c_str(), &found);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    do {
+        const std::string text = cor_test::read_bytes(scripts + L"\\" + found.cFileName);
+        const std::string call = "$mainmenu_execute(";
+        for (size_t at = text.find(call); at != std::string::npos; at = text.find(call, at + 1)) {
+            const size_t from = at + call.size(), to = text.find(')', from);
+            const std::string path = text.substr(from, to - from);
+            if (path.find_first_of("$%") == std::string::npos) paths.push_back(path);
+        }
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    ASSERT_GE(paths.size(), 3u);
+    const std::string lines = "\n" + listed.out;
+    for (const auto& path : paths)
+        EXPECT_NE(lines.find("\n" + path + "\n"), std::string::npos) << path << " in\n" << lines;
 }
 
 }  // namespace

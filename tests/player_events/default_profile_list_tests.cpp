@@ -16,6 +16,8 @@
 #include "support/component_host.h"
 #include "support/pixel_names.h"
 #include "support/test_folder.h"
+#include "support/thread_windows.h"
+#include "support/window_probe.h"
 #include "utf8.h"
 
 namespace {
@@ -58,6 +60,7 @@ protected:
                      SWP_NOZORDER | SWP_NOACTIVATE);
         host_.pump();
         rows_y_ = std::stoi(host_.eval("%ui_rows_y%"));
+        rows_x_ = std::stoi(host_.eval("%ui_pl_x%"));
         rows_ = std::stoi(host_.eval("%ui_rows_shown%"));
         host_.take_lines();
     }
@@ -81,7 +84,7 @@ protected:
         return cor_test::pixels_of(dc, area);
     }
     bool outlined(const std::vector<COLORREF>& pixels, int row) const {
-        for (int x : {margin + 60, 320, 640 - margin - 80})
+        for (int x : {rows_x_ + 60, 400, 640 - margin - 80})
             if (pixels[size_t(row * row_h) * 640 + x] != outline) return false;
         return true;
     }
@@ -90,7 +93,7 @@ protected:
     cor_test::component_host host_;
     std::unique_ptr<cor::host_config_store> store_;
     HWND main_ = nullptr;
-    int rows_y_ = 0, rows_ = 0;
+    int rows_y_ = 0, rows_x_ = 0, rows_ = 0;
 };
 
 // Moving the focus moves the outline alone, and leaves the list as a
@@ -129,6 +132,58 @@ TEST_F(DefaultProfileList, FocusMovesTheOutlineAsARebuildDrawsIt) {
             if (moved[i] != rebuilt[i] && differ++ == 0) first = i;
         EXPECT_EQ(differ, 0u) << "first at x " << first % 640 << ", row " << first / 640 / row_h;
         from = step.to;
+    }
+    EXPECT_TRUE(host_.take_lines().empty());
+}
+
+// The library pane (the player's Album List) stands left of the rows; the
+// Library button's script hides it and gives the rows the whole width, as
+// a rebuild of the list draws them, and shows it again. The header's menu
+// lists the playlists, the active one checked, and activates the one
+// chosen.
+TEST_F(DefaultProfileList, ThePaneMovesTheRowsAndTheHeaderMenuSwitchesPlaylists) {
+    EXPECT_EQ(host_.eval("$ispanelvisible(library)"), "1");
+    EXPECT_EQ(rows_x_, margin + 200 + 12);
+    auto& playlists = host_.player().playlists();
+    playlists.playlist_set_focus_item(playlists.get_active_playlist(), 0);
+    EXPECT_TRUE(outlined(list_pixels(), 0));
+    host_.eval("$ui_pane_toggle()");
+    EXPECT_EQ(host_.eval("$ispanelvisible(library)|%ui_pl_x%|%ui_pl_w%"),
+              "0|" + std::to_string(margin) + "|" + std::to_string(640 - 2 * margin));
+    rows_x_ = margin;
+    const std::vector<COLORREF> toggled = list_pixels();
+    host_.eval("$ui_playlist()");
+    EXPECT_EQ(toggled, list_pixels());
+    EXPECT_TRUE(outlined(toggled, 0));
+    host_.eval("$ui_pane_toggle()");
+    EXPECT_EQ(host_.eval("$ispanelvisible(library)|%ui_pl_x%"), "1|228");
+
+    (void)playlists.create_playlist("Second", 6, cor::no_index);
+    const struct {
+        int downs;
+        std::string active;
+    } rows[] = {{1, "Second"}, {0, "Default"}};
+    for (const auto& row : rows) {
+        std::vector<std::string> texts, checked;
+        cor_test::when_thread_window(L"#32768", [&](HWND popup) {
+            if (!popup) return (void)EndMenu();
+            for (const auto& item : cor_test::menu_items(
+                     reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0)))) {
+                texts.push_back(item.separator ? "-" : item.text);
+                if (item.checked) checked.push_back(item.text);
+            }
+            for (int i = 0; i < row.downs; ++i) PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);
+            PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);
+            PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 0);
+        });
+        host_.eval("$ui_lists()");
+        cor::string_out name;
+        (void)playlists.playlist_get_name(playlists.get_active_playlist(), name);
+        EXPECT_EQ(name.text, row.active);
+        EXPECT_EQ(texts,
+                  (std::vector<std::string>{"Default", "Second", "-", "Make a new playlist",
+                                            "Rename this playlist...", "Remove this playlist"}));
+        EXPECT_EQ(checked.size(), 1u);
     }
     EXPECT_TRUE(host_.take_lines().empty());
 }

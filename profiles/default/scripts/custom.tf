@@ -56,6 +56,8 @@
 #define row_h    24  #end   // one playlist row
 #define vol_w    96  #end   // volume bar width (narrow windows get less)
 #define btns_w   300 #end   // width of the five transport buttons
+#define lib_w    64  #end   // the Library button, right of them
+#define pane_w   200 #end   // the library pane, left of the playlist
 
 // ---------------------------------------------------------------------------
 // Small helpers
@@ -154,12 +156,14 @@ $hash(ui_h,%_cheight%)
 $hash(ui_seek_x,$add(#m#,#time_w#,8))
 $hash(ui_seek_w,$sub(%_cwidth%,$mul(2,$add(#m#,#time_w#,8))))
 // The volume bar sits at the right end of the buttons row. In a narrow
-// window it gets shorter and its label goes, rather than cover a button.
-$hash(ui_vol_w,$ui_clamp($sub(%_cwidth%,#m#,40,#m#,#btns_w#,8),40,#vol_w#))
+// window it gets shorter, then its label and the Library button go,
+// rather than cover a button.
+$hash(ui_vol_w,$ui_clamp($sub(%_cwidth%,#m#,40,#m#,#btns_w#,8,#lib_w#,8),40,#vol_w#))
 $hash(ui_vol_x,$sub(%_cwidth%,#m#,%ui_vol_w%,40))
-$hash(ui_vol_label,$if($greater($sub(%ui_vol_x%,36),$add(#m#,#btns_w#,8)),1,))
-// Below this width the playlist has no artist column.
-$hash(ui_columns,$if($greater(%_cwidth%,479),1,))
+$hash(ui_lib_room,$if($greater(%ui_vol_x%,$add(#m#,#btns_w#,8,#lib_w#,4)),1,))
+$hash(ui_vol_label,$if($greater($sub(%ui_vol_x%,36),
+	$add(#m#,#btns_w#,8,$if(%ui_lib_room%,$add(#lib_w#,8),0))),1,))
+$ui_pane_layout()
 // Playlist rows fill the rest of the window.
 $hash(ui_rows_y,$add(#list_y#,32))
 $hash(ui_rows_max,$max(0,$div($sub(%_cheight%,$add(#list_y#,32),#m#),#row_h#)))
@@ -171,6 +175,7 @@ $ui_buttons()
 $ui_volume()
 $ui_order()
 $ui_playlist()
+$ui_pane()
 
 $hash(ui_batch,)
 // One repaint of the whole window shows everything at once; the order
@@ -423,6 +428,10 @@ $ui_button(ui_b_stop,Stop,$add(#m#,124),#ctl_y#,52,#ctl_h#,'$playback_control(st
 $ui_button(ui_b_next,Next,$add(#m#,180),#ctl_y#,52,#ctl_h#,'$playback_control(next)',9,'Next track')
 $ui_button(ui_b_rand,Random,$add(#m#,236),#ctl_y#,64,#ctl_h#,'$playback_control(rand)',9,
 	'A random track')
+$if(%ui_lib_room%,
+	$ui_button(ui_b_lib,Library,$add(#m#,#btns_w#,8),#ctl_y#,#lib_w#,#ctl_h#,
+		'$ui_pane_toggle()',9,'Show or hide the library'),
+	$ui_drop(ui_b_lib_tip)$ui_drop(ui_b_lib)$ui_drop(ui_b_lib_face)$ui_drop(ui_b_lib_caption))
 #end
 
 #function ui_play_button
@@ -530,8 +539,18 @@ $hash(ui_pl_title,$drawtext(main,PLAYLIST,#m#,#list_y#,80,24,
 	fg:#c_faint#,font-name:#font#,font-size:8,font-style:b,valign:middle))
 $hash(ui_pl_info,$drawtext(main,
 	$if(%pl_activename%,%pl_activename%' · '$ui_tracks($pl_itemcount())' · '$ui_time($pl_duration())),
-	$add(#m#,72),#list_y#,$sub(%ui_w%,$mul(2,#m#),72,180),24,
+	$add(#m#,72),#list_y#,$sub(%ui_w%,$mul(2,#m#),252),24,
 	fg:#c_dim#,font-name:#font#,font-size:9,valign:middle,ellipsis:end,editctrl:true))
+// The header opens the playlists menu (see ui_lists); a small triangle
+// after the title says so. Both are made once per build.
+$if(%ui_batch%,
+	$ui_drop(ui_pl_arrow)
+	$puts(ax,$add(#m#,60))
+	$hash(ui_pl_arrow,$gp_polygon(main,3,$get(ax),$add(#list_y#,10),$add($get(ax),8),
+		$add(#list_y#,10),$add($get(ax),4),$add(#list_y#,15),brush:255-#c_faint#))
+	$ui_drop(ui_pl_head_map)
+	$hash(ui_pl_head_map,$map(main,lbuttondown:'$ui_lists()'))
+	$map_rect(%ui_pl_head_map%,#m#,#list_y#,$sub(%ui_w%,$mul(2,#m#),180),24))
 // Old rows go first, then as many rows as fit are made again.
 $for(i,0,$sub(%ui_rows_shown%,1),1,'$ui_row_drop(%i%)')
 $puts(count,$ui_count())
@@ -550,7 +569,7 @@ $if(%ui_batch%,
 		move:'$ui_hover(%_mouse_cy%)',
 		out:'$ui_hover(-1)',
 		wheel:'$ui_scroll($mul(%_wheel%,-3))'))
-	$map_rect(%ui_pl_map%,#m#,%ui_rows_y%,$sub(%ui_w%,$mul(2,#m#)),$mul(%ui_rows_max%,#row_h#)))
+	$map_rect(%ui_pl_map%,%ui_pl_x%,%ui_rows_y%,%ui_pl_w%,$mul(%ui_rows_max%,#row_h#)))
 // The rows' map covers every row, the scroll bar and the hover overlay.
 $ui_loud(ui_pl_title,ui_pl_info,ui_pl_map)
 #end
@@ -582,8 +601,8 @@ $if($strcmp($get(row),%ui_hover%),,
 	$ui_drop(ui_hover_box)
 	$hash(ui_hover,$get(row))
 	$if($greater($get(row),-1),
-		$hash(ui_hover_box,$gp_rect(main,#m#,$add(%ui_rows_y%,$mul($get(row),#row_h#)),
-			$sub(%ui_w%,$mul(2,#m#)),#row_h#,brush:14-255-255-255,aa:false))
+		$hash(ui_hover_box,$gp_rect(main,%ui_pl_x%,$add(%ui_rows_y%,$mul($get(row),#row_h#)),
+			%ui_pl_w%,#row_h#,brush:14-255-255-255,aa:false))
 		$ui_show(ui_hover_box)))
 #end
 
@@ -593,7 +612,7 @@ $if($strcmp($get(row),%ui_hover%),,
 // colour over a tinted background; the focused one is outlined.
 $puts(item,$add(%ui_first%,%_param1%))
 $puts(y,$add(%ui_rows_y%,$mul(%_param1%,#row_h#)))
-$puts(w,$sub(%ui_w%,$mul(2,#m#)))
+$puts(w,%ui_pl_w%)
 $puts(playing,$ui_playing($get(item)))
 $puts(fg,$ifequal($get(playing),1,#c_accent#,#c_text#))
 // Texts sit in one-line boxes. A text box wraps at blanks (and between
@@ -603,27 +622,27 @@ $puts(fg,$ifequal($get(playing),1,#c_accent#,#c_text#))
 $puts(ty,$add($get(y),3))
 $puts(title_w,$if(%ui_columns%,$sub($div($mul($get(w),58),100),42),$sub($get(w),108)))
 $ifequal($get(playing),1,
-	$hash(ui_r%_param1%_bg,$gp_rect(main,#m#,$get(y),$get(w),#row_h#,
+	$hash(ui_r%_param1%_bg,$gp_rect(main,%ui_pl_x%,$get(y),$get(w),#row_h#,
 		brush:255-#c_play_row#,aa:false))
-	$hash(ui_r%_param1%_mark,$gp_rect(main,#m#,$get(y),3,#row_h#,
+	$hash(ui_r%_param1%_mark,$gp_rect(main,%ui_pl_x%,$get(y),3,#row_h#,
 		brush:255-#c_accent#,aa:false)),
 	$if($greater($mod($get(item),2),0),
-		$hash(ui_r%_param1%_bg,$gp_rect(main,#m#,$get(y),$get(w),#row_h#,
+		$hash(ui_r%_param1%_bg,$gp_rect(main,%ui_pl_x%,$get(y),$get(w),#row_h#,
 			brush:255-#c_row#,aa:false))))
 $ui_row_focus(%_param1%)
-$hash(ui_r%_param1%_num,$drawtext(main,$add($get(item),1),$add(#m#,6),$get(ty),26,18,
+$hash(ui_r%_param1%_num,$drawtext(main,$add($get(item),1),$add(%ui_pl_x%,6),$get(ty),26,18,
 	fg:$ifequal($get(playing),1,#c_accent#,#c_faint#),
 	font-name:#font#,font-size:9,halign:right,valign:middle))
 $hash(ui_r%_param1%_text,$drawtext(main,$pl_getmeta('%title%',,$get(item)),
-	$add(#m#,42),$get(ty),$get(title_w),18,
+	$add(%ui_pl_x%,42),$get(ty),$get(title_w),18,
 	fg:$get(fg),font-name:#font#,font-size:10,
 	font-style:$ifequal($get(playing),1,b,),valign:middle,ellipsis:end,editctrl:true))
 $if(%ui_columns%,
 	$hash(ui_r%_param1%_artist,$drawtext(main,$pl_getmeta('[%artist%]',,$get(item)),
-		$add(#m#,$div($mul($get(w),58),100),8),$get(ty),$sub($div($mul($get(w),42),100),68),18,
+		$add(%ui_pl_x%,$div($mul($get(w),58),100),8),$get(ty),$sub($div($mul($get(w),42),100),68),18,
 		fg:#c_dim#,font-name:#font#,font-size:9,valign:middle,ellipsis:end,editctrl:true)))
 $hash(ui_r%_param1%_len,$drawtext(main,$pl_getmeta('[%length%]',,$get(item)),
-	$sub($add(#m#,$get(w)),58),$get(ty),50,18,
+	$sub($add(%ui_pl_x%,$get(w)),58),$get(ty),50,18,
 	fg:#c_faint#,font-name:#font#,font-size:9,halign:right,valign:middle))
 // Rows are made inside a rebuild of the list, which paints them at once.
 $if(%ui_batch%%ui_quiet%,,
@@ -646,8 +665,8 @@ $puts(item,$add(%ui_first%,%_param1%))
 $if($and($greater(%_param1%,-1),$greater(%ui_rows_shown%,%_param1%),
 		$strcmp(%pi_activeindex%,$get(item)),$strcmp($ui_playing($get(item)),0)),
 	$ui_drop(ui_r%_param1%_focus)
-	$hash(ui_r%_param1%_focus,$gp_rect(main,#m#,$add(%ui_rows_y%,$mul(%_param1%,#row_h#)),
-		$sub(%ui_w%,$mul(2,#m#),1),$sub(#row_h#,1),pen:255-#c_line#,aa:false))
+	$hash(ui_r%_param1%_focus,$gp_rect(main,%ui_pl_x%,$add(%ui_rows_y%,$mul(%_param1%,#row_h#)),
+		$sub(%ui_pl_w%,1),$sub(#row_h#,1),pen:255-#c_line#,aa:false))
 	// Made on its own, the outline goes under the scroll bar, where a
 	// rebuild of the list puts it, before it shows.
 	$if(%ui_batch%%ui_quiet%,,
@@ -700,4 +719,64 @@ $if($greater($ui_count(),$get(item)),
 $hash(ui_first,$ui_clamp($add(%ui_first%,%_param1%),0,
 	$max(0,$sub($ui_count(),%ui_rows_max%))))
 $ui_playlist()
+#end
+
+// ---------------------------------------------------------------------------
+// Playlists: the header's menu chooses the active playlist and makes,
+// renames and removes them (the player's File commands). A menu item's
+// scripts learn its position from %_index%: item n is playlist n.
+// ---------------------------------------------------------------------------
+
+#function ui_lists
+$popupmenu_remove(ui_lists)
+$popupmenu_create(ui_lists)
+$for(i,0,$sub(%pl_count%,1),1,'$ui_lists_item(%i%)')
+$popupmenu_additem(ui_lists,-,)
+$popupmenu_additem(ui_lists,'Make a new playlist',
+	'$mainmenu_execute(File/New playlist)')
+$if(%pl_activename%,
+	$popupmenu_additem(ui_lists,'Rename this playlist...',
+		'$mainmenu_execute(File/Rename playlist...)')
+	$popupmenu_additem(ui_lists,'Remove this playlist',
+		'$mainmenu_execute(File/Remove playlist)'))
+$popupmenu_view(ui_lists)
+#end
+
+#function ui_lists_item
+// One playlist, checked when it is the active one.
+$popupmenu_additem(ui_lists,$pl_getname(%_param1%),'$pl_active($pl_getname(%_index%))',
+	check:'$if($strcmp($pl_getname(%_index%),%pl_activename%),1,0)')
+#end
+
+// ---------------------------------------------------------------------------
+// The library pane: the player's Album List (the panel "library" that
+// profile.json defines) left of the playlist's rows, under its header. The Library button turns it
+// on and off; a window too narrow for both has none.
+// ---------------------------------------------------------------------------
+
+#function ui_pane_layout
+// Where the pane and the playlist stand, for the window's width.
+$hash(ui_pane,$if(%ui_pane_off%,,$if($greater(%ui_w%,519),1,)))
+$hash(ui_pl_x,$if(%ui_pane%,$add(#m#,#pane_w#,12),#m#))
+$hash(ui_pl_w,$sub(%ui_w%,#m#,%ui_pl_x%))
+// Below this width the playlist has no artist column.
+$hash(ui_columns,$if($greater(%ui_pl_w%,447),1,))
+#end
+
+#function ui_pane
+$if(%ui_pane%,
+	$panel(main,library,#m#,%ui_rows_y%,#pane_w#,$max(0,$sub(%ui_h%,%ui_rows_y%,#m#))),
+	$showpanel(library,false))
+#end
+
+#function ui_pane_toggle
+// The playlist moves over: it is made again as a build makes it, and the
+// window painted once.
+$hash(ui_pane_off,$if(%ui_pane_off%,,1))
+$hash(ui_batch,1)
+$ui_pane_layout()
+$ui_pane()
+$ui_playlist()
+$hash(ui_batch,)
+$updatewindow(main)
 #end
