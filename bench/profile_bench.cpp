@@ -186,8 +186,22 @@ void playlist_refresh(cor_test::component_host& host, HWND main,
                                     MAKELPARAM(at.x, at.y));
                        drain_messages();
                    });
+        const std::string first_before = host.eval("%ui_first%");
         focus.run(rounds, 0);
         focus.print("ms", 1e6);
+        // A notch that moved nothing would time nothing.
+        std::printf("  the wheel moved the first row shown from %s to %s and back\n",
+                    first_before.c_str(), std::to_string(std::stoi(first_before) + 3).c_str());
+        notch = 0;
+        SendMessageW(main, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), [&] {
+            POINT at{rows_x, rows_y};
+            ClientToScreen(main, &at);
+            return MAKELPARAM(at.x, at.y);
+        }());
+        drain_messages();
+        if (host.eval("%ui_first%") != std::to_string(std::stoi(first_before) + 3))
+            std::printf("  but a notch now shows %s first: the figures are not a scroll's\n",
+                        host.eval("%ui_first%").c_str());
     }
 }
 

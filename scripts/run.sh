@@ -34,8 +34,8 @@ if [ ! -e "$profile/corvina500.cfgstore" ]; then
   mkdir -p "$profile"
   cp profiles/default/corvina500.cfgstore "$profile/"
   cp -r profiles/default/images "$profile/"
-  first=(--add "$(windows_path "$demo")")
-  echo "run: made the profile $profile from the default profile, with the demo music"
+  first=(--add "$(windows_path "$demo")" --library-add "$(windows_path "$demo")")
+  echo "run: made the profile $profile from the default profile, with the demo music in its playlist and library"
 fi
 player=(wine "$build/corvina500.exe" --profile "$(windows_path "$profile")" "${first[@]}")
 
