@@ -262,19 +262,21 @@ TEST_F(AlbumList, TheContextMenuRunsPanelAndHostCommandsOnTheNodeClicked) {
 // A node dragged onto a Playlist View goes before the row it is dropped
 // on, or after the last; dropped anywhere else it goes nowhere.
 TEST_F(AlbumList, ANodeDraggedOntoThePlaylistViewIsInsertedWhereItIsDropped) {
-    // A window of its own above the others, so the drop finds this one.
-    // (A static control lets points through to what is under it.)
+    // A window of its own above the others, so the drop finds this one,
+    // small and in a corner, so it covers no other suite's windows on the
+    // shared display. (A static control lets points through to what is
+    // under it.)
     WNDCLASSW wc{};
     wc.lpfnWndProc = DefWindowProcW;
     wc.lpszClassName = L"album_list_drop_test";
     RegisterClassW(&wc);
     DestroyWindow(parent);
-    parent = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 40, 40,
-                             600, 400, nullptr, nullptr, nullptr, nullptr);
-    wnd = static_cast<HWND>(panel->create_or_transfer_window(parent, nullptr, 0, 0, 400, 300));
+    parent = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 0, 790,
+                             440, 220, nullptr, nullptr, nullptr, nullptr);
+    wnd = static_cast<HWND>(panel->create_or_transfer_window(parent, nullptr, 0, 0, 240, 200));
     auto list_panel = make({}, cor::panels::playlist_view_guid);
     HWND view =
-        static_cast<HWND>(list_panel->create_or_transfer_window(parent, nullptr, 400, 0, 200, 300));
+        static_cast<HWND>(list_panel->create_or_transfer_window(parent, nullptr, 240, 0, 200, 200));
     ASSERT_NE(view, nullptr);
     for (HWND w : {wnd, view}) ShowWindow(w, SW_SHOW);  // as a script window shows its panels
     HWND list = FindWindowExW(view, nullptr, WC_LISTVIEWW, nullptr);
@@ -295,7 +297,7 @@ TEST_F(AlbumList, ANodeDraggedOntoThePlaylistViewIsInsertedWhereItIsDropped) {
         strings after;
     } rows[] = {
         {"on row 2", point_in(list, 10, row1.top + 2), {"1.wav", "1.wav", "2.wav"}},
-        {"below the rows", point_in(list, 10, 280), {"1.wav", "1.wav", "2.wav", "1.wav"}},
+        {"below the rows", point_in(list, 10, 180), {"1.wav", "1.wav", "2.wav", "1.wav"}},
         {"on the panel itself", point_in(tree(), 5, 5), {"1.wav", "1.wav", "2.wav", "1.wav"}},
     };
     for (const auto& row : rows) {
