@@ -24,6 +24,7 @@
 #include "sdk/cfg_var.h"
 #include "sdk/component.h"
 #include "sdk/menu.h"
+#include "sdk/window_dpi.h"
 #include "utf8.h"
 
 namespace cor::panels {
@@ -173,14 +174,21 @@ protected:
         view_box_ = filter_box_ = tree_view_ = nullptr;
     }
 
+    // The top row is as tall as the closed view list, which its font
+    // makes: at a larger scale the letters, and the row, are larger.
     void layout(int width, int height) override {
         if (!tree_view_) return;
-        const int view_width = std::min(180, width / 2);
-        MoveWindow(view_box_, 0, 0, view_width, 200, TRUE);
-        MoveWindow(filter_box_, view_width + 4, 0, std::max(0, width - view_width - 4), row_height,
+        const int dpi = monitor_dpi_of(wnd_);
+        const int view_width = std::min(MulDiv(180, dpi, 96), width / 2);
+        const int gap = MulDiv(4, dpi, 96);
+        MoveWindow(view_box_, 0, 0, view_width, MulDiv(200, dpi, 96), TRUE);
+        RECT closed{};
+        GetWindowRect(view_box_, &closed);
+        const int row = closed.bottom > closed.top ? int(closed.bottom - closed.top)
+                                                   : MulDiv(row_height, dpi, 96);
+        MoveWindow(filter_box_, view_width + gap, 0, std::max(0, width - view_width - gap), row,
                    TRUE);
-        MoveWindow(tree_view_, 0, row_height + 4, width, std::max(0, height - row_height - 4),
-                   TRUE);
+        MoveWindow(tree_view_, 0, row + gap, width, std::max(0, height - row - gap), TRUE);
     }
 
     LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) override {

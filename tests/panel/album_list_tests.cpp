@@ -140,6 +140,14 @@ TEST_F(AlbumList, ViewsAndFilterShowTheLibraryAsATree) {
         filter(row.filter);
         EXPECT_EQ(shown(), row.tree);
     }
+    // The view list and the filter box share a row as tall as the closed
+    // list (its font makes it), and the tree starts below it.
+    RECT view{}, box{}, below{};
+    GetWindowRect(GetDlgItem(wnd, 101), &view);
+    GetWindowRect(GetDlgItem(wnd, 102), &box);
+    GetWindowRect(tree(), &below);
+    EXPECT_EQ(box.bottom - box.top, view.bottom - view.top);
+    EXPECT_GT(below.top, view.bottom);
 }
 
 // The views are the user's to write in the panel's settings dialog.
