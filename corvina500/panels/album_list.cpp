@@ -204,7 +204,8 @@ protected:
         }
         if (msg == WM_NOTIFY) {
             const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
-            if (hdr->hwndFrom == tree_view_ && hdr->code == NM_DBLCLK) {
+            // A double click or Enter plays the node.
+            if (hdr->hwndFrom == tree_view_ && (hdr->code == NM_DBLCLK || hdr->code == NM_RETURN)) {
                 play_selection();
                 return TRUE;
             }
@@ -285,7 +286,11 @@ private:
 
     void insert(size_t node, HTREEITEM parent) {
         const t_tree_node& n = tree_.nodes()[node];
-        const std::wstring text = to_wide(n.label);
+        // An empty library says where its folders are chosen.
+        const std::wstring text =
+            node == 0 && env_.core.library_folders().empty()
+                ? L"No library folders: add them in File > Preferences > Playlists and library"
+                : to_wide(n.label);
         TVINSERTSTRUCTW is{};
         is.hParent = parent;
         is.hInsertAfter = TVI_LAST;

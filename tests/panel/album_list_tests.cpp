@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "corvina500/player/player_core.h"
@@ -194,11 +195,20 @@ TEST_F(AlbumList, ViewsAreEditedInTheSettingsDialog) {
 
 TEST_F(AlbumList, ADoubleClickPlaysANodeAndTheMenuSendsIt) {
     filter("");
+    // A double click, or Enter, plays the node in "Library selection".
+    for (const auto& [code, node, tracks] :
+         {std::tuple{NM_DBLCLK, "Post", strings{"1.wav", "2.wav"}},
+          std::tuple{NM_RETURN, "Moon Safari", strings{"1.wav"}}}) {
+        TreeView_SelectItem(tree(), find(node));
+        NMHDR click{tree(), 103, static_cast<UINT>(code)};
+        SendMessageW(wnd, WM_NOTIFY, 103, reinterpret_cast<LPARAM>(&click));
+        EXPECT_EQ(playlist("Library selection"), tracks) << node;
+        EXPECT_TRUE(host.player().playback().is_playing());
+        host.player().playback().stop();
+    }
     TreeView_SelectItem(tree(), find("Post"));
     NMHDR click{tree(), 103, NM_DBLCLK};
     SendMessageW(wnd, WM_NOTIFY, 103, reinterpret_cast<LPARAM>(&click));
-    EXPECT_EQ(playlist("Library selection"), (strings{"1.wav", "2.wav"}));
-    EXPECT_TRUE(host.player().playback().is_playing());
 
     TreeView_SelectItem(tree(), find("Moon Safari"));
     const struct {
@@ -371,6 +381,13 @@ TEST_F(AlbumList, SettingsKeepTheViewAndExpandedNodesAndARescanIsFollowed) {
     EXPECT_EQ(shown(),
               (strings{"+All music", "  Electronic", "    Air", "      Moon Safari", "  +Pop",
                        "    Air", "      Talkie Walkie", "    Björk", "      Telegram"}));
+
+    // With no folders the library is empty, and the tree says where to add some.
+    host.player().set_library_folders({});
+    host.player().scan_library();
+    EXPECT_EQ(
+        shown(),
+        strings{"No library folders: add them in File > Preferences > Playlists and library"});
 }
 
 }  // namespace
