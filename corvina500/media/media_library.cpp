@@ -87,7 +87,12 @@ size_t media_library::scan(const t_report& report, const t_progress& progress) {
         for (; next_missing != missing.end() && next_missing->first == done; ++next_missing)
             say(next_missing->second, "folder not found");
         if (done == files.size()) break;
-        if (progress && !progress(done, files.size())) return items_.size();
+        if (progress && !progress(done, files.size())) {
+            // What the files not reached were is still known: the next
+            // scan need not read them again.
+            for (auto& [key, known] : before) known_.emplace(key, std::move(known));
+            return items_.size();
+        }
         t_media_file& file = files[done];
         std::string key = path_key(file.path);
         if (!seen.insert(key).second) continue;

@@ -22,8 +22,8 @@ public:
     // Receives "<path>: <error>" for every file or folder that cannot be read.
     using t_report = std::function<void(std::string_view line)>;
     // Told the files handled and the files listed as a scan goes; false
-    // stops the scan there, leaving the library partial (a later scan reads
-    // what this one did not).
+    // stops the scan there: the items are those handled so far, and a later
+    // scan still reads only what changed.
     using t_progress = std::function<bool(size_t done, size_t total)>;
 
     void set_folders(std::vector<std::string> folders) { folders_ = std::move(folders); }

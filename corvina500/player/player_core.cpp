@@ -210,13 +210,9 @@ void player_core::scan_library() {
     }
     media_.set_folders(library_folders_);
     media_.set_enabled(!library_folders_.empty());
-    if (library_folders_.empty()) {
-        // Nothing to read: the library empties at once.
-        scan_.start(std::move(media_));
-        take_library_scan(true);
-        return;
-    }
     scan_.start(std::move(media_));
+    // Nothing to read: the library empties at once.
+    if (library_folders_.empty()) take_library_scan(true);
 }
 
 void player_core::wait_library_scan() { take_library_scan(true); }

@@ -185,6 +185,20 @@ TEST(MediaLibrary, RescansReadOnlyWhatChanged) {
         }
         EXPECT_EQ(titles, row.titles);
     }
+
+    // Progress counts the files against all listed; a scan stopped after
+    // the first file keeps what it read, and the next one reads the rest.
+    dir.write("d.mp3", tagged_mp3("D", 3));
+    std::vector<std::string> told;
+    const auto progress = [&](size_t done, size_t total) {
+        told.push_back(std::to_string(done) + "/" + std::to_string(total));
+        return done < 1;
+    };
+    EXPECT_EQ(lib.scan({}, progress), 1u);
+    EXPECT_EQ(told, (std::vector<std::string>{"0/4", "1/4"}));
+    EXPECT_EQ(lib.scan(), 4u);
+    EXPECT_EQ(lib.last_scan().read, 1u);  // d.mp3 alone: the stopped scan kept "Bee"
+    EXPECT_EQ(lib.last_scan().kept, 3u);
 }
 
 }  // namespace
