@@ -208,6 +208,9 @@ void player_core::scan_library() {
         scan_again_ = true;
         return;
     }
+    // The library is on while folders make one, the first scan still
+    // reading or not.
+    library_->set_enabled(!library_folders_.empty());
     media_.set_folders(library_folders_);
     media_.set_enabled(!library_folders_.empty());
     scan_.start(std::move(media_));

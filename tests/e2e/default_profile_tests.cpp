@@ -160,10 +160,11 @@ TEST(DefaultProfile, PlaysThroughItsOwnControlsDrawsItsRowsAndReopensAsLeft) {
         ASSERT_TRUE(cor_test::write_bytes(music + L"\\0" + std::to_wstring(i + 1) + L".wav",
                                           cor_test::make_wav(f)));
     }
-    // A first run adds the music (kept in the profile's playlists) and reads
-    // the layout the skin computed for its window.
-    const auto first =
-        cor_test::run_player({L"--profile", profile, L"--add", music, L"--eval", layout_query});
+    // A first run adds the music (kept in the profile's playlists) and its
+    // folder to the library (so the library pane shows), and reads the
+    // layout the skin computed for its window.
+    const auto first = cor_test::run_player(
+        {L"--profile", profile, L"--add", music, L"--library-add", music, L"--eval", layout_query});
     ASSERT_EQ(first.exit_code, 0) << first.err;
     t_layout layout{};
     ASSERT_TRUE(parse_layout(first.out, layout)) << first.out;

@@ -49,6 +49,10 @@ protected:
             tracks.push_back(folder_.path(name));
         }
         host_.player().add_to_active(tracks);
+        // A library, so the library pane shows.
+        host_.player().set_library_folders({cor::to_utf8(folder_.dir().wstring())});
+        host_.player().scan_library();
+        host_.player().wait_library_scan();
         main_ = host_.start_ui();
         ASSERT_NE(main_, nullptr);
         // Tall enough for 20 rows.

@@ -750,13 +750,16 @@ $popupmenu_additem(ui_lists,$pl_getname(%_param1%),'$pl_active($pl_getname(%_ind
 
 // ---------------------------------------------------------------------------
 // The library pane: the player's Album List (the panel "library" that
-// profile.json defines) left of the playlist's rows, under its header. The Library button turns it
-// on and off; a window too narrow for both has none.
+// profile.json defines) left of the playlist's rows, under its header. It
+// shows while the player has a library (%lib_enabled% is found when
+// folders make one), until the Library button turns it off or on; a
+// window too narrow for both has none.
 // ---------------------------------------------------------------------------
 
 #function ui_pane_layout
 // Where the pane and the playlist stand, for the window's width.
-$hash(ui_pane,$if(%ui_pane_off%,,$if($greater(%ui_w%,519),1,)))
+$hash(ui_pane,$if($greater(%ui_w%,519),
+	$if(%ui_pane_on%,1,$if(%ui_pane_off%,,$if(%lib_enabled%,1,)))))
 $hash(ui_pl_x,$if(%ui_pane%,$add(#m#,#pane_w#,12),#m#))
 $hash(ui_pl_w,$sub(%ui_w%,#m#,%ui_pl_x%))
 // Below this width the playlist has no artist column.
@@ -772,7 +775,7 @@ $if(%ui_pane%,
 #function ui_pane_toggle
 // The playlist moves over: it is made again as a build makes it, and the
 // window painted once.
-$hash(ui_pane_off,$if(%ui_pane_off%,,1))
+$if(%ui_pane%,$hash(ui_pane_on,)$hash(ui_pane_off,1),$hash(ui_pane_on,1)$hash(ui_pane_off,))
 $hash(ui_batch,1)
 $ui_pane_layout()
 $ui_pane()
