@@ -208,6 +208,7 @@ int run_player(const t_command_line& cl) {
     const auto print = [&console](std::string_view line) { console.print(line); };
     player_core core(print, nullptr, cl.output_file.value_or(std::string()));
     core.register_services([&](const guid& id, service_base* s) { api.add_service(id, s); });
+    core.set_library_cache(api.profile_folder() + "\\" + std::string(library_cache_file_name));
     core.load(store);
     if (!cl.library_add.empty()) {
         auto folders = core.library_folders();

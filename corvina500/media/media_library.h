@@ -50,6 +50,13 @@ public:
     [[nodiscard]] const t_scan_counts& last_scan() const { return counts_; }
     void clear();
 
+    // What the scans know of each file (its size, write time and track, or
+    // why it did not read), as bytes to keep between runs. Given back to a
+    // library, they spare its next scan every file unchanged since; damaged
+    // or foreign bytes are refused (false) and leave nothing known.
+    [[nodiscard]] std::string save_known() const;
+    bool load_known(std::string_view bytes);
+
     [[nodiscard]] size_t item_count() const { return items_.size(); }
     [[nodiscard]] const std::vector<t_item>& items() const { return items_; }
     // Null when no item has this path.

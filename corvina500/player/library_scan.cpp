@@ -4,7 +4,7 @@
 
 namespace cor {
 
-library_scan::~library_scan() { stop(); }
+library_scan::~library_scan() { (void)stop(); }
 
 void library_scan::start(media_library library) {
     if (running()) return;
@@ -32,11 +32,11 @@ std::optional<library_scan::t_finished> library_scan::take(bool wait) {
     return std::move(work_);
 }
 
-void library_scan::stop() {
-    if (!running()) return;
+std::optional<library_scan::t_finished> library_scan::stop() {
+    if (!running()) return std::nullopt;
     stopping_ = true;
     thread_.join();
-    work_ = {};
+    return std::move(work_);
 }
 
 }  // namespace cor

@@ -40,8 +40,9 @@ public:
     // The scanned library once the scan ended (waiting for it with `wait`);
     // nothing while it runs or when none ran.
     [[nodiscard]] std::optional<t_finished> take(bool wait);
-    // Ends a running scan early; what it read so far is dropped.
-    void stop();
+    // Ends a running scan early and gives its library back: the tracks
+    // read so far, and all it knew of the files (nothing when none ran).
+    std::optional<t_finished> stop();
 
 private:
     void run();

@@ -12,6 +12,7 @@
 #include "corvina500/media/file_reader.h"
 #include "corvina500/media/media_library.h"
 #include "corvina500/player/decoder.h"
+#include "corvina500/player/file_io.h"
 #include "corvina500/player/player_state.h"
 #include "corvina500/player/stream_output.h"
 #include "guid_text.h"
@@ -129,7 +130,8 @@ player_core::player_core(console_fn console, clock_source* clock, std::string ou
 player_core::~player_core() { shutdown(); }
 
 void player_core::shutdown() {
-    scan_.stop();
+    // A scan cut short still knows what it knew: the cache keeps that.
+    if (auto left = scan_.stop()) media_ = std::move(left->library);
     set_output_dsp(nullptr);
     if (!engine_) return;
     engine_->shutdown();
@@ -157,6 +159,14 @@ void player_core::load(const host_config_store& store) {
         }
     }
     if (store.get_raw(library_folders_id, raw)) library_folders_ = decode_folders(raw);
+    if (!library_cache_.empty() && !library_folders_.empty()) {
+        if (auto bytes = read_file(library_cache_)) {
+            if (media_.load_known(*bytes))
+                cache_read_ = std::move(*bytes);
+            else
+                console_("corvina500: the library cache is damaged; every file is read again");
+        }
+    }
     if (store.get_raw(volume_step_id, raw)) {
         char* end = nullptr;
         const float step = std::strtof(raw.c_str(), &end);
@@ -182,6 +192,15 @@ void player_core::save(host_config_store& store) {
     store.set_raw(volume_step_id, step);
     store.set_raw(dsp_chain_id, dsp_.encode());
     store.set_raw(output_device_id, output_device());
+    // Written when what the library knows changed (not while a scan holds it).
+    if (library_cache_.empty() || scan_.running()) return;
+    const std::string known = media_.save_known();
+    if (known != cache_read_ && (media_.enabled() || !cache_read_.empty())) {
+        if (write_file_atomic(library_cache_, known))
+            cache_read_ = known;
+        else
+            console_("corvina500: could not write the library cache " + library_cache_);
+    }
 }
 
 void player_core::set_output_device(std::string id) {

@@ -30,6 +30,9 @@ namespace tf {
 struct t_format_context;
 }
 
+// The library cache's name in the profile folder.
+inline constexpr std::string_view library_cache_file_name = "corvina500.library";
+
 class player_core {
 public:
     using console_fn = std::function<void(std::string_view)>;
@@ -85,6 +88,10 @@ public:
     std::string output_device() const { return device_choice_->get(); }
     void set_output_device(std::string id);
 
+    // The file that keeps what the library knows of its files between runs
+    // (read by load, written by save): a start then reads only the files
+    // that changed. None by default.
+    void set_library_cache(std::string path) { library_cache_ = std::move(path); }
     // Folders scanned into the library at start; empty disables the library.
     void set_library_folders(std::vector<std::string> folders);
     const std::vector<std::string>& library_folders() const { return library_folders_; }
@@ -137,6 +144,7 @@ private:
     bool scan_again_ = false;
     std::vector<media_library::t_item> library_items_;
     t_library_status last_scan_;
+    std::string library_cache_, cache_read_;  // its path, and the bytes it held
     std::vector<std::pair<size_t, std::function<void()>>> library_listeners_;
     size_t next_listener_ = 1;
     std::string output_name_;

@@ -199,6 +199,40 @@ TEST(MediaLibrary, RescansReadOnlyWhatChanged) {
     EXPECT_EQ(lib.scan(), 4u);
     EXPECT_EQ(lib.last_scan().read, 1u);  // d.mp3 alone: the stopped scan kept "Bee"
     EXPECT_EQ(lib.last_scan().kept, 3u);
+
+    // What it knows, kept between runs: a new library given the bytes reads
+    // nothing unchanged, and has the same tracks; damaged bytes are refused
+    // and leave it reading every file.
+    const std::string known = lib.save_known();
+    std::string foreign = known;
+    foreign[0] = 'X';
+    const struct {
+        const char* what;
+        std::string bytes;
+        bool taken;
+    } caches[] = {
+        {"whole", known, true},
+        {"cut short", known.substr(0, known.size() - 3), false},
+        {"one byte more", known + '\0', false},
+        {"another kind of file", foreign, false},
+        {"a count past the end",
+         known.substr(0, 8) + std::string("\xff\xff\xff\x7f", 4) + known.substr(12), false},
+        {"empty", "", false},
+    };
+    for (const auto& c : caches) {
+        SCOPED_TRACE(c.what);
+        media_library next;
+        ASSERT_TRUE(next.add_folder(dir.root()));
+        EXPECT_EQ(next.load_known(c.bytes), c.taken);
+        EXPECT_EQ(next.scan(), 4u);
+        EXPECT_EQ(next.last_scan().read, c.taken ? 0u : 4u);
+        ASSERT_EQ(next.item_count(), lib.item_count());
+        for (size_t i = 0; i < lib.item_count(); ++i) {
+            EXPECT_EQ(value(*next.items()[i], "title"), value(*lib.items()[i], "title"));
+            EXPECT_EQ(next.items()[i]->length(), lib.items()[i]->length());
+            EXPECT_EQ(next.items()[i]->info, lib.items()[i]->info);
+        }
+    }
 }
 
 }  // namespace

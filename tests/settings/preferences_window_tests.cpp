@@ -154,11 +154,20 @@ TEST_F(PreferencesWindow, LibraryFoldersVolumeStepAndDevicePersist) {
     host.player().set_output_device("{0.0.0.00000000}.{kept}");
 
     cor::host_config_store store(folder.path("corvina500.cfgstore"), [](std::string_view) {});
+    // What the library knows of its files is kept beside the store: the
+    // next start reads none of them again.
+    const std::string cache = folder.path("corvina500.library");
+    host.player().set_library_cache(cache);
     host.player().save(store);
     cor::manual_clock clock;
     cor::player_core next([](std::string_view) {}, &clock);
+    next.set_library_cache(cache);
     next.load(store);
     EXPECT_EQ(next.library_folders(), strings{b});
+    next.wait_library_scan();
+    EXPECT_EQ(next.library().get_count(), 1u);
+    EXPECT_EQ(next.library_status().counts.read, 0u);
+    EXPECT_EQ(next.library_status().counts.kept, 1u);
     EXPECT_FLOAT_EQ(next.playback().volume_step(), 3.0f);
     EXPECT_EQ(next.output_device(), "{0.0.0.00000000}.{kept}");
 }
