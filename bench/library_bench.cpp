@@ -87,7 +87,20 @@ int main(int argc, char** argv) {
             reread += kept.last_scan().read;
         },
         cor_bench::interleaved::options().runs(1));
+    // What a start reads back: the library's knowledge of its files, kept
+    // between runs, taken into a new library (on the scan's thread).
+    const std::string known = kept.save_known();
+    all.add(
+        "cache",
+        [&] {
+            cor::media_library next;
+            (void)next.load_known(known);
+        },
+        cor_bench::interleaved::options().runs(1));
     all.run(rounds, 0);
+    const cor_bench::series& cache = *all.find("cache");
+    std::printf("read back the cache of %zu files (%zu bytes): min %.3f s, median %.3f s\n",
+                kept.item_count(), known.size(), cache.min() / 1e9, cache.median() / 1e9);
     const cor_bench::series& scan = *all.find("scan");
     const cor_bench::series& rescan = *all.find("rescan");
     std::printf(

@@ -2,26 +2,41 @@
 
 #include <chrono>
 
+#include "corvina500/player/file_io.h"
+
 namespace cor {
 
 library_scan::~library_scan() { (void)stop(); }
 
-void library_scan::start(media_library library) {
+void library_scan::start(media_library library, std::string cache) {
     if (running()) return;
-    work_ = {std::move(library), {}, 0};
+    work_ = {std::move(library), {}, 0, {}};
     finished_ = stopping_ = false;
     done_ = total_ = 0;
-    thread_ = std::thread([this] { run(); });
+    thread_ = std::thread([this, cache = std::move(cache)] { run(cache); });
 }
 
-void library_scan::run() {
+void library_scan::run(const std::string& cache) {
     const auto began = std::chrono::steady_clock::now();
-    work_.library.scan([this](std::string_view line) { work_.reports.emplace_back(line); },
-                       [this](size_t done, size_t total) {
-                           total_ = total;
-                           done_ = done;
-                           return !stopping_.load();
-                       });
+    // A large library's cache takes a while to read: here, not at start-up.
+    if (!cache.empty()) {
+        if (auto bytes = read_file(cache)) {
+            if (work_.library.load_known(*bytes))
+                work_.cache = std::move(*bytes);
+            else
+                work_.reports.emplace_back(
+                    "corvina500: the library cache is damaged; every file is read again");
+        }
+    }
+    work_.library.scan(
+        [this](std::string_view line) {
+            work_.reports.push_back(std::string(line) + " (skipped)");
+        },
+        [this](size_t done, size_t total) {
+            total_ = total;
+            done_ = done;
+            return !stopping_.load();
+        });
     work_.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
     finished_ = true;
 }

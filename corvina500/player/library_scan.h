@@ -22,8 +22,11 @@ public:
     };
     struct t_finished {
         media_library library;
-        std::vector<std::string> reports;  // "<path>: <error>", in scan order
+        // Console lines: "<path>: <error> (skipped)" in scan order, and a
+        // damaged cache's.
+        std::vector<std::string> reports;
         double seconds = 0;
+        std::string cache;  // the cache's bytes, when they were read and taken
     };
 
     library_scan() = default;
@@ -32,9 +35,10 @@ public:
     library_scan(const library_scan&) = delete;
     library_scan& operator=(const library_scan&) = delete;
 
-    // Starts scanning `library`'s folders. Only one scan runs at a time:
-    // call only when running() is false.
-    void start(media_library library);
+    // Starts scanning `library`'s folders, after reading what it knew of
+    // them from the file `cache` when one is named. Only one scan runs at a
+    // time: call only when running() is false.
+    void start(media_library library, std::string cache = {});
     [[nodiscard]] bool running() const { return thread_.joinable(); }
     [[nodiscard]] t_progress progress() const { return {done_.load(), total_.load()}; }
     // The scanned library once the scan ended (waiting for it with `wait`);
@@ -45,7 +49,7 @@ public:
     std::optional<t_finished> stop();
 
 private:
-    void run();
+    void run(const std::string& cache);
 
     std::thread thread_;
     std::atomic<bool> finished_{false}, stopping_{false};

@@ -159,14 +159,8 @@ void player_core::load(const host_config_store& store) {
         }
     }
     if (store.get_raw(library_folders_id, raw)) library_folders_ = decode_folders(raw);
-    if (!library_cache_.empty() && !library_folders_.empty()) {
-        if (auto bytes = read_file(library_cache_)) {
-            if (media_.load_known(*bytes))
-                cache_read_ = std::move(*bytes);
-            else
-                console_("corvina500: the library cache is damaged; every file is read again");
-        }
-    }
+    // The first scan reads the cache first.
+    cache_pending_ = !library_cache_.empty();
     if (store.get_raw(volume_step_id, raw)) {
         char* end = nullptr;
         const float step = std::strtof(raw.c_str(), &end);
@@ -232,7 +226,9 @@ void player_core::scan_library() {
     library_->set_enabled(!library_folders_.empty());
     media_.set_folders(library_folders_);
     media_.set_enabled(!library_folders_.empty());
-    scan_.start(std::move(media_));
+    const bool cached = cache_pending_ && !library_folders_.empty();
+    if (cached) cache_pending_ = false;
+    scan_.start(std::move(media_), cached ? library_cache_ : std::string());
     // Nothing to read: the library empties at once.
     if (library_folders_.empty()) take_library_scan(true);
 }
@@ -251,7 +247,8 @@ player_core::t_library_status player_core::library_status() const {
 void player_core::take_library_scan(bool wait) {
     while (auto finished = scan_.take(wait)) {
         media_ = std::move(finished->library);
-        for (const auto& line : finished->reports) console_(line + " (skipped)");
+        for (const auto& line : finished->reports) console_(line);
+        if (!finished->cache.empty()) cache_read_ = std::move(finished->cache);
         // The items anew, so a folder taken out of the list takes its
         // tracks with it.
         library_->clear();

@@ -168,6 +168,16 @@ TEST_F(PreferencesWindow, LibraryFoldersVolumeStepAndDevicePersist) {
     EXPECT_EQ(next.library().get_count(), 1u);
     EXPECT_EQ(next.library_status().counts.read, 0u);
     EXPECT_EQ(next.library_status().counts.kept, 1u);
+    // A damaged cache is said so, and every file is read again.
+    ASSERT_TRUE(cor_test::write_bytes(std::filesystem::path(cor::to_wide(cache)), "CORL\x01"));
+    std::vector<std::string> lines;
+    cor::player_core third([&](std::string_view line) { lines.emplace_back(line); }, &clock);
+    third.set_library_cache(cache);
+    third.load(store);
+    third.wait_library_scan();
+    EXPECT_EQ(third.library_status().counts.read, 1u);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front(), "corvina500: the library cache is damaged; every file is read again");
     EXPECT_FLOAT_EQ(next.playback().volume_step(), 3.0f);
     EXPECT_EQ(next.output_device(), "{0.0.0.00000000}.{kept}");
 }
