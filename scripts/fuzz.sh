@@ -19,7 +19,9 @@ build config_store_fuzz corvina500/config/config_codec.cpp sdk/cfg_var.cpp sdk/g
 build script_engine_fuzz corvina500/titleformat/*.cpp corvina500/core/track_info.cpp \
   sdk/utf8.cpp sdk/unicode_case.cpp sdk/unicode_tables.cpp sdk/ascii_tables.cpp
 build script_preprocessor_fuzz src/script/preprocessor.cpp
-for target in config_import config_store script_engine script_preprocessor; do
+build library_cache_fuzz -Icorvina500 corvina500/media/*.cpp corvina500/core/track_info.cpp \
+  sdk/cfg_var.cpp sdk/utf8.cpp sdk/unicode_case.cpp sdk/unicode_tables.cpp sdk/ascii_tables.cpp
+for target in config_import config_store script_engine script_preprocessor library_cache; do
   scratch="$out/${target}_found"
   rm -rf "$scratch" && mkdir -p "$scratch"
   echo "fuzz: $target for ${seconds}s"

@@ -99,7 +99,15 @@ std::string media_library::save_known() const {
     std::string out(cache_magic);
     raw_put_u32(out, cache_version);
     raw_put_u32(out, static_cast<uint32_t>(known_.size()));
-    for (const auto& [key, known] : known_) {
+    // By key, so the same knowledge always makes the same bytes (and an
+    // unchanged library is not written again).
+    std::vector<const std::pair<const std::string, t_known>*> entries;
+    entries.reserve(known_.size());
+    for (const auto& entry : known_) entries.push_back(&entry);
+    std::sort(entries.begin(), entries.end(),
+              [](const auto* a, const auto* b) { return a->first < b->first; });
+    for (const auto* entry : entries) {
+        const auto& [key, known] = *entry;
         raw_put_text(out, key);
         put_u64(out, known.size);
         put_u64(out, known.written);
