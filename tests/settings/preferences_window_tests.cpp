@@ -168,6 +168,10 @@ TEST_F(PreferencesWindow, LibraryFoldersVolumeStepAndDevicePersist) {
     EXPECT_EQ(next.library().get_count(), 1u);
     EXPECT_EQ(next.library_status().counts.read, 0u);
     EXPECT_EQ(next.library_status().counts.kept, 1u);
+    // Nothing changed: nothing is written (the file taken away stays away).
+    std::filesystem::remove(std::filesystem::path(cor::to_wide(cache)));
+    next.save(store);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(cor::to_wide(cache))));
     // A damaged cache is said so, and every file is read again.
     ASSERT_TRUE(cor_test::write_bytes(std::filesystem::path(cor::to_wide(cache)), "CORL\x01"));
     std::vector<std::string> lines;
