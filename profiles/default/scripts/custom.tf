@@ -428,9 +428,11 @@ $ui_button(ui_b_stop,Stop,$add(#m#,124),#ctl_y#,52,#ctl_h#,'$playback_control(st
 $ui_button(ui_b_next,Next,$add(#m#,180),#ctl_y#,52,#ctl_h#,'$playback_control(next)',9,'Next track')
 $ui_button(ui_b_rand,Random,$add(#m#,236),#ctl_y#,64,#ctl_h#,'$playback_control(rand)',9,
 	'A random track')
+// The Library button says what it does: no tip, which would cost a window
+// of its own at start.
 $if(%ui_lib_room%,
 	$ui_button(ui_b_lib,Library,$add(#m#,#btns_w#,8),#ctl_y#,#lib_w#,#ctl_h#,
-		'$ui_pane_toggle()',9,'Show or hide the library'),
+		'$ui_pane_toggle()',9),
 	$ui_drop(ui_b_lib_tip)$ui_drop(ui_b_lib)$ui_drop(ui_b_lib_face)$ui_drop(ui_b_lib_caption))
 #end
 
