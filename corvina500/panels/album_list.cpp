@@ -218,6 +218,13 @@ protected:
                     expanded_.erase(path);
                 return 0;
             }
+            // Escape drops nothing: the drag ends where it is.
+            if (hdr->hwndFrom == tree_view_ && hdr->code == TVN_KEYDOWN && dragging_ &&
+                reinterpret_cast<const NMTVKEYDOWN*>(lp)->wVKey == VK_ESCAPE) {
+                dragging_ = false;
+                ReleaseCapture();
+                return 0;
+            }
             if (hdr->hwndFrom == tree_view_ && hdr->code == TVN_BEGINDRAGW) {
                 const auto* drag = reinterpret_cast<const NMTREEVIEWW*>(lp);
                 SendMessageW(tree_view_, TVM_SELECTITEM, TVGN_CARET,

@@ -331,6 +331,18 @@ TEST_F(AlbumList, ANodeDraggedOntoThePlaylistViewIsInsertedWhereItIsDropped) {
         metadb_items(lists.get_active_playlist(), active);
         EXPECT_EQ(active, row.after);
     }
+    // Escape during a drag ends it: the button's release drops nothing.
+    NMTREEVIEWW drag{};
+    drag.hdr = {tree(), 103, TVN_BEGINDRAGW};
+    drag.itemNew.hItem = find("Moon Safari");
+    SendMessageW(wnd, WM_NOTIFY, 103, reinterpret_cast<LPARAM>(&drag));
+    NMTVKEYDOWN escape{{tree(), 103, static_cast<UINT>(TVN_KEYDOWN)}, VK_ESCAPE, 0};
+    SendMessageW(wnd, WM_NOTIFY, 103, reinterpret_cast<LPARAM>(&escape));
+    EXPECT_EQ(GetCapture(), nullptr);
+    SendMessageW(wnd, WM_LBUTTONUP, 0, rows[0].at);
+    strings active;
+    metadb_items(lists.get_active_playlist(), active);
+    EXPECT_EQ(active, rows[2].after);
     list_panel->destroy_window();
 }
 
