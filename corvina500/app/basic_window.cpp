@@ -224,7 +224,8 @@ private:
         for (size_t i = 0; i < entries.size(); ++i)
             add_by_path(popup, submenus, entries[i].path, static_cast<UINT>(i + 1), 0);
         POINT p{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
-        if (at == -1) GetCursorPos(&p);
+        // From the keyboard both coordinates are -1 (however LPARAM widens them).
+        if (p.x == -1 && p.y == -1) GetCursorPos(&p);
         const UINT chosen = static_cast<UINT>(
             TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, p.x, p.y, 0, wnd_, nullptr));
         DestroyMenu(popup);

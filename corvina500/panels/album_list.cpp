@@ -371,7 +371,8 @@ private:
     // under the mouse (or the selected one, from the keyboard).
     void show_context_menu(LPARAM at) {
         POINT p{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
-        if (at == -1) {
+        // From the keyboard both coordinates are -1: the selected node's.
+        if (p.x == -1 && p.y == -1) {
             RECT r{};
             if (auto item = reinterpret_cast<HTREEITEM>(
                     SendMessageW(tree_view_, TVM_GETNEXTITEM, TVGN_CARET, 0))) {

@@ -238,11 +238,13 @@ TEST_F(AlbumList, TheContextMenuRunsPanelAndHostCommandsOnTheNodeClicked) {
         std::string entry;
         strings active;  // the active playlist after
         bool playing;
+        bool keyboard = false;  // the menu key, on the selected node
     } rows[] = {
         {2, "Add to current playlist", {"1.wav"}, false},
         {2, "Add to current playlist", {"1.wav", "1.wav"}, false},
         {1, "Send to current playlist", {"1.wav"}, false},
         {4, "Play", {"1.wav"}, true},
+        {2, "Add to current playlist", {"1.wav", "1.wav"}, true, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.entry);
@@ -251,17 +253,29 @@ TEST_F(AlbumList, TheContextMenuRunsPanelAndHostCommandsOnTheNodeClicked) {
         TreeView_GetItemRect(tree(), find("Moon Safari"), &r, TRUE);
         POINT at{r.left + 2, r.top + 2};
         ClientToScreen(tree(), &at);
-        TreeView_SelectItem(tree(), find("Post"));  // the click chooses the node
+        // The click chooses the node; the menu key takes the selected one.
+        TreeView_SelectItem(tree(), find(row.keyboard ? "Moon Safari" : "Post"));
         std::vector<cor_test::t_menu_item> items;
+        RECT shown{};
         cor_test::when_thread_window(L"#32768", [&](HWND popup) {
             if (!popup) return (void)EndMenu();
+            GetWindowRect(popup, &shown);
             items = cor_test::menu_items(
                 reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0)));
             for (int i = 0; i < row.downs; ++i) PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);
             PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 0);
         });
-        SendMessageW(wnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tree()), MAKELPARAM(at.x, at.y));
+        SendMessageW(wnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tree()),
+                     row.keyboard ? MAKELPARAM(-1, -1) : MAKELPARAM(at.x, at.y));
         ASSERT_GE(items.size(), 6u);
+        if (row.keyboard) {  // below the selected node, not at the screen's corner
+            RECT node{};
+            TreeView_GetItemRect(tree(), find("Moon Safari"), &node, TRUE);
+            POINT under{node.left, node.bottom};
+            ClientToScreen(tree(), &under);
+            EXPECT_NEAR(shown.left, under.x, 2);
+            EXPECT_NEAR(shown.top, under.y, 2);
+        }
         strings texts;
         for (size_t i = 0; i < 6; ++i) texts.push_back(items[i].text);
         EXPECT_EQ(texts,
