@@ -99,8 +99,7 @@ std::string media_library::save_known() const {
     std::string out(cache_magic);
     raw_put_u32(out, cache_version);
     raw_put_u32(out, static_cast<uint32_t>(known_.size()));
-    // By key, so the same knowledge always makes the same bytes (and an
-    // unchanged library is not written again).
+    // By key, so the same knowledge always makes the same bytes.
     std::vector<const std::pair<const std::string, t_known>*> entries;
     entries.reserve(known_.size());
     for (const auto& entry : known_) entries.push_back(&entry);

@@ -10,7 +10,7 @@ library_scan::~library_scan() { (void)stop(); }
 
 void library_scan::start(media_library library, std::string cache) {
     if (running()) return;
-    work_ = {std::move(library), {}, 0, {}};
+    work_ = {std::move(library), {}, 0, false};
     finished_ = stopping_ = false;
     done_ = total_ = 0;
     thread_ = std::thread([this, cache = std::move(cache)] { run(cache); });
@@ -21,9 +21,8 @@ void library_scan::run(const std::string& cache) {
     // A large library's cache takes a while to read: here, not at start-up.
     if (!cache.empty()) {
         if (auto bytes = read_file(cache)) {
-            if (work_.library.load_known(*bytes))
-                work_.cache = std::move(*bytes);
-            else
+            work_.cache_refused = !work_.library.load_known(*bytes);
+            if (work_.cache_refused)
                 work_.reports.emplace_back(
                     "corvina500: the library cache is damaged; every file is read again");
         }

@@ -26,7 +26,7 @@ public:
         // damaged cache's.
         std::vector<std::string> reports;
         double seconds = 0;
-        std::string cache;  // the cache's bytes, when they were read and taken
+        bool cache_refused = false;  // a cache was there, damaged
     };
 
     library_scan() = default;

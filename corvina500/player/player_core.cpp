@@ -131,7 +131,10 @@ player_core::~player_core() { shutdown(); }
 
 void player_core::shutdown() {
     // A scan cut short still knows what it knew: the cache keeps that.
-    if (auto left = scan_.stop()) media_ = std::move(left->library);
+    if (auto left = scan_.stop()) {
+        media_ = std::move(left->library);
+        if (media_.last_scan().read || left->cache_refused) cache_dirty_ = true;
+    }
     set_output_dsp(nullptr);
     if (!engine_) return;
     engine_->shutdown();
@@ -187,14 +190,11 @@ void player_core::save(host_config_store& store) {
     store.set_raw(dsp_chain_id, dsp_.encode());
     store.set_raw(output_device_id, output_device());
     // Written when what the library knows changed (not while a scan holds it).
-    if (library_cache_.empty() || scan_.running()) return;
-    const std::string known = media_.save_known();
-    if (known != cache_read_ && (media_.enabled() || !cache_read_.empty())) {
-        if (write_file_atomic(library_cache_, known))
-            cache_read_ = known;
-        else
-            console_("corvina500: could not write the library cache " + library_cache_);
-    }
+    if (library_cache_.empty() || scan_.running() || !cache_dirty_) return;
+    if (write_file_atomic(library_cache_, media_.save_known()))
+        cache_dirty_ = false;
+    else
+        console_("corvina500: could not write the library cache " + library_cache_);
 }
 
 void player_core::set_output_device(std::string id) {
@@ -237,6 +237,7 @@ void player_core::wait_library_scan() { take_library_scan(true); }
 
 player_core::t_library_status player_core::library_status() const {
     t_library_status status = last_scan_;
+    status.tracks = library_items_.size();
     status.scanning = scan_.running();
     const auto progress = scan_.progress();
     status.done = progress.done;
@@ -248,14 +249,14 @@ void player_core::take_library_scan(bool wait) {
     while (auto finished = scan_.take(wait)) {
         media_ = std::move(finished->library);
         for (const auto& line : finished->reports) console_(line);
-        if (!finished->cache.empty()) cache_read_ = std::move(finished->cache);
+        if (media_.last_scan().read || media_.last_scan().dropped || finished->cache_refused)
+            cache_dirty_ = true;
         // The items anew, so a folder taken out of the list takes its
         // tracks with it.
         library_->clear();
         library_->set_enabled(media_.enabled());
         for (const auto& item : media_.items()) library_->add(tracks_.put(*item));
         library_items_ = media_.items();
-        last_scan_.tracks = library_items_.size();
         last_scan_.counts = media_.last_scan();
         last_scan_.seconds = finished->seconds;
         if (media_.enabled()) {
@@ -263,7 +264,7 @@ void player_core::take_library_scan(bool wait) {
             std::snprintf(line, sizeof line,
                           "corvina500: library scanned: %zu tracks (%zu files read, %zu unchanged, "
                           "%zu gone) in %.2f s",
-                          last_scan_.tracks, last_scan_.counts.read, last_scan_.counts.kept,
+                          library_items_.size(), last_scan_.counts.read, last_scan_.counts.kept,
                           last_scan_.counts.dropped, last_scan_.seconds);
             console_(line);
         }

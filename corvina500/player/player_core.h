@@ -144,9 +144,10 @@ private:
     bool scan_again_ = false;
     std::vector<media_library::t_item> library_items_;
     t_library_status last_scan_;
-    // The cache's path, the bytes it held, and whether the next scan reads it.
-    std::string library_cache_, cache_read_;
-    bool cache_pending_ = false;
+    // The cache's path, whether the next scan reads it, and whether what
+    // the library knows changed since (a scan read or dropped a file).
+    std::string library_cache_;
+    bool cache_pending_ = false, cache_dirty_ = false;
     std::vector<std::pair<size_t, std::function<void()>>> library_listeners_;
     size_t next_listener_ = 1;
     std::string output_name_;
