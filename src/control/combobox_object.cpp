@@ -52,10 +52,15 @@ void combobox_object::draw(HWND wnd, HDC, Gdiplus::Graphics*) {
 
 void combobox_object::create_window(HWND parent_wnd) {
     const t_display_scale scale = display_scale_of(parent_wnd);
+    // Made at the height and in the state the size rule gives it (new
+    // windows come at the top of their siblings), so that a window not yet
+    // shown need not move it again: under Wine a move is a round trip and
+    // a new frame.
+    const int h = items_.empty() ? height : drop_height;
     HWND box = CreateWindowExW(
-        WS_EX_TOPMOST, L"COMBOBOX", L"", combobox_style, scale.to_screen(x), scale.to_screen(y),
-        scale.to_screen(width), scale.to_screen(height), parent_wnd,
-        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(control_id)),
+        WS_EX_TOPMOST, L"COMBOBOX", L"", visible ? combobox_style : combobox_style & ~WS_VISIBLE,
+        scale.to_screen(x), scale.to_screen(y), scale.to_screen(width), scale.to_screen(h),
+        parent_wnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(control_id)),
         reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent_wnd, GWLP_HINSTANCE)), nullptr);
     if (!box) return;
     control_wnd = box;
@@ -66,7 +71,9 @@ void combobox_object::create_window(HWND parent_wnd) {
     class_proc_ = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(box, GWLP_WNDPROC));
     SetWindowLongPtrW(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&combobox_object::subclass));
-    apply_size();
+    // On a shown window its frame may have been painted before the
+    // subclass took over: framed again, in the skin's colour.
+    if (IsWindowVisible(parent_wnd)) apply_size();
 }
 
 LRESULT CALLBACK combobox_object::subclass(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
