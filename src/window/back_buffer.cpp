@@ -23,15 +23,18 @@ SIZE screen_size() {
 }
 
 // A section in the screen's format, described by its colour masks (see
-// make_section). Its pages are locked and unlocked at once: that brings all
-// of them in with one call, where first touching them one by one costs a
-// fault each (a virtual machine here pays about 12 µs a page, 18 ms for a
-// 6 MB buffer). Where the working set cannot hold them (Windows' default
-// minimum), the lock fails and nothing else changes.
-HBITMAP make_bitmap(int w, int h, void** bits) {
+// make_section). Made for a window that waits for it, its pages are locked
+// and unlocked at once: that brings all of them in with one call, where
+// first touching them one by one costs a fault each (a virtual machine here
+// pays about 12 µs a page, 18 ms for a 6 MB buffer). Where the working set
+// cannot hold them (Windows' default minimum), the lock fails and nothing
+// else changes. Made ahead on a thread of its own, its pages come in as the
+// fill touches them: the lock holds the process's address space for the
+// whole buffer, which stalls the main thread's own allocations meanwhile.
+HBITMAP make_bitmap(int w, int h, void** bits, bool locked_in) {
     HBITMAP bitmap = make_section(w, h, true, bits);
     const SIZE_T size = static_cast<SIZE_T>(w) * static_cast<SIZE_T>(h) * 4;
-    if (bitmap && *bits && VirtualLock(*bits, size)) VirtualUnlock(*bits, size);
+    if (locked_in && bitmap && *bits && VirtualLock(*bits, size)) VirtualUnlock(*bits, size);
     return bitmap;
 }
 
@@ -98,7 +101,7 @@ void back_buffer::make_ahead() {
         const int w = GetSystemMetrics(SM_CXSCREEN) + 100;
         const int h = GetSystemMetrics(SM_CYSCREEN) + 100;
         void* bits = nullptr;
-        HBITMAP bitmap = make_bitmap(w, h, &bits);
+        HBITMAP bitmap = make_bitmap(w, h, &bits, false);
         if (!bitmap || !bits) {
             if (bitmap) DeleteObject(bitmap);
             return;
@@ -127,7 +130,7 @@ bool back_buffer::ensure() {
     unique_hbitmap bitmap(take_spare(w, h, &fresh));
     if (!bitmap) {
         void* bits = nullptr;
-        bitmap.reset(make_bitmap(w, h, &bits));
+        bitmap.reset(make_bitmap(w, h, &bits, true));
         fresh = false;
     }
     if (!dc || !bitmap) return false;
