@@ -248,26 +248,38 @@ void button_object::draw_item(WPARAM, const DRAWITEMSTRUCT& item) {
     if (kind != kind_text2 && kind != kind_image2) return;
     const int w = item.rcItem.right - item.rcItem.left, h = item.rcItem.bottom - item.rcItem.top;
     if (w <= 0 || h <= 0) return;
+    std::shared_ptr<gp_image_cache_item> picture;
+    if (kind == kind_image2) {
+        if (!background_) capture_background(item.hwndItem);
+        const bool disabled = item.itemState & ODS_DISABLED;
+        const bool pressed = !disabled && (item.itemState & ODS_SELECTED);
+        const std::string& path = pressed && !push.empty()  ? push
+                                  : hover_ && !over.empty() ? over
+                                                            : text;
+        const int dpi = display_scale_of(GetParent(item.hwndItem)).dpi;
+        picture = image_of(image_cache::instance().for_dpi(path, dpi, !cache), cache);
+        if (picture && !picture->image()) picture.reset();
+        // Nothing over what lies beneath (a caption that names no picture):
+        // it is copied as it is, with no face to compose first.
+        if (!picture && background_) {
+            unique_hdc src(CreateCompatibleDC(item.hDC));
+            select_guard bsel(src.get(), background_.get());
+            BitBlt(item.hDC, 0, 0, w, h, src.get(), 0, 0, SRCCOPY);
+            return;
+        }
+    }
     unique_hbitmap bitmap(make_screen_bitmap(w, h));
     unique_hdc mem(CreateCompatibleDC(item.hDC));
     if (!bitmap || !mem) return;
     {
         select_guard sel(mem.get(), bitmap.get());
         if (kind == kind_image2) {
-            if (!background_) capture_background(item.hwndItem);
             if (background_) {
                 unique_hdc src(CreateCompatibleDC(item.hDC));
                 select_guard bsel(src.get(), background_.get());
                 BitBlt(mem.get(), 0, 0, w, h, src.get(), 0, 0, SRCCOPY);
             }
-            const bool disabled = item.itemState & ODS_DISABLED;
-            const bool pressed = !disabled && (item.itemState & ODS_SELECTED);
-            const std::string& path = pressed && !push.empty()  ? push
-                                      : hover_ && !over.empty() ? over
-                                                                : text;
-            const int dpi = display_scale_of(GetParent(item.hwndItem)).dpi;
-            if (auto picture = image_of(image_cache::instance().for_dpi(path, dpi, !cache), cache);
-                picture && picture->image()) {
+            if (picture) {
                 Gdiplus::Graphics g(mem.get());
                 draw_cache_item(g, *picture, {0, 0, w, h}, std::nullopt, 255, std::nullopt,
                                 keepaspect);

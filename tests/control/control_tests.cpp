@@ -4,11 +4,15 @@
 // the menu bar over the Host's main menu, groups, the functions on any
 // control over every control kind, and mouse maps.
 #include "support/case_table.h"
+#include "support/gdiplus_jpeg.h"
+#include "support/test_folder.h"
 #include "window/window_test_util.h"
 
 #include <windows.h>
 
 #include <commctrl.h>
+
+#include <functional>
 
 #include "control/button_object.h"
 #include "control/combobox_object.h"
@@ -165,6 +169,48 @@ TEST_F(Controls, OwnerDrawnTextButtonPaintsItsColourAndHoldsTheMouseWhileOver) {
         SendMessageW(b->control_wnd, WM_MOUSEMOVE, 0, outside);
         EXPECT_FALSE(b->hover());
     }
+}
+
+// A picture button over the window's drawing shows what lies beneath it,
+// with its picture for the state over that: here none for the mouse over
+// it (the file is missing) and red beside blue while pressed.
+TEST_F(Controls, PictureButtonShowsWhatLiesBeneathWithItsStatesPictureOverIt) {
+    cor_test::test_folder dir;
+    {
+        Gdiplus::Bitmap picture(100, 40, PixelFormat24bppRGB);
+        Gdiplus::Graphics g(&picture);
+        Gdiplus::SolidBrush red(Gdiplus::Color(255, 0, 0)), blue(Gdiplus::Color(0, 0, 255));
+        g.FillRectangle(&red, 0, 0, 50, 40);
+        g.FillRectangle(&blue, 50, 0, 50, 40);
+        const CLSID png = cor_test::encoder_for(L"image/png");
+        ASSERT_EQ(picture.Save(dir.file("push.png").wstring().c_str(), &png, nullptr), Gdiplus::Ok);
+    }
+    host.eval("$gp_rect(w,0,0,320,240,brush:255-0-255-0,aa:false)");
+    const std::string id =
+        host.eval("$button(w,Play,10,10,100,40,'',type:image2,over:'" + dir.path("over.png") +
+                  "',push:'" + dir.path("push.png") + "')");
+    repaint();
+    button_object* b = button(id);
+    ASSERT_NE(b, nullptr);
+    const COLORREF green = RGB(0, 255, 0);
+    const struct {
+        const char* state;
+        std::function<void()> enter;
+        COLORREF left, right;
+    } rows[] = {
+        {"normal", [] {}, green, green},
+        {"mouse over", [&] { SendMessageW(b->control_wnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5)); },
+         green, green},
+        {"pressed", [&] { SendMessageW(b->control_wnd, BM_SETSTATE, TRUE, 0); }, RGB(255, 0, 0),
+         RGB(0, 0, 255)},
+    };
+    for (const auto& row : rows) {
+        row.enter();
+        EXPECT_EQ(cor_test::painted_pixel(b->control_wnd, 25, 20), row.left) << row.state;
+        EXPECT_EQ(cor_test::painted_pixel(b->control_wnd, 75, 20), row.right) << row.state;
+    }
+    SendMessageW(b->control_wnd, BM_SETSTATE, FALSE, 0);
+    SendMessageW(b->control_wnd, WM_MOUSEMOVE, 0, MAKELPARAM(500, 5));
 }
 
 // Made by a window's open script, the control's window comes at that
