@@ -37,7 +37,21 @@ void request_exit(int code) {
 
 UINT_PTR start_exit_timer(UINT ms) { return SetTimer(nullptr, 0, ms, &exit_timer_elapsed); }
 
-session_watch::session_watch(std::function<void()> finish) : finish_(std::move(finish)) {
+namespace {
+
+// The watch listening on the interface's main window (one at a time).
+session_watch* g_on_ui = nullptr;
+
+}  // namespace
+
+session_watch::session_watch(std::function<void()> finish, bool ui_window)
+    : finish_(std::move(finish)), on_ui_(ui_window) {
+    // The interface's window hears it already: a window of one's own would
+    // cost a top-level window at every start.
+    if (on_ui_) {
+        g_on_ui = this;
+        return;
+    }
     WNDCLASSW wc{};
     wc.lpfnWndProc = &session_watch::proc;
     wc.hInstance = GetModuleHandleW(nullptr);
@@ -48,9 +62,37 @@ session_watch::session_watch(std::function<void()> finish) : finish_(std::move(f
 }
 
 session_watch::~session_watch() {
+    if (g_on_ui == this) g_on_ui = nullptr;
     if (wnd_) {
         SetWindowLongPtrW(wnd_, GWLP_USERDATA, 0);
         DestroyWindow(wnd_);
+    }
+}
+
+bool session_watch::ui_hook(void*, uint32_t msg, uintptr_t wparam, intptr_t, intptr_t* result) {
+    LRESULT r = 0;
+    if (!g_on_ui || !g_on_ui->take(msg, wparam, r)) return false;
+    if (result) *result = r;
+    return true;
+}
+
+bool session_watch::take(UINT msg, WPARAM wp, LRESULT& result) {
+    switch (msg) {
+        case WM_QUERYENDSESSION:
+            result = TRUE;
+            return true;
+        case WM_ENDSESSION:
+            if (wp && finish_) {
+                end_modal_loops();
+                const auto finish = std::move(finish_);
+                finish_ = nullptr;
+                finish();
+                ExitProcess(0);
+            }
+            result = 0;
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -60,21 +102,9 @@ LRESULT CALLBACK session_watch::proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
     }
     auto* self = reinterpret_cast<session_watch*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
-    switch (msg) {
-        case WM_QUERYENDSESSION:
-            return TRUE;
-        case WM_ENDSESSION:
-            if (wp && self && self->finish_) {
-                end_modal_loops();
-                const auto finish = std::move(self->finish_);
-                self->finish_ = nullptr;
-                finish();
-                ExitProcess(0);
-            }
-            return 0;
-        default:
-            return DefWindowProcW(wnd, msg, wp, lp);
-    }
+    LRESULT result = 0;
+    if (self && self->take(msg, wp, result)) return result;
+    return DefWindowProcW(wnd, msg, wp, lp);
 }
 
 }  // namespace cor

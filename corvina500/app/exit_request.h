@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 
 namespace cor {
@@ -26,23 +27,34 @@ void end_modal_loops();
 // runs from whichever loop is pumping, a menu's or a box's included.
 UINT_PTR start_exit_timer(UINT ms);
 
-// A hidden top-level window that hears the session end. When the user
-// signs out, the platform ends the process soon after WM_ENDSESSION
-// returns, so `finish` (the normal shutdown, saving everything) runs
-// within it and the process then exits; the frames of any loop that was
-// open below it are never resumed.
+// Hears the session end: on the user interface's main window when there is
+// one (through the message hook the Host gives the interface at its start),
+// else on a hidden top-level window of its own. When the user signs out,
+// the platform ends the process soon after WM_ENDSESSION returns, so
+// `finish` (the normal shutdown, saving everything) runs within it and the
+// process then exits; the frames of any loop that was open below it are
+// never resumed.
 class session_watch {
 public:
-    explicit session_watch(std::function<void()> finish);
+    // `ui_window`: whether the interface's main window carries `ui_hook`.
+    session_watch(std::function<void()> finish, bool ui_window);
     ~session_watch();
     session_watch(const session_watch&) = delete;
     session_watch& operator=(const session_watch&) = delete;
     [[nodiscard]] HWND handle() const { return wnd_; }
 
+    // The hook for the interface's main window: the session's two messages
+    // go to the watch that listens there, if any; the rest go on.
+    static bool ui_hook(void* wnd, uint32_t msg, uintptr_t wparam, intptr_t lparam,
+                        intptr_t* result);
+
 private:
     static LRESULT CALLBACK proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+    // The session's messages; false for any other.
+    bool take(UINT msg, WPARAM wp, LRESULT& result);
     std::function<void()> finish_;
     HWND wnd_ = nullptr;
+    bool on_ui_ = false;
 };
 
 // The class of that window, for tests that end a session.

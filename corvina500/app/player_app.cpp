@@ -248,7 +248,7 @@ int run_player(const t_command_line& cl) {
             commands.attach(component);
         }
         auto ui = component.service<user_interface>();
-        HWND main = ui ? static_cast<HWND>(ui->init(nullptr)) : nullptr;
+        HWND main = ui ? static_cast<HWND>(ui->init(&session_watch::ui_hook)) : nullptr;
         if (ui && !main) console.print("corvina500: the user interface did not start");
         if (watch) {
             if (auto reload = component.service<settings_reload>())
@@ -303,7 +303,7 @@ int run_player(const t_command_line& cl) {
             console.clear_receivers();
             commands.detach_components();
         };
-        session_watch session(finish);
+        session_watch session(finish, main != nullptr);
         basic_window plain(core, &commands);
         if (!ui && !cl.eval && !cl.list_commands && !plain.create())
             console.print("corvina500: could not open a window");

@@ -45,17 +45,22 @@ const t_ending close_main{"closing the main window", [](DWORD pid) {
                               ASSERT_TRUE(main);
                               PostMessageW(main, WM_CLOSE, 0, 0);
                           }};
-const t_ending session_end{
-    "the session ending", [](DWORD pid) {
-        HWND session = player_window(pid, L"corvina500_session", true);
-        ASSERT_TRUE(session);
-        DWORD_PTR answer = 0;
-        EXPECT_TRUE(SendMessageTimeoutW(session, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
-                                        SMTO_ABORTIFHUNG, 10000, &answer));
-        EXPECT_EQ(answer, TRUE);
-        SendMessageTimeoutW(session, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
-                            20000, &answer);
-    }};
+// The session's end as the platform tells it, to the player's window of
+// `window_class`: the interface's main window, or without one the Host's
+// own hidden window.
+void end_session(DWORD pid, const wchar_t* window_class) {
+    HWND session = player_window(pid, window_class, true);
+    ASSERT_TRUE(session);
+    DWORD_PTR answer = 0;
+    EXPECT_TRUE(SendMessageTimeoutW(session, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
+                                    SMTO_ABORTIFHUNG, 10000, &answer));
+    EXPECT_EQ(answer, TRUE);
+    SendMessageTimeoutW(session, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 20000,
+                        &answer);
+}
+
+const t_ending session_end{"the session ending",
+                           [](DWORD pid) { end_session(pid, L"cor_ui_vesk_window_class"); }};
 
 TEST(ShutdownRun, EveryEndingClosesAnOpenLoopFirstAndShutsDownAsUsual) {
     const struct {
@@ -108,6 +113,22 @@ TEST(ShutdownRun, EveryEndingClosesAnOpenLoopFirstAndShutsDownAsUsual) {
         EXPECT_NE(lines.find("quit ran"), std::string::npos) << what << "\n" << lines;
         EXPECT_NE(cor_test::read_bytes(profile + L"\\corvina500.cfgstore"), stored) << what;
     }
+}
+
+// Without the interface the Host hears the session's end on a window of
+// its own, and saves before the process ends.
+TEST(ShutdownRun, TheBarePlayerSavesAtTheSessionsEnd) {
+    const cor_test::test_folder folder;
+    const std::wstring profile = folder.dir().wstring();
+    const std::wstring store = profile + L"\\corvina500.cfgstore";
+    const auto r =
+        cor_test::run_player({L"--profile", profile, L"--no-component", L"--exit-after", L"60000"},
+                             40000, [](unsigned long pid) {
+                                 ASSERT_TRUE(player_window(pid, L"corvina500_basic_window"));
+                                 end_session(pid, L"corvina500_session");
+                             });
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_FALSE(cor_test::read_bytes(store).empty());
 }
 
 }  // namespace
