@@ -45,10 +45,10 @@ session_watch* g_on_ui = nullptr;
 }  // namespace
 
 session_watch::session_watch(std::function<void()> finish, bool ui_window)
-    : finish_(std::move(finish)), on_ui_(ui_window) {
+    : finish_(std::move(finish)) {
     // The interface's window hears it already: a window of one's own would
     // cost a top-level window at every start.
-    if (on_ui_) {
+    if (ui_window) {
         g_on_ui = this;
         return;
     }

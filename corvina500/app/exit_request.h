@@ -54,7 +54,6 @@ private:
     bool take(UINT msg, WPARAM wp, LRESULT& result);
     std::function<void()> finish_;
     HWND wnd_ = nullptr;
-    bool on_ui_ = false;
 };
 
 // The class of that window, for tests that end a session.
