@@ -17,7 +17,7 @@
 //     profile_bench.exe [PROFILE_FOLDER [ROUNDS [starts]]]
 // (default: profiles\default of the checkout, 5 rounds of each start in
 // process, 21 of each process start and 20 of each repaint; an empty folder argument takes the
-// default; "starts" times the process starts alone.)
+// default; "starts" times the process starts alone, "in" all but them.)
 #include <windows.h>
 
 #include <shellapi.h>
@@ -33,6 +33,7 @@
 #include "corvina500/config/config_store.h"
 #include "e2e/wav_file.h"
 #include "host/service_factory.h"
+#include "script/timers.h"
 #include "support/component_host.h"
 #include "support/test_folder.h"
 #include "user_interface.h"
@@ -205,6 +206,51 @@ void playlist_refresh(cor_test::component_host& host, HWND main,
     }
 }
 
+// The seek bar's clock while a track plays: one tick of its timer, as the
+// main window receives it, until every message it caused is handled (its
+// paint included). Each tick moves the position by `step` seconds of the
+// 60-second tracks: a quarter second moves the knob about two pixels, as
+// a track of a few minutes does; five seconds move it about forty and
+// change both times at every tick, as the demo's three-second tracks do.
+void seek_clock(cor_test::component_host& host, HWND main, int rounds) {
+    auto& playback = host.player().playback();
+    playback.start(cor::playback_control::track_command_play, false);
+    drain_messages();
+    UINT_PTR id = 0;
+    for (const auto& t : vesk::timer_registry::instance().timers())
+        if (t.name == "ui_tick") id = t.id;
+    if (!id) {
+        std::printf("the profile started no ui_tick timer: no seek bar clock to time\n");
+        return;
+    }
+    // The bench sends the ticks itself, one per round.
+    KillTimer(main, id);
+    cor_bench::interleaved clock;
+    for (const double step : {0.25, 5.0}) {
+        char name[96];
+        std::snprintf(name, sizeof name, "the seek bar's clock, one tick of %.2f s", step);
+        add_rounds(
+            clock, name,
+            [&host, main, id, step] {
+                host.clock().advance(step);
+                host.player().tick();
+                SendMessageW(main, WM_TIMER, id, 0);
+                drain_messages();
+            },
+            // Near the end, the track starts again (its seek repaints the bar).
+            [&host, &playback] {
+                if (playback.get_position() > 50) {
+                    playback.seek(0);
+                    drain_messages();
+                }
+            });
+    }
+    clock.run(std::max(rounds, 200), 0);
+    clock.print("us", 1e3);
+    playback.stop();
+    drain_messages();
+}
+
 void in_process(const std::wstring& store_path, const std::vector<std::string>& tracks,
                 int rounds) {
     cor_test::component_host host;
@@ -258,6 +304,7 @@ void in_process(const std::wstring& store_path, const std::vector<std::string>& 
     });
     track.run(std::max(rounds, 20), 0);
     track.print("ms", 1e6);
+    seek_clock(host, main, rounds);
     playlist_refresh(host, main, tracks, std::max(rounds, 20));
     ui->shutdown();
     ui.reset();
@@ -371,7 +418,8 @@ int main() {
                                      ? std::wstring(argv[1])
                                      : exe_folder() + L"\\..\\..\\profiles\\default";
     const int rounds = argc > 2 ? std::max(1, _wtoi(argv[2])) : 5;
-    const bool starts_only = argc > 3 && std::wstring(argv[3]) == L"starts";
+    const std::wstring only = argc > 3 ? argv[3] : L"";
+    const bool starts_only = only == L"starts", in_process_only = only == L"in";
     LocalFree(argv);
     const std::wstring store_path = profile + L"\\corvina500.cfgstore";
     if (GetFileAttributesW(store_path.c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -386,7 +434,7 @@ int main() {
     // A process start moves by tens of milliseconds with the machine (Wine
     // making the process, loading its libraries): more rounds than the
     // rest, for a steadier minimum and median.
-    as_process(store_path, tracks, std::max(rounds, 21));
+    if (!in_process_only) as_process(store_path, tracks, std::max(rounds, 21));
     remove_folder(music);
     return 0;
 }

@@ -17,12 +17,18 @@ struct pending_area {
 // All on the user-interface thread, like the windows themselves.
 int g_depth = 0;
 std::vector<pending_area> g_pending;
+area_presenter g_presenter = nullptr;
+
+bool presented(HWND wnd, HRGN area) { return g_presenter && g_presenter(wnd, area); }
 
 }  // namespace
 
+void set_area_presenter(area_presenter presenter) { g_presenter = presenter; }
+
 void invalidate_area(HWND wnd, const RECT& area) {
     if (g_depth == 0) {
-        InvalidateRect(wnd, &area, TRUE);
+        const unique_hrgn region(g_presenter ? CreateRectRgnIndirect(&area) : nullptr);
+        if (!region || !presented(wnd, region.get())) InvalidateRect(wnd, &area, TRUE);
         return;
     }
     const auto it = std::find_if(g_pending.begin(), g_pending.end(),
@@ -45,7 +51,8 @@ void send_pending_invalidations() {
     // Taken first: a paint caused by one window must not see the list.
     auto pending = std::move(g_pending);
     g_pending.clear();
-    for (const pending_area& p : pending) InvalidateRgn(p.wnd, p.region.get(), TRUE);
+    for (const pending_area& p : pending)
+        if (!presented(p.wnd, p.region.get())) InvalidateRgn(p.wnd, p.region.get(), TRUE);
 }
 
 void drop_pending_invalidations(HWND wnd) {

@@ -6,6 +6,7 @@
 #include "config/save_leftovers.h"
 #include "functions/hash_store.h"
 #include "host/authoring.h"
+#include "host/invalidation.h"
 #include "menu/user_commands.h"
 #include "menu/window_info_menu.h"
 #include "panel/panel_host.h"
@@ -13,6 +14,7 @@
 #include "registry/window_services.h"
 #include "script/script_extensions.h"
 #include "ui/player_events.h"
+#include "window/script_window.h"
 #include "window/window_features.h"
 
 namespace vesk {
@@ -40,6 +42,7 @@ void wire_authoring() {
 
 // In this order: panels leave a window before the player's events stop.
 void wire_windows() {
+    set_area_presenter(script_window::present);
     add_window_feature(
         {.window_ending = panels_on_window_destroy, .main_destroyed = panels_on_main_window_end});
     add_window_feature({.message =
