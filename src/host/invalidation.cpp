@@ -18,12 +18,17 @@ struct pending_area {
 int g_depth = 0;
 std::vector<pending_area> g_pending;
 area_presenter g_presenter = nullptr;
+gathered_paints g_gathered = nullptr;
 
 bool presented(HWND wnd, HRGN area) { return g_presenter && g_presenter(wnd, area); }
 
 }  // namespace
 
 void set_area_presenter(area_presenter presenter) { g_presenter = presenter; }
+
+void set_gathered_paints(gathered_paints paint) { g_gathered = paint; }
+
+bool batch_open() { return g_depth > 0; }
 
 void invalidate_area(HWND wnd, const RECT& area) {
     if (g_depth == 0) {
@@ -48,6 +53,12 @@ void invalidate_area(HWND wnd, const RECT& area) {
 }
 
 void send_pending_invalidations() {
+    // Painted inside a batch, so that what they invalidate joins the list.
+    if (g_gathered) {
+        ++g_depth;
+        g_gathered();
+        --g_depth;
+    }
     // Taken first: a paint caused by one window must not see the list.
     auto pending = std::move(g_pending);
     g_pending.clear();

@@ -25,7 +25,15 @@ void invalidate_area(HWND wnd, const RECT& area);
 using area_presenter = bool (*)(HWND wnd, HRGN area);
 void set_area_presenter(area_presenter presenter);
 
-// Sends every pending area now.
+// Paints what was gathered for painting into back buffers while a batch
+// was open; run before the areas are sent (objects repaint late, once, in
+// one pass per window: see object_manager).
+using gathered_paints = void (*)();
+void set_gathered_paints(gathered_paints paint);
+// True while an invalidation batch is open.
+[[nodiscard]] bool batch_open();
+
+// Sends every pending area now, after the gathered paints.
 void send_pending_invalidations();
 
 // Forgets the pending areas of a window being destroyed.

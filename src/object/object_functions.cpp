@@ -260,7 +260,45 @@ constexpr t_function_entry entries[] = {
     {"setparam", fn_setparam},
 };
 
+// Functions that change nothing drawn: gathered paints wait across them.
+constexpr std::string_view changes_no_drawing[] = {
+    "hash",       "updateobject", "getparam",    "isobjectvisible", "console",
+    "pl_getmeta", "pl_itemcount", "pl_duration", "albumart_find"};
+
+// The first parameter from `first` on that sets "redraw:" true.
+bool redraws(func_call& c, size_t first) {
+    for (size_t i = first; i < c.count(); ++i)
+        if (const auto v = option_value(c.param(i), "redraw"); v && read_bool(*v)) return true;
+    return false;
+}
+
 }  // namespace
+
+void settle_paints_before(std::string_view folded, func_call& c) {
+    auto& manager = object_manager::instance();
+    if (!manager.paints_gathered()) return;
+    for (const std::string_view name : changes_no_drawing)
+        if (folded == name) return;
+    // These repaint, after the change, every place they change.
+    if ((folded == "moveobject" && redraws(c, 3)) || (folded == "showobject" && redraws(c, 2)) ||
+        (folded == "setobjectzorder" && redraws(c, 2)) ||
+        (folded == "removeobject" && redraws(c, 1)) ||
+        (folded == "setparam" && c.count() >= 2 && read_bool(c.param(1))))
+        return;
+    // A new text for a box of text changes nothing outside the box.
+    if (folded == "setparam" && c.count() >= 3) {
+        object_base* obj = manager.find(c.param(0));
+        bool text_only = obj && obj->type == object::type_drawtext;
+        for (size_t i = 2; text_only && i < c.count(); ++i)
+            text_only = option_value(c.param(i), "text").has_value();
+        RECT r{};
+        if (text_only && obj->get_rect(r)) {
+            manager.settle_paints(obj->parent, &r);
+            return;
+        }
+    }
+    manager.settle_paints(cor::guid_null, nullptr);
+}
 
 // Adds these to the table when the library loads.
 [[maybe_unused]] const function_list registered{entries};

@@ -194,7 +194,7 @@ bool object_manager::store(std::unique_ptr<object_base> obj) {
 }
 
 void object_manager::paint(const cor::guid& parent, HWND wnd, HDC dc, Gdiplus::Graphics* graphics,
-                           const RECT* area) {
+                           std::optional<std::span<const RECT>> areas) {
     delivery d(*this);
     const paint::paint_pass pass(dc, graphics);
     // One cursor per type list: with the order invariant, the k-th entry
@@ -215,19 +215,22 @@ void object_manager::paint(const cor::guid& parent, HWND wnd, HDC dc, Gdiplus::G
                 }
             }
             if (!obj) {
-                debug_report(area ? "object_manager::redraw_object error!!"
-                                  : "object_manager::draw error!!");
+                debug_report(areas ? "object_manager::redraw_object error!!"
+                                   : "object_manager::draw error!!");
                 continue;
             }
             const bool control = meets(obj->category, object::cat_control);
             if (!obj->visible && !control) continue;
-            if (area) {
+            if (areas) {
                 if (!meets(obj->category, object::cat_drawn | object::cat_control)) continue;
                 RECT r{};
                 if (!obj->get_rect(r)) continue;
                 const RECT exclusive{r.left, r.top, r.right + 1, r.bottom + 1};
-                RECT overlap{};
-                if (!IntersectRect(&overlap, &exclusive, area)) continue;
+                const auto meets_it = [&exclusive](const RECT& a) {
+                    RECT overlap{};
+                    return IntersectRect(&overlap, &exclusive, &a) != FALSE;
+                };
+                if (std::none_of(areas->begin(), areas->end(), meets_it)) continue;
             }
             obj->draw(wnd, dc, graphics);
         }
@@ -238,7 +241,7 @@ bool object_manager::draw(const cor::guid& parent, HWND wnd, HDC dc, Gdiplus::Gr
                           bool busy_held) {
     busy_scope busy(busy_, busy_held);
     if (!busy.ok()) return false;
-    paint(parent, wnd, dc, graphics, nullptr);
+    paint(parent, wnd, dc, graphics, std::nullopt);
     return true;
 }
 
@@ -270,7 +273,6 @@ bool object_manager::repaint(const object_base& obj, std::span<const RECT> place
     const SIZE buffer = bitmap_size(back);
     std::array<RECT, 2> parts{};
     size_t count = 0;
-    RECT area{}, skin_area{};
     for (const RECT& r : places.first(std::min<size_t>(places.size(), parts.size()))) {
         const RECT skin{r.left, r.top, r.right + 1, r.bottom + 1};
         const RECT screen = scale.to_screen(skin);
@@ -278,24 +280,56 @@ bool object_manager::repaint(const object_base& obj, std::span<const RECT> place
                         std::min<LONG>(screen.right, buffer.cx),
                         std::min<LONG>(screen.bottom, buffer.cy)};
         if (part.right <= part.left || part.bottom <= part.top) continue;
-        UnionRect(&area, &area, &part);
-        const RECT skin_part = scale.to_skin(part);
-        UnionRect(&skin_area, &skin_area, &skin_part);
         parts[count++] = part;
     }
     if (count == 0) return true;
+    // A control is made when it is first painted, and its functions need
+    // it at once.
+    if (!batch_open() || !meets(obj.category, object::cat_drawn)) {
+        paint_gathered();
+        paint_parts(obj.parent, wnd, std::span(parts).first(count));
+        return true;
+    }
+    // A script changes several objects in a row (a seek bar's played part,
+    // its knob and the times beside it): their places are painted together
+    // when the run ends, each pixel once.
+    auto it = std::find_if(gathered_.begin(), gathered_.end(),
+                           [wnd](const t_gathered& g) { return g.wnd == wnd; });
+    if (it == gathered_.end()) it = gathered_.insert(gathered_.end(), {obj.parent, wnd, {}});
+    it->parts.insert(it->parts.end(), parts.begin(), parts.begin() + ptrdiff_t(count));
+    return true;
+}
 
-    // Painted in place, clipped to the area: making an off-screen surface
+void object_manager::paint_parts(const cor::guid& parent, HWND wnd, std::span<const RECT> parts) {
+    window_paint_target* target = paint_target_of(wnd);
+    const HDC back = target ? target->back_buffer_dc() : nullptr;
+    if (!back || parts.empty()) return;
+    const t_display_scale scale = target->display_scale();
+    RECT area{};
+    std::vector<RECT> skin_parts;
+    skin_parts.reserve(parts.size());
+    for (const RECT& part : parts) {
+        UnionRect(&area, &area, &part);
+        skin_parts.push_back(scale.to_skin(part));
+    }
+
+    // Painted in place, clipped to the parts: making an off-screen surface
     // with a GDI+ surface on it costs several times a small repaint.
     {
         // Each repaint starts from a newly made context's state, whatever
         // the last paint left selected or set.
         const fresh_state fresh(back, area);
-        if (count > 1) {
+        if (parts.size() > 1) {
             unique_hrgn clip(CreateRectRgnIndirect(&parts[0]));
-            unique_hrgn more(CreateRectRgnIndirect(&parts[1]));
-            if (clip && more && CombineRgn(clip.get(), clip.get(), more.get(), RGN_OR) != ERROR)
-                ExtSelectClipRgn(back, clip.get(), RGN_AND);
+            for (const RECT& part : parts.subspan(1)) {
+                unique_hrgn more(CreateRectRgnIndirect(&part));
+                if (!clip || !more ||
+                    CombineRgn(clip.get(), clip.get(), more.get(), RGN_OR) == ERROR) {
+                    clip.reset();
+                    break;
+                }
+            }
+            if (clip) ExtSelectClipRgn(back, clip.get(), RGN_AND);
         }
         // A GDI+ surface made now takes the context's clip as its own. The
         // window's lasting surface would need a clip set on it, and under
@@ -306,17 +340,60 @@ bool object_manager::repaint(const object_base& obj, std::span<const RECT> place
         if (target->back_buffer_graphics()) local.emplace(back);
         Gdiplus::Graphics* graphics = local ? &*local : nullptr;
         // What a new surface holds where the background leaves gaps.
-        PatBlt(back, area.left, area.top, area.right - area.left, area.bottom - area.top,
-               BLACKNESS);
+        if (!target->background_opaque())
+            PatBlt(back, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                   BLACKNESS);
         target->paint_background(back, area);
         {
             const skin_drawing_scope skin(back, graphics, scale);
-            paint(obj.parent, wnd, back, graphics, &skin_area);
+            paint(parent, wnd, back, graphics, std::span<const RECT>(skin_parts));
         }
         if (graphics) graphics->Flush(Gdiplus::FlushIntentionSync);
     }
-    for (size_t i = 0; i < count; ++i) invalidate_area(wnd, parts[i]);
-    return true;
+    for (const RECT& part : parts) invalidate_area(wnd, part);
+}
+
+void object_manager::paint_gathered() {
+    if (gathered_.empty()) return;
+    auto gathered = std::move(gathered_);
+    gathered_.clear();
+    // A window placed in another may show its parent's back buffer through
+    // its background: parents are painted first.
+    const auto depth = [](HWND wnd) {
+        int d = 0;
+        for (HWND w = wnd; w && (GetWindowLongPtrW(w, GWL_STYLE) & WS_CHILD); w = GetParent(w)) ++d;
+        return d;
+    };
+    std::stable_sort(
+        gathered.begin(), gathered.end(),
+        [&](const t_gathered& a, const t_gathered& b) { return depth(a.wnd) < depth(b.wnd); });
+    busy_scope busy(busy_, busy_.held());
+    for (const t_gathered& g : gathered) {
+        // The window may have closed since.
+        const size_t open = open_window_by_guid(g.parent);
+        if (open == no_window || reinterpret_cast<HWND>(open_windows()[open].hwnd) != g.wnd)
+            continue;
+        paint_parts(g.parent, g.wnd, g.parts);
+    }
+}
+
+void object_manager::settle_paints(const cor::guid& parent, const RECT* area) {
+    if (gathered_.empty()) return;
+    if (area) {
+        const auto meets_area = [&](const t_gathered& g) {
+            if (g.parent != parent) return false;
+            window_paint_target* target = paint_target_of(g.wnd);
+            if (!target) return true;
+            const RECT skin{area->left, area->top, area->right + 1, area->bottom + 1};
+            const RECT screen = target->display_scale().to_screen(skin);
+            return std::any_of(g.parts.begin(), g.parts.end(), [&](const RECT& part) {
+                RECT overlap{};
+                return IntersectRect(&overlap, &part, &screen) != FALSE;
+            });
+        };
+        if (std::none_of(gathered_.begin(), gathered_.end(), meets_area)) return;
+    }
+    paint_gathered();
 }
 
 bool object_manager::update_object(const cor::guid& id) {

@@ -16,6 +16,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <unordered_map>
@@ -24,6 +25,14 @@
 #include "object/object_list.h"
 
 namespace vesk {
+
+class func_call;
+
+// Before a script function runs: paints the gathered rectangles first
+// unless the function leaves what they show as it is (it changes no
+// drawing, or repaints all it changes, or changes an object away from
+// them).
+void settle_paints_before(std::string_view folded_name, func_call& call);
 
 struct guid_hash {
     size_t operator()(const cor::guid& g) const noexcept;
@@ -55,7 +64,10 @@ public:
     bool draw(const cor::guid& parent, HWND wnd, HDC dc, Gdiplus::Graphics* graphics,
               bool busy_held = false);
     // Repaints one object's rectangle of its window's back buffer and
-    // invalidates it. The caller holds the busy flag.
+    // invalidates it. The caller holds the busy flag. While a script runs
+    // (an invalidation batch is open) the rectangle is gathered instead and
+    // painted with the window's other gathered ones in one pass, when the
+    // run ends or sooner (see settle_paints).
     bool redraw_object(const cor::guid& id);
     // redraw_object under the busy flag.
     bool update_object(const cor::guid& id);
@@ -71,6 +83,15 @@ public:
     // For teardown of a window, panel, combobox or tooltip.
     bool clear_parent_unlocked(const cor::guid& parent, uint32_t mask);
     bool clear_context(const cor::guid& context, uint32_t mask);
+
+    // Paints every gathered rectangle now: windows before the windows
+    // placed in them, each in one pass.
+    void paint_gathered();
+    // Paints the gathered rectangles first when `area` (right and bottom
+    // included) of a parent's objects is about to change without a
+    // repaint of its own; with no area, whatever changes.
+    void settle_paints(const cor::guid& parent, const RECT* area);
+    [[nodiscard]] bool paints_gathered() const { return !gathered_.empty(); }
 
     // Message routing to the controls of `parent`.
     bool route_draw_item(const cor::guid& parent, WPARAM wp, const DRAWITEMSTRUCT& item);
@@ -115,16 +136,20 @@ private:
     };
 
     void discard(std::unique_ptr<object::object_base> obj) override;
-    // One pass loop over the parent; with `area` only objects whose
-    // rectangle meets it are painted and areas never are.
+    // One pass loop over the parent; with `areas` only objects whose
+    // rectangle meets one of them are painted and areas never are.
     void paint(const cor::guid& parent, HWND wnd, HDC dc, Gdiplus::Graphics* graphics,
-               const RECT* area);
+               std::optional<std::span<const RECT>> areas);
     [[nodiscard]] ptrdiff_t order_position(const cor::guid& id) const;
     bool rect_of(object::object_base& obj, RECT& r);
     // Repaints one or two rectangles (right and bottom included) of the
-    // back buffer of the object's window, in one pass over the objects
-    // that meet them, and invalidates them.
+    // back buffer of the object's window, or gathers them while a batch is
+    // open, and invalidates them.
     bool repaint(const object::object_base& obj, std::span<const RECT> places);
+    // Repaints `parts` (the back buffer's pixels, right and bottom
+    // excluded) of a window in one pass over the objects that meet them,
+    // and invalidates them.
+    void paint_parts(const cor::guid& parent, HWND wnd, std::span<const RECT> parts);
     bool remove_unlocked(const cor::guid& id);
     template <class F>
     object::object_base* first_control(const cor::guid& parent, F&& pred) const;
@@ -138,6 +163,13 @@ private:
                                             object::cat_area};
     object::busy_flag busy_;
     cor::guid hot_ = cor::guid_null;
+
+    struct t_gathered {
+        cor::guid parent;
+        HWND wnd;
+        std::vector<RECT> parts;  // screen pixels, right and bottom excluded
+    };
+    std::vector<t_gathered> gathered_;
 
     std::unordered_map<cor::guid, object::object_base*, guid_hash> index_;
     int depth_ = 0;

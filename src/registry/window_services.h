@@ -32,6 +32,8 @@ public:
     virtual Gdiplus::Graphics* back_buffer_graphics() = 0;
     // Paints the window's background, limited to `area`, into `dc`.
     virtual void paint_background(HDC dc, const RECT& area) = 0;
+    // Whether that background covers its area in one opaque colour.
+    [[nodiscard]] virtual bool background_opaque() const = 0;
     // Background and all objects into the back buffer; does not invalidate.
     virtual void redraw(bool full) = 0;
     // A control identifier no object of this window uses yet.

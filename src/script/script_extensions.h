@@ -14,6 +14,7 @@ namespace vesk {
 
 struct t_script_context;
 struct t_field_value;
+class func_call;
 
 struct t_script_extensions {
     // Fields of the open window a script runs in.
@@ -28,6 +29,8 @@ struct t_script_extensions {
     HWND (*timer_window)() = nullptr;
     // Runs each time the stored scripts have been prepared again.
     void (*after_prepare)() = nullptr;
+    // Runs before each of the component's own functions.
+    void (*before_function)(std::string_view folded_name, func_call& call) = nullptr;
 };
 
 // Constant-initialised, so reading it on every field costs no guard.

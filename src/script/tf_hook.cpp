@@ -153,6 +153,7 @@ void vesk_tf_hook::invoke(handler_fn handler, const char* display, cor::string_s
     found = false;
     func_call call(*this, out, params, found, folded_name, display);
     if (error_level() >= err_debug) host::console_print(call.name());
+    if (const auto before = script_extensions().before_function) before(folded_name, call);
     {
         const running_scope running(call.name());
         handler(call);

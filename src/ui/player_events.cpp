@@ -152,7 +152,10 @@ void run_event_script(size_t slot, track_kind kind, field_list& variables) {
     t_script_context context;
     context.script_id = general_script_identity(slot);
     vesk_tf_hook hook(context, &variables, nullptr, track.get());
-    (void)run_script(script, hook);
+    if (const compiled_script compiled = compiled_general_script(slot))
+        (void)run_compiled(*compiled, hook);
+    else
+        (void)run_script(script, hook);
     report_undefined_macros(slot);
 }
 
@@ -254,6 +257,9 @@ void play_callback_listener::on_playback_edited(cor::metadb_handle*) {
 }
 
 void play_callback_listener::on_playback_time(double seconds) {
+    // Every second while a track plays: a message, and a turn of the message
+    // loop, only when there is a script to run.
+    if (prepared_general_script(slot_playback_time).empty()) return;
     auto* r = new t_playback_event;
     r->playback_time = seconds;
     post_playback(flag_time, r);

@@ -9,6 +9,7 @@
 #include "host/invalidation.h"
 #include "menu/user_commands.h"
 #include "menu/window_info_menu.h"
+#include "object/object_manager.h"
 #include "panel/panel_host.h"
 #include "registry/window_fields.h"
 #include "registry/window_services.h"
@@ -29,6 +30,7 @@ void wire_engine() {
     };
     engine.timer_window = main_window_handle;
     engine.after_prepare = prepare_user_commands;
+    engine.before_function = settle_paints_before;
 }
 
 void wire_authoring() {
@@ -43,6 +45,9 @@ void wire_authoring() {
 // In this order: panels leave a window before the player's events stop.
 void wire_windows() {
     set_area_presenter(script_window::present);
+    set_gathered_paints([] {
+        if (object_manager::alive()) object_manager::instance().paint_gathered();
+    });
     add_window_feature(
         {.window_ending = panels_on_window_destroy, .main_destroyed = panels_on_main_window_end});
     add_window_feature({.message =

@@ -340,8 +340,8 @@ bool script_window::present(HWND wnd, HRGN area) {
     if (!screen.get() || SelectClipRgn(screen.get(), area) == ERROR) return false;
     RECT box{};
     GetRgnBox(area, &box);
-    return BitBlt(screen.get(), box.left, box.top, box.right - box.left, box.bottom - box.top,
-                  back, box.left, box.top, SRCCOPY) != FALSE;
+    return BitBlt(screen.get(), box.left, box.top, box.right - box.left, box.bottom - box.top, back,
+                  box.left, box.top, SRCCOPY) != FALSE;
 }
 
 void script_window::repaint_background() {
@@ -349,11 +349,16 @@ void script_window::repaint_background() {
     paint_background(buffer_.dc(), RECT{0, 0, buffer_.width(), buffer_.height()});
 }
 
+bool script_window::background_opaque() const {
+    return (background.mode == 0 || background.mode == 2) && background.fill;
+}
+
 void script_window::paint_background(HDC dc, const RECT& area) {
     if (!dc) return;
-    if ((background.mode == 0 || background.mode == 2) && background.fill) {
-        unique_hbrush brush(CreateSolidBrush(background.color));
-        FillRect(dc, &area, brush.get());
+    if (background_opaque()) {
+        const COLORREF previous = SetDCBrushColor(dc, background.color);
+        FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+        SetDCBrushColor(dc, previous);
     }
     if (background.mode == 1 || background.mode == 2)
         paint_parent_area(dc, area, background.mode == 2);

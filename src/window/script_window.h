@@ -85,6 +85,7 @@ public:
     HDC back_buffer_dc() override { return buffer_.dc(); }
     Gdiplus::Graphics* back_buffer_graphics() override { return buffer_.graphics(); }
     void paint_background(HDC dc, const RECT& area) override;
+    [[nodiscard]] bool background_opaque() const override;
     void redraw(bool full) override;
     int next_control_id() override;
     COLORREF background_colour() const override { return background.color; }

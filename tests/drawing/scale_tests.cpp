@@ -209,6 +209,9 @@ TEST_F(Scale, SkinPixelsAtEachDisplayScale) {
         ClientToScreen(wnd, &origin);
         RECT before{};
         GetWindowRect(wnd, &before);
+        // A map is hit where its window is the one under the point: kept on
+        // top of the windows other suites show on the shared display.
+        SetWindowPos(wnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
         SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
         SendMessageW(wnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + screen(30), y + screen(20)));
@@ -222,6 +225,7 @@ TEST_F(Scale, SkinPixelsAtEachDisplayScale) {
         GetWindowRect(wnd, &dragged);
         EXPECT_NEAR(dragged.left, before.left, 1);
         SendMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+        SetWindowPos(wnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         // (The stored place is read at the end.)
         SetWindowPos(wnd, nullptr, before.left, before.top, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

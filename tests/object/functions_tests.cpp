@@ -200,6 +200,60 @@ TEST_F(Functions, UpdateAndRemoveObject) {
     EXPECT_EQ(manager.object_count(), 0u);
 }
 
+// The repaints of one run are gathered and painted when it ends, each
+// place once, and go to the screen at once. A change without a repaint of
+// its own, made after a repaint in the run, still leaves the repainted
+// place as that repaint saw it.
+TEST_F(Functions, RepaintsOfOneRunShowWhatEachSawAndReachTheScreen) {
+    struct t_row {
+        const char* script;
+        const char* points;
+        const char* expected;
+        int a_draws;
+    };
+    // A (10 to 29) lies under B (20 to 39, blue). A turns from red to
+    // yellow before each run: yellow shows where A was repainted.
+    const t_row rows[] = {
+        {"$updateobject({A})$updateobject({A})", "15,15 25,25", "yellow blue", 1},
+        {"$updateobject({A})$moveobject({B},60,60)", "15,15 25,25 65,65", "yellow blue white", 1},
+        {"$updateobject({A})$showobject({B},0)", "25,25", "blue", 1},
+        {"$updateobject({A})$setobjectzorder({A},top)", "25,25", "blue", 1},
+        {"$updateobject({A})$removeobject({B})", "25,25 35,35", "blue blue", 1},
+        {"$moveobject({B},60,60)$updateobject({A})", "25,25 35,35 65,65", "yellow blue white", 1},
+        {"$updateobject({A})$moveobject({B},60,60,redraw:true)", "25,25 35,35 65,65",
+         "yellow white blue", 1},
+        {"$updateobject({A})$showobject({B},0,redraw:true)", "25,25 35,35", "yellow white", 1},
+        {"$updateobject({A})$test_rect(Main,0,0,50,50,color:00FF00)", "15,15 25,25", "yellow blue",
+         1},
+    };
+    for (const t_row& row : rows) {
+        SCOPED_TRACE(row.script);
+        const std::string a = run("$test_rect(Main,10,10,20,20,color:FF0000)", w);
+        const std::string b = run("$test_rect(Main,20,20,20,20,color:0000FF)", w);
+        full_paint(w);
+        test_rect* under = rect_of(manager, a);
+        ASSERT_NE(under, nullptr);
+        under->color = RGB(255, 255, 0);
+        const int draws = under->draws;
+        std::string script = row.script;
+        for (const auto& [name, id] : {std::pair{"{A}", a}, std::pair{"{B}", b}})
+            for (size_t at; (at = script.find(name)) != std::string::npos;)
+                script.replace(at, 3, id);
+        run(script, w);
+        EXPECT_EQ(colours(w, row.points), row.expected);
+        EXPECT_EQ(under->draws - draws, row.a_draws);
+        // On the screen as in the back buffer, with nothing left to paint.
+        RECT update{};
+        EXPECT_FALSE(GetUpdateRect(w.wnd, &update, FALSE));
+        const HDC screen = GetDC(w.wnd);
+        EXPECT_EQ(GetPixel(screen, 15, 15), pixel(w, 15, 15));
+        ReleaseDC(w.wnd, screen);
+        run("$clearobject(Main)", w);
+        full_paint(w);
+    }
+    EXPECT_TRUE(lines().empty());
+}
+
 TEST_F(Functions, ClearObjectKeepsControls) {
     const window& main = w;
     const window other = open("Other");

@@ -5,6 +5,7 @@
 #include "host/gdi_handles.h"
 #include "host/host_services.h"
 #include "host/identity.h"
+#include "host/invalidation.h"
 #include "host/settings.h"
 #include "object/grammar/values.h"
 #include "object/object_creation.h"
@@ -156,7 +157,12 @@ std::string ObjectRig::run(const std::string& script, vesk::t_script_context& ct
     auto compiled = cor::service_ptr_t<cor::titleformat_object>::adopt(raw);
     rig_hook hook(ctx);
     cor::string_out out;
-    compiled->run(&hook, out);
+    // As every script run of the component: repaints are gathered and
+    // shown when it ends.
+    {
+        const vesk::invalidation_batch batch;
+        compiled->run(&hook, out);
+    }
     return out.text;
 }
 
