@@ -84,22 +84,6 @@ HBITMAP make_screen_bitmap(int width, int height);
 // matters want.
 HBITMAP make_section(int width, int height, bool colour_masks, void** bits);
 
-// A window's device context, released when it goes.
-class window_dc {
-public:
-    explicit window_dc(HWND wnd) noexcept : wnd_(wnd), dc_(GetDC(wnd)) {}
-    ~window_dc() {
-        if (dc_) ReleaseDC(wnd_, dc_);
-    }
-    window_dc(const window_dc&) = delete;
-    window_dc& operator=(const window_dc&) = delete;
-    [[nodiscard]] HDC get() const noexcept { return dc_; }
-
-private:
-    HWND wnd_;
-    HDC dc_;
-};
-
 // Restores the previous selection when it goes out of scope.
 class select_guard {
 public:

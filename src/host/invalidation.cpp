@@ -17,14 +17,9 @@ struct pending_area {
 // All on the user-interface thread, like the windows themselves.
 int g_depth = 0;
 std::vector<pending_area> g_pending;
-area_presenter g_presenter = nullptr;
 gathered_paints g_gathered = nullptr;
 
-bool presented(HWND wnd, HRGN area) { return g_presenter && g_presenter(wnd, area); }
-
 }  // namespace
-
-void set_area_presenter(area_presenter presenter) { g_presenter = presenter; }
 
 void set_gathered_paints(gathered_paints paint) { g_gathered = paint; }
 
@@ -32,8 +27,7 @@ bool batch_open() { return g_depth > 0; }
 
 void invalidate_area(HWND wnd, const RECT& area) {
     if (g_depth == 0) {
-        const unique_hrgn region(g_presenter ? CreateRectRgnIndirect(&area) : nullptr);
-        if (!region || !presented(wnd, region.get())) InvalidateRect(wnd, &area, TRUE);
+        InvalidateRect(wnd, &area, TRUE);
         return;
     }
     const auto it = std::find_if(g_pending.begin(), g_pending.end(),
@@ -62,8 +56,7 @@ void send_pending_invalidations() {
     // Taken first: a paint caused by one window must not see the list.
     auto pending = std::move(g_pending);
     g_pending.clear();
-    for (const pending_area& p : pending)
-        if (!presented(p.wnd, p.region.get())) InvalidateRgn(p.wnd, p.region.get(), TRUE);
+    for (const pending_area& p : pending) InvalidateRgn(p.wnd, p.region.get(), TRUE);
 }
 
 void drop_pending_invalidations(HWND wnd) {

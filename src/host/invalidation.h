@@ -1,15 +1,11 @@
-// Bringing repainted parts of script windows to the screen. Each
-// invalidation is a round trip to the window server, which under Wine costs
-// more than repainting a small object into the back buffer; so while a
-// script runs, the areas of each window are gathered into one region and
-// sent when the outermost run ends. The back buffer is always current, so a
-// paint that comes earlier (the system's own) still shows the right pixels;
-// whatever makes a window paint or pumps messages in the middle of a run
-// sends the pending areas first.
-//
-// A window that can copy an area from its back buffer straight to the
-// screen does so through the presenter instead: no invalidation, no paint
-// message and no second trip through the message loop.
+// Invalidating parts of script windows. Each invalidation is a round trip
+// to the window server, which under Wine costs more than repainting a
+// small object into the back buffer; so while a script runs, the areas of
+// each window are gathered into one region and sent when the outermost run
+// ends. The back buffer is always current, so a paint that comes earlier
+// (the system's own) still shows the right pixels; whatever makes a window
+// paint or pumps messages in the middle of a run sends the pending areas
+// first.
 #pragma once
 
 #include <windows.h>
@@ -19,11 +15,6 @@ namespace vesk {
 // Invalidates `area` of `wnd` with erase: at once, or at the end of the
 // open batch.
 void invalidate_area(HWND wnd, const RECT& area);
-
-// Puts `area` (a region in client coordinates) of `wnd` on the screen at
-// once; false when the window cannot, and the area is invalidated instead.
-using area_presenter = bool (*)(HWND wnd, HRGN area);
-void set_area_presenter(area_presenter presenter);
 
 // Paints what was gathered for painting into back buffers while a batch
 // was open; run before the areas are sent (objects repaint late, once, in

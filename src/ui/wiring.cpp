@@ -15,7 +15,6 @@
 #include "registry/window_services.h"
 #include "script/script_extensions.h"
 #include "ui/player_events.h"
-#include "window/script_window.h"
 #include "window/window_features.h"
 
 namespace vesk {
@@ -44,7 +43,6 @@ void wire_authoring() {
 
 // In this order: panels leave a window before the player's events stop.
 void wire_windows() {
-    set_area_presenter(script_window::present);
     set_gathered_paints([] {
         if (object_manager::alive()) object_manager::instance().paint_gathered();
     });

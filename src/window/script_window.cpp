@@ -327,23 +327,6 @@ void script_window::run_event(int event, field_list* variables) {
     report_undefined_window_macros(def, static_cast<size_t>(event));
 }
 
-bool script_window::present(HWND wnd, HRGN area) {
-    // A paint of a window without WS_CLIPCHILDREN paints under its
-    // children as well; a hidden or minimized one paints nothing now.
-    const bool clips_children = GetWindowLongPtrW(wnd, GWL_STYLE) & WS_CLIPCHILDREN;
-    if ((!clips_children && GetWindow(wnd, GW_CHILD)) || !IsWindowVisible(wnd) || IsIconic(wnd))
-        return false;
-    const script_window* self = from_handle(wnd);
-    const HDC back = self ? self->buffer_.dc() : nullptr;
-    if (!back) return false;
-    const window_dc screen(wnd);
-    if (!screen.get() || SelectClipRgn(screen.get(), area) == ERROR) return false;
-    RECT box{};
-    GetRgnBox(area, &box);
-    return BitBlt(screen.get(), box.left, box.top, box.right - box.left, box.bottom - box.top, back,
-                  box.left, box.top, SRCCOPY) != FALSE;
-}
-
 void script_window::repaint_background() {
     if (!buffer_.ensure()) return;
     paint_background(buffer_.dc(), RECT{0, 0, buffer_.width(), buffer_.height()});

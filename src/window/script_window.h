@@ -71,10 +71,6 @@ public:
     // Makes the window again from its definition where it stands (the main
     // window starts over inside itself); the window's menu's Refresh.
     static void refresh_in_place(HWND wnd);
-    // Copies `area` (client coordinates) of the script window `wnd` from its
-    // back buffer to the screen; false when that would not show what a
-    // paint of the area shows (the area is then invalidated).
-    static bool present(HWND wnd, HRGN area);
 
     // Runs event script `event` (1..6) of this window.
     void run_event(int event, field_list* variables = nullptr);

@@ -201,10 +201,10 @@ TEST_F(Functions, UpdateAndRemoveObject) {
 }
 
 // The repaints of one run are gathered and painted when it ends, each
-// place once, and go to the screen at once. A change without a repaint of
-// its own, made after a repaint in the run, still leaves the repainted
-// place as that repaint saw it.
-TEST_F(Functions, RepaintsOfOneRunShowWhatEachSawAndReachTheScreen) {
+// place once, and invalidated. A change without a repaint of its own, made
+// after a repaint in the run, still leaves the repainted place as that
+// repaint saw it.
+TEST_F(Functions, RepaintsOfOneRunShowWhatEachSawAndReachTheScreenOnce) {
     struct t_row {
         const char* script;
         const char* points;
@@ -242,9 +242,11 @@ TEST_F(Functions, RepaintsOfOneRunShowWhatEachSawAndReachTheScreen) {
         run(script, w);
         EXPECT_EQ(colours(w, row.points), row.expected);
         EXPECT_EQ(under->draws - draws, row.a_draws);
-        // On the screen as in the back buffer, with nothing left to paint.
+        // Invalidated, and painted on the screen as in the back buffer.
         RECT update{};
-        EXPECT_FALSE(GetUpdateRect(w.wnd, &update, FALSE));
+        EXPECT_TRUE(GetUpdateRect(w.wnd, &update, FALSE));
+        EXPECT_TRUE(PtInRect(&update, POINT{15, 15}));
+        UpdateWindow(w.wnd);
         const HDC screen = GetDC(w.wnd);
         EXPECT_EQ(GetPixel(screen, 15, 15), pixel(w, 15, 15));
         ReleaseDC(w.wnd, screen);
