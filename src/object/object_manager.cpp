@@ -295,6 +295,11 @@ bool object_manager::repaint(const object_base& obj, std::span<const RECT> place
     // when the run ends, each pixel once.
     auto it = std::find_if(gathered_.begin(), gathered_.end(),
                            [wnd](const t_gathered& g) { return g.wnd == wnd; });
+    // A loop over many objects paints in passes of a bounded clip.
+    if (it != gathered_.end() && it->parts.size() >= max_gathered_parts) {
+        paint_gathered();
+        it = gathered_.end();
+    }
     if (it == gathered_.end()) it = gathered_.insert(gathered_.end(), {obj.parent, wnd, {}});
     it->parts.insert(it->parts.end(), parts.begin(), parts.begin() + ptrdiff_t(count));
     return true;
@@ -354,7 +359,12 @@ void object_manager::paint_parts(const cor::guid& parent, HWND wnd, std::span<co
 }
 
 void object_manager::paint_gathered() {
-    if (gathered_.empty()) return;
+    // What objects paint may run scripts (a combobox's items) that gather
+    // more; a few rounds take those too.
+    for (int round = 0; round < 4 && !gathered_.empty(); ++round) paint_gathered_once();
+}
+
+void object_manager::paint_gathered_once() {
     auto gathered = std::move(gathered_);
     gathered_.clear();
     // A window placed in another may show its parent's back buffer through

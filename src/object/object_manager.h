@@ -150,6 +150,7 @@ private:
     // excluded) of a window in one pass over the objects that meet them,
     // and invalidates them.
     void paint_parts(const cor::guid& parent, HWND wnd, std::span<const RECT> parts);
+    void paint_gathered_once();
     bool remove_unlocked(const cor::guid& id);
     template <class F>
     object::object_base* first_control(const cor::guid& parent, F&& pred) const;
@@ -170,6 +171,7 @@ private:
         std::vector<RECT> parts;  // screen pixels, right and bottom excluded
     };
     std::vector<t_gathered> gathered_;
+    static constexpr size_t max_gathered_parts = 64;
 
     std::unordered_map<cor::guid, object::object_base*, guid_hash> index_;
     int depth_ = 0;

@@ -225,6 +225,8 @@ TEST_F(Functions, RepaintsOfOneRunShowWhatEachSawAndReachTheScreenOnce) {
         {"$updateobject({A})$showobject({B},0,redraw:true)", "25,25 35,35", "yellow white", 1},
         {"$updateobject({A})$test_rect(Main,0,0,50,50,color:00FF00)", "15,15 25,25", "yellow blue",
          1},
+        // A long loop paints in passes of at most 64 places.
+        {"$for(i,1,100,1,'$updateobject({A})')", "15,15 25,25", "yellow blue", 2},
     };
     for (const t_row& row : rows) {
         SCOPED_TRACE(row.script);
