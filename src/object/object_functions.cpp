@@ -293,11 +293,11 @@ void settle_paints_before(std::string_view folded, func_call& c) {
             text_only = option_value(c.param(i), "text").has_value();
         RECT r{};
         if (text_only && obj->get_rect(r)) {
-            manager.settle_paints(obj->parent, &r);
+            manager.settle_paints(obj->parent, r);
             return;
         }
     }
-    manager.settle_paints(cor::guid_null, nullptr);
+    manager.paint_gathered();
 }
 
 // Adds these to the table when the library loads.

@@ -387,23 +387,19 @@ void object_manager::paint_gathered_once() {
     }
 }
 
-void object_manager::settle_paints(const cor::guid& parent, const RECT* area) {
-    if (gathered_.empty()) return;
-    if (area) {
-        const auto meets_area = [&](const t_gathered& g) {
-            if (g.parent != parent) return false;
-            window_paint_target* target = paint_target_of(g.wnd);
-            if (!target) return true;
-            const RECT skin{area->left, area->top, area->right + 1, area->bottom + 1};
-            const RECT screen = target->display_scale().to_screen(skin);
-            return std::any_of(g.parts.begin(), g.parts.end(), [&](const RECT& part) {
-                RECT overlap{};
-                return IntersectRect(&overlap, &part, &screen) != FALSE;
-            });
-        };
-        if (std::none_of(gathered_.begin(), gathered_.end(), meets_area)) return;
-    }
-    paint_gathered();
+void object_manager::settle_paints(const cor::guid& parent, const RECT& area) {
+    const auto meets_area = [&](const t_gathered& g) {
+        if (g.parent != parent) return false;
+        window_paint_target* target = paint_target_of(g.wnd);
+        if (!target) return true;
+        const RECT skin{area.left, area.top, area.right + 1, area.bottom + 1};
+        const RECT screen = target->display_scale().to_screen(skin);
+        return std::any_of(g.parts.begin(), g.parts.end(), [&](const RECT& part) {
+            RECT overlap{};
+            return IntersectRect(&overlap, &part, &screen) != FALSE;
+        });
+    };
+    if (std::any_of(gathered_.begin(), gathered_.end(), meets_area)) paint_gathered();
 }
 
 bool object_manager::update_object(const cor::guid& id) {

@@ -87,10 +87,10 @@ public:
     // Paints every gathered rectangle now: windows before the windows
     // placed in them, each in one pass.
     void paint_gathered();
-    // Paints the gathered rectangles first when `area` (right and bottom
-    // included) of a parent's objects is about to change without a
-    // repaint of its own; with no area, whatever changes.
-    void settle_paints(const cor::guid& parent, const RECT* area);
+    // Paints the gathered rectangles when one of them meets `area` (right
+    // and bottom included) of `parent`, which is about to change without a
+    // repaint of its own.
+    void settle_paints(const cor::guid& parent, const RECT& area);
     [[nodiscard]] bool paints_gathered() const { return !gathered_.empty(); }
 
     // Message routing to the controls of `parent`.

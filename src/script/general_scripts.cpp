@@ -11,24 +11,7 @@
 namespace vesk {
 namespace {
 std::array<cor::guid, general_script_count + 1> g_identities{};
-
-struct t_compiled_general {
-    std::string text;
-    compiled_script script;
-};
-std::array<t_compiled_general, general_script_count + 1> g_compiled{};
 }  // namespace
-
-compiled_script compiled_general_script(size_t slot) {
-    const std::string& text = prepared_general_script(slot);
-    if (slot >= g_compiled.size() || text.empty()) return {};
-    t_compiled_general& kept = g_compiled[slot];
-    if (!kept.script || kept.text != text) {
-        kept.script = compile_script(text);
-        kept.text = kept.script ? text : std::string();
-    }
-    return kept.script;
-}
 
 const cor::guid& general_script_identity(size_t slot) {
     static const cor::guid none = cor::guid_null;

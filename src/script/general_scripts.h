@@ -6,18 +6,12 @@
 
 #include "guid.h"
 #include "script/script_context.h"
-#include "script/script_run.h"
 
 namespace vesk {
 
 // Slot 0..23; null before start-up made them.
 const cor::guid& general_script_identity(size_t slot);
 void make_general_script_identities();
-
-// The prepared general script of `slot` compiled, kept until its text
-// changes (a timer's script runs several times a second); null when it is
-// empty or does not compile.
-compiled_script compiled_general_script(size_t slot);
 
 // Runs the prepared general script of `slot` unless it is empty or safe
 // mode is on; the output is discarded.

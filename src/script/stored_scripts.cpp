@@ -1,5 +1,6 @@
 #include "script/stored_scripts.h"
 
+#include <optional>
 #include <vector>
 
 #include "guid_text.h"
@@ -77,6 +78,8 @@ cor::cfg_string g_general[general_script_count] = {
 };
 
 std::array<std::string, general_script_count + 1> g_prepared_general;
+// Compiled on first run after each preparation; null when it did not compile.
+std::array<std::optional<compiled_script>, general_script_count + 1> g_compiled_general;
 std::vector<std::array<std::string, window_script_count + 1>> g_prepared_window;
 // Macro references each prepared script kept unexpanded; reported once
 // after its first run at a level that shows them.
@@ -159,6 +162,13 @@ const std::string& prepared_general_script(size_t slot) {
     return slot < g_prepared_general.size() ? g_prepared_general[slot] : empty_text();
 }
 
+compiled_script compiled_general_script(size_t slot) {
+    if (slot >= g_compiled_general.size() || g_prepared_general[slot].empty()) return {};
+    std::optional<compiled_script>& kept = g_compiled_general[slot];
+    if (!kept) kept = compile_script(g_prepared_general[slot]);
+    return *kept;
+}
+
 const std::string& window_script(size_t index, size_t slot) {
     const cor::cfg_stringlist_t* list = window_list(slot);
     return list && index < list->size() ? (*list)[index] : empty_text();
@@ -224,6 +234,7 @@ void prepare_all() {
         prepared_script prepared = prepare_traced(stored, trim);
         check_prepared(prepared, stored, std::string(general_titles[slot]) + " script");
         g_prepared_general[slot] = std::move(prepared.text);
+        g_compiled_general[slot].reset();
         g_undefined_general[slot] = std::move(prepared.undefined_macros);
     }
     g_prepared_window.assign(cfg_window_guid_list.size(), {});

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "cfg_var.h"
+#include "script/script_run.h"
 
 namespace vesk {
 
@@ -51,6 +52,10 @@ std::string_view window_script_title(size_t slot);
 cor::cfg_string& general_script(size_t slot);
 // The prepared copy of general slot 1..23.
 const std::string& prepared_general_script(size_t slot);
+// That copy compiled, kept until the scripts are prepared again (a timer's
+// script runs several times a second); null when empty or it does not
+// compile.
+compiled_script compiled_general_script(size_t slot);
 // The stored and prepared text of event `slot` (1..6) of window definition `index`.
 const std::string& window_script(size_t index, size_t slot);
 const std::string& prepared_window_script(size_t index, size_t slot);
