@@ -170,10 +170,13 @@ void playlist_refresh(cor_test::component_host& host, HWND main,
                        drain_messages();
                    });
         // The wheel over the rows, as a user scrolls: three rows a notch,
-        // down and up in turn from the middle of the list.
+        // down and up in turn from the middle of the list, or from as far
+        // down as leaves room for a notch in a short one.
         const int rows_x = std::stoi(host.eval("%ui_pl_x%")) + 100;
         const int rows_y = std::stoi(host.eval("%ui_rows_y%")) + 30;
-        host.eval("$hash(ui_first,$div($pl_itemcount(),2))$ui_playlist()");
+        host.eval(
+            "$hash(ui_first,$min($div($pl_itemcount(),2),"
+            "$max(0,$sub($pl_itemcount(),%ui_rows_max%,3))))$ui_playlist()");
         drain_messages();
         int notch = 0;
         add_rounds(focus,
