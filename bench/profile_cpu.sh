@@ -30,10 +30,22 @@ scripts/with-display.sh bash -c '
         --output-file "$(w "$run/bare.wav")" --exit-after $life >/dev/null 2>&1 &
     fi
   }
-  # Time on the processor in microseconds, summed over the threads of the
-  # process (the scheduler keeps it in nanoseconds; /proc/<pid>/stat counts
-  # whole ticks of 10 ms, a tenth of what a round measures).
-  cpu_us() { cat /proc/$1/task/*/schedstat 2>/dev/null | awk "{ s += \$1 } END { printf \"%d\", s / 1000 }"; }
+  # Time on the processor, from the scheduler (nanoseconds; /proc/<pid>/stat
+  # counts whole ticks of 10 ms, a tenth of what a round measures): each
+  # thread of the process and its time so far, then the microseconds the
+  # threads spent between two such lists (a thread that ended between them
+  # takes none of its earlier time with it).
+  threads() {
+    local t v
+    for t in /proc/$1/task/*; do
+      v=$(cut -d" " -f1 "$t/schedstat" 2>/dev/null) && [ -n "$v" ] && echo "${t##*/} $v"
+    done
+    return 0
+  }
+  spent_us() {
+    awk "NR == FNR { before[\$1] = \$2; next } { s += \$2 - before[\$1] }
+      END { printf \"%d\", s / 1000 }" "$1" "$2"
+  }
   printf "%5s %26s %26s %6s\n" round "default profile" "bare player" ratio
   ratios=()
   for ((r = 1; r <= rounds; r++)); do
@@ -45,11 +57,11 @@ scripts/with-display.sh bash -c '
     sleep "$settle"
     skin=$(pid_of "$run/skin") bare=$(pid_of "$run/bare")
     [ -n "$skin" ] && [ -n "$bare" ] || { echo "a player did not start" >&2; exit 1; }
-    s0=$(cpu_us "$skin") b0=$(cpu_us "$bare")
+    threads "$skin" >"$run/skin.0"; threads "$bare" >"$run/bare.0"
     sleep "$secs"
-    s1=$(cpu_us "$skin") b1=$(cpu_us "$bare")
+    threads "$skin" >"$run/skin.1"; threads "$bare" >"$run/bare.1"
     wait
-    ds=$((s1 - s0)) db=$((b1 - b0))
+    ds=$(spent_us "$run/skin.0" "$run/skin.1") db=$(spent_us "$run/bare.0" "$run/bare.1")
     ratio=$(awk -v ds=$ds -v db=$db "BEGIN {if (db > 0) printf \"%.2f\", ds / db; else print \"-\"}")
     [ "$ratio" = - ] || ratios+=("$ratio")
     awk -v r=$r -v ds=$ds -v db=$db -v secs=$secs -v ratio=$ratio "BEGIN {
