@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "sdk/cfg_var.h"
@@ -37,27 +38,6 @@ config_entries sample_entries() {
     return e;
 }
 
-struct layout {
-    std::string file;
-    // [start, end) of each entry in the file, in file order.
-    std::vector<std::pair<size_t, size_t>> spans;
-    std::vector<guid> ids;
-};
-
-layout sample_layout() {
-    layout l;
-    const config_entries e = sample_entries();
-    l.file = encode_config_store(e);
-    size_t pos = 20;
-    for (const auto& [id, value] : e) {
-        l.spans.emplace_back(pos, pos + 24 + value.size());
-        l.ids.push_back(id);
-        pos += 24 + value.size();
-    }
-    EXPECT_EQ(pos, l.file.size());
-    return l;
-}
-
 // The checksum is the common CRC-32, so that files stay readable by any
 // version; the layout is pinned byte for byte.
 TEST(ConfigCodec, FileLayoutIsHeaderThenChecksummedEntries) {
@@ -82,12 +62,20 @@ TEST(ConfigCodec, FileLayoutIsHeaderThenChecksummedEntries) {
     }
 }
 
-TEST(ConfigCodec, AFlippedByteCostsAtMostTheEntryItHits) {
-    const layout l = sample_layout();
+// A flipped byte costs at most the entry it hits; a cut, the entries it
+// reaches.
+TEST(ConfigCodec, DamageCostsOnlyTheEntriesItTouches) {
     const config_entries all = sample_entries();
+    const std::string file = encode_config_store(all);
+    std::vector<std::tuple<size_t, size_t, guid>> spans;  // [start, end) of each entry
+    for (size_t pos = 20; const auto& [id, value] : all) {
+        spans.emplace_back(pos, pos + 24 + value.size(), id);
+        pos += 24 + value.size();
+    }
+    ASSERT_EQ(std::get<1>(spans.back()), file.size());
     for (const char mask : {'\x01', '\x80', '\xff'}) {
-        for (size_t pos = 0; pos < l.file.size(); ++pos) {
-            std::string damaged = l.file;
+        for (size_t pos = 0; pos < file.size(); ++pos) {
+            std::string damaged = file;
             damaged[pos] = static_cast<char>(damaged[pos] ^ mask);
             const config_decode_result r = decode_config_store(damaged);
             ASSERT_TRUE(r.damaged()) << pos;
@@ -99,25 +87,20 @@ TEST(ConfigCodec, AFlippedByteCostsAtMostTheEntryItHits) {
                 EXPECT_NE(r.problem.find("header"), std::string::npos) << r.problem;
             } else {
                 config_entries expected = all;
-                for (size_t i = 0; i < l.spans.size(); ++i)
-                    if (pos >= l.spans[i].first && pos < l.spans[i].second)
-                        expected.erase(l.ids[i]);
+                for (const auto& [start, end, id] : spans)
+                    if (pos >= start && pos < end) expected.erase(id);
                 EXPECT_EQ(r.entries, expected) << "byte " << pos << ": " << r.problem;
                 EXPECT_EQ(r.expected_count, all.size());
             }
         }
     }
-}
-
-TEST(ConfigCodec, EveryTruncationKeepsTheWholeEntriesBeforeTheCut) {
-    const layout l = sample_layout();
-    for (size_t n = 0; n < l.file.size(); ++n) {
-        const config_decode_result r = decode_config_store(std::string_view(l.file).substr(0, n));
+    for (size_t n = 0; n < file.size(); ++n) {
+        const config_decode_result r = decode_config_store(std::string_view(file).substr(0, n));
         ASSERT_TRUE(r.damaged()) << n;
-        size_t whole = 0;
-        while (whole < l.spans.size() && l.spans[whole].second <= n) ++whole;
-        ASSERT_EQ(r.entries.size(), whole) << n;
-        for (size_t i = 0; i < whole; ++i) EXPECT_EQ(r.entries.count(l.ids[i]), 1u) << n;
+        config_entries whole;
+        for (const auto& [start, end, id] : spans)
+            if (end <= n) whole[id] = all.at(id);
+        EXPECT_EQ(r.entries, whole) << n;
     }
 }
 
@@ -174,7 +157,9 @@ T read_back(const std::string& raw) {
     return v.get();
 }
 
-TEST(CfgScalar, IntegersAreTheirLittleEndianBytes) {
+// Integers are their little-endian bytes, strings and structures their
+// own; a value of the wrong size keeps the variable's.
+TEST(CfgScalar, ValuesAreTheirBytesAndAWrongSizeKeepsTheValue) {
     EXPECT_EQ(raw_of<int32_t>(-2), "\xfe\xff\xff\xff"s);
     EXPECT_EQ(raw_of<bool>(true), "\x01"s);
     EXPECT_EQ(raw_of<int64_t>(-0x0102030405060708), "\xf8\xf8\xf9\xfa\xfb\xfc\xfd\xfe"s);
@@ -183,21 +168,7 @@ TEST(CfgScalar, IntegersAreTheirLittleEndianBytes) {
     EXPECT_EQ(read_back<int64_t>(raw_of<int64_t>(-0x0102030405060708)), -0x0102030405060708);
     EXPECT_TRUE(read_back<bool>("\x80"s));
     EXPECT_EQ(read_back<colour>(raw_of(colour::green)), colour::green);
-}
 
-TEST(CfgScalar, WrongSizeKeepsTheValue) {
-    cfg_int i(id_a, 60);
-    for (const std::string& raw : {""s, "\x01"s, "\x01\x02\x03"s, "\x01\x02\x03\x04\x05"s}) {
-        EXPECT_FALSE(i.set_raw(raw));
-        EXPECT_EQ(i.get(), 60);
-    }
-    cfg_struct_t<placement> p(id_c, placement{44, 0xffff, 5, {}});
-    EXPECT_FALSE(p.set_raw(std::string(sizeof(placement) - 1, '\x07')));
-    EXPECT_FALSE(p.set_raw(std::string(sizeof(placement) + 1, '\x07')));
-    EXPECT_EQ(p.get().show, 5u);
-}
-
-TEST(CfgScalar, StringAndStructCarryTheirBytes) {
     cfg_string s(id_a, "/cor_ui_vesk.config");
     EXPECT_EQ(s.get_raw(), "/cor_ui_vesk.config");
     const std::string odd = "caf\xc3\xa9\0tail"s;
@@ -205,11 +176,19 @@ TEST(CfgScalar, StringAndStructCarryTheirBytes) {
     EXPECT_EQ(s.get(), odd);
     EXPECT_TRUE(s.set_raw(""));
     EXPECT_TRUE(s.is_empty());
-
     cfg_struct_t<placement> p(id_b, placement{44, 0, 3, {1, -2, 3, -4, 5, 6, 7, 8}});
     cfg_struct_t<placement> q(id_b, placement{});
     EXPECT_TRUE(q.set_raw(p.get_raw()));
     EXPECT_EQ(q.get().points[7], 8);
+    EXPECT_EQ(q.get().show, 3u);
+
+    cfg_int i(id_a, 60);
+    for (const std::string& raw : {""s, "\x01"s, "\x01\x02\x03"s, "\x01\x02\x03\x04\x05"s}) {
+        EXPECT_FALSE(i.set_raw(raw));
+        EXPECT_EQ(i.get(), 60);
+    }
+    EXPECT_FALSE(q.set_raw(std::string(sizeof(placement) - 1, '\x07')));
+    EXPECT_FALSE(q.set_raw(std::string(sizeof(placement) + 1, '\x07')));
     EXPECT_EQ(q.get().show, 3u);
 }
 
@@ -233,9 +212,9 @@ TEST(CfgList, EncodingsAreCountThenElements) {
     EXPECT_EQ(places2[0].points[0], 9);
 }
 
-// Short reads are covered by the truncation test below; these are counts
-// and lengths no file of ours would hold.
-TEST(CfgList, HostileBytesKeepTheGoodPrefix) {
+// Counts and lengths no file of ours would hold, and every cut of a good
+// value, decode to a prefix of the elements.
+TEST(CfgList, HostileOrCutBytesKeepTheGoodPrefix) {
     cfg_stringlist_t texts(id_a, {"x", "y"});
     EXPECT_FALSE(texts.set_raw(u32le(0xffffffff)));
     EXPECT_TRUE(texts.empty());
@@ -256,9 +235,7 @@ TEST(CfgList, HostileBytesKeepTheGoodPrefix) {
     // still reported as damaged.
     EXPECT_FALSE(ints.set_raw(u32le(1) + u32le(9) + "junk"));
     EXPECT_EQ(ints.get(), std::vector<int32_t>{9});
-}
 
-TEST(CfgList, EveryTruncationDecodesToAPrefix) {
     const std::vector<std::string> full{"alpha", "", "\xe2\x82\xac", std::string(40, 'z')};
     cfg_stringlist_t source(id_a);
     source.set(full);
@@ -278,52 +255,35 @@ TEST(CfgList, EveryTruncationDecodesToAPrefix) {
     EXPECT_EQ(whole.get(), full);
 }
 
-std::vector<guid> registered_since(cfg_var* last_before) {
-    std::vector<guid> out;
-    cfg_var* v = last_before ? last_before->next_registered() : cfg_var::first_registered();
-    for (; v; v = v->next_registered()) out.push_back(v->get_guid());
-    return out;
-}
-
-cfg_var* last_registered() {
-    cfg_var* last = nullptr;
-    for (cfg_var* v = cfg_var::first_registered(); v; v = v->next_registered()) last = v;
-    return last;
-}
-
 class string_collector : public string_sink {
 public:
     void write(const char* text, size_t length) override { text_.append(text, length); }
     std::string text_;
 };
 
-TEST(CfgRegistry, VariablesJoinInOrderAndLeaveWhenDestroyed) {
-    cfg_var* before = last_registered();
-    cfg_int a(id_a, 1);
+// Variables join the module's list in order and leave it when destroyed;
+// the module's config_io reaches them by index.
+TEST(CfgRegistry, ConfigIoReachesTheModulesVariablesInOrder) {
+    const size_t base = make_config_io()->get_var_count();
+    const auto joined = [&] {
+        auto io = make_config_io();
+        std::vector<guid> out(io->get_var_count() - base);
+        for (size_t i = 0; i < out.size(); ++i) EXPECT_TRUE(io->get_var_guid(base + i, out[i]));
+        return out;
+    };
+    cfg_int number(id_a, 7);
     {
         cfg_string b(id_b, "b");
         cfg_bool c(id_c, false);
-        EXPECT_EQ(registered_since(before), (std::vector<guid>{id_a, id_b, id_c}));
+        EXPECT_EQ(joined(), (std::vector<guid>{id_a, id_b, id_c}));
     }
-    cfg_intlist_t d(id_b);
-    EXPECT_EQ(registered_since(before), (std::vector<guid>{id_a, id_b}));
-    EXPECT_EQ(a.next_registered(), &d);
-}
-
-TEST(CfgRegistry, ConfigIoExposesTheModulesVariables) {
-    const size_t base = make_config_io()->get_var_count();
-    cfg_int number(id_a, 7);
     cfg_string text(id_b, "hello");
-    auto io = make_config_io();
-    ASSERT_EQ(io->get_var_count(), base + 2);
+    EXPECT_EQ(joined(), (std::vector<guid>{id_a, id_b}));
 
-    guid g{};
-    ASSERT_TRUE(io->get_var_guid(base + 1, g));
-    EXPECT_EQ(g, id_b);
+    auto io = make_config_io();
     string_collector sink;
     ASSERT_TRUE(io->get_var_raw(base + 1, sink));
     EXPECT_EQ(sink.text_, "hello");
-
     const std::string raw = "\x2a\0\0\0"s;
     EXPECT_TRUE(io->set_var_raw(base, raw.data(), raw.size()));
     EXPECT_EQ(number.get(), 42);
@@ -333,21 +293,15 @@ TEST(CfgRegistry, ConfigIoExposesTheModulesVariables) {
     EXPECT_TRUE(text.is_empty());
     EXPECT_FALSE(io->set_var_raw(base + 1, nullptr, 4));
 
+    guid g{};
     EXPECT_FALSE(io->get_var_guid(base + 2, g));
     EXPECT_FALSE(io->get_var_raw(base + 2, sink));
     EXPECT_FALSE(io->set_var_raw(base + 2, raw.data(), raw.size()));
 }
 
-TEST(CfgRegistry, BeforeSaveRunsAndItsExceptionsStayInside) {
-    int calls = 0;
-    auto io = make_config_io([&] { ++calls; });
-    io->on_before_save();
-    EXPECT_EQ(calls, 1);
-    auto throwing = make_config_io([] { throw std::runtime_error("boom"); });
-    EXPECT_NO_THROW(throwing->on_before_save());
-}
-
-TEST(CfgRegistry, FactoryMakesOwnedConfigIoInstances) {
+// The factory's instances are owned by their holder and run the module's
+// before-save step, whose exceptions stay inside.
+TEST(CfgRegistry, FactoryMakesOwnedConfigIoInstancesThatRunBeforeSave) {
     int calls = 0;
     config_io_factory factory([&] { ++calls; });
     service_base* raw = factory.create_instance();
@@ -358,6 +312,8 @@ TEST(CfgRegistry, FactoryMakesOwnedConfigIoInstances) {
     // The reference handed out was the only one: one more makes two.
     EXPECT_EQ(io->service_add_ref(), 2);
     EXPECT_EQ(io->service_release(), 1);
+    auto throwing = make_config_io([] { throw std::runtime_error("boom"); });
+    EXPECT_NO_THROW(throwing->on_before_save());
 }
 
 }  // namespace

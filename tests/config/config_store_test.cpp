@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "sdk/cfg_var.h"
@@ -107,63 +108,52 @@ TEST_F(ConfigStore, DamagedFilesKeepTheGoodEntriesAndSayWhatHappened) {
         ASSERT_TRUE(s.save());
     }
     const std::string good = read_bytes(file);
-    struct damage_case {
-        std::string bytes;
-        std::string says;
-        size_t kept;
-    };
     std::string flipped = good;
     flipped[good.find("middle")] ^= 0x20;
-    const damage_case cases[] = {
+    const std::tuple<std::string, std::string, size_t> cases[] = {
+        // bytes, line, entries kept
         {flipped, "kept 2 of 3 entries", 2},
         {"", "the file is empty; kept 0 entries", 0},
         {"PK\x03\x04 not ours at all"s, "wrong signature", 0},
     };
-    for (const damage_case& c : cases) {
-        write_bytes(file, c.bytes);
+    for (const auto& [bytes, says, kept] : cases) {
+        write_bytes(file, bytes);
+        console.lines.clear();
+        {
+            auto s = store();
+            EXPECT_FALSE(s.load());
+            EXPECT_EQ(s.size(), kept);
+            ASSERT_EQ(console.lines.size(), 1u) << says;
+            EXPECT_NE(console.lines[0].find(says), std::string::npos) << console.lines[0];
+            if (kept == 2) {
+                EXPECT_EQ(s.get_int(g_tray, 0), 1);
+                EXPECT_EQ(s.get_int(g_volume, 0), 3);
+            }
+            // The damaged file is kept beside the store before a save replaces it.
+            if (!bytes.empty()) {
+                EXPECT_EQ(read_bytes(beside(".damaged")), bytes);
+                EXPECT_NE(console.lines[0].find(".damaged"), std::string::npos);
+            }
+            ASSERT_TRUE(s.save());
+        }
+        // Saving after a damaged load writes a sound file again.
         console.lines.clear();
         auto s = store();
-        EXPECT_FALSE(s.load());
-        EXPECT_EQ(s.size(), c.kept);
-        ASSERT_EQ(console.lines.size(), 1u) << c.says;
-        EXPECT_NE(console.lines[0].find(c.says), std::string::npos) << console.lines[0];
-        if (c.kept == 2) {
-            EXPECT_EQ(s.get_int(g_tray, 0), 1);
-            EXPECT_EQ(s.get_int(g_volume, 0), 3);
-        }
-        // The damaged file is kept beside the store before a save replaces it.
-        if (!c.bytes.empty()) {
-            EXPECT_EQ(read_bytes(beside(".damaged")), c.bytes);
-            EXPECT_NE(console.lines[0].find(".damaged"), std::string::npos);
-        }
+        EXPECT_TRUE(s.load());
+        EXPECT_EQ(s.size(), kept);
+        EXPECT_TRUE(console.lines.empty());
     }
-    // Saving after a damaged load writes a sound file again.
-    write_bytes(file, flipped);
-    {
-        auto s = store();
-        EXPECT_FALSE(s.load());
-        ASSERT_TRUE(s.save());
-    }
-    console.lines.clear();
-    auto s = store();
-    EXPECT_TRUE(s.load());
-    EXPECT_EQ(s.size(), 2u);
-    EXPECT_TRUE(console.lines.empty());
 }
 
 TEST_F(ConfigStore, ACrashDuringSaveLeavesThePreviousFile) {
     for (const save_fault fault : {save_fault::mid_write, save_fault::before_rename}) {
         std::filesystem::remove(file);
-        cfg_string label(g_name, "");
         {
             auto s = store();
-            ASSERT_TRUE(s.load());
-            s.attach(make_config_io());
-            label = "first";
+            s.set_string(g_name, "first");
             ASSERT_TRUE(s.save());
             const std::string before = read_bytes(file);
-
-            label = std::string(500, 'x');
+            s.set_string(g_name, std::string(500, 'x'));
             s.set_save_fault(fault);
             console.lines.clear();
             EXPECT_FALSE(s.save());
@@ -189,7 +179,9 @@ TEST_F(ConfigStore, ACrashDuringSaveLeavesThePreviousFile) {
     }
 }
 
-TEST_F(ConfigStore, AnUnreadableFileIsSetAsideNotOverwritten) {
+// An unreadable file is set aside, not overwritten; a folder that cannot be
+// written fails the save with one line.
+TEST_F(ConfigStore, UnreadableFilesAndUnwritableFoldersAreSaidAndLoseNothing) {
     // A folder in the file's place cannot be read on any platform.
     std::filesystem::create_directory(file);
     write_bytes(beside("/inside"), "precious");
@@ -203,20 +195,18 @@ TEST_F(ConfigStore, AnUnreadableFileIsSetAsideNotOverwritten) {
     auto again = store();
     EXPECT_TRUE(again.load());
     EXPECT_EQ(again.get_int(g_volume, 0), 5);
-}
 
-TEST_F(ConfigStore, AnUnwritableFolderFailsTheSaveWithOneLine) {
-    host_config_store s(folder.path("no such folder/corvina500.cfgstore"), console.sink());
-    EXPECT_TRUE(s.load());
-    s.set_int(g_tray, 1);
-    EXPECT_FALSE(s.save());
+    console.lines.clear();
+    host_config_store nowhere(folder.path("no such folder/corvina500.cfgstore"), console.sink());
+    EXPECT_TRUE(nowhere.load());
+    nowhere.set_int(g_tray, 1);
+    EXPECT_FALSE(nowhere.save());
     ASSERT_EQ(console.lines.size(), 1u);
     EXPECT_NE(console.lines[0].find("cannot save"), std::string::npos);
 }
 
 // Records the order in which the store calls a component.
-class recording_io : public config_io {
-public:
+struct recording_io : config_io {
     recording_io(strings& log, std::string name, guid id)
         : log_(log), name_(std::move(name)), id_(id) {}
     size_t get_var_count() override { return 1; }
@@ -239,7 +229,6 @@ public:
         value_ += "+";
     }
 
-private:
     strings& log_;
     std::string name_;
     guid id_;
@@ -279,19 +268,28 @@ TEST_F(ConfigStore, ComponentsUpdateBeforeAnyVariableIsCollected) {
     EXPECT_EQ(after_exit.get_string(g_name, ""), "stored++");
 }
 
-TEST_F(ConfigStore, ServiceSavesOnRequestAndRefusesNestedSaves) {
+// The service saves on request and refuses a save asked for during one;
+// detached components leave their last values in the store.
+TEST_F(ConfigStore, ServiceSavesOnRequestRefusingNestedSavesAndDetachingKeepsValues) {
     auto s = std::make_unique<host_config_store>(path, console.sink());
     ASSERT_TRUE(s->load());
     service_ptr_t<config_store> service = s->service();
     bool nested_result = true;
-    cfg_int tray(g_tray, 4);
-    s->attach(make_config_io([&] { nested_result = service->save_now(); }));
-    EXPECT_TRUE(service->save_now());
-    EXPECT_FALSE(nested_result);
-
-    auto check = store();
-    ASSERT_TRUE(check.load());
-    EXPECT_EQ(check.get_int(g_tray, 0), 4);
+    {
+        cfg_int tray(g_tray, 4);
+        s->attach(make_config_io([&] { nested_result = service->save_now(); }));
+        EXPECT_TRUE(service->save_now());
+        EXPECT_FALSE(nested_result);
+        auto check = store();
+        ASSERT_TRUE(check.load());
+        EXPECT_EQ(check.get_int(g_tray, 0), 4);
+        tray = 6;
+        s->detach_all();
+    }
+    ASSERT_TRUE(s->save());
+    auto again = store();
+    ASSERT_TRUE(again.load());
+    EXPECT_EQ(again.get_int(g_tray, 0), 6);
 
     // A component holding on to the service after the Host's store is gone.
     s.reset();
@@ -315,20 +313,6 @@ TEST_F(ConfigStore, AVariableRejectingItsStoredBytesIsReported) {
     ASSERT_EQ(console.lines.size(), 2u);
     EXPECT_NE(console.lines[0].find("{B5086E6A-EBE3-47EF-A8FE-678683720CF0}"), std::string::npos)
         << console.lines[0];
-}
-
-TEST_F(ConfigStore, DetachingKeepsTheComponentsLastValues) {
-    auto s = store();
-    ASSERT_TRUE(s.load());
-    {
-        cfg_string label(g_name, "before unload");
-        s.attach(make_config_io());
-        s.detach_all();
-    }
-    ASSERT_TRUE(s.save());
-    auto again = store();
-    ASSERT_TRUE(again.load());
-    EXPECT_EQ(again.get_string(g_name, ""), "before unload");
 }
 
 }  // namespace

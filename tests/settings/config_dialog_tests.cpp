@@ -97,11 +97,12 @@ strings described(HMENU menu) {
     return out;
 }
 
-constexpr char functions_file[] =
-    "+Windows\nAbout windows.\n$window(id)\n\tOpens a window.\n%not_an_item%\n$closewindow(id)\n"
-    "\tCloses it.\n+Apples\n$zeta()\n$Alpha()\n";
-constexpr char variables_file[] = "+Window fields\n%_width%\n\tThe width.\n%_height%\n";
-constexpr char readme_file[] = "+Start\n-First steps\n\tOpen the dialog.\n";
+constexpr std::pair<const char*, const char*> reference_files[] = {
+    {"functions",
+     "+Windows\nAbout windows.\n$window(id)\n\tOpens a window.\n%not_an_item%\n"
+     "$closewindow(id)\n\tCloses it.\n+Apples\n$zeta()\n$Alpha()\n"},
+    {"variables", "+Window fields\n%_width%\n\tThe width.\n%_height%\n"},
+    {"readme", "+Start\n-First steps\n\tOpen the dialog.\n"}};
 
 // The interface started with small reference texts beside it, and the
 // message boxes recorded.
@@ -111,9 +112,8 @@ protected:
     HWND main = nullptr;
 
     void SetUp() override {
-        cor_test::write_bytes(folder.file("cor_ui_vesk_functions.txt"), functions_file);
-        cor_test::write_bytes(folder.file("cor_ui_vesk_variables.txt"), variables_file);
-        cor_test::write_bytes(folder.file("cor_ui_vesk_readme.txt"), readme_file);
+        for (const auto& [name, text] : reference_files)
+            cor_test::write_bytes(folder.file("cor_ui_vesk_" + std::string(name) + ".txt"), text);
         vesk::set_reference_folder(folder.file("").wstring());
         vesk::clear_console_messages();
         vesk::set_message_box_handler(cor_test::record_box);
@@ -266,32 +266,31 @@ TEST_F(ConfigDialogTest, ScriptPageStoresEntriesAndShowsListingsAndErrors) {
         EXPECT_EQ(events[size_t(row.event)], row.chosen);
         EXPECT_EQ((GetWindowLongPtrW(editor, GWL_STYLE) & ES_READONLY) == 0, row.editable);
     }
-    type(page, id::editor, "$puts(x,1)");  // the main window's Load
+    // The entry of `target` (and `event`, unless -1) chosen and its script typed.
+    const auto edit = [&](int target, int event, const std::string& text) {
+        choose_entry(page, id::script_target, target);
+        if (event >= 0) choose_entry(page, id::script_event, event);
+        type(page, id::editor, text);
+    };
+    type(page, id::editor, "$puts(x,1)");  // the main window's Load, chosen last
     EXPECT_EQ(vesk::cfg_window_tf_load_list[0], "$puts(x,1)");
     EXPECT_EQ(vesk::script_editor_status(editor), "");
-
-    choose_entry(page, id::script_target, 0);
-    choose_entry(page, id::script_event, vesk::slot_on_init);
-    type(page, id::editor, "$puts(a,#size#)");
+    edit(0, vesk::slot_on_init, "$puts(a,#size#)");
     EXPECT_EQ(vesk::prepared_general_script(vesk::slot_on_init), "$puts(a,#size#)");
     // A new macro in the custom scripts reaches the prepared On Init.
-    choose_entry(page, id::script_target, 1);
-    type(page, id::editor, "#define size 42 #end");
+    edit(1, -1, "#define size 42 #end");
     EXPECT_EQ(vesk::prepared_general_script(vesk::slot_on_init), "$puts(a,42)");
     EXPECT_EQ(vesk::script_editor_status(editor), "");
 
     // A script that does not compile is stored all the same, and the
     // editor says where it went wrong.
-    choose_entry(page, id::script_target, 0);
-    choose_entry(page, id::script_event, vesk::slot_on_quit);
-    type(page, id::editor, "$puts(a,1)\r\n$if(");
+    edit(0, vesk::slot_on_quit, "$puts(a,1)\r\n$if(");
     EXPECT_EQ(vesk::general_script(vesk::slot_on_quit).get(), "$puts(a,1)\r\n$if(");
     EXPECT_EQ(vesk::script_editor_status(editor).rfind("Compile error: line 2, column ", 0), 0u);
     type(page, id::editor, "$puts(a,1)");
     EXPECT_EQ(vesk::script_editor_status(editor), "");
     // So are custom scripts that do not parse.
-    choose_entry(page, id::script_target, 1);
-    type(page, id::editor, "#define broken");
+    edit(1, -1, "#define broken");
     EXPECT_EQ(vesk::cfg_custom_scripts.get(), "#define broken");
     EXPECT_EQ(vesk::script_editor_status(editor).rfind("Compile error: line 1, column ", 0), 0u);
     // Chosen again, an entry shows what it stores.
@@ -439,17 +438,49 @@ TEST_F(PaletteTest, TabsHoldTheDefinitionsReferencesAndMenusAndShowOneAtATime) {
     }
 
     // A selected heading shows its label, a blank line and its body.
-    const std::tuple<int, int, std::string, std::string> headings[] = {
-        {pid::functions_tree, pid::functions_text, "$window(id)",
-         "$window(id)\r\n\r\nOpens a window.\r\n%not_an_item%\r\n"},
-        {pid::functions_tree, pid::functions_text, "Windows", "Windows\r\n\r\nAbout windows.\r\n"},
-    };
-    for (const auto& [tree, text, label, shown] : headings) {
-        HTREEITEM item = cor_test::tree_item(GetDlgItem(palette, tree), label);
-        ASSERT_TRUE(item) << label;
-        TreeView_SelectItem(GetDlgItem(palette, tree), item);
-        EXPECT_EQ(text_of(palette, text), shown);
+    HWND functions = GetDlgItem(palette, pid::functions_tree);
+    const std::pair<std::string, std::string> headings[] = {
+        {"$window(id)", "$window(id)\r\n\r\nOpens a window.\r\n%not_an_item%\r\n"},
+        {"Windows", "Windows\r\n\r\nAbout windows.\r\n"}};
+    for (const auto& [label, shown] : headings) {
+        TreeView_SelectItem(functions, cor_test::tree_item(functions, label));
+        EXPECT_EQ(text_of(palette, pid::functions_text), shown) << label;
     }
+
+    // A double click on the entry `label` of the windows list or a tree
+    // inserts it into the open editor, which stores it.
+    const auto double_click = [&](int control, const std::string& label) {
+        HWND c = GetDlgItem(palette, control);
+        if (control == pid::windows) {
+            SendMessageW(c, LB_SELECTSTRING, WPARAM(-1),
+                         reinterpret_cast<LPARAM>(cor::to_wide(label).c_str()));
+            command(palette, control, LBN_DBLCLK);
+        } else {
+            TreeView_SelectItem(c, cor_test::tree_item(c, label));
+            notify(palette, control, NM_DBLCLK);
+        }
+    };
+    const std::tuple<int, std::string, std::string> clicks[] = {
+        {pid::windows, "alpha", "alpha"},
+        {pid::functions_tree, "$closewindow(id)", "$closewindow(id)"},
+        {pid::mainmenu_tree, "Do It", "Test/Group/Do It"},
+        {pid::functions_tree, "Apples", ""},  // a group
+        {pid::mainmenu_tree, "Group", ""},    // not a command
+    };
+    const size_t def = vesk::definition_by_id("alpha");
+    ASSERT_TRUE(vesk::open_config_dialog_at_script(vesk::cfg_window_guid_list[def], 1));
+    HWND editor = vesk::open_script_editor();
+    ASSERT_TRUE(editor);
+    for (const auto& [control, label, inserted] : clicks) {
+        SetWindowTextW(editor, L"<>");
+        SendMessageW(editor, EM_SETSEL, 1, 1);
+        double_click(control, label);
+        EXPECT_EQ(text_of(editor), "<" + inserted + ">") << label;
+    }
+    EXPECT_EQ(vesk::cfg_window_tf_load_list[def], "<>");
+    SetWindowTextW(editor, L"");
+    double_click(pid::windows, "main");
+    EXPECT_EQ(vesk::cfg_window_tf_load_list[def], "main") << "the insertion is stored";
 
     // Closed and opened again, it reads the reference again: missing, its
     // trees are empty.
@@ -461,21 +492,33 @@ TEST_F(PaletteTest, TabsHoldTheDefinitionsReferencesAndMenusAndShowOneAtATime) {
         EXPECT_EQ(TreeView_GetCount(GetDlgItem(palette, tree)), 0u);
 }
 
-TEST_F(PaletteTest, TheTestBenchRunsPreparedScriptsAndShowsAndClearsTheConsole) {
+// Closes whatever an example opens modally (a popup menu, a dialog), as a
+// user would, from inside its loop.
+void CALLBACK dismiss_modal(HWND, UINT, UINT_PTR, DWORD) {
+    EndMenu();
+    for (HWND box : cor_test::thread_windows(L"#32770")) PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+// The test bench runs scripts prepared as stored ones are, shows the
+// console and clears it; and what a user copies from the shipped functions
+// text runs on it: every example compiles and reaches the function it
+// shows, one after another in the running interface, which stays whole.
+TEST_F(PaletteTest, TheTestBenchRunsScriptsAndEveryFunctionsExampleAndShowsTheConsole) {
     vesk::cfg_custom_scripts = "#define size 42 #end";
     ASSERT_TRUE(vesk::compile_stored_custom_scripts());
     HWND palette = select_tab(vesk::open_palette(), vesk::tab_test);
+    const auto bench = [&](const std::string& script) {
+        SetWindowTextW(GetDlgItem(palette, pid::test_script), cor::to_wide(script).c_str());
+        click(palette, pid::run);
+        return text_of(palette, pid::test_result);
+    };
     const std::pair<std::string, std::string> runs[] = {
         {"$add(1,2)", "3"},
         {"#size#", "42"},
         {"$if(", "[COMPILATION ERROR]"},
         {"$puts(x,5)$get(x)$get(y)", "5"},  // no variables carried between runs
         {"$get(x)", ""}};
-    for (const auto& [script, result] : runs) {
-        SetWindowTextW(GetDlgItem(palette, pid::test_script), cor::to_wide(script).c_str());
-        click(palette, pid::run);
-        EXPECT_EQ(text_of(palette, pid::test_result), result) << script;
-    }
+    for (const auto& [script, result] : runs) EXPECT_EQ(bench(script), result) << script;
 
     // Sixty messages from the Host while it shows, after the refresh its
     // opening asked for: the latest fifty, oldest first, each with its time
@@ -524,25 +567,12 @@ TEST_F(PaletteTest, TheTestBenchRunsPreparedScriptsAndShowsAndClearsTheConsole) 
     click(palette, pid::clear);
     EXPECT_TRUE(vesk::console_messages().empty());
     EXPECT_EQ(text_of(palette, pid::test_console), "");
-}
 
-// Closes whatever an example opens modally (a popup menu, a dialog), as a
-// user would, from inside its loop.
-void CALLBACK dismiss_modal(HWND, UINT, UINT_PTR, DWORD) {
-    EndMenu();
-    for (HWND box : cor_test::thread_windows(L"#32770")) PostMessageW(box, WM_COMMAND, IDOK, 0);
-}
-
-// What a user copies from the shipped functions text runs on the test
-// bench: every example compiles and reaches the function it shows, one
-// after another in the running interface, which stays whole.
-TEST_F(PaletteTest, EveryFunctionsExampleRunsOnTheTestBench) {
     const char* data = std::getenv("COR_TEST_DATA");
     const auto parsed = vesk::parse_reference_text(
         cor_test::read_bytes(std::filesystem::path(data && *data ? data : ".") / ".." /
                              "reference" / "cor_ui_vesk_functions.txt"),
         '$');
-    HWND palette = select_tab(vesk::open_palette(), vesk::tab_test);
     const std::set<std::string> skipped{"execute", "exec"};  // they start a program that stays
     auto& objects = vesk::object_manager::instance();
     const size_t groups = objects.list(vesk::object::type_group).size();
@@ -557,9 +587,7 @@ TEST_F(PaletteTest, EveryFunctionsExampleRunsOnTheTestBench) {
             if (skipped.count(name)) continue;
             const std::string script = example->substr(9);
             EXPECT_NE(script.find("$" + name + "("), std::string::npos) << script;
-            SetWindowTextW(GetDlgItem(palette, pid::test_script), cor::to_wide(script).c_str());
-            click(palette, pid::run);
-            const std::string result = text_of(palette, pid::test_result);
+            const std::string result = bench(script);
             for (const char* fault : {"[COMPILATION ERROR]", "[UNKNOWN FUNCTION]", "SYNTAX]"})
                 EXPECT_EQ(result.find(fault), std::string::npos) << script << " -> " << result;
             ++run;
@@ -570,44 +598,6 @@ TEST_F(PaletteTest, EveryFunctionsExampleRunsOnTheTestBench) {
     while (objects.list(vesk::object::type_group).size() > groups)
         objects.remove(objects.list(vesk::object::type_group).at(groups)->id);
     EXPECT_TRUE(IsWindow(main));
-}
-
-TEST_F(PaletteTest, ADoubleClickInsertsTheEntryIntoTheOpenEditor) {
-    define("alpha");
-    HWND palette = vesk::open_palette();
-    // A double click on the entry `label` of the windows list or a tree.
-    const auto double_click = [&](int control, const std::string& label) {
-        HWND c = GetDlgItem(palette, control);
-        if (control == pid::windows) {
-            SendMessageW(c, LB_SELECTSTRING, WPARAM(-1),
-                         reinterpret_cast<LPARAM>(cor::to_wide(label).c_str()));
-            command(palette, control, LBN_DBLCLK);
-        } else {
-            TreeView_SelectItem(c, cor_test::tree_item(c, label));
-            notify(palette, control, NM_DBLCLK);
-        }
-    };
-    const std::tuple<int, std::string, std::string> cases[] = {
-        {pid::windows, "alpha", "alpha"},
-        {pid::functions_tree, "$closewindow(id)", "$closewindow(id)"},
-        {pid::mainmenu_tree, "Do It", "Test/Group/Do It"},
-        {pid::functions_tree, "Apples", ""},  // a group
-        {pid::mainmenu_tree, "Group", ""},    // not a command
-    };
-    const size_t def = vesk::definition_by_id("alpha");
-    ASSERT_TRUE(vesk::open_config_dialog_at_script(vesk::cfg_window_guid_list[def], 1));
-    HWND editor = vesk::open_script_editor();
-    ASSERT_TRUE(editor);
-    for (const auto& [control, label, inserted] : cases) {
-        SetWindowTextW(editor, L"<>");
-        SendMessageW(editor, EM_SETSEL, 1, 1);
-        double_click(control, label);
-        EXPECT_EQ(text_of(editor), "<" + inserted + ">") << label;
-    }
-    EXPECT_EQ(vesk::cfg_window_tf_load_list[def], "<>");
-    SetWindowTextW(editor, L"");
-    double_click(pid::windows, "main");
-    EXPECT_EQ(vesk::cfg_window_tf_load_list[def], "main") << "the insertion is stored";
 }
 
 // Items show the window and what it embeds, and copy as text; "Script"

@@ -244,49 +244,37 @@ TEST_F(PreferencesWindow, ShortcutsAreEditedOnTheirPageAndKept) {
 TEST_F(PreferencesWindow, OwnWindowsLayOutForTheirDpiAndFollowAChange) {
     LOGFONTW stock{};
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof stock, &stock);
-    struct t_seen {
-        RECT tree, close, combo, rows, run;
-        LONG letters, width;
-    };
+    // A child's rectangle in its parent.
     const auto rect_in = [](HWND child) {
         RECT r{};
         GetWindowRect(child, &r);
         MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
         return r;
     };
-    const auto letters = [](HWND c) {
-        LOGFONTW lf{};
-        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0)), sizeof lf, &lf);
-        return lf.lfHeight;
-    };
-    const auto see = [&](HWND prefs, HWND props, HWND palette) {
-        RECT outer{};
-        GetWindowRect(prefs, &outer);
-        return t_seen{rect_in(GetDlgItem(prefs, id::tree)),
-                      rect_in(GetDlgItem(prefs, id::close)),
-                      rect_in(GetDlgItem(show("Playback"), id::volume_step)),
-                      rect_in(GetWindow(props, GW_CHILD)),
-                      rect_in(GetDlgItem(palette, vesk::palette_id::run)),
-                      letters(GetDlgItem(prefs, id::tree)),
-                      outer.right - outer.left};
-    };
-    const auto expect_laid_out = [&](const t_seen& seen, int dpi, const char* when) {
+    const auto width = [&](HWND child) { return rect_in(child).right - rect_in(child).left; };
+    const auto expect_laid_out = [&](HWND prefs, HWND props, HWND palette, int dpi,
+                                     const char* when) {
         const auto px = [dpi](int v) { return cor::scale_px(v, dpi); };
         SCOPED_TRACE(std::string(when) + " at " + std::to_string(dpi) + " DPI");
-        EXPECT_EQ(seen.tree.left, px(8));
-        EXPECT_EQ(seen.tree.right - seen.tree.left, px(200));
-        EXPECT_EQ(seen.close.right - seen.close.left, px(90));
-        EXPECT_EQ(seen.close.bottom - seen.close.top, px(26));
-        EXPECT_EQ(seen.combo.right - seen.combo.left, px(140));
-        EXPECT_EQ(seen.rows.left, px(8));
-        EXPECT_EQ(seen.run.right - seen.run.left, px(80));
-        EXPECT_EQ(seen.letters, MulDiv(stock.lfHeight, dpi, 96));
+        HWND tree = GetDlgItem(prefs, id::tree), close = GetDlgItem(prefs, id::close);
+        EXPECT_EQ(rect_in(tree).left, px(8));
+        EXPECT_EQ(width(tree), px(200));
+        EXPECT_EQ(width(close), px(90));
+        EXPECT_EQ(rect_in(close).bottom - rect_in(close).top, px(26));
+        EXPECT_EQ(width(GetDlgItem(show("Playback"), id::volume_step)), px(140));
+        EXPECT_EQ(rect_in(GetWindow(props, GW_CHILD)).left, px(8));
+        EXPECT_EQ(width(GetDlgItem(palette, vesk::palette_id::run)), px(80));
+        LOGFONTW lf{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(tree, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+        EXPECT_EQ(lf.lfHeight, MulDiv(stock.lfHeight, dpi, 96));
         // The size kept is the window's in 96-DPI pixels, whatever the DPI.
+        RECT outer{};
+        GetWindowRect(prefs, &outer);
         long x, y, w, h;
         ASSERT_EQ(std::sscanf(commands.preferences().placement().c_str(), "%ld %ld %ld %ld", &x, &y,
                               &w, &h),
                   4);
-        EXPECT_NEAR(w, MulDiv(seen.width, 96, dpi), 1);
+        EXPECT_NEAR(w, MulDiv(outer.right - outer.left, 96, dpi), 1);
     };
     cor::t_track_info track;
     track.path = "C:\\music\\one.flac";
@@ -300,7 +288,7 @@ TEST_F(PreferencesWindow, OwnWindowsLayOutForTheirDpiAndFollowAChange) {
         RECT outer{};
         GetWindowRect(prefs, &outer);
         EXPECT_EQ(outer.right - outer.left, cor::scale_px(dpi == 96 ? 780 : 600, dpi));
-        expect_laid_out(see(prefs, props, palette), dpi, "opened");
+        expect_laid_out(prefs, props, palette, dpi, "opened");
 
         // Moved to a monitor of the other scale: the suggested place taken.
         const int next = dpi == 192 ? 96 : 192;
@@ -315,7 +303,7 @@ TEST_F(PreferencesWindow, OwnWindowsLayOutForTheirDpiAndFollowAChange) {
             EXPECT_EQ(now.left, 40);
             EXPECT_EQ(now.right - now.left, cor::scale_px(600, next));
         }
-        expect_laid_out(see(prefs, props, palette), next, "moved");
+        expect_laid_out(prefs, props, palette, next, "moved");
         DestroyWindow(props);
         vesk::destroy_palette();
         commands.preferences().close();

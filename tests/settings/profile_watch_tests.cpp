@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,6 +20,7 @@
 #include "registry/window_services.h"
 #include "support/component_host.h"
 #include "support/test_folder.h"
+#include "support/window_probe.h"
 #include "utf8.h"
 
 namespace {
@@ -57,15 +57,13 @@ protected:
                       cor_test::make_service<cor::settings_reload>(), notices);
     }
     void write(const std::string& name, const std::string& text) {
-        std::ofstream(folder_.dir() / name, std::ios::binary) << text;
+        cor_test::write_bytes(folder_.file(name), text);
     }
-    std::string read(const std::string& name) {
-        std::ifstream in(folder_.dir() / name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
-    // A file with `from` replaced by `to`.
-    void edit(const std::string& name, const std::string& from, const std::string& to) {
-        std::string text = read(name);
+    std::string read(const std::string& name) { return cor_test::read_bytes(folder_.file(name)); }
+    // A file with `from` replaced by `to`, in `text` when given.
+    void edit(const std::string& name, const std::string& from, const std::string& to,
+              std::string text = {}) {
+        if (text.empty()) text = read(name);
         const size_t at = text.find(from);
         ASSERT_NE(at, std::string::npos) << from << " is not in " << name;
         write(name, text.replace(at, from.size(), to));
@@ -183,14 +181,9 @@ TEST_F(ProfileWatch, EditsReachTheRunningInterfaceAndBrokenOnesChangeNothing) {
 TEST_F(ProfileWatch, ABurstOfSavesIsReadOnce) {
     start(true);
     const std::string custom = read("scripts/custom.tf");
-    for (int i = 0; i < 10; ++i) {
-        std::string text = custom;
-        const size_t at = text.find("c_bg       17-19-24");
-        ASSERT_NE(at, std::string::npos);
-        text.replace(at, 19, "c_bg       " + std::to_string(100 + i) + "-10-10");
-        write("scripts/custom.tf", text);
-        Sleep(10);
-    }
+    for (int i = 0; i < 10; ++i, Sleep(10))
+        edit("scripts/custom.tf", "c_bg       17-19-24",
+             "c_bg       " + std::to_string(100 + i) + "-10-10", custom);
     for (int waited = 0; waited < 2000 && said_.empty(); waited += 50) host_.pump(50);
     host_.pump(cor::profile_watch::settle_ms * 4);
     EXPECT_EQ(said_, std::vector<std::string>{reread_line(1)});
@@ -207,13 +200,7 @@ TEST_F(ProfileWatch, TheDialogWritesTheScriptsItStoresToTheirFiles) {
     const HWND page = vesk::config_page_window(vesk::config_dialog_handle(), vesk::page_script);
     const auto choose = [&](int combo, int index) {
         SendDlgItemMessageW(page, combo, CB_SETCURSEL, index, 0);
-        SendMessageW(page, WM_COMMAND, MAKEWPARAM(combo, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(GetDlgItem(page, combo)));
-    };
-    const auto type = [&](const std::wstring& text) {
-        SetDlgItemTextW(page, vesk::config_id::editor, text.c_str());
-        SendMessageW(page, WM_COMMAND, MAKEWPARAM(vesk::config_id::editor, EN_CHANGE),
-                     reinterpret_cast<LPARAM>(GetDlgItem(page, vesk::config_id::editor)));
+        cor_test::command(page, combo, CBN_SELCHANGE);
     };
     write("scripts/main.open.tf", "// crlf\r\n");
     ASSERT_TRUE(watch_->reload_now());
@@ -229,10 +216,11 @@ TEST_F(ProfileWatch, TheDialogWritesTheScriptsItStoresToTheirFiles) {
         SCOPED_TRACE(row.file);
         choose(vesk::config_id::script_target, row.target);
         choose(vesk::config_id::script_event, row.event);
-        std::string typed = row.written;
+        std::string typed = row.written;  // as the edit control holds it
         for (size_t at = 0; (at = typed.find('\n', at)) != std::string::npos; at += 2)
             if (at == 0 || typed[at - 1] != '\r') typed.insert(at, "\r");
-        type(cor::to_wide(typed));
+        SetDlgItemTextW(page, vesk::config_id::editor, cor::to_wide(typed).c_str());
+        cor_test::command(page, vesk::config_id::editor, EN_CHANGE);
         EXPECT_EQ(read(row.file), row.written);
         said_.clear();
         ASSERT_TRUE(watch_->reload_now());

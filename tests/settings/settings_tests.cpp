@@ -58,11 +58,12 @@ void restore(const settings& s) {
 
 // Little-endian, as the file and the platform hold it.
 std::string u32(uint32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); }
-std::string guid_bytes(const char* text) {
+std::string guid_bytes(const cor::guid& id) {
     std::string out;
-    cor::raw_put_guid(out, *cor::parse_guid(text));
+    cor::raw_put_guid(out, id);
     return out;
 }
+std::string guid_bytes(const char* text) { return guid_bytes(*cor::parse_guid(text)); }
 std::string text_bytes(std::string_view s) { return u32(uint32_t(s.size())) + std::string(s); }
 std::string placement_bytes(int seed) {
     std::string out;
@@ -91,11 +92,7 @@ std::string sample_value(config_value_kind kind, int n, bool live_panel) {
             // A type no Host offers keeps its bytes; a real one takes the panel's.
             return u32(live_panel ? 2 : 1) + guid_bytes("DEADBEEF-0000-4000-8000-000000000001") +
                    text_bytes("opaque \x01\x02 settings") +
-                   (live_panel
-                        ? std::string(
-                              reinterpret_cast<const char*>(&cor::panels::playlist_view_guid), 16) +
-                              text_bytes("")
-                        : std::string());
+                   (live_panel ? guid_bytes(cor::panels::playlist_view_guid) + text_bytes("") : "");
     }
     return {};
 }
