@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <tuple>
+
 #include "host/display_scale.h"
 #include "host/gdi_handles.h"
 #include "panel/panel_file.h"
@@ -33,51 +35,48 @@ protected:
     vesk::t_ext_param& record(const std::string& id) {
         return vesk::cfg_panel_ext_list[vesk::panel_by_id(id)];
     }
-    std::string settings(const std::string& id) {
-        cor::string_out out;
-        record(id).instance->get_config(out);
-        return out.text;
-    }
     HWND list_view(const std::string& id) {
         return FindWindowExW(record(id).wnd, nullptr, WC_LISTVIEWW, nullptr);
     }
+    // Where a panel's window is: its parent's id and its place there,
+    // "hidden" when it does not show.
+    std::string where(const std::string& id) {
+        const HWND w = record(id).wnd, p = GetParent(w);
+        return (p == handle_of("a") ? "a " : "b ") + place(w, p) +
+               (IsWindowVisible(w) ? "" : " hidden");
+    }
 };
 
+// One panel window throughout, whichever script window shows it.
 TEST_F(PanelTest, APanelIsPlacedMovedHiddenAndQueried) {
     add_panel(cor::panels::playlist_view_guid, "list");
-    HWND a = handle_of("a"), b = handle_of("b");
-    EXPECT_EQ(
-        run("$ispanelvisible(list)|$if($panel(a,list,10,20,200,100),ok)|$ispanelvisible(list)"),
-        lines{"0|ok|1"});
-    HWND wnd = record("list").wnd;
-    ASSERT_TRUE(IsWindow(wnd));
-    EXPECT_EQ(GetParent(wnd), a);
-    EXPECT_TRUE(IsWindowVisible(wnd));
-    EXPECT_EQ(place(wnd, a), "10,20 200x100");
-
-    // Shown from window B, the same panel window moves into B.
-    EXPECT_EQ(run("$if($panel(b,list,5,6,70,80),ok)"), lines{"ok"});
-    EXPECT_EQ(record("list").wnd, wnd);
-    EXPECT_EQ(GetParent(wnd), b);
-
-    // Only the given, non-empty values change; the base point moves x and y.
-    EXPECT_EQ(run("$if($movepanel(list,,,300),ok)$base(100,100)$movepanel(list,-1)"), lines{"ok"});
-    EXPECT_EQ(place(wnd, b), "99,6 300x80");
-    // The last of the four values is the height.
-    EXPECT_EQ(run("$if($movepanel(list,,,,90),ok)"), lines{"ok"});
-    EXPECT_EQ(place(wnd, b), "99,6 300x90");
-
-    EXPECT_EQ(run("$if($updatepanel(list,level:5),ok)$showpanel(list,0)$ispanelvisible(list)"),
-              lines{"ok0"});
-    EXPECT_FALSE(IsWindowVisible(wnd));
-    EXPECT_EQ(run("$showpanel(list,1)$ispanelvisible(list)"), lines{"1"});
-    EXPECT_TRUE(IsWindowVisible(wnd));
-
-    // "hide" places it hidden; "mempos:" sets the map rectangle.
-    EXPECT_EQ(run("$panel(a,list,1,2,3,4,hide,mempos:1)$ispanelvisible(list)|%_mp_left%,%_mp_top%,"
-                  "%_mp_right%,%_mp_bottom%"),
-              lines{"0|1,2,4,6"});
-    EXPECT_FALSE(IsWindowVisible(wnd));
+    const struct {
+        std::string script, output, where;
+    } steps[] = {
+        {"$ispanelvisible(list)|$if($panel(a,list,10,20,200,100),ok)|$ispanelvisible(list)",
+         "0|ok|1", "a 10,20 200x100"},
+        {"$if($panel(b,list,5,6,70,80),ok)", "ok", "b 5,6 70x80"},
+        // Only the given, non-empty values change; the base point moves x and
+        // y; the last of the four values is the height.
+        {"$if($movepanel(list,,,300),ok)$base(100,100)$movepanel(list,-1)", "ok", "b 99,6 300x80"},
+        {"$if($movepanel(list,,,,90),ok)", "ok", "b 99,6 300x90"},
+        {"$if($updatepanel(list,level:5),ok)$showpanel(list,0)$ispanelvisible(list)", "ok0",
+         "b 99,6 300x90 hidden"},
+        {"$showpanel(list,1)$ispanelvisible(list)", "1", "b 99,6 300x90"},
+        // "hide" places it hidden; "mempos:" sets the map rectangle.
+        {"$panel(a,list,1,2,3,4,hide,mempos:1)$ispanelvisible(list)|%_mp_left%,%_mp_top%,"
+         "%_mp_right%,%_mp_bottom%",
+         "0|1,2,4,6", "a 1,2 3x4 hidden"},
+    };
+    HWND wnd = nullptr;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.script);
+        EXPECT_EQ(run(step.script), lines{step.output});
+        ASSERT_TRUE(IsWindow(record("list").wnd));
+        EXPECT_EQ(where("list"), step.where);
+        if (!wnd) wnd = record("list").wnd;
+        EXPECT_EQ(record("list").wnd, wnd);
+    }
 }
 
 // Mistakes give their messages, unusable panels fail silently:
@@ -109,7 +108,6 @@ TEST_F(PanelTest, ClosedPanelsComeBackAsTheyWere) {
     EXPECT_NE(record("list").instance.get(), first.get());
     host.eval("$panel(b,list,0,0,400,300)");
     EXPECT_EQ(ListView_GetColumnWidth(list_view("list"), 2), 177);
-
     ListView_SetColumnWidth(list_view("list"), 3, 66);
     HWND second_wnd = record("list").wnd;
     host.eval("$closewindow(b)");
@@ -158,7 +156,9 @@ TEST_F(PanelTest, StoredRecordsKeepUnknownTypesAndPanelDataFilesReadBack) {
     ASSERT_TRUE(vesk::cfg_panel_ext_list.set_raw(raw));
     vesk::repair_panel_lists();
     vesk::cfg_panel_id_list[1] = "meter";
-    EXPECT_EQ(settings("meter"), meter);
+    cor::string_out settings;
+    record("meter").instance->get_config(settings);
+    EXPECT_EQ(settings.text, meter);
     EXPECT_EQ(vesk::cfg_panel_ext_list.get_raw(), raw);
     EXPECT_FALSE(vesk::cfg_panel_ext_list.set_raw(raw.substr(0, raw.size() - 1)));
     EXPECT_EQ(vesk::cfg_panel_ext_list.size(), 1u);
@@ -169,9 +169,8 @@ TEST_F(PanelTest, StoredRecordsKeepUnknownTypesAndPanelDataFilesReadBack) {
     const std::string bytes = vesk::encode_panel_data(data);
     const auto back = vesk::decode_panel_data(bytes);
     ASSERT_TRUE(back);
-    EXPECT_EQ(back->name, data.name);
-    EXPECT_EQ(back->type, data.type);
-    EXPECT_EQ(back->settings, data.settings);
+    EXPECT_TRUE(std::tie(back->name, back->type, back->settings) ==
+                std::tie(data.name, data.type, data.settings));
     for (size_t cut : {size_t{0}, size_t{3}, bytes.size() - 1})
         EXPECT_FALSE(vesk::decode_panel_data(bytes.substr(0, cut)));
     EXPECT_FALSE(vesk::decode_panel_data(bytes + "x"));
@@ -203,31 +202,37 @@ TEST_F(PanelTest, WindowsMadeAroundAPanelTypeGetUniqueIds) {
 
 TEST_F(PanelTest, TheEmbedToolCancelsOnARightClickAndAppendsOneLineOnADoubleClick) {
     add_panel(cor::panels::album_art_guid, "art");
-    HWND a = handle_of("a");
+    const HWND a = handle_of("a");
     const size_t def = vesk::definition_by_id("a");
-    const std::string before = vesk::cfg_window_tf_load_list[def];
-    POINT at{0, 0};
+    const auto load = [&] { return std::string(vesk::cfg_window_tf_load_list[def]); };
+    const std::string before = load();
+    POINT at{30, 40};
     ClientToScreen(a, &at);
-    at.x += 30;
-    at.y += 40;
+    // The tool's place in the target as "x,y,width,height", in skin pixels
+    // at `scale` times.
+    const auto placed = [&](HWND tool, int scale) {
+        RECT r{};
+        GetWindowRect(tool, &r);
+        MapWindowPoints(nullptr, a, reinterpret_cast<POINT*>(&r), 2);
+        return std::to_string(r.left / scale) + "," + std::to_string(r.top / scale) + "," +
+               std::to_string((r.right - r.left) / scale) + "," +
+               std::to_string((r.bottom - r.top) / scale);
+    };
 
     HWND tool = vesk::start_embed_tool(a, 1, "art", at);
     ASSERT_NE(tool, nullptr);
     EXPECT_EQ(vesk::start_embed_tool(a, 1, "art", at), nullptr);  // one visible tool per window
     SendMessageW(tool, WM_RBUTTONUP, 0, 0);
     EXPECT_FALSE(IsWindow(tool));
-    EXPECT_EQ(vesk::cfg_window_tf_load_list[def], before);
+    EXPECT_EQ(load(), before);
     EXPECT_EQ(host.eval("$ispanelvisible(art)"), "0");
 
     tool = vesk::start_embed_tool(a, 1, "art", at);
     ASSERT_NE(tool, nullptr);
-    // The tool's place in the target as "x,y,width,height".
-    std::string placed = place(tool, a);
-    placed[placed.find(' ')] = placed[placed.rfind('x')] = ',';
+    const std::string art_line = "\r\n$panel(%_id%,'art'," + placed(tool, 1) + ")";
     SendMessageW(tool, WM_LBUTTONDBLCLK, 0, MAKELPARAM(50, 50));
     EXPECT_FALSE(IsWindow(tool));
-    EXPECT_EQ(vesk::cfg_window_tf_load_list[def],
-              before + "\r\n$panel(%_id%,'art'," + placed + ")");
+    EXPECT_EQ(load(), before + art_line);
     EXPECT_EQ(host.eval("$ispanelvisible(art)"), "1");
     EXPECT_EQ(GetParent(record("art").wnd), a);
 
@@ -237,7 +242,7 @@ TEST_F(PanelTest, TheEmbedToolCancelsOnARightClickAndAppendsOneLineOnADoubleClic
     SendMessageW(tool, WM_LBUTTONDBLCLK, 0, 0);
     ASSERT_NE(handle_of("c"), nullptr);
     EXPECT_EQ(GetParent(handle_of("c")), a);
-    EXPECT_NE(vesk::cfg_window_tf_load_list[def].find("$window('c',"), std::string::npos);
+    EXPECT_NE(load().find("$window('c',"), std::string::npos);
 
     // In a window shown at 200 %, the tool tells and writes skin pixels.
     vesk::set_dpi_override(192);
@@ -249,17 +254,10 @@ TEST_F(PanelTest, TheEmbedToolCancelsOnARightClickAndAppendsOneLineOnADoubleClic
     define("d");
     tool = vesk::start_embed_tool(a, 0, "d", at);
     ASSERT_NE(tool, nullptr);
-    RECT tr{};
-    GetWindowRect(tool, &tr);
-    POINT origin{tr.left, tr.top};
-    ScreenToClient(a, &origin);
+    const std::string d_line = "$window('d'," + placed(tool, 2) + ",";
     SendMessageW(tool, WM_LBUTTONDBLCLK, 0, 0);
     vesk::set_dpi_override(0);
-    char line[128];
-    snprintf(line, sizeof line, "$window('d',%d,%d,%d,%d,", int(origin.x / 2), int(origin.y / 2),
-             int(tr.right - tr.left) / 2, int(tr.bottom - tr.top) / 2);
-    EXPECT_NE(vesk::cfg_window_tf_load_list[def].find(line), std::string::npos)
-        << vesk::cfg_window_tf_load_list[def] << " has no " << line;
+    EXPECT_NE(load().find(d_line), std::string::npos) << load() << " has no " << d_line;
 }
 
 BOOL CALLBACK count_window(HWND wnd, LPARAM count) {
@@ -268,7 +266,7 @@ BOOL CALLBACK count_window(HWND wnd, LPARAM count) {
     return TRUE;
 }
 
-long thread_windows() {
+long thread_window_count() {
     long count = 0;
     EnumThreadWindows(GetCurrentThreadId(), count_window, reinterpret_cast<LPARAM>(&count));
     return count;
@@ -280,8 +278,7 @@ TEST_F(PanelTest, AThousandShowAndCloseCyclesLeakNoWindowsOrHandles) {
     add_panel(cor::panels::peak_meter_guid, "meter");
     host.eval("$panel(a,list,0,0,100,100)$closepanel(list)");
     host.pump();
-    const long windows = thread_windows();
-    const long handles = vesk::handle_count::live();
+    const long windows = thread_window_count(), handles = vesk::handle_count::live();
     // Under Wine a shown list view costs a fifth of a second to make and
     // close, so it takes part in one cycle of ten; the other panels in all.
     for (int i = 0; i < 1000; ++i) {
@@ -292,7 +289,7 @@ TEST_F(PanelTest, AThousandShowAndCloseCyclesLeakNoWindowsOrHandles) {
         if (i % 100 == 0) host.pump(1);
     }
     host.pump();
-    EXPECT_EQ(thread_windows(), windows);
+    EXPECT_EQ(thread_window_count(), windows);
     EXPECT_EQ(vesk::handle_count::live(), handles);
     EXPECT_EQ(cor::panels::host_panel::live_windows(), 0);
 }
