@@ -52,42 +52,17 @@ protected:
         host.eval("$updatewindow(w)");
         host.pump();
     }
+    // The object `id` if it is a T.
+    template <class T = object_base>
+    T* ctrl(const std::string& id) {
+        return dynamic_cast<T*>(vesk::object_manager::instance().find(id));
+    }
+    // The control `id` after a repaint, if it is a T and has its window by then.
     template <class T>
-    T* object(const std::string& identity, uint32_t type) {
-        auto* obj = vesk::object_manager::instance().find(identity);
-        return obj && obj->type == type ? static_cast<T*>(obj) : nullptr;
-    }
-    button_object* button(const std::string& id) {
-        return object<button_object>(id, vesk::object::type_button);
-    }
-    combobox_object* box(const std::string& id) {
-        return object<combobox_object>(id, vesk::object::type_combobox);
-    }
-    tooltip_object* tip(const std::string& id) {
-        return object<tooltip_object>(id, vesk::object::type_tooltip);
-    }
-    HWND list_of(combobox_object* b) {
-        COMBOBOXINFO info{};
-        info.cbSize = sizeof info;
-        return GetComboBoxInfo(b->control_wnd, &info) ? info.hwndList : nullptr;
-    }
-    // Opens the list and checks each item's height and the colour its
-    // script filled it with.
-    void expect_opened_items(combobox_object* b, const std::vector<int>& heights,
-                             const std::vector<COLORREF>& colours) {
-        SendMessageW(b->control_wnd, CB_SHOWDROPDOWN, TRUE, 0);
-        host.pump();
-        HWND list = list_of(b);
-        ASSERT_NE(list, nullptr);
-        ASSERT_TRUE(IsWindowVisible(list));
-        RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
-        for (size_t i = 0; i < heights.size(); ++i) {
-            RECT item{};
-            SendMessageW(list, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&item));
-            EXPECT_EQ(item.bottom - item.top, heights[i]) << "item " << i;
-            EXPECT_EQ(cor_test::screen_pixel(list, item.left + 5, item.top + 10), colours[i])
-                << "item " << i;
-        }
+    T* shown(const std::string& id) {
+        repaint();
+        T* c = ctrl<T>(id);
+        return c && c->control_wnd ? c : nullptr;
     }
     // A combobox of w whose items fill themselves with the given colours.
     std::string make(const std::vector<std::string>& colours, const std::string& extra = "") {
@@ -113,7 +88,6 @@ protected:
     std::string eval_found(const std::string& script) {
         return host.eval("$if(" + script + ",y,n)");
     }
-    object_base* ctrl(const std::string& id) { return vesk::object_manager::instance().find(id); }
 };
 
 // The window comes with the next repaint (never for a button removed
@@ -129,7 +103,7 @@ TEST_F(Controls, ButtonWindowComesWithTheNextRepaintAndAClickRunsTheScript) {
     const std::string made = host.eval(
         "$base(7,8)$button(w,Play,3,-10,80,24,'$console(click %_base_x% %_base_y%)',mempos:1)"
         "%_mp_left%,%_mp_top%,%_mp_right%,%_mp_bottom%");
-    button_object* b = button(made.substr(0, 36));
+    auto* b = ctrl<button_object>(made.substr(0, 36));
     ASSERT_NE(b, nullptr);
     EXPECT_EQ(made.substr(36), "10,8,90,32");  // the sign ends the number
     EXPECT_EQ(b->control_wnd, nullptr);
@@ -151,30 +125,26 @@ TEST_F(Controls, ButtonWindowComesWithTheNextRepaintAndAClickRunsTheScript) {
     EXPECT_TRUE(click().empty());
 }
 
-TEST_F(Controls, OwnerDrawnTextButtonPaintsItsColourAndHoldsTheMouseWhileOver) {
-    const std::string id =
-        host.eval("$button(w,' ',10,10,100,40,'',type:text2,bg:0-0-255,over:' ')");
-    repaint();
-    button_object* b = button(id);
-    ASSERT_NE(b, nullptr);
-    ASSERT_TRUE(GetWindowLongW(b->control_wnd, GWL_STYLE) & BS_OWNERDRAW);
-    EXPECT_EQ(cor_test::painted_pixel(b->control_wnd, 50, 20), RGB(0, 0, 255));
-    // The mouse is held while over the button, whichever edge it leaves by.
+// An owner-drawn text button paints its colour and holds the mouse while
+// over it, whichever edge it leaves by. A picture button over the window's
+// drawing shows what lies beneath it, with its state's picture over that:
+// here none for the mouse over it (the file is missing) and red beside blue
+// while pressed.
+TEST_F(Controls, OwnerDrawnButtonsPaintTheirStatesAndHoldTheMouseWhileOver) {
+    auto* text = shown<button_object>(
+        host.eval("$button(w,' ',10,10,100,40,'',type:text2,bg:0-0-255,over:' ')"));
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(cor_test::painted_pixel(text->control_wnd, 50, 20), RGB(0, 0, 255));
     for (const LPARAM outside : {MAKELPARAM(500, 5), MAKELPARAM(5, 500)}) {
-        EXPECT_FALSE(b->hover());
-        SendMessageW(b->control_wnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-        SendMessageW(b->control_wnd, WM_MOUSEMOVE, 0, MAKELPARAM(6, 6));
-        EXPECT_TRUE(b->hover());
-        EXPECT_EQ(GetCapture(), b->control_wnd);
-        SendMessageW(b->control_wnd, WM_MOUSEMOVE, 0, outside);
-        EXPECT_FALSE(b->hover());
+        EXPECT_FALSE(text->hover());
+        SendMessageW(text->control_wnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+        SendMessageW(text->control_wnd, WM_MOUSEMOVE, 0, MAKELPARAM(6, 6));
+        EXPECT_TRUE(text->hover());
+        EXPECT_EQ(GetCapture(), text->control_wnd);
+        SendMessageW(text->control_wnd, WM_MOUSEMOVE, 0, outside);
+        EXPECT_FALSE(text->hover());
     }
-}
 
-// A picture button over the window's drawing shows what lies beneath it,
-// with its picture for the state over that: here none for the mouse over
-// it (the file is missing) and red beside blue while pressed.
-TEST_F(Controls, PictureButtonShowsWhatLiesBeneathWithItsStatesPictureOverIt) {
     cor_test::test_folder dir;
     {
         Gdiplus::Bitmap picture(100, 40, PixelFormat24bppRGB);
@@ -186,11 +156,9 @@ TEST_F(Controls, PictureButtonShowsWhatLiesBeneathWithItsStatesPictureOverIt) {
         ASSERT_EQ(picture.Save(dir.file("push.png").wstring().c_str(), &png, nullptr), Gdiplus::Ok);
     }
     host.eval("$gp_rect(w,0,0,320,240,brush:255-0-255-0,aa:false)");
-    const std::string id =
-        host.eval("$button(w,Play,10,10,100,40,'',type:image2,over:'" + dir.path("over.png") +
-                  "',push:'" + dir.path("push.png") + "')");
-    repaint();
-    button_object* b = button(id);
+    auto* b = shown<button_object>(host.eval("$button(w,Play,10,60,100,40,'',type:image2,over:'" +
+                                             dir.path("over.png") + "',push:'" +
+                                             dir.path("push.png") + "')"));
     ASSERT_NE(b, nullptr);
     const COLORREF green = RGB(0, 255, 0);
     const struct {
@@ -230,18 +198,30 @@ TEST_F(Controls, ComboboxMadeInAnOpenScriptShowsWhatItsItemsDrawWithHeightsClamp
     const auto made = host.take_lines();
     EXPECT_TRUE(std::none_of(made.begin(), made.end(),
                              [](const auto& l) { return l.find("lock_wait") != l.npos; }));
-    combobox_object* b = box(host.eval("%BOX%"));
-    ASSERT_NE(b, nullptr);
-    ASSERT_NE(b->control_wnd, nullptr);
-    expect_opened_items(b, {255, 30}, {RGB(255, 0, 0), RGB(0, 0, 255)});
+    auto* b = ctrl<combobox_object>(host.eval("%BOX%"));
+    ASSERT_TRUE(b && b->control_wnd);
+    SendMessageW(b->control_wnd, CB_SHOWDROPDOWN, TRUE, 0);
+    host.pump();
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetComboBoxInfo(b->control_wnd, &info) && IsWindowVisible(info.hwndList));
+    RedrawWindow(info.hwndList, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+    const int heights[] = {255, 30};
+    const COLORREF colours[] = {RGB(255, 0, 0), RGB(0, 0, 255)};
+    for (int i = 0; i < 2; ++i) {
+        RECT item{};
+        SendMessageW(info.hwndList, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&item));
+        EXPECT_EQ(item.bottom - item.top, heights[i]) << i;
+        EXPECT_EQ(cor_test::screen_pixel(info.hwndList, item.left + 5, item.top + 10), colours[i])
+            << i;
+    }
     SendMessageW(b->control_wnd, CB_SHOWDROPDOWN, FALSE, 0);
     host.eval("$closewindow(v)");
 
     // Item heights are clamped; an empty list closes at once.
     const std::string id = host.eval("$combobox(w,10,10,120,24)");
-    repaint();
-    combobox_object* bare = box(id);
-    ASSERT_NE(bare->control_wnd, nullptr);
+    auto* bare = shown<combobox_object>(id);
+    ASSERT_NE(bare, nullptr);
     SendMessageW(bare->control_wnd, CB_SHOWDROPDOWN, TRUE, 0);
     host.pump();
     EXPECT_FALSE(SendMessageW(bare->control_wnd, CB_GETDROPPEDSTATE, 0, 0));
@@ -257,18 +237,15 @@ TEST_F(Controls, ComboboxMadeInAnOpenScriptShowsWhatItsItemsDrawWithHeightsClamp
             << rows[i].option;
 }
 
-// The closed field and the opened list show the items as their scripts
-// drew them.
-TEST_F(Controls, ComboboxFieldAndListShowTheItemsAsTheirScriptsDrewThem) {
+// The closed field shows the selected item as its script drew it.
+TEST_F(Controls, ComboboxFieldShowsTheSelectedItemAsItsScriptDrewIt) {
     host.eval("$bgcolor(w,0-0-128)");
     // Every item comes before the window does, as in a script that builds
     // the whole window and then repaints it once.
     const std::string id = make({"255-0-0", "0-255-0", "0-0-255"}, ",droph:200");
     host.eval("$combobox_additem(" + id + ",height:20)");
-    repaint();
-    combobox_object* b = box(id);
+    auto* b = shown<combobox_object>(id);
     ASSERT_NE(b, nullptr);
-    ASSERT_NE(b->control_wnd, nullptr);
     EXPECT_EQ(SendMessageW(b->control_wnd, CB_GETCOUNT, 0, 0), 4);
     COMBOBOXINFO info{};
     info.cbSize = sizeof info;
@@ -294,17 +271,14 @@ TEST_F(Controls, ComboboxFieldAndListShowTheItemsAsTheirScriptsDrewThem) {
         const std::string drawn = "item " + std::to_string(row.selection) + " of 4 ";
         EXPECT_EQ(lines_with(drawn).empty(), row.selection == 3) << row.script;
     }
-
-    expect_opened_items(b, {20, 20, 20}, {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)});
-    SendMessageW(b->control_wnd, CB_SHOWDROPDOWN, FALSE, 0);
     // Objects drawn for an item live only until the next item is drawn.
     EXPECT_LE(vesk::object_manager::instance().count(b->id, vesk::object::type_gp_rect), 1u);
 }
 
 TEST_F(Controls, ComboboxChoiceRunsTheSelectScriptOnceSelectingByScriptNone) {
     const std::string id = make({"255-0-0", "0-255-0", "0-0-255"});
-    repaint();
-    combobox_object* b = box(id);
+    auto* b = shown<combobox_object>(id);
+    ASSERT_NE(b, nullptr);
     host.take_lines();
     // What the platform does when the user confirms an item.
     const auto confirm = [&](int row) {
@@ -322,7 +296,6 @@ TEST_F(Controls, ComboboxChoiceRunsTheSelectScriptOnceSelectingByScriptNone) {
     EXPECT_EQ(host.eval("$if($combobox_removeitem(" + id + ",0),y,n)$if($combobox_removeitem(" +
                         id + ",7),y,n)"),
               "yn");
-    EXPECT_EQ(b->item_count(), 2u);
     EXPECT_EQ(SendMessageW(b->control_wnd, CB_GETCOUNT, 0, 0), 2);
     // A row the list shows beyond the items (put there from outside) runs nothing.
     SendMessageW(b->control_wnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"stray"));
@@ -335,50 +308,38 @@ TEST_F(Controls, ComboboxChoiceRunsTheSelectScriptOnceSelectingByScriptNone) {
     EXPECT_EQ(vesk::object_manager::instance().find(inner), nullptr);
 }
 
-TEST_F(Controls, ATipRegistersItsRectangleOnItsWindowOrControl) {
+// A tip registers its rectangle on its window or control; $tooltip_update
+// reads number lists and keeps what came before an error
+// (control/data/tooltip_update.tsv).
+TEST_F(Controls, ATipRegistersItsRectangleAndAnUpdateKeepsWhatCameBeforeAnError) {
     const std::string owner = host.eval("$button(w,b,200,10,60,20,'')");
     for (const std::string& target : {std::string("w"), owner}) {
-        const std::string id = host.eval("$base(2,3)$tooltip(" + target + ",Play,10,20,30,40)");
-        repaint();
-        tooltip_object* t = tip(id);
+        auto* t =
+            shown<tooltip_object>(host.eval("$base(2,3)$tooltip(" + target + ",Play,10,20,30,40)"));
         ASSERT_NE(t, nullptr) << target;
-        ASSERT_NE(t->control_wnd, nullptr) << target;
         EXPECT_EQ(SendMessageW(t->control_wnd, TTM_GETTOOLCOUNT, 0, 0), 1);
         std::wstring text;
         const TTTOOLINFOW ti = tool(t, text);
         EXPECT_EQ(text, L"Play");
-        EXPECT_EQ(ti.hwnd, target == owner ? button(owner)->control_wnd : wnd);
+        EXPECT_EQ(ti.hwnd, target == owner ? ctrl(owner)->control_wnd : wnd);
         EXPECT_EQ((std::array{ti.rect.left, ti.rect.top, ti.rect.right, ti.rect.bottom}),
                   (std::array<LONG, 4>{12, 23, 42, 63}));
         EXPECT_EQ(ti.uFlags & (TTF_SUBCLASS | TTF_TRACK), UINT{TTF_SUBCLASS});
     }
-}
 
-TEST_F(Controls, TooltipUpdateReadsNumberListsAndKeepsWhatCameBeforeAnError) {
     vesk::set_error_level(vesk::err_low);
     const std::string id = host.eval("$tooltip(w,a,1,2,3,4,mode:absolute)");
-    repaint();
-    tooltip_object* t = tip(id);
-    const struct {
-        std::string options, line;
-        int32_t x, y;
-    } rows[] = {
-        {"pos:100-200", "", 100, 200},
-        {"pos:7", "", 7, 200},
-        {"'pos:100,200'", "$tooltip_update: invalid pos '100,200'", 7, 200},
-        {"pos:1-2-3", "$tooltip_update: invalid pos '1-2-3'", 7, 200},
-        {"pos:-5", "$tooltip_update: invalid pos '-5'", 7, 200},
-        {"pos:11-12,size:12345678901", "$tooltip_update: invalid size '12345678901'", 11, 12},
-        {"icon:sad", "$tooltip_update: unknown icon 'sad'", 11, 12},
-        {"bogus:1", "$tooltip_update: unknown option 'bogus:1'", 11, 12},
-    };
-    for (const auto& row : rows) {
-        const std::string found =
-            host.eval("$if($tooltip_update(" + id + "," + row.options + "),y,n)");
-        EXPECT_EQ(found, row.line.empty() ? "y" : "n") << row.options;
-        EXPECT_EQ(host.take_lines(), row.line.empty() ? lines{} : lines{row.line}) << row.options;
-        EXPECT_EQ(t->position[0], row.x) << row.options;
-        EXPECT_EQ(t->position[1], row.y) << row.options;
+    auto* t = shown<tooltip_object>(id);
+    ASSERT_NE(t, nullptr);
+    for (const auto& row : cor_test::read_case_table("control/data/tooltip_update.tsv", 4)) {
+        const lines said = cor_test::case_lines(row.fields[1]);
+        EXPECT_EQ(host.eval("$if($tooltip_update(" + id + "," + row.fields[0] + "),y,n)"),
+                  said.empty() ? "y" : "n")
+            << row.where;
+        EXPECT_EQ(host.take_lines(), said) << row.where;
+        EXPECT_EQ(std::to_string(t->position[0]) + " " + std::to_string(t->position[1]),
+                  row.fields[2] + " " + row.fields[3])
+            << row.where;
     }
     host.eval("$tooltip_update(" + id + ",rect:5-6-70-80,text:Stop,margin:1-2)");
     std::wstring text;
@@ -392,9 +353,8 @@ TEST_F(Controls, TooltipUpdateReadsNumberListsAndKeepsWhatCameBeforeAnError) {
 TEST_F(Controls, TrackingTipShowsWhereItIsToldAndACustomOneWhatItsScriptDraws) {
     const std::string id =
         host.eval("$tooltip(w,'Next track',0,0,50,50,mode:absolute,pos:300-250)");
-    repaint();
-    tooltip_object* t = tip(id);
-    ASSERT_NE(t->control_wnd, nullptr);
+    auto* t = shown<tooltip_object>(id);
+    ASSERT_NE(t, nullptr);
     const std::string visible = "$tooltip_getinfo(" + id + ",visible)";
     EXPECT_EQ(host.eval(visible), "0");
     EXPECT_GT(std::stoi(host.eval("$tooltip_getinfo(" + id + ",width)")), 20);
@@ -418,8 +378,8 @@ TEST_F(Controls, TrackingTipShowsWhereItIsToldAndACustomOneWhatItsScriptDraws) {
         "$tooltip(w,'$gp_rect(%_objectid%,0,0,20,%_iheight%,brush:255-255-0-0,aa:false)"
         "$hash(tipsize,%_iwidth%x%_iheight%)',0,0,50,50,mode:absolute,custom:true,size:80-30,"
         "pos:200-200)");
-    repaint();
-    tooltip_object* c = tip(custom);
+    auto* c = shown<tooltip_object>(custom);
+    ASSERT_NE(c, nullptr);
     host.eval("$tooltip_activate(" + custom + ",1)");
     host.pump();
     ASSERT_TRUE(IsWindowVisible(c->control_wnd));
@@ -449,19 +409,14 @@ TEST_F(Controls, TrackingTipShowsWhereItIsToldAndACustomOneWhatItsScriptDraws) {
 }
 
 TEST_F(Controls, EachFunctionActsOnEveryControlKind) {
-    const struct {
-        const char* kind;
-        std::string script;
-        bool movable;  // a tip window follows its tool, not $movectrl
-    } kinds[] = {
-        {"button", "$button(w,b,10,20,60,24,'')", true},
-        {"combobox", "$combobox(w,10,20,60,24)", true},
-        {"menubar", "$menubar(w,10,20,150,24)", true},
-        {"tooltip", "$tooltip(w,t,10,20,60,24)", false},
-    };
-    for (const auto& k : kinds) {
-        SCOPED_TRACE(k.kind);
-        const std::string id = host.eval(k.script);
+    // Whether $movectrl moves it: a tip window follows its tool instead.
+    const std::pair<const char*, bool> kinds[] = {{"$button(w,b,10,20,60,24,'')", true},
+                                                  {"$combobox(w,10,20,60,24)", true},
+                                                  {"$menubar(w,10,20,150,24)", true},
+                                                  {"$tooltip(w,t,10,20,60,24)", false}};
+    for (const auto& [script, movable] : kinds) {
+        SCOPED_TRACE(script);
+        const std::string id = host.eval(script);
         ASSERT_EQ(id.size(), 36u);
         EXPECT_EQ(host.eval("$isctrlvisible(" + id + ")"), "1");
         // Without a window yet, $updatectrl paints the control first.
@@ -473,7 +428,7 @@ TEST_F(Controls, EachFunctionActsOnEveryControlKind) {
         EXPECT_EQ(host.eval("$isctrlvisible(" + id + ")"), "0");
         EXPECT_EQ(eval_found("$showctrl(" + id + ",1)"), "y");
         EXPECT_EQ(host.eval("$isctrlvisible(" + id + ")"), "1");
-        if (!k.movable) continue;
+        if (!movable) continue;
         EXPECT_TRUE(IsWindowVisible(child));
         // What is not given, or empty, keeps its value.
         const std::string was = place(child, wnd);
@@ -515,15 +470,11 @@ TEST_F(Controls, BadCallsGiveTheirMessagesAndMakeNothing) {
 TEST_F(Controls, MenubarShowsTheHostsTopLevelMenusAndRunsTheChosenCommand) {
     const vesk::popup_chooser previous = vesk::set_popup_chooser(menu_user);
     const std::string id = host.eval("$menubar(w,0,0,0,0,bg:40-45-57,font-size:9)");
-    repaint();
-    auto* bar = object<menubar_object>(id, vesk::object::type_menubar);
+    auto* bar = shown<menubar_object>(id);
     ASSERT_NE(bar, nullptr);
-    ASSERT_NE(bar->control_wnd, nullptr);
     // The top-level groups of the Host's main menu.
-    const lines groups{"File", "Test", "Vesk"};
-    EXPECT_EQ(bar->groups(), groups);
-    EXPECT_EQ(SendMessageW(bar->control_wnd, TB_BUTTONCOUNT, 0, 0),
-              static_cast<LRESULT>(groups.size()));
+    EXPECT_EQ(bar->groups(), (lines{"File", "Test", "Vesk"}));
+    EXPECT_EQ(SendMessageW(bar->control_wnd, TB_BUTTONCOUNT, 0, 0), 3);
     // Made 0 wide, it is fitted to its buttons.
     EXPECT_GT(std::stoi(host.eval("$getparam(" + id + ",w)")), 20);
     // A click on the group holding "Do It" and the choice of it.
@@ -533,8 +484,7 @@ TEST_F(Controls, MenubarShowsTheHostsTopLevelMenusAndRunsTheChosenCommand) {
     SendMessageW(wnd, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                  reinterpret_cast<LPARAM>(bar->control_wnd));
     EXPECT_EQ(g_menu_user.seen, (lines{"Group >", "  Do It"}));
-    ASSERT_EQ(host.commands.size(), 1u);
-    EXPECT_TRUE(host.commands[0] == cor_test::component_host::test_command);
+    EXPECT_EQ(host.commands, std::vector{cor_test::component_host::test_command});
     vesk::set_popup_chooser(previous);
 }
 
@@ -563,7 +513,6 @@ TEST_F(Controls, GroupsShowAndHideTheirMembersTogether) {
     EXPECT_EQ(host.eval("$isobjectvisible(" + button + ")$isobjectvisible(" + rect + ")"), "11");
     EXPECT_TRUE(IsWindowVisible(ctrl(button)->control_wnd));
     host.eval("$clearobject(w)$clearctrl(w)");
-    EXPECT_NE(vesk::object_manager::instance().find(group), nullptr);
     EXPECT_EQ(eval_found("$group_show(" + group + ",1)"), "y");
     host.eval("$removeobject(" + group + ")");
 }
