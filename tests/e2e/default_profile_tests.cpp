@@ -12,7 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -82,30 +82,24 @@ bool close_to(COLORREF a, COLORREF b, int tolerance = 24) {
 }
 
 // The pixels of a PNG file.
-class picture {
-public:
-    explicit picture(const std::wstring& path)
-        : bitmap_(std::make_unique<Gdiplus::Bitmap>(path.c_str())) {
-        if (bitmap_->GetLastStatus() != Gdiplus::Ok) bitmap_.reset();
-    }
-    bool loaded() const { return bitmap_ != nullptr; }
-    int width() const { return int(bitmap_->GetWidth()); }
-    int height() const { return int(bitmap_->GetHeight()); }
-    COLORREF at(int x, int y) const {
+struct picture {
+    explicit picture(const std::wstring& path) : bitmap(path.c_str()) {}
+    bool loaded() { return bitmap.GetLastStatus() == Gdiplus::Ok; }
+    int width() { return int(bitmap.GetWidth()); }
+    int height() { return int(bitmap.GetHeight()); }
+    COLORREF at(int x, int y) {
         Gdiplus::Color c;
-        bitmap_->GetPixel(x, y, &c);
+        bitmap.GetPixel(x, y, &c);
         return RGB(c.GetR(), c.GetG(), c.GetB());
     }
-    int count(RECT r, COLORREF colour, int tolerance = 24) const {
+    int count(RECT r, COLORREF colour, int tolerance = 24) {
         int n = 0;
         for (int y = r.top; y < r.bottom; ++y)
             for (int x = r.left; x < r.right; ++x) n += close_to(at(x, y), colour, tolerance);
         return n;
     }
-
-private:
-    cor_test::gdiplus_session gdiplus_;  // running while the bitmap lives
-    std::unique_ptr<Gdiplus::Bitmap> bitmap_;
+    cor_test::gdiplus_session gdiplus;  // made before the bitmap, ended after it
+    Gdiplus::Bitmap bitmap;
 };
 
 // Script messages are "$function: what went wrong"; the profile raises the
@@ -358,10 +352,6 @@ TEST(DefaultProfile, PlaysThroughItsOwnControlsDrawsItsRowsAndReopensAsLeft) {
     }
 }
 
-}  // namespace
-
-namespace {
-
 // Every Host command the profile's scripts run by a fixed path ("File/New
 // playlist") is one of the player's: a renamed command would leave a
 // skin's menu entry doing nothing.
@@ -369,20 +359,16 @@ TEST(DefaultProfile, EveryHostCommandItsScriptsRunIsThePlayers) {
     const auto listed = cor_test::run_player({L"--no-component", L"--list-commands"});
     ASSERT_EQ(listed.exit_code, 0) << listed.err;
     std::vector<std::string> paths;
-    const std::wstring scripts = cor_test::checkout_path(L"profiles\\default\\scripts");
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((scripts + L"\\*.tf").c_str(), &found);
-    ASSERT_NE(find, INVALID_HANDLE_VALUE);
-    do {
-        const std::string text = cor_test::read_bytes(scripts + L"\\" + found.cFileName);
-        const std::string call = "$mainmenu_execute(";
+    for (const auto& file : std::filesystem::directory_iterator(
+             cor_test::checkout_path(L"profiles\\default\\scripts"))) {
+        if (file.path().extension() != ".tf") continue;
+        const std::string text = cor_test::read_bytes(file.path()), call = "$mainmenu_execute(";
         for (size_t at = text.find(call); at != std::string::npos; at = text.find(call, at + 1)) {
             const size_t from = at + call.size(), to = text.find(')', from);
             const std::string path = text.substr(from, to - from);
             if (path.find_first_of("$%") == std::string::npos) paths.push_back(path);
         }
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
+    }
     ASSERT_GE(paths.size(), 3u);
     const std::string lines = "\n" + listed.out;
     for (const auto& path : paths)

@@ -15,7 +15,8 @@ using cor_test::le32;
 TEST(PlayerPanels, AProfileShowsItsPanelsAndKeepsAnUnknownTypeAcrossASave) {
     const cor_test::test_folder folder;
     const std::wstring profile = folder.dir().wstring();
-    // Four panels of the player, then one of a type nobody offers.
+    // The records of the panels of "panels" in data/profiles.tsv: four of the
+    // player's types, then one of a type nobody offers.
     std::string settings;
     for (uint32_t v : {1, 40, 100, 90, 80, 60, 0, 1, 2, 3, 4}) settings += le32(v);
     const std::string playlist_record = guid_bytes("0F6A3C1E-5B27-4D8E-9C41-2A7E8B3D6F10") +
@@ -26,19 +27,7 @@ TEST(PlayerPanels, AProfileShowsItsPanelsAndKeepsAnUnknownTypeAcrossASave) {
         le32(5) + playlist_record + guid_bytes("B3D81F47-6E2A-4C95-8F03-7D1C5A9E2B64") + le32(0) +
         guid_bytes("6C2E9A05-D4B1-4F78-A3E6-0B8F2D7C1E93") + le32(0) +
         guid_bytes("E91B4D72-38C6-4A0F-B5D9-6F2A1C8E3B57") + le32(0) + unknown_record;
-    cor_test::store_writer store;
-    store.guid_list("BA9BB3A4-DD31-4F09-A4F6-8C799D4A0176",
-                    {"6B999F1C-01BD-426E-8B09-7A0D58F4A788"});
-    store.text_list("FC354353-8A11-480B-A5D6-DA229C5EA542", {"main"});
-    store.text_list("B3E31867-FD17-49D1-98C6-261667B39AB3",
-                    {"$panel(main,list,0,0,300,200)$panel(main,art,300,0,100,100)"
-                     "$panel(main,con,0,200,400,100)$panel(main,meter,300,100,100,40)"
-                     "$panel(main,old,0,0,10,10)"});
-    store.guid_list("CC7C233E-8F21-4D93-8C31-BCC71B50BBC9",
-                    {"00000000-0000-0000-0000-000000000001", "00000000-0000-0000-0000-000000000002",
-                     "00000000-0000-0000-0000-000000000003", "00000000-0000-0000-0000-000000000004",
-                     "00000000-0000-0000-0000-000000000005"});
-    store.text_list("C7CE100B-5AED-4D50-B246-0970A5E420B8", {"list", "art", "con", "meter", "old"});
+    cor_test::store_writer store = cor_test::profile_store("panels");
     store.text("80B30BCA-317B-49A2-BDFC-7F7BD4A6B786", records);
     const std::wstring path = profile + L"\\corvina500.cfgstore";
     ASSERT_TRUE(cor_test::write_bytes(path, store.bytes()));

@@ -102,19 +102,18 @@ HWND wait_for_window(unsigned long pid, HWND parent, const std::function<bool(HW
                      unsigned timeout_ms) {
     struct t_search {
         unsigned long pid;
-        const std::function<bool(HWND)>* match;
+        const std::function<bool(HWND)>& match;
         HWND found;
     };
     const WNDENUMPROC visit = [](HWND w, LPARAM p) -> BOOL {
-        auto* s = reinterpret_cast<t_search*>(p);
+        auto& s = *reinterpret_cast<t_search*>(p);
         DWORD owner = 0;
         GetWindowThreadProcessId(w, &owner);
-        if (owner != s->pid || !(*s->match)(w)) return TRUE;
-        s->found = w;
-        return FALSE;
+        if (owner == s.pid && s.match(w)) s.found = w;
+        return !s.found;
     };
     for (const ULONGLONG until = GetTickCount64() + timeout_ms;; Sleep(50)) {
-        t_search s{pid, &match, nullptr};
+        t_search s{pid, match, nullptr};
         if (parent)
             EnumChildWindows(parent, visit, reinterpret_cast<LPARAM>(&s));
         else

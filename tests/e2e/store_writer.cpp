@@ -1,5 +1,7 @@
 #include "e2e/store_writer.h"
 
+#include "support/case_table.h"
+
 namespace cor_test {
 namespace {
 
@@ -49,6 +51,23 @@ std::string store_writer::bytes() const {
         out += entry + le32(crc32(entry));
     }
     return out;
+}
+
+store_writer profile_store(const std::string& name) {
+    store_writer store;
+    for (const auto& row : read_case_table("e2e/data/profiles.tsv", 5)) {
+        const std::string &guid = row.fields[2], &kind = row.fields[3], &value = row.fields[4];
+        if (row.fields[0] != name) continue;
+        if (kind == "text")
+            store.text(guid, value);
+        else if (kind == "texts")
+            store.text_list(guid, case_lines(value));
+        else if (kind == "guids")
+            store.guid_list(guid, case_lines(value));
+        else
+            ADD_FAILURE() << row.where << ": no kind " << kind;
+    }
+    return store;
 }
 
 }  // namespace cor_test

@@ -27,4 +27,7 @@ private:
     std::vector<std::pair<std::string, std::string>> entries_;
 };
 
+// The settings of profile `name` in the case table e2e/data/profiles.tsv.
+store_writer profile_store(const std::string& name);
+
 }  // namespace cor_test

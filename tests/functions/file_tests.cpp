@@ -42,25 +42,15 @@ protected:
     }
 };
 
+// The rows of data/textwrite.tsv, in order.
 TEST_F(Files, WritingTextFiles) {
-    const std::string p = at("out.txt");
-    EXPECT_EQ(found("$textwrite(" + p + ",a$char(13)$char(10)b$char(10))"), "|y");
-    EXPECT_EQ(get("out.txt"),
-              "\xEF\xBB\xBF"
-              "a\r\nb\r\n");
-    EXPECT_EQ(run("$textwrite(" + p + ",c,mode:add)"), "");
-    EXPECT_EQ(get("out.txt"),
-              "\xEF\xBB\xBF"
-              "a\r\nb\r\nc");
-    // Appending to a new file starts it as a whole file does.
-    EXPECT_EQ(run("$textwrite(" + at("new.txt") + ",z,mode:add)"), "");
-    EXPECT_EQ(get("new.txt"), "\xEF\xBB\xBFz");
-    EXPECT_EQ(run("$textwrite(" + p + ",caf$char(233)$char(10),charcode:sjis)"), "");
-    EXPECT_EQ(get("out.txt"), vesk::utf8_to_code_page("café", vesk::ansi_code_page) + "\r\n");
-    EXPECT_TRUE(host.take_lines().empty());
-    // Bad options (their messages are rows of data/files.tsv) leave the file as it was.
-    run("$textwrite(" + p + ",x,mode:insert)$textwrite(" + p + ",x,charcode:ebcdic)");
-    EXPECT_EQ(get("out.txt"), vesk::utf8_to_code_page("café", vesk::ansi_code_page) + "\r\n");
+    const cor_test::names vars = {{"dir", at("")},
+                                  {"bom", "\xEF\xBB\xBF"},
+                                  {"cafe", vesk::utf8_to_code_page("café", vesk::ansi_code_page)}};
+    for (const auto& row : cor_test::read_case_table("functions/data/textwrite.tsv", 5)) {
+        expect_row(row, 1, vars);
+        EXPECT_EQ(get(row.fields[0]), cor_test::case_field(row, 4, vars)) << row.where;
+    }
     expect_no_leftovers();
 }
 

@@ -7,20 +7,16 @@ using namespace function_test;
 
 namespace {
 
-class Playback : public FunctionTest {
-protected:
-    void SetUp() override {
-        FunctionTest::SetUp();
-        auto& pm = host.player().playlists();
-        const size_t pl = playlist("Music", {"A", "B", "C"}, {100, 100, 100});
-        ASSERT_TRUE(pm.set_active_playlist(pl));
-        ASSERT_TRUE(pm.playlist_set_focus_item(pl, 0));
-    }
-};
+using Playback = FunctionTest;
 
 // The commands, seeking, volume and volume scale of data/playback.tsv, in
-// order; then the widest scale, which answers at once, somewhere in its middle.
+// order, over Music (A, B, C of 100 s each; active, A focused); then the
+// widest scale, which answers at once, somewhere in its middle.
 TEST_F(Playback, ScriptTable) {
+    auto& pm = host.player().playlists();
+    const size_t pl = playlist("Music", {"A", "B", "C"}, {100, 100, 100});
+    ASSERT_TRUE(pm.set_active_playlist(pl));
+    ASSERT_TRUE(pm.playlist_set_focus_item(pl, 0));
     expect_table("playback.tsv");
     host.player().playback().set_volume(-37);
     const unsigned long long far_position = std::stoull(run("$display_volume(4294967295)"));

@@ -58,28 +58,14 @@ protected:
     std::string saved(const char* name) { return cor_test::read_bytes(dir.file(name)); }
 };
 
-// Lines end in CR LF, line breaks inside an item too, and a UTF-8 file has
-// one byte-order mark, also when added to or when adding starts it.
+// The rows of data/playlist_saves.tsv, in order.
 TEST_F(PlaylistSave, WritesOneLinePerItem) {
-    const std::string bom = "\xEF\xBB\xBF";
-    struct row {
-        const char* file;
-        std::string options, contents;
-    };
-    const row rows[] = {
-        {"list.txt", "'%title%'", bom + "A\r\nB\r\nC\r\n"},
-        {"list.txt", "'<%title%>',Music,charcode:UTF8,mode:write", bom + "<A>\r\n<B>\r\n<C>\r\n"},
-        {"added.txt", "'%title%',,mode:add", bom + "A\r\nB\r\nC\r\n"},
-        {"added.txt", "'%title%!',,MODE:ADD", bom + "A\r\nB\r\nC\r\nA!\r\nB!\r\nC!\r\n"},
-        {"breaks.txt", "'%title%$crlf()x$char(10)y',,charcode:utf8",
-         bom + "A\r\nx\r\ny\r\nB\r\nx\r\ny\r\nC\r\nx\r\ny\r\n"},
-        {"places.txt", "'%list_index%|%list_total%|%playlist_name%|%title%'",
-         bom + "1|3|Music|A\r\n2|3|Music|B\r\n3|3|Music|C\r\n"},
-    };
-    for (const auto& r : rows) {
-        EXPECT_EQ(run("$if($pl_save(" + dir.path(r.file) + "," + r.options + "),y,n)"), "y")
-            << r.options;
-        EXPECT_EQ(saved(r.file), r.contents) << r.options;
+    for (const auto& row : cor_test::read_case_table("functions/data/playlist_saves.tsv", 3)) {
+        const std::string& file = row.fields[0];
+        EXPECT_EQ(run("$if($pl_save(" + dir.path(file) + "," + row.fields[1] + "),y,n)"), "y")
+            << row.where;
+        EXPECT_EQ(saved(file.c_str()), cor_test::case_field(row, 2, {{"bom", "\xEF\xBB\xBF"}}))
+            << row.where;
     }
 }
 

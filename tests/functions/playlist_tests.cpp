@@ -69,29 +69,15 @@ TEST_F(Playlists, AddSelectedItemsOfTheActivePlaylist) {
                      "$pl_addselecteditems: playlist not found"}));
 }
 
-// Each call, then the selection and the focused item; xor without clearing
-// or focusing changes only that item, and refused calls (their messages are
-// rows of data/playlists.tsv) change nothing.
+// The rows of data/selection.tsv, in order.
 TEST_F(Playlists, SelectAndFocusOneItem) {
     ASSERT_TRUE(pm().playlist_set_selection_single(music, 0, true));
-    const std::pair<std::string, std::string> steps[] = {
-        {"$pi_select(Music,2)", "0010 2"},
-        {"$pi_select(Music,3,select:xor,clear:false,focus:false)", "0011 2"},
-        {"$pi_select(Music,3,select:XOR,clear:off,focus:off)", "0010 2"},
-        {"$pi_select(Music,2,select:unselect,clear:0)", "0000 2"},
-        {"$pi_select(Music,1,select:true,clear:0)$pi_select(Music,0,select:select,clear:0)",
-         "1100 0"},
-        {"$pi_select(Music,0,select:false,clear:0,focus:1)", "0100 0"},
-    };
-    for (const auto& [script, expected] : steps) {
-        run(script);
+    for (const auto& row : cor_test::read_case_table("functions/data/selection.tsv", 2)) {
+        run(row.fields[0]);
         EXPECT_EQ(selection(music) + " " + std::to_string(pm().playlist_get_focus_item(music)),
-                  expected)
-            << script;
+                  row.fields[1])
+            << row.where;
     }
-    run("$pi_select(Music,1,select:maybe)$pi_select(Music,1,bogus)$pi_select(Music,x)"
-        "$pi_select(music,1)$pi_select(Music)");
-    EXPECT_EQ(selection(music), "0100");
 }
 
 TEST_F(Playlists, LockRefusesEditsUntilUnlocked) {

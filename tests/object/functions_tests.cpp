@@ -6,20 +6,12 @@
 #include "object/object_rig.h"
 #include "script/error_report.h"
 #include "support/case_table.h"
+#include "support/window_probe.h"
 
 namespace object_test {
 namespace {
 
 using lines_t = std::vector<std::string>;
-// Every test here starts with the script window Main open.
-class InMain : public ObjectRig {
-protected:
-    void SetUp() override {
-        ObjectRig::SetUp();
-        w = open("Main");
-    }
-    window w;
-};
 using Creating = InMain;
 using Functions = InMain;
 
@@ -125,19 +117,28 @@ TEST_F(Functions, CallTable) {
     manager.clear_parent(box->id, vesk::object::cat_all_objects);
 }
 
-TEST_F(Functions, ShowObjectAndIsObjectVisible) {
-    const std::string id = run("$test_rect(Main,10,10,20,20,color:FF0000)", w);
+// Hiding, showing and the z-order show at the next repaint, or at once with redraw.
+TEST_F(Functions, ShowObjectIsObjectVisibleAndSetObjectZorder) {
+    const std::string id = run("$test_rect(Main,10,10,40,40,color:FF0000)", w);
+    run("$test_rect(Main,30,30,40,40,color:0000FF)", w);
     full_paint(w);
     EXPECT_EQ(run("$isobjectvisible(" + id + ")|$if($isobjectvisible(" + id + "),y,n)", w), "1|y");
     EXPECT_EQ(run("$showobject(" + id + ",0)$isobjectvisible(" + id + ")|$if($isobjectvisible(" +
                       id + "),y,n)|%_result%",
                   w),
               "0|n|0");
-    EXPECT_EQ(pixel(w, 15, 15), red);  // without redraw nothing changes on screen
+    EXPECT_EQ(pixel(w, 15, 15), red);
     run("$showobject(" + id + ",off,redraw:1)", w);
     EXPECT_EQ(pixel(w, 15, 15), white);
     EXPECT_EQ(run("$if($showobject(" + id + ",on,REDRAW:true),y,n)", w), "y");
-    EXPECT_EQ(pixel(w, 15, 15), red);
+    EXPECT_EQ(colours(w, "15,15 40,40"), "red blue");
+
+    run("$setobjectzorder(" + id + ",TOP)", w);
+    EXPECT_EQ(pixel(w, 40, 40), blue);
+    full_paint(w);
+    EXPECT_EQ(pixel(w, 40, 40), red);
+    EXPECT_EQ(run("$if($setobjectzorder(" + id + ",Bottom,redraw:1),y,n)", w), "y");
+    EXPECT_EQ(pixel(w, 40, 40), blue);
     EXPECT_TRUE(lines().empty());
 }
 
@@ -169,20 +170,6 @@ TEST_F(Functions, MoveObject) {
     EXPECT_TRUE(lines().empty());
 }
 
-TEST_F(Functions, SetObjectZorder) {
-    const std::string a = run("$test_rect(Main,10,10,40,40,color:FF0000)", w);
-    run("$test_rect(Main,30,30,40,40,color:0000FF)", w);
-    full_paint(w);
-    EXPECT_EQ(pixel(w, 40, 40), blue);
-    run("$setobjectzorder(" + a + ",TOP)", w);
-    EXPECT_EQ(pixel(w, 40, 40), blue);  // no redraw asked
-    full_paint(w);
-    EXPECT_EQ(pixel(w, 40, 40), red);
-    EXPECT_EQ(run("$if($setobjectzorder(" + a + ",Bottom,redraw:1),y,n)", w), "y");
-    EXPECT_EQ(pixel(w, 40, 40), blue);  // repainted at once
-    EXPECT_TRUE(lines().empty());
-}
-
 TEST_F(Functions, UpdateAndRemoveObject) {
     const std::string a = run("$test_rect(Main,10,10,20,20,color:FF0000)", w);
     const std::string b = run("$test_rect(Main,50,10,20,20,color:0000FF)", w);
@@ -200,36 +187,11 @@ TEST_F(Functions, UpdateAndRemoveObject) {
     EXPECT_EQ(manager.object_count(), 0u);
 }
 
-// The repaints of one run are gathered and painted when it ends, each
-// place once, and invalidated. A change without a repaint of its own, made
-// after a repaint in the run, still leaves the repainted place as that
-// repaint saw it.
+// The repaints of one run (the rows of data/repaints.tsv) are gathered and
+// painted when it ends, each place once, and invalidated.
 TEST_F(Functions, RepaintsOfOneRunShowWhatEachSawAndReachTheScreenOnce) {
-    struct t_row {
-        const char* script;
-        const char* points;
-        const char* expected;
-        int a_draws;
-    };
-    // A (10 to 29) lies under B (20 to 39, blue). A turns from red to
-    // yellow before each run: yellow shows where A was repainted.
-    const t_row rows[] = {
-        {"$updateobject({A})$updateobject({A})", "15,15 25,25", "yellow blue", 1},
-        {"$updateobject({A})$moveobject({B},60,60)", "15,15 25,25 65,65", "yellow blue white", 1},
-        {"$updateobject({A})$showobject({B},0)", "25,25", "blue", 1},
-        {"$updateobject({A})$setobjectzorder({A},top)", "25,25", "blue", 1},
-        {"$updateobject({A})$removeobject({B})", "25,25 35,35", "blue blue", 1},
-        {"$moveobject({B},60,60)$updateobject({A})", "25,25 35,35 65,65", "yellow blue white", 1},
-        {"$updateobject({A})$moveobject({B},60,60,redraw:true)", "25,25 35,35 65,65",
-         "yellow white blue", 1},
-        {"$updateobject({A})$showobject({B},0,redraw:true)", "25,25 35,35", "yellow white", 1},
-        {"$updateobject({A})$test_rect(Main,0,0,50,50,color:00FF00)", "15,15 25,25", "yellow blue",
-         1},
-        // A long loop paints in passes of at most 64 places.
-        {"$for(i,1,100,1,'$updateobject({A})')", "15,15 25,25", "yellow blue", 2},
-    };
-    for (const t_row& row : rows) {
-        SCOPED_TRACE(row.script);
+    for (const auto& row : cor_test::read_case_table("object/data/repaints.tsv", 4)) {
+        SCOPED_TRACE(row.where + ": " + row.fields[0]);
         const std::string a = run("$test_rect(Main,10,10,20,20,color:FF0000)", w);
         const std::string b = run("$test_rect(Main,20,20,20,20,color:0000FF)", w);
         full_paint(w);
@@ -237,21 +199,15 @@ TEST_F(Functions, RepaintsOfOneRunShowWhatEachSawAndReachTheScreenOnce) {
         ASSERT_NE(under, nullptr);
         under->color = RGB(255, 255, 0);
         const int draws = under->draws;
-        std::string script = row.script;
-        for (const auto& [name, id] : {std::pair{"{A}", a}, std::pair{"{B}", b}})
-            for (size_t at; (at = script.find(name)) != std::string::npos;)
-                script.replace(at, 3, id);
-        run(script, w);
-        EXPECT_EQ(colours(w, row.points), row.expected);
-        EXPECT_EQ(under->draws - draws, row.a_draws);
+        run(cor_test::case_field(row, 0, {{"A", a}, {"B", b}}), w);
+        EXPECT_EQ(colours(w, row.fields[1]), row.fields[2]);
+        EXPECT_EQ(under->draws - draws, std::stoi(row.fields[3]));
         // Invalidated, and painted on the screen as in the back buffer.
         RECT update{};
         EXPECT_TRUE(GetUpdateRect(w.wnd, &update, FALSE));
         EXPECT_TRUE(PtInRect(&update, POINT{15, 15}));
         UpdateWindow(w.wnd);
-        const HDC screen = GetDC(w.wnd);
-        EXPECT_EQ(GetPixel(screen, 15, 15), pixel(w, 15, 15));
-        ReleaseDC(w.wnd, screen);
+        EXPECT_EQ(cor_test::screen_pixel(w.wnd, 15, 15), pixel(w, 15, 15));
         run("$clearobject(Main)", w);
         full_paint(w);
     }

@@ -25,11 +25,10 @@ TEST(IdentityText, ThirtySixCharactersInFiveHexadecimalGroups) {
     }
 }
 
-using Manager = ObjectRig;
+using Manager = InMain;
 
 // Also each window paints only its own objects.
 TEST_F(Manager, ControlsPaintAfterDrawnObjectsAndEvenWhileHidden) {
-    const window w = open("Main");
     rect(open("Other"), 0, 0, 100, 100, blue);
     auto* button = store(w, std::make_unique<test_control>(10, 10, 40, 40, green, 100));
     test_rect* over = rect(w, 30, 30, 40, 40, red);
@@ -51,7 +50,6 @@ TEST_F(Manager, ControlsPaintAfterDrawnObjectsAndEvenWhileHidden) {
 }
 
 TEST_F(Manager, RedrawObjectRepaintsOnlyItsRectangle) {
-    const window w = open("Main");
     test_rect* a = rect(w, 20, 20, 30, 30, red);
     test_rect* top = rect(w, 40, 40, 30, 30, blue);
     top->use_gdiplus = true;
@@ -84,11 +82,7 @@ TEST_F(Manager, RedrawObjectRepaintsOnlyItsRectangle) {
     // Nothing without a rectangle, or inside an object that is no window.
     EXPECT_FALSE(manager.update_object(rect(w, 10, 10, 0, 0, red)->id));
     auto* box = store(w, std::make_unique<test_container>());
-    auto inner = std::make_unique<test_rect>(0, 0, 5, 5, red);
-    inner->parent = box->id;
-    test_rect* inside = inner.get();
-    ASSERT_TRUE(manager.store(std::move(inner)));
-    EXPECT_FALSE(manager.update_object(inside->id));
+    EXPECT_FALSE(manager.update_object(rect(window{box->id}, 0, 0, 5, 5, red)->id));
     manager.clear_parent_unlocked(box->id, cat_all_objects);
 }
 
@@ -155,28 +149,27 @@ TEST_F(Manager, OrderInvariantHoldsUnderChurnAcrossWindows) {
 }
 
 TEST_F(Manager, CommandsNotificationsAndOwnerDrawReachTheirControls) {
-    const window a = open("A");
     const window b = open("B");
-    auto* first = store(a, std::make_unique<test_control>(0, 0, 5, 5, red, 100));
-    auto* second = store(a, std::make_unique<test_control>(0, 0, 5, 5, red, 100));
-    auto* menu = store(a, std::make_unique<test_control>(0, 0, 5, 5, red, 200));
+    auto* first = store(w, std::make_unique<test_control>(0, 0, 5, 5, red, 100));
+    auto* second = store(w, std::make_unique<test_control>(0, 0, 5, 5, red, 100));
+    auto* menu = store(w, std::make_unique<test_control>(0, 0, 5, 5, red, 200));
     menu->command_ids = {201, 202};
     auto* other = store(b, std::make_unique<test_control>(0, 0, 5, 5, red, 300));
     other->control_wnd = reinterpret_cast<HWND>(0x1234);
 
-    EXPECT_TRUE(manager.route_command(a.id, a.wnd, MAKEWPARAM(100, 7)));
+    EXPECT_TRUE(manager.route_command(w.id, w.wnd, MAKEWPARAM(100, 7)));
     EXPECT_EQ(first->commands, (std::vector<std::pair<uint32_t, uint32_t>>{{100, 7}}));
     EXPECT_TRUE(second->commands.empty());  // the first owner only
-    EXPECT_TRUE(manager.route_command(a.id, a.wnd, MAKEWPARAM(202, 0)));
+    EXPECT_TRUE(manager.route_command(w.id, w.wnd, MAKEWPARAM(202, 0)));
     EXPECT_EQ(menu->commands.size(), 1u);
-    EXPECT_FALSE(manager.route_command(a.id, a.wnd, MAKEWPARAM(300, 0)));  // other window
-    EXPECT_TRUE(manager.has_command(a.id, 201));
-    EXPECT_FALSE(manager.has_command(a.id, 300));
+    EXPECT_FALSE(manager.route_command(w.id, w.wnd, MAKEWPARAM(300, 0)));  // other window
+    EXPECT_TRUE(manager.has_command(w.id, 201));
+    EXPECT_FALSE(manager.has_command(w.id, 300));
     EXPECT_TRUE(manager.has_command(b.id, 300));
 
     DRAWITEMSTRUCT item{};
     item.CtlID = 100;
-    EXPECT_TRUE(manager.route_draw_item(a.id, 100, item));
+    EXPECT_TRUE(manager.route_draw_item(w.id, 100, item));
     EXPECT_EQ(first->draw_items, 1);
     EXPECT_EQ(second->draw_items, 1);  // every control with the identifier
     EXPECT_EQ(menu->draw_items, 0);
@@ -184,7 +177,7 @@ TEST_F(Manager, CommandsNotificationsAndOwnerDrawReachTheirControls) {
     NMHDR header{};
     header.hwndFrom = reinterpret_cast<HWND>(0x1234);
     LRESULT result = 0;
-    EXPECT_FALSE(manager.route_notify(a.id, a.wnd, 0, reinterpret_cast<LPARAM>(&header), result));
+    EXPECT_FALSE(manager.route_notify(w.id, w.wnd, 0, reinterpret_cast<LPARAM>(&header), result));
     EXPECT_TRUE(manager.route_notify(b.id, b.wnd, 0, reinterpret_cast<LPARAM>(&header), result));
     EXPECT_EQ(result, 42);
     EXPECT_EQ(other->notifications, 1);
@@ -192,7 +185,6 @@ TEST_F(Manager, CommandsNotificationsAndOwnerDrawReachTheirControls) {
 }
 
 TEST_F(Manager, AControlMayRemoveItselfFromItsOwnCommand) {
-    const window w = open("Main");
     auto* button = store(w, std::make_unique<test_control>(0, 0, 5, 5, red, 100));
     const cor::guid id = button->id;
     const size_t live = object_base::live_count();
@@ -210,7 +202,6 @@ TEST_F(Manager, AControlMayRemoveItselfFromItsOwnCommand) {
 }
 
 TEST_F(Manager, BusyFlagRefusesReentryWithoutHalfStoredObjects) {
-    const window w = open("Main");
     test_rect* a = rect(w, 0, 0, 5, 5, red);
     lines();
     ASSERT_TRUE(manager.busy().take());

@@ -175,6 +175,16 @@ private:
     size_t live_at_start_ = 0;
 };
 
+// A rig whose tests start with the script window Main open.
+class InMain : public ObjectRig {
+protected:
+    void SetUp() override {
+        ObjectRig::SetUp();
+        w = open("Main");
+    }
+    window w;
+};
+
 inline constexpr COLORREF white = RGB(255, 255, 255);
 inline constexpr COLORREF red = RGB(255, 0, 0);
 inline constexpr COLORREF green = RGB(0, 255, 0);
