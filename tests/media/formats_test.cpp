@@ -128,91 +128,117 @@ TEST(Tags, EveryFormReadsItsFields) {
     }
 }
 
-TEST(Flac, StreamInfoAndLeadingId3Tag) {
-    const t_track_info info = read_ok(sample_flac({"TITLE=x"}), "x.flac");
-    // 100000 bytes over 10 s: 80 kbps.
-    EXPECT_EQ(techs(info, "codec|samplerate|channels|bitspersample|bitrate"), "FLAC|44100|2|16|80");
-    EXPECT_EQ(info.length_samples, 441'000u);
-    EXPECT_DOUBLE_EQ(info.length(), 10.0);
-
-    // An ID3 tag before the stream is passed over; a length of 0 is unknown.
-    const t_bytes file = id3_tag(3, id3_text(3, "TIT2", 0, latin1("ignored"))) +
-                         t_builder().str("fLaC").raw(flac_streaminfo(0, true)).fill(500).b;
-    const t_track_info unknown = read_ok(file, "x.flac");
-    EXPECT_EQ(unknown.length(), 0.0);
-    EXPECT_EQ(unknown.find_info("bitrate"), nullptr);
-    EXPECT_EQ(tech(unknown, "samplerate"), "44100");
-}
-
-TEST(Flac, DamagedMetadataIsRefused) {
-    EXPECT_EQ(read_error(t_builder().str("fLaC").raw(flac_block(4, vorbis_comments({}), true)).b,
-                         "x.flac"),
-              "FLAC file does not start with a STREAMINFO block");
-    t_bytes cut = sample_flac({"TITLE=x"});
-    cut.resize(60);  // inside the comment block
-    EXPECT_EQ(read_error(cut, "x.flac"), "truncated FLAC metadata");
-    t_bytes bad_comments = vorbis_comments({"TITLE=x"});
-    bad_comments[19] = 0x7F;  // field length far past the block
-    t_builder bad;
-    bad.str("fLaC").raw(flac_streaminfo(10, false)).raw(flac_block(4, bad_comments, true));
-    EXPECT_EQ(read_error(bad.b, "x.flac"), "damaged FLAC Vorbis comment block");
-    EXPECT_EQ(read_error(latin1("nothing known here"), "x.flac"), "not a FLAC file");
-}
-
 const std::vector<std::string> long_comments = {"TITLE=x", "LONG=" + std::string(700, 'x'),
                                                 "ARTIST=Ä"};
 
-TEST(OggVorbis, HeadersSpanningPagesAndLengthFromLastPage) {
-    const t_track_info info = read_ok(sample_ogg(long_comments), "x.ogg");
-    EXPECT_EQ(techs(info, "codec|samplerate|channels|bitrate"), "Vorbis|48000|2|160");
-    EXPECT_EQ(info.length_samples, 48000u * 5 + 123);
-    EXPECT_EQ(value(info, "long").size(), 700u);
-    EXPECT_EQ(value(info, "artist"), "Ä");
-
-    // Without a nominal bitrate the average over the file is given.
-    const t_bytes vbr = sample_ogg(long_comments, 0);
-    const t_track_info avg = read_ok(vbr, "x.ogg");
-    const double seconds = (48000.0 * 5 + 123) / 48000;
-    EXPECT_EQ(tech(avg, "bitrate"), std::to_string(int(vbr.size() * 8 / seconds / 1000 + 0.5)));
+// MPEG audio frames of `size` bytes with the header bytes given.
+t_bytes frames(size_t count, uint8_t b1, uint8_t b2, uint8_t b3, size_t size) {
+    t_bytes out;
+    for (size_t i = 0; i < count; ++i) out = out + mpeg_frame(b1, b2, b3, size);
+    return out;
 }
 
-TEST(OggVorbis, ChecksumsAndStreamKindAreChecked) {
-    t_bytes file = sample_ogg(long_comments);
-    file[40] ^= 0x01;  // inside the first page
-    EXPECT_EQ(read_error(file, "x.ogg"), "damaged Ogg page (bad checksum)");
+// What each kind of stream tells of itself, and its length.
+TEST(Streams, EachFormatGivesItsFactsAndLength) {
+    const t_bytes vbr_ogg = sample_ogg(long_comments, 0);
+    const double ogg_seconds = (48000.0 * 5 + 123) / 48000;
+    const struct {
+        const char* path;
+        t_bytes file;
+        std::string facts;              // codec|samplerate|channels|bitspersample|bitrate
+        double seconds, within = 1e-5;  // a sample, but estimates from the size
+    } rows[] = {
+        // The tag's padding is not audio; nor is a stray sync word whose "next
+        // frame" is not there.
+        {"a.mp3", id3_tag(3, {}, 0, 100) + mp3_frames(20), "MP3|44100|2||128",
+         20 * 417 * 8 / 128000.0, 1e-4},
+        {"a.mp3",
+         id3_tag(3, {}) + latin1("junk") + t_bytes{0xFF, 0xFB, 0x90, 0x00} + t_bytes(30, 0x11) +
+             mp3_frames(6),
+         "MP3|44100|2||128", 6 * 417 * 8 / 128000.0, 1e-4},
+        // MPEG-2 Layer III, 64 kbps, 22050 Hz, mono: 72 * 64000 / 22050 = 208 bytes.
+        {"a.mp3", frames(5, 0xF3, 0x80, 0xC0, 208), "MP3|22050|1||64", 5 * 208 * 8 / 64000.0, 1e-4},
+        // MPEG-1 Layer II, 192 kbps, 48000 Hz, padded: 576 + 1 bytes.
+        {"b.mp2", frames(5, 0xFD, 0xA6, 0x00, 577), "MP2|48000|2||192", 5 * 577 * 8 / 192000.0,
+         1e-4},
+        // 100000 bytes over 10 s: 80 kbps.
+        {"x.flac", sample_flac({"TITLE=x"}), "FLAC|44100|2|16|80", 10},
+        // An ID3 tag before the stream is passed over; a length of 0 is unknown.
+        {"x.flac",
+         id3_tag(3, id3_text(3, "TIT2", 0, latin1("ignored"))) +
+             t_builder().str("fLaC").raw(flac_streaminfo(0, true)).fill(500).b,
+         "FLAC|44100|2|16|", 0},
+        // Headers over several pages; the length from the last page of the stream.
+        {"x.ogg", sample_ogg(long_comments), "Vorbis|48000|2||160", ogg_seconds},
+        // Without a nominal bitrate the average over the file is given.
+        {"x.ogg", vbr_ogg,
+         "Vorbis|48000|2||" + std::to_string(int(vbr_ogg.size() * 8 / ogg_seconds / 1000 + 0.5)),
+         ogg_seconds},
+        {"x.wav", sample_wav({"INAM=x"}), "PCM|44100|2|16|1411", 2},
+        {"x.wav", sample_wav({}, 0xFFFE, 32), "PCM|44100|2|32|2822", 2},
+    };
+    for (const auto& r : rows) {
+        const t_track_info info = read_ok(r.file, r.path);
+        EXPECT_EQ(techs(info, "codec|samplerate|channels|bitspersample|bitrate"), r.facts);
+        EXPECT_NEAR(info.length(), r.seconds, r.within) << r.facts;
+    }
+    const t_track_info ogg = read_ok(sample_ogg(long_comments), "x.ogg");
+    EXPECT_EQ(tags(ogg, "long").size(), 700u);
+    EXPECT_EQ(tags(ogg, "artist"), "Ä");
+}
 
+TEST(Streams, BrokenFilesFailWithAReason) {
+    t_bytes cut_id3 = id3_tag(3, id3_text(3, "TIT2", 0, latin1("x")), 0, 500);
+    cut_id3.resize(200);
+    t_bytes cut_flac = sample_flac({"TITLE=x"});
+    cut_flac.resize(60);  // inside the comment block
+    t_bytes bad_comments = vorbis_comments({"TITLE=x"});
+    bad_comments[19] = 0x7F;  // field length far past the block
+    t_bytes bad_ogg = sample_ogg(long_comments);
+    bad_ogg[40] ^= 0x01;  // inside the first page
     t_ogg_writer opus(7);
     opus.packet(t_builder().str("OpusHead").fill(11).b, 0, 2);
     opus.packet(t_builder().str("OpusTags").fill(8).b, 0);
-    EXPECT_EQ(read_error(opus.data, "x.ogg"), "Ogg file holds no Vorbis stream");
+    const struct {
+        const char* path;
+        t_bytes file;
+        const char* error;
+    } rows[] = {
+        {"a.mp3", {}, "empty file"},
+        {"a.mp3", t_bytes(3000, 0x20), "no MPEG audio frame found"},
+        {"a.mp3", cut_id3, "truncated ID3v2 tag"},
+        {"notes.txt", t_bytes(100, 0x20), "unrecognised file format"},
+        {"x.flac", t_builder().str("fLaC").raw(flac_block(4, vorbis_comments({}), true)).b,
+         "FLAC file does not start with a STREAMINFO block"},
+        {"x.flac", cut_flac, "truncated FLAC metadata"},
+        {"x.flac",
+         t_builder()
+             .str("fLaC")
+             .raw(flac_streaminfo(10, false))
+             .raw(flac_block(4, bad_comments, true))
+             .b,
+         "damaged FLAC Vorbis comment block"},
+        {"x.flac", latin1("nothing known here"), "not a FLAC file"},
+        {"x.ogg", bad_ogg, "damaged Ogg page (bad checksum)"},
+        {"x.ogg", opus.data, "Ogg file holds no Vorbis stream"},
+        {"x.wav", sample_wav({}, 2), "unsupported WAV encoding (format 2)"},
+        {"x.wav",
+         t_builder().str("RIFF").le(4, 4).str("WAVE").raw(riff_chunk("LIST", latin1("INFO"))).b,
+         "WAV file has no format chunk"},
+    };
+    for (const auto& r : rows) EXPECT_EQ(read_error(r.file, r.path), r.error) << r.path;
 
-    // A damaged last page is passed over for the one before it. The other
+    // A damaged last Ogg page is passed over for the one before it. The other
     // stream's page at the end takes 27 + 2 + 400 bytes.
     t_bytes tail_damaged = sample_ogg(long_comments);
     tail_damaged[tail_damaged.size() - 429 - 10] ^= 0xFF;
     EXPECT_EQ(read_ok(tail_damaged, "x.ogg").length_samples, 48000u * 3);
-}
-
-TEST(Wav, FormatDataLengthCutAndUnsupportedFiles) {
-    const t_track_info info = read_ok(sample_wav({"INAM=x"}), "x.wav");
-    EXPECT_EQ(techs(info, "codec|samplerate|channels|bitspersample|bitrate"),
-              "PCM|44100|2|16|1411");
-    EXPECT_EQ(info.length_samples, 88200u);
-    const t_track_info floats = read_ok(sample_wav({}, 0xFFFE, 32), "x.wav");
-    EXPECT_EQ(tech(floats, "bitspersample"), "32");
-    EXPECT_EQ(floats.length_samples, 88200u);
-
-    // Cut inside the data: what is there still plays.
+    // A WAV file cut inside the data: what is there still plays.
     t_bytes cut = sample_wav({"INAM=x"});
     cut.resize(44 + 4000);
     const t_track_info part = read_ok(cut, "x.wav");
     EXPECT_EQ(part.length_samples, 1000u);
     EXPECT_EQ(part.find_meta("title"), nullptr);
-
-    EXPECT_EQ(read_error(sample_wav({}, 2), "x.wav"), "unsupported WAV encoding (format 2)");
-    const t_bytes no_data =
-        t_builder().str("RIFF").le(4, 4).str("WAVE").raw(riff_chunk("LIST", latin1("INFO"))).b;
-    EXPECT_EQ(read_error(no_data, "x.wav"), "WAV file has no format chunk");
 }
 
 TEST(FormatRobustness, CutAndDamagedFiles) {

@@ -191,27 +191,17 @@ inline t_bytes flac_streaminfo(uint64_t samples, bool last) {
 
 // Reading back.
 
-inline std::vector<std::string> values(const cor::t_track_info& info, std::string_view name) {
-    const cor::t_meta_field* f = info.find_meta(name);
-    return f ? f->values : std::vector<std::string>{};
-}
-inline std::string value(const cor::t_track_info& info, std::string_view name) {
-    const cor::t_meta_field* f = info.find_meta(name);
-    return f && !f->values.empty() ? f->values.front() : std::string();
-}
-inline std::string tech(const cor::t_track_info& info, std::string_view name) {
-    const std::string* s = info.find_info(name);
-    return s ? *s : std::string();
-}
-
-// The named values ("codec|samplerate|...") joined by '|', so that one
-// comparison shows every value that differs.
+// The named values ("codec|samplerate|..."), technical ones or the first
+// of each tag, joined by '|' so that one comparison shows every value that
+// differs; "" for each missing.
 inline std::string joined(const cor::t_track_info& info, std::string_view names, bool technical) {
     std::string out;
     for (size_t at = 0; at <= names.size();) {
         const size_t bar = std::min(names.find('|', at), names.size());
         const std::string_view name = names.substr(at, bar - at);
-        out += (at ? "|" : "") + (technical ? tech(info, name) : value(info, name));
+        const std::string* s = technical ? info.find_info(name) : nullptr;
+        const cor::t_meta_field* f = technical ? nullptr : info.find_meta(name);
+        out += (at ? "|" : "") + (s ? *s : f && !f->values.empty() ? f->values.front() : "");
         at = bar + 1;
     }
     return out;

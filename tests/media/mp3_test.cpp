@@ -27,38 +27,8 @@ TEST(Mp3Tags, Id3v1OnlyWhenNoId3v2) {
 
     const t_track_info both = read_ok(id3_tag(3, id3_text(3, "TIT2", 0, latin1("New"))) +
                                       mp3_frames(4) + id3v1("Old", 1, 0));
-    EXPECT_EQ(value(both, "title"), "New");
+    EXPECT_EQ(tags(both, "title"), "New");
     EXPECT_EQ(both.find_meta("genre"), nullptr);
-}
-
-TEST(Mp3Stream, ConstantBitrateLengthIsEstimatedFromSize) {
-    const t_track_info info = read_ok(id3_tag(3, {}, 0, 100) + mp3_frames(20));
-    EXPECT_EQ(techs(info, "codec|bitrate|samplerate|channels"), "MP3|128|44100|2");
-    EXPECT_EQ(info.sample_rate, 44100u);
-    EXPECT_NEAR(info.length(), 20 * 417 * 8 / 128000.0, 1e-4);
-    EXPECT_EQ(info.file_size, 110u + 20 * 417);
-}
-
-TEST(Mp3Stream, OtherVersionsAndLayers) {
-    // MPEG-2 Layer III, 64 kbps, 22050 Hz, mono: 72 * 64000 / 22050 = 208 bytes.
-    t_bytes mpeg2;
-    for (int i = 0; i < 5; ++i) mpeg2 = mpeg2 + mpeg_frame(0xF3, 0x80, 0xC0, 208);
-    const t_track_info a = read_ok(mpeg2);
-    EXPECT_EQ(techs(a, "samplerate|channels|bitrate"), "22050|1|64");
-    EXPECT_NEAR(a.length(), 5 * 208 * 8 / 64000.0, 1e-4);
-
-    // MPEG-1 Layer II, 192 kbps, 48000 Hz, padded: 576 + 1 bytes.
-    t_bytes layer2;
-    for (int i = 0; i < 5; ++i) layer2 = layer2 + mpeg_frame(0xFD, 0xA6, 0x00, 577);
-    const t_track_info b = read_ok(layer2, "b.mp2");
-    EXPECT_EQ(techs(b, "codec|samplerate|bitrate"), "MP2|48000|192");
-}
-
-TEST(Mp3Stream, FalseSyncInJunkIsSkipped) {
-    // A stray sync word whose "next frame" is not there, then real frames.
-    t_bytes junk = t_builder().str("junk").u8(0xFF).u8(0xFB).u8(0x90).u8(0x00).fill(30, 0x11).b;
-    const t_track_info info = read_ok(id3_tag(3, {}) + junk + mp3_frames(6));
-    EXPECT_NEAR(info.length(), 6 * 417 * 8 / 128000.0, 1e-4);
 }
 
 t_bytes xing_frame(std::string_view magic, uint32_t frames, uint32_t bytes, uint16_t delay,
@@ -77,11 +47,11 @@ TEST(Mp3Stream, XingAndVbriHeadersGiveFrameCount) {
     const t_track_info vbr = read_ok(xing_frame("Xing", 1000, 2'000'000, 576, 1200) + audio);
     EXPECT_EQ(vbr.length_samples, 1000u * 1152 - 576 - 1200);
     const double seconds = (1000.0 * 1152 - 1776) / 44100;
-    EXPECT_EQ(tech(vbr, "bitrate"), std::to_string(int(2'000'000 * 8 / seconds / 1000 + 0.5)));
+    EXPECT_EQ(techs(vbr, "bitrate"), std::to_string(int(2'000'000 * 8 / seconds / 1000 + 0.5)));
 
     const t_track_info cbr = read_ok(xing_frame("Info", 1000, 2'000'000, 0, 0) + audio);
     EXPECT_EQ(cbr.length_samples, 1000u * 1152);
-    EXPECT_EQ(tech(cbr, "bitrate"), "128");
+    EXPECT_EQ(techs(cbr, "bitrate"), "128");
 
     t_builder vbri;
     vbri.u8(0xFF).u8(0xFB).u8(0x90).u8(0x00).fill(32).str("VBRI").be(1, 2).be(0, 2).be(75, 2);
@@ -89,15 +59,6 @@ TEST(Mp3Stream, XingAndVbriHeadersGiveFrameCount) {
     vbri.b.resize(417, 0);
     const t_track_info fraunhofer = read_ok(vbri.b + audio);
     EXPECT_EQ(fraunhofer.length_samples, 400u * 1152);
-}
-
-TEST(Mp3Stream, BrokenFilesFailWithAReason) {
-    EXPECT_EQ(read_error({}), "empty file");
-    EXPECT_EQ(read_error(t_bytes(3000, 0x20)), "no MPEG audio frame found");
-    t_bytes cut = id3_tag(3, id3_text(3, "TIT2", 0, latin1("x")), 0, 500);
-    cut.resize(200);
-    EXPECT_EQ(read_error(cut), "truncated ID3v2 tag");
-    EXPECT_EQ(read_error(t_bytes(100, 0x20), "notes.txt"), "unrecognised file format");
 }
 
 // Unsynchronisation of the whole tag (2.3) and of single frames (2.4), a
@@ -121,8 +82,10 @@ TEST(Mp3Robustness, UnsynchronisedTagsAndCutAndDamagedFiles) {
         mp3_frames(2);
     const t_bytes xing = xing_frame("Xing", 10, 5000, 576, 100) + mp3_frames(2);
     EXPECT_EQ(tags(read_ok(v23), "title|tracknumber|totaltracks"), "ÿþtitle|1|2");
-    EXPECT_EQ(tags(read_ok(v24), "title|album"), "ÿÿX|abc");
-    EXPECT_EQ(values(read_ok(v24), "artist"), (std::vector<std::string>{"a", "b"}));
+    const t_track_info tagged = read_ok(v24);
+    EXPECT_EQ(tags(tagged, "title|album"), "ÿÿX|abc");
+    ASSERT_NE(tagged.find_meta("artist"), nullptr);
+    EXPECT_EQ(tagged.find_meta("artist")->values, (std::vector<std::string>{"a", "b"}));
     for (const t_bytes* file : {&v23, &v24, &xing}) expect_bad_input_handled(*file, "a.mp3", 1);
 }
 

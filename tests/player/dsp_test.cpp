@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <numbers>
+#include <tuple>
+#include <type_traits>
 #include <vector>
 
 #include "corvina500/dsp/dsp_chain.h"
@@ -15,48 +17,44 @@ namespace {
 constexpr uint32_t rate = 44100;
 
 // Peak level of each channel of a stereo sine after the chain, measured
-// after the filters have settled.
+// after the filters have settled; as 16-bit samples for short.
+template <class T = float>
 std::pair<double, double> stereo_peak(cor::dsp_chain& chain, double frequency, double amplitude) {
     constexpr size_t frames = rate;  // one second, in blocks as the output sends them
-    std::vector<float> block(2 * 4410);
+    std::vector<T> block(2 * 4410);
     double left = 0, right = 0;
     for (size_t done = 0; done < frames; done += 4410) {
         for (size_t i = 0; i < 4410; ++i) {
-            const auto v = static_cast<float>(
+            const auto v = static_cast<T>(
                 amplitude * std::sin(2 * std::numbers::pi * frequency * double(done + i) / rate));
             block[2 * i] = block[2 * i + 1] = v;
         }
-        chain.process(block.data(), 4410, 2, rate);
+        if constexpr (std::is_same_v<T, float>)
+            chain.process(block.data(), 4410, 2, rate);
+        else
+            chain.process_s16(block.data(), 4410, 2, rate);
         if (done < frames / 2) continue;
         for (size_t i = 0; i < 4410; ++i) {
-            left = std::max(left, double(std::abs(block[2 * i])));
-            right = std::max(right, double(std::abs(block[2 * i + 1])));
+            left = std::max(left, std::abs(double(block[2 * i])));
+            right = std::max(right, std::abs(double(block[2 * i + 1])));
         }
     }
     return {left, right};
 }
 
 TEST(Dsp, EqualizerBandsShapeTheirFrequenciesOnly) {
-    struct row {
-        int32_t gains[cor::equalizer_bands];
-        double frequency;
-        double ratio;  // output level over input level
-    };
-    const row rows[] = {
-        // +6 dB at 1 kHz doubles a 1 kHz sine...
-        {{0, 0, 0, 0, 0, 600, 0, 0, 0, 0}, 1000, 1.995},
-        // ...and leaves sines far from it alone.
-        {{0, 0, 0, 0, 0, 600, 0, 0, 0, 0}, 62.5, 1.0},
-        {{0, 0, 0, 0, 0, 600, 0, 0, 0, 0}, 16000, 1.0},
-        {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 1000, 1.0},
-        {{0, 0, 0, 0, 0, 0, 0, 0, 0, -1200}, 16000, 0.251},
-        {{2000, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 31.25, 10.0},
-    };
-    for (const auto& r : rows) {
+    // A band's gain, a sine's frequency and its output level over its input
+    // level: +6 dB at 1 kHz doubles a 1 kHz sine and leaves sines far from it alone.
+    const std::tuple<size_t, int32_t, double, double> rows[] = {
+        {5, 600, 1000, 1.995}, {5, 600, 62.5, 1.0},      {5, 600, 16000, 1.0},
+        {5, 0, 1000, 1.0},     {9, -1200, 16000, 0.251}, {0, 2000, 31.25, 10.0}};
+    for (const auto& [band, gain, frequency, ratio] : rows) {
+        int32_t gains[cor::equalizer_bands] = {};
+        gains[band] = gain;
         cor::dsp_chain chain;
-        ASSERT_TRUE(chain.set({cor::equalizer_preset(r.gains)}));
-        const auto [left, right] = stereo_peak(chain, r.frequency, 0.05);
-        EXPECT_NEAR(left / 0.05, r.ratio, r.ratio * 0.03) << r.frequency << " Hz";
+        ASSERT_TRUE(chain.set({cor::equalizer_preset(gains)}));
+        const auto [left, right] = stereo_peak(chain, frequency, 0.05);
+        EXPECT_NEAR(left / 0.05, ratio, ratio * 0.03) << frequency << " Hz";
         EXPECT_NEAR(right, left, 1e-6);
     }
 }
@@ -74,22 +72,13 @@ TEST(Dsp, BalanceAndChainOrder) {
         EXPECT_NEAR(left, 0.5 * r.left, 0.002) << r.balance;
         EXPECT_NEAR(right, 0.5 * r.right, 0.002) << r.balance;
     }
-    // Both in one chain; 16-bit samples are clipped, not wrapped.
+    // Both in one chain; 16-bit samples are clipped to the limits, not wrapped.
     cor::dsp_chain chain;
     const int32_t boost[cor::equalizer_bands] = {0, 0, 0, 0, 0, 2000, 0, 0, 0, 0};
     ASSERT_TRUE(chain.set({cor::balance_preset(100), cor::equalizer_preset(boost)}));
-    std::vector<int16_t> s(2 * 4410);
-    for (size_t i = 0; i < 4410; ++i)
-        s[2 * i] = s[2 * i + 1] =
-            static_cast<int16_t>(20000 * std::sin(2 * std::numbers::pi * 1000 * double(i) / rate));
-    chain.process_s16(s.data(), 4410, 2, rate);
-    int16_t left_peak = 0, right_peak = 0;
-    for (size_t i = 0; i < 4410; ++i) {
-        left_peak = std::max<int16_t>(left_peak, static_cast<int16_t>(std::abs(s[2 * i])));
-        right_peak = std::max<int16_t>(right_peak, static_cast<int16_t>(std::abs(s[2 * i + 1])));
-    }
-    EXPECT_EQ(left_peak, 0);
-    EXPECT_EQ(right_peak, 32767);
+    const auto [left, right] = stereo_peak<int16_t>(chain, 1000, 20000);
+    EXPECT_EQ(left, 0);
+    EXPECT_EQ(right, 32768);
 }
 
 TEST(Dsp, ChainKeepsWellFormedPresetsOnly) {

@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
-#include <limits>
 #include <map>
 #include <memory>
 #include <sstream>
+#include <string>
 
 #include "player_rig.h"
 #include "support/case_table.h"
@@ -12,308 +13,207 @@
 namespace cor::test {
 namespace {
 
-using pc = playback_control;
-
-struct engine_rig : player_rig {
-    engine_rig() {
-        list = create("Music");
-        add(list, {"a.mp3", "b.mp3", "c.mp3"});
-        play_events.take();
-        playlist_events.take();
+// An output that wants the next track 2 s before the end, but does not take it.
+struct early_output final : silent_output {
+    using silent_output::silent_output;
+    bool wants_next() override { return length() - position() < 2; }
+    bool queue_next(const t_track_info&) override {
+        ++asked;
+        return false;
     }
-    size_t list = 0;
+    int asked = 0;
 };
 
-TEST(PlaybackEngine, StartNextPreviousAndStop) {
-    engine_rig rig;
-    auto& e = *rig.engine;
-    ASSERT_TRUE(rig.playlists->playlist_set_focus_item(rig.list, 1));
-    e.start(pc::track_command_play, false);
-    EXPECT_EQ(rig.play_events.take(), (events{"starting 1", "new_track b.mp3"}));
-    EXPECT_EQ(rig.now_playing(), "b.mp3");
-    EXPECT_EQ(rig.playlists->get_playing_playlist(), rig.list);
-    EXPECT_EQ(rig.playing_item(), 1u);
-    EXPECT_DOUBLE_EQ(e.get_length(), 10);
-
-    // Starting another track stops the current one first.
-    e.next();
-    EXPECT_EQ(rig.play_events.take(), (events{"stop 2", "starting 2", "new_track c.mp3"}));
-    e.previous();
-    e.previous();
-    EXPECT_EQ(rig.now_playing(), "a.mp3");
-    rig.play_events.take();
-    e.previous();
-    EXPECT_TRUE(rig.play_events.take().empty()) << "nothing before the first track";
-
-    e.stop();
-    e.stop();
-    EXPECT_EQ(rig.play_events.take(), (events{"stop 0"}));
-    EXPECT_FALSE(e.is_playing());
-    EXPECT_EQ(e.get_length(), 0);
-    EXPECT_FALSE(e.can_seek());
-    EXPECT_EQ(rig.playlists->get_playing_playlist(), no_index);
-}
-
-TEST(PlaybackEngine, NothingToPlayMeansNoEvents) {
-    player_rig rig;
-    rig.engine->start(pc::track_command_play, false);
-    rig.create("Empty");
-    for (const uint32_t command : {pc::track_command_play, pc::track_command_next,
-                                   pc::track_command_rand, pc::track_command_settrack, 77u})
-        rig.engine->start(command, false);
-    EXPECT_TRUE(rig.play_events.events.empty());
-}
-
-TEST(PlaybackEngine, PausingHoldsThePosition) {
-    engine_rig rig;
-    auto& e = *rig.engine;
-    e.pause(true);
-    e.seek(3);
-    EXPECT_TRUE(rig.play_events.take().empty()) << "no pausing or seeking while stopped";
-
-    e.start(pc::track_command_play, true);
-    EXPECT_EQ(rig.play_events.take(), (events{"starting 1 paused", "new_track a.mp3"}));
-    EXPECT_TRUE(e.is_paused());
-    rig.run(3);
-    EXPECT_EQ(e.get_position(), 0) << "no time passes while paused";
-    e.start(pc::track_command_default, false);
-    EXPECT_EQ(rig.play_events.take(), (events{"pause 0"})) << "the default command resumes";
-
-    rig.run(1.5);
-    e.play_or_pause();
-    e.pause(true);
-    rig.run(5);
-    EXPECT_DOUBLE_EQ(e.get_position(), 1.5);
-    e.toggle_pause();
-    rig.run(0.5);
-    EXPECT_EQ(rig.play_events.take(), (events{"time 1", "pause 1", "pause 0", "time 2"}));
-    e.stop();
-    e.play_or_pause();
-    EXPECT_EQ(rig.play_events.take(), (events{"stop 0", "starting 1", "new_track a.mp3"}));
-}
-
-TEST(PlaybackEngine, SeekMovesThePositionOnTheClock) {
-    engine_rig rig;
-    auto& e = *rig.engine;
-    e.start(pc::track_command_play, false);
-    rig.play_events.take();
-    rig.run(2.5);
-    e.seek(7.25);
-    rig.run(1);
-    e.seek_delta(-5);
-    EXPECT_DOUBLE_EQ(e.get_position(), 3.25);
-    e.seek(-4);
-    EXPECT_EQ(e.get_position(), 0);
-    e.seek(std::numeric_limits<double>::quiet_NaN());
-    EXPECT_EQ(rig.play_events.take(),
-              (events{"time 1", "time 2", "seek 7.25", "time 8", "seek 3.25", "seek 0"}));
-
-    // Past the end: the track ends at the next tick and the next one plays.
-    e.seek(1e9);
-    EXPECT_DOUBLE_EQ(e.get_position(), 10);
-    rig.run(1.0 / 16);
-    EXPECT_EQ(rig.play_events.take(), (events{"seek 10", "new_track b.mp3"}));
-    EXPECT_EQ(e.get_position(), 0);
-}
-
-TEST(PlaybackEngine, TracksFollowEachOtherUntilThePlaylistEnds) {
-    engine_rig rig;
-    rig.track("b.mp3", 2.5);
-    rig.engine->start(pc::track_command_play, false);
-    rig.play_events.take();
-    rig.run(22.5);
-    EXPECT_FALSE(rig.engine->is_playing());
-    events expected;
-    for (const auto& [seconds, then] : {std::pair{9, "new_track b.mp3"},
-                                        std::pair{2, "new_track c.mp3"}, std::pair{9, "stop 1"}}) {
-        for (int i = 1; i <= seconds; ++i) expected.push_back("time " + std::to_string(i));
-        expected.push_back(then);
+// Stands in for the decoding output: refuses paths not ending in ".wav",
+// logs what it opens and the gain, and keeps time as the silent output does.
+class fake_device : public silent_output {
+public:
+    fake_device(clock_source& clock, std::vector<std::string>& log)
+        : silent_output(clock), log_(log) {}
+    bool open(const t_track_info& track, double position, bool paused,
+              std::string& error) override {
+        if (!track.path.ends_with(".wav")) {
+            error = "no decoder for this format";
+            return false;
+        }
+        log_.push_back("open " + track.path + (paused ? " paused" : ""));
+        return silent_output::open(track, position, paused, error);
     }
-    EXPECT_EQ(rig.play_events.take(), expected);
-    EXPECT_EQ(rig.playlists->get_playing_playlist(), no_index);
-}
+    void set_gain(double gain) override { log_.push_back("gain " + number_text(gain)); }
+    void stream_info(t_track_info& info) override { info.set_info("codec", "PCM"); }
 
-// What plays after a track ends, by order and stop-after-current.
-TEST(PlaybackEngine, TheEndOfATrackFollowsTheOrder) {
-    engine_rig rig;
-    auto& e = *rig.engine;
-    e.start(pc::track_command_play, false);
-    e.set_stop_after_current(true);
-    rig.run(10);
-    EXPECT_FALSE(e.is_playing());
-    EXPECT_EQ(rig.play_events.take().back(), "stop 1");
-    EXPECT_FALSE(e.get_stop_after_current()) << "cleared once it has acted";
-    e.next();
-    rig.run(10);
-    EXPECT_EQ(rig.now_playing(), "c.mp3") << "plays on as usual afterwards";
+private:
+    std::vector<std::string>& log_;
+};
 
-    EXPECT_FALSE(e.set_playback_order(7));
-    ASSERT_TRUE(e.set_playback_order(playlist_manager::order_repeat_track));
-    EXPECT_EQ(rig.playlist_events.take(), (events{"order 2"}));
-    rig.run(20);
-    EXPECT_EQ(rig.now_playing(), "c.mp3");
-    ASSERT_TRUE(e.set_playback_order(playlist_manager::order_repeat_playlist));
-    rig.play_events.take();
-    rig.run(10);
-    EXPECT_EQ(rig.play_events.take().back(), "new_track a.mp3");
-    ASSERT_TRUE(e.set_playback_order(playlist_manager::order_repeat_track));
-    e.next();
-    EXPECT_EQ(rig.now_playing(), "b.mp3") << "asking for the next track moves on";
-}
+// The player driven by rows of steps (data/engine.tsv, data/queue.tsv), each
+// a verb with maybe ":" and an argument; what the listener hears and what
+// the "?" queries find are logged as one list.
+class scripted_player {
+public:
+    scripted_player() {
+        const auto e = [this] { return rig_->engine.get(); };
+        const auto pm = [this] { return rig_->playlists.get(); };
+        verbs_ = {
+            {"reset", [this] { reset(item()); }},
+            {"create", [this] { list_ = rig_->create("Empty"); }},
+            {"add", [this] { rig_->add(list_, split(arg_, ',')); }},
+            {"track", [this] { rig_->track(arg_.substr(0, arg_.rfind(':')), number()); }},
+            {"focus", [=, this] { EXPECT_TRUE(pm()->playlist_set_focus_item(list_, item())); }},
+            {"start", [=, this] { e()->start(uint32_t(item()), arg_.ends_with('p')); }},
+            {"play", [=] { e()->start(playback_control::track_command_play, false); }},
+            {"next", [=] { e()->next(); }},
+            {"prev", [=] { e()->previous(); }},
+            {"stop", [=] { e()->stop(); }},
+            {"pause", [=, this] { e()->pause(item() != 0); }},
+            {"toggle", [=] { e()->toggle_pause(); }},
+            {"playpause", [=] { e()->play_or_pause(); }},
+            {"seek", [=, this] { e()->seek(number()); }},
+            {"seekby", [=, this] { e()->seek_delta(number()); }},
+            {"run", [this] { rig_->run(number()); }},
+            {"end", [this] { rig_->run(10); }},
+            {"tick", [=, this] { rig_->clock.advance(number()), e()->tick(); }},
+            {"early", [this] { use_early(); }},
+            {"device",
+             [this] { rig_->use_output(std::make_unique<fake_device>(rig_->clock, device_)); }},
+            {"?asked", [this] { log("asked " + std::to_string(early_->asked)); }},
+            {"volume", [=, this] { e()->set_volume(float(number())); }},
+            {"up", [=] { e()->volume_up(); }},
+            {"down", [=] { e()->volume_down(); }},
+            {"mute", [=] { e()->volume_mute_toggle(); }},
+            {"sac", [=, this] { e()->set_stop_after_current(item() != 0); }},
+            {"order", [=, this] { set_order(); }},
+            {"default",
+             [=, this] { EXPECT_TRUE(pm()->playlist_execute_default_action(list_, item())); }},
+            {"item", [=, this] { e()->play_item(list_, item()); }},
+            {"changed", [=, this] { e()->notify_track_changed(rig_->tracks.find(arg_).get()); }},
+            {"random", [this] { random(); }},
+            {"shutdown", [=] { e()->shutdown(); }},
+            {"queue", [=, this] { EXPECT_TRUE(pm()->queue_add(list_, item())); }},
+            {"flush", [=] { pm()->queue_flush(); }},
+            {"remove", [this] { remove(item()); }},
+            {"insert", [=, this] { insert(item()); }},
+            {"droplist", [=, this] { EXPECT_TRUE(pm()->remove_playlist(list_)); }},
+            {"clear", [this] { rig_->play_events.take(); }},
+            {"?now", [this] { log("now " + now()); }},
+            {"?item", [this] { log("item " + index_text(rig_->playing_item())); }},
+            {"?list", [=, this] { log("list " + index_text(pm()->get_playing_playlist())); }},
+            {"?pos", [=, this] { log("pos " + exact(e()->get_position())); }},
+            {"?len", [=, this] { log("length " + exact(e()->get_length())); }},
+            {"?playing", [=, this] { log("playing " + std::to_string(e()->is_playing())); }},
+            {"?paused", [=, this] { log("paused " + std::to_string(e()->is_paused())); }},
+            {"?seekable", [=, this] { log("seekable " + std::to_string(e()->can_seek())); }},
+            {"?sac", [=, this] { log("sac " + std::to_string(e()->get_stop_after_current())); }},
+            {"?volume", [=, this] { log("volume " + exact(e()->get_volume())); }},
+            {"?queue", [this] { log("queue " + queue()); }},
+            {"?device", [this] { log("device: " + joined(std::exchange(device_, {}))); }},
+            {"?console", [this] { log("console: " + joined(std::exchange(rig_->console, {}))); }},
+            {"?codec", [this] { log("codec " + codec()); }},
+        };
+    }
 
-TEST(PlaybackEngine, RemovingThePlayingItemContinuesWithTheOneAfterIt) {
-    engine_rig rig;
-    auto& e = *rig.engine;
-    rig.add(rig.list, {"d.mp3"});
-    ASSERT_TRUE(rig.playlists->playlist_set_focus_item(rig.list, 1));
-    e.start(pc::track_command_play, false);
-    const bool mask[] = {false, true, false, false};
-    ASSERT_TRUE(rig.playlists->playlist_remove_items(rig.list, mask, 4));
-    EXPECT_EQ(rig.now_playing(), "b.mp3") << "the track plays on";
-    EXPECT_EQ(rig.playing_item(), no_index);
-    rig.run(10);
-    EXPECT_EQ(rig.now_playing(), "c.mp3");
+    // A new player with tracks a.mp3, b.mp3, ... of 10 s in a playlist
+    // "Music"; with no playlist for none.
+    void reset(size_t tracks) {
+        rig_ = std::make_unique<player_rig>();
+        std::vector<std::string> names;
+        for (size_t i = 0; i < tracks; ++i) names.push_back(std::string(1, char('a' + i)) + ".mp3");
+        if (tracks) rig_->add(list_ = rig_->create("Music"), names);
+        rig_->play_events.take();
+        rig_->playlist_events.take();
+    }
+    // Runs the steps; what was heard since the last call, joined by ", ".
+    std::string run(const cor_test::t_case_row& row) {
+        std::istringstream steps(row.fields[0]);
+        for (std::string step; steps >> step;) {
+            const size_t colon = step.find(':');
+            arg_ = colon == std::string::npos ? "" : step.substr(colon + 1);
+            const auto verb = verbs_.find(step.substr(0, colon));
+            if (verb == verbs_.end())
+                ADD_FAILURE() << row.where << ": no step " << step;
+            else
+                verb->second();
+        }
+        return joined(rig_->play_events.take());
+    }
+    std::string now() { return rig_->now_playing(); }
+    std::string queue() {
+        std::string out;
+        for (const auto& at : rig_->playlists->queue_items())
+            out += (out.empty() ? "" : " ") + rig_->item_name(at.playlist, at.item);
+        return out.empty() ? "-" : out;
+    }
 
-    // Items put in front move the playing item along.
-    auto x = rig.track("x.mp3");
-    metadb_handle* front[] = {x.get()};
-    ASSERT_EQ(rig.playlists->playlist_insert_items(rig.list, 0, front, 1, nullptr), 0u);
-    EXPECT_EQ(rig.playing_item(), 2u);
-    const bool drop_c[] = {false, false, true, false};
-    ASSERT_TRUE(rig.playlists->playlist_remove_items(rig.list, drop_c, 4));
-    e.previous();
-    EXPECT_EQ(rig.now_playing(), "a.mp3");
+private:
+    size_t item() const { return size_t(std::stoul(arg_)); }
+    // The argument's number, after its last ":" ("nan" too).
+    double number() const { return std::stod(arg_.substr(arg_.rfind(':') + 1)); }
+    static std::string exact(double v) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%.10g", v);
+        return buf;
+    }
+    void log(std::string line) { rig_->play_events.log(std::move(line)); }
+    std::string codec() const {
+        const std::string* codec = rig_->tracks.find(arg_)->info().find_info("codec");
+        return codec ? *codec : "-";
+    }
+    void use_early() {
+        auto out = std::make_unique<early_output>(rig_->clock);
+        early_ = out.get();
+        rig_->use_output(std::move(out));
+    }
+    void set_order() {
+        if (!rig_->engine->set_playback_order(item())) log("order refused");
+        for (auto& e : rig_->playlist_events.take()) log(std::move(e));
+    }
+    // Any item of the playlist; which one the seed decides.
+    void random() {
+        auto& heard = rig_->play_events.events;
+        const size_t before = heard.size();
+        rig_->engine->random();
+        const bool played = heard.size() > before && heard.back().starts_with("new_track ") &&
+                            rig_->playing_item() < rig_->playlists->playlist_get_item_count(list_);
+        heard.resize(before);
+        log(played ? "random track" : "no random track");
+    }
+    void remove(size_t item) {
+        const size_t count = rig_->playlists->playlist_get_item_count(list_);
+        const std::unique_ptr<bool[]> mask(new bool[count]());
+        mask[item] = true;
+        EXPECT_TRUE(rig_->playlists->playlist_remove_items(list_, mask.get(), count));
+    }
+    void insert(size_t at) {
+        const track_ptr t = rig_->track("new.mp3");
+        metadb_handle* added[] = {t.get()};
+        EXPECT_EQ(rig_->playlists->playlist_insert_items(list_, at, added, 1, nullptr), at);
+    }
 
-    // Removing the playing playlist leaves the active one to go on from.
-    ASSERT_TRUE(rig.playlists->remove_playlist(rig.list));
-    EXPECT_EQ(rig.playlists->get_playing_playlist(), no_index);
-    EXPECT_TRUE(e.is_playing());
-}
+    events device_;  // outlives the rig's engine
+    std::unique_ptr<player_rig> rig_;
+    early_output* early_ = nullptr;
+    size_t list_ = 0;
+    std::string arg_;
+    std::map<std::string, std::function<void()>> verbs_;
+};
 
-TEST(PlaybackEngine, VolumeIsLimitedAndReportedOnChange) {
-    engine_rig rig;
-    auto& e = *rig.engine;
-    for (const float db : {-6.f, -6.f, -200.f, 3.f, std::numeric_limits<float>::quiet_NaN()})
-        e.set_volume(db);
-    e.volume_up();
-    e.volume_down();
-    e.volume_down();
-    e.volume_mute_toggle();
-    e.volume_down();
-    e.volume_mute_toggle();
-    EXPECT_EQ(e.get_volume(), -2);
-    EXPECT_EQ(rig.play_events.take(), (events{"volume -6", "volume -100", "volume 0", "volume -1",
-                                              "volume -2", "volume -100", "volume -2"}));
-}
-
-TEST(PlaybackEngine, SetTrackResumeRandomAndEditedTrack) {
-    engine_rig rig;
-    auto& e = *rig.engine;
-    // The default action of an item plays it.
-    ASSERT_TRUE(rig.playlists->playlist_execute_default_action(rig.list, 2));
-    EXPECT_EQ(rig.play_events.take(), (events{"starting 4", "new_track c.mp3"}));
-    rig.run(4);
-    e.stop();
-    rig.play_events.take();
-    e.start(pc::track_command_resume, false);
-    e.start(pc::track_command_resume, false);
-    EXPECT_EQ(rig.play_events.take(), (events{"starting 6", "new_track c.mp3"}));
-    EXPECT_DOUBLE_EQ(e.get_position(), 4);
-
-    const track_ptr c = rig.track("c.mp3", 30, {{"album", "Album"}});
-    e.notify_track_changed(rig.tracks.find("b.mp3").get());
-    e.notify_track_changed(c.get());
-    EXPECT_EQ(rig.play_events.take(), (events{"edited c.mp3"}));
-
-    e.random();
-    EXPECT_EQ(rig.play_events.take().back().substr(0, 10), "new_track ");
-    EXPECT_LT(rig.playing_item(), 3u);
-
-    rig.track("a.mp3", 0);  // length unknown: plays silently for no time
-    e.play_item(rig.list, 0);
-    EXPECT_FALSE(e.can_seek());
-    rig.run(1.0 / 16);
-    EXPECT_EQ(rig.now_playing(), "b.mp3");
-    rig.play_events.take();
-    e.shutdown();
-    EXPECT_EQ(rig.play_events.take(), (events{"stop 3"}));
+// Each row of data/engine.tsv is what the user does and what is heard.
+TEST(PlaybackEngine, StepsAndWhatTheListenerHears) {
+    scripted_player player;
+    for (const auto& row : cor_test::read_case_table("player/data/engine.tsv", 2))
+        EXPECT_EQ(player.run(row), row.fields[1]) << row.where << ": " << row.fields[0];
 }
 
 // The playback queue as a listener meets it: each row of data/queue.tsv is
 // what the user does, then what plays and what is still queued.
 TEST(PlaybackEngine, QueuedItemsPlayFirstInOrderThenTheOrderGoesOnFromTheLast) {
-    player_rig rig;
-    const size_t list = rig.create("Music");
-    rig.add(list, {"a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3", "f.mp3"});
-    auto& pm = *rig.playlists;
-    auto& e = *rig.engine;
-    const auto queue = [&] {
-        std::string out;
-        for (const auto& at : pm.queue_items())
-            out += (out.empty() ? "" : " ") + rig.item_name(at.playlist, at.item);
-        return out;
-    };
-    const auto remove = [&](size_t item) {
-        const size_t count = pm.playlist_get_item_count(list);
-        const std::unique_ptr<bool[]> mask(new bool[count]());
-        mask[item] = true;
-        EXPECT_TRUE(pm.playlist_remove_items(list, mask.get(), count));
-    };
-    const auto insert = [&](size_t at) {
-        const track_ptr t = rig.track("new.mp3");
-        metadb_handle* added[] = {t.get()};
-        pm.playlist_insert_items(list, at, added, 1, nullptr);
-    };
-    // Steps: a letter, then the item it applies to.
-    const std::map<char, std::function<void(size_t)>> act = {
-        {'q', [&](size_t i) { EXPECT_TRUE(pm.queue_add(list, i)); }},
-        {'p', [&](size_t) { e.start(playback_control::track_command_play, false); }},
-        {'s', [&](size_t) { e.stop(); }},
-        {'n', [&](size_t) { e.next(); }},
-        {'b', [&](size_t) { e.previous(); }},
-        {'e', [&](size_t) { rig.run(10); }},  // the track plays to its end
-        {'d', [&](size_t i) { e.play_item(list, i); }},
-        {'f', [&](size_t) { pm.queue_flush(); }},
-        {'x', remove},
-        {'i', insert},
-    };
+    scripted_player player;
+    player.reset(6);
     for (const auto& row : cor_test::read_case_table("player/data/queue.tsv", 3)) {
-        std::istringstream steps(row.fields[0]);
-        for (std::string step; steps >> step;)
-            act.at(step[0])(step.size() > 1 ? size_t(step[1] - '0') : 0);
-        EXPECT_EQ(rig.now_playing(), row.fields[1]) << row.where << ": " << row.fields[0];
-        EXPECT_EQ(queue().empty() ? "-" : queue(), row.fields[2])
-            << row.where << ": " << row.fields[0];
+        player.run(row);
+        EXPECT_EQ(player.now(), row.fields[1]) << row.where << ": " << row.fields[0];
+        EXPECT_EQ(player.queue(), row.fields[2]) << row.where << ": " << row.fields[0];
     }
-}
-
-// What plays next is picked ahead of the end; queueing after that still
-// comes first, unless the output already decodes the next track.
-TEST(PlaybackEngine, QueueingAfterTheNextTrackWasPickedStillComesFirst) {
-    struct early_output final : silent_output {
-        using silent_output::silent_output;
-        bool wants_next() override { return length() - position() < 2; }
-        bool queue_next(const t_track_info&) override {
-            ++asked;
-            return false;
-        }
-        int asked = 0;
-    };
-    player_rig rig;
-    const size_t list = rig.create("Music");
-    rig.add(list, {"a.mp3", "b.mp3", "c.mp3", "d.mp3"});
-    auto output = std::make_unique<early_output>(rig.clock);
-    early_output* out = output.get();
-    rig.use_output(std::move(output));
-    rig.engine->play_item(list, 0);
-    rig.clock.advance(9);
-    rig.engine->tick();
-    ASSERT_EQ(out->asked, 1);  // b was picked
-    ASSERT_TRUE(rig.playlists->queue_add(list, 3));
-    rig.run(2);
-    EXPECT_EQ(rig.now_playing(), "d.mp3");
-    EXPECT_TRUE(rig.playlists->queue_items().empty());
-    rig.engine->shutdown();
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ranges>
 #include <set>
 
 #include "corvina500/player/playback_order.h"
@@ -37,11 +38,8 @@ seq walk_back(playback_order_state& s, const t_order_view& v, size_t current, si
     return walk(s, v, current, n, false, true);
 }
 
-bool is_permutation(seq s, size_t n) {
-    std::sort(s.begin(), s.end());
-    seq all(n);
-    for (size_t i = 0; i < n; ++i) all[i] = i;
-    return s == all;
+bool is_permutation(const seq& s, size_t n) {
+    return s.size() == n && std::ranges::is_permutation(s, std::views::iota(size_t{0}, n));
 }
 
 // The runs of equal groups in what the player plays over `n` presses of
@@ -210,11 +208,10 @@ TEST(PlaybackOrder, PlayerGroupsFoldersAndAlbumsAndFollowsReorders) {
     // Albums are told apart by album artist (in any case) and by folder.
     const size_t q = rig.create("Albums");
     ASSERT_TRUE(rig.playlists->set_active_playlist(q));
-    for (const auto& [path, album_artist] : {std::pair{"C:\\a\\1.mp3", "X"},
-                                             {"C:\\b\\1.mp3", "Y"},
-                                             {"C:\\a\\2.mp3", "x"},
-                                             {"C:\\b\\2.mp3", "Y"}})
-        rig.track(path, 10, {{"album", "Hits"}, {"album artist", album_artist}});
+    const std::pair<const char*, const char*> album_artists[] = {
+        {"C:\\a\\1.mp3", "X"}, {"C:\\b\\1.mp3", "Y"}, {"C:\\a\\2.mp3", "x"}, {"C:\\b\\2.mp3", "Y"}};
+    for (const auto& [path, artist] : album_artists)
+        rig.track(path, 10, {{"album", "Hits"}, {"album artist", artist}});
     rig.add(q, {"C:\\a\\1.mp3", "C:\\b\\1.mp3", "C:\\a\\2.mp3", "C:\\b\\2.mp3", "C:\\u\\1.mp3",
                 "C:\\v\\1.mp3", "C:\\u\\2.mp3"});
     ASSERT_TRUE(rig.playlists->playback_order_set_active(playlist_manager::order_shuffle_albums));

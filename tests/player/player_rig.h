@@ -22,7 +22,6 @@
 namespace cor::test {
 
 using events = std::vector<std::string>;
-using text_sink = string_out;
 
 inline std::string index_text(size_t i) { return i == no_index ? "none" : std::to_string(i); }
 
@@ -40,9 +39,22 @@ inline std::string number_text(double v) {
 
 inline std::string track_name(metadb_handle* track) {
     if (!track) return "null";
-    text_sink path;
+    string_out path;
     track->get_path(path);
     return path.text.substr(path.text.find_last_of("/\\") + 1);
+}
+
+// Lines joined by ", ", "-" for none.
+inline std::string joined(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const auto& line : lines) out += (out.empty() ? "" : ", ") + line;
+    return out.empty() ? "-" : out;
+}
+
+inline std::vector<std::string> split(const std::string& text, char by) {
+    std::vector<std::string> out(1);
+    for (const char c : text) c == by ? out.emplace_back() : out.back() += c;
+    return out;
 }
 
 struct event_log {
@@ -160,13 +172,6 @@ struct player_rig {
         return track_name(playlists->item_track(playlist, item).get());
     }
 
-    std::vector<std::string> items(size_t playlist) {
-        std::vector<std::string> out;
-        for (size_t i = 0; i < playlists->playlist_get_item_count(playlist); ++i)
-            out.push_back(item_name(playlist, i));
-        return out;
-    }
-
     std::string now_playing() {
         metadb_handle* h = nullptr;
         if (!engine->get_now_playing(&h)) return "nothing";
@@ -181,7 +186,7 @@ struct player_rig {
     }
 
     std::string name_of(size_t playlist) {
-        text_sink s;
+        string_out s;
         return playlists->playlist_get_name(playlist, s) ? s.text : "<none>";
     }
 

@@ -1,17 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+#include <memory>
+#include <sstream>
+
 #include "corvina500/player/library_manager_impl.h"
 #include "player_rig.h"
+#include "support/case_table.h"
 
 namespace cor::test {
 namespace {
 
-using names = std::vector<std::string>;
-
-// Logs each question it is asked and answers `answer`.
+// Logs each question it is asked, and what it is told, under its name, and
+// answers `answer`.
 class test_lock : public playlist_lock {
 public:
-    explicit test_lock(uint32_t mask, bool answer = false) : mask_(mask), answer_(answer) {}
+    test_lock(std::string name, uint32_t mask, bool answer, event_log& log)
+        : name_(std::move(name) + " "), mask_(mask), answer_(answer), log_(log) {}
 
     bool query_items_add(size_t first, metadb_handle* const*, size_t count, const bool*) override {
         return ask("add " + std::to_string(first) + "+" + std::to_string(count));
@@ -31,31 +37,26 @@ public:
         return ask("default " + std::to_string(item));
     }
     void on_playlist_index_change(size_t i) override {
-        log.push_back("index " + std::to_string(i));
+        log_.log(name_ + "index " + std::to_string(i));
     }
-    void on_playlist_remove() override { log.push_back("removing"); }
+    void on_playlist_remove() override { log_.log(name_ + "removing"); }
     void get_lock_name(string_sink& out) override { out.write("Test Lock", 9); }
     void show_ui() override {}
     uint32_t get_filter_mask() override { return mask_; }
 
     std::function<void()> during_query;
-    std::vector<std::string> log;
 
 private:
-    bool ask(std::string what) {
-        log.push_back(std::move(what));
+    bool ask(const std::string& what) {
+        log_.log(name_ + "asked " + what);
         if (during_query) during_query();
         return answer_;
     }
+    std::string name_;
     uint32_t mask_;
     bool answer_;
+    event_log& log_;
 };
-
-names playlist_names(player_rig& rig) {
-    names out;
-    for (size_t i = 0; i < rig.playlists->get_playlist_count(); ++i) out.push_back(rig.name_of(i));
-    return out;
-}
 
 // References held on `lock` besides the test's own one.
 int references_besides_ours(playlist_lock& lock) {
@@ -64,94 +65,126 @@ int references_besides_ours(playlist_lock& lock) {
     return count;
 }
 
-TEST(PlaylistManager, PlaylistEditsReportInOrderAndKeepTheActivePlaylist) {
+// Edits of the playlists in steps (data/playlists.tsv), each a verb with its
+// arguments after ":"; what the callbacks hear, each edit refused and what
+// an edit that adds gives back are logged as one list. Items are playlist 0's.
+class playlist_steps {
+public:
+    playlist_steps() {
+        auto& pm = *rig.playlists;
+        verbs_ = {
+            {"create", [&] { got(pm.create_playlist(text(1), arg(1).size(), at(2))); }},
+            {"rename", [&] { ok(pm.playlist_rename(at(1), text(2), arg(2).size())); }},
+            {"reorderlists", [&] { ok(pm.reorder_playlists(list().data(), list().size())); }},
+            {"activate", [&] { ok(pm.set_active_playlist(at(1))); }},
+            {"droplist", [&] { ok(pm.remove_playlist(at(1))); }},
+            {"insert", [&] { insert(); }},
+            {"focus", [&] { ok(pm.playlist_set_focus_item(0, at(1))); }},
+            {"select", [&] { ok(pm.playlist_set_selection_single(0, at(1), true)); }},
+            {"clearsel", [&] { ok(pm.playlist_clear_selection(0)); }},
+            {"reorder", [&] { ok(pm.playlist_reorder_items(0, list().data(), list().size())); }},
+            {"remove", [&] { ok(pm.playlist_remove_items(0, mask().get(), arg(1).size())); }},
+            {"replace", [&] { ok(pm.playlist_replace_item(0, at(1), rig.track(arg(2)).get())); }},
+            {"crop", [&] { ok(pm.playlist_remove_selection(0, true)); }},
+            {"clearlist", [&] { ok(pm.playlist_clear(0)); }},
+            {"?find", [&] { log("find " + index_text(pm.find_playlist(text(1), arg(1).size()))); }},
+            {"?active", [&] { log("active " + index_text(pm.get_active_playlist())); }},
+            {"?names", [&] { log("names" + listing(pm.get_playlist_count(), true)); }},
+            {"?items", [&] { log("items" + listing(pm.playlist_get_item_count(0), false)); }},
+            {"lock",
+             [&] { ok(pm.playlist_lock_install(at(4) == no_index ? 0 : at(4), lock().get())); }},
+            {"unlock", [&] { ok(pm.playlist_lock_uninstall(0, locks_[arg(1)].get())); }},
+            {"meddle", [&] { locks_[arg(1)]->during_query = [&] { meddle(); }; }},
+            {"default", [&] { ok(pm.playlist_execute_default_action(0, at(1))); }},
+            {"release", [&] { pm.release_locks(); }},
+            {"?mask", [&] { log("mask " + std::to_string(pm.playlist_lock_get_filter_mask(0))); }},
+            {"?locked", [&] { log("locked " + std::to_string(pm.playlist_lock_is_present(0))); }},
+            {"?refs",
+             [&] { log("refs " + std::to_string(references_besides_ours(*locks_[arg(1)]))); }},
+        };
+        pm.set_item_player([this](size_t playlist, size_t item) {
+            log("played " + std::to_string(playlist) + ":" + std::to_string(item));
+        });
+    }
+    std::string run(const std::string& steps) {
+        std::istringstream in(steps);
+        for (std::string step; in >> step;) {
+            args_ = split(step, ':');
+            const auto verb = verbs_.find(args_[0]);
+            if (verb == verbs_.end())
+                ADD_FAILURE() << "no step " << step;
+            else
+                verb->second();
+        }
+        return joined(rig.playlist_events.take());
+    }
     player_rig rig;
-    auto& pm = *rig.playlists;
-    EXPECT_EQ(rig.create("A"), 0u);
-    EXPECT_EQ(rig.create("B"), 1u);
-    EXPECT_EQ(pm.create_playlist("C", 1, 0), 0u);
-    EXPECT_EQ(pm.create_playlist("", 0, 0), no_index);
-    EXPECT_EQ(rig.playlist_events.take(),
-              (events{"created 0 A", "activate none -> 0", "created 1 B", "created 0 C"}));
-    EXPECT_EQ(playlist_names(rig), (names{"C", "A", "B"}));
-    EXPECT_EQ(pm.get_active_playlist(), 1u) << "A stays active as it moves";
 
-    EXPECT_TRUE(pm.playlist_rename(2, "Bee", 3));
-    EXPECT_FALSE(pm.playlist_rename(2, "", 0));
-    EXPECT_FALSE(pm.playlist_rename(7, "X", 1));
-    EXPECT_EQ(pm.find_playlist("bee", 3), 2u);
-    EXPECT_EQ(pm.find_playlist("Be", 2), no_index);
+private:
+    std::string arg(size_t i) const { return i < args_.size() ? args_[i] : std::string(); }
+    const char* text(size_t i) const { return i < args_.size() ? args_[i].c_str() : ""; }
+    size_t at(size_t i) const {
+        return arg(i).empty() || arg(i) == "end" ? no_index : std::stoul(arg(i));
+    }
+    std::vector<size_t> list() const {
+        std::vector<size_t> out;
+        for (const auto& n : split(arg(1), ',')) out.push_back(std::stoul(n));
+        return out;
+    }
+    std::unique_ptr<bool[]> mask() const {
+        std::unique_ptr<bool[]> out(new bool[arg(1).size()]);
+        for (size_t i = 0; i < arg(1).size(); ++i) out[i] = arg(1)[i] == '1';
+        return out;
+    }
+    void log(std::string line) { rig.playlist_events.log(std::move(line)); }
+    void ok(bool done) {
+        if (!done) log(args_[0] + " refused");
+    }
+    void got(size_t index) { log("= " + index_text(index)); }
+    std::string listing(size_t count, bool names) {
+        std::string out;
+        for (size_t i = 0; i < count; ++i)
+            out += " " + (names ? rig.name_of(i) : rig.item_name(0, i));
+        return out;
+    }
+    // lock:NAME:MASK:ANSWER[:PLAYLIST], a new lock by that name.
+    service_ptr_t<test_lock>& lock() {
+        return locks_[arg(1)] = make_service<test_lock>(arg(1), uint32_t(at(2)), at(3) != 0,
+                                                        rig.playlist_events);
+    }
+    // An edit made while a lock is asked about another.
+    void meddle() {
+        (void)rig.playlists->playlist_clear_selection(0);
+        rig.add(0, {"c.mp3"});
+    }
+    // Names ending in "*" go in selected.
+    void insert() {
+        const auto names = split(arg(2), ',');
+        std::vector<track_ptr> keep;
+        std::vector<metadb_handle*> raw;
+        std::unique_ptr<bool[]> selected(new bool[names.size()]());
+        for (auto name : names) {
+            if (name.ends_with('*')) selected[raw.size()] = true, name.pop_back();
+            keep.push_back(rig.tracks.find(name) ? rig.tracks.find(name) : rig.track(name));
+            raw.push_back(keep.back().get());
+        }
+        got(rig.playlists->playlist_insert_items(0, at(1), raw.data(), raw.size(), selected.get()));
+    }
 
-    const size_t order[] = {2, 0, 1}, not_permutation[] = {0, 0, 1};
-    EXPECT_FALSE(pm.reorder_playlists(not_permutation, 3));
-    EXPECT_FALSE(pm.reorder_playlists(order, 2));
-    EXPECT_TRUE(pm.reorder_playlists(order, 3));
-    EXPECT_EQ(playlist_names(rig), (names{"Bee", "C", "A"}));
-    EXPECT_EQ(pm.get_active_playlist(), 2u);
-    EXPECT_TRUE(pm.set_active_playlist(0));
-    EXPECT_TRUE(pm.set_active_playlist(0));
-    EXPECT_FALSE(pm.set_active_playlist(3));
-    EXPECT_EQ(rig.playlist_events.take(),
-              (events{"renamed 2 Bee", "playlists reordered: 2 0 1", "activate 2 -> 0"}));
+    std::vector<std::string> args_;
+    std::map<std::string, std::function<void()>> verbs_;
+    std::map<std::string, service_ptr_t<test_lock>> locks_;
+};
 
-    // Removing the active playlist activates the one that takes its place.
-    EXPECT_TRUE(pm.remove_playlist(0));
-    EXPECT_TRUE(pm.remove_playlist(1));
-    EXPECT_TRUE(pm.remove_playlist(0));
-    EXPECT_FALSE(pm.remove_playlist(0));
-    EXPECT_EQ(rig.playlist_events.take(),
-              (events{"playlists removed 100 -> 2", "activate 0 -> 0", "playlists removed 01 -> 1",
-                      "playlists removed 1 -> 0", "activate 0 -> none"}));
-}
-
-TEST(PlaylistManager, ItemEditsReportInOrderAndMoveTheFocus) {
-    player_rig rig;
-    auto& pm = *rig.playlists;
-    const size_t p = rig.create("L");
-    rig.playlist_events.take();
-    EXPECT_EQ(rig.add(p, {"a.mp3", "b.mp3"}), 0u);
-    auto c = rig.track("c.mp3");
-    metadb_handle* one[] = {c.get()};
-    const bool selected[] = {true};
-    EXPECT_EQ(pm.playlist_insert_items(p, 1, one, 1, selected), 1u);
-    EXPECT_EQ(rig.add(p, {"d.mp3"}), 3u);
-    EXPECT_EQ(rig.playlist_events.take(),
-              (events{"added 0 at 0 sel 00: a.mp3 b.mp3", "added 0 at 1 sel 1: c.mp3",
-                      "added 0 at 3 sel 0: d.mp3"}));
-    EXPECT_EQ(rig.items(p), (names{"a.mp3", "c.mp3", "b.mp3", "d.mp3"}));
-
-    // Only real changes are reported.
-    EXPECT_TRUE(pm.playlist_set_focus_item(p, 2));
-    EXPECT_TRUE(pm.playlist_set_focus_item(p, 2));
-    EXPECT_FALSE(pm.playlist_set_focus_item(p, 4));
-    EXPECT_TRUE(pm.playlist_set_selection_single(p, 3, true));
-    EXPECT_TRUE(pm.playlist_set_selection_single(p, 3, true));
-    EXPECT_TRUE(pm.playlist_clear_selection(p));
-    EXPECT_EQ(rig.playlist_events.take(),
-              (events{"focus 0 none -> 2", "selection 0 changed 0001 now 0101",
-                      "selection 0 changed 0101 now 0000"}));
-
-    // The focus follows its item when the list is reordered; removing the
-    // focused item leaves it on the item after it.
-    const size_t order[] = {3, 2, 1, 0};
-    EXPECT_TRUE(pm.playlist_reorder_items(p, order, 4));
-    const bool mask[] = {false, true, true, false};
-    EXPECT_TRUE(pm.playlist_remove_items(p, mask, 4));
-    EXPECT_FALSE(pm.playlist_remove_items(p, mask, 4)) << "mask of the wrong size";
-    EXPECT_EQ(rig.playlist_events.take(), (events{"reordered 0: 3 2 1 0", "focus 0 2 -> 1",
-                                                  "removed 0 0110 -> 2", "focus 0 1 -> 1"}));
-    EXPECT_EQ(rig.items(p), (names{"d.mp3", "a.mp3"}));
-
-    auto e = rig.track("e.mp3");
-    EXPECT_TRUE(pm.playlist_replace_item(p, 0, e.get()));
-    EXPECT_EQ(rig.item_name(p, 0), "e.mp3");
-    EXPECT_TRUE(pm.playlist_set_selection_single(p, 1, true));
-    EXPECT_TRUE(pm.playlist_remove_selection(p, true));
-    EXPECT_EQ(rig.items(p), (names{"a.mp3"}));
-    EXPECT_TRUE(pm.playlist_clear(p));
-    EXPECT_EQ(rig.playlist_events.take(),
-              (events{"modified 0 10", "selection 0 changed 01 now 01", "removed 0 10 -> 1",
-                      "focus 0 1 -> 0", "removed 0 1 -> 0", "focus 0 0 -> none"}));
+// Each row of data/playlists.tsv is a list of edits and what they report.
+TEST(PlaylistManager, EditsReportInOrderAndKeepTheActivePlaylistAndTheFocus) {
+    std::unique_ptr<playlist_steps> player;
+    for (const auto& row : cor_test::read_case_table("player/data/playlists.tsv", 2)) {
+        std::string steps = row.fields[0];
+        if (steps.starts_with("reset "))
+            player = std::make_unique<playlist_steps>(), steps.erase(0, 6);
+        EXPECT_EQ(player->run(steps), row.fields[1]) << row.where << ": " << row.fields[0];
+    }
 }
 
 TEST(PlaylistManager, OneHandlePerFileWhoseTagChangesReportModifiedItems) {
@@ -184,99 +217,6 @@ TEST(PlaylistManager, OneHandlePerFileWhoseTagChangesReportModifiedItems) {
     EXPECT_DOUBLE_EQ(pm.playlist_get_item_length(p, 2), 99);
     pm.notify_track_changed(after.get());
     EXPECT_EQ(rig.playlist_events.take(), (events{"modified 0 101"}));
-}
-
-TEST(PlaylistLock, RefusesFilteredEditsAndAsksOnlyAboutThem) {
-    player_rig rig;
-    auto& pm = *rig.playlists;
-    const size_t p = rig.create("Locked");
-    rig.add(p, {"a.mp3", "b.mp3"});
-    rig.playlist_events.take();
-
-    auto lock = make_service<test_lock>(0x3F);
-    ASSERT_TRUE(pm.playlist_lock_install(p, lock.get()));
-    auto c = rig.track("c.mp3");
-    metadb_handle* one[] = {c.get()};
-    EXPECT_EQ(pm.playlist_insert_items(p, 0, one, 1, nullptr), no_index);
-    const bool mask[] = {true, false};
-    EXPECT_FALSE(pm.playlist_remove_items(p, mask, 2));
-    EXPECT_FALSE(pm.playlist_clear(p));
-    const size_t order[] = {1, 0};
-    EXPECT_FALSE(pm.playlist_reorder_items(p, order, 2));
-    EXPECT_FALSE(pm.playlist_replace_item(p, 1, c.get()));
-    EXPECT_FALSE(pm.playlist_rename(p, "X", 1));
-    EXPECT_FALSE(pm.remove_playlist(p));
-    EXPECT_EQ(lock->log, (names{"add 0+1", "remove 10", "remove 11", "reorder", "replace 1",
-                                "rename X", "remove playlist"}));
-    EXPECT_TRUE(rig.playlist_events.take().empty());
-    EXPECT_EQ(rig.items(p), (names{"a.mp3", "b.mp3"}));
-
-    // The default action is not filtered by this lock.
-    std::vector<std::string> played;
-    pm.set_item_player([&](size_t pl, size_t it) {
-        played.push_back(std::to_string(pl) + ":" + std::to_string(it));
-    });
-    EXPECT_TRUE(pm.playlist_execute_default_action(p, 1));
-    EXPECT_EQ(played, (names{"0:1"}));
-    EXPECT_EQ(lock->log.size(), 7u);
-
-    // One lock per playlist; only the installed lock comes off.
-    auto other = make_service<test_lock>(0);
-    EXPECT_FALSE(pm.playlist_lock_install(p, other.get()));
-    EXPECT_FALSE(pm.playlist_lock_uninstall(p, other.get()));
-    EXPECT_TRUE(pm.playlist_lock_uninstall(p, lock.get()));
-    EXPECT_FALSE(pm.playlist_lock_uninstall(p, lock.get()));
-    EXPECT_EQ(pm.playlist_lock_get_filter_mask(p), 0u);
-    EXPECT_FALSE(pm.playlist_lock_install(5, lock.get()));
-
-    // A lock that allows what it filters; one that takes the default action
-    // keeps the Host from playing.
-    auto add_only = make_service<test_lock>(playlist_lock::filter_add, true);
-    ASSERT_TRUE(pm.playlist_lock_install(p, add_only.get()));
-    EXPECT_TRUE(pm.playlist_clear(p));
-    EXPECT_EQ(rig.add(p, {"a.mp3", "b.mp3"}), 0u);
-    EXPECT_TRUE(pm.playlist_reorder_items(p, order, 2));
-    EXPECT_EQ(add_only->log, (names{"add 0+2"}));
-    ASSERT_TRUE(pm.playlist_lock_uninstall(p, add_only.get()));
-    auto actor = make_service<test_lock>(playlist_lock::filter_default_action, true);
-    ASSERT_TRUE(pm.playlist_lock_install(p, actor.get()));
-    EXPECT_TRUE(pm.playlist_execute_default_action(p, 0));
-    EXPECT_EQ(played.size(), 1u);
-    EXPECT_EQ(actor->log, (names{"default 0"}));
-
-    // At shutdown the Host lets go of the locks it still holds.
-    EXPECT_EQ(references_besides_ours(*actor), 1);
-    pm.release_locks();
-    EXPECT_FALSE(pm.playlist_lock_is_present(p));
-    EXPECT_EQ(references_besides_ours(*actor), 0);
-}
-
-TEST(PlaylistLock, AnEditDuringTheQueryRefusesTheOperation) {
-    player_rig rig;
-    auto& pm = *rig.playlists;
-    const size_t p = rig.create("L");
-    rig.add(p, {"a.mp3", "b.mp3"});
-    auto lock = make_service<test_lock>(playlist_lock::filter_remove, true);
-    lock->during_query = [&] { (void)pm.playlist_clear_selection(p), rig.add(p, {"c.mp3"}); };
-    ASSERT_TRUE(pm.playlist_lock_install(p, lock.get()));
-    const bool mask[] = {true, false};
-    EXPECT_FALSE(pm.playlist_remove_items(p, mask, 2));
-    EXPECT_EQ(rig.items(p), (names{"a.mp3", "b.mp3", "c.mp3"}));
-}
-
-TEST(PlaylistLock, FollowsItsPlaylistAndIsReleasedWithIt) {
-    player_rig rig;
-    auto& pm = *rig.playlists;
-    rig.create("A");
-    auto lock = make_service<test_lock>(0);
-    ASSERT_TRUE(pm.playlist_lock_install(rig.create("Locked"), lock.get()));
-    EXPECT_EQ(pm.create_playlist("First", 5, 0), 0u);
-    EXPECT_TRUE(pm.remove_playlist(1));
-    const size_t order[] = {1, 0};
-    EXPECT_TRUE(pm.reorder_playlists(order, 2));
-    EXPECT_TRUE(pm.remove_playlist(0));
-    EXPECT_EQ(lock->log, (names{"index 2", "index 1", "index 0", "removing"}));
-    EXPECT_EQ(references_besides_ours(*lock), 0);
 }
 
 // Flags outside the callback's set are refused; a callback hears only what

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -28,21 +29,19 @@ TEST(PlayerState, RoundTripsAndRefusesDamagedBytesWithoutHarm) {
     for (size_t n = 0; n < bytes.size(); ++n)
         EXPECT_FALSE(decode_player_state({bytes.data(), n})) << "cut at " << n;
 
-    auto longer = bytes;
-    longer.push_back(0);
-    EXPECT_FALSE(decode_player_state(longer)) << "trailing bytes";
-    auto magic = bytes;
-    magic[0] = 'X';
-    EXPECT_FALSE(decode_player_state(magic));
-    auto version = bytes;
-    version[4] = 2;
-    EXPECT_FALSE(decode_player_state(version));
-    auto count = bytes;
-    count[8] = count[9] = count[10] = count[11] = 0xFF;  // four billion playlists
-    EXPECT_FALSE(decode_player_state(count));
-    auto name = bytes;
-    name[15] = 0x7F;  // first name length far past the end
-    EXPECT_FALSE(decode_player_state(name));
+    // Trailing bytes, another magic or version, four billion playlists, the
+    // first name's length far past the end.
+    const std::pair<size_t, std::string> damage[] = {{bytes.size(), std::string(1, '\0')},
+                                                     {0, "X"},
+                                                     {4, "\x02"},
+                                                     {8, "\xFF\xFF\xFF\xFF"},
+                                                     {15, "\x7F"}};
+    for (const auto& [at, with] : damage) {
+        auto bad = bytes;
+        bad.resize(std::max(bad.size(), at + with.size()));
+        std::copy(with.begin(), with.end(), bad.begin() + std::ptrdiff_t(at));
+        EXPECT_FALSE(decode_player_state(bad)) << "damaged at " << at;
+    }
 
     // Random damage: decoding either fails or yields a state; it never
     // crashes or reads past the end (checked by sanitizers when enabled).
