@@ -14,6 +14,7 @@
 
 #include "editor/script_editor.h"
 #include "host/gdi_handles.h"
+#include "support/case_table.h"
 #include "support/component_host.h"
 #include "support/pixel_names.h"
 #include "support/test_folder.h"
@@ -132,10 +133,8 @@ protected:
 };
 
 // Each token in its colours, from the settings file too, and the bracket at
-// the caret marked. Letters as in data/lexer-classes.tsv, and o, e for a
-// bracket paired or unpaired at the caret, S for a selected character.
+// the caret marked: rows of data/editor-colours.tsv.
 TEST_F(Editor, ColoursEachTokenAndTheBracketAtTheCaret) {
-    const std::wstring line = L"$if(%artist%,\t'a,b',x)// z";
     const char* const file =
         "[editor]\nbase_bg=FFFFF0\nfunc_fg=00FF00\nfunc_bg=FFFF00\nvar_bg=0-255-255\n"
         "quot_bg=E0E0E0\ncomment_bg=101010\ncomment_fg=FFFFFF\nsymbol_fg=FF0000\npare_fg=0000FF\n";
@@ -151,35 +150,21 @@ TEST_F(Editor, ColoursEachTokenAndTheBracketAtTheCaret) {
         {'v', {var_fg, RGB(0, 255, 255)}},    {'q', {quot_fg, RGB(0xE0, 0xE0, 0xE0)}},
         {'c', {white, RGB(16, 16, 16)}},      {'s', {RGB(255, 0, 0), white}},
         {'p', {RGB(0, 0, 255), white}}};
-    const struct {
-        const char* ini;  // null: no file
-        std::wstring text;
-        LONG from, to;        // selection; equal for a caret
-        const char* classes;  // ' ': not checked
-    } cases[] = {
-        // A function, a bracket, a field, commas in and out of quotes, a tab,
-        // a comment.
-        {nullptr, line, 0, 0, "fffpvvvvvvvvs qqqqqsbpcc c"},
-        {file, line, 0, 0, "fffpvvvvvvvvs qqqqqsbpcc c"},
-        {nullptr, L"$a(", 3, 3, "ffe"},
-        {nullptr, L"(a(b)c)", 1, 1, "obpbpbo"},
-        // The control counts a line break as one character.
-        {nullptr, L"(\r\n$a)", 5, 5, "o ffo"},
-        // A selection shows no pair; its characters take the selected colours.
-        {nullptr, L"$a()", 2, 4, "ffSS"},
-    };
-    for (const auto& c : cases) {
+    for (const cor_test::t_case_row& row :
+         cor_test::read_case_table("editor/data/editor-colours.tsv", 5)) {
+        const bool with_file = row.fields[0] == "1";
+        const std::string& classes = row.fields[4];
         DeleteFileW(ini_path);
-        if (c.ini) write_ini(c.ini);
+        if (with_file) write_ini(file);
         make();
-        set_text(c.text);
-        caret(c.from, c.to);
-        colours expected = c.ini ? from_file : colours{};
+        set_text(std::wstring(row.fields[1].begin(), row.fields[1].end()));
+        caret(std::stoi(row.fields[2]), std::stoi(row.fields[3]));
+        colours expected = with_file ? from_file : colours{};
         expected.insert(defaults.begin(), defaults.end());  // where the file changes nothing
-        for (LONG i = 0; c.classes[i]; ++i) {
-            if (c.classes[i] == ' ') continue;
-            const auto [fg, bg] = expected[c.classes[i]];
-            expect_cell(i, fg, bg, std::string(c.classes) + (c.ini ? " from the file" : ""));
+        for (size_t i = 0; i < classes.size(); ++i) {
+            if (classes[i] == ' ') continue;
+            const auto [fg, bg] = expected[classes[i]];
+            expect_cell(static_cast<LONG>(i), fg, bg, row.where);
         }
     }
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <sstream>
 
 #include "functions/hash_store.h"
 #include "host/identity.h"
@@ -102,40 +103,26 @@ TEST_F(HookTest, VariablesAndTheBreakFlag) {
     EXPECT_EQ(host.take_lines(), (lines{"x"}));
 }
 
-// Endless recursion is cut at the bound with one line naming the function;
-// the outer run goes on and its later calls run in full.
+// Rows of data/recursion.tsv: user functions, script, error level, what it
+// writes and prints.
 TEST_F(HookTest, RecursionIsCutAtTheBoundWithOneLine) {
-    struct row {
-        vesk::ordered_map functions;
-        std::string script;
-        int level;
-        std::string out;
-        lines printed;
-    };
-    const std::string too_deep = ": scripts nested too deep (at most 64 levels), not run";
-    // The outermost run and 63 bodies below it.
-    const std::string bodies(vesk::max_run_depth - 1, 'x');
     std::string count_up;
     for (int i = 0; i <= 60; ++i) count_up += std::to_string(i);
-    const std::string cut_f = "$f" + too_deep;
-    const std::string count_down = "$ifgreater(%_param1%,0,$down($sub(%_param1%,1)),)%_param1%";
-    const row rows[] = {
-        {{{"f", "x$f()"}}, "$f()|$upper(a)", 2, bodies + "|A", {cut_f}},
-        {{{"f", "x$f()"}}, "$f()", 0, bodies, {}},
-        // Mutual: the body refused is the 64th, a call of pong.
-        {{{"ping", "$pong()"}, {"pong", "$ping()"}}, "$ping()", 2, "", {"$pong" + too_deep}},
-        // Branching recursion would take 2^64 calls without the cut.
-        {{{"f", "$f()$f()"}, {"g", "$f()"}}, "$g()$g()y", 2, "y", {cut_f, cut_f}},
-        // Through a loop body: the loop is what starts the refused run.
-        {{{"f", "$for(i,1,1,1,\\df\\{\\},escape:on)"}}, "[$f()]z", 2, "z", {"$for" + too_deep}},
-        // A finite recursion inside the bound is untouched.
-        {{{"down", count_down}}, "$down(60)", 2, count_up, {}},
-    };
-    for (const row& r : rows) {
-        vesk::set_user_functions(r.functions);
-        vesk::set_error_level(r.level);
-        EXPECT_EQ(run(r.script), r.out) << r.script;
-        EXPECT_EQ(host.take_lines(), r.printed) << r.script;
+    const cor_test::t_case_names vars{
+        {"bodies", std::string(vesk::max_run_depth - 1, 'x')},
+        {"count_up", count_up},
+        {"too_deep", ": scripts nested too deep (at most 64 levels), not run"}};
+    for (const cor_test::t_case_row& row :
+         cor_test::read_case_table("script/data/recursion.tsv", 5)) {
+        vesk::ordered_map functions;
+        std::stringstream in(row.fields[0]);
+        for (std::string f; std::getline(in, f, ';');)
+            functions.set(f.substr(0, f.find('=')), f.substr(f.find('=') + 1));
+        vesk::set_user_functions(functions);
+        vesk::set_error_level(std::stoi(row.fields[2]));
+        EXPECT_EQ(run(row.fields[1]), cor_test::case_field(row, 3, vars)) << row.where;
+        EXPECT_EQ(host.take_lines(), cor_test::case_lines(cor_test::case_field(row, 4, vars)))
+            << row.where;
         EXPECT_EQ(vesk::run_depth(), 0);
     }
 }
@@ -210,13 +197,8 @@ TEST_F(HookTest, EngineFields) {
     EXPECT_EQ(run("%screen_width%x%screen_height%"),
               std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "x" +
                   std::to_string(GetSystemMetrics(SM_CYSCREEN)));
-    vesk::t_script_context ctx;
-    ctx.base_x = -5;
-    ctx.base_y = 7;
-    ctx.map_left = 10;
-    ctx.map_top = 20;
-    ctx.map_right = 110;
-    ctx.map_bottom = 70;
+    // Based at (-5, 7), mapped to the rectangle (10, 20)-(110, 70).
+    const vesk::t_script_context ctx{nullptr, {}, {}, -5, 7, 10, 20, 110, 70};
     EXPECT_EQ(
         run("%_base_x%,%_base_y%|%_mp_x%,%_mp_left%,%_mp_y%,%_mp_top%,%_mp_right%,%_mp_bottom%|"
             "%_mp_width%x%_mp_height%",

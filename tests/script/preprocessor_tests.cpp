@@ -34,43 +34,18 @@ TEST(Preprocessor, SyntaxErrorsAndTables) {
     EXPECT_TRUE(parse_custom_scripts("#define a 1 #end", nullptr, nullptr));
 }
 
+// Rows of data/prepared.tsv: the macros, then trim mode, text, the text
+// prepared.
 TEST(Preprocessor, PreparedText) {
-    // A define may use later defines only.
-    const ordered_map d{
-        {"first", "[#second#]"}, {"second", "2"}, {"third", "<#first#>"}, {"m", "1//2"}};
-    const struct {
-        const char* text;
-        bool trim;
-        const char* prepared;
-    } rows[] = {
-        {"#first#|#third#", false, "[2]|<#first#>"},
-        // Trim mode keeps quoted blanks.
-        {"$add( 1,\r\n\t2 )' a  b '", true, "$add(1,2)' a  b '"},
-        // Comments at line ends in both modes.
-        {"a // one\r\nb '//not' // two\nc", false, "a b '//not' c"},
-        {"a // one\r\nb '//not' // two\nc", true, "ab'//not'c"},
-        {"x//tail", false, "x"},
-        // A macro's value with a comment starts one.
-        {"#m#\nrest", false, "1rest"},
-    };
-    for (const auto& r : rows) EXPECT_EQ(prepare_script(r.text, r.trim, d), r.prepared) << r.text;
-
-    // What a value brings into a text that was clean: a quote turns what
-    // follows inside out, a slash or nothing at all can start a comment, a
-    // blank goes in trim mode; a cleaning that shortens the text moves the
-    // references that are still to come.
-    const ordered_map values{{"q", "'"}, {"s", "/"}, {"e", ""}, {"sp", "1 2"}, {"a", "A"}};
-    const struct {
-        const char* text;
-        bool trim;
-        const char* prepared;
-    } inserted[] = {
-        {"#q#x'a b'", true, "'x'ab'"}, {"#s#/x\ny", false, "y"}, {"/#e#/x\ny", false, "y"},
-        {"#sp#", true, "12"},          {"#sp#", false, "1 2"},   {"/ /x\n#a#", true, ""},
-        {"#a#/ /x\n#a#", true, "A"},
-    };
-    for (const auto& r : inserted)
-        EXPECT_EQ(prepare_script(r.text, r.trim, values), r.prepared) << r.text;
+    ordered_map d;
+    const auto rows = cor_test::read_case_table("script/data/prepared.tsv", 3);
+    for (const cor_test::t_case_row& row : rows)
+        if (row.fields[0] == "define") d.set(row.fields[1], row.fields[2]);
+    for (const cor_test::t_case_row& row : rows) {
+        if (row.fields[0] == "define") continue;
+        EXPECT_EQ(prepare_script(row.fields[1], row.fields[0] == "1", d), row.fields[2])
+            << row.where;
+    }
 }
 
 class StoredScripts : public ::testing::Test {
@@ -115,49 +90,27 @@ TEST_F(StoredScripts, PrepareAllUsesTheMacrosAndTrimMode) {
     EXPECT_EQ(prepared_window_script(0, 4), "xworld");
 }
 
-// Each script that does not compile gets one line with its place in the
-// text as stored: comments, macros and trim mode do not move it.
+// Rows of data/stored-compile-errors.tsv: level, trim mode, the custom,
+// On Init and window Load scripts, and the line they print.
 TEST_F(StoredScripts, CompileErrorsNameTheScriptAndThePlaceAsStored) {
-    struct row {
-        int level, trim;
-        const char* custom;
-        const char* on_init;
-        const char* load;  // window "w"
-        const char* line;  // after "Vesk User Interface: ", or none
-    };
-    const row rows[] = {
-        {2, 0, "#function open", "", "",
-         "custom scripts, line 1, column 1: expected #end to close #function open"},
-        {0, 0, "#define a 1 #end\r\n  #end", "", "",
-         "custom scripts, line 2, column 3: #end outside a block"},
-        {1, 1, "#define open $if( #end\r\n#function f\r\n// note\r\n\t$upper(x)#open#\r\n#end", "",
-         "",
-         "compile error in custom scripts function 'f' at line 4, column 11: expected ) to close "
-         "$if("},
-        {1, 1, "#define two $upper(2 #end", "$upper(1)\r\n// #two#\r\n  x]#two#", "",
-         "compile error in On Init script at line 3, column 4: unexpected ] without ["},
-        {2, 0, "#define two $upper(2 #end", "", "'('\n日本#two#",
-         "compile error in window 'w' Load script at line 2, column 3: expected ) to close "
-         "$upper("},
-        // Below level low only the custom scripts' own message stays.
-        {0, 0, "", "x)", "$if(", nullptr},
-    };
     add_window("w");
-    for (const row& r : rows) {
-        cfg_trim_mode = r.trim;
-        set_error_level(r.level);
-        cfg_custom_scripts.set(r.custom);
-        general_script(slot_on_init).set(r.on_init);
-        cfg_window_tf_load_list[0] = r.load;
+    const std::string ui = "Vesk User Interface: ";
+    for (const cor_test::t_case_row& row :
+         cor_test::read_case_table("script/data/stored-compile-errors.tsv", 6)) {
+        const std::vector<std::string>& c = row.fields;
+        set_error_level(std::stoi(c[0]));
+        cfg_trim_mode = std::stoi(c[1]);
+        cfg_custom_scripts.set(c[2]);
+        general_script(slot_on_init).set(c[3]);
+        cfg_window_tf_load_list[0] = c[4];
         host.take_lines();
         compile_stored_custom_scripts();
         prepare_all();
         std::vector<std::string> expected;
-        const std::string ui = "Vesk User Interface: ";
-        if (r.line && std::string_view(r.line).starts_with("custom scripts,"))
+        if (c[5].starts_with("custom scripts,"))
             expected.push_back(ui + "Custom scripts compile error.");
-        if (r.line) expected.push_back(ui + r.line);
-        EXPECT_EQ(host.take_lines(), expected) << r.custom << " / " << r.on_init << " / " << r.load;
+        if (c[5] != "-") expected.push_back(ui + c[5]);
+        EXPECT_EQ(host.take_lines(), expected) << row.where;
     }
 }
 

@@ -8,15 +8,14 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 
 #include "config/reference_text.h"
 #include "registry/window_fields.h"
 #include "script/fields.h"
 #include "script/function_table.h"
 #include "support/case_table.h"
+#include "support/test_folder.h"
 #include "ui/player_events.h"
 
 namespace {
@@ -38,24 +37,16 @@ std::string outline(const vesk::t_reference_text& t) {
     return out;
 }
 
-// Rows of data/reference-rules.tsv, then the rules about lines that fill or
-// overflow one read of 999 bytes, and an entry as the palette shows it.
+// Rows of data/reference-rules.tsv, and an entry as the palette shows it.
 TEST(ReferenceText, ReadingRules) {
-    const auto expect = [](const std::string& where, const std::string& file, char sigil,
-                           bool drop_sigil, const std::string& outline_text) {
-        EXPECT_EQ(outline(parse_reference_text(file, sigil, drop_sigil)), outline_text)
-            << where << ": " << file.substr(0, 40);
-    };
+    const cor_test::t_case_names vars{{"a998", std::string(998, 'a')},
+                                      {"a999", std::string(999, 'a')}};
     for (const cor_test::t_case_row& row :
          cor_test::read_case_table("script/data/reference-rules.tsv", 4))
-        expect(row.where, row.fields[0], row.fields[1][0], row.fields[2] == "1", row.fields[3]);
-    const std::string a998(998, 'a'), a999(999, 'a');
-    expect("998 bytes and the line feed fill one read", "+G\n" + a998 + "\n", '$', false,
-           "[G]{" + a998 + "}");
-    expect("a longer line is read in pieces, each by the rules", "+G\n$" + a999 + "\n", '$', false,
-           "[G]<$" + a998 + ">{a} !1");
-    expect("999 bytes leave the line feed to a read of its own", "+G\n" + a999 + "\n", '$', false,
-           "[G]{" + a999 + "}{} !1");
+        EXPECT_EQ(outline(parse_reference_text(cor_test::case_field(row, 0, vars), row.fields[1][0],
+                                               row.fields[2] == "1")),
+                  cor_test::case_field(row, 3, vars))
+            << row.where;
     // What the palette shows for a group or an item.
     EXPECT_EQ(vesk::reference_entry_text("$f(x)", {"one", "", "two"}),
               "$f(x)\r\n\r\none\r\n\r\ntwo\r\n");
@@ -64,37 +55,15 @@ TEST(ReferenceText, ReadingRules) {
 
 // ---- The shipped texts ----------------------------------------------------
 
-std::string source_root() {
-    const char* data = std::getenv("COR_TEST_DATA");
-    return std::string(data && *data ? data : ".") + "/..";
-}
-
-std::string read_file(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 std::filesystem::path exe_folder() {
     wchar_t buf[MAX_PATH];
     GetModuleFileNameW(nullptr, buf, MAX_PATH);
     return std::filesystem::path(buf).parent_path();
 }
 
-struct t_shipped {
-    const char* file;
-    char sigil;
-    bool drop_sigil;
-};
-constexpr t_shipped shipped[] = {
-    {"cor_ui_vesk_functions.txt", '$', false},
-    {"cor_ui_vesk_variables.txt", '%', false},
-    {"cor_ui_vesk_readme.txt", '-', true},
-};
-
 std::string source_text(const char* file) {
-    return read_file(source_root() + "/reference/" + file);
+    const char* data = std::getenv("COR_TEST_DATA");
+    return cor_test::read_bytes(std::string(data && *data ? data : ".") + "/../reference/" + file);
 }
 
 // Item names of a shipped text, lower case; a name documented twice fails.
@@ -111,6 +80,13 @@ std::set<std::string> documented(const char* file, char sigil) {
 }
 
 TEST(ReferenceText, ShippedTextsReadCleanlyAndLieBesideTheComponent) {
+    const struct {
+        const char* file;
+        char sigil;
+        bool drop_sigil;
+    } shipped[] = {{"cor_ui_vesk_functions.txt", '$', false},
+                   {"cor_ui_vesk_variables.txt", '%', false},
+                   {"cor_ui_vesk_readme.txt", '-', true}};
     for (const auto& s : shipped) {
         SCOPED_TRACE(s.file);
         const std::string text = source_text(s.file);
@@ -123,7 +99,7 @@ TEST(ReferenceText, ShippedTextsReadCleanlyAndLieBesideTheComponent) {
         const auto parsed = parse_reference_text(text, s.sigil, s.drop_sigil);
         EXPECT_EQ(parsed.problems, std::vector<std::string>{});
         // The build's copy, beside the component (and these tests).
-        EXPECT_EQ(read_file(exe_folder() / s.file), text) << "copy in " << exe_folder();
+        EXPECT_EQ(cor_test::read_bytes(exe_folder() / s.file), text) << "copy in " << exe_folder();
     }
 }
 

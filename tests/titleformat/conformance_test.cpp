@@ -1,8 +1,8 @@
 // The language, row by row from the files of data/: the conformance file
 // (text, truth, and for the rows of group parser:invalid a failed
-// compilation), the layout of scripts and the built-in functions, track
-// fields and functions, and the first compile error; then scripts that try
-// to break the parser.
+// compilation), the layout of scripts, the built-in functions, track fields
+// and functions, invalid text and colours; then scripts that try to break
+// the parser.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -18,7 +18,7 @@ namespace cor::tf::test {
 namespace {
 
 // "key=value;key=value": a tag, or with the key @ the file path; and in
-// tracks.tsv .length, .samples, .rate, .size and info:name.
+// scripts.tsv .length, .samples, .rate, .size and info:name.
 t_track_info parse_metadata(const std::string& column) {
     t_track_info info;
     std::stringstream in(column);
@@ -61,46 +61,23 @@ TEST(Conformance, EveryRowMatchesItsTextAndTruth) {
     EXPECT_EQ(rows.size(), 815u);
 }
 
-// Columns: script, text, truth and whether it compiles (1 or 0, or - where
-// it does not matter).
-TEST(Scripts, LayoutAndBuiltInFunctions) {
+// Columns: track ("(none)" for none), script, text, truth, whether it
+// compiles; bytes written {xNN}.
+TEST(Scripts, LayoutFunctionsAndTrackFields) {
+    const cor_test::t_case_names bytes{
+        {"x03", "\x03"}, {"xFF", "\xFF"}, {"xC3", "\xC3"}, {"xE2", "\xE2"}, {"x82", "\x82"}};
     for (const cor_test::t_case_row& row :
-         cor_test::read_case_table("titleformat/data/scripts.tsv", 4)) {
-        const std::vector<std::string>& c = row.fields;
-        const std::string at = row.where + ": " + c[0];
-        const outcome r = evaluate(c[0]);
-        EXPECT_EQ(r.text, c[1]) << at;
-        EXPECT_EQ(c[2], flag_as(c[2], r.truth)) << at;
-        EXPECT_EQ(c[3], flag_as(c[3], r.compiled)) << at;
-    }
-}
-
-// Columns: track ("(none)" for none), script, text, truth (1, 0 or -).
-TEST(Tracks, FieldsAndTrackFunctions) {
-    for (const cor_test::t_case_row& row :
-         cor_test::read_case_table("titleformat/data/tracks.tsv", 4)) {
+         cor_test::read_case_table("titleformat/data/scripts.tsv", 5)) {
         const std::vector<std::string>& c = row.fields;
         const std::string at = row.where + ": " + c[1];
         const t_track_info track = parse_metadata(c[0]);
         t_format_context ctx;
         ctx.track = &track;
-        const outcome r = evaluate(c[1], c[0] == "(none)" ? nullptr : &ctx);
-        EXPECT_EQ(r.text, c[2]) << at;
+        const outcome r =
+            evaluate(cor_test::case_field(row, 1, bytes), c[0] == "(none)" ? nullptr : &ctx);
+        EXPECT_EQ(r.text, cor_test::case_field(row, 2, bytes)) << at;
         EXPECT_EQ(c[3], flag_as(c[3], r.truth)) << at;
-    }
-}
-
-// Columns: script, byte offset of its first error, message.
-TEST(Errors, TheFirstErrorIsPlacedAndExplained) {
-    for (const cor_test::t_case_row& row :
-         cor_test::read_case_table("titleformat/data/compile-errors.tsv", 3)) {
-        const std::string at = row.where + ": " + row.fields[0];
-        bool ok = true;
-        compile_error error;
-        (void)compile(row.fields[0], ok, &error);
-        EXPECT_FALSE(ok) << at;
-        EXPECT_EQ(std::to_string(error.offset), row.fields[1]) << at;
-        EXPECT_EQ(error.message, row.fields[2]) << at;
+        EXPECT_EQ(c[4], flag_as(c[4], r.compiled)) << at;
     }
 }
 

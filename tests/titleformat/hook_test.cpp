@@ -137,35 +137,28 @@ public:
     void write(const char* t, size_t n) override { text.append(t, n); }
 };
 
-TEST(CompilerService, ASyntaxErrorIsReportedWithLineAndColumnAndGivesNoObject) {
-    struct report_log : titleformat_compile_report {
-        void on_error(size_t offset, size_t line, size_t column, const char* message,
-                      size_t length) override {
-            text += std::to_string(offset) + "@" + std::to_string(line) + ":" +
-                    std::to_string(column) + " " + std::string(message, length) + ";";
-        }
-        std::string text;
-    };
-    struct row {
-        std::string script;
-        const char* report;  // empty when the script compiles
-    };
-    // Columns count characters: "日本" takes six bytes and two columns.
-    const row rows[] = {
-        {"$upper(a)\r\n\t日本$if(1,\n2", "18@2:4 expected ) to close $if(;"},
-        {"a\rb\n\nc]", "6@4:2 unexpected ] without [;"},
-        {"[%a%]\n$upper(x)", ""},
-    };
+struct report_log : titleformat_compile_report {
+    void on_error(size_t offset, size_t line, size_t column, const char* message,
+                  size_t length) override {
+        text += std::to_string(offset) + "@" + std::to_string(line) + ":" + std::to_string(column) +
+                " " + std::string(message, length) + ";";
+    }
+    std::string text;
+};
+
+// Rows of data/compile-errors.tsv: script, byte offset, line:column and
+// message of its first error, which the compiler reports; it gives no object.
+TEST(CompilerService, TheFirstErrorIsPlacedAndExplainedAndGivesNoObject) {
     const auto compiler = make_titleformat_compiler();
-    for (const row& r : rows) {
+    for (const cor_test::t_case_row& row :
+         cor_test::read_case_table("titleformat/data/compile-errors.tsv", 4)) {
+        const std::vector<std::string>& c = row.fields;
         report_log log;
         int junk = 0;  // what the compiler must overwrite
         titleformat_object* raw = reinterpret_cast<titleformat_object*>(&junk);
-        const bool ok = compiler->compile_reporting(&raw, r.script.data(), r.script.size(), log);
-        const auto object = service_ptr_t<titleformat_object>::adopt(raw);
-        EXPECT_EQ(ok, *r.report == 0) << r.script;
-        EXPECT_EQ(ok, static_cast<bool>(object)) << r.script;
-        EXPECT_EQ(log.text, r.report) << r.script;
+        EXPECT_FALSE(compiler->compile_reporting(&raw, c[0].data(), c[0].size(), log)) << row.where;
+        EXPECT_EQ(raw, nullptr) << row.where;
+        EXPECT_EQ(log.text, c[1] + "@" + c[2] + " " + c[3] + ";") << row.where << ": " << c[0];
     }
 }
 
@@ -182,7 +175,10 @@ public:
 TEST(CompilerService, ObjectsRunWithAHookOrAgainstATrack) {
     const std::string script = "[%hooked% ]$upper(x)|%artist% - %title%";
     titleformat_object* raw = nullptr;
-    ASSERT_TRUE(make_titleformat_compiler()->compile(&raw, script.data(), script.size()));
+    report_log log;
+    ASSERT_TRUE(
+        make_titleformat_compiler()->compile_reporting(&raw, script.data(), script.size(), log));
+    EXPECT_EQ(log.text, "");
     const auto object = service_ptr_t<titleformat_object>::adopt(raw);
     ASSERT_TRUE(object);
     EXPECT_EQ(object->service_add_ref(), 2);
