@@ -6,8 +6,8 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <set>
+#include <sstream>
 
 #include "app/basic_window.h"
 #include "app/command_line.h"
@@ -65,14 +65,8 @@ TEST(CommandLine, KeepsEveryFlagAndRefusesBadLines) {
         const std::string& line = row.fields[0];
         cor::t_command_line cl;
         const auto error = cor::parse_command_line(cor_test::split_arguments(line), cl);
-        if (row.fields[1] == "error") {
-            ASSERT_TRUE(error.has_value()) << row.where << ": " << line;
-            EXPECT_FALSE(error->empty()) << row.where << ": " << line;
-        } else {
-            EXPECT_FALSE(error.has_value())
-                << row.where << ": " << line << ": " << error.value_or("");
-            EXPECT_EQ(kept(cl), row.fields[1]) << row.where << ": " << line;
-        }
+        const std::string got = !error ? kept(cl) : error->empty() ? "an empty error" : "error";
+        EXPECT_EQ(got, row.fields[1]) << row.where << ": " << line << ": " << error.value_or("");
     }
 }
 
@@ -138,17 +132,14 @@ protected:
     }
     HWND plain_window(bool with_commands) {
         window = std::make_unique<cor::basic_window>(core, with_commands ? &commands : nullptr);
-        return window->create() ? static_cast<HWND>(window->handle()) : nullptr;
+        EXPECT_TRUE(window->create());
+        return static_cast<HWND>(window->handle());
     }
     std::string titles(size_t pl, bool selected_only = false) {
         std::string out;
-        for (size_t i = 0; i < core.playlists().playlist_get_item_count(pl); ++i) {
-            cor::metadb_handle* h = nullptr;
-            if (selected_only && !core.playlists().playlist_is_item_selected(pl, i)) continue;
-            if (!core.playlists().playlist_get_item_handle(pl, i, &h)) continue;
-            out += core.tracks().adopt(h)->info().find_meta("title")->values[0];
-            h->service_release();
-        }
+        for (size_t i = 0; i < core.playlists().playlist_get_item_count(pl); ++i)
+            if (!selected_only || core.playlists().playlist_is_item_selected(pl, i))
+                out += core.playlists().item_track(pl, i)->info().find_meta("title")->values[0];
         return out;
     }
     std::unique_ptr<cor::basic_window> window;
@@ -163,7 +154,29 @@ TEST_F(HostMenus, CommandsActOnThePlayer) {
     EXPECT_EQ(ids.size(), commands.menus().mainmenu().size());
 
     auto& pm = core.playlists();
-    playlist({"c", "a", "b"});
+    playlist({"c", "x", "a", "y", "b"});
+    // The context menu's command `name` on items of the active playlist ("1,3", "-" for none).
+    const auto context = [&](const std::string& name, const std::string& items) {
+        std::vector<cor::track_ptr> keep;
+        std::vector<cor::metadb_handle*> tracks;
+        std::istringstream in(items);
+        for (std::string i; std::getline(in, i, ',') && i != "-";)
+            tracks.push_back(
+                keep.emplace_back(pm.item_track(pm.get_active_playlist(), std::stoul(i))).get());
+        auto menu = commands.contextmenu_service();
+        cor::guid id{};
+        EXPECT_TRUE(menu->find_command_by_name(name.data(), name.size(), id)) << name;
+        return menu->execute_command(id, tracks.data(), tracks.size());
+    };
+    ASSERT_TRUE(context("Properties", "2"));
+    HWND props = FindWindowW(cor::properties_class_name, L"Properties: a.flac");
+    ASSERT_TRUE(props);
+    EXPECT_EQ(cor_test::entries(GetWindow(props, GW_CHILD)),
+              (std::vector<std::string>{"title\ta", "artist\tA", "path\tC:\\m\\a.flac",
+                                        "length\t0:10", "codec\tFLAC"}));
+    SendMessageW(props, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(props));
+
     const cor_test::test_folder folder;
     for (const char* name : {"one.wav", "two.wav"})
         ASSERT_TRUE(
@@ -173,9 +186,6 @@ TEST_F(HostMenus, CommandsActOnThePlayer) {
     dialogs->save_path = folder.path("saved.m3u8");
     dialogs->folder = cor_test::utf8_path(folder.dir());
     dialogs->files = {folder.path("two.wav")};
-    ASSERT_TRUE(run("File/Save playlist..."));
-    EXPECT_NE(cor_test::read_bytes(folder.file("saved.m3u8")).find("C:\\m\\b.flac"),
-              std::string::npos);
 
     float volume = 0;
     const auto read = [&](const std::string& what) -> std::string {
@@ -183,6 +193,21 @@ TEST_F(HostMenus, CommandsActOnThePlayer) {
         cor::string_out name;
         if (what == "titles" || what == "selected") return titles(active, what == "selected");
         if (what == "playing") return core.playback().is_playing() ? "yes" : "no";
+        size_t item = cor::no_index;
+        if (what == "playing item")
+            return core.playback().get_playing_item(nullptr, &item) ? std::to_string(item) : "none";
+        if (what == "saved") return cor_test::read_bytes(folder.file("saved.m3u8"));
+        if (what == "message") return dialogs->messages.empty() ? "none" : dialogs->messages.back();
+        if (what == "quit")
+            return std::string(quit_posted() ? "posted" : "none") +
+                   (commands.restart_requested() ? ", restart" : "");
+        if (what == "revealed")
+            return dialogs->revealed.empty() ? "none" : dialogs->revealed.back();
+        if (what == "queue") {
+            std::string out;
+            for (const auto& at : pm.queue_items()) out += std::to_string(at.item);
+            return out.empty() ? "none" : out;
+        }
         if (what == "volume") {
             const float now = core.playback().get_volume();
             return now < volume ? "down" : now > volume ? "up" : "same";
@@ -211,22 +236,15 @@ TEST_F(HostMenus, CommandsActOnThePlayer) {
                                                          std::stoul(command.substr(9)), false))
                 << row.where << ": " << command;
         } else if (command != "-") {
-            EXPECT_EQ(run(command) ? "yes" : "no", row.fields[1]) << row.where << ": " << command;
+            const size_t blank = command.find(' ');
+            const bool ran = command[0] == '@'
+                                 ? context(command.substr(blank + 1), command.substr(1, blank - 1))
+                                 : run(command);
+            EXPECT_EQ(ran ? "yes" : "no", row.fields[1]) << row.where << ": " << command;
         }
         EXPECT_EQ(read(row.fields[2]), row.fields[3])
             << row.where << ": " << command << ", then " << row.fields[2];
     }
-    ASSERT_TRUE(run("Help/About"));
-    ASSERT_EQ(dialogs->messages.size(), 1u);
-    EXPECT_NE(dialogs->messages[0].find("Components: none"), std::string::npos);
-
-    // Exit and Restart end the loop; only Restart asks for a new run.
-    ASSERT_TRUE(commands.execute(cor::mainmenu_manager::command_exit));
-    EXPECT_TRUE(quit_posted());
-    EXPECT_FALSE(commands.restart_requested());
-    ASSERT_TRUE(run("File/Restart"));
-    EXPECT_TRUE(quit_posted());
-    EXPECT_TRUE(commands.restart_requested());
     EXPECT_FALSE(commands.execute(cor::guid{1, 2, 3, {4, 5, 6, 7, 8, 9, 10, 11}}));
 }
 
@@ -287,63 +305,6 @@ TEST_F(HostMenus, ComponentsJoinTheTreeAndRunByPathOrName) {
     EXPECT_EQ(entry("View/Mine/Late"), nullptr);
 }
 
-TEST_F(HostMenus, ContextMenuActsOnTheGivenTracks) {
-    auto& pm = core.playlists();
-    const size_t pl = playlist({"a", "b", "c"});
-    auto menu = commands.contextmenu_service();
-    auto run = [&](const char* name, std::vector<size_t> items) {
-        std::vector<cor::metadb_handle*> tracks;
-        for (size_t i : items) {
-            cor::metadb_handle* h = nullptr;
-            EXPECT_TRUE(pm.playlist_get_item_handle(pl, i, &h));
-            tracks.push_back(h);
-        }
-        cor::guid id{};
-        EXPECT_TRUE(menu->find_command_by_name(name, strlen(name), id));
-        const bool ok = menu->execute_command(id, tracks.data(), tracks.size());
-        for (auto* h : tracks) h->service_release();
-        return ok;
-    };
-    ASSERT_TRUE(run("play", {1}));
-    size_t playing = 0;
-    ASSERT_TRUE(core.playback().get_playing_item(nullptr, &playing));
-    EXPECT_EQ(playing, 1u);
-
-    // Queued in the order given, a track listed once queued where it
-    // stands; the queue is flushed from the main menu.
-    const auto queued = [&] {
-        std::string out;
-        for (const auto& at : pm.queue_items()) out += std::to_string(at.item);
-        return out;
-    };
-    EXPECT_EQ(entry("Playback/Flush playback queue")->flags, cor::mainmenu_commands::flag_disabled);
-    ASSERT_TRUE(run("Add to playback queue", {2, 0}));
-    ASSERT_TRUE(run("Add to playback queue", {2}));
-    EXPECT_EQ(queued(), "202");
-    core.playback().next();
-    EXPECT_EQ(queued(), "02");
-    EXPECT_EQ(entry("Playback/Flush playback queue")->flags, 0u);
-    ASSERT_TRUE(this->run("Playback/Flush playback queue"));
-    EXPECT_EQ(queued(), "");
-    EXPECT_FALSE(this->run("Playback/Flush playback queue"));
-
-    ASSERT_TRUE(run("Open containing folder", {2}));
-    EXPECT_EQ(dialogs->revealed, std::vector<std::string>{"C:\\m\\c.flac"});
-    EXPECT_FALSE(run("Properties", {}));
-
-    ASSERT_TRUE(run("Properties", {0}));
-    HWND props = FindWindowW(cor::properties_class_name, L"Properties: a.flac");
-    ASSERT_TRUE(props);
-    EXPECT_EQ(cor_test::entries(GetWindow(props, GW_CHILD)),
-              (std::vector<std::string>{"title\ta", "artist\tA", "path\tC:\\m\\a.flac",
-                                        "length\t0:10", "codec\tFLAC"}));
-    SendMessageW(props, WM_CLOSE, 0, 0);
-    EXPECT_FALSE(IsWindow(props));
-
-    ASSERT_TRUE(run("Remove from playlist", {0, 2}));
-    EXPECT_EQ(titles(pl), "b");
-}
-
 // The media keys and the Host's own keys; the plain window's test below
 // presses the rest from its children. The modifiers must match, and typed
 // characters are not key presses.
@@ -360,9 +321,7 @@ TEST_F(HostMenus, ShortcutsRunTheirCommandsAndTheReadmeListsThem) {
     EXPECT_FALSE(keys->process_keydown(WM_KEYDOWN, 'A', 0));
     EXPECT_FALSE(keys->process_keydown(WM_CHAR, VK_SPACE, 0));
     // Every shortcut names a command that exists, and the README lists it.
-    const char* data = std::getenv("COR_TEST_DATA");
-    ASSERT_TRUE(data);
-    const std::string readme = cor_test::read_bytes(std::string(data) + "/../README.md");
+    const std::string readme = cor_test::read_bytes(cor_test::checkout_path(L"README.md"));
     for (const auto& s : cor::shortcut_table::defaults()) {
         EXPECT_TRUE(entry(s.path)) << s.path;
         EXPECT_NE(readme.find(std::string("| ") + s.path + " |"), std::string::npos) << s.path;
@@ -371,7 +330,6 @@ TEST_F(HostMenus, ShortcutsRunTheirCommandsAndTheReadmeListsThem) {
 
 TEST_F(HostMenus, PlainWindowListsTheActivePlaylistAndItsButtonsPlayPauseAndStop) {
     HWND wnd = plain_window(false);
-    ASSERT_TRUE(wnd);
     using strings = std::vector<std::string>;
     const size_t pl = playlist({});
     EXPECT_EQ(cor_test::entries(wnd, 100), strings{});
@@ -391,9 +349,8 @@ TEST_F(HostMenus, PlainWindowListsTheActivePlaylistAndItsButtonsPlayPauseAndStop
     }
 }
 
-TEST_F(HostMenus, PlainWindowMenuBarHoldsTheHostsMenuAndRunsItsCommands) {
+TEST_F(HostMenus, PlainWindowMenusHoldTheHostsCommandsAndRunThem) {
     HWND wnd = plain_window(true);
-    ASSERT_TRUE(wnd);
     std::vector<std::string> groups;
     HMENU playback = nullptr;
     for (const auto& group : cor_test::menu_items(GetMenu(wnd))) {
@@ -417,12 +374,8 @@ TEST_F(HostMenus, PlainWindowMenuBarHoldsTheHostsMenuAndRunsItsCommands) {
     EXPECT_TRUE(item("Pause").checked);
     SendMessageW(wnd, WM_COMMAND, item("Stop").id, 0);
     EXPECT_FALSE(core.playback().is_playing());
-}
 
-// The context menu on a line runs the chosen Host command on that line's track.
-TEST_F(HostMenus, PlainWindowContextMenuRunsTheChosenCommandOnTheLine) {
-    HWND wnd = plain_window(true);
-    ASSERT_TRUE(wnd);
+    // The context menu on a line runs the chosen Host command on that line's track.
     playlist({"a", "b"});
     HWND list = GetDlgItem(wnd, 100);
     SendMessageW(list, LB_SETCURSEL, 1, 0);
@@ -436,16 +389,15 @@ TEST_F(HostMenus, PlainWindowContextMenuRunsTheChosenCommandOnTheLine) {
         },
         5000);
     SendMessageW(wnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(10, 10));
-    size_t item = cor::no_index;
-    ASSERT_TRUE(core.playback().get_playing_item(nullptr, &item));  // "Play", the first
-    EXPECT_EQ(item, 1u);
+    size_t playing = cor::no_index;
+    ASSERT_TRUE(core.playback().get_playing_item(nullptr, &playing));  // "Play", the first
+    EXPECT_EQ(playing, 1u);
 }
 
 // The Host's shortcuts work wherever the focus is in the plain window,
 // the playlist and the buttons included.
 TEST_F(HostMenus, PlainWindowShortcutsReachTheirCommandsFromEveryChild) {
     HWND wnd = plain_window(true);
-    ASSERT_TRUE(wnd);
     const size_t pl = playlist({"a", "b", "c"});
     HWND list = GetDlgItem(wnd, 100);
     // The user picks the second line.
@@ -500,22 +452,21 @@ TEST_F(HostMenus, PlainWindowShortcutsReachTheirCommandsFromEveryChild) {
 // nonsense is reported and the default (1) kept, so Volume up still moves.
 TEST(PlayerCore, StoredVolumeStepIsCheckedOnLoad) {
     constexpr cor::guid key = cor::guid_of("6C3F8A12-4E97-4B0D-8D21-5A9E7C3B1F64");
-    const std::pair<const char*, float> cases[] = {{"2.5", 2.5f}, {"0.1", 0.1f}, {"abc", 1.0f},
-                                                   {"0", 1.0f},   {"1e9", 1.0f}, {"2dB", 1.0f},
-                                                   {"nan", 1.0f}};
     const cor_test::test_folder folder;
-    for (const auto& [stored, step] : cases) {
+    for (const auto& row : cor_test::read_case_table("app/data/volume_steps.tsv", 2)) {
+        const std::string& stored = row.fields[0];
+        const float step = std::stof(row.fields[1]);
         cor::host_config_store store(folder.path("s.cfgstore"), [](std::string_view) {});
         store.set_raw(key, stored);
         std::vector<std::string> lines;
         cor::manual_clock clock;
         cor::player_core core([&](std::string_view l) { lines.emplace_back(l); }, &clock);
         core.load(store);
-        EXPECT_FLOAT_EQ(core.playback().volume_step(), step) << stored;
-        EXPECT_EQ(lines.size(), step == 1.0f ? 1u : 0u) << stored;
+        EXPECT_FLOAT_EQ(core.playback().volume_step(), step) << row.where;
+        EXPECT_EQ(lines.size(), step == 1.0f ? 1u : 0u) << row.where;
         core.playback().set_volume(-30.0f);
         core.playback().volume_up();
-        EXPECT_FLOAT_EQ(core.playback().get_volume(), -30.0f + step) << stored;
+        EXPECT_FLOAT_EQ(core.playback().get_volume(), -30.0f + step) << row.where;
     }
 }
 
@@ -523,7 +474,6 @@ TEST(PlayerCore, StoredVolumeStepIsCheckedOnLoad) {
 // refused, and its stored text read back whole or not at all.
 TEST(ShortcutTable, KeepsOneCommandPerKeyAndRejectsDamagedText) {
     using cor::key_mods::ctrl;
-    using cor::key_mods::shift;
     cor::shortcut_table table;
     const size_t n = table.bindings().size();
     // Ctrl+O is taken: it now runs the new command, in the same row.
@@ -548,13 +498,11 @@ TEST(ShortcutTable, KeepsOneCommandPerKeyAndRejectsDamagedText) {
         }
     }
 
-    const std::tuple<uint8_t, uint8_t, const char*> names[] = {
-        {VK_F5, ctrl | shift, "Ctrl+Shift+F5"}, {VK_SPACE, 0, "Space"},
-        {'7', cor::key_mods::alt, "Alt+7"},     {VK_NUMPAD3, 0, "Num 3"},
-        {VK_MEDIA_STOP, 0, "Media Stop"},       {VK_OEM_1, shift, "Shift+Key BA"},
-    };
-    for (const auto& [key, mods, name] : names)
-        EXPECT_EQ(cor::shortcut_table::key_name(key, mods), name);
+    for (const auto& row : cor_test::read_case_table("app/data/key_names.tsv", 3))
+        EXPECT_EQ(cor::shortcut_table::key_name(uint8_t(std::stoi(row.fields[0])),
+                                                uint8_t(std::stoi(row.fields[1]))),
+                  row.fields[2])
+            << row.where;
 }
 
 }  // namespace
