@@ -76,7 +76,10 @@ def make_copy(copy, log):
             continue
         os.makedirs(os.path.dirname(target), exist_ok=True)
         if not os.path.exists(target) or open(source, "rb").read() != open(target, "rb").read():
-            shutil.copy2(source, target)
+            # The copy takes the time of copying: with the source's older
+            # time kept, the build would not see a file put back after a run
+            # that was cut short while its fault was in place.
+            shutil.copy(source, target)
     if sh(["cmake", "--preset", "tests"], copy, log) != 0:
         sys.exit(f"the copy does not configure; see {log}")
 
