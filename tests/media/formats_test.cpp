@@ -11,15 +11,7 @@ namespace {
 using namespace media_test;
 using namespace std::literals;
 
-std::vector<std::string> split(const std::string& text, char by) {
-    std::vector<std::string> out(1);
-    for (const char c : text)
-        if (c == by)
-            out.emplace_back();
-        else
-            out.back() += c;
-    return out;
-}
+using cor_test::split;
 
 // UTF-8 text in an ID3v2 text encoding (0 Latin-1, 1 UTF-16 with a mark,
 // 2 UTF-16BE, 3 UTF-8), the encoding's zero for each ';'.

@@ -18,9 +18,11 @@
 #include "corvina500/player/playback_engine.h"
 #include "corvina500/player/playlist_manager_impl.h"
 #include "corvina500/player/track_database.h"
+#include "support/case_table.h"
 
 namespace cor::test {
 
+using cor_test::split;
 using events = std::vector<std::string>;
 
 inline std::string index_text(size_t i) { return i == no_index ? "none" : std::to_string(i); }
@@ -49,12 +51,6 @@ inline std::string joined(const std::vector<std::string>& lines) {
     std::string out;
     for (const auto& line : lines) out += (out.empty() ? "" : ", ") + line;
     return out.empty() ? "-" : out;
-}
-
-inline std::vector<std::string> split(const std::string& text, char by) {
-    std::vector<std::string> out(1);
-    for (const char c : text) c == by ? out.emplace_back() : out.back() += c;
-    return out;
 }
 
 struct event_log {

@@ -77,6 +77,13 @@ inline std::string case_field(const t_case_row& row, size_t i, const t_case_name
     return text;
 }
 
+// A field's parts between each `by`: one part for a field without any.
+inline std::vector<std::string> split(const std::string& text, char by) {
+    std::vector<std::string> out(1);
+    for (const char c : text) c == by ? out.emplace_back() : out.back() += c;
+    return out;
+}
+
 // A field of console lines: joined by "\n", "-" or nothing for none.
 inline std::vector<std::string> case_lines(const std::string& field) {
     std::vector<std::string> out;
