@@ -106,7 +106,7 @@ constexpr std::pair<const char*, const char*> reference_files[] = {
 
 // The interface started with small reference texts beside it, and the
 // message boxes recorded.
-class SettingsWindowTest : public window_test::WindowTest {
+class ConfigDialogTest : public window_test::WindowTest {
 protected:
     cor_test::test_folder folder;
     HWND main = nullptr;
@@ -142,8 +142,6 @@ protected:
         return palette;
     }
 };
-class ConfigDialogTest : public SettingsWindowTest {};
-class PaletteTest : public SettingsWindowTest {};
 
 // Both definition pages: adding without renaming counts up, a cancelled
 // "Remove?" keeps the definition, renaming reaches the list and the store;
@@ -357,9 +355,10 @@ TEST_F(ConfigDialogTest, OptionPageSetsEverySwitchAndTheBackupTimer) {
     EXPECT_EQ(host.commands, std::vector<cor::guid>{cor::mainmenu_manager::command_restart});
 }
 
-// The dialog reopens where it was closed, from the tray menu too; it and
-// the preferences page stand one at a time.
-TEST_F(ConfigDialogTest, OneHostOfThePagesAtATimeReopeningWhereItWasClosed) {
+// The dialog reopens where it was closed, from the tray menu too, and
+// stands once; the tray's preferences item asks the Host. (How it and the
+// preferences page stand one at a time: the Preferences window's tests.)
+TEST_F(ConfigDialogTest, ReopensWhereItWasClosedOnceAtATime) {
     ASSERT_TRUE(vesk::open_config_dialog());
     HWND dialog = vesk::config_dialog_handle();
     SetWindowPos(dialog, nullptr, 123, 77, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -373,38 +372,9 @@ TEST_F(ConfigDialogTest, OneHostOfThePagesAtATimeReopeningWhereItWasClosed) {
     EXPECT_FALSE(vesk::open_config_dialog());
     vesk::run_tray_command(main, vesk::tray_preferences);
     EXPECT_EQ(host.commands, std::vector<cor::guid>{cor::mainmenu_manager::command_preferences});
-
-    // The preferences page says so meanwhile.
-    HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 600, 500, nullptr, nullptr,
-                                  nullptr, nullptr);
-    HWND blocked = vesk::create_preferences_page(parent);
-    ASSERT_TRUE(blocked);
-    EXPECT_EQ(text_of(blocked, id::blocked_text), "Configuration dialog is active.");
-    EXPECT_FALSE(GetDlgItem(blocked, id::tab));
-    DestroyWindow(blocked);
-    EXPECT_FALSE(vesk::preferences_page_open());
-
-    // "&Close" closes the dialog; then the page shows the four pages, and
-    // the dialog cannot open while it stands.
-    click(vesk::config_dialog_handle(), id::close);
-    EXPECT_FALSE(vesk::config_dialog_open());
-    HWND full = vesk::create_preferences_page(parent);
-    ASSERT_TRUE(full);
-    EXPECT_TRUE(vesk::config_page_active());
-    EXPECT_TRUE(vesk::config_page_window(full, vesk::page_option));
-    EXPECT_FALSE(vesk::open_config_dialog());
-    DestroyWindow(full);
-    EXPECT_FALSE(vesk::config_page_active());
-
-    // Without the component's interface running, the page says so.
-    host.stop_ui();
-    blocked = vesk::create_preferences_page(parent);
-    EXPECT_EQ(text_of(blocked, id::blocked_text), "Another user interface is active.");
-    DestroyWindow(blocked);
-    DestroyWindow(parent);
 }
 
-TEST_F(PaletteTest, TabsHoldTheDefinitionsReferencesAndMenusAndShowOneAtATime) {
+TEST_F(ConfigDialogTest, TabsHoldTheDefinitionsReferencesAndMenusAndShowOneAtATime) {
     define("alpha");
     define("beta");
     vesk::add_panel_definition(cor::panels::console_guid, "con", "con");
@@ -503,7 +473,7 @@ void CALLBACK dismiss_modal(HWND, UINT, UINT_PTR, DWORD) {
 // console and clears it; and what a user copies from the shipped functions
 // text runs on it: every example compiles and reaches the function it
 // shows, one after another in the running interface, which stays whole.
-TEST_F(PaletteTest, TheTestBenchRunsScriptsAndEveryFunctionsExampleAndShowsTheConsole) {
+TEST_F(ConfigDialogTest, TheTestBenchRunsScriptsAndEveryFunctionsExampleAndShowsTheConsole) {
     vesk::cfg_custom_scripts = "#define size 42 #end";
     ASSERT_TRUE(vesk::compile_stored_custom_scripts());
     HWND palette = select_tab(vesk::open_palette(), vesk::tab_test);
@@ -602,7 +572,7 @@ TEST_F(PaletteTest, TheTestBenchRunsScriptsAndEveryFunctionsExampleAndShowsTheCo
 
 // Items show the window and what it embeds, and copy as text; "Script"
 // opens the dialog once, "Refresh" rebuilds and "Close" closes.
-TEST_F(PaletteTest, WindowInfoMenuItemsShowCopyAndCarryOut) {
+TEST_F(ConfigDialogTest, WindowInfoMenuItemsShowCopyAndCarryOut) {
     define("w", {"$window(kid,10,20,100,50,parent:w,embed:true)$panel(w,con,130,40,120,60)"});
     define("kid", {"$console(kid loaded)"});
     define("spare");

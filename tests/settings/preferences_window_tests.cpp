@@ -73,26 +73,46 @@ protected:
     }
 };
 
-// The Host's pages and the component's page under Display; closing takes
-// the page down.
+// The Host's pages and the component's page under Display, which stands
+// only while the configuration dialog does not; closing takes the page down.
 TEST_F(PreferencesWindow, TreeListsEveryPageAndShowsTheChosenOne) {
+    namespace cid = vesk::config_id;
     EXPECT_EQ(cor_test::tree_labels(tree()),
               (strings{"Playback", "Playlists and library", "Keyboard shortcuts", "Display",
                        "  Vesk User Interface"}));
+    ASSERT_TRUE(vesk::open_config_dialog());
+    HWND blocked = show("Vesk User Interface");
+    EXPECT_EQ(text_of(blocked, cid::blocked_text), "Configuration dialog is active.");
+    EXPECT_FALSE(GetDlgItem(blocked, cid::tab));
+    click(vesk::config_dialog_handle(), cid::close);
+    EXPECT_FALSE(vesk::config_dialog_open());
+    show("Display");
+    EXPECT_FALSE(vesk::preferences_page_open());
 
-    // Only the component's page is its own dialog, and it goes when another
-    // is chosen (the other tests use the Host's pages).
-    EXPECT_TRUE(GetDlgItem(show("Vesk User Interface"), vesk::config_id::tab));
+    // Only the component's page is its own dialog, the dialog cannot open
+    // while it stands, and it goes when another is chosen (the other tests
+    // use the Host's pages).
+    HWND full = show("Vesk User Interface");
+    EXPECT_TRUE(GetDlgItem(full, cid::tab));
+    EXPECT_TRUE(vesk::config_page_window(full, vesk::page_option));
     EXPECT_TRUE(vesk::preferences_page_open());
+    EXPECT_TRUE(vesk::config_page_active());
+    EXPECT_FALSE(vesk::open_config_dialog());
     EXPECT_TRUE(GetDlgItem(show("Display"), id::display_text));
     EXPECT_FALSE(vesk::preferences_page_open());
+    EXPECT_FALSE(vesk::config_page_active());
     show("Vesk User Interface");
     SendMessageW(open(), WM_CLOSE, 0, 0);
     EXPECT_FALSE(commands.preferences().handle());
     EXPECT_FALSE(vesk::preferences_page_open());
-    // Reopened, it shows the page chosen last; detaching the component closes it.
+    // Reopened, it shows the page chosen last; without the component's
+    // interface running it says so; detaching the component closes it.
     open();
     EXPECT_TRUE(vesk::preferences_page_open());
+    show("Display");
+    host.stop_ui();
+    EXPECT_EQ(text_of(show("Vesk User Interface"), cid::blocked_text),
+              "Another user interface is active.");
     commands.detach_components();
     EXPECT_FALSE(commands.preferences().handle());
     EXPECT_FALSE(vesk::preferences_page_open());

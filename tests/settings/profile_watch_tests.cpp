@@ -114,12 +114,7 @@ TEST_F(ProfileWatch, EditsReachTheRunningInterfaceAndBrokenOnesChangeNothing) {
         {"a window added",
          [&] {
              write("scripts/extra.tf", "$console('extra loaded')\n");
-             edit("profile.json", R"("resize": "scripts/main.resize.tf"
-      }
-    })",
-                  R"("resize": "scripts/main.resize.tf"
-      }
-    })" + extra);
+             edit("profile.json", "    }\n  ]", "    }" + extra + "\n  ]");  // after main
          },
          true, "extra loaded", RGB(200, 10, 10), true},
         {"a general script changed",

@@ -20,11 +20,9 @@
 #include "panels/panel_types.h"
 #include "script/stored_scripts.h"
 #include "support/case_table.h"
-#include "support/component_host.h"
 #include "support/test_folder.h"
-#include "support/window_probe.h"
-#include "user_interface.h"
 #include "utf8.h"
+#include "window/window_test_util.h"
 
 namespace {
 
@@ -103,9 +101,8 @@ void fill_every_setting(bool live_panel = true) {
         ASSERT_TRUE(var_of(tag.id)->set_raw(sample_value(tag.kind, n++, live_panel)));
 }
 
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public window_test::WindowTest {
 protected:
-    cor_test::component_host host;
     test_folder folder;
     settings fresh;
 
@@ -137,12 +134,6 @@ protected:
         EXPECT_TRUE(vesk::export_config(nullptr, folder.path("now.config"), false));
         return read_bytes(folder.file("now.config"));
     }
-    std::vector<std::string> lines_with(std::string_view prefix) {
-        std::vector<std::string> out;
-        for (auto& l : host.take_lines())
-            if (l.rfind(prefix, 0) == 0) out.push_back(l);
-        return out;
-    }
 };
 
 // Export, then import into a fresh profile, restores every stored byte; an
@@ -169,7 +160,7 @@ TEST_F(SettingsTest, ExportThenImportRestoresEveryStoredByteAndAnAskedImportRuns
     vesk::cfg_pending_import.set(file);
     host.take_lines();
     ASSERT_TRUE(host.start_ui());
-    EXPECT_EQ(lines_with("Import config data : "), strings{"Import config data : " + file});
+    EXPECT_EQ(lines_with("Import config data : "), strings{file});
     EXPECT_EQ(vesk::cfg_pending_import.get(), "");
     EXPECT_EQ(vesk::cfg_custom_scripts.get_raw(), custom);
     host.stop_ui();
@@ -269,8 +260,7 @@ TEST_F(SettingsTest, AFailedExportSaysSoAndKeepsThePreviousFile) {
     const std::string unwritable = folder.path("no such folder") + "\\x.config";
     ASSERT_FALSE(vesk::export_config(nullptr, unwritable, true));
     EXPECT_EQ(shown_boxes(), strings{"Export config data: Write Error!"});
-    EXPECT_EQ(lines_with("Export config data : "),
-              strings{"Export config data : Write Error! (" + unwritable + ")"});
+    EXPECT_EQ(lines_with("Export config data : "), strings{"Write Error! (" + unwritable + ")"});
     // Locked against writers: the rename cannot replace it.
     HANDLE lock = CreateFileW(folder.file("kept.config").c_str(), GENERIC_READ, FILE_SHARE_READ,
                               nullptr, OPEN_EXISTING, 0, nullptr);
@@ -298,9 +288,7 @@ TEST_F(SettingsTest, BackupsRunTheNameScriptAtStartExitAndOnTimerTwo) {
     host.take_lines();
     host.stop_ui();
     EXPECT_TRUE(std::filesystem::exists(folder.file("b-exit.config")));
-    EXPECT_EQ(
-        lines_with("Autobackup config data : "),
-        std::vector<std::string>{"Autobackup config data : " + folder.path("b") + "-exit.config"});
+    EXPECT_EQ(lines_with("Autobackup config data : "), strings{folder.path("b-exit.config")});
     EXPECT_TRUE(boxes.empty());
 
     // A backup that cannot be written says so.
