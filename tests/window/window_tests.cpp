@@ -21,12 +21,32 @@ using namespace window_test;
 namespace {
 
 // The first start makes the main window's definition. (The start-up and
-// shutdown lines and scripts, in order, are checked end to end.)
+// shutdown lines and scripts, in order, are checked end to end.) A message
+// hook given at start-up sees the main window's messages first.
 TEST_F(WindowTest, StartUpMakesTheMainWindowAndSafeModeRunsNoScript) {
-    HWND main = host.start_ui();
+    auto ui = cor_test::make_service<cor::user_interface>();
+    ASSERT_TRUE(ui);
+    static int hooked = 0;
+    HWND main =
+        static_cast<HWND>(ui->init([](void*, uint32_t msg, uintptr_t, intptr_t, intptr_t* result) {
+            if (msg != WM_CLOSE) return false;
+            ++hooked;
+            *result = 0;
+            return true;
+        }));
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(host.eval("%mainid%|$iswindowvisible(main)|$w(main,_windowid)"), "main|1|main");
-    host.stop_ui();
+    SendMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(hooked, 1);
+    EXPECT_TRUE(host.commands.empty());
+    host.pump();
+    EXPECT_TRUE(ui->is_visible());
+    ui->hide();
+    EXPECT_FALSE(ui->is_visible());
+    ui->activate();
+    EXPECT_TRUE(ui->is_visible());
+    ui->shutdown();
+    EXPECT_FALSE(IsWindow(main));
     host.take_lines();
 
     // Safe mode runs no init, window or timer script.
@@ -50,21 +70,17 @@ TEST_F(WindowTest, OpeningShowingAndClosingWindows) {
     EXPECT_EQ(host.eval("$if($window(a),yes,no)$iswindowvisible(a)"), "yes1");
     EXPECT_EQ(lines_with(""), (lines{"load a", "open a 500x500"}));
     HWND a = handle_of("a");
-    ASSERT_NE(a, nullptr);
-    RECT r;
-    GetWindowRect(a, &r);
-    EXPECT_EQ(r.left, GetSystemMetrics(SM_CXSCREEN) / 2 - 250);
-    EXPECT_EQ(r.top, GetSystemMetrics(SM_CYSCREEN) / 2 - 250);
+    EXPECT_EQ(place(a), std::to_string(GetSystemMetrics(SM_CXSCREEN) / 2 - 250) + "," +
+                            std::to_string(GetSystemMetrics(SM_CYSCREEN) / 2 - 250) + " 500x500");
 
     // Opening an open window again closes it and opens it anew, here hidden.
-    host.eval("$window(a,,,,,hide)");
+    EXPECT_EQ(host.eval("$window(a,,,,,hide)$iswindowvisible(a)|$if($iswindowvisible(a),y,n)"),
+              "0|n");
     EXPECT_NE(handle_of("a"), a);
-    EXPECT_EQ(host.eval("$iswindowvisible(a)|$if($iswindowvisible(a),y,n)"), "0|n");
     EXPECT_FALSE(IsWindowVisible(handle_of("a")));
     host.eval("$showwindow(a,5)");
     EXPECT_TRUE(IsWindowVisible(handle_of("a")));
-    host.eval("$showwindow(a,-1)");
-    EXPECT_EQ(host.eval("$iswindowvisible(a)"), "0");
+    EXPECT_EQ(host.eval("$showwindow(a,-1)$iswindowvisible(a)"), "0");
     EXPECT_FALSE(IsWindowVisible(handle_of("a")));
 
     host.take_lines();
@@ -75,78 +91,33 @@ TEST_F(WindowTest, OpeningShowingAndClosingWindows) {
     EXPECT_EQ(lines_with("close "), lines{"a"});
 }
 
-// An embedded window is a child at its base point, and its background
-// shows or blends what its parent drew under it. (Wrong calls: window_messages.tsv.)
-TEST_F(WindowTest, EmbeddedWindowsAndWindowParameters) {
-    host.start_ui();
-    define("parent");
-    define("inner");
-    host.eval("$window(parent,100,100,400,300)");
-    const std::string rect = host.eval(
-        "$base(5,7)$window(inner,10,10,50,40,parent:parent,embed:true,mempos:true)"
-        "%_mp_left%,%_mp_top%,%_mp_width%x%_mp_height%");
-    EXPECT_EQ(GetParent(handle_of("inner")), handle_of("parent"));
-    EXPECT_TRUE(GetWindowLongW(handle_of("inner"), GWL_STYLE) & WS_CHILD);
-    EXPECT_EQ(rect, "15,17,50x40");
-    EXPECT_EQ(host.eval("$w(inner,_parentid)"), "parent");
-
-    auto* parent = vesk::script_window::from_handle(handle_of("parent"));
-    auto* inner = vesk::script_window::from_handle(handle_of("inner"));
-    ASSERT_TRUE(parent && inner);
-    parent->background.color = RGB(200, 0, 0);
-    parent->redraw(true);
-    inner->background.mode = 1;
-    inner->redraw(true);
-    EXPECT_EQ(GetPixel(inner->back_buffer_dc(), 10, 10), RGB(200, 0, 0));
-    // Mode 2: the child's colour with the parent's drawing blended over it.
-    inner->background.mode = 2;
-    inner->background.color = RGB(0, 0, 200);
-    inner->background.alpha = 128;
-    inner->redraw(true);
-    const COLORREF mixed = GetPixel(inner->back_buffer_dc(), 10, 10);
-    EXPECT_NEAR(GetRValue(mixed), 100, 2);
-    EXPECT_NEAR(GetBValue(mixed), 100, 2);
-
-    // A parent that is not open leaves the window at the top level.
-    define("a");
-    define("closed");
-    host.take_lines();
-    vesk::set_error_level(vesk::err_high);
-    EXPECT_EQ(run("$window(a,,,,,parent:closed)$iswindowvisible(a)"),
-              (lines{"1", "$window: window 'closed' not active"}));
-    EXPECT_EQ(GetParent(handle_of("a")), nullptr);
-}
-
 // $updatewindow runs events but never the running script again; move,
 // resize and activate events, the last naming the other window.
 TEST_F(WindowTest, EventsRunTheirScripts) {
     host.start_ui();
-    define("u", {"", "$console(open)", "", "$console(resize)$updatewindow(%_id%,resize,open)"});
-    host.eval("$window(u)");
+    define("a",
+           {"", "$console(open)", "", "$console(resize %_cwidth%)$updatewindow(%_id%,resize,open)",
+            "$console(move %_x%)",
+            "$console(a %_activate% '['%_activateid%']' $if(%_activateid%,y,n))"});
+    define("b", {"", "", "", "", "", "$console(b %_activate% '['%_activateid%']')"});
+    host.eval("$window(a,50,60,300,200)$window(b)");
     host.take_lines();
-    host.eval("$updatewindow(u,event:open,OPEN)");
+    host.eval("$updatewindow(a,event:open,OPEN)");
     EXPECT_EQ(lines_with(""), (lines{"open", "open"}));
-    host.eval("$updatewindow(u,resize)");
-    EXPECT_EQ(lines_with(""), (lines{"resize", "open"}));
+    RECT client;
+    GetClientRect(handle_of("a"), &client);
+    host.eval("$updatewindow(a,resize)");
+    EXPECT_EQ(lines_with(""), (lines{"resize " + std::to_string(client.right), "open"}));
 
-    define("m", {"", "", "", "$console(resize %_cwidth%)", "$console(move %_x%)"});
-    host.eval("$window(m,50,60,300,200)");
-    host.take_lines();
-    MoveWindow(handle_of("m"), 70, 60, 300, 200, TRUE);
-    MoveWindow(handle_of("m"), 70, 60, 320, 200, TRUE);
+    MoveWindow(handle_of("a"), 70, 60, 300, 200, TRUE);
+    MoveWindow(handle_of("a"), 70, 60, 320, 200, TRUE);
     const auto moved = lines_with("");
     ASSERT_FALSE(moved.empty());
     EXPECT_EQ(moved.front(), "move 70");
-    RECT client;
-    GetClientRect(handle_of("m"), &client);
+    GetClientRect(handle_of("a"), &client);
     EXPECT_NE(std::find(moved.begin(), moved.end(), "resize " + std::to_string(client.right)),
               moved.end());
 
-    define("a", {"", "", "", "", "",
-                 "$console(a %_activate% '['%_activateid%']' $if(%_activateid%,y,n))"});
-    define("b", {"", "", "", "", "", "$console(b %_activate% '['%_activateid%']')"});
-    host.eval("$window(a)$window(b)");
-    host.take_lines();
     SendMessageW(handle_of("a"), WM_ACTIVATE, WA_INACTIVE,
                  reinterpret_cast<LPARAM>(handle_of("b")));
     SendMessageW(handle_of("b"), WM_ACTIVATE, WA_CLICKACTIVE,
@@ -160,8 +131,9 @@ TEST_F(WindowTest, EventsRunTheirScripts) {
 
 // Keys the window does not use run the player's shortcuts, Alt ones too;
 // main-menu commands run by name alone too (by path in any case is run end
-// to end); closing the main window runs its script and the Host's exit.
-TEST_F(WindowTest, HostCommandsRunByKeyByNameAndOnClosingTheMainWindow) {
+// to end); dropped files join the active playlist in order; closing the
+// main window runs its script and the Host's exit.
+TEST_F(WindowTest, TheMainWindowTakesKeysCommandsDropsAndClosing) {
     define("main", {"", "", "$console(closing)"}, &vesk::main_window_guid);
     HWND main = host.start_ui();
     host.take_lines();
@@ -179,17 +151,8 @@ TEST_F(WindowTest, HostCommandsRunByKeyByNameAndOnClosingTheMainWindow) {
     EXPECT_EQ(
         host.eval("$if($mainmenu_execute(Do It),y,n)$if($mainmenu_execute(Test/Nothing),y,n)"),
         "yn");
-    SendMessageW(main, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(IsWindow(main));
-    EXPECT_EQ(lines_with(""), lines{"closing"});
-    EXPECT_EQ(host.commands, (std::vector{cor_test::component_host::test_command,
-                                          cor::mainmenu_manager::command_exit}));
-}
-
-TEST_F(WindowTest, DroppedFilesJoinTheActivePlaylistInOrder) {
-    host.start_ui();
-    auto& pm = host.player().playlists();
-    ASSERT_TRUE(pm.set_active_playlist(pm.create_playlist("Drops", 5, cor::no_index)));
+    const size_t drops = playlists.create_playlist("Drops", 5, cor::no_index);
+    ASSERT_TRUE(playlists.set_active_playlist(drops));
     const char wav[] =
         "RIFF\x24\0\0\0WAVEfmt "
         "\x10\0\0\0\x01\0\x01\0\x40\x1f\0\0\x40\x1f\0\0\x01\0\x08\0data\0\0\0\0";
@@ -202,55 +165,17 @@ TEST_F(WindowTest, DroppedFilesJoinTheActivePlaylistInOrder) {
     list += L'\0';
     HGLOBAL mem = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
     auto* df = static_cast<DROPFILES*>(GlobalLock(mem));
-    df->pFiles = sizeof(DROPFILES);
-    df->fWide = TRUE;
-    memcpy(reinterpret_cast<char*>(df) + sizeof(DROPFILES), list.data(),
-           list.size() * sizeof(wchar_t));
+    *df = {sizeof(DROPFILES), {}, FALSE, TRUE};
+    memcpy(df + 1, list.data(), list.size() * sizeof(wchar_t));
     GlobalUnlock(mem);
-    SendMessageW(vesk::main_window_handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(mem), 0);
+    SendMessageW(main, WM_DROPFILES, reinterpret_cast<WPARAM>(mem), 0);
     EXPECT_EQ(host.player().format_active("%filename%"), "drop_c\ndrop_a\ndrop_b\n");
-    EXPECT_TRUE(pm.playlist_is_item_selected(0, 2));
-}
-
-// $systeminfo lists each open window with its object counts; a click on the
-// background drags the window, unless it is maximized.
-TEST_F(WindowTest, BackBufferHoldsTheBackgroundAndAClickDragsTheWindow) {
-    host.start_ui();
-    define("a");
-    host.eval("$window(a,0,0,200,150)");
-    host.take_lines();
-    EXPECT_EQ(host.eval("$systeminfo()"), "");
-    const auto info = host.take_lines();
-    ASSERT_EQ(info.size(), 1u + 2 * 13);
-    EXPECT_EQ(info[0], "Active window count: 2");
-    EXPECT_EQ(info[1], "[main]");
-    EXPECT_EQ(info[14], "[a]");
-    HWND a = handle_of("a");
-    auto* target = vesk::paint_target_of(a);
-    ASSERT_NE(target, nullptr);
-    HDC dc = target->back_buffer_dc();
-    ASSERT_NE(dc, nullptr);
-    EXPECT_EQ(GetPixel(dc, 10, 10), RGB(255, 255, 255));
-    // As large as the screen plus 100 whatever the window's size.
-    BITMAP bm{};
-    GetObjectW(GetCurrentObject(dc, OBJ_BITMAP), sizeof bm, &bm);
-    EXPECT_EQ(bm.bmWidth, GetSystemMetrics(SM_CXSCREEN) + 100);
-    EXPECT_EQ(bm.bmHeight, GetSystemMetrics(SM_CYSCREEN) + 100);
-    auto* sw = vesk::script_window::from_handle(a);
-    sw->background.color = RGB(10, 200, 30);
-    sw->redraw(true);
-    EXPECT_EQ(GetPixel(dc, 10, 10), RGB(10, 200, 30));
-    EXPECT_EQ(GetPixel(dc, bm.bmWidth - 1, bm.bmHeight - 1), RGB(10, 200, 30));
-
-    host.pump();
-    SendMessageW(a, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
-    MSG msg;
-    ASSERT_TRUE(PeekMessageW(&msg, a, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE));
-    EXPECT_EQ(msg.wParam, 0xF012u);
-    ShowWindow(a, SW_MAXIMIZE);
-    host.pump();
-    SendMessageW(a, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
-    EXPECT_FALSE(PeekMessageW(&msg, a, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE));
+    EXPECT_TRUE(playlists.playlist_is_item_selected(drops, 2));
+    SendMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(main));
+    EXPECT_EQ(lines_with(""), lines{"closing"});
+    EXPECT_EQ(host.commands, (std::vector{cor_test::component_host::test_command,
+                                          cor::mainmenu_manager::command_exit}));
 }
 
 TEST(Border, HitZonesAndResizeGeometry) {
@@ -276,38 +201,13 @@ TEST(Border, HitZonesAndResizeGeometry) {
 }
 
 // The component's name and about text are constants; its file name is not.
-// A message hook given at start-up sees the main window's messages first.
-TEST_F(WindowTest, VersionAndUserInterfaceAnswer) {
+TEST(Version, FileNameIsTheModulesWithoutItsFolder) {
     auto version = cor_test::make_service<cor::component_version>();
     ASSERT_TRUE(version);
     cor::string_out file;
     version->get_file_name(file);
-    // In-process the module is the test program itself, named without its folder.
-    EXPECT_NE(file.text.find(".exe"), std::string::npos);
-    EXPECT_EQ(file.text.find_first_of("\\/"), std::string::npos) << file.text;
-
-    auto ui = cor_test::make_service<cor::user_interface>();
-    ASSERT_TRUE(ui);
-    static int hooked = 0;
-    HWND main =
-        static_cast<HWND>(ui->init([](void*, uint32_t msg, uintptr_t, intptr_t, intptr_t* result) {
-            if (msg != WM_CLOSE) return false;
-            ++hooked;
-            *result = 0;
-            return true;
-        }));
-    ASSERT_NE(main, nullptr);
-    SendMessageW(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(hooked, 1);
-    EXPECT_TRUE(host.commands.empty());
-    host.pump();
-    EXPECT_TRUE(ui->is_visible());
-    ui->hide();
-    EXPECT_FALSE(ui->is_visible());
-    ui->activate();
-    EXPECT_TRUE(ui->is_visible());
-    ui->shutdown();
-    EXPECT_FALSE(IsWindow(main));
+    // In-process the module is the test program itself.
+    EXPECT_EQ(file.text, "window_tests.exe");
 }
 
 // Timers run the timer script with their name until stopped or shut down.
@@ -375,6 +275,66 @@ protected:
     }
 };
 
+// $systeminfo lists each open window with its object counts. An embedded
+// window is a child at its base point, and its background shows or blends
+// what its parent drew under it. A click on the background drags the window,
+// unless it is maximized.
+TEST_F(Appearance, EmbeddedWindowsBackgroundsAndDragging) {
+    const auto info = run("$systeminfo()");  // no output, then 13 lines a window
+    ASSERT_EQ(info.size(), 2u + 4 * 13);
+    EXPECT_EQ((lines{info[0], info[1], info[2], info[15]}),
+              (lines{"", "Active window count: 4", "[main]", "[a]"}));
+
+    define("c");
+    EXPECT_EQ(run("$base(5,7)$window(c,10,10,50,40,parent:a,embed:true,mempos:true)"
+                  "%_mp_left%,%_mp_top%,%_mp_width%x%_mp_height%|$w(c,_parentid)"),
+              lines{"15,17,50x40|a"});
+    EXPECT_EQ(GetParent(handle_of("c")), handle_of("a"));
+    auto* parent = vesk::script_window::from_handle(handle_of("a"));
+    auto* inner = vesk::script_window::from_handle(handle_of("c"));
+    ASSERT_TRUE(parent && inner);
+    // The back buffer is as large as the screen plus 100, whatever the
+    // window's size, and white until told otherwise.
+    HDC dc = parent->back_buffer_dc();
+    EXPECT_EQ(GetPixel(dc, 10, 10), RGB(255, 255, 255));
+    BITMAP bm{};
+    GetObjectW(GetCurrentObject(dc, OBJ_BITMAP), sizeof bm, &bm);
+    EXPECT_EQ(bm.bmWidth, GetSystemMetrics(SM_CXSCREEN) + 100);
+    EXPECT_EQ(bm.bmHeight, GetSystemMetrics(SM_CYSCREEN) + 100);
+    parent->background.color = RGB(200, 0, 0);
+    parent->redraw(true);
+    EXPECT_EQ(GetPixel(dc, bm.bmWidth - 1, bm.bmHeight - 1), RGB(200, 0, 0));
+    inner->background.mode = 1;
+    inner->redraw(true);
+    EXPECT_EQ(GetPixel(inner->back_buffer_dc(), 10, 10), RGB(200, 0, 0));
+    // Mode 2: the child's colour with the parent's drawing blended over it.
+    inner->background.mode = 2;
+    inner->background.color = RGB(0, 0, 200);
+    inner->background.alpha = 128;
+    inner->redraw(true);
+    const COLORREF mixed = GetPixel(inner->back_buffer_dc(), 10, 10);
+    EXPECT_NEAR(GetRValue(mixed), 100, 2);
+    EXPECT_NEAR(GetBValue(mixed), 100, 2);
+
+    // A parent that is not open leaves the window at the top level.
+    define("top");
+    define("closed");
+    EXPECT_EQ(run("$window(top,,,,,parent:closed)$iswindowvisible(top)"),
+              (lines{"1", "$window: window 'closed' not active"}));
+    EXPECT_EQ(GetParent(handle_of("top")), nullptr);
+
+    HWND a = handle_of("a");
+    host.pump();
+    SendMessageW(a, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, a, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 0xF012u);
+    ShowWindow(a, SW_MAXIMIZE);
+    host.pump();
+    SendMessageW(a, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
+    EXPECT_FALSE(PeekMessageW(&msg, a, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE));
+}
+
 TEST_F(Appearance, StyleTitleAndTaskbarReachTheWindowAndReadBack) {
     const std::pair<std::string, LONG> cases[] = {{"border", WS_BORDER},
                                                   {"thickframe", WS_THICKFRAME},
@@ -405,11 +365,10 @@ TEST_F(Appearance, StyleTitleAndTaskbarReachTheWindowAndReadBack) {
     EXPECT_EQ(cor_test::text_of(handle_of("a")), "Grüße");
     run("$titlebar(a,off)");
     EXPECT_EQ(style("a") & WS_CAPTION, 0);
-    RECT off;
+    RECT off, on;
     GetClientRect(handle_of("a"), &off);
     run("$titlebar(a,on)");
     EXPECT_EQ(style("a") & WS_CAPTION, WS_CAPTION);
-    RECT on;
     GetClientRect(handle_of("a"), &on);
     EXPECT_LT(on.bottom, off.bottom);  // the frame changed at once
 
@@ -478,8 +437,7 @@ TEST_F(Appearance, BackgroundBorderSizeAndRecoverySettings) {
     EXPECT_EQ(query(), first);
 
     // A remembered place off every monitor opens on screen.
-    host.eval("$movewindow(b,-5000,-5000,200,150)");
-    host.eval("$closewindow(b)");
+    host.eval("$movewindow(b,-5000,-5000,200,150)$closewindow(b)");
     host.pump();
     ASSERT_EQ(handle_of("b"), nullptr);
     host.eval("$window(b)");
@@ -510,8 +468,7 @@ TEST_F(Appearance, FadesRunToTheirEndAndThenTheirCommand) {
         EXPECT_EQ(handle_of("b") ? "1" : "0", row.fields[3]);
     }
     // The platform's own timer drives it too.
-    host.eval("$window(b,500,120,200,150)");
-    host.eval("$fadewindow(b,255,0,-85,5,hide)");
+    host.eval("$window(b,500,120,200,150)$fadewindow(b,255,0,-85,5,hide)");
     host.pump(200);
     EXPECT_FALSE(IsWindowVisible(handle_of("b")));
 }
