@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <set>
 #include <sstream>
+#include <tuple>
 
 #include "app/basic_window.h"
 #include "app/command_line.h"
@@ -130,8 +131,8 @@ protected:
         for (const auto& t : titles) add(pl, t);
         return pl;
     }
-    HWND plain_window(bool with_commands) {
-        window = std::make_unique<cor::basic_window>(core, with_commands ? &commands : nullptr);
+    HWND plain_window() {
+        window = std::make_unique<cor::basic_window>(core, &commands);
         EXPECT_TRUE(window->create());
         return static_cast<HWND>(window->handle());
     }
@@ -305,31 +306,11 @@ TEST_F(HostMenus, ComponentsJoinTheTreeAndRunByPathOrName) {
     EXPECT_EQ(entry("View/Mine/Late"), nullptr);
 }
 
-// The media keys and the Host's own keys; the plain window's test below
-// presses the rest from its children. The modifiers must match, and typed
-// characters are not key presses.
-TEST_F(HostMenus, ShortcutsRunTheirCommandsAndTheReadmeListsThem) {
-    playlist({"a"});
-    auto keys = commands.shortcut_service();
-    // No modifier held: A alone is not Ctrl+A.
-    BYTE state[256] = {};
-    SetKeyboardState(state);
-    EXPECT_TRUE(keys->process_keydown(WM_KEYDOWN, VK_MEDIA_PLAY_PAUSE, 0));
-    EXPECT_TRUE(core.playback().is_playing());
-    EXPECT_TRUE(keys->process_keydown(WM_KEYDOWN, VK_MEDIA_STOP, 0));
-    EXPECT_FALSE(core.playback().is_playing());
-    EXPECT_FALSE(keys->process_keydown(WM_KEYDOWN, 'A', 0));
-    EXPECT_FALSE(keys->process_keydown(WM_CHAR, VK_SPACE, 0));
-    // Every shortcut names a command that exists, and the README lists it.
-    const std::string readme = cor_test::read_bytes(cor_test::checkout_path(L"README.md"));
-    for (const auto& s : cor::shortcut_table::defaults()) {
-        EXPECT_TRUE(entry(s.path)) << s.path;
-        EXPECT_NE(readme.find(std::string("| ") + s.path + " |"), std::string::npos) << s.path;
-    }
-}
-
-TEST_F(HostMenus, PlainWindowListsTheActivePlaylistAndItsButtonsPlayPauseAndStop) {
-    HWND wnd = plain_window(false);
+// The plain window lists the active playlist; its buttons and the Host's
+// commands in its menu bar drive playback, and the menu shows the state when
+// it opens.
+TEST_F(HostMenus, PlainWindowListsTheActivePlaylistAndItsButtonsAndMenusDrivePlayback) {
+    HWND wnd = plain_window();
     using strings = std::vector<std::string>;
     const size_t pl = playlist({});
     EXPECT_EQ(cor_test::entries(wnd, 100), strings{});
@@ -340,43 +321,35 @@ TEST_F(HostMenus, PlainWindowListsTheActivePlaylistAndItsButtonsPlayPauseAndStop
     ASSERT_TRUE(core.playlists().playlist_remove_items(pl, first_only, 2));
     EXPECT_EQ(cor_test::entries(wnd, 100), strings{"Second"});
 
-    EXPECT_EQ(cor_test::text_of(wnd, 103), "Stopped");
-    for (const auto& [button, status] :
-         {std::pair{101, "Playing: Second"}, std::pair{101, "Paused: Second"},
-          std::pair{102, "Stopped"}}) {
-        SendMessageW(GetDlgItem(wnd, button), BM_CLICK, 0, 0);
-        EXPECT_EQ(cor_test::text_of(wnd, 103), status);
-    }
-}
-
-TEST_F(HostMenus, PlainWindowMenusHoldTheHostsCommandsAndRunThem) {
-    HWND wnd = plain_window(true);
-    std::vector<std::string> groups;
-    HMENU playback = nullptr;
-    for (const auto& group : cor_test::menu_items(GetMenu(wnd))) {
-        groups.push_back(group.text);
-        if (group.text == "Playback") playback = group.submenu;
-    }
-    EXPECT_EQ(groups, (std::vector<std::string>{"File", "Edit", "Playback", "Library", "Help"}));
-    ASSERT_TRUE(playback);
+    strings groups;
+    for (const auto& group : cor_test::menu_items(GetMenu(wnd))) groups.push_back(group.text);
+    ASSERT_EQ(groups, (strings{"File", "Edit", "Playback", "Library", "Help"}));
+    HMENU playback = GetSubMenu(GetMenu(wnd), 2);
     const auto item = [&](std::string_view text) {
         for (const auto& i : cor_test::menu_items(playback))
             if (i.text == text) return i;
         return cor_test::t_menu_item{};
     };
-    playlist({"song"});
-
-    SendMessageW(wnd, WM_COMMAND, item("Play or Pause").id, 0);
-    EXPECT_TRUE(core.playback().is_playing());
-    SendMessageW(wnd, WM_COMMAND, item("Pause").id, 0);
-    // The menu shows the state when it opens.
+    const auto click = [&](int button) {
+        SendMessageW(GetDlgItem(wnd, button), BM_CLICK, 0, 0);
+        return cor_test::text_of(wnd, 103);
+    };
+    const auto choose = [&](std::string_view text) {
+        SendMessageW(wnd, WM_COMMAND, item(text).id, 0);
+        return cor_test::text_of(wnd, 103);
+    };
+    EXPECT_EQ(cor_test::text_of(wnd, 103), "Stopped");
+    EXPECT_EQ(click(101), "Playing: Second");
+    EXPECT_EQ(click(101), "Paused: Second");
+    EXPECT_EQ(click(102), "Stopped");
+    EXPECT_EQ(choose("Play or Pause"), "Playing: Second");
+    EXPECT_EQ(choose("Pause"), "Paused: Second");
     SendMessageW(wnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(playback), 2);
     EXPECT_TRUE(item("Pause").checked);
-    SendMessageW(wnd, WM_COMMAND, item("Stop").id, 0);
-    EXPECT_FALSE(core.playback().is_playing());
+    EXPECT_EQ(choose("Stop"), "Stopped");
 
     // The context menu on a line runs the chosen Host command on that line's track.
-    playlist({"a", "b"});
+    add(pl, "Third");
     HWND list = GetDlgItem(wnd, 100);
     SendMessageW(list, LB_SETCURSEL, 1, 0);
     // The first command of this thread's menu, picked with the keyboard.
@@ -394,10 +367,11 @@ TEST_F(HostMenus, PlainWindowMenusHoldTheHostsCommandsAndRunThem) {
     EXPECT_EQ(playing, 1u);
 }
 
-// The Host's shortcuts work wherever the focus is in the plain window,
-// the playlist and the buttons included.
-TEST_F(HostMenus, PlainWindowShortcutsReachTheirCommandsFromEveryChild) {
-    HWND wnd = plain_window(true);
+// The Host's shortcuts work wherever the focus is in the plain window, the
+// playlist and the buttons included, and the media keys through the shortcut
+// service. The modifiers must match, and typed characters are not key presses.
+TEST_F(HostMenus, ShortcutsReachTheirCommandsFromEveryChildAndTheReadmeListsThem) {
+    HWND wnd = plain_window();
     const size_t pl = playlist({"a", "b", "c"});
     HWND list = GetDlgItem(wnd, 100);
     // The user picks the second line.
@@ -416,14 +390,8 @@ TEST_F(HostMenus, PlainWindowShortcutsReachTheirCommandsFromEveryChild) {
         if (!core.playback().get_playing_item(nullptr, &item)) return std::string("-");
         return std::string(core.playback().is_paused() ? "paused " : "") + std::to_string(item);
     };
-    struct t_press {
-        int focus;  // child control id
-        UINT key;
-        bool ctrl;
-        const char* playing;
-        size_t items;
-    };
-    const t_press presses[] = {
+    // The child focused, the key, whether Ctrl is held; what plays then, and the items left.
+    const std::tuple<int, UINT, bool, const char*, size_t> presses[] = {
         {100, VK_SPACE, false, "1", 3},         // plays from the picked line
         {101, VK_SPACE, false, "paused 1", 3},  // once, not also as a button click
         {102, VK_RIGHT, true, "2", 3},
@@ -432,20 +400,32 @@ TEST_F(HostMenus, PlainWindowShortcutsReachTheirCommandsFromEveryChild) {
         {100, 'Z', true, "-", 2},         // no shortcut: nothing happens
     };
     BYTE state[256] = {};
-    for (const auto& p : presses) {
-        HWND target = GetDlgItem(wnd, p.focus);
+    for (const auto& [focus, key, ctrl, plays, items] : presses) {
+        HWND target = GetDlgItem(wnd, focus);
         SetFocus(target);
         ASSERT_EQ(GetFocus(), target);
-        state[VK_CONTROL] = p.ctrl ? 0x80 : 0;
+        state[VK_CONTROL] = ctrl ? 0x80 : 0;
         SetKeyboardState(state);
-        PostMessageW(target, WM_KEYDOWN, p.key, 1);
-        PostMessageW(target, WM_KEYUP, p.key, 0xC0000001);
+        PostMessageW(target, WM_KEYDOWN, key, 1);
+        PostMessageW(target, WM_KEYUP, key, 0xC0000001);
         cor_test::pump(0);
-        EXPECT_EQ(playing(), p.playing) << p.focus << " " << p.key;
-        EXPECT_EQ(core.playlists().playlist_get_item_count(pl), p.items) << p.focus << " " << p.key;
+        EXPECT_EQ(playing(), plays) << focus << " " << key;
+        EXPECT_EQ(core.playlists().playlist_get_item_count(pl), items) << focus << " " << key;
     }
     state[VK_CONTROL] = 0;
     SetKeyboardState(state);
+    auto keys = commands.shortcut_service();
+    EXPECT_TRUE(keys->process_keydown(WM_KEYDOWN, VK_MEDIA_PLAY_PAUSE, 0));
+    EXPECT_TRUE(core.playback().is_playing());
+    EXPECT_TRUE(keys->process_keydown(WM_KEYDOWN, VK_MEDIA_STOP, 0));
+    EXPECT_FALSE(core.playback().is_playing());
+    EXPECT_FALSE(keys->process_keydown(WM_KEYDOWN, 'A', 0));  // not Ctrl+A
+    EXPECT_FALSE(keys->process_keydown(WM_CHAR, VK_SPACE, 0));
+    const std::string readme = cor_test::read_bytes(cor_test::checkout_path(L"README.md"));
+    for (const auto& s : cor::shortcut_table::defaults()) {
+        EXPECT_TRUE(entry(s.path)) << s.path;
+        EXPECT_NE(readme.find(std::string("| ") + s.path + " |"), std::string::npos) << s.path;
+    }
 }
 
 // The volume step is kept as text; a value edited out of range or into
@@ -491,11 +471,9 @@ TEST(ShortcutTable, KeepsOneCommandPerKeyAndRejectsDamagedText) {
     for (const auto& row : cor_test::read_case_table("app/data/stored_shortcuts.tsv", 3)) {
         const std::string& text = row.fields[0];
         ASSERT_TRUE(read.decode("112 3 Help/About\n"));
-        const bool taken = read.decode(text);
-        EXPECT_EQ(taken ? read.encode() : "refused", row.fields[1]) << row.where << ": " << text;
-        if (!taken) {
-            EXPECT_EQ(read.encode(), "112 3 Help/About\n") << row.where << ": " << text;
-        }
+        const bool refused = row.fields[1] == "refused";
+        EXPECT_EQ(read.decode(text), !refused) << row.where << ": " << text;
+        EXPECT_EQ(read.encode(), refused ? "112 3 Help/About\n" : row.fields[1]) << row.where;
     }
 
     for (const auto& row : cor_test::read_case_table("app/data/key_names.tsv", 3))

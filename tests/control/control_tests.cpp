@@ -12,8 +12,6 @@
 
 #include <commctrl.h>
 
-#include <functional>
-
 #include "control/button_object.h"
 #include "control/combobox_object.h"
 #include "control/menubar_object.h"
@@ -64,26 +62,22 @@ protected:
         T* c = ctrl<T>(id);
         return c && c->control_wnd ? c : nullptr;
     }
-    // A combobox of w whose items fill themselves with the given colours.
-    std::string make(const std::vector<std::string>& colours, const std::string& extra = "") {
-        const std::string id = host.eval("$combobox(w,10,10,120,24" + extra + ")");
-        for (const auto& c : colours)
-            host.eval("$combobox_additem(" + id +
-                      ",height:20,draw:'$gp_rect(%_objectid%,0,0,%_iwidth%,%_iheight%,brush:255-" +
-                      c +
-                      ",aa:false)$console(item %_index% of %_count% %_iwidth%x%_iheight%)',"
-                      "select:'$console(chose %_index% of %_count%)')");
-        return id;
+    // Adds to combobox `id` an item that fills itself with `colour` and tells
+    // the console when it is drawn and when chosen.
+    static std::string item(const std::string& id, const std::string& colour, int height = 20) {
+        return "$combobox_additem(" + id + ",height:" + std::to_string(height) +
+               ",draw:'$gp_rect(%_objectid%,0,0,%_iwidth%,%_iheight%,brush:255-" + colour +
+               ",aa:false)$console(item %_index% of %_count% %_iwidth%x%_iheight%)',"
+               "select:'$console(chose %_index% of %_count%)')";
     }
-    // The tip's only tool, with its text.
-    TTTOOLINFOW tool(tooltip_object* t, std::wstring& text) {
+    // The tip's only tool, and its text.
+    std::pair<TTTOOLINFOW, std::wstring> tool(tooltip_object* t) {
         TTTOOLINFOW ti{};
         ti.cbSize = TTTOOLINFOW_V2_SIZE;
         wchar_t buffer[256] = L"";
         ti.lpszText = buffer;
         EXPECT_TRUE(SendMessageW(t->control_wnd, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&ti)));
-        text = buffer;
-        return ti;
+        return {ti, buffer};
     }
     std::string eval_found(const std::string& script) {
         return host.eval("$if(" + script + ",y,n)");
@@ -160,22 +154,15 @@ TEST_F(Controls, OwnerDrawnButtonsPaintTheirStatesAndHoldTheMouseWhileOver) {
                                              dir.path("over.png") + "',push:'" +
                                              dir.path("push.png") + "')"));
     ASSERT_NE(b, nullptr);
-    const COLORREF green = RGB(0, 255, 0);
-    const struct {
-        const char* state;
-        std::function<void()> enter;
-        COLORREF left, right;
-    } rows[] = {
-        {"normal", [] {}, green, green},
-        {"mouse over", [&] { SendMessageW(b->control_wnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5)); },
-         green, green},
-        {"pressed", [&] { SendMessageW(b->control_wnd, BM_SETSTATE, TRUE, 0); }, RGB(255, 0, 0),
-         RGB(0, 0, 255)},
-    };
-    for (const auto& row : rows) {
-        row.enter();
-        EXPECT_EQ(cor_test::painted_pixel(b->control_wnd, 25, 20), row.left) << row.state;
-        EXPECT_EQ(cor_test::painted_pixel(b->control_wnd, 75, 20), row.right) << row.state;
+    // Normal, then with the mouse over it, then pressed.
+    for (int state = 0; state < 3; ++state) {
+        if (state == 1) SendMessageW(b->control_wnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+        if (state == 2) SendMessageW(b->control_wnd, BM_SETSTATE, TRUE, 0);
+        const COLORREF green = RGB(0, 255, 0);
+        EXPECT_EQ(cor_test::painted_pixel(b->control_wnd, 25, 20),
+                  state < 2 ? green : RGB(255, 0, 0));
+        EXPECT_EQ(cor_test::painted_pixel(b->control_wnd, 75, 20),
+                  state < 2 ? green : RGB(0, 0, 255));
     }
     SendMessageW(b->control_wnd, BM_SETSTATE, FALSE, 0);
     SendMessageW(b->control_wnd, WM_MOUSEMOVE, 0, MAKELPARAM(500, 5));
@@ -185,13 +172,8 @@ TEST_F(Controls, OwnerDrawnButtonsPaintTheirStatesAndHoldTheMouseWhileOver) {
 // window's next full repaint: making it waits on nothing, and its opened list
 // shows what each item's script draws, however tall.
 TEST_F(Controls, ComboboxMadeInAnOpenScriptShowsWhatItsItemsDrawWithHeightsClamped) {
-    define("v", {.open = "$hash(BOX,$combobox(v,10,10,150,24))"
-                         "$combobox_additem(%BOX%,height:255,"
-                         "draw:'$gp_rect(%_objectid%,0,0,%_iwidth%,%_iheight%,brush:255-255-0-0,"
-                         "aa:false)')"
-                         "$combobox_additem(%BOX%,height:30,"
-                         "draw:'$gp_rect(%_objectid%,0,0,%_iwidth%,%_iheight%,brush:255-0-0-255,"
-                         "aa:false)')"});
+    define("v", {.open = "$hash(BOX,$combobox(v,10,10,150,24))" + item("%BOX%", "255-0-0", 255) +
+                         item("%BOX%", "0-0-255", 30)});
     host.take_lines();
     host.eval("$window(v,100,100,320,400)$updatewindow(v)");
     host.pump();
@@ -205,14 +187,13 @@ TEST_F(Controls, ComboboxMadeInAnOpenScriptShowsWhatItsItemsDrawWithHeightsClamp
     COMBOBOXINFO info{};
     info.cbSize = sizeof info;
     ASSERT_TRUE(GetComboBoxInfo(b->control_wnd, &info) && IsWindowVisible(info.hwndList));
-    RedrawWindow(info.hwndList, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
     const int heights[] = {255, 30};
     const COLORREF colours[] = {RGB(255, 0, 0), RGB(0, 0, 255)};
     for (int i = 0; i < 2; ++i) {
         RECT item{};
         SendMessageW(info.hwndList, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&item));
         EXPECT_EQ(item.bottom - item.top, heights[i]) << i;
-        EXPECT_EQ(cor_test::screen_pixel(info.hwndList, item.left + 5, item.top + 10), colours[i])
+        EXPECT_EQ(cor_test::painted_pixel(info.hwndList, item.left + 5, item.top + 10), colours[i])
             << i;
     }
     SendMessageW(b->control_wnd, CB_SHOWDROPDOWN, FALSE, 0);
@@ -225,24 +206,22 @@ TEST_F(Controls, ComboboxMadeInAnOpenScriptShowsWhatItsItemsDrawWithHeightsClamp
     SendMessageW(bare->control_wnd, CB_SHOWDROPDOWN, TRUE, 0);
     host.pump();
     EXPECT_FALSE(SendMessageW(bare->control_wnd, CB_GETDROPPEDSTATE, 0, 0));
-    const struct {
-        const char* option;
-        int height;
-    } rows[] = {{"height:0", 1}, {"height:300", 255}, {"height:17", 17}, {"draw:''", 24}};
-    for (const auto& row : rows) host.eval("$combobox_additem(" + id + "," + row.option + ")");
+    const std::pair<const char*, int> rows[] = {
+        {"height:0", 1}, {"height:300", 255}, {"height:17", 17}, {"draw:''", 24}};
+    for (const auto& row : rows) host.eval("$combobox_additem(" + id + "," + row.first + ")");
     // The first item added to an existing window becomes the selection.
     EXPECT_EQ(SendMessageW(bare->control_wnd, CB_GETCURSEL, 0, 0), 0);
     for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(SendMessageW(bare->control_wnd, CB_GETITEMHEIGHT, i, 0), rows[i].height)
-            << rows[i].option;
+        EXPECT_EQ(SendMessageW(bare->control_wnd, CB_GETITEMHEIGHT, i, 0), rows[i].second) << i;
 }
 
 // The closed field shows the selected item as its script drew it.
-TEST_F(Controls, ComboboxFieldShowsTheSelectedItemAsItsScriptDrewIt) {
+TEST_F(Controls, ComboboxFieldShowsTheSelectedItemAndAChoiceRunsItsScriptOnce) {
     host.eval("$bgcolor(w,0-0-128)");
     // Every item comes before the window does, as in a script that builds
     // the whole window and then repaints it once.
-    const std::string id = make({"255-0-0", "0-255-0", "0-0-255"}, ",droph:200");
+    const std::string id = host.eval("$combobox(w,10,10,120,24,droph:200)");
+    for (const char* c : {"255-0-0", "0-255-0", "0-0-255"}) host.eval(item(id, c));
     host.eval("$combobox_additem(" + id + ",height:20)");
     auto* b = shown<combobox_object>(id);
     ASSERT_NE(b, nullptr);
@@ -252,54 +231,40 @@ TEST_F(Controls, ComboboxFieldShowsTheSelectedItemAsItsScriptDrewIt) {
     ASSERT_TRUE(GetComboBoxInfo(b->control_wnd, &info));
     const RECT field = info.rcItem;
     const int mid_x = (field.left + field.right) / 2, mid_y = (field.top + field.bottom) / 2;
-    const struct {
-        std::string script;
-        int selection;
-        COLORREF colour;
-    } rows[] = {
-        {"", 0, RGB(255, 0, 0)},
-        {"$combobox_select(" + id + ",2)", 2, RGB(0, 0, 255)},
-        // No draw script: only the window's background colour.
-        {"$combobox_select(" + id + ",3)", 3, RGB(0, 0, 128)},
-    };
-    for (const auto& row : rows) {
-        host.eval(row.script);
+    // The last item has no draw script: only the window's background colour.
+    for (const auto& [selection, colour] :
+         {std::pair{0, RGB(255, 0, 0)}, {2, RGB(0, 0, 255)}, {3, RGB(0, 0, 128)}}) {
+        if (selection) host.eval("$combobox_select(" + id + "," + std::to_string(selection) + ")");
         host.take_lines();
-        EXPECT_EQ(SendMessageW(b->control_wnd, CB_GETCURSEL, 0, 0), row.selection) << row.script;
-        EXPECT_EQ(cor_test::painted_pixel(b->control_wnd, mid_x, mid_y), row.colour) << row.script;
+        EXPECT_EQ(SendMessageW(b->control_wnd, CB_GETCURSEL, 0, 0), selection);
+        EXPECT_EQ(cor_test::painted_pixel(b->control_wnd, mid_x, mid_y), colour) << selection;
         // The field is drawn by the selected item's own script, not a copy.
-        const std::string drawn = "item " + std::to_string(row.selection) + " of 4 ";
-        EXPECT_EQ(lines_with(drawn).empty(), row.selection == 3) << row.script;
+        const std::string drawn = "item " + std::to_string(selection) + " of 4 ";
+        EXPECT_EQ(lines_with(drawn).empty(), selection == 3) << selection;
     }
     // Objects drawn for an item live only until the next item is drawn.
     EXPECT_LE(vesk::object_manager::instance().count(b->id, vesk::object::type_gp_rect), 1u);
-}
 
-TEST_F(Controls, ComboboxChoiceRunsTheSelectScriptOnceSelectingByScriptNone) {
-    const std::string id = make({"255-0-0", "0-255-0", "0-0-255"});
-    auto* b = shown<combobox_object>(id);
-    ASSERT_NE(b, nullptr);
-    host.take_lines();
-    // What the platform does when the user confirms an item.
+    // A choice the user confirms runs the select script once; one by script, none.
     const auto confirm = [&](int row) {
         SendMessageW(b->control_wnd, CB_SETCURSEL, row, 0);
         SendMessageW(wnd, WM_COMMAND, MAKEWPARAM(b->control_id, CBN_SELENDOK),
                      reinterpret_cast<LPARAM>(b->control_wnd));
     };
     confirm(2);
-    EXPECT_EQ(lines_with("chose "), lines{"2 of 3"});
-    EXPECT_EQ(host.eval("$if($combobox_select(" + id + ",5),y,n)"), "n");
+    EXPECT_EQ(lines_with("chose "), lines{"2 of 4"});
+    EXPECT_EQ(eval_found("$combobox_select(" + id + ",5)"), "n");
     EXPECT_EQ(SendMessageW(b->control_wnd, CB_GETCURSEL, 0, 0), 2);
-    EXPECT_EQ(host.eval("$if($combobox_select(" + id + ",1),y,n)"), "y");
+    EXPECT_EQ(eval_found("$combobox_select(" + id + ",1)"), "y");
     EXPECT_EQ(SendMessageW(b->control_wnd, CB_GETCURSEL, 0, 0), 1);
     EXPECT_TRUE(lines_with("chose ").empty());
     EXPECT_EQ(host.eval("$if($combobox_removeitem(" + id + ",0),y,n)$if($combobox_removeitem(" +
                         id + ",7),y,n)"),
               "yn");
-    EXPECT_EQ(SendMessageW(b->control_wnd, CB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(SendMessageW(b->control_wnd, CB_GETCOUNT, 0, 0), 3);
     // A row the list shows beyond the items (put there from outside) runs nothing.
     SendMessageW(b->control_wnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"stray"));
-    confirm(2);
+    confirm(3);
     EXPECT_TRUE(lines_with("chose ").empty());
     // Removing the combobox removes what was drawn in it.
     const std::string inner = host.eval("$text(" + id + ",x,0,0)");
@@ -318,8 +283,7 @@ TEST_F(Controls, ATipRegistersItsRectangleAndAnUpdateKeepsWhatCameBeforeAnError)
             shown<tooltip_object>(host.eval("$base(2,3)$tooltip(" + target + ",Play,10,20,30,40)"));
         ASSERT_NE(t, nullptr) << target;
         EXPECT_EQ(SendMessageW(t->control_wnd, TTM_GETTOOLCOUNT, 0, 0), 1);
-        std::wstring text;
-        const TTTOOLINFOW ti = tool(t, text);
+        const auto [ti, text] = tool(t);
         EXPECT_EQ(text, L"Play");
         EXPECT_EQ(ti.hwnd, target == owner ? ctrl(owner)->control_wnd : wnd);
         EXPECT_EQ((std::array{ti.rect.left, ti.rect.top, ti.rect.right, ti.rect.bottom}),
@@ -342,8 +306,7 @@ TEST_F(Controls, ATipRegistersItsRectangleAndAnUpdateKeepsWhatCameBeforeAnError)
             << row.where;
     }
     host.eval("$tooltip_update(" + id + ",rect:5-6-70-80,text:Stop,margin:1-2)");
-    std::wstring text;
-    const TTTOOLINFOW ti = tool(t, text);
+    const auto [ti, text] = tool(t);
     EXPECT_EQ(text, L"Stop");
     EXPECT_EQ(ti.rect.left, 5);
     EXPECT_EQ(ti.rect.bottom, 86);
@@ -383,11 +346,10 @@ TEST_F(Controls, TrackingTipShowsWhereItIsToldAndACustomOneWhatItsScriptDraws) {
     host.eval("$tooltip_activate(" + custom + ",1)");
     host.pump();
     ASSERT_TRUE(IsWindowVisible(c->control_wnd));
-    RedrawWindow(c->control_wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    EXPECT_EQ(host.eval("%tipsize%"), "80x30");
-    EXPECT_EQ(host.eval("$tooltip_getinfo(" + custom + ",height)"), "30");
-    EXPECT_EQ(cor_test::screen_pixel(c->control_wnd, 5, 5), RGB(255, 0, 0));
+    EXPECT_EQ(cor_test::painted_pixel(c->control_wnd, 5, 5), RGB(255, 0, 0));
     EXPECT_EQ(cor_test::screen_pixel(c->control_wnd, 40, 5), RGB(255, 255, 255));
+    const std::string drawn_size = "%tipsize%|$tooltip_getinfo(" + custom + ",height)";
+    EXPECT_EQ(host.eval(drawn_size), "80x30|30");
 
     // At 200 % the same script, in the same skin pixels, fills twice the pixels.
     host.eval("$tooltip_activate(" + custom + ",0)");
@@ -397,13 +359,12 @@ TEST_F(Controls, TrackingTipShowsWhereItIsToldAndACustomOneWhatItsScriptDraws) {
     SendMessageW(wnd, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
     host.eval("$tooltip_activate(" + custom + ",1)");
     host.pump();
-    RedrawWindow(c->control_wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(cor_test::painted_pixel(c->control_wnd, 34, 20), RGB(255, 0, 0));
     RECT client{};
     GetClientRect(c->control_wnd, &client);
     // (The platform may keep a pixel of frame inside.)
     EXPECT_NEAR(client.right, 160, 2);
-    EXPECT_EQ(host.eval("%tipsize%|$tooltip_getinfo(" + custom + ",height)"), "80x30|30");
-    EXPECT_EQ(cor_test::screen_pixel(c->control_wnd, 34, 20), RGB(255, 0, 0));
+    EXPECT_EQ(host.eval(drawn_size), "80x30|30");
     EXPECT_EQ(cor_test::screen_pixel(c->control_wnd, 46, 20), RGB(255, 255, 255));
     vesk::set_dpi_override(0);
 }
@@ -534,21 +495,18 @@ protected:
 };
 
 TEST_F(Maps, EachEventRunsItsScriptWithItsVariables) {
-    const std::string id = host.eval(
-        "$map(w,over:'$console(over)',out:'$console(out)',move:'$console(move %_mouse_cx%)',"
-        "lbuttondown:'$console(down %_lbutton%%_shiftkey%)',lbuttonup:'$console(up)',"
-        "wheel:'$console(wheel %_wheel%)',rbuttonup:'$console(rup)')");
-    ASSERT_EQ(id.size(), 36u);
-    host.eval("$map_rect(" + id + ",10,10,50,50)");
+    host.eval(
+        "$map_rect($map(w,over:'$console(over)',out:'$console(out)',move:'$console(move "
+        "%_mouse_cx%)',lbuttondown:'$console(down %_lbutton%%_shiftkey%)',lbuttonup:'$console(up)',"
+        "wheel:'$console(wheel %_wheel%)',rbuttonup:'$console(rup)'),10,10,50,50)");
     send(WM_MOUSEMOVE, 0, 20, 20);
     send(WM_MOUSEMOVE, 0, 30, 25);
     send(WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, 30, 25);
     send(WM_LBUTTONUP, 0, 30, 25);
     POINT screen{20, 20};
     ClientToScreen(wnd, &screen);
-    SendMessageW(wnd, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)),
-                 MAKELPARAM(screen.x, screen.y));
-    SendMessageW(wnd, WM_MOUSEWHEEL, MAKEWPARAM(0, 60), MAKELPARAM(screen.x, screen.y));
+    for (const short delta : {-120, 60})
+        SendMessageW(wnd, WM_MOUSEWHEEL, MAKEWPARAM(0, delta), MAKELPARAM(screen.x, screen.y));
     send(WM_RBUTTONUP, 0, 21, 21);
     // Over a hot map the window's context menu is swallowed.
     EXPECT_EQ(
@@ -592,22 +550,19 @@ TEST_F(Maps, CirclesTheBasePointHiddenMapsThePreviewAndTheDragSwitch) {
 }
 
 TEST_F(Maps, DragMapMovesItsTopLevelWindowUnlessMaximized) {
-    const std::string id = host.eval("$map(w,drag:true)");
-    host.eval("$map_rect(" + id + ",0,0,300,200)");
+    host.eval("$map_rect($map(w,drag:true),0,0,300,200)");
     ASSERT_EQ(place(wnd), "100,100 320x240");
-    send(WM_MOUSEMOVE, 0, 10, 10);
-    EXPECT_EQ(SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10)), 0);
-    // The window follows the point by the distance it moved.
-    send(WM_MOUSEMOVE, MK_LBUTTON, 40, 30);
-    EXPECT_EQ(place(wnd), "130,120 320x240");
-    send(WM_LBUTTONUP, 0, 10, 10);
-    ShowWindow(wnd, SW_MAXIMIZE);
-    host.pump();
-    const std::string maximized = place(wnd);
-    send(WM_MOUSEMOVE, 0, 10, 10);
-    send(WM_LBUTTONDOWN, MK_LBUTTON, 10, 10);
-    send(WM_MOUSEMOVE, MK_LBUTTON, 40, 30);
-    EXPECT_EQ(place(wnd), maximized);
+    // The window follows the point by the distance it moved, unless maximized.
+    for (const bool maximized : {false, true}) {
+        if (maximized) ShowWindow(wnd, SW_MAXIMIZE);
+        host.pump();
+        const std::string was = place(wnd);
+        send(WM_MOUSEMOVE, 0, 10, 10);
+        EXPECT_EQ(SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10)), 0);
+        send(WM_MOUSEMOVE, MK_LBUTTON, 40, 30);
+        EXPECT_EQ(place(wnd), maximized ? was : "130,120 320x240");
+        send(WM_LBUTTONUP, 0, 10, 10);
+    }
 }
 
 }  // namespace
