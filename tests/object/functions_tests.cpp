@@ -13,7 +13,31 @@ namespace {
 
 using lines_t = std::vector<std::string>;
 using Creating = InMain;
-using Functions = InMain;
+
+// A step of a scenario in Main: a script ({name} standing for an object's
+// identity), its output and console lines, then the back buffer's colours at
+// the points; the script "repaint" paints the whole window instead.
+struct t_step {
+    std::string script, output = {}, points = {}, colours = {};
+    lines_t console = {};
+};
+
+class Functions : public InMain {
+protected:
+    void walk(const cor_test::names& ids, std::initializer_list<t_step> steps) {
+        for (const auto& step : steps) {
+            const std::string script = cor_test::case_field({"", {step.script}}, 0, ids);
+            SCOPED_TRACE(script);
+            if (script == "repaint") {
+                full_paint(w);
+            } else {
+                EXPECT_EQ(run(script, w), step.output);
+            }
+            EXPECT_EQ(lines(), step.console);
+            EXPECT_EQ(step.points.empty() ? "" : colours(w, step.points), step.colours);
+        }
+    }
+};
 
 test_rect* rect_of(vesk::object_manager& m, const std::string& id) {
     return dynamic_cast<test_rect*>(m.find(id));
@@ -39,10 +63,7 @@ TEST_F(Creating, WritesTheIdentityAndStoresWithoutPainting) {
     EXPECT_TRUE(lines().empty());
 
     // Coordinates read unsigned, with the base point added.
-    vesk::t_script_context ctx = w.context();
-    ctx.base_x = 5;
-    ctx.base_y = 7;
-    r = rect_of(manager, run("$test_rect(Main,-5,3x,10,10)", ctx));
+    r = rect_of(manager, run("$base(5,7)$test_rect(Main,-5,3x,10,10)", w));
     ASSERT_NE(r, nullptr);
     EXPECT_EQ((std::vector<int>{r->x, r->y}), (std::vector<int>{5, 10}));
 }
@@ -119,71 +140,49 @@ TEST_F(Functions, CallTable) {
 
 // Hiding, showing and the z-order show at the next repaint, or at once with redraw.
 TEST_F(Functions, ShowObjectIsObjectVisibleAndSetObjectZorder) {
-    const std::string id = run("$test_rect(Main,10,10,40,40,color:FF0000)", w);
+    const cor_test::names ids = {{"A", run("$test_rect(Main,10,10,40,40,color:FF0000)", w)}};
     run("$test_rect(Main,30,30,40,40,color:0000FF)", w);
-    full_paint(w);
-    EXPECT_EQ(run("$isobjectvisible(" + id + ")|$if($isobjectvisible(" + id + "),y,n)", w), "1|y");
-    EXPECT_EQ(run("$showobject(" + id + ",0)$isobjectvisible(" + id + ")|$if($isobjectvisible(" +
-                      id + "),y,n)|%_result%",
-                  w),
-              "0|n|0");
-    EXPECT_EQ(pixel(w, 15, 15), red);
-    run("$showobject(" + id + ",off,redraw:1)", w);
-    EXPECT_EQ(pixel(w, 15, 15), white);
-    EXPECT_EQ(run("$if($showobject(" + id + ",on,REDRAW:true),y,n)", w), "y");
-    EXPECT_EQ(colours(w, "15,15 40,40"), "red blue");
-
-    run("$setobjectzorder(" + id + ",TOP)", w);
-    EXPECT_EQ(pixel(w, 40, 40), blue);
-    full_paint(w);
-    EXPECT_EQ(pixel(w, 40, 40), red);
-    EXPECT_EQ(run("$if($setobjectzorder(" + id + ",Bottom,redraw:1),y,n)", w), "y");
-    EXPECT_EQ(pixel(w, 40, 40), blue);
-    EXPECT_TRUE(lines().empty());
+    walk(ids, {{"repaint"},
+               {"$isobjectvisible({A})|$if($isobjectvisible({A}),y,n)", "1|y"},
+               {"$showobject({A},0)$isobjectvisible({A})|$if($isobjectvisible({A}),y,n)|%_result%",
+                "0|n|0", "15,15", "red"},
+               {"$showobject({A},off,redraw:1)", "", "15,15", "white"},
+               {"$if($showobject({A},on,REDRAW:true),y,n)", "y", "15,15 40,40", "red blue"},
+               {"$setobjectzorder({A},TOP)", "", "40,40", "blue"},
+               {"repaint", "", "40,40", "red"},
+               {"$if($setobjectzorder({A},Bottom,redraw:1),y,n)", "y", "40,40", "blue"}});
 }
 
 TEST_F(Functions, MoveObject) {
-    const std::string id = run("$test_rect(Main,10,10,20,20,color:FF0000)", w);
-    test_rect* r = rect_of(manager, id);
-    full_paint(w);
-    vesk::t_script_context ctx = w.context();
-    ctx.base_x = 100;
-    ctx.base_y = 50;
-    EXPECT_EQ(run("$if($moveobject(" + id + ",-5,7),y,n)", ctx), "y");
-    EXPECT_EQ((std::vector<int>{r->x, r->y}), (std::vector<int>{100, 57}));
-    EXPECT_EQ(pixel(w, 15, 15), red);  // the next repaint shows it
-    // With redraw the old place is erased and the new one painted.
-    run("$moveobject(" + id + ",10,10,redraw:1)$moveobject(" + id + ",40,40,redraw:1)", w);
-    EXPECT_EQ(colours(w, "15,15 45,45"), "white red");
-    // A hidden object only changes its position, and stays hidden.
-    run("$showobject(" + id + ",0)$moveobject(" + id + ",70,70,redraw:1)", w);
-    EXPECT_EQ(colours(w, "75,75 45,45"), "white red");
-    EXPECT_FALSE(r->visible);
-    // A small step: the strip left behind is cleared and the new one
-    // painted, while a mark in the corner of both places' bounds, outside
-    // either place, stays.
-    const std::string step = run("$test_rect(Main,120,20,20,20,color:FF0000)", w);
-    full_paint(w);
+    const cor_test::names ids = {{"A", run("$test_rect(Main,10,10,20,20,color:FF0000)", w)},
+                                 {"B", run("$test_rect(Main,120,20,20,20,color:FF0000)", w)}};
+    walk(ids, {{"repaint"},
+               // Moved with the base point added; the next repaint shows it.
+               {"$base(100,50)$if($moveobject({A},-5,7),y,n)|$getparam({A},x),$getparam({A},y)",
+                "y|100,57", "15,15", "red"},
+               // With redraw the old place is erased and the new one painted.
+               {"$moveobject({A},10,10,redraw:1)$moveobject({A},40,40,redraw:1)", "", "15,15 45,45",
+                "white red"},
+               // A hidden object only changes its position, and stays hidden.
+               {"$showobject({A},0)$moveobject({A},70,70,redraw:1)$isobjectvisible({A})", "0",
+                "75,75 45,45", "white red"},
+               {"repaint"}});
+    // A small step: the strip left behind is cleared and the new one painted,
+    // while a mark in the corner of both places' bounds, outside either, stays.
     fill(w, {140, 20, 143, 23}, green);
-    run("$moveobject(" + step + ",123,23,redraw:1)", w);
-    EXPECT_EQ(colours(w, "121,21 141,21 125,25 141,41"), "white green red red");
-    EXPECT_TRUE(lines().empty());
+    walk(ids, {{"$moveobject({B},123,23,redraw:1)", "", "121,21 141,21 125,25 141,41",
+                "white green red red"}});
 }
 
+// $updateobject paints its object at once, and only that; a removed object
+// stays painted until a repaint, unless removed with redraw.
 TEST_F(Functions, UpdateAndRemoveObject) {
-    const std::string a = run("$test_rect(Main,10,10,20,20,color:FF0000)", w);
-    const std::string b = run("$test_rect(Main,50,10,20,20,color:0000FF)", w);
-    // $updateobject paints its object at once, and only that.
-    EXPECT_EQ(run("$if($updateobject(" + a + "),y,n)", w), "y");
-    EXPECT_EQ(colours(w, "15,15 55,15"), "red white");
-    run("$updateobject(" + a + ",1)$updateobject()$updateobject(" + a.substr(1) + "0)", w);
-    EXPECT_EQ(lines(), (lines_t{"$updateobject: invalid syntax", "$updateobject: invalid syntax",
-                                "$updateobject: object '" + a.substr(1) + "0' not found"}));
-    full_paint(w);
-    EXPECT_EQ(run("$if($removeobject(" + a + "),y,n)", w), "y");
-    EXPECT_EQ(pixel(w, 15, 15), red);  // still painted until a repaint
-    EXPECT_EQ(run("$if($REMOVECTRL(" + b + ",redraw:1),y,n)", w), "y");
-    EXPECT_EQ(pixel(w, 55, 15), white);  // erased first
+    const cor_test::names ids = {{"A", run("$test_rect(Main,10,10,20,20,color:FF0000)", w)},
+                                 {"B", run("$test_rect(Main,50,10,20,20,color:0000FF)", w)}};
+    walk(ids, {{"$if($updateobject({A}),y,n)", "y", "15,15 55,15", "red white"},
+               {"repaint"},
+               {"$if($removeobject({A}),y,n)", "y", "15,15", "red"},
+               {"$if($REMOVECTRL({B},redraw:1),y,n)", "y", "55,15", "white"}});
     EXPECT_EQ(manager.object_count(), 0u);
 }
 
@@ -272,29 +271,25 @@ TEST_F(Functions, ClearObjectByEvent) {
 // hidden, and a refused setting leaves it hidden. Properties take no base
 // point, and settings before a refused one stay applied.
 TEST_F(Functions, SetParam) {
-    const std::string id = run("$test_rect(Main,10,10,20,20,color:FF0000)", w);
-    test_rect* r = rect_of(manager, id);
-    full_paint(w);
-    EXPECT_EQ(run("$if($setparam(" + id + ",1,x:60),y,n)", w), "y");
-    EXPECT_EQ(colours(w, "15,15 65,15"), "white red");
-    EXPECT_TRUE(r->visible);
-    r->visible = false;
-    run("$setparam(" + id + ",1,x:10)", w);
-    EXPECT_FALSE(r->visible);
-    EXPECT_EQ(colours(w, "65,15 15,15"), "white white");
-    r->visible = true;
-    run("$setparam(" + id + ",1,h:3)", w);
-    EXPECT_FALSE(r->visible);
-    EXPECT_EQ(lines(), lines_t{"$setparam: unsupported option 'h:3'"});
-
-    vesk::t_script_context ctx = w.context();
-    ctx.base_x = 100;
-    EXPECT_EQ(run("$if($setparam(" + id + ",0,TEXT:a:b,x:-7,y: 12),y,n)", ctx), "y");
-    EXPECT_EQ((std::vector<int>{r->x, r->y}), (std::vector<int>{-7, 12}));
-    EXPECT_EQ(r->text, "a:b");
-    EXPECT_EQ(run("$if($setparam(" + id + ",0,x:3,w:5,y:9),y,n)", w), "n");
-    EXPECT_EQ((std::vector<int>{r->x, r->y}), (std::vector<int>{3, 12}));
-    EXPECT_EQ(lines(), lines_t{"$setparam: unsupported option 'w:5'"});
+    const cor_test::names ids = {{"A", run("$test_rect(Main,10,10,20,20,color:FF0000)", w)}};
+    walk(ids,
+         {{"repaint"},
+          {"$if($setparam({A},1,x:60),y,n)$isobjectvisible({A})", "y1", "15,15 65,15", "white red"},
+          {"$showobject({A},0)$setparam({A},1,x:10)$isobjectvisible({A})", "0", "65,15 15,15",
+           "white white"},
+          {"$showobject({A},1)$setparam({A},1,h:3)$isobjectvisible({A})",
+           "0",
+           "",
+           "",
+           {"$setparam: unsupported option 'h:3'"}},
+          {"$base(100,0)$if($setparam({A},0,TEXT:a:b,x:-7,y: 12),y,n)|$getparam({A},x),"
+           "$getparam({A},y),$getparam({A},text)",
+           "y|-7,12,a:b"},
+          {"$if($setparam({A},0,x:3,w:5,y:9),y,n)|$getparam({A},x),$getparam({A},y)",
+           "n|3,12",
+           "",
+           "",
+           {"$setparam: unsupported option 'w:5'"}}});
 }
 
 }  // namespace
